@@ -1,0 +1,141 @@
+#include "common/codepage.h"
+
+#include <iconv.h>
+
+#include <array>
+#include <bit>
+#include <cerrno>
+#include <cstdint>
+#include <stdexcept>
+
+namespace kelmoa {
+
+// The conversions name UTF-16LE: char16_t strings are in the machine's order.
+static_assert(std::endian::native == std::endian::little);
+
+namespace detail {
+
+// One iconv conversion descriptor, closed when it goes out of scope.
+class Converter {
+ public:
+  Converter(const char* to, const char* from) : mCd(iconv_open(to, from)) {
+    if (mCd == reinterpret_cast<iconv_t>(-1)) {
+      throw std::runtime_error(std::string("iconv cannot convert from ") + from + " to " + to);
+    }
+  }
+  Converter(const Converter&) = delete;
+  Converter& operator=(const Converter&) = delete;
+  ~Converter() { iconv_close(mCd); }
+
+  // Converts as much as it can; returns the iconv result and advances the pointers.
+  size_t Run(const char** in, size_t* inLeft, char** out, size_t* outLeft) {
+    return iconv(mCd, const_cast<char**>(in), inLeft, out, outLeft);
+  }
+  void Reset() { iconv(mCd, nullptr, nullptr, nullptr, nullptr); }
+
+ private:
+  iconv_t mCd;
+};
+
+}  // namespace detail
+
+namespace {
+
+using detail::Converter;
+
+// Converts `in` with cd into units of type Out; on an invalid or unconvertible input unit,
+// skips `skip` input bytes and appends `replacement`.
+template <typename Out>
+std::basic_string<Out> ConvertAll(Converter& cd, const char* in, size_t inLeft, size_t skip,
+                                  Out replacement) {
+  std::basic_string<Out> result;
+  result.resize(inLeft + 16);
+  size_t used = 0;
+  cd.Reset();
+  while (inLeft > 0) {
+    char* out = reinterpret_cast<char*>(result.data() + used);
+    size_t outLeft = (result.size() - used) * sizeof(Out);
+    const size_t before = outLeft;
+    const size_t r = cd.Run(&in, &inLeft, &out, &outLeft);
+    used += (before - outLeft) / sizeof(Out);
+    if (r != static_cast<size_t>(-1)) break;
+    if (errno == E2BIG) {
+      result.resize(result.size() * 2 + 16);
+    } else {  // EILSEQ or EINVAL (a sequence cut off at the end)
+      const size_t n = skip < inLeft ? skip : inLeft;
+      in += n;
+      inLeft -= n;
+      if (used == result.size()) result.resize(result.size() * 2 + 16);
+      result[used++] = replacement;
+      cd.Reset();
+    }
+  }
+  result.resize(used);
+  return result;
+}
+
+// Byte lengths of every UTF-16 code unit in CP932, worked out once with iconv.
+const std::array<uint8_t, 65536>& SjisLengthTable() {
+  static const std::array<uint8_t, 65536> table = [] {
+    std::array<uint8_t, 65536> t{};
+    Converter cd("CP932", "UTF-16LE");
+    for (uint32_t u = 0; u < 65536; ++u) {
+      const char in[2] = {static_cast<char>(u & 0xFF), static_cast<char>(u >> 8)};
+      const char* pin = in;
+      size_t inLeft = 2;
+      char out[8];
+      char* pout = out;
+      size_t outLeft = sizeof out;
+      cd.Reset();
+      const size_t r = cd.Run(&pin, &inLeft, &pout, &outLeft);
+      const size_t len = sizeof out - outLeft;
+      t[u] = (r != static_cast<size_t>(-1) && len == 2) ? 2 : 1;
+    }
+    return t;
+  }();
+  return table;
+}
+
+}  // namespace
+
+std::u16string SjisToUtf16(std::string_view bytes) {
+  SjisDecoder decoder;
+  return decoder.Decode(bytes);
+}
+
+SjisDecoder::SjisDecoder() : mCd(std::make_unique<Converter>("UTF-16LE", "CP932")) {}
+
+SjisDecoder::~SjisDecoder() = default;
+
+std::u16string SjisDecoder::Decode(std::string_view bytes) {
+  return ConvertAll<char16_t>(*mCd, bytes.data(), bytes.size(), 1,
+                              u'\uFFFD');
+}
+
+std::string Utf16ToSjis(std::u16string_view text) {
+  Converter cd("CP932", "UTF-16LE");
+  return ConvertAll<char>(cd, reinterpret_cast<const char*>(text.data()),
+                          text.size() * sizeof(char16_t), sizeof(char16_t), '?');
+}
+
+bool IsDoubleByteChar(char16_t ch) { return SjisLengthTable()[ch] == 2; }
+
+long long GetSjisByteLen(std::u16string_view text) {
+  const auto& table = SjisLengthTable();
+  long long n = 0;
+  for (const char16_t ch : text) n += table[ch];
+  return n;
+}
+
+std::string Utf16ToUtf8(std::u16string_view text) {
+  Converter cd("UTF-8", "UTF-16LE");
+  return ConvertAll<char>(cd, reinterpret_cast<const char*>(text.data()),
+                          text.size() * sizeof(char16_t), sizeof(char16_t), '?');
+}
+
+std::u16string Utf8ToUtf16(std::string_view text) {
+  Converter cd("UTF-16LE", "UTF-8");
+  return ConvertAll<char16_t>(cd, text.data(), text.size(), 1, u'\uFFFD');
+}
+
+}  // namespace kelmoa

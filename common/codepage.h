@@ -1,0 +1,51 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace kelmoa {
+
+namespace detail {
+class Converter;
+}
+
+// Conversions between the file encoding (Microsoft code page 932, "Shift_JIS" in this
+// program's texts) and UTF-16 in memory. Every CP932 character is one UTF-16 code unit.
+
+// Decodes CP932 bytes. A byte that does not start a valid character becomes U+FFFD, one
+// replacement per byte, so that a line's byte count survives decoding.
+std::u16string SjisToUtf16(std::string_view bytes);
+
+// Decodes CP932 line by line without reopening the converter for every line.
+class SjisDecoder {
+ public:
+  SjisDecoder();
+  SjisDecoder(const SjisDecoder&) = delete;
+  SjisDecoder& operator=(const SjisDecoder&) = delete;
+  ~SjisDecoder();
+  // As SjisToUtf16.
+  std::u16string Decode(std::string_view bytes);
+
+ private:
+  std::unique_ptr<detail::Converter> mCd;
+};
+
+// Encodes to CP932. A character CP932 cannot encode is written as "?".
+std::string Utf16ToSjis(std::u16string_view text);
+
+// Number of bytes of text in CP932: 2 for a double-byte character, 1 for everything else
+// (a character CP932 cannot encode is written as one "?").
+long long GetSjisByteLen(std::u16string_view text);
+
+// True when the code unit takes two bytes in CP932.
+bool IsDoubleByteChar(char16_t ch);
+
+// UTF-8 for the command-line companion and for file-system paths.
+std::string Utf16ToUtf8(std::u16string_view text);
+std::u16string Utf8ToUtf16(std::string_view text);
+
+// Shorthand for ASCII and UTF-8 literals in code and tests.
+inline std::u16string U16(std::string_view utf8) { return Utf8ToUtf16(utf8); }
+
+}  // namespace kelmoa

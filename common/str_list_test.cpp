@@ -1,0 +1,90 @@
+#include "common/str_list.h"
+
+#include <gtest/gtest.h>
+
+#include "common/codepage.h"
+#include "common/fixtures_test.h"
+
+namespace kelmoa {
+namespace {
+
+StrList L(std::initializer_list<const char16_t*> items) {
+  StrList l = NewStrList();
+  for (const char16_t* s : items) l.emplace_back(s);
+  return l;
+}
+
+TEST(SortStrAry, OrdersByCodeUnitWithEmptyElementZeroFirst) {
+  StrList l{u"", u"b", u"a", u"c"};
+  SortStrAry(l);
+  EXPECT_EQ(l, (StrList{u"", u"a", u"b", u"c"}));
+
+  StrList mixed{u"", u"apple", u"Zoo", u"ab", u"a", u"'tis"};
+  SortStrAry(mixed);
+  EXPECT_EQ(mixed, (StrList{u"", u"'tis", u"Zoo", u"a", u"ab", u"apple"}));
+}
+
+TEST(BinSearchStrAry, FindsExactlyTheElementsOneToN) {
+  int idx = -1;
+  EXPECT_FALSE(BinSearchStrAry(NewStrList(), u"a", idx));
+  EXPECT_EQ(idx, 0);
+
+  const StrList one = L({u"m"});
+  EXPECT_TRUE(BinSearchStrAry(one, u"m", idx));
+  EXPECT_EQ(idx, 1);
+  EXPECT_FALSE(BinSearchStrAry(one, u"a", idx));
+  EXPECT_FALSE(BinSearchStrAry(one, u"z", idx));
+  EXPECT_EQ(idx, 0);
+
+  const StrList words = L({u"apple", u"bear", u"cat", u"dog", u"eel"});
+  for (int i = 1; i <= 5; ++i) {
+    EXPECT_TRUE(BinSearchStrAry(words, words[i], idx));
+    EXPECT_EQ(idx, i);
+  }
+  EXPECT_FALSE(BinSearchStrAry(words, u"Apple", idx)) << "case-sensitive";
+  EXPECT_FALSE(BinSearchStrAry(words, u"", idx)) << "element 0 is not data";
+  EXPECT_FALSE(BinSearchStrAry(words, u"ca", idx)) << "a prefix is not a match";
+}
+
+TEST(SearchDicByPrefix, CollectsAtMostThreeOfTheRunSkippingExclusions) {
+  const StrList list = L({u"a", u"ab", u"abc", u"abd", u"abe", u"b"});
+  std::u16string found;
+  EXPECT_TRUE(SearchDicByPrefix(list, NewStrList(), u"ab", found));
+  EXPECT_EQ(found, u"2,3,4");
+  EXPECT_TRUE(SearchDicByPrefix(list, L({u"abc"}), u"ab", found));
+  EXPECT_EQ(found, u"2,4,5");
+  EXPECT_FALSE(SearchDicByPrefix(list, NewStrList(), u"c", found));
+  EXPECT_EQ(found, u"");
+  EXPECT_FALSE(SearchDicByPrefix(NewStrList(), NewStrList(), u"a", found));
+  EXPECT_TRUE(SearchDicByPrefix(list, L({u"a"}), u"a", found));
+  EXPECT_EQ(found, u"2,3,4");
+}
+
+TEST(IndexOfStr, LooksAtElementZeroToo) {
+  const StrList l = L({u"x", u"y"});
+  EXPECT_EQ(IndexOfStr(l, u""), 0);
+  EXPECT_EQ(IndexOfStr(l, u"y"), 2);
+  EXPECT_EQ(IndexOfStr(l, u"z"), -1);
+}
+
+TEST(SplitTextLines, CrLfAndLoneCrEndLinesButLoneLfDoesNot) {
+  EXPECT_EQ(SplitTextLines(u""), NewStrList());
+  EXPECT_EQ(SplitTextLines(u"a\r\nb\rc"), L({u"a", u"b", u"c"}));
+  EXPECT_EQ(SplitTextLines(u"a\nb\r\n"), L({u"a\nb"}));
+  EXPECT_EQ(SplitTextLines(u"\r\n\r\n"), L({u"", u""}));
+  EXPECT_EQ(SplitTextLines(u"a\r\r\nb"), L({u"a", u"", u"b"}));
+}
+
+TEST(WriteStrAryToFile, WritesElementsOneToNInCp932WithCrLf) {
+  testing::TempDir dir;
+  const std::string path = dir / "out.txt";
+  ASSERT_TRUE(WriteStrAryToFile(L({u"dog\t犬", u"～"}), path).ok());
+  EXPECT_EQ(testing::ReadBytes(path), "dog\t\x8c\xa2\r\n\x81\x60\r\n");
+  ASSERT_TRUE(WriteStrAryToFile(NewStrList(), path).ok());
+  EXPECT_TRUE(std::filesystem::exists(path));
+  EXPECT_EQ(testing::ReadBytes(path), "");
+  EXPECT_FALSE(WriteStrAryToFile(L({u"x"}), dir / "missing/out.txt").ok());
+}
+
+}  // namespace
+}  // namespace kelmoa

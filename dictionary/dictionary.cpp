@@ -1,0 +1,256 @@
+#include "dictionary/dictionary.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "common/codepage.h"
+
+namespace kelmoa {
+namespace {
+
+std::u16string_view HeadOf(std::u16string_view line) {
+  return line.substr(0, std::min(line.find(u'\t'), line.size()));
+}
+
+// Appends the TAB-separated pieces of s to out.
+void SplitAtTabs(std::u16string_view s, StrList& out) {
+  size_t start = 0;
+  for (;;) {
+    const size_t tab = s.find(u'\t', start);
+    out.emplace_back(s.substr(start, tab == std::u16string_view::npos ? tab : tab - start));
+    if (tab == std::u16string_view::npos) return;
+    start = tab + 1;
+  }
+}
+
+}  // namespace
+
+bool IsDicLine(std::u16string_view line) {
+  const size_t first = line.find_first_not_of(u' ');
+  if (first == std::u16string_view::npos) return false;
+  const size_t last = line.find_last_not_of(u' ');
+  const std::u16string_view t = line.substr(first, last - first + 1);
+  const size_t tab = t.find(u'\t');
+  if (tab == std::u16string_view::npos) return false;
+  const size_t p = tab + 1;  // 1-based
+  return p >= 3 && t.size() >= p + 1;
+}
+
+bool IsStorableEntry(std::u16string_view word, std::u16string_view meaning) {
+  for (const std::u16string_view part : {word, meaning}) {
+    if (part.find_first_of(u"\t\r\n") != std::u16string_view::npos) return false;
+  }
+  std::u16string line(word);
+  line += u'\t';
+  line += meaning;
+  return IsDicLine(line);
+}
+
+bool DicLineLess(std::u16string_view a, std::u16string_view b) {
+  const std::u16string_view wa = HeadOf(a), wb = HeadOf(b);
+  if (wa != wb) return wa < wb;
+  return a.substr(wa.size()) < b.substr(wb.size());
+}
+
+Status ReadFileToAryWithSortChk(const std::string& path, StrList& oLines, bool& oSorted,
+                                FileOps& fs) {
+  oLines = NewStrList();
+  oSorted = true;
+  std::string bytes;
+  const Status status = fs.ReadAll(path, bytes);  // on failure, bytes holds what was read
+  StrList all = SplitTextLines(SjisToUtf16(bytes));
+  for (size_t i = 1; i < all.size(); ++i) {
+    if (!IsDicLine(all[i])) continue;
+    // Lines that are not entry lines take no part in the order check.
+    if (oLines.size() > 1 && DicLineLess(all[i], oLines.back())) oSorted = false;
+    oLines.push_back(std::move(all[i]));
+  }
+  return status;
+}
+
+StrList MergeSameWordLines(const StrList& lines) {
+  StrList merged = NewStrList();
+  std::u16string word, meanings;
+  for (size_t i = 1; i < lines.size(); ++i) {
+    const std::u16string_view line = lines[i];
+    const std::u16string_view w = HeadOf(line);
+    const std::u16string_view mn = line.substr(std::min(w.size() + 1, line.size()));
+    if (i > 1 && w == word) {
+      meanings += u'\t';
+      meanings += mn;
+      continue;
+    }
+    if (i > 1) merged.push_back(word + u'\t' + meanings);
+    word = w;
+    meanings = mn;
+  }
+  if (lines.size() > 1) merged.push_back(word + u'\t' + meanings);
+  return merged;
+}
+
+void SplitDicLines(const StrList& merged, StrList& oWords, StrList& oMeanings) {
+  oWords = NewStrList();
+  oMeanings = NewStrList();
+  oWords.reserve(merged.size());
+  oMeanings.reserve(merged.size());
+  for (size_t i = 1; i < merged.size(); ++i) {
+    const std::u16string_view line = merged[i];
+    const std::u16string_view w = HeadOf(line);
+    oWords.emplace_back(w);
+    oMeanings.emplace_back(line.substr(std::min(w.size() + 1, line.size())));
+  }
+}
+
+StrList MakeDicFileLines(const StrList& words, const StrList& meanings) {
+  StrList lines = NewStrList();
+  StrList pieces;
+  for (size_t i = 1; i < words.size(); ++i) {
+    pieces.clear();
+    SplitAtTabs(meanings[i], pieces);
+    for (const std::u16string& mn : pieces) lines.push_back(words[i] + u'\t' + mn);
+  }
+  return lines;
+}
+
+Status Dictionary::LoadDicFile(const std::string& path, FileOps& fs) {
+  StrList lines;
+  bool sorted = true;
+  const Status status = ReadFileToAryWithSortChk(path, lines, sorted, fs);
+  if (!sorted) {
+    std::sort(lines.begin() + 1, lines.end(),
+              [](const std::u16string& a, const std::u16string& b) { return DicLineLess(a, b); });
+  }
+  SplitDicLines(MergeSameWordLines(lines), mDicWord, mDicMeaning);
+  return status;
+}
+
+void Dictionary::GetAddEntryToMemoryDic(const std::u16string& pWord,
+                                        const std::u16string& pMeaning) {
+  Add(pWord, pMeaning);
+}
+
+void Dictionary::GetDelEntryFromMemoryDic(int pIdx, const std::u16string& pEntry) {
+  Delete(pIdx, pEntry);
+}
+
+Dictionary::Undo Dictionary::Add(const std::u16string& word, const std::u16string& meaning) {
+  const auto it = std::lower_bound(mDicWord.begin() + 1, mDicWord.end(), word);
+  const int pos = static_cast<int>(it - mDicWord.begin());
+  if (it != mDicWord.end() && *it == word) {
+    Undo undo{Undo::kRestoreMeaning, pos, {}, mDicMeaning[pos]};
+    mDicMeaning[pos] += u'\t';
+    mDicMeaning[pos] += meaning;
+    return undo;
+  }
+  mDicWord.insert(it, word);
+  mDicMeaning.insert(mDicMeaning.begin() + pos, meaning);
+  return Undo{Undo::kErase, pos, {}, {}};
+}
+
+Dictionary::Undo Dictionary::Delete(int idx, const std::u16string& entry) {
+  if (idx < 1 || idx > Count()) return {};
+  const size_t sp = entry.find(u' ');
+  const std::u16string_view target =
+      sp == std::u16string::npos ? std::u16string_view(entry) : std::u16string_view(entry).substr(sp + 1);
+  StrList pieces;
+  SplitAtTabs(mDicMeaning[idx], pieces);
+  std::u16string kept;
+  bool any = false;
+  if (pieces.size() > 1) {
+    for (const std::u16string& mn : pieces) {
+      if (mn == target) continue;
+      if (any) kept += u'\t';
+      kept += mn;
+      any = true;
+    }
+  }
+  if (any) {
+    Undo undo{Undo::kRestoreMeaning, idx, {}, mDicMeaning[idx]};
+    mDicMeaning[idx] = std::move(kept);
+    return undo;
+  }
+  // The only meaning, or every meaning equal to the deleted one: the entry goes, so that no
+  // entry is ever left without a meaning.
+  Undo undo{Undo::kInsert, idx, std::move(mDicWord[idx]), std::move(mDicMeaning[idx])};
+  mDicWord.erase(mDicWord.begin() + idx);
+  mDicMeaning.erase(mDicMeaning.begin() + idx);
+  return undo;
+}
+
+void Dictionary::Revert(const Undo& undo) {
+  switch (undo.kind) {
+    case Undo::kNothing:
+      break;
+    case Undo::kRestoreMeaning:
+      mDicMeaning[undo.idx] = undo.meaning;
+      break;
+    case Undo::kErase:
+      mDicWord.erase(mDicWord.begin() + undo.idx);
+      mDicMeaning.erase(mDicMeaning.begin() + undo.idx);
+      break;
+    case Undo::kInsert:
+      mDicWord.insert(mDicWord.begin() + undo.idx, undo.word);
+      mDicMeaning.insert(mDicMeaning.begin() + undo.idx, undo.meaning);
+      break;
+  }
+}
+
+DictionaryFiles::DictionaryFiles(std::string baseFolder, FileOps& fs)
+    : mBase(std::move(baseFolder)), mFs(fs) {}
+
+std::string DictionaryFiles::DicPath() const { return mBase + "/dic/" + kDicDefault; }
+
+std::string DictionaryFiles::BackupFolder() const { return mBase + "/dic_backup"; }
+
+std::string DictionaryFiles::BackupName(const std::tm& t) {
+  const std::string name = kDicDefault;
+  char stamp[80];
+  std::snprintf(stamp, sizeof stamp, "_%04d_%02d%02d_%02d%02d_%02d", t.tm_year + 1900,
+                t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec);
+  return name.substr(0, name.size() - 4) + stamp + ".txt";
+}
+
+Status DictionaryFiles::WriteFileRenameCurDic(const std::tm& t, std::string* oName) {
+  if (oName) oName->clear();
+  if (!mFs.Exists(DicPath())) return Status::Ok();
+  const std::string name = BackupName(t);
+  const std::string stem = name.substr(0, name.size() - 4);
+  return KeepBackupCopy(mFs, DicPath(), BackupFolder(), stem, ".txt", oName);
+}
+
+Status DictionaryFiles::WriteFileMemoryDic(const Dictionary& dic) {
+  return WriteStrAryToFile(MakeDicFileLines(dic.Words(), dic.Meanings()), DicPath(), mFs);
+}
+
+Status DictionaryFiles::AddEntry(Dictionary& dic, const std::u16string& word,
+                                 const std::u16string& meaning, const std::tm& t) {
+  if (!IsStorableEntry(word, meaning)) {
+    return Status::Error("not a dictionary entry: the word needs two characters or more, the "
+                         "meaning a visible character, and neither may hold a TAB or a line end");
+  }
+  return WriteThrough(dic, dic.Add(word, meaning), t);
+}
+
+Status DictionaryFiles::DeleteEntry(Dictionary& dic, int idx, const std::u16string& entry,
+                                    const std::tm& t) {
+  if (idx < 1 || idx > dic.Count()) {
+    return Status::Error("no dictionary entry " + std::to_string(idx));
+  }
+  return WriteThrough(dic, dic.Delete(idx, entry), t);
+}
+
+Status DictionaryFiles::WriteThrough(Dictionary& dic, const Dictionary::Undo& undo,
+                                     const std::tm& t) {
+  std::string backup;
+  Status s = WriteFileRenameCurDic(t, &backup);
+  if (s.ok()) {
+    s = WriteFileMemoryDic(dic);
+    // The dictionary file is unchanged, so the backup made for this change is a second copy
+    // of it: remove it, so that every backup stands for a change that happened.
+    if (!s.ok() && !backup.empty()) mFs.Remove(BackupFolder() + "/" + backup);
+  }
+  if (!s.ok()) dic.Revert(undo);
+  return s;
+}
+
+}  // namespace kelmoa

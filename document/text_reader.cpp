@@ -1,0 +1,116 @@
+#include "document/text_reader.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "common/codepage.h"
+
+namespace kelmoa {
+namespace {
+
+std::u16string Num(long long n) {
+  const std::string s = std::to_string(n);
+  return std::u16string(s.begin(), s.end());
+}
+
+// Bytes of a line kept for decoding. Longer lines are rejected whatever they hold (every
+// character counts at least one byte of the two it can take), so only their length is kept.
+constexpr size_t kKeepBytes = 4 * kMaxLineBytes;
+
+}  // namespace
+
+std::u16string MsgLineTooLong(long long lineNo, long long byteLen) {
+  return u"1行のバイト数が" + Num(kMaxLineBytes) + u"を超えている行があります。\r\n" + u"  " +
+         Num(lineNo) + u"行目：" + Num(byteLen) + u"バイト\r\n\r\n" +
+         u"エディタで開いて，改行を加えてすべての行を" + Num(kMaxLineBytes) +
+         u"バイト以下にしてから，\r\n" + u"再度このテキストファイルを指定してください。";
+}
+
+std::u16string MsgTooManyLines() {
+  return u"読込むテキストファイルの行数は" + Num(kMaxLines) + u"行までです。";
+}
+
+std::u16string ReadFileToAryAndChkMsg(const std::string& pPath, StrList& oTxt, Status& oStatus) {
+  oTxt = NewStrList();
+  oStatus = Status::Ok();
+  // Non-blocking, so that a pipe with no writer cannot hold the window; only plain files are
+  // read at all.
+  const int fd = ::open(pPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) {
+    oStatus = Status::FromErrno("open", pPath, errno);
+    return {};
+  }
+  struct Closer {
+    int fd;
+    ~Closer() { ::close(fd); }
+  } closer{fd};
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    oStatus = Status::FromErrno("read", pPath, S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
+    return {};
+  }
+
+  SjisDecoder decoder;
+  std::string line;        // the current line's first bytes
+  long long lineBytes = 0;  // all of its bytes
+  bool afterCr = false;     // the previous byte ended a line with CR
+  long long i = 0;
+  std::u16string result;
+
+  // Stores the current line; false (with result set) when it fails a check.
+  auto endLine = [&]() {
+    ++i;
+    std::u16string text;
+    long long len = lineBytes;
+    if (line.size() == static_cast<size_t>(lineBytes)) {
+      text = decoder.Decode(line);
+      len = GetSjisByteLen(text);
+    }
+    line.clear();
+    lineBytes = 0;
+    if (len > kMaxLineBytes) {
+      result = MsgLineTooLong(i, len);
+    } else if (i > kMaxLines) {
+      result = MsgTooManyLines();
+    } else {
+      oTxt.push_back(std::move(text));
+      return true;
+    }
+    oTxt = NewStrList();
+    return false;
+  };
+
+  char buf[1 << 16];
+  for (;;) {
+    const ssize_t got = ::read(fd, buf, sizeof buf);
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      oStatus = Status::FromErrno("read", pPath, errno);
+      oTxt = NewStrList();
+      return {};
+    }
+    if (got == 0) break;
+    for (ssize_t k = 0; k < got; ++k) {
+      const char c = buf[k];
+      if (afterCr) {
+        afterCr = false;
+        if (c == '\n') continue;  // CR LF is one line end
+      }
+      if (c == '\r') {
+        afterCr = true;
+        if (!endLine()) return result;
+        continue;
+      }
+      if (line.size() < kKeepBytes) line.push_back(c);
+      ++lineBytes;
+    }
+  }
+  // A last line without a line end still counts.
+  if (lineBytes > 0 && !endLine()) return result;
+  return result;
+}
+
+}  // namespace kelmoa

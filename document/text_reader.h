@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+
+#include "common/status.h"
+#include "common/str_list.h"
+
+namespace kelmoa {
+
+// Limits of a text file: bytes per line (counted in CP932) and lines.
+inline constexpr int kMaxLineBytes = 100;
+inline constexpr int kMaxLines = 9000;
+
+// Message A: a line longer than kMaxLineBytes bytes, with its line number and byte length.
+std::u16string MsgLineTooLong(long long lineNo, long long byteLen);
+// Message B: more than kMaxLines lines.
+std::u16string MsgTooManyLines();
+
+// Reads a text file into oTxt (lines in elements 1..n) under the limits: a line ends at CR LF or
+// a lone CR, lines are stored exactly as read. Returns the empty string on success, or the
+// complete rejection message for the first failing line (oTxt then holds no lines). Reading
+// stops at that line, so a huge file costs no more than its first 9001 lines.
+// A file that cannot be opened or read (missing, a folder, a pipe, no permission) is reported
+// in oStatus with no lines and an empty message; it is not a rejection.
+std::u16string ReadFileToAryAndChkMsg(const std::string& pPath, StrList& oTxt, Status& oStatus);
+
+}  // namespace kelmoa

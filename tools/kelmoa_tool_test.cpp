@@ -1,0 +1,148 @@
+// The command-line companion, run as a separate program the way scripts use it.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <random>
+#include <set>
+#include <thread>
+
+#include "common/fixtures_test.h"
+
+namespace kelmoa {
+namespace {
+
+using testing::ReadBytes;
+using testing::Sjis;
+using testing::TempDir;
+using testing::WriteBytes;
+
+struct ToolRun {
+  int code = -1;
+  std::string out, err;
+};
+
+// Starts kelmoa-tool with args, output to files in dir; returns its pid.
+pid_t Start(const TempDir& dir, const std::vector<std::string>& args) {
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    freopen((dir / ".out").c_str(), "w", stdout);
+    freopen((dir / ".err").c_str(), "w", stderr);
+    std::vector<char*> argv{const_cast<char*>(KELMOA_TOOL_PATH)};
+    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    ::execv(KELMOA_TOOL_PATH, argv.data());
+    ::_exit(127);
+  }
+  return pid;
+}
+
+ToolRun Tool(const TempDir& dir, const std::vector<std::string>& args) {
+  int status = 0;
+  ::waitpid(Start(dir, args), &status, 0);
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadBytes(dir / ".out"),
+          ReadBytes(dir / ".err")};
+}
+
+TEST(Tool, DetectNamesEachFile) {
+  TempDir dir;
+  WriteBytes(dir / "a.txt", "plain");
+  WriteBytes(dir / "s.txt", Sjis("日本語"));
+  const ToolRun r = Tool(dir, {"detect", dir / "a.txt", dir / "s.txt"});
+  EXPECT_EQ(r.code, 0);
+  EXPECT_EQ(r.out, "ASCII\t" + (dir / "a.txt") + "\nSJIS\t" + (dir / "s.txt") + "\n");
+  const ToolRun missing = Tool(dir, {"detect", dir / "none.txt"});
+  EXPECT_EQ(missing.code, 1);
+  EXPECT_NE(missing.err.find("none.txt"), std::string::npos);
+}
+
+TEST(Tool, ReadPrintsTheLineCountOrTheRejection) {
+  TempDir dir;
+  WriteBytes(dir / "ok.txt", "one\r\ntwo\r\n");
+  EXPECT_EQ(Tool(dir, {"read", dir / "ok.txt"}).out, "2\n");
+  WriteBytes(dir / "long.txt", std::string(101, 'a'));
+  const ToolRun r = Tool(dir, {"read", dir / "long.txt"});
+  EXPECT_EQ(r.code, 3);
+  EXPECT_EQ(r.out,
+            "1行のバイト数が100を超えている行があります。\n  1行目：101バイト\n\n"
+            "エディタで開いて，改行を加えてすべての行を100バイト以下にしてから，\n"
+            "再度このテキストファイルを指定してください。\n");
+  EXPECT_EQ(Tool(dir, {"read"}).code, 2);
+  EXPECT_EQ(Tool(dir, {"bogus"}).code, 2);
+}
+
+TEST(Tool, EntriesLookupAndMeaningFormats) {
+  TempDir dir;
+  WriteBytes(dir / "d.txt", Sjis("dog\t犬\r\ndogs\t犬たち\r\ncat\t猫\r\ndog\tいぬ\r\nrun\t走る\r\n"));
+  EXPECT_EQ(Tool(dir, {"entries", dir / "d.txt"}).out,
+            "1\tcat\t猫\n2\tdog\tいぬ\t犬\n3\tdogs\t犬たち\n4\trun\t走る\n");
+  EXPECT_EQ(Tool(dir, {"lookup", dir / "d.txt", "Dogs", "running", "xyz"}).out,
+            "Dogs\t3,2\n\t3\tdogs\t犬たち\n\t2\tdog\tいぬ\t犬\n"
+            "running\t4\n\t4\trun\t走る\n"
+            "xyz\t\n");
+  EXPECT_EQ(Tool(dir, {"meaning", dir / "d.txt", "Running", "xyz"}).out,
+            "Running\t4\trun\n\t走る\nxyz\t0\t\n");
+  EXPECT_EQ(Tool(dir, {"entries", dir / "none.txt"}).code, 1);
+}
+
+TEST(Tool, AddAndDeleteWriteThroughWithBackups) {
+  TempDir dir;
+  testing::MakeDataFolders(dir.path());
+  WriteBytes(dir / "dic/Dic_EJ.txt", Sjis("cat\t猫\r\ndog\t犬\r\n"));
+  ToolRun r = Tool(dir, {"add", dir.path(), "cow", "牛"});
+  EXPECT_EQ(r.code, 0);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(Tool(dir, {"add", dir.path(), "dog", "いぬ"}).code, 0);
+  EXPECT_EQ(Tool(dir, {"delete", dir.path(), "3", "犬"}).code, 0);
+  EXPECT_EQ(ReadBytes(dir / "dic/Dic_EJ.txt"), Sjis("cat\t猫\r\ncow\t牛\r\ndog\tいぬ\r\n"));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "dic_backup"),
+                          std::filesystem::directory_iterator()),
+            3);
+  EXPECT_EQ(Tool(dir, {"delete", dir.path(), "9", "x"}).code, 2);
+  EXPECT_EQ(Tool(dir, {"delete", dir.path(), "two", "x"}).code, 2);
+  EXPECT_EQ(Tool(dir, {"add", dir.path(), "ox", "a\tb"}).code, 2);
+  std::filesystem::remove_all(dir / "dic_backup");
+  r = Tool(dir, {"add", dir.path(), "eel", "うなぎ"});
+  EXPECT_EQ(r.code, 1) << "a missing backup folder fails the change";
+  EXPECT_EQ(ReadBytes(dir / "dic/Dic_EJ.txt"), Sjis("cat\t猫\r\ncow\t牛\r\ndog\tいぬ\r\n"));
+}
+
+// Kills `add` at random moments: the dictionary file is always the old or the new one in
+// full, and every backup is a complete earlier version.
+TEST(Tool, KillingAnAddAtAnyMomentNeverLeavesAPartialDictionary) {
+  TempDir dir;
+  testing::MakeDataFolders(dir.path());
+  std::string content;
+  for (int i = 0; i < 20000; ++i) content += "word" + std::to_string(100000 + i) + "\t語\r\n";
+  WriteBytes(dir / "dic/Dic_EJ.txt", content);
+  std::set<std::string> versions{content};
+  std::mt19937 rng(7);
+  std::uniform_int_distribution<int> delayUs(0, 60000);
+  for (int round = 0; round < 40; ++round) {
+    const std::string word = "zz" + std::string(1, static_cast<char>('a' + round % 26)) +
+                             std::to_string(round);
+    const std::string before = ReadBytes(dir / "dic/Dic_EJ.txt");
+    const pid_t pid = Start(dir, {"add", dir.path(), word, "x"});
+    std::this_thread::sleep_for(std::chrono::microseconds(delayUs(rng)));
+    ::kill(pid, SIGKILL);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    const std::string after = ReadBytes(dir / "dic/Dic_EJ.txt");
+    if (after != before) {
+      EXPECT_NE(after.find(word + "\tx\r\n"), std::string::npos);
+      EXPECT_EQ(after.size(), before.size() + word.size() + 4) << "round " << round;
+      versions.insert(after);
+    }
+    for (const auto& e : std::filesystem::directory_iterator(dir / "dic_backup")) {
+      const std::string name = e.path().filename().string();
+      if (name[0] == '.') continue;  // a copy not yet under its name
+      EXPECT_TRUE(versions.count(ReadBytes(e.path().string()))) << name;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace kelmoa
