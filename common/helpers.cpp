@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <cmath>
 #include <cstdio>
 
 namespace kelmoa {
@@ -76,6 +77,28 @@ std::string FormatTimeOfDay(const std::tm& t) {
   char buf[16];
   std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", t.tm_hour, t.tm_min, t.tm_sec);
   return buf;
+}
+
+}  // namespace kelmoa
+
+namespace kelmoa {
+
+long long RoundHalfEven(double x) { return static_cast<long long>(std::nearbyint(x)); }
+
+bool IsTextInRange(std::u16string_view text, int min, int max) {
+  if (!IsAllDigits(text)) return false;
+  long long value = 0;
+  for (const char16_t ch : text) {
+    value = value * 10 + (ch - u'0');
+    if (value > 0x7FFFFFFFLL) return false;
+  }
+  return value >= min && value <= max;
+}
+
+std::u16string MsgOutOfRange(std::u16string_view itemName, int min, int max) {
+  const std::string lo = std::to_string(min), hi = std::to_string(max);
+  return std::u16string(itemName) + u"：次の範囲で設定してください。\r\n    " +
+         std::u16string(lo.begin(), lo.end()) + u"-" + std::u16string(hi.begin(), hi.end());
 }
 
 }  // namespace kelmoa

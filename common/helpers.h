@@ -43,3 +43,18 @@ std::tm LocalNow();
 std::string FormatTimeOfDay(const std::tm& t);
 
 }  // namespace kelmoa
+
+namespace kelmoa {
+
+// x to the nearest whole number, halves to the even neighbour (2.5 gives 2, 3.5 gives 4).
+long long RoundHalfEven(double x);
+
+// The check of a numeric entry field: text is all ASCII digits and its value lies in
+// min..max. A digit string too large for a 32-bit number counts as out of range.
+bool IsTextInRange(std::u16string_view text, int min, int max);
+
+// The message shown when a numeric entry field is out of range:
+// item name, "：次の範囲で設定してください。", CR LF, four blanks, min, "-", max.
+std::u16string MsgOutOfRange(std::u16string_view itemName, int min, int max);
+
+}  // namespace kelmoa

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <vector>
 
 #include "common/codepage.h"
 
@@ -52,53 +53,71 @@ bool DicLineLess(std::u16string_view a, std::u16string_view b) {
   return a.substr(wa.size()) < b.substr(wb.size());
 }
 
-Status ReadFileToAryWithSortChk(const std::string& path, StrList& oLines, bool& oSorted,
-                                FileOps& fs) {
-  oLines = NewStrList();
-  oSorted = true;
+namespace {
+
+// One entry line inside the decoded file text.
+struct LineRef {
+  size_t start;
+  size_t headLen;  // characters before the first TAB
+  size_t len;
+};
+
+// The entry lines of a dictionary file, kept as places in its decoded text so that loading a
+// large dictionary allocates per entry, not per line.
+struct EntryLines {
+  std::u16string text;
+  std::vector<LineRef> lines;
+  bool sorted = true;
+
+  std::u16string_view Line(const LineRef& r) const {
+    return std::u16string_view(text).substr(r.start, r.len);
+  }
+  std::u16string_view Head(const LineRef& r) const {
+    return std::u16string_view(text).substr(r.start, r.headLen);
+  }
+  std::u16string_view Rest(const LineRef& r) const {
+    return std::u16string_view(text).substr(r.start + r.headLen, r.len - r.headLen);
+  }
+  bool Less(const LineRef& a, const LineRef& b) const {
+    const int c = Head(a).compare(Head(b));
+    return c != 0 ? c < 0 : Rest(a) < Rest(b);
+  }
+};
+
+Status ReadEntryLines(const std::string& path, FileOps& fs, EntryLines& out) {
   std::string bytes;
   const Status status = fs.ReadAll(path, bytes);  // on failure, bytes holds what was read
-  StrList all = SplitTextLines(SjisToUtf16(bytes));
-  for (size_t i = 1; i < all.size(); ++i) {
-    if (!IsDicLine(all[i])) continue;
-    // Lines that are not entry lines take no part in the order check.
-    if (oLines.size() > 1 && DicLineLess(all[i], oLines.back())) oSorted = false;
-    oLines.push_back(std::move(all[i]));
+  out.text = SjisToUtf16(bytes);
+  out.lines.clear();
+  out.sorted = true;
+  const std::u16string_view text = out.text;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find(u'\r', start);
+    if (end == std::u16string_view::npos) end = text.size();
+    const std::u16string_view line = text.substr(start, end - start);
+    if (IsDicLine(line)) {
+      const LineRef ref{start, line.find(u'\t'), line.size()};
+      // Lines that are not entry lines take no part in the order check.
+      if (out.sorted && !out.lines.empty() && out.Less(ref, out.lines.back())) out.sorted = false;
+      out.lines.push_back(ref);
+    }
+    start = end + 1;
+    if (start < text.size() && text[start] == u'\n') ++start;
   }
   return status;
 }
 
-StrList MergeSameWordLines(const StrList& lines) {
-  StrList merged = NewStrList();
-  std::u16string word, meanings;
-  for (size_t i = 1; i < lines.size(); ++i) {
-    const std::u16string_view line = lines[i];
-    const std::u16string_view w = HeadOf(line);
-    const std::u16string_view mn = line.substr(std::min(w.size() + 1, line.size()));
-    if (i > 1 && w == word) {
-      meanings += u'\t';
-      meanings += mn;
-      continue;
-    }
-    if (i > 1) merged.push_back(word + u'\t' + meanings);
-    word = w;
-    meanings = mn;
-  }
-  if (lines.size() > 1) merged.push_back(word + u'\t' + meanings);
-  return merged;
-}
+}  // namespace
 
-void SplitDicLines(const StrList& merged, StrList& oWords, StrList& oMeanings) {
-  oWords = NewStrList();
-  oMeanings = NewStrList();
-  oWords.reserve(merged.size());
-  oMeanings.reserve(merged.size());
-  for (size_t i = 1; i < merged.size(); ++i) {
-    const std::u16string_view line = merged[i];
-    const std::u16string_view w = HeadOf(line);
-    oWords.emplace_back(w);
-    oMeanings.emplace_back(line.substr(std::min(w.size() + 1, line.size())));
-  }
+Status ReadFileToAryWithSortChk(const std::string& path, StrList& oLines, bool& oSorted,
+                                FileOps& fs) {
+  EntryLines entries;
+  const Status status = ReadEntryLines(path, fs, entries);
+  oLines = NewStrList();
+  for (const LineRef& r : entries.lines) oLines.emplace_back(entries.Line(r));
+  oSorted = entries.sorted;
+  return status;
 }
 
 StrList MakeDicFileLines(const StrList& words, const StrList& meanings) {
@@ -113,14 +132,26 @@ StrList MakeDicFileLines(const StrList& words, const StrList& meanings) {
 }
 
 Status Dictionary::LoadDicFile(const std::string& path, FileOps& fs) {
-  StrList lines;
-  bool sorted = true;
-  const Status status = ReadFileToAryWithSortChk(path, lines, sorted, fs);
-  if (!sorted) {
-    std::sort(lines.begin() + 1, lines.end(),
-              [](const std::u16string& a, const std::u16string& b) { return DicLineLess(a, b); });
+  EntryLines entries;
+  const Status status = ReadEntryLines(path, fs, entries);
+  if (!entries.sorted) {
+    std::sort(entries.lines.begin(), entries.lines.end(),
+              [&](const LineRef& a, const LineRef& b) { return entries.Less(a, b); });
   }
-  SplitDicLines(MergeSameWordLines(lines), mDicWord, mDicMeaning);
+  // Lines of one head word are adjacent now: one entry each, meanings joined by TAB.
+  mDicWord = NewStrList();
+  mDicMeaning = NewStrList();
+  for (const LineRef& r : entries.lines) {
+    const std::u16string_view word = entries.Head(r);
+    const std::u16string_view meaning = entries.Rest(r).substr(1);
+    if (mDicWord.size() > 1 && mDicWord.back() == word) {
+      mDicMeaning.back() += u'\t';
+      mDicMeaning.back() += meaning;
+    } else {
+      mDicWord.emplace_back(word);
+      mDicMeaning.emplace_back(meaning);
+    }
+  }
   return status;
 }
 

@@ -30,12 +30,6 @@ bool DicLineLess(std::u16string_view a, std::u16string_view b);
 Status ReadFileToAryWithSortChk(const std::string& path, StrList& oLines, bool& oSorted,
                                 FileOps& fs = DefaultFileOps());
 
-// One line per head word from ordered entry lines: head word, TAB, its meanings joined by TAB.
-StrList MergeSameWordLines(const StrList& lines);
-
-// Splits merged lines at their first TAB into head words and meanings (element 0 empty).
-void SplitDicLines(const StrList& merged, StrList& oWords, StrList& oMeanings);
-
 // The file lines of a dictionary: one line per meaning, head word, TAB, meaning.
 StrList MakeDicFileLines(const StrList& words, const StrList& meanings);
 

@@ -7,6 +7,7 @@
 #include <functional>
 #include <iostream>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,7 +16,11 @@
 #include "common/helpers.h"
 #include "dictionary/dictionary.h"
 #include "dictionary/lookup.h"
+#include "document/layout.h"
+#include "document/open_text.h"
 #include "document/text_reader.h"
+#include "document/word_info.h"
+#include "settings/settings.h"
 
 namespace kelmoa {
 namespace {
@@ -53,7 +58,9 @@ int Usage() {
                "  kelmoa-tool lookup DIC WORD...\n"
                "  kelmoa-tool meaning DIC WORD...\n"
                "  kelmoa-tool add BASE WORD MEANING\n"
-               "  kelmoa-tool delete BASE INDEX MEANING\n";
+               "  kelmoa-tool delete BASE INDEX MEANING\n"
+               "  kelmoa-tool annotate DIC TEXT\n"
+               "  kelmoa-tool settings INI [--screen-width PX]\n";
   return kExitUsage;
 }
 
@@ -174,6 +181,71 @@ int Delete(const Args& a) {
   return s.ok() ? kExitOk : IoError(s);
 }
 
+int Annotate(const Args& a) {
+  if (a.size() != 2) return Usage();
+  TextFileCheck check = CheckAndReadTextFile(a[1]);
+  if (check.result == TextFileCheck::kUnreadable) return IoError(check.status);
+  if (check.result != TextFileCheck::kOk) {
+    std::cout << ShownMessage(check.message) << '\n';
+    return kExitRejected;
+  }
+  Dictionary dic;
+  int rc = kExitOk;
+  if (!LoadDic(a[0], dic, rc)) return rc;
+  auto doc = std::make_unique<TextDocument>();  // the grids are large: keep them off the stack
+  doc->mTxt = std::move(check.lines);
+  SettingInfo setting;
+  setting.HalfWidth = 7;
+  setting.FullWidth = 14;
+  ClearChrAry(doc->mChr);
+  SetTxtToChrAry(doc->mTxt, doc->mChr);
+  InitColorAry(doc->mTxt, doc->mChrColor);
+  int maxRight = 0, longest = 0;
+  GetChrPosAry(doc->mChr, setting, doc->LineCount(), doc->mChrX, maxRight, longest);
+  gGetWordInfoInTextP(*doc, dic.Words());
+  const WordTable& t = doc->words;
+  for (int k = 1; k <= t.Count(); ++k) {
+    std::cout << t.mWordLine[k] << '\t' << t.mWordCol[k] << '\t' << Out(t.mWord[k]) << '\t'
+              << Out(t.mWordJoined[k]) << '\t' << Out(t.mWordDicIdx[k]) << '\t' << t.mWordX1[k]
+              << '\t' << t.mWordX2[k] << '\n';
+  }
+  return kExitOk;
+}
+
+int Settings(const Args& a) {
+  int screenWidth = 1920;
+  if (a.size() == 3 && a[1] == "--screen-width") {
+    const auto [end, ec] = std::from_chars(a[2].data(), a[2].data() + a[2].size(), screenWidth);
+    if (ec != std::errc() || end != a[2].data() + a[2].size() || screenWidth <= 0) return Usage();
+  } else if (a.size() != 1) {
+    return Usage();
+  }
+  SettingInfo def, max, setting;
+  SetDefaultSettings(screenWidth, def, max);
+  setting = def;
+  // The program reads the file only when it exists.
+  if (IsFileExist(a[0])) {
+    ReadIniSettings(a[0], def, max, setting, [](const std::u16string& msg) {
+      std::string line;
+      const std::string s = Out(msg);
+      for (size_t i = 0; i < s.size(); ++i) {
+        if (s[i] == '\r' && i + 1 < s.size() && s[i + 1] == '\n') {
+          line += " / ";
+          ++i;
+        } else {
+          line += s[i];
+        }
+      }
+      std::cerr << line << '\n';
+    });
+  }
+  std::cout << "FontSize=" << Out(FormatFontSize(setting.FontSize)) << '\n'
+            << "LineSpace=" << setting.LineSpace << '\n'
+            << "FormLeft=" << setting.FormLeft << '\n'
+            << "TextEditor=" << Out(setting.TextEditor) << '\n';
+  return kExitOk;
+}
+
 }  // namespace
 }  // namespace kelmoa
 
@@ -183,6 +255,7 @@ int main(int argc, char** argv) {
   const std::map<std::string, std::function<int(const Args&)>> commands = {
       {"detect", Detect}, {"read", Read},   {"entries", Entries}, {"lookup", Lookup},
       {"meaning", Meaning}, {"add", Add}, {"delete", Delete},
+      {"annotate", Annotate}, {"settings", Settings},
   };
   const auto it = commands.find(argv[1]);
   if (it == commands.end()) return Usage();

@@ -110,6 +110,54 @@ TEST(Tool, AddAndDeleteWriteThroughWithBackups) {
   EXPECT_EQ(ReadBytes(dir / "dic/Dic_EJ.txt"), Sjis("cat\t猫\r\ncow\t牛\r\ndog\tいぬ\r\n"));
 }
 
+TEST(Tool, AnnotatePrintsEveryWordWithItsPlaceAndLookup) {
+  TempDir dir;
+  WriteBytes(dir / "d.txt", Sjis("dog\t犬\r\ninternational\t国際的な\r\nrun\t走る\r\n"));
+  WriteBytes(dir / "t.txt", Sjis("A dog あ runs inter-\r\nnational\r\n"));
+  const ToolRun r = Tool(dir, {"annotate", dir / "d.txt", dir / "t.txt"});
+  EXPECT_EQ(r.code, 0);
+  EXPECT_EQ(r.out,
+            "1\t1\tA\t\t\t47\t54\n"
+            "1\t3\tdog\t\t1\t61\t82\n"
+            "1\t9\truns\t\t3\t110\t138\n"
+            "1\t14\tinter\tinternational\t2\t145\t180\n"
+            "2\t1\tnational\tinternational\t2\t47\t103\n");
+
+  WriteBytes(dir / "utf8.txt", "caf\xc3\xa9 \xe3\x81\x82\r\n");
+  const ToolRun c = Tool(dir, {"annotate", dir / "d.txt", dir / "utf8.txt"});
+  EXPECT_EQ(c.code, 3);
+  EXPECT_EQ(c.out,
+            "このテキストファイルの文字コードはShift_JISではありません。\n"
+            "    ファイル名＝utf8.txt\n    文字コード＝UTF8\n\n"
+            "このファイルをテキストエディタで開いて，ANSIまたはShift_JISで保存してから，\n"
+            "再度このファイルを指定してください。\n\nこのテキストファイルを開きますか？\n");
+  std::string many;
+  for (int i = 0; i < 9001; ++i) many += "x\r\n";
+  WriteBytes(dir / "many.txt", many);
+  const ToolRun b = Tool(dir, {"annotate", dir / "d.txt", dir / "many.txt"});
+  EXPECT_EQ(b.code, 3);
+  EXPECT_EQ(b.out, "読込むテキストファイルの行数は9000行までです。\n");
+  EXPECT_EQ(Tool(dir, {"annotate", dir / "d.txt", dir / "none.txt"}).code, 1);
+}
+
+TEST(Tool, SettingsPrintsWhatStartUpWouldUse) {
+  TempDir dir;
+  ToolRun r = Tool(dir, {"settings", dir / "none.ini"});
+  EXPECT_EQ(r.out, "FontSize=9.75\nLineSpace=3\nFormLeft=0\nTextEditor=\n");
+  EXPECT_EQ(r.err, "");
+  EXPECT_FALSE(std::filesystem::exists(dir / "none.ini"));
+
+  WriteBytes(dir / "k.ini", "[Setting]\r\nfontsize=11.25\r\nLineSpace=7\r\nFormLeft=1200\r\n");
+  r = Tool(dir, {"settings", dir / "k.ini", "--screen-width", "1280"});
+  EXPECT_EQ(r.code, 0);
+  EXPECT_EQ(r.out, "FontSize=11.25\nLineSpace=3\nFormLeft=0\nTextEditor=\n");
+  EXPECT_EQ(r.err,
+            "iniファイルの設定値が範囲外でした。 /     行間：7 / デフォルト値3に設定します。 / \n"
+            "iniファイルの設定値が範囲外でした。 /     フォームLeft：1200 / "
+            "デフォルト値0に設定します。 / \n");
+  EXPECT_EQ(Tool(dir, {"settings", dir / "k.ini", "--screen-width"}).code, 2);
+}
+
 // Kills `add` at random moments: the dictionary file is always the old or the new one in
 // full, and every backup is a complete earlier version.
 TEST(Tool, KillingAnAddAtAnyMomentNeverLeavesAPartialDictionary) {

@@ -1,0 +1,98 @@
+// Benchmarks of the core. Each case that has a floor is measured against it in the same run:
+// the floor is the unavoidable work of reading and decoding the same bytes.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "common/codepage.h"
+#include "common/file_ops.h"
+#include "common/str_list.h"
+#include "dictionary/dictionary.h"
+
+namespace kelmoa {
+namespace {
+
+// A synthetic dictionary of `entries` head words with one to three meanings each, in file
+// order (sorted) or shuffled; written once per process to the temporary folder.
+std::string SyntheticDictionary(int entries, bool shuffled) {
+  const std::string path = (std::filesystem::temp_directory_path() /
+                            ("kelmoa-bench-" + std::to_string(::getpid()) + "-" +
+                             std::to_string(entries) + (shuffled ? "-shuffled" : "-sorted") +
+                             ".txt"))
+                               .string();
+  if (std::filesystem::exists(path)) return path;
+  std::mt19937 rng(42);
+  std::uniform_int_distribution<int> letter(0, 25), len(3, 11), count(1, 3), kanji(0x4E00, 0x4FFF);
+  std::vector<std::u16string> lines;
+  std::set<std::u16string> unique;
+  while (static_cast<int>(unique.size()) < entries) {
+    std::u16string w;
+    for (int i = len(rng); i > 0; --i) w += static_cast<char16_t>(u'a' + letter(rng));
+    unique.insert(std::move(w));
+  }
+  const std::vector<std::u16string> words(unique.begin(), unique.end());
+  for (const auto& w : words) {
+    for (int m = count(rng); m > 0; --m) {
+      std::u16string meaning = u"【名】";
+      for (int k = 0; k < 3; ++k) meaning += static_cast<char16_t>(kanji(rng));
+      lines.push_back(w + u'\t' + meaning);
+    }
+  }
+  if (shuffled) {
+    std::shuffle(lines.begin(), lines.end(), rng);
+  } else {
+    std::sort(lines.begin(), lines.end(),
+              [](const auto& a, const auto& b) { return DicLineLess(a, b); });
+  }
+  std::u16string text;
+  for (const auto& l : lines) text += l + u"\r\n";
+  std::ofstream(path, std::ios::binary) << Utf16ToSjis(text);
+  return path;
+}
+
+// Removes the generated files when the process ends.
+struct Cleanup {
+  ~Cleanup() {
+    for (const auto& e : std::filesystem::directory_iterator(std::filesystem::temp_directory_path())) {
+      if (e.path().filename().string().rfind("kelmoa-bench-" + std::to_string(::getpid()), 0) == 0) {
+        std::filesystem::remove(e.path());
+      }
+    }
+  }
+} gCleanup;
+
+void BM_DicFloorReadDecode(benchmark::State& state) {
+  const std::string path = SyntheticDictionary(100000, state.range(0) != 0);
+  for (auto _ : state) {
+    std::string bytes;
+    DefaultFileOps().ReadAll(path, bytes);
+    benchmark::DoNotOptimize(SjisToUtf16(bytes));
+  }
+  state.SetBytesProcessed(state.iterations() *
+                          static_cast<int64_t>(std::filesystem::file_size(path)));
+}
+BENCHMARK(BM_DicFloorReadDecode)->Arg(0)->Arg(1)->ArgName("shuffled")->Unit(benchmark::kMillisecond);
+
+void BM_DicLoad(benchmark::State& state) {
+  const std::string path = SyntheticDictionary(100000, state.range(0) != 0);
+  for (auto _ : state) {
+    Dictionary dic;
+    dic.LoadDicFile(path);
+    benchmark::DoNotOptimize(dic.Count());
+    if (dic.Count() != 100000) state.SkipWithError("wrong entry count");
+  }
+}
+BENCHMARK(BM_DicLoad)->Arg(0)->Arg(1)->ArgName("shuffled")->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace kelmoa
+
+BENCHMARK_MAIN();

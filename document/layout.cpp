@@ -1,0 +1,130 @@
+#include "document/layout.h"
+
+#include <algorithm>
+
+#include "common/codepage.h"
+#include "common/helpers.h"
+
+namespace kelmoa {
+
+void ClearChrAry(Grid<char16_t>& chr) {
+  for (int i = 1; i <= kGridLines; ++i) {
+    std::fill(&chr(i, 1), &chr(i, kGridCols) + 1, u'\0');
+  }
+}
+
+void SetTxtToChrAry(const StrList& lines, Grid<char16_t>& chr) {
+  for (int i = 1; i <= UpperBound(lines) && i <= kGridLines; ++i) {
+    const std::u16string& line = lines[static_cast<size_t>(i)];
+    const int len = std::min(static_cast<int>(line.size()), kGridCols);
+    for (int k = 1; k <= len; ++k) chr(i, k) = line[static_cast<size_t>(k - 1)];
+  }
+}
+
+void InitColorAry(const StrList& lines, Grid<uint8_t>& color) {
+  for (int i = 1; i <= UpperBound(lines) && i <= kGridLines; ++i) {
+    std::fill(&color(i, 1), &color(i, kGridCols) + 1, kColorBlack);
+  }
+}
+
+int GetLineLen(const Grid<char16_t>& chr, int line) {
+  for (int c = 1; c <= kGridCols; ++c) {
+    if (chr(line, c) == u'\0') return c - 1;
+  }
+  return kGridCols;
+}
+
+int ComputeLinesPerPage(int paneHeightPx, const SettingInfo& setting) {
+  const int pitch = setting.LineSpace + setting.CharHeight;
+  if (pitch <= 0) return 0;
+  return static_cast<int>(RoundHalfEven(paneHeightPx - 10.0)) / pitch;
+}
+
+void GetChrPosAry(const Grid<char16_t>& chr, const SettingInfo& setting, int n,
+                  Grid<int32_t>& pos, int& maxRight, int& longestLine) {
+  const int half = setting.HalfWidth;
+  const int full = setting.FullWidth;
+  for (int i = 1; i <= n && i <= kGridLines; ++i) {
+    pos(i, 1) = TextLeft(setting);
+    int right = 0;
+    for (int k = 2; k <= kGridCols; ++k) {
+      if (chr(i, k) == u'\0') {
+        right = pos(i, k) = pos(i, k - 1) + half;
+        break;
+      }
+      pos(i, k) = pos(i, k - 1) + (IsDoubleByteChar(chr(i, k - 1)) ? full : half);
+    }
+    if (right == 0) right = pos(i, kGridCols + 1) = pos(i, kGridCols) + half;
+    if (right > maxRight) {
+      maxRight = right;
+      longestLine = i;
+    }
+  }
+}
+
+void GetWordsInLine(std::u16string_view line, StrList& oWords, std::vector<int>& oCols) {
+  oWords = NewStrList();
+  oCols.assign(1, 0);
+  const int L = static_cast<int>(line.size());
+  bool inWord = false;
+  int s = 0, e = 0;
+  for (int j = 1; j <= L; ++j) {
+    const char16_t ch = line[static_cast<size_t>(j - 1)];
+    if (j < L) {
+      if (inWord && !IsWordChr(ch)) {
+        inWord = false;
+        e = j - 1;
+      } else if (!inWord && IsAlphabet(ch)) {
+        inWord = true;
+        s = j;
+      }
+    } else if (inWord) {
+      e = IsWordChr(ch) ? j : j - 1;
+      inWord = false;
+    } else if (IsAlphabet(ch)) {
+      s = e = j;
+    }
+    // A rejected one-letter candidate stays until the next word starts and replaces it.
+    if (s > 0 && e >= s) {
+      const std::u16string_view cand = line.substr(static_cast<size_t>(s - 1),
+                                                   static_cast<size_t>(e - s + 1));
+      if (cand.size() > 1 || cand == u"I" || cand == u"A" || cand == u"a") {
+        oWords.emplace_back(cand);
+        oCols.push_back(s);
+        s = e = 0;
+      }
+    }
+  }
+}
+
+void GetWordListOfText(const StrList& lines, const Grid<int32_t>& pos, WordTable& t) {
+  t.mWord = NewStrList();
+  t.mWordLine.assign(1, 0);
+  t.mWordCol.assign(1, 0);
+  t.mWordX1.assign(1, 0);
+  t.mWordX2.assign(1, 0);
+  const int n = std::min(UpperBound(lines), kGridLines);
+  t.mLineFirstWord.assign(static_cast<size_t>(n) + 1, 0);
+  t.mLineLastWord.assign(static_cast<size_t>(n) + 1, 0);
+  StrList words;
+  std::vector<int> cols;
+  for (int i = 1; i <= n; ++i) {
+    GetWordsInLine(lines[static_cast<size_t>(i)], words, cols);
+    const int m = UpperBound(words);
+    if (m == 0) continue;
+    const int l = t.Count();
+    for (int j = 1; j <= m; ++j) {
+      const int c = cols[static_cast<size_t>(j)];
+      const int len = static_cast<int>(words[static_cast<size_t>(j)].size());
+      t.mWord.push_back(std::move(words[static_cast<size_t>(j)]));
+      t.mWordLine.push_back(i);
+      t.mWordCol.push_back(c);
+      t.mWordX1.push_back(pos(i, c));
+      t.mWordX2.push_back(pos(i, c + len));  // column 101 holds the edge after column 100
+    }
+    t.mLineFirstWord[static_cast<size_t>(i)] = l + 1;
+    t.mLineLastWord[static_cast<size_t>(i)] = l + m;
+  }
+}
+
+}  // namespace kelmoa

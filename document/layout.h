@@ -1,0 +1,98 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "common/str_list.h"
+#include "settings/settings.h"
+
+namespace kelmoa {
+
+// The size of the character grids: one row per text line, one column per character.
+inline constexpr int kGridLines = 9000;
+inline constexpr int kGridCols = 100;
+
+// A fixed grid of rows 0..kGridLines and columns 0..kGridCols + 1, allocated once at full
+// size. Rows and columns are 1-based like the line and column numbers the user sees; row 0
+// and column 0 exist and are not used. The extra column kGridCols + 1 holds, in the position
+// grid, the right edge of a line that fills all kGridCols columns.
+template <typename T>
+class Grid {
+ public:
+  static constexpr int kRowSize = kGridCols + 2;
+  Grid() : mCells(static_cast<size_t>(kGridLines + 1) * kRowSize) {}
+  T& operator()(int line, int col) { return mCells[Index(line, col)]; }
+  const T& operator()(int line, int col) const { return mCells[Index(line, col)]; }
+
+ private:
+  static size_t Index(int line, int col) {
+    return static_cast<size_t>(line) * kRowSize + static_cast<size_t>(col);
+  }
+  std::vector<T> mCells;
+};
+
+// Colour codes of characters: console palette numbers.
+inline constexpr uint8_t kColorBlack = 0;
+inline constexpr uint8_t kColorBlue = 9;
+
+// Every English word of the text in reading order, entries 1..W (entry 0 unused), with the
+// range of words of each line.
+struct WordTable {
+  StrList mWord = NewStrList();            // the word as in the line (case kept)
+  std::vector<int> mWordLine{0};           // its line
+  std::vector<int> mWordCol{0};            // column of its first character
+  std::vector<int> mWordX1{0};             // x of its first character
+  std::vector<int> mWordX2{0};             // x just right of its last character
+  StrList mWordJoined = NewStrList();      // hyphen-joined form across a line end, or empty
+  StrList mWordDicIdx = NewStrList();      // dictionary index list, or empty
+  std::vector<int> mLineFirstWord{0};      // first word of each line (0: none)
+  std::vector<int> mLineLastWord{0};       // last word of each line (0: none)
+
+  int Count() const { return static_cast<int>(mWord.size()) - 1; }
+};
+
+// The loaded text and everything laid out from it: the lines, the three grids and the words.
+struct TextDocument {
+  StrList mTxt = NewStrList();
+  Grid<char16_t> mChr;       // character at (line, column); 0 ends the line
+  Grid<int32_t> mChrX;       // x of the character's left edge in the text pane
+  Grid<uint8_t> mChrColor;   // kColorBlack or kColorBlue
+  WordTable words;
+
+  int LineCount() const { return UpperBound(mTxt); }
+};
+
+// Empties rows 1..kGridLines of the character grid.
+void ClearChrAry(Grid<char16_t>& chr);
+// Puts character k of line i into cell (i, k).
+void SetTxtToChrAry(const StrList& lines, Grid<char16_t>& chr);
+// Sets the colour of every cell of lines 1..n to black.
+void InitColorAry(const StrList& lines, Grid<uint8_t>& color);
+// The number of characters of a grid line: the first empty cell's column minus 1.
+int GetLineLen(const Grid<char16_t>& chr, int line);
+
+// Text lines that fit a pane of the given inner height in pixels: (height - 10) divided by
+// the line pitch (CharHeight + LineSpace), the 10 being the top and bottom margins.
+int ComputeLinesPerPage(int paneHeightPx, const SettingInfo& setting);
+
+// x of the first character of every line: room for the line-number column on the left.
+inline int TextLeft(const SettingInfo& s) { return 6 * s.HalfWidth + 5; }
+
+// Fills the position grid for lines 1..n from HalfWidth and FullWidth: a double-byte character
+// advances FullWidth, everything else HalfWidth. Raises maxRight and longestLine to the line
+// with the largest right edge (the first of equals); the right edge of a line is one HalfWidth
+// past its last character's left edge.
+void GetChrPosAry(const Grid<char16_t>& chr, const SettingInfo& setting, int n,
+                  Grid<int32_t>& pos, int& maxRight, int& longestLine);
+
+// Splits one line into words: a word starts with a letter A-Z or a-z and goes on with letters
+// and apostrophes; one-letter words other than "I", "A" and "a" are dropped. Both lists come
+// back with entries 1..m; the column of word j is that of its first character.
+void GetWordsInLine(std::u16string_view line, StrList& oWords, std::vector<int>& oCols);
+
+// Builds the word table for lines 1..n. Joined forms and index lists are left as they are:
+// after a change of font or line spacing only the positions change.
+void GetWordListOfText(const StrList& lines, const Grid<int32_t>& pos, WordTable& table);
+
+}  // namespace kelmoa

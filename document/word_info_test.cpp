@@ -1,0 +1,111 @@
+#include "document/word_info.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "common/codepage.h"
+#include "common/fixtures_test.h"
+#include "dictionary/dictionary.h"
+#include "common/helpers.h"
+#include "dictionary/lookup.h"
+#include "document/text_reader.h"
+
+namespace kelmoa {
+namespace {
+
+class WordInfo : public ::testing::Test {
+ protected:
+  void Run(StrList lines, std::initializer_list<const char16_t*> heads) {
+    dic = NewStrList();
+    for (const char16_t* h : heads) dic.emplace_back(h);
+    doc->mTxt = std::move(lines);
+    ClearChrAry(doc->mChr);
+    SetTxtToChrAry(doc->mTxt, doc->mChr);
+    SettingInfo s;
+    s.HalfWidth = 7;
+    s.FullWidth = 14;
+    int right = 0, longest = 0;
+    GetChrPosAry(doc->mChr, s, doc->LineCount(), doc->mChrX, right, longest);
+    gGetWordInfoInTextP(*doc, dic);
+  }
+  // Index of the first word equal to w.
+  int Find(std::u16string_view w) const {
+    for (int k = 1; k <= doc->words.Count(); ++k) {
+      if (doc->words.mWord[k] == w) return k;
+    }
+    return 0;
+  }
+  StrList dic;
+  std::unique_ptr<TextDocument> doc = std::make_unique<TextDocument>();
+};
+
+TEST_F(WordInfo, KnownWordsAreLookedUpInLowerCaseAndColouredBlue) {
+  Run({u"", u"The dog runs."}, {u"dog", u"run", u"the"});
+  const WordTable& t = doc->words;
+  EXPECT_EQ(t.mWordDicIdx, (StrList{u"", u"3", u"1", u"2"}));
+  for (int c = 1; c <= 3; ++c) EXPECT_EQ(doc->mChrColor(1, c), kColorBlue);
+  EXPECT_EQ(doc->mChrColor(1, 4), kColorBlack);
+  EXPECT_EQ(doc->mChrColor(1, 13), kColorBlack) << "the full stop";
+}
+
+TEST_F(WordInfo, HyphenBrokenWordsAreJoinedAcrossTheLineEnd) {
+  StrList lines{u"", u"1", u"2", u"3", u"4", u"the inter-", u"national day"};
+  Run(lines, {u"international"});
+  const int inter = Find(u"inter"), national = Find(u"national");
+  EXPECT_EQ(doc->words.mWordJoined[inter], u"international");
+  EXPECT_EQ(doc->words.mWordJoined[national], u"international");
+  EXPECT_EQ(doc->words.mWordDicIdx[inter], u"1");
+  EXPECT_EQ(doc->words.mWordDicIdx[national], u"1");
+  EXPECT_EQ(doc->mChrColor(5, 10), kColorBlack) << "the hyphen stays black";
+  EXPECT_EQ(doc->words.mWordDicIdx[Find(u"day")], u"");
+
+  Run(lines, {u"international", u"national"});
+  EXPECT_EQ(doc->words.mWordDicIdx[Find(u"inter")], u"1");
+  EXPECT_EQ(doc->words.mWordDicIdx[Find(u"national")], u"2") << "known by itself";
+}
+
+TEST_F(WordInfo, WhatJoinsAndWhatDoesNot) {
+  Run({u"", u"inter-  x-  ", u"National"}, {u"internationalx"});
+  EXPECT_EQ(doc->words.mWordJoined[Find(u"inter")], u"interNational") << "case kept";
+  Run({u"", u"well-", u"", u"known"}, {u"well"});
+  EXPECT_EQ(doc->words.mWordJoined[Find(u"well")], u"") << "an empty line between";
+  Run({u"", u"the end-"}, {u"end"});
+  EXPECT_EQ(doc->words.mWordJoined[Find(u"end")], u"") << "the last line";
+  Run({u"", u"end -", u"game"}, {u"end"});
+  EXPECT_EQ(doc->words.mWordJoined[Find(u"end")], u"") << "the hyphen must follow directly";
+  Run({u""}, {u"end"});
+  EXPECT_EQ(doc->words.Count(), 0);
+}
+
+TEST_F(WordInfo, ARealEnglishTextAgreesWithWordByWordLookups) {
+  testing::TempDir dir;
+  std::string folded, line;
+  for (const char c : testing::LicenceText()) {
+    if (c != '\n') {
+      line += c;
+      continue;
+    }
+    folded += line.substr(0, 90) + "\r\n";
+    line.clear();
+  }
+  testing::WriteBytes(dir / "gpl.txt", folded);
+  StrList lines;
+  Status status;
+  ASSERT_EQ(ReadFileToAryAndChkMsg(dir / "gpl.txt", lines, status), u"");
+  Run(lines, {u"copy", u"free", u"license", u"program", u"software", u"the", u"work"});
+  const WordTable& t = doc->words;
+  ASSERT_GT(t.Count(), 5000);
+  int known = 0;
+  for (int k = 1; k <= t.Count(); ++k) {
+    if (!t.mWordJoined[k].empty()) continue;
+    ASSERT_EQ(t.mWordDicIdx[k], GetDicIdxListOfWord(dic, LowerAscii(t.mWord[k]))) << k;
+    known += t.mWordDicIdx[k].empty() ? 0 : 1;
+    const bool blue = doc->mChrColor(t.mWordLine[k], t.mWordCol[k]) == kColorBlue;
+    ASSERT_EQ(blue, !t.mWordDicIdx[k].empty());
+  }
+  EXPECT_GT(known, 500);
+}
+
+}  // namespace
+}  // namespace kelmoa
