@@ -15,6 +15,7 @@
 #include "common/codepage.h"
 #include "common/helpers.h"
 #include "dictionary/dictionary.h"
+#include "dictionary/edict_import.h"
 #include "dictionary/lookup.h"
 #include "document/layout.h"
 #include "document/open_text.h"
@@ -59,6 +60,7 @@ int Usage() {
                "  kelmoa-tool meaning DIC WORD...\n"
                "  kelmoa-tool add BASE WORD MEANING\n"
                "  kelmoa-tool delete BASE INDEX MEANING\n"
+               "  kelmoa-tool import-edict EDICT OUT\n"
                "  kelmoa-tool annotate DIC TEXT\n"
                "  kelmoa-tool settings INI [--screen-width PX]\n";
   return kExitUsage;
@@ -246,6 +248,20 @@ int Settings(const Args& a) {
   return kExitOk;
 }
 
+// Builds a dictionary file from EDICT (EUC-JP) and puts it at OUT atomically; OUT is left as it
+// was when EDICT cannot be read or gives no entry.
+int ImportEdictCmd(const Args& a) {
+  if (a.size() != 2) return Usage();
+  std::string edict;
+  if (Status s = DefaultFileOps().ReadAll(a[0], edict); !s.ok()) return IoError(s);
+  std::string dicBytes;
+  if (Status s = ImportEdict(edict, dicBytes); !s.ok()) {
+    return IoError(Status::Error(a[0] + ": " + s.message()));
+  }
+  const Status s = ReplaceFileAtomically(DefaultFileOps(), a[1], dicBytes);
+  return s.ok() ? kExitOk : IoError(s);
+}
+
 }  // namespace
 }  // namespace kelmoa
 
@@ -255,6 +271,7 @@ int main(int argc, char** argv) {
   const std::map<std::string, std::function<int(const Args&)>> commands = {
       {"detect", Detect}, {"read", Read},   {"entries", Entries}, {"lookup", Lookup},
       {"meaning", Meaning}, {"add", Add}, {"delete", Delete},
+      {"import-edict", ImportEdictCmd},
       {"annotate", Annotate}, {"settings", Settings},
   };
   const auto it = commands.find(argv[1]);
