@@ -4,7 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 
 namespace kelmoa {
 
@@ -23,179 +25,207 @@ bool IsBase64(uint8_t b) {
   return In(b, 'A', 'Z') || In(b, 'a', 'z') || In(b, '0', '9') || b == '+' || b == '/';
 }
 
-}  // namespace
+// Reads a source forward through a window of one piece. Bytes before the last position asked
+// for may be dropped; nothing is read twice by one cursor.
+class Cursor {
+ public:
+  Cursor(ByteSource& source, size_t pieceSize) : mSource(source), mPiece(pieceSize) {}
 
-uint8_t CharCodeDetector::At(int64_t i) const {
-  // Past the end of the file lies the added zero byte (and nothing is read beyond it).
-  if (mFinished && i >= mE) return 0;
-  return mBuf[static_cast<size_t>(i - mBase)];
-}
-
-void CharCodeDetector::Feed(std::string_view bytes) {
-  if (mDecided || mFinished) return;
-  mBuf.insert(mBuf.end(), bytes.begin(), bytes.end());
-  const int64_t avail = mBase + static_cast<int64_t>(mBuf.size());
-  // Each index needs the three bytes after it (the longest UTF-8 sequence).
-  if (avail < 4) return;
-  if (!mBomChecked) CheckByteOrderMark();
-  Process(avail - 3);
-  // Keep only the bytes not yet examined.
-  if (!mDecided) {
-    mBuf.erase(mBuf.begin(), mBuf.begin() + (mL - mBase));
-    mBase = mL;
+  // True when byte i exists. i must not lie before the window.
+  bool Has(int64_t i) {
+    while (i >= mBase + static_cast<int64_t>(mBuf.size()) && !mEnd) Fill(i);
+    return i < mBase + static_cast<int64_t>(mBuf.size());
   }
-}
+  // Byte i, or 0 past the end of the data (the added zero byte and beyond).
+  uint8_t At(int64_t i) { return Has(i) ? mBuf[static_cast<size_t>(i - mBase)] : 0; }
 
-int CharCodeDetector::Finish() {
-  if (!mDecided && !mFinished) {
-    mFinished = true;
-    mE = mBase + static_cast<int64_t>(mBuf.size());
-    if (!mBomChecked) CheckByteOrderMark();
-    Process(mE + 1);  // the added zero byte at index E is examined too
-    if (!mDecided) {
-      if (mAsciiFlag == 1 && mUtf7Pos >= 0 && mUtf7Len > 0) {
-        Decide(kCodeUtf7);
-      } else if (mUtf8Pos >= 0 && mUtf8Bytes > 0) {
-        Decide(kCodeUtf8);
-      } else if (mSjisPos >= 0 && mSjisBytes > mUtf8Bytes) {
-        Decide(kCodeSjis);
-      } else if (mEucPos >= 0 && mEucBytes > mSjisBytes && mEucBytes > mUtf8Bytes) {
-        Decide(kCodeEuc);
-      } else {
-        Decide(mAsciiFlag == 1 ? kCodeAscii : kCodeNone);
+ private:
+  // Drops what lies before `from` (which the caller no longer needs) and reads one more piece.
+  void Fill(int64_t from) {
+    const int64_t end = mBase + static_cast<int64_t>(mBuf.size());
+    const int64_t keep = std::clamp<int64_t>(from - 3, mBase, end);
+    mBuf.erase(mBuf.begin(), mBuf.begin() + (keep - mBase));
+    mBase = keep;
+    const size_t old = mBuf.size();
+    mBuf.resize(old + mPiece);
+    const size_t got = mSource.ReadAt(end, mBuf.data() + old, mPiece);
+    mBuf.resize(old + got);
+    if (got == 0) mEnd = true;
+  }
+
+  ByteSource& mSource;
+  size_t mPiece;
+  std::vector<uint8_t> mBuf;
+  int64_t mBase = 0;
+  bool mEnd = false;
+};
+
+// The detector's state and steps. Index E is the end of the data, where an added zero byte
+// stands; every multi-byte sequence must end below E. Positions are 64-bit so that files of any
+// size are judged exactly.
+class Detector {
+ public:
+  Detector(ByteSource& source, size_t pieceSize)
+      : mMain(source, pieceSize), mUtf7(source, std::min<size_t>(pieceSize, 4096)) {}
+
+  int Run() {
+    // Byte-order marks, when the data holds at least two bytes.
+    if (mMain.Has(1)) {
+      const uint8_t b0 = mMain.At(0), b1 = mMain.At(1), b2 = mMain.At(2);
+      if ((b0 == 0xFE || b0 == 0xFF) && (b1 == 0xFE || b1 == 0xFF)) {
+        return b0 == 0xFE && b1 == 0xFF ? kCodeUtf16Be : kCodeUtf16Le;
+      }
+      if (b0 == 0xEF && b1 == 0xBB && b2 == 0xBF) return kCodeUtf8Bom;
+    }
+    for (int64_t l = 0;; ++l) {
+      const bool atEnd = !mMain.Has(l);  // l = E: the added zero byte
+      if (int code = Step(l); code >= 0) return code;
+      if (atEnd) break;
+    }
+    if (mAsciiFlag == 1 && mUtf7Pos >= 0 && mUtf7Len > 0) return kCodeUtf7;
+    if (mUtf8Pos >= 0 && mUtf8Bytes > 0) return kCodeUtf8;
+    if (mSjisPos >= 0 && mSjisBytes > mUtf8Bytes) return kCodeSjis;
+    if (mEucPos >= 0 && mEucBytes > mSjisBytes && mEucBytes > mUtf8Bytes) return kCodeEuc;
+    return mAsciiFlag == 1 ? kCodeAscii : kCodeNone;
+  }
+
+ private:
+  // Examines index l; returns a decided code, or -1 to go on.
+  int Step(int64_t l) {
+    const uint8_t byte = mMain.At(l);
+    // a. 7-bit step: ISO-2022-JP escapes and UTF-7 shift sequences.
+    if (mAsciiFlag == 1) {
+      if (byte >= 0x80) {
+        mAsciiFlag = 0;
+      } else if (byte == 0x1B) {
+        // An escape skips the UTF-7 step of this index, so the UTF-7 position may fall behind.
+        if (mMain.Has(l + 2)) {
+          const uint8_t c1 = mMain.At(l + 1), c2 = mMain.At(l + 2);
+          if ((c1 == '(' && (c2 == 'B' || c2 == 'J' || c2 == 'I')) ||
+              (c1 == '$' && (c2 == 'B' || c2 == '@' || c2 == '('))) {
+            return kCodeJis;
+          }
+        }
+      } else if (mUtf7Pos >= 0 && mUtf7Pos <= l) {
+        if (int code = Utf7Step(l); code >= 0) return code;
       }
     }
+    Utf8Step(l);
+    SjisStep(l);
+    EucStep(l);
+    // e. Early decision once 8-bit data has left at most one candidate.
+    if (mAsciiFlag == 0 && mAlive <= 1) {
+      if (mUtf8Pos >= 0) return kCodeUtf8;
+      if (mSjisPos >= 0) return kCodeSjis;
+      if (mEucPos >= 0) return kCodeEuc;
+      int code = kCodeNone;
+      if (mUtf7Len > 0) code = kCodeUtf7;
+      if (mUtf8Bytes > mUtf7Len) code = kCodeUtf8;
+      if (mSjisBytes > mUtf8Bytes && mSjisBytes > mUtf7Len) code = kCodeSjis;
+      if (mEucBytes > mSjisBytes && mEucBytes > mUtf8Bytes && mEucBytes > mUtf7Len) code = kCodeEuc;
+      return code;
+    }
+    return -1;
   }
-  mBuf.clear();
-  mBuf.shrink_to_fit();
-  return mResult;
-}
 
-void CharCodeDetector::CheckByteOrderMark() {
-  mBomChecked = true;
-  const bool longEnough = mFinished ? mE > 1 : true;  // Feed calls this with 4 bytes or more
-  if (!longEnough) return;
-  const uint8_t b0 = At(0), b1 = At(1), b2 = At(2);
-  if ((b0 == 0xFE || b0 == 0xFF) && (b1 == 0xFE || b1 == 0xFF)) {
-    Decide(b0 == 0xFE && b1 == 0xFF ? kCodeUtf16Be : kCodeUtf16Le);
-  } else if (b0 == 0xEF && b1 == 0xBB && b2 == 0xBF) {
-    Decide(kCodeUtf8Bom);
-  }
-}
-
-void CharCodeDetector::Process(int64_t limit) {
-  for (; mL < limit && !mDecided; ++mL) Step(mL);
-}
-
-void CharCodeDetector::Step(int64_t l) {
-  const uint8_t byte = At(l);
-
-  // a. 7-bit step: ISO-2022-JP escapes and UTF-7 shift sequences.
-  bool skipUtf7 = false;
-  if (mAsciiFlag == 1 && mUtf7Scanning) {
-    if (Lt(l) && IsBase64(byte)) {
-      ++mBase64Count;  // still inside the base64 run: nothing else can happen at this index
-      skipUtf7 = true;
+  // The UTF-7 candidate reads at its own position j, which may lie behind l (after escapes) or
+  // run ahead of it over a whole shift sequence.
+  int Utf7Step(int64_t l) {
+    int64_t j = mUtf7Pos;
+    if (mUtf7.At(j) != '+') {
+      mUtf7Pos = j + 1;
+      return -1;
+    }
+    ++j;
+    while (mUtf7.Has(j) && IsBase64(mUtf7.At(j))) {
+      ++mBase64Count;
+      ++j;
+    }
+    if (!mUtf7.Has(j)) {  // the run reached the end of the data: the scan simply stops
+      mUtf7Pos = j;
+      return -1;
+    }
+    if (mUtf7.At(j) == '-' && (6 * mBase64Count) % 16 <= 5) {
+      if (mUtf7Len > 0) return kCodeUtf7;  // a second valid shift sequence
+      mUtf7Pos = j + 1;
+      mUtf7Len = mUtf7Pos - l;
     } else {
-      mUtf7Scanning = false;
-      if (!Lt(l)) {
-        mUtf7Pos = l;  // the run reached the end of the file: the scan simply stops
-      } else if (byte == '-' && (6 * mBase64Count) % 16 <= 5) {
-        if (mUtf7Len > 0) {
-          Decide(kCodeUtf7);
-          return;
-        }
-        mUtf7Pos = l + 1;
-        mUtf7Len = mUtf7Pos - mUtf7Start;
-      } else {
-        mUtf7Pos = -1;
-      }
+      mUtf7Pos = -1;
     }
-  }
-  if (mAsciiFlag == 1 && !skipUtf7) {
-    if (byte >= 0x80) {
-      mAsciiFlag = 0;
-    } else if (byte == 0x1B) {
-      if (Lt(l + 2)) {
-        const uint8_t c1 = At(l + 1), c2 = At(l + 2);
-        if ((c1 == '(' && (c2 == 'B' || c2 == 'J' || c2 == 'I')) ||
-            (c1 == '$' && (c2 == 'B' || c2 == '@' || c2 == '('))) {
-          Decide(kCodeJis);
-          return;
-        }
-      }
-    } else if (mUtf7Pos >= 0 && mUtf7Pos <= l) {
-      if (byte != '+') {
-        mUtf7Pos = l + 1;
-      } else {
-        mUtf7Scanning = true;
-        mUtf7Start = l;
-      }
-    }
+    return -1;
   }
 
-  // b. UTF-8.
-  if (mUtf8Pos >= 0 && mUtf8Pos <= l) {
+  void RuleOut(int64_t& pos) {
+    pos = -1;
+    --mAlive;
+  }
+
+  void Utf8Step(int64_t l) {
+    if (mUtf8Pos < 0 || mUtf8Pos > l) return;
     const int64_t u = mUtf8Pos;
-    const uint8_t x = At(u);
-    auto trail = [&](int64_t i) { return In(At(i), 0x80, 0xBF); };
+    const uint8_t x = mMain.At(u);
+    auto trail = [&](int64_t i) { return In(mMain.At(i), 0x80, 0xBF); };
+    int len = 0;
     if (x <= 0x7F) {
       mUtf8Pos = u + 1;
-    } else if (In(x, 0xC2, 0xDF) && Lt(u + 1) && trail(u + 1)) {
-      mUtf8Pos = u + 2;
-      mUtf8Bytes += 2;
-    } else if (x == 0xE0 && Lt(u + 2) && In(At(u + 1), 0xA0, 0xBF) && trail(u + 2)) {
-      mUtf8Pos = u + 3;
-      mUtf8Bytes += 3;
-    } else if (In(x, 0xE1, 0xEF) && Lt(u + 2) && trail(u + 1) && trail(u + 2)) {
-      mUtf8Pos = u + 3;
-      mUtf8Bytes += 3;
-    } else if (x == 0xF0 && Lt(u + 3) && In(At(u + 1), 0x90, 0xBF) && trail(u + 2) &&
+      return;
+    }
+    if (In(x, 0xC2, 0xDF) && mMain.Has(u + 1) && trail(u + 1)) {
+      len = 2;
+    } else if (x == 0xE0 && mMain.Has(u + 2) && In(mMain.At(u + 1), 0xA0, 0xBF) && trail(u + 2)) {
+      len = 3;
+    } else if (In(x, 0xE1, 0xEF) && mMain.Has(u + 2) && trail(u + 1) && trail(u + 2)) {
+      len = 3;
+    } else if (x == 0xF0 && mMain.Has(u + 3) && In(mMain.At(u + 1), 0x90, 0xBF) && trail(u + 2) &&
                trail(u + 3)) {
-      mUtf8Pos = u + 4;
-      mUtf8Bytes += 4;
-    } else if (In(x, 0xF1, 0xF3) && Lt(u + 3) && trail(u + 1) && trail(u + 2) && trail(u + 3)) {
-      mUtf8Pos = u + 4;
-      mUtf8Bytes += 4;
-    } else if (x == 0xF4 && Lt(u + 3) && In(At(u + 1), 0x80, 0x8F) && trail(u + 2) &&
+      len = 4;
+    } else if (In(x, 0xF1, 0xF3) && mMain.Has(u + 3) && trail(u + 1) && trail(u + 2) &&
                trail(u + 3)) {
-      mUtf8Pos = u + 4;
-      mUtf8Bytes += 4;
-    } else {
+      len = 4;
+    } else if (x == 0xF4 && mMain.Has(u + 3) && In(mMain.At(u + 1), 0x80, 0x8F) && trail(u + 2) &&
+               trail(u + 3)) {
+      len = 4;
+    }
+    if (len == 0) {
       RuleOut(mUtf8Pos);
+      return;
     }
+    mUtf8Pos = u + len;
+    mUtf8Bytes += len;
   }
 
-  // c. Shift_JIS. 0xFD-0xFF are taken as single bytes, as CP932 reads them.
-  if (mSjisPos >= 0 && mSjisPos <= l) {
+  // 0xFD-0xFF are taken as single bytes, as CP932 reads them.
+  void SjisStep(int64_t l) {
+    if (mSjisPos < 0 || mSjisPos > l) return;
     const int64_t s = mSjisPos;
-    const uint8_t x = At(s);
-    if (In(x, 0x81, 0x9F) || In(x, 0xE0, 0xFC)) {
-      const uint8_t t = Lt(s + 1) ? At(s + 1) : 0;
-      if (Lt(s + 1) && (In(t, 0x40, 0x7E) || In(t, 0x80, 0xFC))) {
-        mSjisPos = s + 2;
-        mSjisBytes += 2;
-      } else {
-        RuleOut(mSjisPos);
-      }
-    } else {
+    const uint8_t x = mMain.At(s);
+    if (!In(x, 0x81, 0x9F) && !In(x, 0xE0, 0xFC)) {
       mSjisPos = s + 1;
+      return;
+    }
+    const uint8_t t = mMain.At(s + 1);
+    if (mMain.Has(s + 1) && (In(t, 0x40, 0x7E) || In(t, 0x80, 0xFC))) {
+      mSjisPos = s + 2;
+      mSjisBytes += 2;
+    } else {
+      RuleOut(mSjisPos);
     }
   }
 
-  // d. EUC-JP.
-  if (mEucPos >= 0 && mEucPos <= l) {
+  void EucStep(int64_t l) {
+    if (mEucPos < 0 || mEucPos > l) return;
     const int64_t e = mEucPos;
-    const uint8_t x = At(e);
+    const uint8_t x = mMain.At(e);
     if (x <= 0x7F) {
       mEucPos = e + 1;
-    } else if (x == 0x8E && Lt(e + 1) && In(At(e + 1), 0xA1, 0xDF)) {
+    } else if (x == 0x8E && mMain.Has(e + 1) && In(mMain.At(e + 1), 0xA1, 0xDF)) {
       mEucPos = e + 2;
       mEucBytes += 2;
-    } else if (x == 0x8F && Lt(e + 2) && In(At(e + 1), 0xA1, 0xFE) && In(At(e + 2), 0xA1, 0xFE)) {
+    } else if (x == 0x8F && mMain.Has(e + 2) && In(mMain.At(e + 1), 0xA1, 0xFE) &&
+               In(mMain.At(e + 2), 0xA1, 0xFE)) {
       mEucPos = e + 3;
       mEucBytes += 3;
-    } else if (In(x, 0xA1, 0xFF) && Lt(e + 1) && In(At(e + 1), 0xA1, 0xFE)) {
+    } else if (In(x, 0xA1, 0xFF) && mMain.Has(e + 1) && In(mMain.At(e + 1), 0xA1, 0xFE)) {
       mEucPos = e + 2;
       mEucBytes += 2;
     } else {
@@ -203,31 +233,60 @@ void CharCodeDetector::Step(int64_t l) {
     }
   }
 
-  // e. Early decision once 8-bit data has left at most one candidate.
-  if (mAsciiFlag == 0 && mAlive <= 1) {
-    if (mUtf8Pos >= 0) {
-      Decide(kCodeUtf8);
-    } else if (mSjisPos >= 0) {
-      Decide(kCodeSjis);
-    } else if (mEucPos >= 0) {
-      Decide(kCodeEuc);
-    } else {
-      int code = kCodeNone;
-      if (mUtf7Len > 0) code = kCodeUtf7;
-      if (mUtf8Bytes > mUtf7Len) code = kCodeUtf8;
-      if (mSjisBytes > mUtf8Bytes && mSjisBytes > mUtf7Len) code = kCodeSjis;
-      if (mEucBytes > mSjisBytes && mEucBytes > mUtf8Bytes && mEucBytes > mUtf7Len) {
-        code = kCodeEuc;
+  Cursor mMain;
+  Cursor mUtf7;
+  int mAsciiFlag = 1;
+  int mAlive = 3;
+  int64_t mUtf8Pos = 0, mSjisPos = 0, mEucPos = 0, mUtf7Pos = 0;
+  int64_t mUtf8Bytes = 0, mSjisBytes = 0, mEucBytes = 0;
+  int64_t mUtf7Len = 0;
+  int64_t mBase64Count = 0;
+};
+
+class MemorySource : public ByteSource {
+ public:
+  explicit MemorySource(std::string_view bytes) : mBytes(bytes) {}
+  size_t ReadAt(int64_t offset, uint8_t* buf, size_t n) override {
+    if (offset >= static_cast<int64_t>(mBytes.size())) return 0;
+    const size_t got = std::min(n, mBytes.size() - static_cast<size_t>(offset));
+    std::memcpy(buf, mBytes.data() + offset, got);
+    return got;
+  }
+
+ private:
+  std::string_view mBytes;
+};
+
+// A plain file read with pread; a read error ends the data and is remembered.
+class FileSource : public ByteSource {
+ public:
+  explicit FileSource(int fd) : mFd(fd) {}
+  size_t ReadAt(int64_t offset, uint8_t* buf, size_t n) override {
+    for (;;) {
+      const ssize_t got = ::pread(mFd, buf, n, offset);
+      if (got >= 0) return static_cast<size_t>(got);
+      if (errno != EINTR) {
+        mError = errno;
+        return 0;
       }
-      Decide(code);
     }
   }
+  int error() const { return mError; }
+
+ private:
+  int mFd;
+  int mError = 0;
+};
+
+}  // namespace
+
+int DetectCharCode(ByteSource& source, size_t pieceSize) {
+  return Detector(source, std::max<size_t>(pieceSize, 1)).Run();
 }
 
 int DetectCharCode(std::string_view bytes) {
-  CharCodeDetector d;
-  d.Feed(bytes);
-  return d.Finish();
+  MemorySource source(bytes);
+  return DetectCharCode(source, std::max<size_t>(bytes.size(), 1));
 }
 
 Status GetFileCharCode(const std::string& path, std::string& oName) {
@@ -243,18 +302,10 @@ Status GetFileCharCode(const std::string& path, std::string& oName) {
   if (!S_ISREG(st.st_mode)) {
     return Status::FromErrno("read", path, S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
   }
-  CharCodeDetector detector;
-  char buf[1 << 16];
-  while (!detector.Decided()) {
-    const ssize_t got = ::read(fd, buf, sizeof buf);
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      return Status::FromErrno("read", path, errno);
-    }
-    if (got == 0) break;
-    detector.Feed(std::string_view(buf, static_cast<size_t>(got)));
-  }
-  oName = GetCharCodeName(detector.Finish());
+  FileSource source(fd);
+  const int code = DetectCharCode(source);
+  if (source.error() != 0) return Status::FromErrno("read", path, source.error());
+  oName = GetCharCodeName(code);
   return Status::Ok();
 }
 

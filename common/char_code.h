@@ -27,58 +27,28 @@ enum CharCode : int {
 // an empty string for any other number.
 std::string GetCharCodeName(int code);
 
-// Names the character code of a byte stream fed in pieces of any size. Four candidate decoders
-// (UTF-8, Shift_JIS, EUC-JP and, while the data is 7-bit, UTF-7) run side by side, each ruled
-// out at its first malformed sequence; ISO-2022-JP escapes and byte-order marks decide at once.
-// It keeps at most a few bytes besides the piece being fed, so a file of any size is judged
-// with bounded memory, and the result is the same however the bytes are cut into pieces.
-class CharCodeDetector {
+// Where the detector reads its bytes: random access by offset, so that it can stream a file of
+// any size in small pieces while its UTF-7 candidate reads at a position of its own.
+class ByteSource {
  public:
-  // Takes the next bytes. Does nothing once the result is decided.
-  void Feed(std::string_view bytes);
-  // True when the result no longer depends on bytes not yet fed.
-  bool Decided() const { return mDecided; }
-  // Ends the stream and returns the code number.
-  int Finish();
-
- private:
-  bool Lt(int64_t i) const { return !mFinished || i < mE; }  // index i lies inside the file
-  uint8_t At(int64_t i) const;
-  void CheckByteOrderMark();
-  void Process(int64_t limit);  // processes indices mL..limit-1
-  void Step(int64_t l);
-  void Decide(int code) {
-    mDecided = true;
-    mResult = code;
-  }
-  void RuleOut(int64_t& pos) {
-    pos = -1;
-    --mAlive;
-  }
-
-  std::vector<uint8_t> mBuf;  // bytes from index mBase on
-  int64_t mBase = 0;
-  int64_t mL = 0;  // next index to examine
-  int64_t mE = 0;  // the file length, known when finished
-  bool mFinished = false;
-  bool mBomChecked = false;
-  bool mDecided = false;
-  int mResult = kCodeNone;
-
-  int mAsciiFlag = 1;
-  int mAlive = 3;
-  int64_t mUtf8Pos = 0, mSjisPos = 0, mEucPos = 0, mUtf7Pos = 0;
-  int64_t mUtf8Bytes = 0, mSjisBytes = 0, mEucBytes = 0;
-  int64_t mUtf7Len = 0;
-  int64_t mBase64Count = 0;
-  bool mUtf7Scanning = false;  // inside the base64 run of a shift sequence
-  int64_t mUtf7Start = 0;      // index of that sequence's "+"
+  virtual ~ByteSource() = default;
+  // Reads up to n bytes at offset into buf; returns how many (0 at the end of the data).
+  virtual size_t ReadAt(int64_t offset, uint8_t* buf, size_t n) = 0;
 };
 
-// The code number of a whole buffer.
+// Names the character code of the bytes of a source. Four candidate decoders (UTF-8,
+// Shift_JIS, EUC-JP and, while the data is 7-bit, UTF-7) run side by side, each ruled out at
+// its first malformed sequence; ISO-2022-JP escapes and byte-order marks decide at once. It
+// reads the source in pieces of pieceSize bytes through two cursors and keeps nothing else, so
+// a file of any size is judged with bounded memory, and it stops reading as soon as the
+// result is decided. The result does not depend on pieceSize.
+int DetectCharCode(ByteSource& source, size_t pieceSize = 1 << 16);
+
+// The code number of bytes held in memory.
 int DetectCharCode(std::string_view bytes);
 
-// Reads the file in pieces (stopping as soon as the result is decided) and gives its code name.
+// Names the character code of a file. A file that cannot be opened or read, or that is no
+// plain file (a folder, a pipe), is an error and gets no name.
 Status GetFileCharCode(const std::string& path, std::string& oName);
 
 }  // namespace kelmoa

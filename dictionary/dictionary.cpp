@@ -24,6 +24,29 @@ void SplitAtTabs(std::u16string_view s, StrList& out) {
   }
 }
 
+// Appends to joined (TAB-separated) the meanings of one entry line's text after its first TAB.
+// A line holding several meanings may have empty or blank ones between its TABs; they are
+// left out, since no entry may hold an empty meaning and a blank one would not load back.
+void AppendMeanings(std::u16string_view text, std::u16string& joined) {
+  if (text.find(u'\t') == std::u16string_view::npos) {  // the common case: one meaning
+    if (!joined.empty()) joined += u'\t';
+    joined += text;
+    return;
+  }
+  size_t start = 0;
+  for (;;) {
+    const size_t tab = text.find(u'\t', start);
+    const std::u16string_view piece =
+        text.substr(start, tab == std::u16string_view::npos ? tab : tab - start);
+    if (piece.find_first_not_of(u' ') != std::u16string_view::npos) {
+      if (!joined.empty()) joined += u'\t';
+      joined += piece;
+    }
+    if (tab == std::u16string_view::npos) return;
+    start = tab + 1;
+  }
+}
+
 }  // namespace
 
 bool IsDicLine(std::u16string_view line) {
@@ -143,13 +166,14 @@ Status Dictionary::LoadDicFile(const std::string& path, FileOps& fs) {
   mDicMeaning = NewStrList();
   for (const LineRef& r : entries.lines) {
     const std::u16string_view word = entries.Head(r);
-    const std::u16string_view meaning = entries.Rest(r).substr(1);
-    if (mDicWord.size() > 1 && mDicWord.back() == word) {
-      mDicMeaning.back() += u'\t';
-      mDicMeaning.back() += meaning;
-    } else {
+    const bool same = mDicWord.size() > 1 && mDicWord.back() == word;
+    std::u16string joined = same ? std::move(mDicMeaning.back()) : std::u16string();
+    AppendMeanings(entries.Rest(r).substr(1), joined);
+    if (same) {
+      mDicMeaning.back() = std::move(joined);
+    } else if (!joined.empty()) {
       mDicWord.emplace_back(word);
-      mDicMeaning.emplace_back(meaning);
+      mDicMeaning.push_back(std::move(joined));
     }
   }
   return status;

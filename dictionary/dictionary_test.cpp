@@ -63,6 +63,11 @@ TEST(DictionaryLoad, SortsMergesAndSkipsWhatIsNoEntry) {
   EXPECT_EQ(d.Meanings()[3], u"犬\tいぬ");
   EXPECT_EQ(d.Meanings()[4], u"めんどり\tめんどり") << "identical lines give the meaning twice";
 
+  d = LoadFrom(dir, "ox\t\tうし\t \r\ndog\t犬\t\r\nhen\t\t\r\n");
+  EXPECT_EQ(d.Words(), (StrList{u"", u"dog", u"ox"}))
+      << "empty and blank meanings between TABs are left out; an entry needs one";
+  EXPECT_EQ(d.Meanings(), (StrList{u"", u"犬", u"うし"}));
+
   d = LoadFrom(dir, "");
   EXPECT_EQ(d.Count(), 0);
 

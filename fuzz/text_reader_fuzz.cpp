@@ -1,0 +1,25 @@
+// Any file is read or rejected under the limits; accepted lines keep to them.
+#include <cstdint>
+#include <cstdlib>
+
+#include "common/codepage.h"
+#include "document/text_reader.h"
+#include "fuzz/fuzz_util.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::string path = kelmoa::fuzz::WriteInput("text.txt", data, size);
+  kelmoa::StrList lines;
+  kelmoa::Status status;
+  const std::u16string msg = kelmoa::ReadFileToAryAndChkMsg(path, lines, status);
+  if (!status.ok()) std::abort();
+  if (!msg.empty()) {
+    if (kelmoa::UpperBound(lines) != 0) std::abort();
+    return 0;
+  }
+  if (kelmoa::UpperBound(lines) > kelmoa::kMaxLines) std::abort();
+  for (size_t i = 1; i < lines.size(); ++i) {
+    if (kelmoa::GetSjisByteLen(lines[i]) > kelmoa::kMaxLineBytes) std::abort();
+    if (lines[i].find(u'\r') != std::u16string::npos) std::abort();
+  }
+  return 0;
+}

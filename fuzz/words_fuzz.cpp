@@ -1,0 +1,51 @@
+// Word splitting and lookup on any line: words are English words in the line, and every index
+// of a word's list names an entry of the dictionary.
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "common/codepage.h"
+#include "common/helpers.h"
+#include "dictionary/lookup.h"
+#include "document/layout.h"
+
+namespace {
+
+const kelmoa::StrList& Heads() {
+  static const kelmoa::StrList heads = [] {
+    kelmoa::StrList h = kelmoa::NewStrList();
+    for (const char16_t* w : {u"Tokyo", u"a", u"act", u"carry", u"dog", u"easy", u"happy",
+                              u"interest", u"internal", u"international", u"kind", u"run",
+                              u"stop", u"study", u"the"}) {
+      h.emplace_back(w);
+    }
+    return h;
+  }();
+  return heads;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::u16string line =
+      kelmoa::SjisToUtf16(std::string_view(reinterpret_cast<const char*>(data), size));
+  kelmoa::StrList words;
+  std::vector<int> cols;
+  kelmoa::GetWordsInLine(line, words, cols);
+  for (size_t j = 1; j < words.size(); ++j) {
+    const std::u16string& w = words[j];
+    const int c = cols[j];
+    if (c < 1 || line.compare(static_cast<size_t>(c - 1), w.size(), w) != 0) std::abort();
+    if (!kelmoa::IsEnglishWord(w)) std::abort();
+    const std::u16string list = kelmoa::GetDicIdxListOfWord(Heads(), kelmoa::LowerAscii(w));
+    size_t start = 0;
+    while (start < list.size()) {
+      size_t comma = list.find(u',', start);
+      if (comma == std::u16string::npos) comma = list.size();
+      const int idx = std::stoi(kelmoa::Utf16ToUtf8(list.substr(start, comma - start)));
+      if (idx < 1 || idx > kelmoa::UpperBound(Heads())) std::abort();
+      start = comma + 1;
+    }
+  }
+  return 0;
+}
