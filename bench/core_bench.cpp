@@ -42,7 +42,10 @@ std::string SyntheticDictionary(int entries, bool shuffled) {
   for (const auto& w : words) {
     for (int m = count(rng); m > 0; --m) {
       std::u16string meaning = u"【名】";
-      for (int k = 0; k < 3; ++k) meaning += static_cast<char16_t>(kanji(rng));
+      while (meaning.size() < 6) {
+        const auto ch = static_cast<char16_t>(kanji(rng));
+        if (IsDoubleByteChar(ch)) meaning += ch;  // only what CP932 holds, so the order stays
+      }
       lines.push_back(w + u'\t' + meaning);
     }
   }

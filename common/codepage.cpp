@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cerrno>
@@ -12,6 +13,7 @@ namespace kelmoa {
 
 // The conversions name UTF-16LE: char16_t strings are in the machine's order.
 static_assert(std::endian::native == std::endian::little);
+static_assert(sizeof(wchar_t) == sizeof(char32_t));
 
 namespace detail {
 
@@ -103,13 +105,40 @@ std::u16string SjisToUtf16(std::string_view bytes) {
   return decoder.Decode(bytes);
 }
 
-SjisDecoder::SjisDecoder() : mCd(std::make_unique<Converter>("UTF-16LE", "CP932")) {}
+// Decoding goes to the C library's own wide characters (UCS-4), its fastest path, and is then
+// narrowed: every CP932 character lies in the basic plane, so each is one UTF-16 unit.
+SjisDecoder::SjisDecoder() : mCd(std::make_unique<Converter>("WCHAR_T", "CP932")) {}
 
 SjisDecoder::~SjisDecoder() = default;
 
 std::u16string SjisDecoder::Decode(std::string_view bytes) {
-  return ConvertAll<char16_t>(*mCd, bytes.data(), bytes.size(), 1,
-                              u'\uFFFD');
+  // Converts a piece at a time into a small buffer, so that a large file costs no big
+  // intermediate copy.
+  constexpr size_t kPiece = 4096;
+  char32_t wide[kPiece];
+  std::u16string text;
+  text.reserve(bytes.size());
+  const char* in = bytes.data();
+  size_t inLeft = bytes.size();
+  mCd->Reset();
+  while (inLeft > 0) {
+    char* out = reinterpret_cast<char*>(wide);
+    size_t outLeft = sizeof wide;
+    const size_t r = mCd->Run(&in, &inLeft, &out, &outLeft);
+    const size_t got = (sizeof wide - outLeft) / sizeof(char32_t);
+    for (size_t i = 0; i < got; ++i) {
+      text.push_back(wide[i] <= 0xFFFF ? static_cast<char16_t>(wide[i]) : u'\uFFFD');
+    }
+    if (r == static_cast<size_t>(-1) && errno != E2BIG) {
+      // A byte that starts no character (or a character cut off at the end) becomes one
+      // replacement character, and decoding goes on after it.
+      ++in;
+      --inLeft;
+      text.push_back(u'\uFFFD');
+      mCd->Reset();
+    }
+  }
+  return text;
 }
 
 std::string Utf16ToSjis(std::u16string_view text) {

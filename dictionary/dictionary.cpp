@@ -1,6 +1,7 @@
 #include "dictionary/dictionary.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <vector>
 
@@ -83,7 +84,16 @@ struct LineRef {
   size_t start;
   size_t headLen;  // characters before the first TAB
   size_t len;
+  uint64_t key;    // the head word's first four code units, for quick comparisons
 };
+
+// The first four code units of a head word packed high to low, shorter words padded with 0:
+// two head words whose keys differ are in the order of their keys.
+uint64_t HeadKey(std::u16string_view head) {
+  uint64_t key = 0;
+  for (size_t i = 0; i < 4; ++i) key = (key << 16) | (i < head.size() ? head[i] : 0);
+  return key;
+}
 
 // The entry lines of a dictionary file, kept as places in its decoded text so that loading a
 // large dictionary allocates per entry, not per line.
@@ -102,6 +112,7 @@ struct EntryLines {
     return std::u16string_view(text).substr(r.start + r.headLen, r.len - r.headLen);
   }
   bool Less(const LineRef& a, const LineRef& b) const {
+    if (a.key != b.key) return a.key < b.key;
     const int c = Head(a).compare(Head(b));
     return c != 0 ? c < 0 : Rest(a) < Rest(b);
   }
@@ -112,6 +123,7 @@ Status ReadEntryLines(const std::string& path, FileOps& fs, EntryLines& out) {
   const Status status = fs.ReadAll(path, bytes);  // on failure, bytes holds what was read
   out.text = SjisToUtf16(bytes);
   out.lines.clear();
+  out.lines.reserve(out.text.size() / 16);
   out.sorted = true;
   const std::u16string_view text = out.text;
   size_t start = 0;
@@ -120,7 +132,8 @@ Status ReadEntryLines(const std::string& path, FileOps& fs, EntryLines& out) {
     if (end == std::u16string_view::npos) end = text.size();
     const std::u16string_view line = text.substr(start, end - start);
     if (IsDicLine(line)) {
-      const LineRef ref{start, line.find(u'\t'), line.size()};
+      const size_t headLen = line.find(u'\t');
+      const LineRef ref{start, headLen, line.size(), HeadKey(line.substr(0, headLen))};
       // Lines that are not entry lines take no part in the order check.
       if (out.sorted && !out.lines.empty() && out.Less(ref, out.lines.back())) out.sorted = false;
       out.lines.push_back(ref);
@@ -164,6 +177,8 @@ Status Dictionary::LoadDicFile(const std::string& path, FileOps& fs) {
   // Lines of one head word are adjacent now: one entry each, meanings joined by TAB.
   mDicWord = NewStrList();
   mDicMeaning = NewStrList();
+  mDicWord.reserve(entries.lines.size() + 1);
+  mDicMeaning.reserve(entries.lines.size() + 1);
   for (const LineRef& r : entries.lines) {
     const std::u16string_view word = entries.Head(r);
     const bool same = mDicWord.size() > 1 && mDicWord.back() == word;
