@@ -1,10 +1,14 @@
 #include "dictionary/dictionary.h"
 
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <vector>
 
@@ -230,19 +234,73 @@ TEST_F(WriteThrough, AFailedStepLeavesFileAndMemoryAsTheyWere) {
   }
 }
 
+// Runs fn in a child process without root's privileges (permissions do not bind root), with
+// everything below dir open to it except the folder `locked`, which it may only read; returns
+// whether every expectation in it held.
+bool WithReadOnlyFolder(const std::string& dir, const std::string& locked,
+                        const std::function<bool()>& fn) {
+  std::filesystem::permissions(dir, std::filesystem::perms::all);
+  for (const auto& e : std::filesystem::recursive_directory_iterator(dir)) {
+    std::filesystem::permissions(e.path(), std::filesystem::perms::all);
+  }
+  ::chmod(locked.c_str(), 0555);
+  struct Unlock {
+    std::string path;
+    ~Unlock() { ::chmod(path.c_str(), 0777); }
+  } unlock{locked};
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(2);
+    ::_exit(fn() ? 0 : 1);
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
 TEST_F(WriteThrough, FoldersThatCannotBeWrittenAreReportedAndLoseNothing) {
-  if (::geteuid() == 0) GTEST_SKIP() << "permissions do not bind root";
-  DictionaryFiles files(mDir.path());
-  ::chmod((mDir / "dic_backup").c_str(), 0500);
-  EXPECT_FALSE(files.AddEntry(mDic, u"cow", u"牛", At(9, 0, 0)).ok());
-  EXPECT_EQ(mDic.Count(), 2);
-  ::chmod((mDir / "dic_backup").c_str(), 0700);
-  ::chmod((mDir / "dic").c_str(), 0500);
-  EXPECT_FALSE(files.AddEntry(mDic, u"cow", u"牛", At(9, 0, 0)).ok());
-  ::chmod((mDir / "dic").c_str(), 0700);
-  EXPECT_EQ(mDic.Count(), 2);
-  EXPECT_EQ(ReadBytes(DicPath()), Sjis(kOriginal));
+  const std::string base = mDir.path();
+  const std::string dicPath = DicPath();
+  for (const char* folder : {"dic_backup", "dic"}) {
+    const std::string locked = base + "/" + folder;
+    EXPECT_TRUE(WithReadOnlyFolder(base, locked, [&] {
+      Dictionary dic;
+      DictionaryFiles files(base);
+      return dic.LoadDicFile(dicPath).ok() &&
+             !files.AddEntry(dic, u"cow", u"牛", At(9, 0, 0)).ok() && dic.Count() == 2 &&
+             ReadBytes(dicPath) == Sjis(kOriginal);
+    })) << folder;
+  }
   EXPECT_TRUE(Backups().empty());
+}
+
+TEST_F(WriteThrough, AFullDiskIsReportedAndLosesNothing) {
+  // A small file system of its own where one can be mounted; failure injection covers the
+  // same path elsewhere.
+  TempDir disk;
+  if (::mount("tmpfs", disk.path().c_str(), "tmpfs", 0, "size=64k") != 0) {
+    GTEST_SKIP() << "no small file system can be mounted here";
+  }
+  struct Unmount {
+    std::string path;
+    ~Unmount() { ::umount2(path.c_str(), MNT_DETACH); }
+  } unmount{disk.path()};
+  testing::MakeDataFolders(disk.path());
+  std::string content;
+  for (int i = 0; i < 500; ++i) content += "word" + std::to_string(1000 + i) + "\t語\r\n";
+  WriteBytes(disk / "dic/Dic_EJ.txt", content);
+  WriteBytes(disk / "filler", std::string(64 * 1024, 'x'));  // fills what is left
+  Dictionary dic;
+  ASSERT_TRUE(dic.LoadDicFile(disk / "dic/Dic_EJ.txt").ok());
+  DictionaryFiles files(disk.path());
+  const Status s = files.AddEntry(dic, u"zebra", u"しまうま", At(9, 0, 0));
+  EXPECT_FALSE(s.ok());
+  EXPECT_NE(s.message().find("No space left"), std::string::npos) << s.message();
+  EXPECT_EQ(dic.Count(), 500);
+  EXPECT_EQ(ReadBytes(disk / "dic/Dic_EJ.txt"), content);
+  std::filesystem::remove(disk / "filler");
+  ASSERT_TRUE(files.AddEntry(dic, u"zebra", u"しまうま", At(9, 0, 0)).ok()) << "room again";
+  EXPECT_EQ(dic.Count(), 501);
 }
 
 TEST_F(WriteThrough, RefusesEntriesThatWouldNotLoadBack) {
