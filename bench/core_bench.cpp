@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <fstream>
 #include <random>
 #include <set>
@@ -16,6 +17,10 @@
 #include "common/file_ops.h"
 #include "common/str_list.h"
 #include "dictionary/dictionary.h"
+#include "dictionary/edict_import.h"
+#include "document/layout.h"
+#include "document/open_text.h"
+#include "document/word_info.h"
 
 namespace kelmoa {
 namespace {
@@ -94,6 +99,92 @@ void BM_DicLoad(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_DicLoad)->Arg(0)->Arg(1)->ArgName("shuffled")->Unit(benchmark::kMillisecond);
+
+std::string TempPath(const std::string& name) {
+  return (std::filesystem::temp_directory_path() /
+          ("kelmoa-bench-" + std::to_string(::getpid()) + "-" + name))
+      .string();
+}
+
+// The default dictionary, built from Debian's EDICT as the run command builds it; empty when
+// EDICT is not installed.
+std::string DefaultDictionary() {
+  static const std::string path = [] {
+    std::string edict;
+    if (!DefaultFileOps().ReadAll("/usr/share/edict/edict", edict).ok()) return std::string();
+    std::string bytes;
+    if (!ImportEdict(edict, bytes).ok()) return std::string();
+    const std::string p = TempPath("Dic_EJ.txt");
+    std::ofstream(p, std::ios::binary) << bytes;
+    return p;
+  }();
+  return path;
+}
+
+// 9000 lines of real English prose, about 80 bytes a line: the licence texts every Debian
+// machine has, refilled, and repeated as needed.
+std::string ProseText() {
+  static const std::string path = [] {
+    std::vector<std::string> words;
+    for (const char* f : {"GPL-3", "GFDL-1.3", "Apache-2.0", "LGPL-2.1", "MPL-2.0"}) {
+      std::ifstream in(std::string("/usr/share/common-licenses/") + f);
+      for (std::string w; in >> w;) words.push_back(w);
+    }
+    std::string text, line;
+    int lines = 0;
+    for (size_t i = 0; lines < 9000; i = (i + 1) % words.size()) {
+      if (!line.empty() && line.size() + 1 + words[i].size() > 80) {
+        text += line + "\r\n";
+        ++lines;
+        line.clear();
+      }
+      line += (line.empty() ? "" : " ") + words[i].substr(0, 80);
+    }
+    const std::string p = TempPath("prose.txt");
+    std::ofstream(p, std::ios::binary) << text;
+    return p;
+  }();
+  return path;
+}
+
+void BM_OpenTextFloorReadDecode(benchmark::State& state) {
+  const std::string path = ProseText();
+  for (auto _ : state) {
+    std::string bytes;
+    DefaultFileOps().ReadAll(path, bytes);
+    benchmark::DoNotOptimize(SjisToUtf16(bytes));
+  }
+}
+BENCHMARK(BM_OpenTextFloorReadDecode)->Unit(benchmark::kMillisecond);
+
+// Opening a text as the open routine does, short of drawing: detection, reading under the
+// limits, the character grid, positions, and the word information against the dictionary.
+void BM_OpenText(benchmark::State& state) {
+  Dictionary dic;
+  if (DefaultDictionary().empty() || !dic.LoadDicFile(DefaultDictionary()).ok()) {
+    state.SkipWithError("EDICT is not installed");
+    return;
+  }
+  auto doc = std::make_unique<TextDocument>();
+  SettingInfo setting;
+  setting.HalfWidth = 7;
+  setting.FullWidth = 13;
+  const std::string path = ProseText();
+  for (auto _ : state) {
+    TextFileCheck check = CheckAndReadTextFile(path);
+    doc->mTxt = std::move(check.lines);
+    ClearChrAry(doc->mChr);
+    SetTxtToChrAry(doc->mTxt, doc->mChr);
+    InitColorAry(doc->mTxt, doc->mChrColor);
+    int right = 0, longest = 0;
+    GetChrPosAry(doc->mChr, setting, doc->LineCount(), doc->mChrX, right, longest);
+    gGetWordInfoInTextP(*doc, dic.Words());
+    benchmark::DoNotOptimize(doc->words.Count());
+  }
+  state.counters["lines"] = doc->LineCount();
+  state.counters["words"] = doc->words.Count();
+}
+BENCHMARK(BM_OpenText)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace kelmoa

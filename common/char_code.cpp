@@ -39,6 +39,17 @@ class Cursor {
   // Byte i, or 0 past the end of the data (the added zero byte and beyond).
   uint8_t At(int64_t i) { return Has(i) ? mBuf[static_cast<size_t>(i - mBase)] : 0; }
 
+  // The bytes from i to the end of what is read so far (reading a piece when there are none);
+  // n is 0 at the end of the data.
+  const uint8_t* Span(int64_t i, size_t& n) {
+    if (!Has(i)) {
+      n = 0;
+      return nullptr;
+    }
+    n = static_cast<size_t>(mBase + static_cast<int64_t>(mBuf.size()) - i);
+    return mBuf.data() + (i - mBase);
+  }
+
  private:
   // Drops what lies before `from` (which the caller no longer needs) and reads one more piece.
   void Fill(int64_t from) {
@@ -78,6 +89,7 @@ class Detector {
       if (b0 == 0xEF && b1 == 0xBB && b2 == 0xBF) return kCodeUtf8Bom;
     }
     for (int64_t l = 0;; ++l) {
+      l = SkipPlainAscii(l);
       const bool atEnd = !mMain.Has(l);  // l = E: the added zero byte
       if (int code = Step(l); code >= 0) return code;
       if (atEnd) break;
@@ -90,6 +102,32 @@ class Detector {
   }
 
  private:
+  // Plain 7-bit text (no escape, no "+") changes nothing but the positions, which all stand at
+  // the byte being examined: takes such bytes in one sweep and returns the first index that
+  // needs the full step. The UTF-7 position must not lag behind, or it reads elsewhere.
+  int64_t SkipPlainAscii(int64_t l) {
+    if (mAsciiFlag != 1) return l;
+    for (;;) {
+      if (mUtf7Pos >= 0 && mUtf7Pos < l) return l;
+      if (mUtf8Pos != l || mSjisPos != l || mEucPos != l) return l;
+      size_t n = 0;
+      const uint8_t* p = mMain.Span(l, n);
+      // Keep the last three bytes for the steps that look ahead.
+      if (n <= 4) return l;
+      size_t k = 0;
+      for (; k < n - 4; ++k) {
+        const uint8_t b = p[k];
+        if (b >= 0x80 || b == 0x1B || b == '+') break;
+      }
+      if (k == 0) return l;
+      const int64_t next = l + static_cast<int64_t>(k);
+      if (mUtf7Pos >= l && mUtf7Pos < next) mUtf7Pos = next;  // it catches up and keeps pace
+      mUtf8Pos = mSjisPos = mEucPos = next;
+      l = next;
+      if (k < n - 4) return l;
+    }
+  }
+
   // Examines index l; returns a decided code, or -1 to go on.
   int Step(int64_t l) {
     const uint8_t byte = mMain.At(l);

@@ -76,8 +76,10 @@ std::basic_string<Out> ConvertAll(Converter& cd, const char* in, size_t inLeft, 
   return result;
 }
 
+}  // namespace
+
 // Byte lengths of every UTF-16 code unit in CP932, worked out once with iconv.
-const std::array<uint8_t, 65536>& SjisLengthTable() {
+const std::array<uint8_t, 65536>& SjisByteLengths() {
   static const std::array<uint8_t, 65536> table = [] {
     std::array<uint8_t, 65536> t{};
     Converter cd("CP932", "UTF-16LE");
@@ -97,8 +99,6 @@ const std::array<uint8_t, 65536>& SjisLengthTable() {
   }();
   return table;
 }
-
-}  // namespace
 
 std::u16string SjisToUtf16(std::string_view bytes) {
   SjisDecoder decoder;
@@ -147,10 +147,8 @@ std::string Utf16ToSjis(std::u16string_view text) {
                           text.size() * sizeof(char16_t), sizeof(char16_t), '?');
 }
 
-bool IsDoubleByteChar(char16_t ch) { return SjisLengthTable()[ch] == 2; }
-
 long long GetSjisByteLen(std::u16string_view text) {
-  const auto& table = SjisLengthTable();
+  const auto& table = SjisByteLengths();
   long long n = 0;
   for (const char16_t ch : text) n += table[ch];
   return n;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -38,8 +40,11 @@ std::string Utf16ToSjis(std::u16string_view text);
 // (a character CP932 cannot encode is written as one "?").
 long long GetSjisByteLen(std::u16string_view text);
 
+// Bytes each UTF-16 code unit takes in CP932 (1 or 2), indexed by the unit; worked out once.
+const std::array<uint8_t, 65536>& SjisByteLengths();
+
 // True when the code unit takes two bytes in CP932.
-bool IsDoubleByteChar(char16_t ch);
+inline bool IsDoubleByteChar(char16_t ch) { return SjisByteLengths()[ch] == 2; }
 
 // UTF-8 for the command-line companion and for file-system paths.
 std::string Utf16ToUtf8(std::u16string_view text);

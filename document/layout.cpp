@@ -44,6 +44,7 @@ void GetChrPosAry(const Grid<char16_t>& chr, const SettingInfo& setting, int n,
                   Grid<int32_t>& pos, int& maxRight, int& longestLine) {
   const int half = setting.HalfWidth;
   const int full = setting.FullWidth;
+  const auto& bytes = SjisByteLengths();
   for (int i = 1; i <= n && i <= kGridLines; ++i) {
     pos(i, 1) = TextLeft(setting);
     int right = 0;
@@ -52,7 +53,7 @@ void GetChrPosAry(const Grid<char16_t>& chr, const SettingInfo& setting, int n,
         right = pos(i, k) = pos(i, k - 1) + half;
         break;
       }
-      pos(i, k) = pos(i, k - 1) + (IsDoubleByteChar(chr(i, k - 1)) ? full : half);
+      pos(i, k) = pos(i, k - 1) + (bytes[chr(i, k - 1)] == 2 ? full : half);
     }
     if (right == 0) right = pos(i, kGridCols + 1) = pos(i, kGridCols) + half;
     if (right > maxRight) {
@@ -63,8 +64,8 @@ void GetChrPosAry(const Grid<char16_t>& chr, const SettingInfo& setting, int n,
 }
 
 void GetWordsInLine(std::u16string_view line, StrList& oWords, std::vector<int>& oCols) {
-  oWords = NewStrList();
-  oCols.assign(1, 0);
+  oWords.resize(1);  // keeps the lists' storage from line to line
+  oCols.resize(1);
   const int L = static_cast<int>(line.size());
   bool inWord = false;
   int s = 0, e = 0;
@@ -98,11 +99,18 @@ void GetWordsInLine(std::u16string_view line, StrList& oWords, std::vector<int>&
 }
 
 void GetWordListOfText(const StrList& lines, const Grid<int32_t>& pos, WordTable& t) {
-  t.mWord = NewStrList();
+  // The table usually has as many words as last time (a relayout) or about as many.
+  const size_t expected = std::max<size_t>(t.mWord.size(), 16);
+  t.mWord.resize(1);
   t.mWordLine.assign(1, 0);
   t.mWordCol.assign(1, 0);
   t.mWordX1.assign(1, 0);
   t.mWordX2.assign(1, 0);
+  t.mWord.reserve(expected);
+  t.mWordLine.reserve(expected);
+  t.mWordCol.reserve(expected);
+  t.mWordX1.reserve(expected);
+  t.mWordX2.reserve(expected);
   const int n = std::min(UpperBound(lines), kGridLines);
   t.mLineFirstWord.assign(static_cast<size_t>(n) + 1, 0);
   t.mLineLastWord.assign(static_cast<size_t>(n) + 1, 0);

@@ -4,7 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 
 #include "common/codepage.h"
 
@@ -93,19 +95,26 @@ std::u16string ReadFileToAryAndChkMsg(const std::string& pPath, StrList& oTxt, S
       return {};
     }
     if (got == 0) break;
-    for (ssize_t k = 0; k < got; ++k) {
-      const char c = buf[k];
-      if (afterCr) {
-        afterCr = false;
-        if (c == '\n') continue;  // CR LF is one line end
+    const char* p = buf;
+    const char* const end = buf + got;
+    if (afterCr && p < end) {
+      afterCr = false;
+      if (*p == '\n') ++p;  // CR LF is one line end
+    }
+    while (p < end) {
+      const char* cr = static_cast<const char*>(std::memchr(p, '\r', static_cast<size_t>(end - p)));
+      const char* stop = cr ? cr : end;
+      const size_t n = static_cast<size_t>(stop - p);
+      line.append(p, std::min(n, kKeepBytes - std::min(kKeepBytes, line.size())));
+      lineBytes += static_cast<long long>(n);
+      if (!cr) break;
+      if (!endLine()) return result;
+      p = cr + 1;
+      if (p == end) {
+        afterCr = true;  // an LF may begin the next piece
+      } else if (*p == '\n') {
+        ++p;
       }
-      if (c == '\r') {
-        afterCr = true;
-        if (!endLine()) return result;
-        continue;
-      }
-      if (line.size() < kKeepBytes) line.push_back(c);
-      ++lineBytes;
     }
   }
   // A last line without a line end still counts.

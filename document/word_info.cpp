@@ -2,7 +2,6 @@
 
 #include <unordered_map>
 
-#include "common/helpers.h"
 #include "dictionary/lookup.h"
 
 namespace kelmoa {
@@ -28,16 +27,28 @@ void JoinHyphenatedWords(const StrList& lines, WordTable& t) {
   }
 }
 
+namespace {
+
+// Hashes words and lowered keys alike, so a lookup needs no string of its own.
+struct WordHash {
+  using is_transparent = void;
+  size_t operator()(std::u16string_view s) const { return std::hash<std::u16string_view>{}(s); }
+};
+
+}  // namespace
+
 void GetDicIdxOfWords(const StrList& dicWord, WordTable& t) {
   t.mWordDicIdx.assign(t.mWord.size(), std::u16string());
-  std::unordered_map<std::u16string, std::u16string> known;
+  std::unordered_map<std::u16string, std::u16string, WordHash, std::equal_to<>> known;
+  known.reserve(t.mWord.size() / 4 + 16);
+  std::u16string key;  // the lowered word, reused from word to word
   auto lookup = [&](const std::u16string& word) -> const std::u16string& {
-    std::u16string lowered = LowerAscii(word);
-    auto it = known.find(lowered);
-    if (it == known.end()) {
-      std::u16string list = GetDicIdxListOfWord(dicWord, lowered);
-      it = known.emplace(std::move(lowered), std::move(list)).first;
+    key.assign(word);
+    for (char16_t& ch : key) {
+      if (ch >= u'A' && ch <= u'Z') ch = static_cast<char16_t>(ch + (u'a' - u'A'));
     }
+    auto it = known.find(std::u16string_view(key));
+    if (it == known.end()) it = known.emplace(key, GetDicIdxListOfWord(dicWord, key)).first;
     return it->second;
   };
   for (size_t k = 1; k < t.mWord.size(); ++k) {
