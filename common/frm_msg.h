@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+#include <functional>
+
+class QLabel;
+class QPushButton;
+
+namespace kelmoa {
+
+// The program's own message box: sizes itself to the message, sits in the upper part of the
+// calling window, may play a sound, stays above other windows and is modal. One instance
+// serves the whole run; it is hidden, not destroyed, after every answer.
+class frmMsg : public QDialog {
+  Q_OBJECT
+
+ public:
+  // The answers DispFrmMsg returns.
+  static constexpr int kOK = 1;
+  static constexpr int kCancel = 2;
+
+  // Stands in for the user in tests: gets the shown message (lines joined by "\n") and the
+  // button set, and returns the button pressed. The dialog is laid out but not shown.
+  using Responder = std::function<int(const QString& msg, int btn)>;
+
+  // programFolder holds the sound files; caption is the window title.
+  frmMsg(QString programFolder, QString caption, QWidget* parent);
+
+  // Shows pMsg (lines separated by CR LF) with "O K" only (pBtn 0) or "O K" and "キャンセル",
+  // plays pWav from the program folder when it is not empty and the file exists, and waits for
+  // the answer: kOK or kCancel. Closing the dialog through its frame counts as Cancel.
+  int DispFrmMsg(QWidget* pParentForm, const QString& pMsg, int pBtn, const QString& pWav);
+
+  void SetResponder(Responder responder) { mResponder = std::move(responder); }
+
+  void cmdOK_Click();
+  void cmdCancel_Click();
+  void Form_Activate();
+
+  const QLabel& lblMsg() const { return *mLblMsg; }
+  const QPushButton& cmdOK() const { return *mCmdOK; }
+  const QPushButton& cmdCancel() const { return *mCmdCancel; }
+
+ protected:
+  bool event(QEvent* event) override;
+  // Escape and the frame's close button.
+  void reject() override;
+
+ private:
+  QString mProgramFolder;
+  QString mCaption;
+  QLabel* mLblMsg;
+  QPushButton* mCmdOK;
+  QPushButton* mCmdCancel;
+  int mBtnResult = 0;
+  Responder mResponder;
+};
+
+}  // namespace kelmoa

@@ -1,0 +1,88 @@
+#include "common/frm_msg.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QSoundEffect>
+#include <QTest>
+#include <QTimer>
+
+#include "common/window_helpers.h"
+
+namespace kelmoa {
+
+class FrmMsgTest : public QObject {
+  Q_OBJECT
+
+  // Shows the dialog for real and has `answer` press or close it from inside the modal loop.
+  template <typename Fn>
+  static int ShowAndAnswer(frmMsg& dlg, int btn, Fn answer) {
+    QTimer::singleShot(0, &dlg, [&dlg, answer] {
+      QTRY_VERIFY(dlg.isVisible());
+      answer();
+    });
+    return dlg.DispFrmMsg(nullptr, QStringLiteral("question?"), btn, QString());
+  }
+
+ private slots:
+  void initTestCase() { RegisterFontSubstitutions(); }
+
+  void sizesItselfToTheMessageAndLaysOutItsButtons() {
+    frmMsg dlg(QString(), QStringLiteral("ケルモア Kelmoa"), nullptr);
+    dlg.SetResponder([](const QString&, int) { return frmMsg::kOK; });
+    QVERIFY(dlg.windowFlags().testFlag(Qt::WindowStaysOnTopHint) && dlg.isModal());
+
+    dlg.DispFrmMsg(nullptr, QStringLiteral("a message long enough for both of the buttons"), 0, {});
+    const QLabel& lbl = dlg.lblMsg();
+    QCOMPARE(lbl.pos(), QPoint(8, 8));
+    QCOMPARE(dlg.width(), 8 + lbl.width() + 10);
+    QVERIFY(dlg.cmdCancel().isHidden());
+    QCOMPARE(dlg.cmdOK().geometry(), QRect((dlg.width() - 73) / 2, dlg.height() - 30, 73, 25));
+    const int oneLine = dlg.height();
+
+    dlg.DispFrmMsg(nullptr, QStringLiteral("one\r\ntwo\r\nthree\r\nfour\r\nfive"), 1, {});
+    QCOMPARE(lbl.text(), QStringLiteral("one\ntwo\nthree\nfour\nfive"));
+    QVERIFY(qAbs(dlg.height() - oneLine - 4 * lbl.fontMetrics().lineSpacing()) <= 4);
+    // The pair is centred, 2 pixels apart; a narrow dialog lets them overhang its edges.
+    QVERIFY(!dlg.cmdCancel().isHidden());
+    QCOMPARE(dlg.cmdOK().x(), (dlg.width() - 146) / 2);
+    QVERIFY(dlg.cmdOK().x() < 0);
+    QCOMPARE(dlg.cmdCancel().pos(), dlg.cmdOK().pos() + QPoint(75, 0));
+  }
+
+  void standsInTheUpperPartOfItsParent() {
+    QWidget parent;
+    parent.setGeometry(100, 50, 600, 800);
+    frmMsg dlg(QString(), QStringLiteral("caption"), &parent);
+    dlg.SetResponder([](const QString&, int) { return frmMsg::kOK; });
+    dlg.DispFrmMsg(&parent, QStringLiteral("message"), 0, QString());
+    const QRect p = parent.frameGeometry();
+    const int outerHeight = dlg.lblMsg().height() + 8 + 80;  // the caption bar counted in
+    QCOMPARE(dlg.pos(), QPoint(qRound(p.x() + (p.width() - dlg.width()) / 2.0),
+                               qRound(p.y() + (p.height() - outerHeight) / 8.0)));
+  }
+
+  void answersOneForOkAndTwoForCancelOrClosing() {
+    frmMsg dlg(QStringLiteral("/nonexistent-folder"), QStringLiteral("caption"), nullptr);
+    auto* ok = const_cast<QPushButton*>(&dlg.cmdOK());
+    auto* cancel = const_cast<QPushButton*>(&dlg.cmdCancel());
+    QCOMPARE(ShowAndAnswer(dlg, 1, [ok] { QTest::mouseClick(ok, Qt::LeftButton); }), frmMsg::kOK);
+    QVERIFY(!dlg.isVisible());
+    QCOMPARE(ShowAndAnswer(dlg, 1, [cancel] { QTest::mouseClick(cancel, Qt::LeftButton); }),
+             frmMsg::kCancel);
+    QCOMPARE(ShowAndAnswer(dlg, 1, [ok] { QTest::mouseClick(ok, Qt::LeftButton); }), frmMsg::kOK);
+    // Closing through the frame after an OK still answers Cancel.
+    QCOMPARE(ShowAndAnswer(dlg, 1, [&dlg] { dlg.close(); }), frmMsg::kCancel);
+    QCOMPARE(ShowAndAnswer(dlg, 0, [&dlg] { QTest::keyClick(&dlg, Qt::Key_Escape); }),
+             frmMsg::kCancel);
+    // A sound file that is not there plays nothing and reports nothing.
+    dlg.SetResponder([](const QString&, int) { return frmMsg::kOK; });
+    QCOMPARE(dlg.DispFrmMsg(nullptr, QStringLiteral("m"), 0, QStringLiteral("notify.wav")),
+             frmMsg::kOK);
+    QVERIFY(dlg.findChildren<QSoundEffect*>().isEmpty());
+  }
+};
+
+}  // namespace kelmoa
+
+QTEST_MAIN(kelmoa::FrmMsgTest)
+#include "frm_msg_test.moc"

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QFont>
+#include <QString>
+
+class QObject;
+class QWidget;
+
+namespace kelmoa {
+
+// The font of the text pane and the popup, and the font of the windows' controls. The names
+// are the system's own; RegisterFontSubstitutions maps them to the fonts installed here.
+inline const QString kPaneFontName = QStringLiteral("ＭＳ ゴシック");
+inline const QString kUiFontName = QStringLiteral("ＭＳ Ｐゴシック");
+inline constexpr double kUiFontPointSize = 9.0;
+
+// Maps "ＭＳ ゴシック" to IPAGothic and "ＭＳ Ｐゴシック" to IPAPGothic. Call once, after the
+// application object exists and before any window is built.
+void RegisterFontSubstitutions();
+
+// The pane font at the given size, bold off.
+QFont PaneFont(double pointSize);
+
+// Plays name (a file in programFolder unless it holds a "/") asynchronously. The call returns at
+// once; a missing file or a missing audio device plays nothing and reports nothing. The player
+// lives as a child of owner until the sound ends.
+void PlayWav(const QString& name, const QString& programFolder, QObject* owner);
+
+// Keeps the window above other windows. Takes effect at the window's next showing, without
+// moving or resizing it.
+void SetTopMost(QWidget& window);
+
+// Places window centred horizontally over parent, one sixth of the height difference below
+// parent's top (outer frames of both).
+void CenterFormOnParent(QWidget& window, const QWidget& parent);
+
+// The text metrics of a font in pixels: average character width, maximum character width and
+// height. oSizeOk is true when the font's size is 9.75, 11.25 or 12.75 points.
+void GetPicTextMetrics(const QFont& font, int& oAveWidth, int& oMaxWidth, int& oHeight,
+                       bool& oSizeOk);
+
+}  // namespace kelmoa
