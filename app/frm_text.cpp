@@ -1,0 +1,527 @@
+#include "app/frm_text.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QFontMetrics>
+#include <QFontMetricsF>
+#include <QLabel>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPainter>
+#include <QProcess>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QUrl>
+#include <QWheelEvent>
+#include <algorithm>
+
+#include "app/frm_text_messages.h"
+#include "common/char_code.h"
+#include "common/codepage.h"
+#include "common/frm_msg.h"
+#include "common/helpers.h"
+#include "common/picture_box.h"
+#include "common/window_helpers.h"
+#include "document/open_text.h"
+#include "document/view/page_render.h"
+#include "document/view/scroll_fit.h"
+#include "document/word_info.h"
+#include "interaction/meaning_popup.h"
+#include "interaction/meaning_popup_view.h"
+#include "tools/editor_command.h"
+
+namespace kelmoa {
+namespace {
+
+constexpr char16_t kNotifyWav[] = u"notify.wav";
+constexpr char kProductName[] = "ケルモア";
+// The popup's background: red 255, green 255, blue 192.
+constexpr QRgb kPopupBackground = qRgb(255, 255, 192);
+// One notch of a mouse wheel.
+constexpr int kWheelNotch = 120;
+
+QString Q(std::u16string_view s) {
+  return QString::fromStdU16String(std::u16string(s));
+}
+QString QPath(const std::string& path) {
+  return QFile::decodeName(path.c_str());
+}
+std::u16string UPath(const std::string& path) {
+  return QPath(path).toStdU16String();
+}
+
+QPushButton* MakeButton(QWidget* parent, const QString& caption, const QRect& place,
+                        const QString& toolTip = {}) {
+  auto* button = new QPushButton(caption, parent);
+  button->setGeometry(place);
+  if (!toolTip.isEmpty())
+    button->setToolTip(toolTip);
+  return button;
+}
+
+QRect ScreenGeometry() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  return screen != nullptr ? screen->geometry() : QRect(0, 0, 1024, 768);
+}
+
+}  // namespace
+
+frmText::frmText(ProgramPaths paths, std::string commandLine, QWidget* parent)
+    : QWidget(parent),
+      mPaths(std::move(paths)),
+      mCommandLine(std::move(commandLine)),
+      mDoc(std::make_unique<TextDocument>()) {
+  BuildControls();
+  Form_Load();
+}
+
+frmText::~frmText() = default;
+
+// The window's design: every control at its place, with its caption and tooltip.
+void frmText::BuildControls() {
+  setFont(QFont(kUiFontName, static_cast<int>(kUiFontPointSize)));
+  resize(561, 662);
+
+  mCmdFile = MakeButton(this, QStringLiteral("ファイル"), QRect(0, 0, 53, 21));
+  mLabel1 = new QLabel(QStringLiteral("テキストファイルを"), this);
+  mLabel1->setGeometry(60, 4, 97, 13);
+  mCmdEdit = MakeButton(this, QStringLiteral("編集"), QRect(156, 0, 37, 21),
+                        QStringLiteral("現在表示中のテキストファイルを編集します"));
+  mCmdReRead =
+      MakeButton(this, QStringLiteral("再読"), QRect(196, 0, 37, 21),
+                 QStringLiteral("テキストファイルを編集し保存したら，このボタンをクリックして，"
+                                "テキストファイルを再度読み込みします"));
+  mCmdEditDic = MakeButton(this, QStringLiteral("辞書編集"), QRect(240, 0, 61, 21),
+                           QStringLiteral("辞書ファイルを編集します"));
+  mChkSpeak = new QCheckBox(QStringLiteral("単語を発音"), this);
+  mChkSpeak->setGeometry(304, 4, 81, 13);
+  mCmdIni = MakeButton(this, QStringLiteral("設定"), QRect(388, 0, 37, 21),
+                       QStringLiteral("フォントサイズなどを設定します"));
+  mCmdDispHowToUse = MakeButton(this, QStringLiteral("ﾍﾙﾌﾟ"), QRect(428, 0, 37, 21));
+  mCmdEnd = MakeButton(this, QStringLiteral("終了"), QRect(524, 0, 37, 21));
+
+  mPicText = new PictureBox(this, Qt::white);
+  mPicText->setGeometry(0, 20, 537, 637);
+  mPicText->setMouseTracking(true);
+  mPicText->setAcceptDrops(true);
+  mPicText->installEventFilter(this);
+
+  mVScroll = new QScrollBar(Qt::Vertical, this);
+  mVScroll->setGeometry(536, 20, 25, 637);
+  mVScroll->setRange(1, 1);
+  mVScroll->installEventFilter(this);
+
+  // The popup floats over the text inside the pane. Pointer moves over it stay with it, so
+  // the pointer can rest on the popup without the text below changing it.
+  mPicDialog = new PictureBox(mPicText, QColor(kPopupBackground));
+  mPicDialog->setGeometry(0, 0, 185, 41);
+  mPicDialog->setMouseTracking(true);
+  mPicDialog->setAttribute(Qt::WA_NoMousePropagation);
+  mPicDialog->hide();
+
+  // Takes the keyboard focus, so that the scroll bar never keeps it.
+  mPicDummy = new PictureBox(this, palette().color(QPalette::Window));
+  mPicDummy->setGeometry(508, 4, 9, 13);
+  mPicDummy->setFocusPolicy(Qt::StrongFocus);
+
+  mCmdEdit->setEnabled(false);
+  mCmdReRead->setEnabled(false);
+  mChkSpeak->setEnabled(false);
+
+  mMsg = new frmMsg(
+      QString::fromStdString(mPaths.programFolder),
+      QString::fromUtf8(kProductName) + u' ' + QString::fromStdString(mPaths.exeBaseName), this);
+
+  connect(mCmdFile, &QPushButton::clicked, this, &frmText::cmdFile_Click);
+  connect(mCmdEdit, &QPushButton::clicked, this, &frmText::cmdEdit_Click);
+  connect(mCmdReRead, &QPushButton::clicked, this, &frmText::cmdReRead_Click);
+  connect(mCmdEditDic, &QPushButton::clicked, this, &frmText::cmdEditDic_Click);
+  connect(mCmdIni, &QPushButton::clicked, this, &frmText::cmdIni_Click);
+  connect(mCmdDispHowToUse, &QPushButton::clicked, this, &frmText::cmdDispHowToUse_Click);
+  connect(mCmdEnd, &QPushButton::clicked, this, &frmText::cmdEnd_Click);
+  connect(mVScroll, &QScrollBar::valueChanged, this, &frmText::VScroll_Change);
+  connect(mPicText, &PictureBox::mouseMoved, this,
+          [this](QPointF pos) { picText_MouseMove(pos.x(), pos.y()); });
+}
+
+void frmText::Form_Load() {
+  setWindowTitle(BaseCaption());
+  mPicText->setCursor(Qt::IBeamCursor);
+  const QRect screen = ScreenGeometry();
+  mWindowMetrics.ScreenHeightPx = screen.height();
+  SetDefaultSettings(screen.width(), mSettingDef, mSettingMax);
+  if (IsFileExist(IniPath())) {
+    ReadIniSettings(IniPath(), mSettingDef, mSettingMax, mSetting,
+                    [this](const std::u16string& msg) { ShowPlainMessage(Q(msg)); });
+  } else {
+    mSetting = mSettingDef;
+  }
+  SetInitialLayout();
+  GetFontMetrics();
+  if (!mWindowMetrics.FlgFontSizeOk) {
+    mPaneFont = PaneFont(9.6);
+    mPicText->setFont(mPaneFont);
+    mPageFont = std::make_unique<PageFont>(mPaneFont);
+  }
+}
+
+// The window stands at the stored left edge, at the top of the screen, 0.92 of the screen
+// high; it keeps its designed width until a text is loaded.
+void frmText::SetInitialLayout() {
+  move(mSetting.FormLeft, 0);
+  const int height = static_cast<int>(RoundHalfEven(0.92 * mWindowMetrics.ScreenHeightPx));
+  resize(width(), height);
+  mPicText->setGeometry(0, mPicText->y(), width(), height - mCmdEnd->height() - 5);
+  mVScroll->hide();
+}
+
+// Gives the pane the chosen font size and measures it: single-byte advance, double-byte
+// advance, cell height, and the lines that fit the pane.
+void frmText::GetFontMetrics() {
+  mPaneFont = PaneFont(mSetting.FontSize);
+  mPicText->setFont(mPaneFont);
+  mPicDialog->setFont(mPaneFont);
+  bool sizeOk = false;
+  GetPicTextMetrics(mPaneFont, mSetting.HalfWidth, mSetting.FullWidth, mSetting.CharHeight, sizeOk);
+  mWindowMetrics.FlgFontSizeOk = sizeOk;
+  mSetting.LinesPerPage = ComputeLinesPerPage(mPicText->height(), mSetting);
+  mPageFont = std::make_unique<PageFont>(mPaneFont);
+}
+
+void frmText::Form_Activate() {
+  if (mFlgInitDone)
+    return;
+  // Set before the work: the message dialogs below make this window active again before
+  // this call returns, and the dictionary is read once per run.
+  mFlgInitDone = true;
+
+  const std::string dicPath = mPaths.DataPath("dic", kDicDefault);
+  if (!IsFileExist(dicPath)) {
+    DispMsg(MsgDicNotFound(UPath(dicPath)), 0);
+    EndProgram();
+    return;
+  }
+  std::string code;
+  if (const Status status = GetFileCharCode(dicPath, code); !status.ok()) {
+    DispMsg(MsgDicUnreadable(UPath(dicPath), SystemReason(status)), 0);
+    EndProgram();
+    return;
+  }
+  if (code != "ASCII" && code != "SJIS") {
+    DispMsg(MsgDicNotShiftJis(UPath(dicPath), Utf8ToUtf16(code)), 0);
+    EndProgram();
+    return;
+  }
+
+  PanePrint(u"", true);
+  PanePrint(kDicLoading, false);
+  mPicText->setCursor(Qt::WaitCursor);
+  mPicText->repaint();
+  const Status loaded = mDic.LoadDicFile(dicPath);
+  mPicText->setCursor(Qt::IBeamCursor);
+  if (!loaded.ok()) {
+    DispMsg(MsgDicUnreadable(UPath(dicPath), SystemReason(loaded)), 0);
+    EndProgram();
+    return;
+  }
+  PanePrint(kDicLoaded, true);
+  PanePrint(kDicWordCount + Utf8ToUtf16(std::to_string(mDic.Count())), true);
+
+  if (IsFileExist(mCommandLine)) {
+    mTextFilePath = mCommandLine;
+    OpenTextFileAndDisp();
+  } else {
+    for (const char16_t* line : kGreetingLines)
+      PanePrint(line, true);
+  }
+  mPicText->update();
+}
+
+void frmText::OpenTextFileAndDisp() {
+  TextFileCheck check = CheckAndReadTextFile(mTextFilePath);
+  switch (check.result) {
+    case TextFileCheck::kUnreadable:
+      DispMsg(MsgTextFileUnreadable(UPath(mTextFilePath), SystemReason(check.status)), 0);
+      mTextFilePath = mLastTextFilePath;
+      return;
+    case TextFileCheck::kWrongCode:
+    case TextFileCheck::kTooLarge: {
+      // The shown text stays as it is: the file was read into a list of its own.
+      const std::u16string msg =
+          check.result == TextFileCheck::kWrongCode ? check.message : WithQuestion(check.message);
+      if (DispMsg(msg, 1) == frmMsg::kOK)
+        cmdEdit_Click();  // opens the rejected file
+      mTextFilePath = mLastTextFilePath;
+      return;
+    }
+    case TextFileCheck::kOk:
+      break;
+  }
+
+  mPicText->setCursor(Qt::WaitCursor);
+  TextDocument& doc = *mDoc;
+  doc.mTxt = std::move(check.lines);
+  ClearChrAry(doc.mChr);
+  SetTxtToChrAry(doc.mTxt, doc.mChr);
+  InitColorAry(doc.mTxt, doc.mChrColor);
+  gFlgTextFileRead = true;
+  mCmdEdit->setEnabled(true);
+  mCmdReRead->setEnabled(true);
+  mChkSpeak->setEnabled(true);
+  mLastTextFilePath = mTextFilePath;
+  int maxRight = 0;
+  int longestLine = 0;
+  GetChrPosAry(doc.mChr, mSetting, doc.LineCount(), doc.mChrX, maxRight, longestLine);
+  FitWindowToText(maxRight);
+  gGetWordInfoInTextP(doc, mDic.Words());
+  if (mVScroll->value() == 1) {
+    VScroll_Change();
+  } else {
+    mVScroll->setValue(1);  // redraws the page
+  }
+  mPicText->setCursor(Qt::IBeamCursor);
+  setWindowTitle(QPath(GetFileNameOfPath(mTextFilePath)) + QStringLiteral(" - ") + BaseCaption());
+}
+
+// The text is never wrapped: the window grows to the longest line instead.
+void frmText::FitWindowToText(int maxRight) {
+  SetVScrollRange(mDoc->LineCount(), mSetting.LinesPerPage, *mVScroll);
+  const int picWidth = SetPicTextWidth(maxRight, mSetting.HalfWidth, kPicTextMinWidthPx, *mPicText);
+  SetFormWidth(picWidth, !mVScroll->isHidden(), mVScroll->width(), *this);
+  mVScroll->setGeometry(picWidth, mPicText->y(), mVScroll->width(), mPicText->height());
+  mCmdEnd->move(width() - mCmdEnd->width(), mCmdEnd->y());
+}
+
+void frmText::VScroll_Change() {
+  const int first = mVScroll->value();
+  QImage& page = mPicText->Image();
+  DrawTextPage(page, *mPageFont, *mDoc, mSetting, mDoc->LineCount(), first);
+  DrawLineNumbers(page, *mPageFont, mDoc->LineCount(), first, mSetting);
+  if (isVisible())
+    mPicDummy->setFocus();
+  mPicText->update();
+}
+
+void frmText::VScroll_GotFocus() {
+  if (isVisible())
+    mPicDummy->setFocus();
+}
+
+void frmText::picText_MouseMove(double x, double y) {
+  if (!gFlgTextFileRead)
+    return;
+  const int pitch = mSetting.CharHeight + mSetting.LineSpace;
+  const int first = mVScroll->value();
+  const WordTable& t = mDoc->words;
+  const int k = GetWordIdxAtPoint(x, y, first, pitch, t.mLineFirstWord, t.mLineLastWord, t.mWordX1,
+                                  t.mWordX2);
+  const auto ki = static_cast<size_t>(k);
+  const std::u16string& w = t.mWord[ki];
+  if (w.empty()) {
+    HideMeaningPopup();
+    return;
+  }
+  // Within the same word, or onto another occurrence of it, the popup stays as it is.
+  if (w == mPrevHoverWord)
+    return;
+  const std::u16string& idxList = t.mWordDicIdx[ki];
+  if (idxList.empty()) {
+    HideMeaningPopup();
+    return;
+  }
+  const int top = (t.mWordLine[ki] - first) * pitch + kPageTopPx;
+  const std::u16string text = ComposePopupText(w, idxList, mDic.Words(), mDic.Meanings());
+  DispMeaningPopup(*mPicDialog, text, top, t.mWordX1[ki], pitch, mPaneFont);
+  mPrevHoverWord = w;
+}
+
+void frmText::HideMeaningPopup() {
+  mPicDialog->hide();
+  mPrevHoverWord.clear();
+}
+
+void frmText::picText_OLEDragDrop(const std::string& path) {
+  mTextFilePath = path;
+  OpenTextFileAndDisp();
+}
+
+void frmText::WheelRoll(int delta, Qt::KeyboardModifiers modifiers) {
+  if (delta == 0)
+    return;  // a sideways wheel
+  int amount = delta;
+  if (std::abs(delta) < kWheelNotch) {
+    // A high-resolution wheel or a touchpad sends parts of a notch: they count once they
+    // make up a whole notch.
+    if ((mWheelRemainder > 0) != (delta > 0))
+      mWheelRemainder = 0;
+    mWheelRemainder += delta;
+    if (std::abs(mWheelRemainder) < kWheelNotch)
+      return;
+    amount = mWheelRemainder;
+  }
+  mWheelRemainder = 0;
+  if (mVScroll->isHidden())
+    return;
+  const int step = modifiers.testFlag(Qt::ControlModifier) ? 10 : 5;
+  const int value = mVScroll->value() + (amount > 0 ? -step : step);
+  mVScroll->setValue(std::clamp(value, mVScroll->minimum(), mVScroll->maximum()));
+}
+
+void frmText::cmdFile_Click() {}
+
+void frmText::cmdReRead_Click() {
+  OpenTextFileAndDisp();
+}
+
+void frmText::cmdEdit_Click() {
+  const std::string editor = ResolveEditor(TextEditorField());
+  const QRect frame = frameGeometry();
+  EditorPlace place;
+  place.line = mVScroll->value();
+  place.x = frame.x() + frame.width();
+  place.y = frame.y();
+  place.w = ScreenGeometry().width() - (frame.width() + frame.x());
+  place.h = frame.height();
+  const EditorCommand command = BuildEditorCommand(editor, mTextFilePath, place);
+
+  QProcess process;
+  process.setProgram(QPath(command.program));
+  QStringList args;
+  for (const std::string& arg : command.args)
+    args << QPath(arg);
+  process.setArguments(args);
+  process.setStandardInputFile(QProcess::nullDevice());
+  if (!process.startDetached()) {
+    ShowPlainMessage(
+        Q(MsgEditorNotStarted(UPath(command.program), process.errorString().toStdU16String())));
+  }
+}
+
+void frmText::cmdEditDic_Click() {}
+
+void frmText::cmdIni_Click() {}
+
+void frmText::cmdDispHowToUse_Click() {}
+
+void frmText::cmdEnd_Click() {
+  const QRect frame = frameGeometry();
+  // The left edge is kept for the next run; a window partly off the screen stores nothing.
+  (void)WriteIniFormLeft(IniPath(), frame.x(), frame.y());
+  EndProgram();
+}
+
+void frmText::Form_Unload() {
+  EndProgram();
+}
+
+std::string frmText::TextEditorField() const {
+  return Utf16ToUtf8(mSetting.TextEditor);
+}
+
+bool frmText::event(QEvent* event) {
+  if (event->type() == QEvent::WindowActivate)
+    Form_Activate();
+  return QWidget::event(event);
+}
+
+void frmText::wheelEvent(QWheelEvent* event) {
+  WheelRoll(event->angleDelta().y(), event->modifiers());
+  event->accept();
+}
+
+void frmText::closeEvent(QCloseEvent* event) {
+  Form_Unload();
+  event->accept();
+}
+
+bool frmText::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == mVScroll) {
+    if (event->type() == QEvent::FocusIn) {
+      VScroll_GotFocus();
+    } else if (event->type() == QEvent::Wheel) {
+      // The wheel scrolls the same way wherever the pointer is.
+      wheelEvent(static_cast<QWheelEvent*>(event));
+      return true;
+    }
+  } else if (watched == mPicText) {
+    if (event->type() == QEvent::DragEnter) {
+      auto* drag = static_cast<QDragEnterEvent*>(event);
+      const QList<QUrl> urls = drag->mimeData()->urls();
+      if (!urls.isEmpty() && urls.first().isLocalFile())
+        drag->acceptProposedAction();
+      return true;
+    }
+    if (event->type() == QEvent::Drop) {
+      auto* drop = static_cast<QDropEvent*>(event);
+      const QList<QUrl> urls = drop->mimeData()->urls();
+      // A drop without a local file (dragged text, a web address) is ignored.
+      if (!urls.isEmpty() && urls.first().isLocalFile()) {
+        drop->acceptProposedAction();
+        picText_OLEDragDrop(QFile::encodeName(urls.first().toLocalFile()).toStdString());
+      }
+      return true;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+void frmText::PanePrint(std::u16string_view text, bool endLine) {
+  const QString s = Q(text);
+  if (mPrintLineOpen) {
+    mPaneLines.back() += s;
+  } else {
+    mPaneLines.append(s);
+  }
+  QPainter painter(&mPicText->Image());
+  painter.setFont(mPaneFont);
+  painter.setPen(Qt::black);
+  painter.drawText(QPointF(mPrintX, mPrintY + QFontMetrics(mPaneFont).ascent()), s);
+  painter.end();
+  mPrintX += QFontMetricsF(mPaneFont).horizontalAdvance(s);
+  mPrintLineOpen = !endLine;
+  if (endLine) {
+    mPrintX = 0;
+    mPrintY += mSetting.CharHeight;
+  }
+  mPicText->update();
+}
+
+int frmText::DispMsg(const std::u16string& msg, int btn) {
+  return mMsg->DispFrmMsg(this, Q(msg), btn, Q(kNotifyWav));
+}
+
+void frmText::ShowPlainMessage(const QString& text) {
+  if (mPlainMessageResponder) {
+    mPlainMessageResponder(text);
+    return;
+  }
+  QString shown = text;
+  shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(mPaths.title), shown, QMessageBox::Ok,
+                  this);
+  box.exec();
+}
+
+void frmText::EndProgram() {
+  mProgramEnded = true;
+  hide();
+  emit programEnded();
+}
+
+QString frmText::BaseCaption() const {
+  return QString::fromStdString(mPaths.exeBaseName) + QStringLiteral(" Ver%1.%2.%3")
+                                                          .arg(KELMOA_VERSION_MAJOR)
+                                                          .arg(KELMOA_VERSION_MINOR)
+                                                          .arg(KELMOA_VERSION_PATCH);
+}
+
+std::string frmText::IniPath() const {
+  return mPaths.programFolder + "/" + mPaths.title + kIniExtension;
+}
+
+}  // namespace kelmoa

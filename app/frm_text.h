@@ -1,0 +1,158 @@
+#pragma once
+
+#include <QFont>
+#include <QPointF>
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/startup.h"
+#include "dictionary/dictionary.h"
+#include "document/layout.h"
+#include "settings/settings.h"
+
+class QCheckBox;
+class QLabel;
+class QPushButton;
+class QScrollBar;
+
+namespace kelmoa {
+
+class PageFont;
+class PictureBox;
+class frmMsg;
+
+// The main window: the command row along the top, the text pane with its line numbers and
+// known words in blue, the scroll bar, and the meaning popup over the pane. It holds the
+// loaded text, the dictionary and the settings for the whole run.
+class frmText : public QWidget {
+  Q_OBJECT
+
+ public:
+  // Screen height and whether the pane took the chosen font size, filled when the window is
+  // created.
+  struct WindowMetrics {
+    int ScreenHeightPx = 0;
+    bool FlgFontSizeOk = true;
+  };
+
+  // paths: the program and base folders. commandLine: the program's arguments joined by single
+  // spaces, taken whole as the path of a text to open at the first activation.
+  frmText(ProgramPaths paths, std::string commandLine, QWidget* parent = nullptr);
+  ~frmText() override;
+
+  // The first activation: checks and loads the dictionary while writing its progress into the
+  // pane, then opens the text named on the command line or writes the greeting. Does its work
+  // once per run; every later call returns at once.
+  void Form_Activate();
+
+  // Opens mTextFilePath and shows its first page. A rejected or unreadable file is reported in
+  // the message dialog; the text shown before stays, and mTextFilePath names it again.
+  void OpenTextFileAndDisp();
+
+  // Redraws the page from the scroll bar's value; the one way every part redraws the page.
+  void VScroll_Change();
+  void VScroll_GotFocus();
+
+  // The pointer at (x, y) of the text pane: shows, moves or hides the meaning popup.
+  void picText_MouseMove(double x, double y);
+  // Opens a file dropped onto the pane.
+  void picText_OLEDragDrop(const std::string& path);
+
+  // One wheel turn of delta (1/8 degree; one notch is 120): 5 lines, 10 with Ctrl, up when
+  // delta is positive, only while the scroll bar shows.
+  void WheelRoll(int delta, Qt::KeyboardModifiers modifiers);
+
+  void cmdFile_Click();
+  void cmdReRead_Click();
+  void cmdEdit_Click();
+  void cmdEditDic_Click();
+  void cmdIni_Click();
+  void cmdDispHowToUse_Click();
+  void cmdEnd_Click();
+  void Form_Unload();
+
+  // The text of the editor field that the edit command starts.
+  std::string TextEditorField() const;
+
+  // The shared message dialog.
+  frmMsg& MsgDialog() { return *mMsg; }
+  // Stands in for the plain message box in tests.
+  void SetPlainMessageResponder(std::function<void(const QString&)> responder) {
+    mPlainMessageResponder = std::move(responder);
+  }
+
+ signals:
+  // The program is to end (end button, closing the window, a dictionary that cannot be used).
+  void programEnded();
+
+ protected:
+  bool event(QEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  friend class FrmTextTest;
+
+  void BuildControls();
+  void Form_Load();
+  void SetInitialLayout();
+  void GetFontMetrics();
+  void FitWindowToText(int maxRight);
+  void HideMeaningPopup();
+  // Writes text into the pane at the print position; endLine moves it to the next line.
+  void PanePrint(std::u16string_view text, bool endLine);
+  int DispMsg(const std::u16string& msg, int btn);
+  void ShowPlainMessage(const QString& text);
+  void EndProgram();
+  QString BaseCaption() const;
+  std::string IniPath() const;
+
+  ProgramPaths mPaths;
+  std::string mCommandLine;
+
+  QPushButton* mCmdFile;
+  QLabel* mLabel1;
+  QPushButton* mCmdEdit;
+  QPushButton* mCmdReRead;
+  QPushButton* mCmdEditDic;
+  QCheckBox* mChkSpeak;
+  QPushButton* mCmdIni;
+  QPushButton* mCmdDispHowToUse;
+  QPushButton* mCmdEnd;
+  PictureBox* mPicText;
+  QScrollBar* mVScroll;
+  PictureBox* mPicDialog;
+  PictureBox* mPicDummy;
+  frmMsg* mMsg;
+
+  std::string mTextFilePath;
+  std::string mLastTextFilePath;
+  bool gFlgTextFileRead = false;
+  bool mFlgInitDone = false;
+  bool mProgramEnded = false;
+  std::unique_ptr<TextDocument> mDoc;
+  Dictionary mDic;
+  SettingInfo mSetting;
+  SettingInfo mSettingDef;
+  SettingInfo mSettingMax;
+  WindowMetrics mWindowMetrics;
+
+  QFont mPaneFont;
+  std::unique_ptr<PageFont> mPageFont;
+  std::u16string mPrevHoverWord;
+  int mWheelRemainder = 0;  // part of a notch from a high-resolution wheel
+
+  double mPrintX = 0;
+  int mPrintY = 0;
+  bool mPrintLineOpen = false;
+  QStringList mPaneLines;  // what PanePrint wrote, one entry per pane line
+
+  std::function<void(const QString&)> mPlainMessageResponder;
+};
+
+}  // namespace kelmoa

@@ -1,0 +1,505 @@
+#include "app/frm_text.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QMimeData>
+#include <QPainter>
+#include <QProcess>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTest>
+#include <QUrl>
+#include <QWheelEvent>
+#include <filesystem>
+#include <regex>
+
+#include "app/frm_text_messages.h"
+#include "common/codepage.h"
+#include "common/fixtures_test.h"
+#include "common/frm_msg.h"
+#include "common/picture_box.h"
+#include "common/window_helpers.h"
+#include "document/open_text.h"
+#include "document/text_reader.h"
+
+namespace kelmoa {
+namespace {
+
+using testing::ReadBytes;
+using testing::WriteBytes;
+
+// A message as the dialog shows it: CR LF become line feeds.
+QString Shown(std::u16string_view msg) {
+  return QString::fromStdU16String(std::u16string(msg)).replace(QStringLiteral("\r\n"), "\n");
+}
+
+std::string SjisLines(const std::vector<std::string>& lines) {
+  std::string bytes;
+  for (const std::string& line : lines)
+    bytes += testing::Sjis(line) + "\r\n";
+  return bytes;
+}
+
+std::vector<std::string> Lines(int n, const std::string& prefix = "line") {
+  std::vector<std::string> lines;
+  for (int i = 1; i <= n; ++i)
+    lines.push_back(prefix + " " + std::to_string(i));
+  return lines;
+}
+
+bool IsBlue(QRgb c) {
+  return qBlue(c) > 160 && qRed(c) < 120 && qGreen(c) < 120;
+}
+bool IsDark(QRgb c) {
+  return qRed(c) < 110 && qGreen(c) < 110 && qBlue(c) < 110;
+}
+bool IsGrey(QRgb c) {
+  return qRed(c) == qGreen(c) && qGreen(c) == qBlue(c) && qRed(c) < 250;
+}
+
+template <typename Pred>
+int Count(const QImage& image, const QRect& r, Pred pred) {
+  int n = 0;
+  for (int y = r.top(); y <= r.bottom(); ++y) {
+    for (int x = r.left(); x <= r.right(); ++x)
+      n += pred(image.pixel(x, y)) ? 1 : 0;
+  }
+  return n;
+}
+
+}  // namespace
+
+// Runs the main window on an installed program in a temporary base folder (bin, dic,
+// dic_backup, txt_shift_jis); the test answers its dialogs.
+class FrmTextTest : public QObject {
+  Q_OBJECT
+
+  testing::TempDir mDir;
+  std::unique_ptr<frmText> mW;
+  QStringList mMessages;
+  QStringList mPlainMessages;
+  int mAnswer = frmMsg::kCancel;
+
+  std::string DicPath() const { return mDir / "dic/Dic_EJ.txt"; }
+  std::string Text(const std::string& name, const std::vector<std::string>& lines) {
+    const std::string path = mDir / ("txt_shift_jis/" + name);
+    WriteBytes(path, SjisLines(lines));
+    return path;
+  }
+  frmText& Start(const std::string& commandLine = {}) {
+    mW = std::make_unique<frmText>(ProgramPaths::FromProgramFile(mDir / "bin/Kelmoa"), commandLine);
+    mW->MsgDialog().SetResponder([this](const QString& msg, int) {
+      mMessages << msg;
+      return mAnswer;
+    });
+    mW->SetPlainMessageResponder([this](const QString& msg) { mPlainMessages << msg; });
+    return *mW;
+  }
+  // Started and activated with a small dictionary.
+  frmText& Ready(const std::string& commandLine = {}) {
+    WriteBytes(DicPath(),
+               SjisLines({"dog\t犬", "dog\tいぬ", "run\t走る", "run\t運営する", "the\tその"}));
+    Start(commandLine).Form_Activate();
+    return *mW;
+  }
+  void Open(const std::string& path) {
+    mW->mTextFilePath = path;
+    mW->OpenTextFileAndDisp();
+  }
+
+  int Pitch() const { return mW->mSetting.CharHeight + mW->mSetting.LineSpace; }
+  int Lpp() const { return mW->mSetting.LinesPerPage; }
+  const QImage& Page() const { return mW->mPicText->Image(); }
+  QScrollBar& VScroll() { return *mW->mVScroll; }
+  PictureBox& Popup() { return *mW->mPicDialog; }
+  const StrList& Txt() const { return mW->mDoc->mTxt; }
+  // The middle of the n-th occurrence of word in the text, in pane coordinates.
+  QPointF At(const std::string& word, int occurrence = 1) const {
+    const WordTable& t = mW->mDoc->words;
+    for (size_t k = 1; k < t.mWord.size(); ++k) {
+      if (t.mWord[k] == U16(word) && --occurrence == 0) {
+        const int top = (t.mWordLine[k] - mW->mVScroll->value()) * Pitch() + 5;
+        return QPointF((t.mWordX1[k] + t.mWordX2[k]) / 2.0, top + 7);
+      }
+    }
+    return {};
+  }
+  void Hover(QPointF p) { mW->picText_MouseMove(p.x(), p.y()); }
+
+ private slots:
+  void initTestCase() { RegisterFontSubstitutions(); }
+
+  void init() {
+    testing::MakeDataFolders(mDir.path());
+    mMessages.clear();
+    mPlainMessages.clear();
+    mAnswer = frmMsg::kCancel;
+  }
+
+  void cleanup() {
+    mW.reset();
+    for (const auto& entry : std::filesystem::directory_iterator(mDir.path())) {
+      std::filesystem::remove_all(entry.path());
+    }
+  }
+
+  // ---- start-up ----------------------------------------------------------------------------
+
+  void aMissingDataFolderEndsTheRunSilentlyWithALogLine() {
+    std::filesystem::remove(mDir / "dic_backup");
+    const std::string program = mDir / "bin/Kelmoa";
+    std::filesystem::copy_file(KELMOA_PROGRAM_PATH, program);
+    std::filesystem::permissions(program, std::filesystem::perms::owner_all);
+    QProcess process;
+    process.start(QString::fromStdString(program), {});
+    QVERIFY(process.waitForFinished(20000));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 0);
+    QVERIFY(std::regex_match(
+        ReadBytes(mDir / "bin/Kelmoa.log"),
+        std::regex(R"(\d\d:\d\d:\d\d log start\r\n\d\d:\d\d:\d\d dic_backup\r\n)")));
+  }
+
+  void aDictionaryThatCannotBeUsedIsReportedAndEndsTheProgram() {
+    QSignalSpy ended(&Start(), &frmText::programEnded);
+    mW->Form_Activate();
+    const QString path = QString::fromStdString(DicPath());
+    QCOMPARE(mMessages, QStringList{"辞書ファイルが見つかりません。\n\n  " + path +
+                                    "\n\nプログラムを終了します。"});
+    QCOMPARE(ended.count(), 1);
+
+    WriteBytes(DicPath(), "dog\t犬\r\n");  // UTF-8
+    mMessages.clear();
+    QSignalSpy endedAgain(&Start(), &frmText::programEnded);
+    mW->Form_Activate();
+    QCOMPARE(mMessages,
+             QStringList{"辞書ファイルの文字コードがShift_JIS以外になっています。\n  " + path +
+                         "\n  文字コード＝UTF8\n辞書ファイルを開き，文字コードをShift_"
+                         "JIS(ANSI)にして保存してください。"});
+    QCOMPARE(endedAgain.count(), 1);
+    QVERIFY(mW->mPaneLines.isEmpty());  // nothing was written into the pane
+  }
+
+  void theDictionaryLoadsOnceAndTheGreetingFollows() {
+    Ready();
+    QStringList expected = {"", "　辞書ファイルを読み込んでいます...　読込完了",
+                            "　辞書の単語数＝3"};
+    for (const char16_t* line : kGreetingLines)
+      expected << QString::fromUtf16(line);
+    QCOMPARE(mW->mPaneLines, expected);
+    QCOMPARE(expected[5], QStringLiteral("　 txt_shift_jisフォルダからテキストファイルを選ぶか，"));
+    mW->Form_Activate();  // every later activation returns at once
+    QCOMPARE(mW->mPaneLines, expected);
+    QCOMPARE(mW->windowTitle(), QStringLiteral("Kelmoa Ver1.1.1"));
+    QVERIFY(mMessages.isEmpty() && !mW->mProgramEnded);
+
+    WriteBytes(DicPath(), "no entry here\r\n");
+    Start().Form_Activate();
+    QCOMPARE(mW->mPaneLines.value(2), QStringLiteral("　辞書の単語数＝0"));
+  }
+
+  void theCommandLineIsTakenWholeAsOnePath() {
+    const std::string text = Text("my text.txt", {"the dog"});
+    Ready("\"" + text + "\"");  // quotes stay part of the name: no such file
+    QVERIFY(!mW->gFlgTextFileRead);
+    QCOMPARE(mW->mPaneLines.size(), 3 + 12);
+    Ready(text);
+    QCOMPARE(mW->windowTitle(), QStringLiteral("my text.txt - Kelmoa Ver1.1.1"));
+    QCOMPARE(mW->mPaneLines.size(), 3);
+    Ready(Text("long.txt", {std::string(101, 'x')}));
+    QCOMPARE(mMessages, QStringList{Shown(WithQuestion(MsgLineTooLong(1, 101)))});
+    QCOMPARE(mW->mPaneLines.size(), 3);  // no greeting after a rejection
+  }
+
+  // ---- the open routine --------------------------------------------------------------------
+
+  void aGoodFileIsShownFromItsFirstLine() {
+    frmText& w = Ready();
+    QVERIFY(!w.mCmdEdit->isEnabled() && !w.mCmdReRead->isEnabled() && !w.mChkSpeak->isEnabled());
+    Open(Text("long.txt", Lines(Lpp() + 10)));
+    VScroll().setValue(5);
+    Open(Text("story.txt", Lines(Lpp() + 10, "the dog")));
+    QVERIFY(w.gFlgTextFileRead);
+    QVERIFY(w.mCmdEdit->isEnabled() && w.mCmdReRead->isEnabled() && w.mChkSpeak->isEnabled());
+    QCOMPARE(w.windowTitle(), QStringLiteral("story.txt - Kelmoa Ver1.1.1"));
+    QCOMPARE(VScroll().value(), 1);
+    QCOMPARE(VScroll().maximum(), 11);
+    QCOMPARE(UpperBound(Txt()), Lpp() + 10);
+    QVERIFY(mMessages.isEmpty());
+  }
+
+  void aRejectedFileLeavesThePreviousTextWhole() {
+    frmText& w = Ready();
+    const std::string good = Text("good.txt", {"the dog runs", "fast"});
+    Open(good);
+    const QImage before = Page();
+    const auto checkUnchanged = [&] {
+      QCOMPARE(w.mTextFilePath, good);
+      QCOMPARE(w.windowTitle(), QStringLiteral("good.txt - Kelmoa Ver1.1.1"));
+      QCOMPARE(Txt(), (StrList{u"", u"the dog runs", u"fast"}));
+      w.VScroll_Change();  // the next redraw still shows the text
+      QCOMPARE(Page(), before);
+    };
+
+    WriteBytes(mDir / "txt_shift_jis/utf8.txt", "日本語の文章です。\r\n");
+    Open(mDir / "txt_shift_jis/utf8.txt");
+    QCOMPARE(mMessages.takeFirst(), Shown(MsgNotShiftJis(u"utf8.txt", u"UTF8")));
+    checkUnchanged();
+
+    std::string wide;  // 51 double-byte characters: 102 bytes
+    for (int i = 0; i < 51; ++i)
+      wide += "あ";
+    Open(Text("wide.txt", {"short", wide}));
+    QCOMPARE(mMessages.takeFirst(), Shown(WithQuestion(MsgLineTooLong(2, 102))));
+    checkUnchanged();
+    Hover(At("dog"));  // the pointer still finds the words
+    QVERIFY(!Popup().isHidden());
+
+    const std::string gone = mDir / "txt_shift_jis/gone.txt";
+    Open(gone);
+    QCOMPARE(mMessages.takeFirst(), "このテキストファイルを開けませんでした。\n    ファイル名＝" +
+                                        QString::fromStdString(gone) +
+                                        "\n    理由＝No such file or directory");
+    Open(mDir / "txt_shift_jis");
+    QVERIFY(mMessages.takeFirst().endsWith("理由＝Is a directory"));
+    checkUnchanged();
+
+    WriteBytes(good, SjisLines({"new content"}));
+    w.cmdReRead_Click();  // loads the last good file again
+    QCOMPARE(Txt(), (StrList{u"", u"new content"}));
+  }
+
+  void okInTheRejectionDialogOpensTheRejectedFileInTheEditor() {
+    frmText& w = Ready();
+    const std::string marker = mDir / "editor-args.txt";
+    const std::string editor = mDir / "bin/editor.sh";
+    WriteBytes(editor, "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"" + marker + ".tmp\"\nmv \"" + marker +
+                           ".tmp\" \"" + marker + "\"\n");
+    std::filesystem::permissions(editor, std::filesystem::perms::owner_all);
+    w.mSetting.TextEditor = U16(editor);
+    Open(Text("good.txt", {"the dog"}));
+    const std::string bad = Text("bad.txt", {std::string(120, 'x')});
+    mAnswer = frmMsg::kOK;
+    Open(bad);
+    QTRY_VERIFY_WITH_TIMEOUT(std::filesystem::exists(marker), 10000);
+    QCOMPARE(ReadBytes(marker), bad + "\n");
+    QCOMPARE(w.mTextFilePath, mDir / "txt_shift_jis/good.txt");
+
+    const std::string notAProgram = mDir / "bin/editor.txt";
+    WriteBytes(notAProgram, "plain text\n");
+    w.mSetting.TextEditor = U16(notAProgram);
+    w.cmdEdit_Click();
+    QCOMPARE(mPlainMessages.size(), 1);
+    QVERIFY(mPlainMessages.first().startsWith(
+        "テキストエディタを起動できませんでした。\r\n    エディタ＝" +
+        QString::fromStdString(notAProgram)));
+  }
+
+  void aDroppedFileIsOpenedAndOtherDropsAreIgnored() {
+    frmText& w = Ready();
+    const std::string text = Text("dropped.txt", {"the dog"});
+    QMimeData file;
+    file.setUrls({QUrl::fromLocalFile(QString::fromStdString(text))});
+    QMimeData words;
+    words.setText(QStringLiteral("some words"));
+    for (QMimeData* mime : {&words, &file}) {
+      // A drop reaches the widget that accepted the drag when it entered.
+      QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, mime, Qt::LeftButton, {});
+      QApplication::sendEvent(w.mPicText, &enter);
+      QCOMPARE(enter.isAccepted(), mime == &file);
+      QDropEvent drop(QPointF(100, 100), Qt::CopyAction, mime, Qt::LeftButton, {});
+      QApplication::sendEvent(w.mPicText, &drop);
+    }
+    QCOMPARE(w.windowTitle(), QStringLiteral("dropped.txt - Kelmoa Ver1.1.1"));
+    QVERIFY(mMessages.isEmpty());
+  }
+
+  // ---- fitting the window and scrolling ----------------------------------------------------
+
+  void theScrollBarAndTheWindowWidthFollowTheText() {
+    frmText& w = Ready();
+    QCOMPARE(w.mSetting.HalfWidth, 7);
+    Open(Text("page.txt", Lines(Lpp())));
+    QVERIFY(VScroll().isHidden());
+    QCOMPARE(w.width(), 561);  // the pane's minimum width
+    QCOMPARE(w.mCmdEnd->x(), 561 - 37);
+
+    Open(Text("page1.txt", Lines(Lpp() + 1)));
+    QVERIFY(!VScroll().isHidden());
+    QCOMPARE(VScroll().maximum(), 2);
+    QCOMPARE(VScroll().geometry(), QRect(561, w.mPicText->y(), 25, w.mPicText->height()));
+    QCOMPARE(w.width(), 561 + 25);
+    QCOMPARE(w.mCmdEnd->x(), 561 + 25 - 37);
+
+    // The longest line ends at 47 + 100 * 7; three half widths of room follow it.
+    Open(Text("wide.txt", {"short", std::string(100, 'x')}));
+    QCOMPARE(w.mPicText->width(), 747 + 21);
+    QCOMPARE(w.width(), 768);
+    QCOMPARE(w.mCmdEnd->x(), 768 - 37);
+  }
+
+  void theScrollBarHandsTheFocusToTheDummy() {
+    frmText& w = Ready();
+    Open(Text("long.txt", Lines(Lpp() + 20)));
+    w.show();
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    VScroll().setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), w.mPicDummy);
+  }
+
+  void theWheelScrollsFiveLinesOrTenWithCtrlWhileTheBarShows() {
+    frmText& w = Ready();
+    w.WheelRoll(-120, Qt::NoModifier);  // no text
+    QCOMPARE(VScroll().value(), 1);
+    Open(Text("long.txt", Lines(Lpp() + 30)));  // maximum 31
+    const auto roll = [&](int delta, Qt::KeyboardModifiers keys, int expected) {
+      w.WheelRoll(delta, keys);
+      QCOMPARE(VScroll().value(), expected);
+    };
+    roll(-120, Qt::NoModifier, 6);
+    roll(-120, Qt::ControlModifier, 16);
+    roll(120, Qt::NoModifier, 11);
+    roll(-360, Qt::NoModifier, 16);  // notches folded into one event move one step
+    roll(-60, Qt::NoModifier, 16);   // half a notch waits for the other half
+    roll(-60, Qt::NoModifier, 21);
+    roll(-60, Qt::NoModifier, 21);
+    roll(60, Qt::NoModifier, 21);  // a turn back starts afresh
+    roll(-120, Qt::ControlModifier, 31);
+    roll(-120, Qt::NoModifier, 31);  // clamped at the end
+    VScroll().setValue(3);
+    roll(120, Qt::ControlModifier, 1);  // clamped at the top
+    // Over the window and over the scroll bar alike.
+    QWheelEvent down(QPointF(100, 100), QPointF(100, 100), QPoint(), QPoint(0, -120), Qt::NoButton,
+                     Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&w, &down);
+    QCOMPARE(VScroll().value(), 6);
+    QApplication::sendEvent(&VScroll(), &down);
+    QCOMPARE(VScroll().value(), 11);
+
+    Open(Text("short.txt", Lines(3)));
+    roll(-120, Qt::NoModifier, 1);
+  }
+
+  // ---- hover popup -------------------------------------------------------------------------
+
+  void aKnownWordShowsItsMeaningsBelowItsLine() {
+    frmText& w = Ready();
+    Hover(QPointF(60, 40));  // no text yet: nothing happens
+    QVERIFY(Popup().isHidden());
+    Open(Text("t.txt", {"the dog runs"}));
+    // A real pointer move over the pane reaches the handler.
+    QMouseEvent move(QEvent::MouseMove, At("dog"), w.mPicText->mapToGlobal(At("dog")), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(w.mPicText, &move);
+    QVERIFY(!Popup().isHidden());
+    QCOMPARE(Popup().parentWidget(), w.mPicText);
+    QCOMPARE(Popup().pos(), QPoint(47 + 4 * 7, 5 + 17));
+    QCOMPARE(Popup().height(), 2 * Pitch() + 5);  // 犬, いぬ
+    const QFontMetricsF fm(w.mPaneFont);
+    QCOMPARE(Popup().width(), qRound(4 + fm.horizontalAdvance(QStringLiteral("いぬ"))) + 20);
+    const QImage& img = Popup().Image();
+    QCOMPARE(img.pixel(0, 0), qRgb(0, 0, 0));
+    QCOMPARE(img.pixel(Popup().width() - 1, Popup().height() - 1), qRgb(0, 0, 0));
+    QCOMPARE(img.pixel(2, 2), qRgb(255, 255, 192));
+    QVERIFY(Count(img, QRect(4, 3 + Pitch(), 26, Pitch()), IsDark) > 10);
+
+    Hover(At("runs"));  // found through its base form: the head word on a line of its own
+    QCOMPARE(Popup().height(), 3 * Pitch() + 5);
+  }
+
+  void movingWithinAWordOrOntoTheSameWordChangesNothing() {
+    Ready();
+    Open(Text("t.txt", {"the dog", "dog the"}));
+    Hover(At("dog"));
+    const QRect shown = Popup().geometry();
+    Hover(At("dog") + QPointF(-6, 3));
+    QCOMPARE(Popup().geometry(), shown);
+    Hover(At("dog", 2));  // straight onto the other "dog": the popup stays at the first
+    QCOMPARE(Popup().geometry(), shown);
+    Hover(At("the", 2));
+    QVERIFY(Popup().geometry() != shown);
+  }
+
+  void noWordOrAnUnknownWordHidesThePopup() {
+    Ready();
+    Open(Text("t.txt", {"the cat and the dog"}));
+    const QPointF dog = At("dog");
+    for (const QPointF p :
+         {At("cat"), QPointF(20, dog.y()), QPointF(dog.x(), 3), QPointF(dog.x(), 5 + Pitch())}) {
+      Hover(dog);
+      QVERIFY(!Popup().isHidden());
+      Hover(p);  // unknown word, line-number column, top margin, below the last line
+      QVERIFY(Popup().isHidden());
+      QVERIFY(mW->mPrevHoverWord.empty());
+    }
+  }
+
+  // ---- page drawing ------------------------------------------------------------------------
+
+  void knownWordsAreBlueAndEveryCharacterStandsAtItsGridPosition() {
+    frmText& w = Ready();
+    // Double-byte characters advance FullWidth, the rest HalfWidth, whatever the glyphs' own
+    // widths (IPAGothic draws single-byte glyphs 6.5 pixels wide at this size).
+    const std::u16string line = U16("the cat ああ今日 (A1) runs.");
+    Open(Text("t.txt", {Utf16ToUtf8(line)}));
+    const TextDocument& d = *w.mDoc;
+    const auto cell = [&](int col, int len) {
+      return QRect(d.mChrX(1, col), 5, d.mChrX(1, col + len) - d.mChrX(1, col), 14);
+    };
+    QVERIFY(Count(Page(), cell(1, 3), IsBlue) > 10);  // the
+    QVERIFY(Count(Page(), cell(5, 3), IsDark) > 10);  // cat
+    QCOMPARE(d.mChrX(1, 11) - d.mChrX(1, 10), w.mSetting.FullWidth);
+
+    QImage expected(Page().size(), QImage::Format_RGB32);
+    expected.fill(Qt::white);
+    QPainter painter(&expected);
+    painter.setFont(w.mPaneFont);
+    for (int c = 1; c <= static_cast<int>(line.size()); ++c) {
+      painter.setPen(d.mChrColor(1, c) == kColorBlue ? Qt::blue : Qt::black);
+      painter.drawText(QPointF(d.mChrX(1, c), 5 + QFontMetrics(w.mPaneFont).ascent()),
+                       QString(QChar(line[c - 1])));
+    }
+    painter.end();
+    const QRect text(47, 0, Page().width() - 47, Pitch() + 5);
+    QCOMPARE(Page().copy(text), expected.copy(text));
+  }
+
+  void theLineNumberColumnAndItsSeparator() {
+    frmText& w = Ready();
+    w.VScroll_Change();  // no text: only the separator's point at (36, 5) stays
+    QCOMPARE(Page().pixel(36, 5), qRgb(128, 128, 128));
+    QCOMPARE(Count(Page(), Page().rect(), [](QRgb c) { return c != qRgb(255, 255, 255); }), 1);
+
+    Open(Text("t.txt", {"a", "b", "c"}));
+    const int bottom = 3 * Pitch() + 5;
+    for (int y = 5; y < bottom; ++y)
+      QCOMPARE(Page().pixel(36, y), qRgb(128, 128, 128));
+    QCOMPARE(Page().pixel(36, bottom), qRgb(255, 255, 255));
+    QCOMPARE(Page().pixel(36, 4), qRgb(255, 255, 255));
+    // The numbers stand right-aligned inside x = 2 .. 35; nothing else is grey.
+    QVERIFY(Count(Page(), QRect(22, 5, 12, Pitch()), IsGrey) > 5);
+    QCOMPARE(Count(Page(), QRect(0, 5, 22, bottom), IsGrey), 0);
+    QCOMPARE(Count(Page(), QRect(37, 0, 10, Page().height()), IsGrey), 0);
+    QCOMPARE(Count(Page(), QRect(2, bottom + 1, 40, 20), IsGrey), 0);
+  }
+
+  void aFullLineIsDrawnWholeAndScrollingShowsLaterLines() {
+    Ready();
+    std::vector<std::string> lines = Lines(Lpp() + 5, "x");
+    lines[5] = std::string(99, 'x') + "W";
+    Open(Text("t.txt", lines));
+    const int lastX = mW->mDoc->mChrX(6, 100);
+    const QRect last(lastX, 5 * Pitch() + 5, 7, 14);
+    QVERIFY(Count(Page(), last, IsDark) > 5);
+    VScroll().setValue(6);  // line 6 stands first
+    QVERIFY(Count(Page(), QRect(lastX, 5, 7, 14), IsDark) > 5);
+    QCOMPARE(Count(Page(), last, IsDark), 0);
+  }
+};
+
+}  // namespace kelmoa
+
+QTEST_MAIN(kelmoa::FrmTextTest)
+#include "frm_text_test.moc"
