@@ -5,3 +5,9 @@ cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j"$(nproc)"
+# Lays out build/stage as an installed Kelmoa (program, dictionary, sample texts, help page);
+# a dictionary already staged, with the user's changes, is kept.
+cmake --build build --target stage
+sample="$PWD/build/stage/txt_shift_jis/welcome.txt"
+[ -f "$sample" ] || sample="$PWD/build/stage/txt_shift_jis/the_fox_and_the_grapes.txt"
+exec build/stage/bin/Kelmoa "$sample"
