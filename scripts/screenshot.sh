@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Takes a screenshot of Kelmoa on a virtual display: a sample text loaded and the pointer
+# resting on a known word, so that the meaning popup shows.
+#
+#   bash scripts/screenshot.sh [OUTPUT.png]     (default: <build>/screenshot.png)
+#
+# KELMOA_BUILD_DIR names the build folder (default: build). Needs xvfb-run, xwininfo and
+# ImageMagick's import (scripts/install-deps.sh installs them).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${KELMOA_BUILD_DIR:-build}
+out=$(realpath -m "${1:-$build/screenshot.png}")
+
+cmake -S . -B "$build" >/dev/null
+cmake --build "$build" --target stage -j2 >/dev/null
+stage=$(realpath "$build/stage")
+sample="$stage/txt_shift_jis/the_fox_and_the_grapes.txt"
+
+# Inside the virtual display: start Kelmoa, wait for its window, rest the pointer on the word
+# "hungry" (line 3, columns 21 to 26 of the sample), and grab the screen.
+xvfb-run -a -s "-screen 0 1280x1024x24" bash -s -- "$stage/bin/Kelmoa" "$sample" "$out" <<'INNER'
+set -euo pipefail
+program=$1 sample=$2 out=$3
+"$program" "$sample" &
+pid=$!
+trap 'kill "$pid" 2>/dev/null || true' EXIT
+for _ in $(seq 1 100); do
+  if xwininfo -root -tree | grep -q 'the_fox_and_the_grapes.txt - Kelmoa'; then break; fi
+  sleep 0.1
+done
+sleep 0.5
+# The pane starts 20 pixels below the window's top; line 3 has its top at 2 * 17 + 5, and
+# column 21 starts at 47 + 20 * 7 (HalfWidth 7, CharHeight 14, line spacing 3).
+python3 - <<'PY'
+import ctypes
+x11 = ctypes.CDLL("libX11.so.6")
+x11.XOpenDisplay.restype = ctypes.c_void_p
+x11.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+x11.XDefaultRootWindow.restype = ctypes.c_ulong
+x11.XWarpPointer.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_ulong] + [ctypes.c_int] * 6
+dpy = x11.XOpenDisplay(None)
+root = x11.XDefaultRootWindow(dpy)
+for x, y in ((150, 300), (200, 66), (205, 66)):
+    x11.XWarpPointer(dpy, 0, root, 0, 0, 0, 0, x, y)
+    x11.XFlush(ctypes.c_void_p(dpy))
+x11.XCloseDisplay(ctypes.c_void_p(dpy))
+PY
+sleep 0.5
+import -window root -crop 600x960+0+0 +repage "$out"
+INNER
+echo "$out"
