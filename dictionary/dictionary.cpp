@@ -120,7 +120,7 @@ struct EntryLines {
 
 Status ReadEntryLines(const std::string& path, FileOps& fs, EntryLines& out) {
   std::string bytes;
-  const Status status = fs.ReadAll(path, bytes);  // on failure, bytes holds what was read
+  Status status = fs.ReadAll(path, bytes);  // on failure, bytes holds what was read
   out.text = SjisToUtf16(bytes);
   out.lines.clear();
   out.lines.reserve(out.text.size() / 16);
@@ -149,7 +149,7 @@ Status ReadEntryLines(const std::string& path, FileOps& fs, EntryLines& out) {
 Status ReadFileToAryWithSortChk(const std::string& path, StrList& oLines, bool& oSorted,
                                 FileOps& fs) {
   EntryLines entries;
-  const Status status = ReadEntryLines(path, fs, entries);
+  Status status = ReadEntryLines(path, fs, entries);
   oLines = NewStrList();
   for (const LineRef& r : entries.lines) oLines.emplace_back(entries.Line(r));
   oSorted = entries.sorted;
@@ -169,7 +169,7 @@ StrList MakeDicFileLines(const StrList& words, const StrList& meanings) {
 
 Status Dictionary::LoadDicFile(const std::string& path, FileOps& fs) {
   EntryLines entries;
-  const Status status = ReadEntryLines(path, fs, entries);
+  Status status = ReadEntryLines(path, fs, entries);
   if (!entries.sorted) {
     std::sort(entries.lines.begin(), entries.lines.end(),
               [&](const LineRef& a, const LineRef& b) { return entries.Less(a, b); });

@@ -20,7 +20,7 @@ std::u16string Num(long long n) {
 
 // Bytes of a line kept for decoding. Longer lines are rejected whatever they hold (every
 // character counts at least one byte of the two it can take), so only their length is kept.
-constexpr size_t kKeepBytes = 4 * kMaxLineBytes;
+constexpr size_t kKeepBytes = size_t{4} * kMaxLineBytes;
 
 }  // namespace
 

@@ -12,7 +12,7 @@ void JoinHyphenatedWords(const StrList& lines, WordTable& t) {
   for (int i = 1; i <= n; ++i) {
     const int k = t.mLineLastWord[static_cast<size_t>(i)];
     if (k == 0 || i == n) continue;
-    const int f = t.mLineFirstWord[static_cast<size_t>(i + 1)];
+    const int f = t.mLineFirstWord[static_cast<size_t>(i) + 1];
     if (f == 0) continue;
     const std::u16string_view line = lines[static_cast<size_t>(i)];
     const size_t col = static_cast<size_t>(t.mWordCol[static_cast<size_t>(k)]);

@@ -118,7 +118,7 @@ Status SetIniValue(const std::string& path, std::u16string_view section, std::u1
   const Found f = Find(lines, section, key);
   if (f.keyLine >= 0) {
     std::u16string& line = lines[static_cast<size_t>(f.keyLine)];
-    line = line.substr(0, *EqualsOf(line) + 1) + std::u16string(value);
+    line.replace(*EqualsOf(line) + 1, std::u16string::npos, value);
   } else {
     const std::u16string entry = std::u16string(key) + u"=" + std::u16string(value);
     if (f.sectionLine >= 0) {
