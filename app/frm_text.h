@@ -75,6 +75,11 @@ class frmText : public QWidget {
   void cmdEnd_Click();
   void Form_Unload();
 
+  // The loaded text with its layout and word information, and the current settings with the
+  // font metrics (read-only; benchmarks and tools look at them).
+  const TextDocument& Document() const { return *mDoc; }
+  const SettingInfo& Setting() const { return mSetting; }
+
   // The text of the editor field that the edit command starts.
   std::string TextEditorField() const;
 

@@ -156,15 +156,25 @@ Status ReadFileToAryWithSortChk(const std::string& path, StrList& oLines, bool& 
   return status;
 }
 
-StrList MakeDicFileLines(const StrList& words, const StrList& meanings) {
-  StrList lines = NewStrList();
-  StrList pieces;
+std::u16string MakeDicFileLines(const StrList& words, const StrList& meanings) {
+  size_t size = 0;
+  for (size_t i = 1; i < words.size(); ++i) size += words[i].size() * 2 + meanings[i].size() + 8;
+  std::u16string text;
+  text.reserve(size);
   for (size_t i = 1; i < words.size(); ++i) {
-    pieces.clear();
-    SplitAtTabs(meanings[i], pieces);
-    for (const std::u16string& mn : pieces) lines.push_back(words[i] + u'\t' + mn);
+    const std::u16string_view mn = meanings[i];
+    size_t start = 0;
+    for (;;) {
+      const size_t tab = mn.find(u'\t', start);
+      text += words[i];
+      text += u'\t';
+      text += mn.substr(start, tab == std::u16string_view::npos ? tab : tab - start);
+      text += u"\r\n";
+      if (tab == std::u16string_view::npos) break;
+      start = tab + 1;
+    }
   }
-  return lines;
+  return text;
 }
 
 Status Dictionary::LoadDicFile(const std::string& path, FileOps& fs) {
@@ -289,7 +299,8 @@ Status DictionaryFiles::WriteFileRenameCurDic(const std::tm& t, std::string* oNa
 }
 
 Status DictionaryFiles::WriteFileMemoryDic(const Dictionary& dic) {
-  return WriteStrAryToFile(MakeDicFileLines(dic.Words(), dic.Meanings()), DicPath(), mFs);
+  return ReplaceFileAtomically(mFs, DicPath(),
+                               Utf16ToSjis(MakeDicFileLines(dic.Words(), dic.Meanings())));
 }
 
 Status DictionaryFiles::AddEntry(Dictionary& dic, const std::u16string& word,

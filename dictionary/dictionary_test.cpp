@@ -83,7 +83,9 @@ TEST(DictionaryLoad, SortsMergesAndSkipsWhatIsNoEntry) {
 TEST(DictionaryLoad, WritingAndLoadingAgainGivesTheSameEntries) {
   TempDir dir;
   Dictionary d = LoadFrom(dir, "dog\t犬\tいぬ\r\ncat\t猫\r\n");
-  ASSERT_TRUE(WriteStrAryToFile(MakeDicFileLines(d.Words(), d.Meanings()), dir / "w.txt").ok());
+  ASSERT_TRUE(ReplaceFileAtomically(DefaultFileOps(), dir / "w.txt",
+                                    Utf16ToSjis(MakeDicFileLines(d.Words(), d.Meanings())))
+                  .ok());
   EXPECT_EQ(ReadBytes(dir / "w.txt"), Sjis("cat\t猫\r\ndog\t犬\r\ndog\tいぬ\r\n"));
   Dictionary again;
   ASSERT_TRUE(again.LoadDicFile(dir / "w.txt").ok());

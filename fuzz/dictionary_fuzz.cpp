@@ -41,7 +41,8 @@ Entries EntriesOf(const kelmoa::Dictionary& dic, bool asWritten) {
 
 kelmoa::Dictionary WriteAndLoad(const kelmoa::Dictionary& dic, const std::string& name) {
   const std::string path = kelmoa::fuzz::Scratch() + "/" + name;
-  if (!kelmoa::WriteStrAryToFile(kelmoa::MakeDicFileLines(dic.Words(), dic.Meanings()), path)
+  const std::u16string text = kelmoa::MakeDicFileLines(dic.Words(), dic.Meanings());
+  if (!kelmoa::ReplaceFileAtomically(kelmoa::DefaultFileOps(), path, kelmoa::Utf16ToSjis(text))
            .ok()) {
     std::abort();
   }
