@@ -1,7 +1,8 @@
 # Lays out an installed Kelmoa below STAGE_DIR:
 #
 #   bin/Kelmoa, bin/kelmoa-tool, bin/notify.wav   always replaced by the current build
-#   dic/Dic_EJ.txt                                the sample dictionary, only when none is there
+#   dic/Dic_EJ.txt                                only when none is there: built from Debian's
+#                                                 EDICT (EDICT=...), or the sample dictionary
 #   dic_backup/                                   created when missing, never touched
 #   txt_shift_jis/*.txt                           sample texts, only those not there yet
 #   htm/                                          the help page, when the source tree has one
@@ -47,6 +48,18 @@ if(EXISTS "${SOURCE_DIR}/data/notify.wav")
 endif()
 
 set(dic "${STAGE_DIR}/dic/Dic_EJ.txt")
+if(NOT DEFINED EDICT)
+  set(EDICT "/usr/share/edict/edict")
+endif()
+if(NOT EXISTS "${dic}" AND EXISTS "${EDICT}")
+  # kelmoa-tool writes the dictionary atomically, so a failed build leaves none behind.
+  execute_process(COMMAND "${TOOL}" import-edict "${EDICT}" "${dic}" RESULT_VARIABLE rc)
+  if(rc EQUAL 0)
+    message(STATUS "stage: built the dictionary ${dic} from ${EDICT}")
+  else()
+    message(WARNING "stage: cannot build the dictionary from ${EDICT}; using the sample")
+  endif()
+endif()
 if(NOT EXISTS "${dic}")
   write_cp932("${SOURCE_DIR}/data/sample_dic.txt" "${dic}")
   message(STATUS "stage: wrote the sample dictionary ${dic}")
