@@ -147,6 +147,36 @@ std::string ProseText() {
   return path;
 }
 
+void BM_DefaultDicFloorReadDecode(benchmark::State& state) {
+  const std::string path = DefaultDictionary();
+  if (path.empty()) {
+    state.SkipWithError("EDICT is not installed");
+    return;
+  }
+  for (auto _ : state) {
+    std::string bytes;
+    DefaultFileOps().ReadAll(path, bytes);
+    benchmark::DoNotOptimize(SjisToUtf16(bytes));
+  }
+}
+BENCHMARK(BM_DefaultDicFloorReadDecode)->Unit(benchmark::kMillisecond);
+
+void BM_DefaultDicLoad(benchmark::State& state) {
+  const std::string path = DefaultDictionary();
+  if (path.empty()) {
+    state.SkipWithError("EDICT is not installed");
+    return;
+  }
+  int entries = 0;
+  for (auto _ : state) {
+    Dictionary dic;
+    dic.LoadDicFile(path);
+    entries = dic.Count();
+  }
+  state.counters["entries"] = entries;
+}
+BENCHMARK(BM_DefaultDicLoad)->Unit(benchmark::kMillisecond);
+
 void BM_OpenTextFloorReadDecode(benchmark::State& state) {
   const std::string path = ProseText();
   for (auto _ : state) {

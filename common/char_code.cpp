@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
+#include <cstdint>
 #include <cstring>
 
 namespace kelmoa {
@@ -115,6 +117,17 @@ class Detector {
       // Keep the last three bytes for the steps that look ahead.
       if (n <= 4) return l;
       size_t k = 0;
+      // Eight bytes at a time while none is 8-bit, an escape or a "+".
+      constexpr uint64_t kOnes = 0x0101010101010101ULL, kHighs = 0x8080808080808080ULL;
+      auto hasZeroByte = [](uint64_t v) { return ((v - kOnes) & ~v & kHighs) != 0; };
+      for (; k + 8 <= n - 4; k += 8) {
+        uint64_t w = 0;
+        std::memcpy(&w, p + k, 8);
+        if ((w & kHighs) != 0 || hasZeroByte(w ^ (kOnes * 0x1B)) ||
+            hasZeroByte(w ^ (kOnes * '+'))) {
+          break;
+        }
+      }
       for (; k < n - 4; ++k) {
         const uint8_t b = p[k];
         if (b >= 0x80 || b == 0x1B || b == '+') break;
@@ -295,11 +308,19 @@ class MemorySource : public ByteSource {
   std::string_view mBytes;
 };
 
-// A plain file read with pread; a read error ends the data and is remembered.
+// A plain file read with pread; a read error ends the data and is remembered. The holes of a
+// sparse file are zeros that need not be read: they are handed out without asking the disk.
 class FileSource : public ByteSource {
  public:
-  explicit FileSource(int fd) : mFd(fd) {}
+  FileSource(int fd, int64_t size) : mFd(fd), mSize(size) {}
   size_t ReadAt(int64_t offset, uint8_t* buf, size_t n) override {
+    if (offset >= mHoleEnd || offset < mHoleStart) FindHole(offset);
+    if (offset >= mHoleStart && offset < mHoleEnd) {
+      const size_t zeros = static_cast<size_t>(std::min<int64_t>(mHoleEnd - offset, n));
+      std::memset(buf, 0, zeros);
+      return zeros;
+    }
+    n = static_cast<size_t>(std::min<int64_t>(n, mHoleStart - offset));
     for (;;) {
       const ssize_t got = ::pread(mFd, buf, n, offset);
       if (got >= 0) return static_cast<size_t>(got);
@@ -312,7 +333,20 @@ class FileSource : public ByteSource {
   int error() const { return mError; }
 
  private:
+  // The first hole at or after offset: [mHoleStart, mHoleEnd), empty where the file has none
+  // (or the file system does not say).
+  void FindHole(int64_t offset) {
+    mHoleStart = mHoleEnd = INT64_MAX;
+    const off_t hole = ::lseek(mFd, offset, SEEK_HOLE);
+    if (hole < 0 || hole >= mSize) return;
+    const off_t data = ::lseek(mFd, hole, SEEK_DATA);
+    mHoleStart = hole;
+    mHoleEnd = data < 0 ? mSize : data;  // no data after it: the hole runs to the end
+  }
+
   int mFd;
+  int64_t mSize;
+  int64_t mHoleStart = 0, mHoleEnd = 0;
   int mError = 0;
 };
 
@@ -340,7 +374,7 @@ Status GetFileCharCode(const std::string& path, std::string& oName) {
   if (!S_ISREG(st.st_mode)) {
     return Status::FromErrno("read", path, S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
   }
-  FileSource source(fd);
+  FileSource source(fd, st.st_size);
   const int code = DetectCharCode(source);
   if (source.error() != 0) return Status::FromErrno("read", path, source.error());
   oName = GetCharCodeName(code);

@@ -40,11 +40,14 @@ class Fd {
 
 Status FileOps::ReadAll(const std::string& path, std::string& oBytes) {
   oBytes.clear();
-  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  // Non-blocking, so that a pipe with no writer cannot hold the program; only plain files are
+  // read at all.
+  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (fd.get() < 0) return Status::FromErrno("open", path, errno);
   struct stat st {};
-  if (::fstat(fd.get(), &st) == 0 && S_ISDIR(st.st_mode)) {
-    return Status::FromErrno("read", path, EISDIR);
+  if (::fstat(fd.get(), &st) != 0) return Status::FromErrno("stat", path, errno);
+  if (!S_ISREG(st.st_mode)) {
+    return Status::FromErrno("read", path, S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
   }
   char buf[1 << 16];
   for (;;) {

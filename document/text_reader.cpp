@@ -22,6 +22,11 @@ std::u16string Num(long long n) {
 // character counts at least one byte of the two it can take), so only their length is kept.
 constexpr size_t kKeepBytes = size_t{4} * kMaxLineBytes;
 
+// Reading a line stops once it is this long: the file is rejected anyway, and a file of
+// gigabytes without a line end (or a sparse one) must not keep the reader busy. The message
+// then gives the length as "at least" this many bytes.
+constexpr long long kCountBytesUpTo = 1LL << 20;
+
 }  // namespace
 
 std::u16string MsgLineTooLong(long long lineNo, long long byteLen) {
@@ -29,6 +34,13 @@ std::u16string MsgLineTooLong(long long lineNo, long long byteLen) {
          Num(lineNo) + u"行目：" + Num(byteLen) + u"バイト\r\n\r\n" +
          u"エディタで開いて，改行を加えてすべての行を" + Num(kMaxLineBytes) +
          u"バイト以下にしてから，\r\n" + u"再度このテキストファイルを指定してください。";
+}
+
+std::u16string MsgLineTooLongAtLeast(long long lineNo, long long byteLen) {
+  std::u16string msg = MsgLineTooLong(lineNo, byteLen);
+  const std::u16string unit = u"バイト\r\n\r\n";
+  msg.insert(msg.find(unit) + 3, u"以上");
+  return msg;
 }
 
 std::u16string MsgTooManyLines() {
@@ -107,6 +119,11 @@ std::u16string ReadFileToAryAndChkMsg(const std::string& pPath, StrList& oTxt, S
       const size_t n = static_cast<size_t>(stop - p);
       line.append(p, std::min(n, kKeepBytes - std::min(kKeepBytes, line.size())));
       lineBytes += static_cast<long long>(n);
+      if (lineBytes > kCountBytesUpTo) {
+        result = MsgLineTooLongAtLeast(i + 1, kCountBytesUpTo);
+        oTxt = NewStrList();
+        return result;
+      }
       if (!cr) break;
       if (!endLine()) return result;
       p = cr + 1;
