@@ -147,6 +147,9 @@ void frmText::BuildControls() {
   connect(mVScroll, &QScrollBar::valueChanged, this, &frmText::VScroll_Change);
   connect(mPicText, &PictureBox::mouseMoved, this,
           [this](QPointF pos) { picText_MouseMove(pos.x(), pos.y()); });
+  connect(mPicText, &PictureBox::mousePressed, this, [this](QPointF pos, Qt::MouseButton button) {
+    picText_MouseDown(button, pos.x(), pos.y());
+  });
 }
 
 void frmText::Form_Load() {
@@ -278,7 +281,7 @@ void frmText::OpenTextFileAndDisp() {
   int longestLine = 0;
   GetChrPosAry(doc.mChr, mSetting, doc.LineCount(), doc.mChrX, maxRight, longestLine);
   FitWindowToText(maxRight);
-  gGetWordInfoInTextP(doc, mDic.Words());
+  kelmoa::gGetWordInfoInTextP(doc, mDic.Words());
   if (mVScroll->value() == 1) {
     VScroll_Change();
   } else {
@@ -402,8 +405,6 @@ void frmText::cmdEdit_Click() {
   }
 }
 
-void frmText::cmdEditDic_Click() {}
-
 void frmText::cmdIni_Click() {}
 
 void frmText::cmdDispHowToUse_Click() {}
@@ -495,7 +496,7 @@ int frmText::DispMsg(const std::u16string& msg, int btn) {
   return mMsg->DispFrmMsg(this, Q(msg), btn, Q(kNotifyWav));
 }
 
-void frmText::ShowPlainMessage(const QString& text) {
+void frmText::ShowPlainMessage(const QString& text, QWidget* parent) {
   if (mPlainMessageResponder) {
     mPlainMessageResponder(text);
     return;
@@ -503,7 +504,7 @@ void frmText::ShowPlainMessage(const QString& text) {
   QString shown = text;
   shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(mPaths.title), shown, QMessageBox::Ok,
-                  this);
+                  parent != nullptr ? parent : this);
   box.exec();
 }
 

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/startup.h"
+#include "common/speech.h"
 #include "dictionary/dictionary.h"
 #include "document/layout.h"
 #include "settings/settings.h"
@@ -23,6 +24,7 @@ namespace kelmoa {
 
 class PageFont;
 class PictureBox;
+class frmEditDic;
 class frmMsg;
 
 // The main window: the command row along the top, the text pane with its line numbers and
@@ -61,6 +63,10 @@ class frmText : public QWidget {
   void picText_MouseMove(double x, double y);
   // Opens a file dropped onto the pane.
   void picText_OLEDragDrop(const std::string& path);
+  // A button pressed at (x, y) of the pane: the left one speaks the word there while the
+  // speak box is checked; the right one puts it into the shown dictionary editor and on the
+  // clipboard.
+  void picText_MouseDown(Qt::MouseButton button, double x, double y);
 
   // One wheel turn of delta (1/8 degree; one notch is 120): 5 lines, 10 with Ctrl, up when
   // delta is positive, only while the scroll bar shows.
@@ -89,6 +95,32 @@ class frmText : public QWidget {
   void SetPlainMessageResponder(std::function<void(const QString&)> responder) {
     mPlainMessageResponder = std::move(responder);
   }
+  // The plain message box: text, an OK button and the program's title, over parent (this
+  // window when null).
+  void ShowPlainMessage(const QString& text, QWidget* parent = nullptr);
+
+  // ---- for the dictionary editor ----
+  // The dictionary editor, created at its first use and then only shown and hidden.
+  frmEditDic& EditDic();
+  // The editor's lookup of pWord (lower case): the entry index (0 when none), the form that
+  // matched and its meanings in elements 1..p.
+  void GetWordMeaningP(std::u16string_view pWord, int& oIdx, std::u16string& oWord,
+                       StrList& oMeaning) const;
+  // GetAddEntryToMemoryDic written through: the meaning is added in memory, the dictionary
+  // file is kept in dic_backup (WriteFileRenameCurDic) and written anew (WriteFileMemoryDic).
+  // When the backup or the write fails, memory is as before, the file is untouched, and the
+  // failure is returned.
+  Status AddEntryAndWriteDic(const std::u16string& pWord, const std::u16string& pMeaning);
+  // GetDelEntryFromMemoryDic written through, in the same way.
+  Status DelEntryAndWriteDic(int pIdx, const std::u16string& pEntry);
+  // Whether a text is loaded.
+  bool FlgTextFileRead() const { return gFlgTextFileRead; }
+  // Works out again which words of the loaded text the dictionary knows, after a dictionary
+  // change. The popup on screen is taken down, so that the next pointer move builds it from the
+  // changed dictionary.
+  void gGetWordInfoInTextP();
+  // The file system the dictionary is written through; tests put a failing one here.
+  void SetFileOps(FileOps& fs) { mFileOps = &fs; }
 
  signals:
   // The program is to end (end button, closing the window, a dictionary that cannot be used).
@@ -102,6 +134,7 @@ class frmText : public QWidget {
 
  private:
   friend class FrmTextTest;
+  friend class FrmEditDicTest;
 
   void BuildControls();
   void Form_Load();
@@ -112,7 +145,6 @@ class frmText : public QWidget {
   // Writes text into the pane at the print position; endLine moves it to the next line.
   void PanePrint(std::u16string_view text, bool endLine);
   int DispMsg(const std::u16string& msg, int btn);
-  void ShowPlainMessage(const QString& text);
   void EndProgram();
   QString BaseCaption() const;
   std::string IniPath() const;
@@ -158,6 +190,10 @@ class frmText : public QWidget {
   QStringList mPaneLines;  // what PanePrint wrote, one entry per pane line
 
   std::function<void(const QString&)> mPlainMessageResponder;
+
+  frmEditDic* mFrmEditDic = nullptr;  // a child window, created by EditDic()
+  FileOps* mFileOps = &DefaultFileOps();
+  WordSpeaker mSpeaker;
 };
 
 }  // namespace kelmoa

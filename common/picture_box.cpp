@@ -48,4 +48,9 @@ void PictureBox::mouseMoveEvent(QMouseEvent* event) {
   emit mouseMoved(event->position());
 }
 
+void PictureBox::mousePressEvent(QMouseEvent* event) {
+  emit mousePressed(event->position(), event->button());
+  event->accept();
+}
+
 }  // namespace kelmoa

@@ -26,10 +26,13 @@ class PictureBox : public QWidget {
 
  signals:
   void mouseMoved(QPointF pos);
+  // A mouse button went down at pos.
+  void mousePressed(QPointF pos, Qt::MouseButton button);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
 
  private:
   void FitImage() const;

@@ -1,0 +1,92 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+
+namespace kelmoa {
+
+class frmText;
+
+// The dictionary editor: a modeless window beside the main window. The word box lists what the
+// dictionary holds for the typed word as the user types; "登録" adds the meaning, "削除" deletes
+// the selected line. Every change is written through at once (backup, then the new file), and
+// the main window's blue marking follows. Closing only hides the window: its word, list and
+// meaning stay for the next showing.
+class frmEditDic : public QWidget {
+  Q_OBJECT
+
+ public:
+  // main owns the dictionary and the loaded text; the editor is its child window.
+  explicit frmEditDic(frmText& main);
+
+  // Stands against the main window's right edge, keeping its own top.
+  void Form_Activate();
+
+  // Lists the meanings of the word box's text (lowered), one line "head word, space, meaning"
+  // each; the head word is the form the lookup matched. Nothing is selected afterwards.
+  void txtWord_Change();
+  // Puts the clicked tag at the head of the meaning, replacing a tag that stands there.
+  void lstWordClass_Click();
+  void cmdAdd_Click();
+  void cmdDel_Click();
+  void cmdLower_Click();
+  void cmdDelLastChr_Click();
+  void cmdHowToUse_Click();
+  void cmdNote_Click();
+  void cmdClose_Click();
+
+  // The validation message for the word and meaning boxes, empty when both are valid. On a
+  // failure the keyboard focus goes to the box at fault.
+  QString ChkInputData();
+
+  // The word box; the main window's right click fills it.
+  void SetWord(const QString& word);
+  QString Word() const;
+  // The entry index the list shows, 0 when it shows nothing.
+  int CurDicIdx() const { return mCurDicIdx; }
+
+ protected:
+  bool event(QEvent* event) override;
+  // The frame's close button hides the window like "閉じる".
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  friend class FrmEditDicTest;
+
+  void BuildControls();
+  void Form_Load();
+  static void SetWordClassList(QListWidget& list);
+  // Shows a failed write-through and lists the unchanged dictionary again.
+  void ShowWriteFailure(const QString& msg);
+  // Re-runs the main window's word information and redraws its page, when a text is loaded.
+  void RefreshMainWindow();
+  int DispMsg(const QString& msg, int btn, const QString& wav);
+
+  frmText& mMain;
+  int mCurDicIdx = 0;
+
+  QLineEdit* mTxtDic;
+  QLabel* mLabel5;
+  QLabel* mLabel1;
+  QListWidget* mLstEntry;
+  QPushButton* mCmdClose;
+  QPushButton* mCmdDel;
+  QLabel* mLabel2;
+  QLabel* mLabel3;
+  QLineEdit* mTxtWord;
+  QLineEdit* mTxtMeaning;
+  QPushButton* mCmdAdd;
+  QPushButton* mCmdLower;
+  QPushButton* mCmdDelLastChr;
+  QLabel* mLabel4;
+  QPushButton* mCmdHowToUse;
+  QListWidget* mLstWordClass;
+  QPushButton* mCmdNote;
+};
+
+}  // namespace kelmoa
