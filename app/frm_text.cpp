@@ -34,6 +34,7 @@
 #include "interaction/meaning_popup.h"
 #include "interaction/meaning_popup_view.h"
 #include "tools/editor_command.h"
+#include "tools/editor_launch.h"
 
 namespace kelmoa {
 namespace {
@@ -171,6 +172,7 @@ void frmText::Form_Load() {
     mPicText->setFont(mPaneFont);
     mPageFont = std::make_unique<PageFont>(mPaneFont);
   }
+  CreateCommandWindows();
 }
 
 // The window stands at the stored left edge, at the top of the screen, 0.92 of the screen
@@ -375,14 +377,11 @@ void frmText::WheelRoll(int delta, Qt::KeyboardModifiers modifiers) {
   mVScroll->setValue(std::clamp(value, mVScroll->minimum(), mVScroll->maximum()));
 }
 
-void frmText::cmdFile_Click() {}
-
 void frmText::cmdReRead_Click() {
   OpenTextFileAndDisp();
 }
 
 void frmText::cmdEdit_Click() {
-  const std::string editor = ResolveEditor(TextEditorField());
   const QRect frame = frameGeometry();
   EditorPlace place;
   place.line = mVScroll->value();
@@ -390,24 +389,11 @@ void frmText::cmdEdit_Click() {
   place.y = frame.y();
   place.w = ScreenGeometry().width() - (frame.width() + frame.x());
   place.h = frame.height();
-  const EditorCommand command = BuildEditorCommand(editor, mTextFilePath, place);
-
-  QProcess process;
-  process.setProgram(QPath(command.program));
-  QStringList args;
-  for (const std::string& arg : command.args)
-    args << QPath(arg);
-  process.setArguments(args);
-  process.setStandardInputFile(QProcess::nullDevice());
-  if (!process.startDetached()) {
-    ShowPlainMessage(
-        Q(MsgEditorNotStarted(UPath(command.program), process.errorString().toStdU16String())));
-  }
+  std::string program;
+  QString reason;
+  if (!StartEditor(TextEditorField(), mTextFilePath, place, program, reason))
+    ShowPlainMessage(Q(MsgEditorNotStarted(UPath(program), reason.toStdU16String())));
 }
-
-void frmText::cmdIni_Click() {}
-
-void frmText::cmdDispHowToUse_Click() {}
 
 void frmText::cmdEnd_Click() {
   const QRect frame = frameGeometry();
@@ -418,10 +404,6 @@ void frmText::cmdEnd_Click() {
 
 void frmText::Form_Unload() {
   EndProgram();
-}
-
-std::string frmText::TextEditorField() const {
-  return Utf16ToUtf8(mSetting.TextEditor);
 }
 
 bool frmText::event(QEvent* event) {

@@ -19,12 +19,15 @@ class QCheckBox;
 class QLabel;
 class QPushButton;
 class QScrollBar;
+class QUrl;
 
 namespace kelmoa {
 
 class PageFont;
 class PictureBox;
 class frmEditDic;
+class frmFile;
+class frmIni;
 class frmMsg;
 
 // The main window: the command row along the top, the text pane with its line numbers and
@@ -80,13 +83,16 @@ class frmText : public QWidget {
   void cmdDispHowToUse_Click();
   void cmdEnd_Click();
   void Form_Unload();
+  // F1 opens the help page; every other key is ignored here.
+  void Form_KeyDown(int keyCode);
 
   // The loaded text with its layout and word information, and the current settings with the
   // font metrics (read-only; benchmarks and tools look at them).
   const TextDocument& Document() const { return *mDoc; }
   const SettingInfo& Setting() const { return mSetting; }
 
-  // The text of the editor field that the edit command starts.
+  // The settings window's editor field as it stands, also after a cancelled showing: the
+  // editor that the edit command starts.
   std::string TextEditorField() const;
 
   // The shared message dialog.
@@ -95,6 +101,8 @@ class frmText : public QWidget {
   void SetPlainMessageResponder(std::function<void(const QString&)> responder) {
     mPlainMessageResponder = std::move(responder);
   }
+  // Stands in for the desktop's opening of the help page in tests.
+  void SetHelpOpener(std::function<void(const QUrl&)> opener) { mHelpOpener = std::move(opener); }
   // The plain message box: text, an OK button and the program's title, over parent (this
   // window when null).
   void ShowPlainMessage(const QString& text, QWidget* parent = nullptr);
@@ -134,6 +142,7 @@ class frmText : public QWidget {
 
  private:
   friend class FrmTextTest;
+  friend class FrmTextCommandsTest;
   friend class FrmEditDicTest;
 
   void BuildControls();
@@ -141,6 +150,11 @@ class frmText : public QWidget {
   void SetInitialLayout();
   void GetFontMetrics();
   void FitWindowToText(int maxRight);
+  // The settings window and the chooser, hidden until shown, and the F1 key.
+  void CreateCommandWindows();
+  // After a confirmed settings change: the new font is measured and a loaded text is laid out,
+  // fitted and drawn again. The words' dictionary results stay as they are.
+  void ApplySettingChange();
   void HideMeaningPopup();
   // Writes text into the pane at the print position; endLine moves it to the next line.
   void PanePrint(std::u16string_view text, bool endLine);
@@ -190,6 +204,9 @@ class frmText : public QWidget {
   QStringList mPaneLines;  // what PanePrint wrote, one entry per pane line
 
   std::function<void(const QString&)> mPlainMessageResponder;
+  frmIni* mFrmIni = nullptr;    // a child window for the whole run
+  frmFile* mFrmFile = nullptr;  // likewise
+  std::function<void(const QUrl&)> mHelpOpener;
 
   frmEditDic* mFrmEditDic = nullptr;  // a child window, created by EditDic()
   FileOps* mFileOps = &DefaultFileOps();

@@ -22,6 +22,7 @@
 #include "common/window_helpers.h"
 #include "document/open_text.h"
 #include "document/text_reader.h"
+#include "settings/frm_ini.h"
 
 namespace kelmoa {
 namespace {
@@ -278,6 +279,7 @@ class FrmTextTest : public QObject {
                            ".tmp\" \"" + marker + "\"\n");
     std::filesystem::permissions(editor, std::filesystem::perms::owner_all);
     w.mSetting.TextEditor = U16(editor);
+    w.mFrmIni->SetSettingToFrmIni(w.mSetting);
     Open(Text("good.txt", {"the dog"}));
     const std::string bad = Text("bad.txt", {std::string(120, 'x')});
     mAnswer = frmMsg::kOK;
@@ -289,6 +291,7 @@ class FrmTextTest : public QObject {
     const std::string notAProgram = mDir / "bin/editor.txt";
     WriteBytes(notAProgram, "plain text\n");
     w.mSetting.TextEditor = U16(notAProgram);
+    w.mFrmIni->SetSettingToFrmIni(w.mSetting);
     w.cmdEdit_Click();
     QCOMPARE(mPlainMessages.size(), 1);
     QVERIFY(mPlainMessages.first().startsWith(

@@ -1,0 +1,115 @@
+// The main window's commands: the text-file chooser, the settings window with the re-layout
+// that follows a change, and the help page with its F1 key.
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QKeySequence>
+#include <QScrollBar>
+#include <QShortcut>
+
+#include "app/frm_text.h"
+#include "app/frm_text_messages.h"
+#include "common/codepage.h"
+#include "common/picture_box.h"
+#include "common/window_helpers.h"
+#include "settings/frm_ini.h"
+#include "tools/frm_file.h"
+#include "tools/help_page.h"
+
+namespace kelmoa {
+namespace {
+
+// The chooser stands this far right of and below the main window's top-left corner.
+constexpr QPoint kChooserOffset(40, 20);
+
+QString Q(std::u16string_view s) {
+  return QString::fromStdU16String(std::u16string(s));
+}
+QString QPath(const std::string& path) {
+  return QFile::decodeName(path.c_str());
+}
+
+}  // namespace
+
+void frmText::CreateCommandWindows() {
+  const auto plain = [this](const QString& text, QWidget* parent) {
+    ShowPlainMessage(text, parent);
+  };
+  mFrmIni = new frmIni(QString::fromStdString(mPaths.programFolder), plain, this);
+  mFrmIni->DispLSpaceRange(mSettingDef, mSettingMax);
+  mFrmIni->SetSettingToFrmIni(mSetting);
+  mFrmIni->SetFontSizeEnabled(mWindowMetrics.FlgFontSizeOk);
+
+  mFrmFile = new frmFile(QPath(mPaths.DataPath("txt_shift_jis")), plain, this);
+
+  // Key preview: F1 reaches the window whichever of its controls has the focus.
+  auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
+  f1->setContext(Qt::WindowShortcut);
+  connect(f1, &QShortcut::activated, this, [this] { Form_KeyDown(Qt::Key_F1); });
+}
+
+void frmText::cmdFile_Click() {
+  mFrmFile->move(pos() + kChooserOffset);
+  mFrmFile->exec();
+  if (mFrmFile->gFileNm.isEmpty())
+    return;
+  // The window repaints where the chooser stood before the file is read.
+  QCoreApplication::processEvents();
+  mTextFilePath = QFile::encodeName(mFrmFile->Folder() + u'/' + mFrmFile->gFileNm).toStdString();
+  OpenTextFileAndDisp();
+}
+
+void frmText::cmdIni_Click() {
+  CenterFormOnParent(*mFrmIni, *this);
+  // Edits left from a cancelled showing are dropped.
+  mFrmIni->SetSettingToFrmIni(mSetting);
+  mFrmIni->gLineSpaceMin = mSettingDef.LineSpace;
+  mFrmIni->gLineSpaceMax = mSettingMax.LineSpace;
+  mFrmIni->exec();
+  if (!mFrmIni->gBolChangeSetting)
+    return;
+
+  mFrmIni->GetSettingFromFrmIni(mSetting);
+  const Status written = WriteIniSettings(IniPath(), mSetting, frameGeometry().x());
+  ApplySettingChange();
+  // The settings hold for this run whether or not they could be stored; the user hears when
+  // they will be gone at the next start.
+  if (!written.ok()) {
+    ShowPlainMessage(Q(MsgIniNotWritten(QPath(IniPath()).toStdU16String(), SystemReason(written))));
+  }
+}
+
+void frmText::ApplySettingChange() {
+  GetFontMetrics();
+  if (!gFlgTextFileRead)
+    return;  // the greeting or the empty pane stays as drawn
+  // The popup stood at the old positions, in the old font.
+  HideMeaningPopup();
+  TextDocument& doc = *mDoc;
+  int maxRight = 0;
+  int longestLine = 0;
+  GetChrPosAry(doc.mChr, mSetting, doc.LineCount(), doc.mChrX, maxRight, longestLine);
+  FitWindowToText(maxRight);
+  GetWordListOfText(doc.mTxt, doc.mChrX, doc.words);
+  VScroll_Change();
+}
+
+void frmText::cmdDispHowToUse_Click() {
+  const QUrl page = HelpPageUrl(mPaths.baseFolder);
+  if (mHelpOpener) {
+    mHelpOpener(page);
+  } else {
+    OpenHelpPage(page);
+  }
+}
+
+void frmText::Form_KeyDown(int keyCode) {
+  if (keyCode == Qt::Key_F1)
+    cmdDispHowToUse_Click();
+}
+
+std::string frmText::TextEditorField() const {
+  return Utf16ToUtf8(mFrmIni->TextEditorText().toStdU16String());
+}
+
+}  // namespace kelmoa
