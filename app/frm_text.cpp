@@ -326,7 +326,7 @@ void frmText::picText_MouseMove(double x, double y) {
   const int k = GetWordIdxAtPoint(x, y, first, pitch, t.mLineFirstWord, t.mLineLastWord, t.mWordX1,
                                   t.mWordX2);
   const auto ki = static_cast<size_t>(k);
-  const std::u16string& w = t.mWord[ki];
+  const std::u16string_view w = k == 0 ? std::u16string_view() : t.Word(k);
   if (w.empty()) {
     HideMeaningPopup();
     return;
@@ -334,7 +334,7 @@ void frmText::picText_MouseMove(double x, double y) {
   // Within the same word, or onto another occurrence of it, the popup stays as it is.
   if (w == mPrevHoverWord)
     return;
-  const std::u16string& idxList = t.mWordDicIdx[ki];
+  const std::u16string_view idxList = t.DicIdx(k);
   if (idxList.empty()) {
     HideMeaningPopup();
     return;

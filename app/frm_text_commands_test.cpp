@@ -168,7 +168,7 @@ class FrmTextCommandsTest : public QObject {
     Show();
     const int left = w.frameGeometry().x();
     VScroll().setValue(40);
-    const StrList dicIdx = w.mDoc->words.mWordDicIdx;
+    const std::vector<uint32_t> dicIdx = w.mDoc->words.mWordDicIdxId;
     w.picText_MouseMove(60, 10);  // a popup in the old layout
     const QImage before = Page();
 
@@ -184,7 +184,7 @@ class FrmTextCommandsTest : public QObject {
     QCOMPARE(w.width(), 6 * hw + 5 + 103 * hw + 25);
     // Positions only: the words' dictionary results are those of before.
     const WordTable& t = w.mDoc->words;
-    QVERIFY(t.mWordDicIdx == dicIdx);
+    QVERIFY(t.mWordDicIdxId == dicIdx);
     QCOMPARE(t.mWordX1[2], 6 * hw + 5 + 4 * hw);
     QVERIFY(w.mPicDialog->isHidden());
     // The page is drawn anew from the current state, and the pointer finds the words.

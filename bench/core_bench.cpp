@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <memory>
 #include <fstream>
+#include <memory>
 #include <random>
 #include <set>
 #include <string>
@@ -28,19 +28,21 @@ namespace {
 // A synthetic dictionary of `entries` head words with one to three meanings each, in file
 // order (sorted) or shuffled; written once per process to the temporary folder.
 std::string SyntheticDictionary(int entries, bool shuffled) {
-  const std::string path = (std::filesystem::temp_directory_path() /
-                            ("kelmoa-bench-" + std::to_string(::getpid()) + "-" +
-                             std::to_string(entries) + (shuffled ? "-shuffled" : "-sorted") +
-                             ".txt"))
-                               .string();
-  if (std::filesystem::exists(path)) return path;
+  const std::string path =
+      (std::filesystem::temp_directory_path() /
+       ("kelmoa-bench-" + std::to_string(::getpid()) + "-" + std::to_string(entries) +
+        (shuffled ? "-shuffled" : "-sorted") + ".txt"))
+          .string();
+  if (std::filesystem::exists(path))
+    return path;
   std::mt19937 rng(42);
   std::uniform_int_distribution<int> letter(0, 25), len(3, 11), count(1, 3), kanji(0x4E00, 0x4FFF);
   std::vector<std::u16string> lines;
   std::set<std::u16string> unique;
   while (static_cast<int>(unique.size()) < entries) {
     std::u16string w;
-    for (int i = len(rng); i > 0; --i) w += static_cast<char16_t>(u'a' + letter(rng));
+    for (int i = len(rng); i > 0; --i)
+      w += static_cast<char16_t>(u'a' + letter(rng));
     unique.insert(std::move(w));
   }
   const std::vector<std::u16string> words(unique.begin(), unique.end());
@@ -49,7 +51,8 @@ std::string SyntheticDictionary(int entries, bool shuffled) {
       std::u16string meaning = u"【名】";
       while (meaning.size() < 6) {
         const auto ch = static_cast<char16_t>(kanji(rng));
-        if (IsDoubleByteChar(ch)) meaning += ch;  // only what CP932 holds, so the order stays
+        if (IsDoubleByteChar(ch))
+          meaning += ch;  // only what CP932 holds, so the order stays
       }
       lines.push_back(w + u'\t' + meaning);
     }
@@ -61,7 +64,8 @@ std::string SyntheticDictionary(int entries, bool shuffled) {
               [](const auto& a, const auto& b) { return DicLineLess(a, b); });
   }
   std::u16string text;
-  for (const auto& l : lines) text += l + u"\r\n";
+  for (const auto& l : lines)
+    text += l + u"\r\n";
   std::ofstream(path, std::ios::binary) << Utf16ToSjis(text);
   return path;
 }
@@ -69,8 +73,10 @@ std::string SyntheticDictionary(int entries, bool shuffled) {
 // Removes the generated files when the process ends.
 struct Cleanup {
   ~Cleanup() {
-    for (const auto& e : std::filesystem::directory_iterator(std::filesystem::temp_directory_path())) {
-      if (e.path().filename().string().rfind("kelmoa-bench-" + std::to_string(::getpid()), 0) == 0) {
+    for (const auto& e :
+         std::filesystem::directory_iterator(std::filesystem::temp_directory_path())) {
+      if (e.path().filename().string().rfind("kelmoa-bench-" + std::to_string(::getpid()), 0) ==
+          0) {
         std::filesystem::remove(e.path());
       }
     }
@@ -87,7 +93,11 @@ void BM_DicFloorReadDecode(benchmark::State& state) {
   state.SetBytesProcessed(state.iterations() *
                           static_cast<int64_t>(std::filesystem::file_size(path)));
 }
-BENCHMARK(BM_DicFloorReadDecode)->Arg(0)->Arg(1)->ArgName("shuffled")->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DicFloorReadDecode)
+    ->Arg(0)
+    ->Arg(1)
+    ->ArgName("shuffled")
+    ->Unit(benchmark::kMillisecond);
 
 void BM_DicLoad(benchmark::State& state) {
   const std::string path = SyntheticDictionary(100000, state.range(0) != 0);
@@ -95,7 +105,8 @@ void BM_DicLoad(benchmark::State& state) {
     Dictionary dic;
     dic.LoadDicFile(path);
     benchmark::DoNotOptimize(dic.Count());
-    if (dic.Count() != 100000) state.SkipWithError("wrong entry count");
+    if (dic.Count() != 100000)
+      state.SkipWithError("wrong entry count");
   }
 }
 BENCHMARK(BM_DicLoad)->Arg(0)->Arg(1)->ArgName("shuffled")->Unit(benchmark::kMillisecond);
@@ -111,9 +122,11 @@ std::string TempPath(const std::string& name) {
 std::string DefaultDictionary() {
   static const std::string path = [] {
     std::string edict;
-    if (!DefaultFileOps().ReadAll("/usr/share/edict/edict", edict).ok()) return std::string();
+    if (!DefaultFileOps().ReadAll("/usr/share/edict/edict", edict).ok())
+      return std::string();
     std::string bytes;
-    if (!ImportEdict(edict, bytes).ok()) return std::string();
+    if (!ImportEdict(edict, bytes).ok())
+      return std::string();
     const std::string p = TempPath("Dic_EJ.txt");
     std::ofstream(p, std::ios::binary) << bytes;
     return p;
@@ -128,7 +141,8 @@ std::string ProseText() {
     std::vector<std::string> words;
     for (const char* f : {"GPL-3", "GFDL-1.3", "Apache-2.0", "LGPL-2.1", "MPL-2.0"}) {
       std::ifstream in(std::string("/usr/share/common-licenses/") + f);
-      for (std::string w; in >> w;) words.push_back(w);
+      for (std::string w; in >> w;)
+        words.push_back(w);
     }
     std::string text, line;
     int lines = 0;

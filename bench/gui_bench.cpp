@@ -44,12 +44,18 @@ std::atomic<long> gAllocations{0};
 }  // namespace
 
 void* operator new(std::size_t n) {
-  if (gCountAllocations.load(std::memory_order_relaxed)) ++gAllocations;
-  if (void* p = std::malloc(n == 0 ? 1 : n)) return p;
+  if (gCountAllocations.load(std::memory_order_relaxed))
+    ++gAllocations;
+  if (void* p = std::malloc(n == 0 ? 1 : n))
+    return p;
   throw std::bad_alloc();
 }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p) noexcept {
+  std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+  std::free(p);
+}
 
 namespace kelmoa {
 namespace {
@@ -62,7 +68,8 @@ struct Installed {
   std::string dicBytes;
 
   Installed() {
-    std::string tmpl = (std::filesystem::temp_directory_path() / "kelmoa-gui-bench-XXXXXX").string();
+    std::string tmpl =
+        (std::filesystem::temp_directory_path() / "kelmoa-gui-bench-XXXXXX").string();
     base = ::mkdtemp(tmpl.data());
     for (const char* d : {"bin", "dic", "dic_backup", "txt_shift_jis"}) {
       std::filesystem::create_directories(base + "/" + d);
@@ -89,7 +96,8 @@ struct Installed {
     std::vector<std::string> words;
     for (const char* f : {"GPL-3", "GFDL-1.3", "Apache-2.0", "LGPL-2.1", "MPL-2.0"}) {
       std::ifstream in(std::string("/usr/share/common-licenses/") + f);
-      for (std::string w; in >> w;) words.push_back(w.substr(0, width));
+      for (std::string w; in >> w;)
+        words.push_back(w.substr(0, width));
     }
     std::string out, line;
     int lines = 0;
@@ -130,11 +138,13 @@ Targets FindTargets(const frmText& w) {
   const WordTable& t = w.Document().words;
   Targets found;
   for (int k = 1; k <= t.Count(); ++k) {
-    if (t.mWordLine[k] > w.Setting().LinesPerPage) break;
-    if (t.mWordDicIdx[k].empty() || t.mWordX2[k] - t.mWordX1[k] < 20) continue;
+    if (t.mWordLine[k] > w.Setting().LinesPerPage)
+      break;
+    if (t.DicIdx(k).empty() || t.mWordX2[k] - t.mWordX1[k] < 20)
+      continue;
     if (found.a == 0) {
       found.a = k;
-    } else if (t.mWord[k] != t.mWord[found.a]) {
+    } else if (t.Word(k) != t.Word(found.a)) {
       found.b = k;
       break;
     }
@@ -144,7 +154,8 @@ Targets FindTargets(const frmText& w) {
 
 double MidY(const frmText& w, int k) {
   const SettingInfo& s = w.Setting();
-  return (w.Document().words.mWordLine[k] - 1) * (s.CharHeight + s.LineSpace) + 5 + s.CharHeight / 2.0;
+  return (w.Document().words.mWordLine[k] - 1) * (s.CharHeight + s.LineSpace) + 5 +
+         s.CharHeight / 2.0;
 }
 
 void PointerMoveSameWord(benchmark::State& state, frmText& w) {
@@ -195,7 +206,8 @@ void PageRedraw(benchmark::State& state) {
   GetChrPosAry(doc->mChr, s, doc->LineCount(), doc->mChrX, right, longest);
   // Every other word blue, so that both colours are drawn.
   for (int i = 1; i <= doc->LineCount(); ++i) {
-    for (int c = 1; c <= kGridCols; c += 2) doc->mChrColor(i, c) = kColorBlue;
+    for (int c = 1; c <= kGridCols; c += 2)
+      doc->mChrColor(i, c) = kColorBlue;
   }
   PageFont pageFont(font);
   QImage page(right + 3 * s.HalfWidth, paneHeight, QImage::Format_RGB32);
@@ -235,7 +247,8 @@ struct ChangeFixture {
 };
 
 void WordInformation(benchmark::State& state, ChangeFixture& f) {
-  for (auto _ : state) gGetWordInfoInTextP(*f.doc, f.dic.Words());
+  for (auto _ : state)
+    gGetWordInfoInTextP(*f.doc, f.dic.Words());
 }
 
 void DictionaryChangeFloor(benchmark::State& state, ChangeFixture& f) {
@@ -255,7 +268,8 @@ void DictionaryChange(benchmark::State& state, ChangeFixture& f) {
   int n = 0;
   for (auto _ : state) {
     std::u16string word = u"zzbench";
-    for (int v = ++n; v > 0; v /= 26) word += static_cast<char16_t>(u'a' + v % 26);
+    for (int v = ++n; v > 0; v /= 26)
+      word += static_cast<char16_t>(u'a' + v % 26);
     if (!files.AddEntry(f.dic, word, u"【名】試験", LocalNow()).ok()) {
       state.SkipWithError("the change was not written");
       break;
@@ -269,7 +283,8 @@ void DictionaryChange(benchmark::State& state, ChangeFixture& f) {
 long PeakResidentKiB() {
   std::ifstream status("/proc/self/status");
   for (std::string line; std::getline(status, line);) {
-    if (line.rfind("VmHWM:", 0) == 0) return std::stol(line.substr(6));
+    if (line.rfind("VmHWM:", 0) == 0)
+      return std::stol(line.substr(6));
   }
   return -1;
 }
@@ -304,8 +319,7 @@ int PeakMemoryMode(const std::string& mode) {
     std::printf("%ld\n", PeakResidentKiB());
     return 0;
   }
-  frmText w(ProgramPaths::FromProgramFile(mode + "/bin/Kelmoa"),
-            mode + "/txt_shift_jis/prose.txt");
+  frmText w(ProgramPaths::FromProgramFile(mode + "/bin/Kelmoa"), mode + "/txt_shift_jis/prose.txt");
   w.MsgDialog().SetResponder([](const QString&, int) { return frmMsg::kCancel; });
   w.show();
   w.Form_Activate();
@@ -319,7 +333,8 @@ int PeakMemoryMode(const std::string& mode) {
 
 int main(int argc, char** argv) {
   using namespace kelmoa;
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   RegisterFontSubstitutions();
   if (argc == 2 && std::string(argv[1]).rfind("--peak-memory=", 0) == 0) {
@@ -340,7 +355,9 @@ int main(int argc, char** argv) {
       ->Unit(benchmark::kMillisecond);
   benchmark::RegisterBenchmark("BM_DictionaryChange", DictionaryChange, std::ref(change))
       ->Unit(benchmark::kMillisecond);
-  benchmark::RegisterBenchmark("BM_Memory", Memory, argv[0], std::cref(inst))->Iterations(1)->Unit(benchmark::kSecond);
+  benchmark::RegisterBenchmark("BM_Memory", Memory, argv[0], std::cref(inst))
+      ->Iterations(1)
+      ->Unit(benchmark::kSecond);
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();

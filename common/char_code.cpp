@@ -13,15 +13,18 @@
 namespace kelmoa {
 
 std::string GetCharCodeName(int code) {
-  static constexpr const char* kNames[] = {"NONE", "ASCII",    "SJIS", "EUC",      "JIS",
+  static constexpr const char* kNames[] = {"NONE",     "ASCII",    "SJIS", "EUC",      "JIS",
                                            "UTF16_LE", "UTF16_BE", "UTF8", "UTF8_BOM", "UTF7"};
-  if (code < 0 || code > 9) return {};
+  if (code < 0 || code > 9)
+    return {};
   return kNames[code];
 }
 
 namespace {
 
-bool In(uint8_t b, uint8_t lo, uint8_t hi) { return b >= lo && b <= hi; }
+bool In(uint8_t b, uint8_t lo, uint8_t hi) {
+  return b >= lo && b <= hi;
+}
 
 bool IsBase64(uint8_t b) {
   return In(b, 'A', 'Z') || In(b, 'a', 'z') || In(b, '0', '9') || b == '+' || b == '/';
@@ -35,7 +38,8 @@ class Cursor {
 
   // True when byte i exists. i must not lie before the window.
   bool Has(int64_t i) {
-    while (i >= mBase + static_cast<int64_t>(mBuf.size()) && !mEnd) Fill(i);
+    while (i >= mBase + static_cast<int64_t>(mBuf.size()) && !mEnd)
+      Fill(i);
     return i < mBase + static_cast<int64_t>(mBuf.size());
   }
   // Byte i, or 0 past the end of the data (the added zero byte and beyond).
@@ -63,7 +67,8 @@ class Cursor {
     mBuf.resize(old + mPiece);
     const size_t got = mSource.ReadAt(end, mBuf.data() + old, mPiece);
     mBuf.resize(old + got);
-    if (got == 0) mEnd = true;
+    if (got == 0)
+      mEnd = true;
   }
 
   ByteSource& mSource;
@@ -88,18 +93,25 @@ class Detector {
       if ((b0 == 0xFE || b0 == 0xFF) && (b1 == 0xFE || b1 == 0xFF)) {
         return b0 == 0xFE && b1 == 0xFF ? kCodeUtf16Be : kCodeUtf16Le;
       }
-      if (b0 == 0xEF && b1 == 0xBB && b2 == 0xBF) return kCodeUtf8Bom;
+      if (b0 == 0xEF && b1 == 0xBB && b2 == 0xBF)
+        return kCodeUtf8Bom;
     }
     for (int64_t l = 0;; ++l) {
       l = SkipPlainAscii(l);
       const bool atEnd = !mMain.Has(l);  // l = E: the added zero byte
-      if (int code = Step(l); code >= 0) return code;
-      if (atEnd) break;
+      if (int code = Step(l); code >= 0)
+        return code;
+      if (atEnd)
+        break;
     }
-    if (mAsciiFlag == 1 && mUtf7Pos >= 0 && mUtf7Len > 0) return kCodeUtf7;
-    if (mUtf8Pos >= 0 && mUtf8Bytes > 0) return kCodeUtf8;
-    if (mSjisPos >= 0 && mSjisBytes > mUtf8Bytes) return kCodeSjis;
-    if (mEucPos >= 0 && mEucBytes > mSjisBytes && mEucBytes > mUtf8Bytes) return kCodeEuc;
+    if (mAsciiFlag == 1 && mUtf7Pos >= 0 && mUtf7Len > 0)
+      return kCodeUtf7;
+    if (mUtf8Pos >= 0 && mUtf8Bytes > 0)
+      return kCodeUtf8;
+    if (mSjisPos >= 0 && mSjisBytes > mUtf8Bytes)
+      return kCodeSjis;
+    if (mEucPos >= 0 && mEucBytes > mSjisBytes && mEucBytes > mUtf8Bytes)
+      return kCodeEuc;
     return mAsciiFlag == 1 ? kCodeAscii : kCodeNone;
   }
 
@@ -108,14 +120,18 @@ class Detector {
   // the byte being examined: takes such bytes in one sweep and returns the first index that
   // needs the full step. The UTF-7 position must not lag behind, or it reads elsewhere.
   int64_t SkipPlainAscii(int64_t l) {
-    if (mAsciiFlag != 1) return l;
+    if (mAsciiFlag != 1)
+      return l;
     for (;;) {
-      if (mUtf7Pos >= 0 && mUtf7Pos < l) return l;
-      if (mUtf8Pos != l || mSjisPos != l || mEucPos != l) return l;
+      if (mUtf7Pos >= 0 && mUtf7Pos < l)
+        return l;
+      if (mUtf8Pos != l || mSjisPos != l || mEucPos != l)
+        return l;
       size_t n = 0;
       const uint8_t* p = mMain.Span(l, n);
       // Keep the last three bytes for the steps that look ahead.
-      if (n <= 4) return l;
+      if (n <= 4)
+        return l;
       size_t k = 0;
       // Eight bytes at a time while none is 8-bit, an escape or a "+".
       constexpr uint64_t kOnes = 0x0101010101010101ULL, kHighs = 0x8080808080808080ULL;
@@ -130,14 +146,18 @@ class Detector {
       }
       for (; k < n - 4; ++k) {
         const uint8_t b = p[k];
-        if (b >= 0x80 || b == 0x1B || b == '+') break;
+        if (b >= 0x80 || b == 0x1B || b == '+')
+          break;
       }
-      if (k == 0) return l;
+      if (k == 0)
+        return l;
       const int64_t next = l + static_cast<int64_t>(k);
-      if (mUtf7Pos >= l && mUtf7Pos < next) mUtf7Pos = next;  // it catches up and keeps pace
+      if (mUtf7Pos >= l && mUtf7Pos < next)
+        mUtf7Pos = next;  // it catches up and keeps pace
       mUtf8Pos = mSjisPos = mEucPos = next;
       l = next;
-      if (k < n - 4) return l;
+      if (k < n - 4)
+        return l;
     }
   }
 
@@ -158,7 +178,8 @@ class Detector {
           }
         }
       } else if (mUtf7Pos >= 0 && mUtf7Pos <= l) {
-        if (int code = Utf7Step(l); code >= 0) return code;
+        if (int code = Utf7Step(l); code >= 0)
+          return code;
       }
     }
     Utf8Step(l);
@@ -166,14 +187,21 @@ class Detector {
     EucStep(l);
     // e. Early decision once 8-bit data has left at most one candidate.
     if (mAsciiFlag == 0 && mAlive <= 1) {
-      if (mUtf8Pos >= 0) return kCodeUtf8;
-      if (mSjisPos >= 0) return kCodeSjis;
-      if (mEucPos >= 0) return kCodeEuc;
+      if (mUtf8Pos >= 0)
+        return kCodeUtf8;
+      if (mSjisPos >= 0)
+        return kCodeSjis;
+      if (mEucPos >= 0)
+        return kCodeEuc;
       int code = kCodeNone;
-      if (mUtf7Len > 0) code = kCodeUtf7;
-      if (mUtf8Bytes > mUtf7Len) code = kCodeUtf8;
-      if (mSjisBytes > mUtf8Bytes && mSjisBytes > mUtf7Len) code = kCodeSjis;
-      if (mEucBytes > mSjisBytes && mEucBytes > mUtf8Bytes && mEucBytes > mUtf7Len) code = kCodeEuc;
+      if (mUtf7Len > 0)
+        code = kCodeUtf7;
+      if (mUtf8Bytes > mUtf7Len)
+        code = kCodeUtf8;
+      if (mSjisBytes > mUtf8Bytes && mSjisBytes > mUtf7Len)
+        code = kCodeSjis;
+      if (mEucBytes > mSjisBytes && mEucBytes > mUtf8Bytes && mEucBytes > mUtf7Len)
+        code = kCodeEuc;
       return code;
     }
     return -1;
@@ -197,7 +225,8 @@ class Detector {
       return -1;
     }
     if (mUtf7.At(j) == '-' && (6 * mBase64Count) % 16 <= 5) {
-      if (mUtf7Len > 0) return kCodeUtf7;  // a second valid shift sequence
+      if (mUtf7Len > 0)
+        return kCodeUtf7;  // a second valid shift sequence
       mUtf7Pos = j + 1;
       mUtf7Len = mUtf7Pos - l;
     } else {
@@ -212,7 +241,8 @@ class Detector {
   }
 
   void Utf8Step(int64_t l) {
-    if (mUtf8Pos < 0 || mUtf8Pos > l) return;
+    if (mUtf8Pos < 0 || mUtf8Pos > l)
+      return;
     const int64_t u = mUtf8Pos;
     const uint8_t x = mMain.At(u);
     auto trail = [&](int64_t i) { return In(mMain.At(i), 0x80, 0xBF); };
@@ -247,7 +277,8 @@ class Detector {
 
   // 0xFD-0xFF are taken as single bytes, as CP932 reads them.
   void SjisStep(int64_t l) {
-    if (mSjisPos < 0 || mSjisPos > l) return;
+    if (mSjisPos < 0 || mSjisPos > l)
+      return;
     const int64_t s = mSjisPos;
     const uint8_t x = mMain.At(s);
     if (!In(x, 0x81, 0x9F) && !In(x, 0xE0, 0xFC)) {
@@ -264,7 +295,8 @@ class Detector {
   }
 
   void EucStep(int64_t l) {
-    if (mEucPos < 0 || mEucPos > l) return;
+    if (mEucPos < 0 || mEucPos > l)
+      return;
     const int64_t e = mEucPos;
     const uint8_t x = mMain.At(e);
     if (x <= 0x7F) {
@@ -298,7 +330,8 @@ class MemorySource : public ByteSource {
  public:
   explicit MemorySource(std::string_view bytes) : mBytes(bytes) {}
   size_t ReadAt(int64_t offset, uint8_t* buf, size_t n) override {
-    if (offset >= static_cast<int64_t>(mBytes.size())) return 0;
+    if (offset >= static_cast<int64_t>(mBytes.size()))
+      return 0;
     const size_t got = std::min(n, mBytes.size() - static_cast<size_t>(offset));
     std::memcpy(buf, mBytes.data() + offset, got);
     return got;
@@ -314,7 +347,8 @@ class FileSource : public ByteSource {
  public:
   FileSource(int fd, int64_t size) : mFd(fd), mSize(size) {}
   size_t ReadAt(int64_t offset, uint8_t* buf, size_t n) override {
-    if (offset >= mHoleEnd || offset < mHoleStart) FindHole(offset);
+    if (offset >= mHoleEnd || offset < mHoleStart)
+      FindHole(offset);
     if (offset >= mHoleStart && offset < mHoleEnd) {
       const size_t zeros = static_cast<size_t>(std::min<int64_t>(mHoleEnd - offset, n));
       std::memset(buf, 0, zeros);
@@ -323,7 +357,8 @@ class FileSource : public ByteSource {
     n = static_cast<size_t>(std::min<int64_t>(n, mHoleStart - offset));
     for (;;) {
       const ssize_t got = ::pread(mFd, buf, n, offset);
-      if (got >= 0) return static_cast<size_t>(got);
+      if (got >= 0)
+        return static_cast<size_t>(got);
       if (errno != EINTR) {
         mError = errno;
         return 0;
@@ -338,7 +373,8 @@ class FileSource : public ByteSource {
   void FindHole(int64_t offset) {
     mHoleStart = mHoleEnd = INT64_MAX;
     const off_t hole = ::lseek(mFd, offset, SEEK_HOLE);
-    if (hole < 0 || hole >= mSize) return;
+    if (hole < 0 || hole >= mSize)
+      return;
     const off_t data = ::lseek(mFd, hole, SEEK_DATA);
     mHoleStart = hole;
     mHoleEnd = data < 0 ? mSize : data;  // no data after it: the hole runs to the end
@@ -364,19 +400,22 @@ int DetectCharCode(std::string_view bytes) {
 Status GetFileCharCode(const std::string& path, std::string& oName) {
   oName.clear();
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return Status::FromErrno("open", path, errno);
+  if (fd < 0)
+    return Status::FromErrno("open", path, errno);
   struct Closer {
     int fd;
     ~Closer() { ::close(fd); }
   } closer{fd};
   struct stat st {};
-  if (::fstat(fd, &st) != 0) return Status::FromErrno("stat", path, errno);
+  if (::fstat(fd, &st) != 0)
+    return Status::FromErrno("stat", path, errno);
   if (!S_ISREG(st.st_mode)) {
     return Status::FromErrno("read", path, S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
   }
   FileSource source(fd, st.st_size);
   const int code = DetectCharCode(source);
-  if (source.error() != 0) return Status::FromErrno("read", path, source.error());
+  if (source.error() != 0)
+    return Status::FromErrno("read", path, source.error());
   oName = GetCharCodeName(code);
   return Status::Ok();
 }

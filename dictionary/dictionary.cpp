@@ -20,7 +20,8 @@ void SplitAtTabs(std::u16string_view s, StrList& out) {
   for (;;) {
     const size_t tab = s.find(u'\t', start);
     out.emplace_back(s.substr(start, tab == std::u16string_view::npos ? tab : tab - start));
-    if (tab == std::u16string_view::npos) return;
+    if (tab == std::u16string_view::npos)
+      return;
     start = tab + 1;
   }
 }
@@ -30,7 +31,8 @@ void SplitAtTabs(std::u16string_view s, StrList& out) {
 // left out, since no entry may hold an empty meaning and a blank one would not load back.
 void AppendMeanings(std::u16string_view text, std::u16string& joined) {
   if (text.find(u'\t') == std::u16string_view::npos) {  // the common case: one meaning
-    if (!joined.empty()) joined += u'\t';
+    if (!joined.empty())
+      joined += u'\t';
     joined += text;
     return;
   }
@@ -40,10 +42,12 @@ void AppendMeanings(std::u16string_view text, std::u16string& joined) {
     const std::u16string_view piece =
         text.substr(start, tab == std::u16string_view::npos ? tab : tab - start);
     if (piece.find_first_not_of(u' ') != std::u16string_view::npos) {
-      if (!joined.empty()) joined += u'\t';
+      if (!joined.empty())
+        joined += u'\t';
       joined += piece;
     }
-    if (tab == std::u16string_view::npos) return;
+    if (tab == std::u16string_view::npos)
+      return;
     start = tab + 1;
   }
 }
@@ -52,18 +56,21 @@ void AppendMeanings(std::u16string_view text, std::u16string& joined) {
 
 bool IsDicLine(std::u16string_view line) {
   const size_t first = line.find_first_not_of(u' ');
-  if (first == std::u16string_view::npos) return false;
+  if (first == std::u16string_view::npos)
+    return false;
   const size_t last = line.find_last_not_of(u' ');
   const std::u16string_view t = line.substr(first, last - first + 1);
   const size_t tab = t.find(u'\t');
-  if (tab == std::u16string_view::npos) return false;
+  if (tab == std::u16string_view::npos)
+    return false;
   const size_t p = tab + 1;  // 1-based
   return p >= 3 && t.size() >= p + 1;
 }
 
 bool IsStorableEntry(std::u16string_view word, std::u16string_view meaning) {
   for (const std::u16string_view part : {word, meaning}) {
-    if (part.find_first_of(u"\t\r\n") != std::u16string_view::npos) return false;
+    if (part.find_first_of(u"\t\r\n") != std::u16string_view::npos)
+      return false;
   }
   std::u16string line(word);
   line += u'\t';
@@ -73,7 +80,8 @@ bool IsStorableEntry(std::u16string_view word, std::u16string_view meaning) {
 
 bool DicLineLess(std::u16string_view a, std::u16string_view b) {
   const std::u16string_view wa = HeadOf(a), wb = HeadOf(b);
-  if (wa != wb) return wa < wb;
+  if (wa != wb)
+    return wa < wb;
   return a.substr(wa.size()) < b.substr(wb.size());
 }
 
@@ -81,17 +89,18 @@ namespace {
 
 // One entry line inside the decoded file text.
 struct LineRef {
-  size_t start;
-  size_t headLen;  // characters before the first TAB
-  size_t len;
-  uint64_t key;    // the head word's first four code units, for quick comparisons
+  uint64_t key;      // the head word's first four code units, for quick comparisons
+  uint32_t start;    // where the line starts in the text
+  uint32_t headLen;  // characters before the first TAB
+  uint32_t len;
 };
 
 // The first four code units of a head word packed high to low, shorter words padded with 0:
 // two head words whose keys differ are in the order of their keys.
 uint64_t HeadKey(std::u16string_view head) {
   uint64_t key = 0;
-  for (size_t i = 0; i < 4; ++i) key = (key << 16) | (i < head.size() ? head[i] : 0);
+  for (size_t i = 0; i < 4; ++i)
+    key = (key << 16) | (i < head.size() ? head[i] : 0);
   return key;
 }
 
@@ -112,16 +121,23 @@ struct EntryLines {
     return std::u16string_view(text).substr(r.start + r.headLen, r.len - r.headLen);
   }
   bool Less(const LineRef& a, const LineRef& b) const {
-    if (a.key != b.key) return a.key < b.key;
+    if (a.key != b.key)
+      return a.key < b.key;
     const int c = Head(a).compare(Head(b));
     return c != 0 ? c < 0 : Rest(a) < Rest(b);
   }
 };
 
 Status ReadEntryLines(const std::string& path, FileOps& fs, EntryLines& out) {
-  std::string bytes;
-  Status status = fs.ReadAll(path, bytes);  // on failure, bytes holds what was read
-  out.text = SjisToUtf16(bytes);
+  Status status;
+  {
+    std::string bytes;
+    status = fs.ReadAll(path, bytes);  // on failure, bytes holds what was read
+    // The places of the lines are 32-bit: a dictionary of 4 GB is no dictionary.
+    if (bytes.size() >= UINT32_MAX)
+      return Status::Error(path + ": too large for a dictionary");
+    out.text = SjisToUtf16(bytes);
+  }  // the file's bytes are not needed any more
   out.lines.clear();
   out.lines.reserve(out.text.size() / 16);
   out.sorted = true;
@@ -129,17 +145,21 @@ Status ReadEntryLines(const std::string& path, FileOps& fs, EntryLines& out) {
   size_t start = 0;
   while (start < text.size()) {
     size_t end = text.find(u'\r', start);
-    if (end == std::u16string_view::npos) end = text.size();
+    if (end == std::u16string_view::npos)
+      end = text.size();
     const std::u16string_view line = text.substr(start, end - start);
     if (IsDicLine(line)) {
       const size_t headLen = line.find(u'\t');
-      const LineRef ref{start, headLen, line.size(), HeadKey(line.substr(0, headLen))};
+      const LineRef ref{HeadKey(line.substr(0, headLen)), static_cast<uint32_t>(start),
+                        static_cast<uint32_t>(headLen), static_cast<uint32_t>(line.size())};
       // Lines that are not entry lines take no part in the order check.
-      if (out.sorted && !out.lines.empty() && out.Less(ref, out.lines.back())) out.sorted = false;
+      if (out.sorted && !out.lines.empty() && out.Less(ref, out.lines.back()))
+        out.sorted = false;
       out.lines.push_back(ref);
     }
     start = end + 1;
-    if (start < text.size() && text[start] == u'\n') ++start;
+    if (start < text.size() && text[start] == u'\n')
+      ++start;
   }
   return status;
 }
@@ -151,14 +171,16 @@ Status ReadFileToAryWithSortChk(const std::string& path, StrList& oLines, bool& 
   EntryLines entries;
   Status status = ReadEntryLines(path, fs, entries);
   oLines = NewStrList();
-  for (const LineRef& r : entries.lines) oLines.emplace_back(entries.Line(r));
+  for (const LineRef& r : entries.lines)
+    oLines.emplace_back(entries.Line(r));
   oSorted = entries.sorted;
   return status;
 }
 
 std::u16string MakeDicFileLines(const StrList& words, const StrList& meanings) {
   size_t size = 0;
-  for (size_t i = 1; i < words.size(); ++i) size += words[i].size() * 2 + meanings[i].size() + 8;
+  for (size_t i = 1; i < words.size(); ++i)
+    size += words[i].size() * 2 + meanings[i].size() + 8;
   std::u16string text;
   text.reserve(size);
   for (size_t i = 1; i < words.size(); ++i) {
@@ -170,7 +192,8 @@ std::u16string MakeDicFileLines(const StrList& words, const StrList& meanings) {
       text += u'\t';
       text += mn.substr(start, tab == std::u16string_view::npos ? tab : tab - start);
       text += u"\r\n";
-      if (tab == std::u16string_view::npos) break;
+      if (tab == std::u16string_view::npos)
+        break;
       start = tab + 1;
     }
   }
@@ -228,18 +251,22 @@ Dictionary::Undo Dictionary::Add(const std::u16string& word, const std::u16strin
 }
 
 Dictionary::Undo Dictionary::Delete(int idx, const std::u16string& entry) {
-  if (idx < 1 || idx > Count()) return {};
+  if (idx < 1 || idx > Count())
+    return {};
   const size_t sp = entry.find(u' ');
-  const std::u16string_view target =
-      sp == std::u16string::npos ? std::u16string_view(entry) : std::u16string_view(entry).substr(sp + 1);
+  const std::u16string_view target = sp == std::u16string::npos
+                                         ? std::u16string_view(entry)
+                                         : std::u16string_view(entry).substr(sp + 1);
   StrList pieces;
   SplitAtTabs(mDicMeaning[idx], pieces);
   std::u16string kept;
   bool any = false;
   if (pieces.size() > 1) {
     for (const std::u16string& mn : pieces) {
-      if (mn == target) continue;
-      if (any) kept += u'\t';
+      if (mn == target)
+        continue;
+      if (any)
+        kept += u'\t';
       kept += mn;
       any = true;
     }
@@ -278,21 +305,27 @@ void Dictionary::Revert(const Undo& undo) {
 DictionaryFiles::DictionaryFiles(std::string baseFolder, FileOps& fs)
     : mBase(std::move(baseFolder)), mFs(fs) {}
 
-std::string DictionaryFiles::DicPath() const { return mBase + "/dic/" + kDicDefault; }
+std::string DictionaryFiles::DicPath() const {
+  return mBase + "/dic/" + kDicDefault;
+}
 
-std::string DictionaryFiles::BackupFolder() const { return mBase + "/dic_backup"; }
+std::string DictionaryFiles::BackupFolder() const {
+  return mBase + "/dic_backup";
+}
 
 std::string DictionaryFiles::BackupName(const std::tm& t) {
   const std::string name = kDicDefault;
   char stamp[80];
-  std::snprintf(stamp, sizeof stamp, "_%04d_%02d%02d_%02d%02d_%02d", t.tm_year + 1900,
-                t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec);
+  std::snprintf(stamp, sizeof stamp, "_%04d_%02d%02d_%02d%02d_%02d", t.tm_year + 1900, t.tm_mon + 1,
+                t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec);
   return name.substr(0, name.size() - 4) + stamp + ".txt";
 }
 
 Status DictionaryFiles::WriteFileRenameCurDic(const std::tm& t, std::string* oName) {
-  if (oName) oName->clear();
-  if (!mFs.Exists(DicPath())) return Status::Ok();
+  if (oName)
+    oName->clear();
+  if (!mFs.Exists(DicPath()))
+    return Status::Ok();
   const std::string name = BackupName(t);
   const std::string stem = name.substr(0, name.size() - 4);
   return KeepBackupCopy(mFs, DicPath(), BackupFolder(), stem, ".txt", oName);
@@ -306,8 +339,9 @@ Status DictionaryFiles::WriteFileMemoryDic(const Dictionary& dic) {
 Status DictionaryFiles::AddEntry(Dictionary& dic, const std::u16string& word,
                                  const std::u16string& meaning, const std::tm& t) {
   if (!IsStorableEntry(word, meaning)) {
-    return Status::Error("not a dictionary entry: the word needs two characters or more, the "
-                         "meaning a visible character, and neither may hold a TAB or a line end");
+    return Status::Error(
+        "not a dictionary entry: the word needs two characters or more, the "
+        "meaning a visible character, and neither may hold a TAB or a line end");
   }
   return WriteThrough(dic, dic.Add(word, meaning), t);
 }
@@ -328,9 +362,11 @@ Status DictionaryFiles::WriteThrough(Dictionary& dic, const Dictionary::Undo& un
     s = WriteFileMemoryDic(dic);
     // The dictionary file is unchanged, so the backup made for this change is a second copy
     // of it: remove it, so that every backup stands for a change that happened.
-    if (!s.ok() && !backup.empty()) mFs.Remove(BackupFolder() + "/" + backup);
+    if (!s.ok() && !backup.empty())
+      mFs.Remove(BackupFolder() + "/" + backup);
   }
-  if (!s.ok()) dic.Revert(undo);
+  if (!s.ok())
+    dic.Revert(undo);
   return s;
 }
 

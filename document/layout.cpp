@@ -17,7 +17,8 @@ void SetTxtToChrAry(const StrList& lines, Grid<char16_t>& chr) {
   for (int i = 1; i <= UpperBound(lines) && i <= kGridLines; ++i) {
     const std::u16string& line = lines[static_cast<size_t>(i)];
     const int len = std::min(static_cast<int>(line.size()), kGridCols);
-    for (int k = 1; k <= len; ++k) chr(i, k) = line[static_cast<size_t>(k - 1)];
+    for (int k = 1; k <= len; ++k)
+      chr(i, k) = line[static_cast<size_t>(k - 1)];
   }
 }
 
@@ -29,33 +30,43 @@ void InitColorAry(const StrList& lines, Grid<uint8_t>& color) {
 
 int GetLineLen(const Grid<char16_t>& chr, int line) {
   for (int c = 1; c <= kGridCols; ++c) {
-    if (chr(line, c) == u'\0') return c - 1;
+    if (chr(line, c) == u'\0')
+      return c - 1;
   }
   return kGridCols;
 }
 
 int ComputeLinesPerPage(int paneHeightPx, const SettingInfo& setting) {
   const int pitch = setting.LineSpace + setting.CharHeight;
-  if (pitch <= 0) return 0;
+  if (pitch <= 0)
+    return 0;
   return static_cast<int>(RoundHalfEven(paneHeightPx - 10.0)) / pitch;
 }
 
-void GetChrPosAry(const Grid<char16_t>& chr, const SettingInfo& setting, int n,
-                  Grid<int32_t>& pos, int& maxRight, int& longestLine) {
+void GetChrPosAry(const Grid<char16_t>& chr, const SettingInfo& setting, int n, Grid<int16_t>& pos,
+                  int& maxRight, int& longestLine) {
   const int half = setting.HalfWidth;
   const int full = setting.FullWidth;
   const auto& bytes = SjisByteLengths();
   for (int i = 1; i <= n && i <= kGridLines; ++i) {
-    pos(i, 1) = TextLeft(setting);
+    // Positions fit 16 bits: even 100 double-byte characters at the largest font stay far
+    // below 32767 pixels.
+    int x = TextLeft(setting);
+    pos(i, 1) = static_cast<int16_t>(x);
     int right = 0;
     for (int k = 2; k <= kGridCols; ++k) {
       if (chr(i, k) == u'\0') {
-        right = pos(i, k) = pos(i, k - 1) + half;
+        right = x + half;
+        pos(i, k) = static_cast<int16_t>(right);
         break;
       }
-      pos(i, k) = pos(i, k - 1) + (bytes[chr(i, k - 1)] == 2 ? full : half);
+      x += bytes[chr(i, k - 1)] == 2 ? full : half;
+      pos(i, k) = static_cast<int16_t>(x);
     }
-    if (right == 0) right = pos(i, kGridCols + 1) = pos(i, kGridCols) + half;
+    if (right == 0) {
+      right = x + half;
+      pos(i, kGridCols + 1) = static_cast<int16_t>(right);
+    }
     if (right > maxRight) {
       maxRight = right;
       longestLine = i;
@@ -87,8 +98,8 @@ void GetWordsInLine(std::u16string_view line, StrList& oWords, std::vector<int>&
     }
     // A rejected one-letter candidate stays until the next word starts and replaces it.
     if (s > 0 && e >= s) {
-      const std::u16string_view cand = line.substr(static_cast<size_t>(s - 1),
-                                                   static_cast<size_t>(e - s + 1));
+      const std::u16string_view cand =
+          line.substr(static_cast<size_t>(s - 1), static_cast<size_t>(e - s + 1));
       if (cand.size() > 1 || cand == u"I" || cand == u"A" || cand == u"a") {
         oWords.emplace_back(cand);
         oCols.push_back(s);
@@ -98,17 +109,18 @@ void GetWordsInLine(std::u16string_view line, StrList& oWords, std::vector<int>&
   }
 }
 
-void GetWordListOfText(const StrList& lines, const Grid<int32_t>& pos, WordTable& t) {
+void GetWordListOfText(const StrList& lines, const Grid<int16_t>& pos, WordTable& t) {
   // The table usually has as many words as last time (a relayout) or about as many.
-  const size_t expected = std::max<size_t>(t.mWord.size(), 16);
-  t.mWord.resize(1);
-  t.mWordLine.assign(1, 0);
-  t.mWordCol.assign(1, 0);
-  t.mWordX1.assign(1, 0);
-  t.mWordX2.assign(1, 0);
-  t.mWord.reserve(expected);
+  const size_t expected = std::max<size_t>(t.mWordLen.size(), 16);
+  t.mLines = &lines;
+  t.mWordLine.assign(1, int16_t{0});
+  t.mWordCol.assign(1, int16_t{0});
+  t.mWordLen.assign(1, uint8_t{0});
+  t.mWordX1.assign(1, int16_t{0});
+  t.mWordX2.assign(1, int16_t{0});
   t.mWordLine.reserve(expected);
   t.mWordCol.reserve(expected);
+  t.mWordLen.reserve(expected);
   t.mWordX1.reserve(expected);
   t.mWordX2.reserve(expected);
   const int n = std::min(UpperBound(lines), kGridLines);
@@ -119,20 +131,27 @@ void GetWordListOfText(const StrList& lines, const Grid<int32_t>& pos, WordTable
   for (int i = 1; i <= n; ++i) {
     GetWordsInLine(lines[static_cast<size_t>(i)], words, cols);
     const int m = UpperBound(words);
-    if (m == 0) continue;
+    if (m == 0)
+      continue;
     const int l = t.Count();
     for (int j = 1; j <= m; ++j) {
       const int c = cols[static_cast<size_t>(j)];
       const int len = static_cast<int>(words[static_cast<size_t>(j)].size());
-      t.mWord.push_back(std::move(words[static_cast<size_t>(j)]));
-      t.mWordLine.push_back(i);
-      t.mWordCol.push_back(c);
+      t.mWordLine.push_back(static_cast<int16_t>(i));  // at most 9000 lines
+      t.mWordCol.push_back(static_cast<int16_t>(c));
+      t.mWordLen.push_back(static_cast<uint8_t>(len));
       t.mWordX1.push_back(pos(i, c));
       t.mWordX2.push_back(pos(i, c + len));  // column 101 holds the edge after column 100
     }
     t.mLineFirstWord[static_cast<size_t>(i)] = l + 1;
     t.mLineLastWord[static_cast<size_t>(i)] = l + m;
   }
+  // The table stays for as long as the text: give back what growing it left over.
+  t.mWordLine.shrink_to_fit();
+  t.mWordLen.shrink_to_fit();
+  t.mWordCol.shrink_to_fit();
+  t.mWordX1.shrink_to_fit();
+  t.mWordX2.shrink_to_fit();
 }
 
 }  // namespace kelmoa

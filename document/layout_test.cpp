@@ -83,12 +83,13 @@ TEST_F(Layout, WordTableKeepsPerLineRangesAndARelayoutKeepsTheLookups) {
   EXPECT_EQ(t.mLineLastWord, (std::vector<int>{0, 2, 0, 0, 3}));
   EXPECT_EQ(t.mWordX1[2], 47 + 4 * 7);
   EXPECT_EQ(t.mWordX2[2], 47 + 7 * 7);
-  doc->words.mWordDicIdx.assign(doc->words.mWord.size(), u"");
-  doc->words.mWordDicIdx[1] = u"12";
+  doc->words.mDicIdxLists = {u"", u"12"};
+  doc->words.mWordDicIdxId.assign(doc->words.mWordLen.size(), 0);
+  doc->words.mWordDicIdxId[1] = 1;
   setting.HalfWidth = 8;
   Load(doc->mTxt);
   EXPECT_EQ(doc->words.mWordX1[2], 6 * 8 + 5 + 4 * 8);
-  EXPECT_EQ(doc->words.mWordDicIdx[1], u"12") << "only positions change";
+  EXPECT_EQ(doc->words.DicIdx(1), u"12") << "only positions change";
 }
 
 TEST_F(Layout, EmptyTextAndACharacterCodeZeroEndTheLine) {

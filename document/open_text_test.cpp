@@ -23,7 +23,8 @@ using testing::WriteBytes;
 long PeakResidentKiB() {
   std::ifstream status("/proc/self/status");
   for (std::string line; std::getline(status, line);) {
-    if (line.rfind("VmHWM:", 0) == 0) return std::stol(line.substr(6));
+    if (line.rfind("VmHWM:", 0) == 0)
+      return std::stol(line.substr(6));
   }
   return 0;
 }
@@ -50,7 +51,8 @@ TEST(OpenText, BinaryAndWronglyEncodedFilesAreRejected) {
   std::mt19937 rng(3);
   for (int round = 0; round < 20; ++round) {
     std::string binary(4096, '\0');
-    for (char& ch : binary) ch = static_cast<char>(rng());
+    for (char& ch : binary)
+      ch = static_cast<char>(rng());
     WriteBytes(dir / "binary.bin", binary);
     const TextFileCheck c = CheckAndReadTextFile(dir / "binary.bin");
     EXPECT_TRUE(c.result == TextFileCheck::kWrongCode || c.result == TextFileCheck::kTooLarge);
@@ -109,7 +111,8 @@ TEST(OpenText, AFileMadeUnreadableIsAnError) {
   // Permissions do not bind root: look as an ordinary user.
   const pid_t pid = ::fork();
   if (pid == 0) {
-    if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(2);
+    if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+      ::_exit(2);
     const TextFileCheck c = CheckAndReadTextFile(dir / "secret.txt");
     ::_exit(c.result == TextFileCheck::kUnreadable && !c.status.ok() ? 0 : 1);
   }

@@ -68,7 +68,7 @@ std::u16string ReadFileToAryAndChkMsg(const std::string& pPath, StrList& oTxt, S
   }
 
   SjisDecoder decoder;
-  std::string line;        // the current line's first bytes
+  std::string line;         // the current line's first bytes
   long long lineBytes = 0;  // all of its bytes
   bool afterCr = false;     // the previous byte ended a line with CR
   long long i = 0;
@@ -101,17 +101,20 @@ std::u16string ReadFileToAryAndChkMsg(const std::string& pPath, StrList& oTxt, S
   for (;;) {
     const ssize_t got = ::read(fd, buf, sizeof buf);
     if (got < 0) {
-      if (errno == EINTR) continue;
+      if (errno == EINTR)
+        continue;
       oStatus = Status::FromErrno("read", pPath, errno);
       oTxt = NewStrList();
       return {};
     }
-    if (got == 0) break;
+    if (got == 0)
+      break;
     const char* p = buf;
     const char* const end = buf + got;
     if (afterCr && p < end) {
       afterCr = false;
-      if (*p == '\n') ++p;  // CR LF is one line end
+      if (*p == '\n')
+        ++p;  // CR LF is one line end
     }
     while (p < end) {
       const char* cr = static_cast<const char*>(std::memchr(p, '\r', static_cast<size_t>(end - p)));
@@ -124,8 +127,10 @@ std::u16string ReadFileToAryAndChkMsg(const std::string& pPath, StrList& oTxt, S
         oTxt = NewStrList();
         return result;
       }
-      if (!cr) break;
-      if (!endLine()) return result;
+      if (!cr)
+        break;
+      if (!endLine())
+        return result;
       p = cr + 1;
       if (p == end) {
         afterCr = true;  // an LF may begin the next piece
@@ -135,7 +140,8 @@ std::u16string ReadFileToAryAndChkMsg(const std::string& pPath, StrList& oTxt, S
     }
   }
   // A last line without a line end still counts.
-  if (lineBytes > 0 && !endLine()) return result;
+  if (lineBytes > 0 && !endLine())
+    return result;
   return result;
 }
 

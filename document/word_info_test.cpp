@@ -32,7 +32,7 @@ class WordInfo : public ::testing::Test {
   // Index of the first word equal to w.
   int Find(std::u16string_view w) const {
     for (int k = 1; k <= doc->words.Count(); ++k) {
-      if (doc->words.mWord[k] == w) return k;
+      if (doc->words.Word(k) == w) return k;
     }
     return 0;
   }
@@ -43,7 +43,9 @@ class WordInfo : public ::testing::Test {
 TEST_F(WordInfo, KnownWordsAreLookedUpInLowerCaseAndColouredBlue) {
   Run({u"", u"The dog runs."}, {u"dog", u"run", u"the"});
   const WordTable& t = doc->words;
-  EXPECT_EQ(t.mWordDicIdx, (StrList{u"", u"3", u"1", u"2"}));
+  EXPECT_EQ(t.DicIdx(1), u"3");
+  EXPECT_EQ(t.DicIdx(2), u"1");
+  EXPECT_EQ(t.DicIdx(3), u"2");
   for (int c = 1; c <= 3; ++c) EXPECT_EQ(doc->mChrColor(1, c), kColorBlue);
   EXPECT_EQ(doc->mChrColor(1, 4), kColorBlack);
   EXPECT_EQ(doc->mChrColor(1, 13), kColorBlack) << "the full stop";
@@ -53,27 +55,27 @@ TEST_F(WordInfo, HyphenBrokenWordsAreJoinedAcrossTheLineEnd) {
   StrList lines{u"", u"1", u"2", u"3", u"4", u"the inter-", u"national day"};
   Run(lines, {u"international"});
   const int inter = Find(u"inter"), national = Find(u"national");
-  EXPECT_EQ(doc->words.mWordJoined[inter], u"international");
-  EXPECT_EQ(doc->words.mWordJoined[national], u"international");
-  EXPECT_EQ(doc->words.mWordDicIdx[inter], u"1");
-  EXPECT_EQ(doc->words.mWordDicIdx[national], u"1");
+  EXPECT_EQ(doc->words.Joined(inter), u"international");
+  EXPECT_EQ(doc->words.Joined(national), u"international");
+  EXPECT_EQ(doc->words.DicIdx(inter), u"1");
+  EXPECT_EQ(doc->words.DicIdx(national), u"1");
   EXPECT_EQ(doc->mChrColor(5, 10), kColorBlack) << "the hyphen stays black";
-  EXPECT_EQ(doc->words.mWordDicIdx[Find(u"day")], u"");
+  EXPECT_EQ(doc->words.DicIdx(Find(u"day")), u"");
 
   Run(lines, {u"international", u"national"});
-  EXPECT_EQ(doc->words.mWordDicIdx[Find(u"inter")], u"1");
-  EXPECT_EQ(doc->words.mWordDicIdx[Find(u"national")], u"2") << "known by itself";
+  EXPECT_EQ(doc->words.DicIdx(Find(u"inter")), u"1");
+  EXPECT_EQ(doc->words.DicIdx(Find(u"national")), u"2") << "known by itself";
 }
 
 TEST_F(WordInfo, WhatJoinsAndWhatDoesNot) {
   Run({u"", u"inter-  x-  ", u"National"}, {u"internationalx"});
-  EXPECT_EQ(doc->words.mWordJoined[Find(u"inter")], u"interNational") << "case kept";
+  EXPECT_EQ(doc->words.Joined(Find(u"inter")), u"interNational") << "case kept";
   Run({u"", u"well-", u"", u"known"}, {u"well"});
-  EXPECT_EQ(doc->words.mWordJoined[Find(u"well")], u"") << "an empty line between";
+  EXPECT_EQ(doc->words.Joined(Find(u"well")), u"") << "an empty line between";
   Run({u"", u"the end-"}, {u"end"});
-  EXPECT_EQ(doc->words.mWordJoined[Find(u"end")], u"") << "the last line";
+  EXPECT_EQ(doc->words.Joined(Find(u"end")), u"") << "the last line";
   Run({u"", u"end -", u"game"}, {u"end"});
-  EXPECT_EQ(doc->words.mWordJoined[Find(u"end")], u"") << "the hyphen must follow directly";
+  EXPECT_EQ(doc->words.Joined(Find(u"end")), u"") << "the hyphen must follow directly";
   Run({u""}, {u"end"});
   EXPECT_EQ(doc->words.Count(), 0);
 }
@@ -98,11 +100,11 @@ TEST_F(WordInfo, ARealEnglishTextAgreesWithWordByWordLookups) {
   ASSERT_GT(t.Count(), 5000);
   int known = 0;
   for (int k = 1; k <= t.Count(); ++k) {
-    if (!t.mWordJoined[k].empty()) continue;
-    ASSERT_EQ(t.mWordDicIdx[k], GetDicIdxListOfWord(dic, LowerAscii(t.mWord[k]))) << k;
-    known += t.mWordDicIdx[k].empty() ? 0 : 1;
+    if (!t.Joined(k).empty()) continue;
+    ASSERT_EQ(t.DicIdx(k), GetDicIdxListOfWord(dic, LowerAscii(t.Word(k)))) << k;
+    known += t.DicIdx(k).empty() ? 0 : 1;
     const bool blue = doc->mChrColor(t.mWordLine[k], t.mWordCol[k]) == kColorBlue;
-    ASSERT_EQ(blue, !t.mWordDicIdx[k].empty());
+    ASSERT_EQ(blue, !t.DicIdx(k).empty());
   }
   EXPECT_GT(known, 500);
 }

@@ -128,8 +128,8 @@ class FrmEditDicTest : public QObject {
   // The middle of the n-th occurrence of word in the text, in pane coordinates.
   QPointF At(const std::string& word, int occurrence = 1) const {
     const WordTable& t = mW->mDoc->words;
-    for (size_t k = 1; k < t.mWord.size(); ++k) {
-      if (t.mWord[k] == U16(word) && --occurrence == 0) {
+    for (int k = 1; k <= t.Count(); ++k) {
+      if (t.Word(k) == U16(word) && --occurrence == 0) {
         const int top = (t.mWordLine[k] - mW->mVScroll->value()) * Pitch() + 5;
         return QPointF((t.mWordX1[k] + t.mWordX2[k]) / 2.0, top + 7);
       }

@@ -27,7 +27,7 @@ void frmText::picText_MouseDown(Qt::MouseButton button, double x, double y) {
   if (k < 1)
     return;
   // The word as written in the text, capitals kept.
-  const QString word = QString::fromStdU16String(t.mWord[static_cast<size_t>(k)]);
+  const QString word = QStringView(t.Word(k)).toString();
   if (speak) {
     (void)mSpeaker.SpeakWord(word);  // a failure to speak stays silent
     return;

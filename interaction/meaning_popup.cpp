@@ -36,7 +36,7 @@ int ParseIndex(std::u16string_view s) {
 
 int GetWordIdxAtPoint(double x, double y, int firstLine, int pitch,
                       const std::vector<int>& lineFirstWord, const std::vector<int>& lineLastWord,
-                      const std::vector<int>& wordX1, const std::vector<int>& wordX2) {
+                      const std::vector<int16_t>& wordX1, const std::vector<int16_t>& wordX2) {
   if (y < kPageTopPx || pitch <= 0)
     return 0;
   const long long row = RoundHalfEven(y - kPageTopPx) / pitch;

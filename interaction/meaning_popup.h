@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -20,7 +21,7 @@ inline constexpr int kPageTopPx = 5;
 // edge is outside it. lineFirstWord and lineLastWord hold entries 0..n for the n text lines.
 int GetWordIdxAtPoint(double x, double y, int firstLine, int pitch,
                       const std::vector<int>& lineFirstWord, const std::vector<int>& lineLastWord,
-                      const std::vector<int>& wordX1, const std::vector<int>& wordX2);
+                      const std::vector<int16_t>& wordX1, const std::vector<int16_t>& wordX2);
 
 // The popup text for word w with the index list idxList (entry indexes joined by ","): one
 // popup line per meaning, lines joined by TAB. The word's own entry gives its meanings alone;

@@ -11,7 +11,7 @@ namespace {
 // line 3 word 3 (x 47..75).
 int At(double x, double y, int firstLine = 1) {
   static const std::vector<int> first{0, 1, 0, 3}, last{0, 2, 0, 3};
-  static const std::vector<int> x1{0, 47, 75, 47}, x2{0, 68, 96, 75};
+  static const std::vector<int16_t> x1{0, 47, 75, 47}, x2{0, 68, 96, 75};
   return GetWordIdxAtPoint(x, y, firstLine, 17, first, last, x1, x2);
 }
 

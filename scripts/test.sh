@@ -4,7 +4,7 @@
 #   2. the same suite built with AddressSanitizer and UndefinedBehaviorSanitizer;
 #   3. the fuzz targets: their seed corpus replayed, then a short fuzzing run each.
 # KELMOA_QUICK=1 runs the first step only. KELMOA_FUZZ_SECONDS sets the fuzzing time per
-# target (default 30).
+# target (default 20).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -30,7 +30,7 @@ echo "== Fuzz targets: corpus replay and a short run each"
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKELMOA_FUZZ=ON \
   -DKELMOA_BUILD_TESTS=OFF -DKELMOA_BUILD_BENCH=OFF -DKELMOA_BUILD_GUI=OFF
 cmake --build build-fuzz -j"$jobs"
-seconds=${KELMOA_FUZZ_SECONDS:-30}
+seconds=${KELMOA_FUZZ_SECONDS:-20}
 for target in char_code text_reader dictionary settings words; do
   corpus=fuzz/corpus/$target
   work=$(mktemp -d)

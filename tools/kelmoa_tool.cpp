@@ -207,8 +207,8 @@ int Annotate(const Args& a) {
   gGetWordInfoInTextP(*doc, dic.Words());
   const WordTable& t = doc->words;
   for (int k = 1; k <= t.Count(); ++k) {
-    std::cout << t.mWordLine[k] << '\t' << t.mWordCol[k] << '\t' << Out(t.mWord[k]) << '\t'
-              << Out(t.mWordJoined[k]) << '\t' << Out(t.mWordDicIdx[k]) << '\t' << t.mWordX1[k]
+    std::cout << t.mWordLine[k] << '\t' << t.mWordCol[k] << '\t' << Out(t.Word(k)) << '\t'
+              << Out(t.Joined(k)) << '\t' << Out(t.DicIdx(k)) << '\t' << t.mWordX1[k]
               << '\t' << t.mWordX2[k] << '\n';
   }
   return kExitOk;
