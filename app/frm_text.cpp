@@ -19,6 +19,7 @@
 #include <QUrl>
 #include <QWheelEvent>
 #include <algorithm>
+#include <filesystem>
 
 #include "app/frm_text_messages.h"
 #include "common/char_code.h"
@@ -238,7 +239,11 @@ void frmText::Form_Activate() {
   PanePrint(kDicWordCount + Utf8ToUtf16(std::to_string(mDic.Count())), true);
 
   if (IsFileExist(mCommandLine)) {
-    mTextFilePath = mCommandLine;
+    // A path relative to the folder Kelmoa was started in is made whole, so that the caption
+    // names the file and the editor gets a path it can open from anywhere.
+    std::error_code ec;
+    const std::filesystem::path whole = std::filesystem::absolute(mCommandLine, ec);
+    mTextFilePath = ec ? mCommandLine : whole.string();
     OpenTextFileAndDisp();
   } else {
     for (const char16_t* line : kGreetingLines)

@@ -211,6 +211,13 @@ class FrmTextTest : public QObject {
     Ready(Text("long.txt", {std::string(101, 'x')}));
     QCOMPARE(mMessages, QStringList{Shown(WithQuestion(MsgLineTooLong(1, 101)))});
     QCOMPARE(mW->mPaneLines.size(), 3);  // no greeting after a rejection
+    // A path relative to the current folder names the file in the caption, made whole.
+    const std::filesystem::path here = std::filesystem::current_path();
+    std::filesystem::current_path(mDir / "txt_shift_jis");
+    Ready("my text.txt");
+    std::filesystem::current_path(here);
+    QCOMPARE(mW->windowTitle(), QStringLiteral("my text.txt - Kelmoa Ver1.1.1"));
+    QCOMPARE(mW->mTextFilePath, text);
   }
 
   // ---- the open routine --------------------------------------------------------------------
