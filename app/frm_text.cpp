@@ -47,23 +47,11 @@ constexpr QRgb kPopupBackground = qRgb(255, 255, 192);
 // One notch of a mouse wheel.
 constexpr int kWheelNotch = 120;
 
-QString Q(std::u16string_view s) {
-  return QString::fromStdU16String(std::u16string(s));
-}
 QString QPath(const std::string& path) {
   return QFile::decodeName(path.c_str());
 }
 std::u16string UPath(const std::string& path) {
   return QPath(path).toStdU16String();
-}
-
-QPushButton* MakeButton(QWidget* parent, const QString& caption, const QRect& place,
-                        const QString& toolTip = {}) {
-  auto* button = new QPushButton(caption, parent);
-  button->setGeometry(place);
-  if (!toolTip.isEmpty())
-    button->setToolTip(toolTip);
-  return button;
 }
 
 QRect ScreenGeometry() {

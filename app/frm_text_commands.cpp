@@ -22,9 +22,6 @@ namespace {
 // The chooser stands this far right of and below the main window's top-left corner.
 constexpr QPoint kChooserOffset(40, 20);
 
-QString Q(std::u16string_view s) {
-  return QString::fromStdU16String(std::u16string(s));
-}
 QString QPath(const std::string& path) {
   return QFile::decodeName(path.c_str());
 }

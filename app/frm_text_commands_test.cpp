@@ -36,9 +36,6 @@ std::vector<std::string> Lines(int n, const std::string& prefix) {
   return lines;
 }
 
-QString Q(std::u16string_view s) {
-  return QString::fromStdU16String(std::u16string(s));
-}
 
 // Shows a modal window through `show` and runs `act` inside its modal loop. A window that act
 // leaves open is closed after ten seconds, so a failing check cannot hang the test; the

@@ -12,7 +12,9 @@
 namespace kelmoa {
 namespace {
 
-std::string Name(const std::string& bytes) { return GetCharCodeName(DetectCharCode(bytes)); }
+std::string Name(const std::string& bytes) {
+  return GetCharCodeName(DetectCharCode(bytes));
+}
 
 TEST(CharCode, NamesSevenBitFilesAsciiJisOrUtf7) {
   EXPECT_EQ(Name(""), "ASCII");
@@ -53,7 +55,8 @@ TEST(CharCode, TellsJapaneseEncodingsApart) {
 // Bytes that matter to the detector, so that random files hit its branches often.
 std::string RandomFile(std::mt19937& rng) {
   static const std::string kAlphabet =
-      std::string("+-/Ab1 $(BJ@\x1b\r\n", 15) + "\x80\x82\xa0\xa4\xe3\x8e\x8f\xc2\xf0\xf1\xf4\xfd\xfe\xff\xef\xbb\xbf\x40\x9f\xe0";
+      std::string("+-/Ab1 $(BJ@\x1b\r\n", 15) +
+      "\x80\x82\xa0\xa4\xe3\x8e\x8f\xc2\xf0\xf1\xf4\xfd\xfe\xff\xef\xbb\xbf\x40\x9f\xe0";
   std::uniform_int_distribution<int> len(0, 40), pick(0, static_cast<int>(kAlphabet.size()) - 1),
       any(0, 255), mode(0, 9);
   std::string f;
@@ -64,22 +67,6 @@ std::string RandomFile(std::mt19937& rng) {
   return f;
 }
 
-// Bytes in memory handed out at most `piece` at a time, however much is asked for.
-class PieceSource : public ByteSource {
- public:
-  PieceSource(std::string_view bytes, size_t piece) : mBytes(bytes), mPiece(piece) {}
-  size_t ReadAt(int64_t offset, uint8_t* buf, size_t n) override {
-    if (offset >= static_cast<int64_t>(mBytes.size())) return 0;
-    const size_t got = std::min({n, mPiece, mBytes.size() - static_cast<size_t>(offset)});
-    std::memcpy(buf, mBytes.data() + offset, got);
-    return got;
-  }
-
- private:
-  std::string_view mBytes;
-  size_t mPiece;
-};
-
 TEST(CharCode, StreamedResultEqualsTheWholeBufferResultHoweverTheBytesArriveInPieces) {
   std::mt19937 rng(12345);
   std::uniform_int_distribution<size_t> piece(1, 7);
@@ -87,7 +74,7 @@ TEST(CharCode, StreamedResultEqualsTheWholeBufferResultHoweverTheBytesArriveInPi
     const std::string file = RandomFile(rng);
     const int expected = testing::DetectWholeBuffer(file);
     ASSERT_EQ(DetectCharCode(file), expected) << ::testing::PrintToString(file);
-    PieceSource source(file, piece(rng));
+    testing::PieceSource source(file, piece(rng));
     ASSERT_EQ(DetectCharCode(source, piece(rng)), expected) << ::testing::PrintToString(file);
   }
 }
@@ -95,10 +82,10 @@ TEST(CharCode, StreamedResultEqualsTheWholeBufferResultHoweverTheBytesArriveInPi
 TEST(CharCode, TheUtf7PositionFallsBehindAfterEscapes) {
   // Escapes skip the UTF-7 step, so its position lags; a shift sequence then found behind the
   // current index gives a length of zero or less, which counts as none.
-  for (const std::string& file : {std::string("\x1b\x1b+-\x07\x1c+-\x07"),
-                                 std::string("\x1b\x1b\x1b+A-x+-yz"),
-                                 std::string("\x1b\x1b\x1b\x1b+-\xe3\x81\x82")}) {
-    PieceSource source(file, 1);
+  for (const std::string& file :
+       {std::string("\x1b\x1b+-\x07\x1c+-\x07"), std::string("\x1b\x1b\x1b+A-x+-yz"),
+        std::string("\x1b\x1b\x1b\x1b+-\xe3\x81\x82")}) {
+    testing::PieceSource source(file, 1);
     EXPECT_EQ(DetectCharCode(source, 1), testing::DetectWholeBuffer(file))
         << ::testing::PrintToString(file);
   }

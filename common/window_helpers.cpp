@@ -3,6 +3,9 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QFontMetrics>
+#include <QLabel>
+#include <QPushButton>
+#include <QRect>
 #include <QSoundEffect>
 #include <QUrl>
 #include <QWidget>
@@ -10,6 +13,25 @@
 #include "settings/settings.h"
 
 namespace kelmoa {
+
+QString Q(std::u16string_view s) {
+  return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+QPushButton* MakeButton(QWidget* parent, const QString& caption, const QRect& place,
+                        const QString& toolTip) {
+  auto* button = new QPushButton(caption, parent);
+  button->setGeometry(place);
+  if (!toolTip.isEmpty())
+    button->setToolTip(toolTip);
+  return button;
+}
+
+QLabel* MakeLabel(QWidget* parent, const QString& caption, const QRect& place) {
+  auto* label = new QLabel(caption, parent);
+  label->setGeometry(place);
+  return label;
+}
 
 void RegisterFontSubstitutions() {
   QFont::insertSubstitution(kPaneFontName, QStringLiteral("IPAGothic"));

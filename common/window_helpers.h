@@ -2,8 +2,12 @@
 
 #include <QFont>
 #include <QString>
+#include <string_view>
 
+class QLabel;
 class QObject;
+class QPushButton;
+class QRect;
 class QWidget;
 
 namespace kelmoa {
@@ -13,6 +17,14 @@ namespace kelmoa {
 inline const QString kPaneFontName = QStringLiteral("ＭＳ ゴシック");
 inline const QString kUiFontName = QStringLiteral("ＭＳ Ｐゴシック");
 inline constexpr double kUiFontPointSize = 9.0;
+
+// The system's UTF-16 text as a QString.
+QString Q(std::u16string_view s);
+
+// A button or a label of a window, placed at its design position (pixels), owned by parent.
+QPushButton* MakeButton(QWidget* parent, const QString& caption, const QRect& place,
+                        const QString& toolTip = {});
+QLabel* MakeLabel(QWidget* parent, const QString& caption, const QRect& place);
 
 // Maps "ＭＳ ゴシック" to IPAGothic and "ＭＳ Ｐゴシック" to IPAPGothic. Call once, after the
 // application object exists and before any window is built.

@@ -25,22 +25,6 @@ constexpr char16_t kNotifyWav[] = u"notify.wav";
 // The lists and the text boxes use the pane's font at its smallest size.
 constexpr double kBoxFontPointSize = 9.75;
 
-QString Q(std::u16string_view s) {
-  return QString::fromStdU16String(std::u16string(s));
-}
-
-QPushButton* MakeButton(QWidget* parent, const QString& caption, const QRect& place) {
-  auto* button = new QPushButton(caption, parent);
-  button->setGeometry(place);
-  return button;
-}
-
-QLabel* MakeLabel(QWidget* parent, const QString& caption, const QRect& place) {
-  auto* label = new QLabel(caption, parent);
-  label->setGeometry(place);
-  return label;
-}
-
 // Shows the wait pointer over a window for as long as it lives.
 class WaitCursor {
  public:

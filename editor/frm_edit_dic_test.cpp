@@ -37,9 +37,6 @@ std::string SjisLines(const std::vector<std::string>& lines) {
   return bytes;
 }
 
-QString Q(std::u16string_view s) {
-  return QString::fromStdU16String(std::u16string(s));
-}
 bool IsBlue(QRgb c) {
   return qBlue(c) > 160 && qRed(c) < 120 && qGreen(c) < 120;
 }

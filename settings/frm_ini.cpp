@@ -24,22 +24,6 @@ constexpr int kStepFieldMax = 32767;
 // The plain editor is taken by name, without looking for a file.
 const QString kPlainEditorName = QString::fromLatin1(kPlainEditor);
 
-QString Q(std::u16string_view s) {
-  return QString::fromStdU16String(std::u16string(s));
-}
-
-QLabel* MakeLabel(QWidget* parent, const QString& caption, const QRect& place) {
-  auto* label = new QLabel(caption, parent);
-  label->setGeometry(place);
-  return label;
-}
-
-QPushButton* MakeButton(QWidget* parent, const QString& caption, const QRect& place) {
-  auto* button = new QPushButton(caption, parent);
-  button->setGeometry(place);
-  return button;
-}
-
 }  // namespace
 
 frmIni::frmIni(QString programFolder, PlainMessageFn showPlainMessage, QWidget* parent)

@@ -8,16 +8,6 @@
 #include "common/window_helpers.h"
 
 namespace kelmoa {
-namespace {
-
-QPushButton* MakeButton(QWidget* parent, const QString& caption, const QRect& place) {
-  auto* button = new QPushButton(caption, parent);
-  button->setGeometry(place);
-  return button;
-}
-
-}  // namespace
-
 frmFile::frmFile(QString folder, PlainMessageFn showPlainMessage, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint),
       mFolder(std::move(folder)),
