@@ -89,17 +89,17 @@ namespace {
 
 // One entry line inside the decoded file text.
 struct LineRef {
-  uint64_t key;      // the head word's first four code units, for quick comparisons
-  uint32_t start;    // where the line starts in the text
-  uint32_t headLen;  // characters before the first TAB
+  uint64_t key1, key2;  // the head word's first eight code units, for quick comparisons
+  uint32_t start;       // where the line starts in the text
+  uint32_t headLen;     // characters before the first TAB
   uint32_t len;
 };
 
-// The first four code units of a head word packed high to low, shorter words padded with 0:
-// two head words whose keys differ are in the order of their keys.
-uint64_t HeadKey(std::u16string_view head) {
+// Code units from..from+3 of a head word packed high to low, shorter words padded with 0: two
+// head words whose keys differ are in the order of their keys.
+uint64_t HeadKey(std::u16string_view head, size_t from) {
   uint64_t key = 0;
-  for (size_t i = 0; i < 4; ++i)
+  for (size_t i = from; i < from + 4; ++i)
     key = (key << 16) | (i < head.size() ? head[i] : 0);
   return key;
 }
@@ -121,8 +121,10 @@ struct EntryLines {
     return std::u16string_view(text).substr(r.start + r.headLen, r.len - r.headLen);
   }
   bool Less(const LineRef& a, const LineRef& b) const {
-    if (a.key != b.key)
-      return a.key < b.key;
+    if (a.key1 != b.key1)
+      return a.key1 < b.key1;
+    if (a.key2 != b.key2)
+      return a.key2 < b.key2;
     const int c = Head(a).compare(Head(b));
     return c != 0 ? c < 0 : Rest(a) < Rest(b);
   }
@@ -150,7 +152,8 @@ Status ReadEntryLines(const std::string& path, FileOps& fs, EntryLines& out) {
     const std::u16string_view line = text.substr(start, end - start);
     if (IsDicLine(line)) {
       const size_t headLen = line.find(u'\t');
-      const LineRef ref{HeadKey(line.substr(0, headLen)), static_cast<uint32_t>(start),
+      const std::u16string_view head = line.substr(0, headLen);
+      const LineRef ref{HeadKey(head, 0), HeadKey(head, 4), static_cast<uint32_t>(start),
                         static_cast<uint32_t>(headLen), static_cast<uint32_t>(line.size())};
       // Lines that are not entry lines take no part in the order check.
       if (out.sorted && !out.lines.empty() && out.Less(ref, out.lines.back()))
@@ -214,15 +217,17 @@ Status Dictionary::LoadDicFile(const std::string& path, FileOps& fs) {
   mDicMeaning.reserve(entries.lines.size() + 1);
   for (const LineRef& r : entries.lines) {
     const std::u16string_view word = entries.Head(r);
-    const bool same = mDicWord.size() > 1 && mDicWord.back() == word;
-    std::u16string joined = same ? std::move(mDicMeaning.back()) : std::u16string();
-    AppendMeanings(entries.Rest(r).substr(1), joined);
-    if (same) {
-      mDicMeaning.back() = std::move(joined);
-    } else if (!joined.empty()) {
-      mDicWord.emplace_back(word);
-      mDicMeaning.push_back(std::move(joined));
+    const std::u16string_view rest = entries.Rest(r).substr(1);
+    if (mDicWord.size() > 1 && mDicWord.back() == word) {
+      AppendMeanings(rest, mDicMeaning.back());
+      continue;
     }
+    std::u16string meanings;
+    AppendMeanings(rest, meanings);
+    if (meanings.empty())
+      continue;
+    mDicWord.emplace_back(word);
+    mDicMeaning.push_back(std::move(meanings));
   }
   return status;
 }
