@@ -16,7 +16,7 @@ packages=(
   # outside programs: speech, the desktop's file handler
   espeak-ng xdg-utils
   # tests and screenshots of real windows
-  xvfb xauth x11-apps imagemagick
+  xvfb xauth x11-apps imagemagick openbox
   # fuzzing and sanitizers
   clang libclang-rt-14-dev
   # code checks

@@ -21,6 +21,11 @@ sample="$stage/txt_shift_jis/the_fox_and_the_grapes.txt"
 xvfb-run -a -s "-screen 0 1280x1024x24" bash -s -- "$stage/bin/Kelmoa" "$sample" "$out" <<'INNER'
 set -euo pipefail
 program=$1 sample=$2 out=$3
+# A window manager, where there is one, gives the window its title bar with the caption.
+if command -v openbox >/dev/null; then
+  openbox >/dev/null 2>&1 &
+  sleep 0.5
+fi
 "$program" "$sample" &
 pid=$!
 trap 'kill "$pid" 2>/dev/null || true' EXIT
@@ -29,10 +34,15 @@ for _ in $(seq 1 100); do
   sleep 0.1
 done
 sleep 0.5
+# Where the window's inside stands on the screen (a window manager moves it by its frame).
+info=$(xwininfo -name 'the_fox_and_the_grapes.txt - Kelmoa Ver1.1.1')
+wx=$(sed -n 's/.*Absolute upper-left X: *//p' <<<"$info")
+wy=$(sed -n 's/.*Absolute upper-left Y: *//p' <<<"$info")
 # The pane starts 20 pixels below the window's top; line 3 has its top at 2 * 17 + 5, and
 # column 21 starts at 47 + 20 * 7 (HalfWidth 7, CharHeight 14, line spacing 3).
-python3 - <<'PY'
-import ctypes
+python3 - "$wx" "$wy" <<'PY'
+import ctypes, sys
+wx, wy = int(sys.argv[1]), int(sys.argv[2])
 x11 = ctypes.CDLL("libX11.so.6")
 x11.XOpenDisplay.restype = ctypes.c_void_p
 x11.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
@@ -41,11 +51,13 @@ x11.XWarpPointer.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_ulong] + 
 dpy = x11.XOpenDisplay(None)
 root = x11.XDefaultRootWindow(dpy)
 for x, y in ((150, 300), (200, 66), (205, 66)):
-    x11.XWarpPointer(dpy, 0, root, 0, 0, 0, 0, x, y)
+    x11.XWarpPointer(dpy, 0, root, 0, 0, 0, 0, wx + x, wy + y)
     x11.XFlush(ctypes.c_void_p(dpy))
 x11.XCloseDisplay(ctypes.c_void_p(dpy))
 PY
 sleep 0.5
-import -window root -crop 600x960+0+0 +repage "$out"
+# The window with its frame and title bar.
+cx=$(( wx > 8 ? wx - 8 : 0 )); cy=$(( wy > 32 ? wy - 32 : 0 ))
+import -window root -crop 620x990+$cx+$cy +repage "$out"
 INNER
 echo "$out"
