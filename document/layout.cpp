@@ -74,9 +74,11 @@ void GetChrPosAry(const Grid<char16_t>& chr, const SettingInfo& setting, int n, 
   }
 }
 
-void GetWordsInLine(std::u16string_view line, StrList& oWords, std::vector<int>& oCols) {
-  oWords.resize(1);  // keeps the lists' storage from line to line
-  oCols.resize(1);
+namespace {
+
+// The words of a line as (column, length), in order; the splitting rule of GetWordsInLine.
+template <typename Emit>
+void ForEachWordInLine(std::u16string_view line, Emit emit) {
   const int L = static_cast<int>(line.size());
   bool inWord = false;
   int s = 0, e = 0;
@@ -98,15 +100,25 @@ void GetWordsInLine(std::u16string_view line, StrList& oWords, std::vector<int>&
     }
     // A rejected one-letter candidate stays until the next word starts and replaces it.
     if (s > 0 && e >= s) {
-      const std::u16string_view cand =
-          line.substr(static_cast<size_t>(s - 1), static_cast<size_t>(e - s + 1));
-      if (cand.size() > 1 || cand == u"I" || cand == u"A" || cand == u"a") {
-        oWords.emplace_back(cand);
-        oCols.push_back(s);
+      const int len = e - s + 1;
+      const char16_t first = line[static_cast<size_t>(s - 1)];
+      if (len > 1 || first == u'I' || first == u'A' || first == u'a') {
+        emit(s, len);
         s = e = 0;
       }
     }
   }
+}
+
+}  // namespace
+
+void GetWordsInLine(std::u16string_view line, StrList& oWords, std::vector<int>& oCols) {
+  oWords.resize(1);  // keeps the lists' storage from line to line
+  oCols.resize(1);
+  ForEachWordInLine(line, [&](int col, int len) {
+    oWords.emplace_back(line.substr(static_cast<size_t>(col - 1), static_cast<size_t>(len)));
+    oCols.push_back(col);
+  });
 }
 
 void GetWordListOfText(const StrList& lines, const Grid<int16_t>& pos, WordTable& t) {
@@ -126,23 +138,18 @@ void GetWordListOfText(const StrList& lines, const Grid<int16_t>& pos, WordTable
   const int n = std::min(UpperBound(lines), kGridLines);
   t.mLineFirstWord.assign(static_cast<size_t>(n) + 1, 0);
   t.mLineLastWord.assign(static_cast<size_t>(n) + 1, 0);
-  StrList words;
-  std::vector<int> cols;
   for (int i = 1; i <= n; ++i) {
-    GetWordsInLine(lines[static_cast<size_t>(i)], words, cols);
-    const int m = UpperBound(words);
-    if (m == 0)
-      continue;
     const int l = t.Count();
-    for (int j = 1; j <= m; ++j) {
-      const int c = cols[static_cast<size_t>(j)];
-      const int len = static_cast<int>(words[static_cast<size_t>(j)].size());
+    ForEachWordInLine(lines[static_cast<size_t>(i)], [&](int c, int len) {
       t.mWordLine.push_back(static_cast<int16_t>(i));  // at most 9000 lines
       t.mWordCol.push_back(static_cast<int16_t>(c));
       t.mWordLen.push_back(static_cast<uint8_t>(len));
       t.mWordX1.push_back(pos(i, c));
       t.mWordX2.push_back(pos(i, c + len));  // column 101 holds the edge after column 100
-    }
+    });
+    const int m = t.Count() - l;
+    if (m == 0)
+      continue;
     t.mLineFirstWord[static_cast<size_t>(i)] = l + 1;
     t.mLineLastWord[static_cast<size_t>(i)] = l + m;
   }

@@ -1,5 +1,6 @@
 #include "document/word_info.h"
 
+#include <algorithm>
 #include <unordered_map>
 
 #include "dictionary/lookup.h"
@@ -49,13 +50,22 @@ void GetDicIdxOfWords(const StrList& dicWord, WordTable& t) {
   known.reserve(t.mWordLen.size() / 4 + 16);
   std::u16string key;  // the lowered word, reused from word to word
   auto lookup = [&](std::u16string_view word) -> uint32_t {
+    // Most words are lower case already: they are looked up as they stand in the line.
+    const bool upper =
+        std::any_of(word.begin(), word.end(), [](char16_t ch) { return ch >= u'A' && ch <= u'Z'; });
+    if (!upper) {
+      if (const auto it = known.find(word); it != known.end())
+        return it->second;
+    }
     key.assign(word);
     for (char16_t& ch : key) {
       if (ch >= u'A' && ch <= u'Z')
         ch = static_cast<char16_t>(ch + (u'a' - u'A'));
     }
-    if (const auto it = known.find(std::u16string_view(key)); it != known.end())
-      return it->second;
+    if (upper) {
+      if (const auto it = known.find(std::u16string_view(key)); it != known.end())
+        return it->second;
+    }
     std::u16string list = GetDicIdxListOfWord(dicWord, key);
     uint32_t id = 0;
     if (!list.empty()) {
