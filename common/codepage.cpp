@@ -60,14 +60,16 @@ std::basic_string<Out> ConvertAll(Converter& cd, const char* in, size_t inLeft, 
     const size_t before = outLeft;
     const size_t r = cd.Run(&in, &inLeft, &out, &outLeft);
     used += (before - outLeft) / sizeof(Out);
-    if (r != static_cast<size_t>(-1)) break;
+    if (r != static_cast<size_t>(-1))
+      break;
     if (errno == E2BIG) {
       result.resize(result.size() * 2 + 16);
     } else {  // EILSEQ or EINVAL (a sequence cut off at the end)
       const size_t n = skip < inLeft ? skip : inLeft;
       in += n;
       inLeft -= n;
-      if (used == result.size()) result.resize(result.size() * 2 + 16);
+      if (used == result.size())
+        result.resize(result.size() * 2 + 16);
       result[used++] = replacement;
       cd.Reset();
     }
@@ -79,25 +81,67 @@ std::basic_string<Out> ConvertAll(Converter& cd, const char* in, size_t inLeft, 
 }  // namespace
 
 // Byte lengths of every UTF-16 code unit in CP932, worked out once with iconv.
-const std::array<uint8_t, 65536>& SjisByteLengths() {
-  static const std::array<uint8_t, 65536> table = [] {
-    std::array<uint8_t, 65536> t{};
-    Converter cd("CP932", "UTF-16LE");
+namespace {
+
+// The CP932 code of every UTF-16 code unit as iconv converts it, worked out once: one byte
+// below 0x100, a lead and a trail byte above; kNoCode where CP932 has no character.
+constexpr uint16_t kNoCode = 0xFFFF;
+
+const std::array<uint16_t, 65536>& SjisCodes() {
+  static const std::array<uint16_t, 65536> table = [] {
+    std::array<uint16_t, 65536> t{};
+    Converter cd("CP932", "WCHAR_T");
     for (uint32_t u = 0; u < 65536; ++u) {
-      const char in[2] = {static_cast<char>(u & 0xFF), static_cast<char>(u >> 8)};
-      const char* pin = in;
-      size_t inLeft = 2;
-      char out[8];
-      char* pout = out;
+      const char32_t in = u;
+      const char* pin = reinterpret_cast<const char*>(&in);
+      size_t inLeft = sizeof in;
+      unsigned char out[8];
+      char* pout = reinterpret_cast<char*>(out);
       size_t outLeft = sizeof out;
       cd.Reset();
       const size_t r = cd.Run(&pin, &inLeft, &pout, &outLeft);
       const size_t len = sizeof out - outLeft;
-      t[u] = (r != static_cast<size_t>(-1) && len == 2) ? 2 : 1;
+      if (r == static_cast<size_t>(-1) || len == 0 || len > 2) {
+        t[u] = kNoCode;
+      } else {
+        t[u] = len == 1 ? out[0] : static_cast<uint16_t>(out[0] << 8 | out[1]);
+      }
     }
     return t;
   }();
   return table;
+}
+
+}  // namespace
+
+const std::array<uint8_t, 65536>& SjisByteLengths() {
+  static const std::array<uint8_t, 65536> table = [] {
+    std::array<uint8_t, 65536> t{};
+    const auto& codes = SjisCodes();
+    for (uint32_t u = 0; u < 65536; ++u)
+      t[u] = codes[u] != kNoCode && codes[u] > 0xFF ? 2 : 1;
+    return t;
+  }();
+  return table;
+}
+
+void AppendSjis(std::u16string_view text, std::string& out) {
+  const auto& codes = SjisCodes();
+  const size_t old = out.size();
+  out.resize(old + text.size() * 2);  // room for the longest encoding
+  char* p = out.data() + old;
+  for (const char16_t ch : text) {
+    const uint16_t code = codes[ch];
+    if (code == kNoCode) {
+      *p++ = '?';  // what CP932 cannot hold is written as "?"
+    } else if (code > 0xFF) {
+      *p++ = static_cast<char>(code >> 8);
+      *p++ = static_cast<char>(code & 0xFF);
+    } else {
+      *p++ = static_cast<char>(code);
+    }
+  }
+  out.resize(static_cast<size_t>(p - out.data()));
 }
 
 std::u16string SjisToUtf16(std::string_view bytes) {
@@ -142,39 +186,17 @@ std::u16string SjisDecoder::Decode(std::string_view bytes) {
 }
 
 std::string Utf16ToSjis(std::u16string_view text) {
-  // Widened a piece at a time to the C library's wide characters, its fastest path to CP932.
-  Converter cd("CP932", "WCHAR_T");
-  constexpr size_t kPiece = 4096;
-  char32_t wide[kPiece];
   std::string out;
   out.reserve(text.size() * 2);
-  char buf[kPiece * 2];
-  for (size_t at = 0; at < text.size(); at += kPiece) {
-    const size_t n = std::min(kPiece, text.size() - at);
-    for (size_t i = 0; i < n; ++i) wide[i] = text[at + i];
-    const char* in = reinterpret_cast<const char*>(wide);
-    size_t inLeft = n * sizeof(char32_t);
-    while (inLeft > 0) {
-      char* o = buf;
-      size_t outLeft = sizeof buf;
-      const size_t r = cd.Run(&in, &inLeft, &o, &outLeft);
-      out.append(buf, sizeof buf - outLeft);
-      if (r == static_cast<size_t>(-1) && errno != E2BIG) {
-        // A character CP932 cannot encode (or a lone surrogate) is written as "?".
-        in += sizeof(char32_t);
-        inLeft -= sizeof(char32_t);
-        out.push_back('?');
-        cd.Reset();
-      }
-    }
-  }
+  AppendSjis(text, out);
   return out;
 }
 
 long long GetSjisByteLen(std::u16string_view text) {
   const auto& table = SjisByteLengths();
   long long n = 0;
-  for (const char16_t ch : text) n += table[ch];
+  for (const char16_t ch : text)
+    n += table[ch];
   return n;
 }
 

@@ -33,8 +33,11 @@ class SjisDecoder {
   std::unique_ptr<detail::Converter> mCd;
 };
 
-// Encodes to CP932. A character CP932 cannot encode is written as "?".
+// Encodes to CP932. A character CP932 cannot encode is written as "?". The conversion is
+// iconv's, looked up in a table made once from it.
 std::string Utf16ToSjis(std::u16string_view text);
+// The same, appended to out.
+void AppendSjis(std::u16string_view text, std::string& out);
 
 // Number of bytes of text in CP932: 2 for a double-byte character, 1 for everything else
 // (a character CP932 cannot encode is written as one "?").

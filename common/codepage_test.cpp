@@ -1,6 +1,9 @@
 #include "common/codepage.h"
 
 #include <gtest/gtest.h>
+#include <iconv.h>
+
+#include <cstdint>
 
 namespace kelmoa {
 namespace {
@@ -33,6 +36,25 @@ TEST(Codepage, UnencodableBecomesQuestionMarkAndInvalidBytesOneReplacementEach) 
   EXPECT_EQ(decoded[1], u'\uFFFD');
   EXPECT_EQ(decoded[2], u'z');
   EXPECT_EQ(decoded[3], u'\uFFFD');
+}
+
+TEST(Codepage, EveryCodeUnitEncodesAsIconvEncodesIt) {
+  iconv_t cd = iconv_open("CP932", "UTF-16LE");
+  ASSERT_NE(cd, reinterpret_cast<iconv_t>(-1));
+  for (uint32_t u = 0; u < 65536; ++u) {
+    char16_t unit = static_cast<char16_t>(u);
+    char* in = reinterpret_cast<char*>(&unit);
+    size_t inLeft = 2;
+    char out[8];
+    char* pout = out;
+    size_t outLeft = sizeof out;
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    const bool ok = iconv(cd, &in, &inLeft, &pout, &outLeft) != static_cast<size_t>(-1);
+    const std::string expected = ok ? std::string(out, sizeof out - outLeft) : "?";
+    ASSERT_EQ(Utf16ToSjis(std::u16string(1, unit)), expected) << "U+" << std::hex << u;
+    ASSERT_EQ(GetSjisByteLen(std::u16string(1, unit)), ok ? static_cast<long long>(expected.size()) : 1);
+  }
+  iconv_close(cd);
 }
 
 TEST(Codepage, Utf8Conversions) {

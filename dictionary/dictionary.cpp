@@ -180,27 +180,56 @@ Status ReadFileToAryWithSortChk(const std::string& path, StrList& oLines, bool& 
   return status;
 }
 
-std::u16string MakeDicFileLines(const StrList& words, const StrList& meanings) {
-  size_t size = 0;
-  for (size_t i = 1; i < words.size(); ++i)
-    size += words[i].size() * 2 + meanings[i].size() + 8;
-  std::u16string text;
-  text.reserve(size);
+namespace {
+
+// Calls line(word, meaning) for every line of the dictionary file in order: one per meaning.
+template <typename Line>
+void ForEachDicFileLine(const StrList& words, const StrList& meanings, Line line) {
   for (size_t i = 1; i < words.size(); ++i) {
     const std::u16string_view mn = meanings[i];
     size_t start = 0;
     for (;;) {
       const size_t tab = mn.find(u'\t', start);
-      text += words[i];
-      text += u'\t';
-      text += mn.substr(start, tab == std::u16string_view::npos ? tab : tab - start);
-      text += u"\r\n";
+      line(std::u16string_view(words[i]),
+           mn.substr(start, tab == std::u16string_view::npos ? tab : tab - start));
       if (tab == std::u16string_view::npos)
         break;
       start = tab + 1;
     }
   }
+}
+
+size_t DicTextSize(const StrList& words, const StrList& meanings) {
+  size_t size = 0;
+  for (size_t i = 1; i < words.size(); ++i)
+    size += words[i].size() * 2 + meanings[i].size() + 8;
+  return size;
+}
+
+}  // namespace
+
+std::u16string MakeDicFileLines(const StrList& words, const StrList& meanings) {
+  std::u16string text;
+  text.reserve(DicTextSize(words, meanings));
+  ForEachDicFileLine(words, meanings, [&](std::u16string_view w, std::u16string_view mn) {
+    text += w;
+    text += u'\t';
+    text += mn;
+    text += u"\r\n";
+  });
   return text;
+}
+
+std::string MakeDicFileBytes(const StrList& words, const StrList& meanings) {
+  std::string bytes;
+  bytes.reserve(DicTextSize(words, meanings) * 2);
+  ForEachDicFileLine(words, meanings, [&](std::u16string_view w, std::u16string_view mn) {
+    AppendSjis(w, bytes);
+    bytes += '\t';
+    AppendSjis(mn, bytes);
+    bytes += "\r\n";
+  });
+  return bytes;
 }
 
 Status Dictionary::LoadDicFile(const std::string& path, FileOps& fs) {
@@ -337,8 +366,7 @@ Status DictionaryFiles::WriteFileRenameCurDic(const std::tm& t, std::string* oNa
 }
 
 Status DictionaryFiles::WriteFileMemoryDic(const Dictionary& dic) {
-  return ReplaceFileAtomically(mFs, DicPath(),
-                               Utf16ToSjis(MakeDicFileLines(dic.Words(), dic.Meanings())));
+  return ReplaceFileAtomically(mFs, DicPath(), MakeDicFileBytes(dic.Words(), dic.Meanings()));
 }
 
 Status DictionaryFiles::AddEntry(Dictionary& dic, const std::u16string& word,

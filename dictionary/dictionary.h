@@ -33,6 +33,8 @@ Status ReadFileToAryWithSortChk(const std::string& path, StrList& oLines, bool& 
 // The file lines of a dictionary as one text: one line per meaning (head word, TAB, meaning),
 // each ended by CR LF, head words in their order and the meanings of each in theirs.
 std::u16string MakeDicFileLines(const StrList& words, const StrList& meanings);
+// The same lines as the file's bytes: CP932, what it cannot hold written as "?".
+std::string MakeDicFileBytes(const StrList& words, const StrList& meanings);
 
 // The in-memory dictionary: head words 1..n, unique and ascending in code-unit order, with
 // each word's meanings joined by TAB. Element 0 of both lists is the empty string.

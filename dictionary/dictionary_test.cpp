@@ -87,6 +87,7 @@ TEST(DictionaryLoad, WritingAndLoadingAgainGivesTheSameEntries) {
                                     Utf16ToSjis(MakeDicFileLines(d.Words(), d.Meanings())))
                   .ok());
   EXPECT_EQ(ReadBytes(dir / "w.txt"), Sjis("cat\t猫\r\ndog\t犬\r\ndog\tいぬ\r\n"));
+  EXPECT_EQ(MakeDicFileBytes(d.Words(), d.Meanings()), ReadBytes(dir / "w.txt"));
   Dictionary again;
   ASSERT_TRUE(again.LoadDicFile(dir / "w.txt").ok());
   EXPECT_EQ(again.Words(), d.Words());
