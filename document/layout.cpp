@@ -76,37 +76,23 @@ void GetChrPosAry(const Grid<char16_t>& chr, const SettingInfo& setting, int n, 
 
 namespace {
 
-// The words of a line as (column, length), in order; the splitting rule of GetWordsInLine.
+// The words of a line as (column, length), in order: each word starts with a letter and runs
+// on over letters and apostrophes; of the one-letter words only "I", "A" and "a" count.
 template <typename Emit>
 void ForEachWordInLine(std::u16string_view line, Emit emit) {
-  const int L = static_cast<int>(line.size());
-  bool inWord = false;
-  int s = 0, e = 0;
-  for (int j = 1; j <= L; ++j) {
-    const char16_t ch = line[static_cast<size_t>(j - 1)];
-    if (j < L) {
-      if (inWord && !IsWordChr(ch)) {
-        inWord = false;
-        e = j - 1;
-      } else if (!inWord && IsAlphabet(ch)) {
-        inWord = true;
-        s = j;
-      }
-    } else if (inWord) {
-      e = IsWordChr(ch) ? j : j - 1;
-      inWord = false;
-    } else if (IsAlphabet(ch)) {
-      s = e = j;
+  const char16_t* const begin = line.data();
+  const char16_t* const end = begin + line.size();
+  const char16_t* p = begin;
+  while (p != end) {
+    if (!IsAlphabet(*p)) {
+      ++p;
+      continue;
     }
-    // A rejected one-letter candidate stays until the next word starts and replaces it.
-    if (s > 0 && e >= s) {
-      const int len = e - s + 1;
-      const char16_t first = line[static_cast<size_t>(s - 1)];
-      if (len > 1 || first == u'I' || first == u'A' || first == u'a') {
-        emit(s, len);
-        s = e = 0;
-      }
-    }
+    const char16_t* const start = p++;
+    while (p != end && IsWordChr(*p))
+      ++p;
+    if (p - start > 1 || *start == u'I' || *start == u'A' || *start == u'a')
+      emit(static_cast<int>(start - begin) + 1, static_cast<int>(p - start));
   }
 }
 

@@ -6,8 +6,8 @@
 
 #include "common/codepage.h"
 #include "common/fixtures_test.h"
-#include "dictionary/dictionary.h"
 #include "common/helpers.h"
+#include "dictionary/dictionary.h"
 #include "dictionary/lookup.h"
 #include "document/text_reader.h"
 
@@ -18,7 +18,8 @@ class WordInfo : public ::testing::Test {
  protected:
   void Run(StrList lines, std::initializer_list<const char16_t*> heads) {
     dic = NewStrList();
-    for (const char16_t* h : heads) dic.emplace_back(h);
+    for (const char16_t* h : heads)
+      dic.emplace_back(h);
     doc->mTxt = std::move(lines);
     ClearChrAry(doc->mChr);
     SetTxtToChrAry(doc->mTxt, doc->mChr);
@@ -32,7 +33,8 @@ class WordInfo : public ::testing::Test {
   // Index of the first word equal to w.
   int Find(std::u16string_view w) const {
     for (int k = 1; k <= doc->words.Count(); ++k) {
-      if (doc->words.Word(k) == w) return k;
+      if (doc->words.Word(k) == w)
+        return k;
     }
     return 0;
   }
@@ -46,7 +48,8 @@ TEST_F(WordInfo, KnownWordsAreLookedUpInLowerCaseAndColouredBlue) {
   EXPECT_EQ(t.DicIdx(1), u"3");
   EXPECT_EQ(t.DicIdx(2), u"1");
   EXPECT_EQ(t.DicIdx(3), u"2");
-  for (int c = 1; c <= 3; ++c) EXPECT_EQ(doc->mChrColor(1, c), kColorBlue);
+  for (int c = 1; c <= 3; ++c)
+    EXPECT_EQ(doc->mChrColor(1, c), kColorBlue);
   EXPECT_EQ(doc->mChrColor(1, 4), kColorBlack);
   EXPECT_EQ(doc->mChrColor(1, 13), kColorBlack) << "the full stop";
 }
@@ -80,6 +83,21 @@ TEST_F(WordInfo, WhatJoinsAndWhatDoesNot) {
   EXPECT_EQ(doc->words.Count(), 0);
 }
 
+TEST_F(WordInfo, WordsThatDifferOnlyInTheMiddleOrInCaseAreTold) {
+  // Same length, same first and last four letters: only the middle tells them apart.
+  Run({u"", u"unremarkable Unreasonable UNREMARKABLE unreasonable's", u"abcde ABCDE abcdf"},
+      {u"abcde", u"unreasonable"});
+  const WordTable& t = doc->words;
+  ASSERT_EQ(t.Count(), 7);
+  EXPECT_EQ(t.DicIdx(1), u"");
+  EXPECT_EQ(t.DicIdx(2), u"2");
+  EXPECT_EQ(t.DicIdx(3), u"");
+  EXPECT_EQ(t.DicIdx(4), u"2") << "'s taken off";
+  EXPECT_EQ(t.DicIdx(5), u"1");
+  EXPECT_EQ(t.DicIdx(6), u"1");
+  EXPECT_EQ(t.DicIdx(7), u"");
+}
+
 TEST_F(WordInfo, ARealEnglishTextAgreesWithWordByWordLookups) {
   testing::TempDir dir;
   std::string folded, line;
@@ -100,7 +118,8 @@ TEST_F(WordInfo, ARealEnglishTextAgreesWithWordByWordLookups) {
   ASSERT_GT(t.Count(), 5000);
   int known = 0;
   for (int k = 1; k <= t.Count(); ++k) {
-    if (!t.Joined(k).empty()) continue;
+    if (!t.Joined(k).empty())
+      continue;
     ASSERT_EQ(t.DicIdx(k), GetDicIdxListOfWord(dic, LowerAscii(t.Word(k)))) << k;
     known += t.DicIdx(k).empty() ? 0 : 1;
     const bool blue = doc->mChrColor(t.mWordLine[k], t.mWordCol[k]) == kColorBlue;
