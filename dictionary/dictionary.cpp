@@ -1,8 +1,11 @@
 #include "dictionary/dictionary.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
+#include <memory>
 #include <vector>
 
 #include "common/codepage.h"
@@ -87,48 +90,156 @@ bool DicLineLess(std::u16string_view a, std::u16string_view b) {
 
 namespace {
 
-// One entry line inside the decoded file text.
+// One entry line inside the decoded file text, with the first code units of its head word and
+// of its meanings packed into numbers, so that sorting seldom needs to look at the text.
 struct LineRef {
-  uint64_t key1, key2;  // the head word's first eight code units, for quick comparisons
-  uint32_t start;       // where the line starts in the text
-  uint32_t headLen;     // characters before the first TAB
+  LineRef() {}  // left unset: the sort's scratch array is filled before it is read
+  LineRef(uint64_t k1, uint64_t k2, uint64_t k4, uint64_t k3, uint32_t s, uint32_t h, uint32_t l)
+      : key1(k1), key2(k2), key4(k4), key3(k3), start(s), headLen(h), len(l) {}
+
+  uint64_t key1, key2, key4;  // the head word's code units 0..3, 4..7 and 8..11
+  uint64_t key3;              // the code units 1..4 of the rest, the part from the first TAB on
+  uint32_t start;             // where the line starts in the text
+  uint32_t headLen;           // characters before the first TAB
   uint32_t len;
 };
 
-// Code units from..from+3 of a head word packed high to low, shorter words padded with 0: two
-// head words whose keys differ are in the order of their keys.
-uint64_t HeadKey(std::u16string_view head, size_t from) {
+// Code units from..from+3 of s packed high to low, shorter strings padded with 0: two strings
+// whose keys differ are in the order of their keys.
+uint64_t Key(std::u16string_view s, size_t from) {
   uint64_t key = 0;
+  if (from + 4 <= s.size()) {
+    for (size_t i = from; i < from + 4; ++i)
+      key = (key << 16) | s[i];
+    return key;
+  }
   for (size_t i = from; i < from + 4; ++i)
-    key = (key << 16) | (i < head.size() ? head[i] : 0);
+    key = (key << 16) | (i < s.size() ? s[i] : 0);
   return key;
 }
 
 // The entry lines of a dictionary file, kept as places in its decoded text so that loading a
 // large dictionary allocates per entry, not per line.
 struct EntryLines {
-  std::u16string text;
+  std::u16string decoded;                // the file's text
+  std::unique_ptr<char16_t[]> gathered;  // the lines' text as sorting gathers it
+  std::u16string_view text;              // whichever of the two the lines point into
   std::vector<LineRef> lines;
   bool sorted = true;
 
-  std::u16string_view Line(const LineRef& r) const {
-    return std::u16string_view(text).substr(r.start, r.len);
-  }
-  std::u16string_view Head(const LineRef& r) const {
-    return std::u16string_view(text).substr(r.start, r.headLen);
-  }
+  std::u16string_view Line(const LineRef& r) const { return text.substr(r.start, r.len); }
+  std::u16string_view Head(const LineRef& r) const { return text.substr(r.start, r.headLen); }
   std::u16string_view Rest(const LineRef& r) const {
-    return std::u16string_view(text).substr(r.start + r.headLen, r.len - r.headLen);
+    return text.substr(r.start + r.headLen, r.len - r.headLen);
+  }
+  // The head words compared: negative, zero or positive. Up to twelve code units the keys and
+  // the lengths tell (a shorter head word equal to the start of a longer one comes first).
+  int CompareHeads(const LineRef& a, const LineRef& b) const {
+    if (a.key1 != b.key1)
+      return a.key1 < b.key1 ? -1 : 1;
+    if (a.key2 != b.key2)
+      return a.key2 < b.key2 ? -1 : 1;
+    if (a.key4 != b.key4)
+      return a.key4 < b.key4 ? -1 : 1;
+    if (a.headLen <= 12 && b.headLen <= 12)
+      return static_cast<int>(a.headLen) - static_cast<int>(b.headLen);
+    return Head(a).compare(Head(b));
   }
   bool Less(const LineRef& a, const LineRef& b) const {
-    if (a.key1 != b.key1)
-      return a.key1 < b.key1;
-    if (a.key2 != b.key2)
-      return a.key2 < b.key2;
-    const int c = Head(a).compare(Head(b));
-    return c != 0 ? c < 0 : Rest(a) < Rest(b);
+    if (const int c = CompareHeads(a, b); c != 0)
+      return c < 0;
+    if (a.key3 != b.key3)
+      return a.key3 < b.key3;
+    return Rest(a) < Rest(b);
+  }
+
+  // Sorts the lines. In a shuffled file the lines of neighbouring head words lie all over the
+  // text, and visiting them in order would miss the cache at every line; so the lines are
+  // first gathered by the first code unit of their head words into groups in ascending order,
+  // each group's text copied into one piece, and then each group is sorted by itself.
+  void Sort() {
+    constexpr size_t kUnits = 65536;
+    std::vector<uint32_t> first(kUnits + 1, 0);   // lines before each group, then its next place
+    std::vector<uint32_t> textAt(kUnits + 1, 0);  // the same for the text
+    for (const LineRef& r : lines) {
+      const size_t u = r.key1 >> 48;
+      ++first[u + 1];
+      textAt[u + 1] += r.len;
+    }
+    for (size_t u = 1; u <= kUnits; ++u) {
+      first[u] += first[u - 1];
+      textAt[u] += textAt[u - 1];
+    }
+    const std::vector<uint32_t> groupStart(first);
+    auto into = std::make_unique_for_overwrite<char16_t[]>(textAt[kUnits]);
+    std::vector<LineRef> moved(lines.size());
+    for (const LineRef& r : lines) {
+      const size_t u = r.key1 >> 48;
+      LineRef m = r;
+      m.start = textAt[u];
+      std::copy_n(text.data() + r.start, r.len, into.get() + m.start);
+      textAt[u] += r.len;
+      moved[first[u]++] = m;
+    }
+    text = std::u16string_view(into.get(), textAt[kUnits]);
+    gathered = std::move(into);
+    decoded = std::u16string();
+    lines = std::move(moved);
+    for (size_t u = 0; u < kUnits; ++u) {
+      if (groupStart[u + 1] - groupStart[u] > 1) {
+        std::sort(lines.begin() + groupStart[u], lines.begin() + groupStart[u + 1],
+                  [&](const LineRef& a, const LineRef& b) { return Less(a, b); });
+      }
+    }
   }
 };
+
+// Where text holds CR (or TAB as well) at or after from; its size when nowhere. Dictionary files
+// are large, so four code units are looked at at once: a unit equal to the one sought becomes a
+// zero lane, and the lowest lane that borrows when one is taken from every lane is the first
+// zero one.
+constexpr uint64_t kLanes = 0x0001000100010001ULL;
+constexpr uint64_t kHigh = 0x8000800080008000ULL;
+
+uint64_t ZeroLanes(uint64_t v) {
+  return (v - kLanes) & ~v & kHigh;
+}
+
+template <bool kTabToo>
+size_t FindLineMark(std::u16string_view text, size_t from) {
+  const size_t n = text.size();
+  size_t i = from;
+  for (; i + 4 <= n; i += 4) {
+    uint64_t v = 0;
+    std::memcpy(&v, text.data() + i, sizeof v);
+    uint64_t hits = ZeroLanes(v ^ (kLanes * u'\r'));
+    if constexpr (kTabToo)
+      hits |= ZeroLanes(v ^ (kLanes * u'\t'));
+    if (hits != 0)
+      return i + static_cast<size_t>(std::countr_zero(hits)) / 16;
+  }
+  for (; i < n; ++i) {
+    if (text[i] == u'\r' || (kTabToo && text[i] == u'\t'))
+      return i;
+  }
+  return n;
+}
+
+size_t FindTabOrCr(std::u16string_view text, size_t from) {
+  return FindLineMark<true>(text, from);
+}
+size_t FindCr(std::u16string_view text, size_t from) {
+  return FindLineMark<false>(text, from);
+}
+
+// The line's first TAB (npos when none) if the line is an entry line; false when it is not.
+bool FindEntryTab(std::u16string_view line, size_t tab, size_t& oTab) {
+  oTab = tab;
+  // Most lines have no spaces at either end: then the line is its own trimmed form.
+  if (!line.empty() && line.front() != u' ' && line.back() != u' ')
+    return tab != std::u16string_view::npos && tab >= 2 && line.size() > tab + 1;
+  return IsDicLine(line);
+}
 
 Status ReadEntryLines(const std::string& path, FileOps& fs, EntryLines& out) {
   Status status;
@@ -138,30 +249,43 @@ Status ReadEntryLines(const std::string& path, FileOps& fs, EntryLines& out) {
     // The places of the lines are 32-bit: a dictionary of 4 GB is no dictionary.
     if (bytes.size() >= UINT32_MAX)
       return Status::Error(path + ": too large for a dictionary");
-    out.text = SjisToUtf16(bytes);
+    out.decoded = SjisToUtf16(bytes);
+    out.text = out.decoded;
   }  // the file's bytes are not needed any more
   out.lines.clear();
-  out.lines.reserve(out.text.size() / 16);
+  // Room for a line every eight characters, more than any dictionary has: only the part
+  // used is ever touched.
+  out.lines.reserve(out.text.size() / 8 + 1);
   out.sorted = true;
   const std::u16string_view text = out.text;
+  const size_t n = text.size();
   size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find(u'\r', start);
-    if (end == std::u16string_view::npos)
-      end = text.size();
+  while (start < n) {
+    // The line's first TAB, then its end.
+    size_t tab = std::u16string_view::npos;
+    size_t end = FindTabOrCr(text, start);
+    if (end < n && text[end] == u'\t') {
+      tab = end - start;
+      end = FindCr(text, end + 1);
+    }
     const std::u16string_view line = text.substr(start, end - start);
-    if (IsDicLine(line)) {
-      const size_t headLen = line.find(u'\t');
+    size_t headLen = 0;
+    if (FindEntryTab(line, tab, headLen)) {
       const std::u16string_view head = line.substr(0, headLen);
-      const LineRef ref{HeadKey(head, 0), HeadKey(head, 4), static_cast<uint32_t>(start),
-                        static_cast<uint32_t>(headLen), static_cast<uint32_t>(line.size())};
+      const LineRef ref{Key(head, 0),
+                        Key(head, 4),
+                        Key(head, 8),
+                        Key(line.substr(headLen), 1),
+                        static_cast<uint32_t>(start),
+                        static_cast<uint32_t>(headLen),
+                        static_cast<uint32_t>(line.size())};
       // Lines that are not entry lines take no part in the order check.
       if (out.sorted && !out.lines.empty() && out.Less(ref, out.lines.back()))
         out.sorted = false;
       out.lines.push_back(ref);
     }
     start = end + 1;
-    if (start < text.size() && text[start] == u'\n')
+    if (start < n && text[start] == u'\n')
       ++start;
   }
   return status;
@@ -235,28 +359,32 @@ std::string MakeDicFileBytes(const StrList& words, const StrList& meanings) {
 Status Dictionary::LoadDicFile(const std::string& path, FileOps& fs) {
   EntryLines entries;
   Status status = ReadEntryLines(path, fs, entries);
-  if (!entries.sorted) {
-    std::sort(entries.lines.begin(), entries.lines.end(),
-              [&](const LineRef& a, const LineRef& b) { return entries.Less(a, b); });
-  }
+  if (!entries.sorted)
+    entries.Sort();
   // Lines of one head word are adjacent now: one entry each, meanings joined by TAB.
   mDicWord = NewStrList();
   mDicMeaning = NewStrList();
   mDicWord.reserve(entries.lines.size() + 1);
   mDicMeaning.reserve(entries.lines.size() + 1);
-  for (const LineRef& r : entries.lines) {
-    const std::u16string_view word = entries.Head(r);
-    const std::u16string_view rest = entries.Rest(r).substr(1);
-    if (mDicWord.size() > 1 && mDicWord.back() == word) {
-      AppendMeanings(rest, mDicMeaning.back());
-      continue;
+  const std::vector<LineRef>& lines = entries.lines;
+  const char16_t* const text = entries.text.data();
+  std::u16string meanings;
+  for (size_t i = 0; i < lines.size();) {
+    // The lines of a shuffled dictionary lie all over the text: ask for them ahead of time.
+    if (i + 16 < lines.size())
+      __builtin_prefetch(text + lines[i + 16].start);
+    size_t next = i + 1, size = lines[i].len;
+    while (next < lines.size() && entries.CompareHeads(lines[i], lines[next]) == 0)
+      size += lines[next++].len;
+    meanings.clear();
+    meanings.reserve(size);
+    for (size_t j = i; j < next; ++j)
+      AppendMeanings(entries.Rest(lines[j]).substr(1), meanings);
+    if (!meanings.empty()) {
+      mDicWord.emplace_back(entries.Head(lines[i]));
+      mDicMeaning.emplace_back(meanings);
     }
-    std::u16string meanings;
-    AppendMeanings(rest, meanings);
-    if (meanings.empty())
-      continue;
-    mDicWord.emplace_back(word);
-    mDicMeaning.push_back(std::move(meanings));
+    i = next;
   }
   return status;
 }

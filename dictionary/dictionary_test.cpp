@@ -10,8 +10,10 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <random>
 #include <vector>
 
+#include "common/codepage.h"
 #include "common/fixtures_test.h"
 
 namespace kelmoa {
@@ -61,8 +63,9 @@ TEST(DictionaryLoad, SortsMergesAndSkipsWhatIsNoEntry) {
     EXPECT_EQ(d.Meanings(), (StrList{u"", u"いぬ\t犬"}));
   }
 
-  d = LoadFrom(dir, "a\tひとつの\r\nno tab here\r\nxy\t   \r\n\r\n  ab\tspaced\r\nZebra\tしまうま\r\n"
-                    "dog\t犬\tいぬ\r\nhen\tめんどり\rhen\tめんどり\r\n");
+  d = LoadFrom(dir,
+               "a\tひとつの\r\nno tab here\r\nxy\t   \r\n\r\n  ab\tspaced\r\nZebra\tしまうま\r\n"
+               "dog\t犬\tいぬ\r\nhen\tめんどり\rhen\tめんどり\r\n");
   EXPECT_EQ(d.Words(), (StrList{u"", u"  ab", u"Zebra", u"dog", u"hen"}));
   EXPECT_EQ(d.Meanings()[3], u"犬\tいぬ");
   EXPECT_EQ(d.Meanings()[4], u"めんどり\tめんどり") << "identical lines give the meaning twice";
@@ -78,6 +81,50 @@ TEST(DictionaryLoad, SortsMergesAndSkipsWhatIsNoEntry) {
   Dictionary missing;
   EXPECT_FALSE(missing.LoadDicFile(dir / "nothing.txt").ok());
   EXPECT_EQ(missing.Count(), 0);
+}
+
+TEST(DictionaryLoad, AShuffledFileLoadsInTheOrderOfItsLines) {
+  // Head words that agree in their first 4, 8 or 12 letters, that begin one another, that
+  // hold a code unit 0, and meanings that agree in their first letters: the loaded entries
+  // are the lines sorted and merged, whatever the order they came in.
+  const std::vector<std::u16string> heads = {u"ab",           u"abc",
+                                             u"abcd",         std::u16string(u"abcd\0", 5),
+                                             u"abcdefgh",     u"abcdefghi",
+                                             u"abcdefghijkl", u"abcdefghijklm",
+                                             u"abcdefghijkx", u"abcdefghijklmn",
+                                             u"b\u3042",      u"Ab"};
+  const std::vector<std::u16string> meanings = {u"【名】犬", u"【名】犬い", u"【名】猫",
+                                                u"【動】走る", u"x"};
+  std::vector<std::u16string> lines;
+  for (size_t h = 0; h < heads.size(); ++h) {
+    for (size_t m = 0; m < meanings.size(); m += 1 + h % 2)
+      lines.push_back(heads[h] + u'\t' + meanings[m]);
+  }
+  std::vector<std::u16string> sorted = lines;
+  std::sort(sorted.begin(), sorted.end(),
+            [](const auto& a, const auto& b) { return DicLineLess(a, b); });
+  StrList words = NewStrList(), joined = NewStrList();
+  for (const std::u16string& line : sorted) {
+    const size_t tab = line.find(u'\t');
+    if (words.back() == line.substr(0, tab) && words.size() > 1) {
+      joined.back() += u'\t' + line.substr(tab + 1);
+    } else {
+      words.push_back(line.substr(0, tab));
+      joined.push_back(line.substr(tab + 1));
+    }
+  }
+  TempDir dir;
+  for (unsigned seed = 1; seed <= 20; ++seed) {
+    std::shuffle(lines.begin(), lines.end(), std::mt19937(seed));
+    std::u16string text;
+    for (const std::u16string& line : lines)
+      text += line + u"\r\n";
+    WriteBytes(dir / "d.txt", Utf16ToSjis(text));
+    Dictionary d;
+    ASSERT_TRUE(d.LoadDicFile(dir / "d.txt").ok());
+    ASSERT_EQ(d.Words(), words) << seed;
+    ASSERT_EQ(d.Meanings(), joined) << seed;
+  }
 }
 
 TEST(DictionaryLoad, WritingAndLoadingAgainGivesTheSameEntries) {
@@ -136,19 +183,23 @@ class FailingOps : public FileOps {
   int failAt = 1;      // which call of that kind fails (1 = the first)
 
   Status WriteSynced(const std::string& path, std::string_view bytes) override {
-    if (Hit("write")) return Status::Error("write " + path + ": No space left on device");
+    if (Hit("write"))
+      return Status::Error("write " + path + ": No space left on device");
     return FileOps::WriteSynced(path, bytes);
   }
   Status Link(const std::string& from, const std::string& to) override {
-    if (Hit("link")) return Status::Error("link " + to + ": Operation not permitted");
+    if (Hit("link"))
+      return Status::Error("link " + to + ": Operation not permitted");
     return FileOps::Link(from, to);
   }
   Status Rename(const std::string& from, const std::string& to) override {
-    if (Hit("rename")) return Status::Error("rename " + from + ": Input/output error");
+    if (Hit("rename"))
+      return Status::Error("rename " + from + ": Input/output error");
     return FileOps::Rename(from, to);
   }
   Status ReadAll(const std::string& path, std::string& out) override {
-    if (Hit("read")) return Status::Error("read " + path + ": Input/output error");
+    if (Hit("read"))
+      return Status::Error("read " + path + ": Input/output error");
     return FileOps::ReadAll(path, out);
   }
 
@@ -253,7 +304,8 @@ bool WithReadOnlyFolder(const std::string& dir, const std::string& locked,
   } unlock{locked};
   const pid_t pid = ::fork();
   if (pid == 0) {
-    if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(2);
+    if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+      ::_exit(2);
     ::_exit(fn() ? 0 : 1);
   }
   int status = 0;
@@ -290,7 +342,8 @@ TEST_F(WriteThrough, AFullDiskIsReportedAndLosesNothing) {
   } unmount{disk.path()};
   testing::MakeDataFolders(disk.path());
   std::string content;
-  for (int i = 0; i < 500; ++i) content += "word" + std::to_string(1000 + i) + "\t語\r\n";
+  for (int i = 0; i < 500; ++i)
+    content += "word" + std::to_string(1000 + i) + "\t語\r\n";
   WriteBytes(disk / "dic/Dic_EJ.txt", content);
   WriteBytes(disk / "filler", std::string(64 * 1024, 'x'));  // fills what is left
   Dictionary dic;
