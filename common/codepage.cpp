@@ -7,6 +7,7 @@
 #include <bit>
 #include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <stdexcept>
 
 namespace kelmoa {
@@ -125,23 +126,49 @@ const std::array<uint8_t, 65536>& SjisByteLengths() {
   return table;
 }
 
+namespace {
+
+// The bytes of every code unit ready to store: the first byte in bits 0-7, the second (if any)
+// in bits 8-15, the number of bytes in bits 16-23. What CP932 cannot hold is "?".
+const std::array<uint32_t, 65536>& SjisStores() {
+  static const std::array<uint32_t, 65536> table = [] {
+    std::array<uint32_t, 65536> t{};
+    const auto& codes = SjisCodes();
+    for (uint32_t u = 0; u < 65536; ++u) {
+      const uint16_t code = codes[u];
+      if (code == kNoCode) {
+        t[u] = 1U << 16 | '?';
+      } else if (code > 0xFF) {
+        t[u] = 2U << 16 | (code & 0xFFU) << 8 | code >> 8;
+      } else {
+        t[u] = 1U << 16 | code;
+      }
+    }
+    return t;
+  }();
+  return table;
+}
+
+}  // namespace
+
+char* WriteSjis(std::u16string_view text, char* out) {
+  const auto& stores = SjisStores();
+  // Every unit stores two bytes and moves on by its own length, so that a mix of one- and
+  // two-byte characters costs no branch: the next unit overwrites what was stored too much.
+  for (const char16_t ch : text) {
+    const uint32_t v = stores[ch];
+    const auto two = static_cast<uint16_t>(v);
+    std::memcpy(out, &two, 2);
+    out += v >> 16;
+  }
+  return out;
+}
+
 void AppendSjis(std::u16string_view text, std::string& out) {
-  const auto& codes = SjisCodes();
   const size_t old = out.size();
   out.resize(old + text.size() * 2);  // room for the longest encoding
-  char* p = out.data() + old;
-  for (const char16_t ch : text) {
-    const uint16_t code = codes[ch];
-    if (code == kNoCode) {
-      *p++ = '?';  // what CP932 cannot hold is written as "?"
-    } else if (code > 0xFF) {
-      *p++ = static_cast<char>(code >> 8);
-      *p++ = static_cast<char>(code & 0xFF);
-    } else {
-      *p++ = static_cast<char>(code);
-    }
-  }
-  out.resize(static_cast<size_t>(p - out.data()));
+  char* const end = WriteSjis(text, out.data() + old);
+  out.resize(static_cast<size_t>(end - out.data()));
 }
 
 std::u16string SjisToUtf16(std::string_view bytes) {

@@ -38,6 +38,9 @@ class SjisDecoder {
 std::string Utf16ToSjis(std::u16string_view text);
 // The same, appended to out.
 void AppendSjis(std::u16string_view text, std::string& out);
+// The same, written at out, which must have room for 2 * text.size() bytes (more than is
+// used: the bytes after the returned end may be overwritten). Returns the end.
+char* WriteSjis(std::u16string_view text, char* out);
 
 // Number of bytes of text in CP932: 2 for a double-byte character, 1 for everything else
 // (a character CP932 cannot encode is written as one "?").
@@ -47,13 +50,17 @@ long long GetSjisByteLen(std::u16string_view text);
 const std::array<uint8_t, 65536>& SjisByteLengths();
 
 // True when the code unit takes two bytes in CP932.
-inline bool IsDoubleByteChar(char16_t ch) { return SjisByteLengths()[ch] == 2; }
+inline bool IsDoubleByteChar(char16_t ch) {
+  return SjisByteLengths()[ch] == 2;
+}
 
 // UTF-8 for the command-line companion and for file-system paths.
 std::string Utf16ToUtf8(std::u16string_view text);
 std::u16string Utf8ToUtf16(std::string_view text);
 
 // Shorthand for ASCII and UTF-8 literals in code and tests.
-inline std::u16string U16(std::string_view utf8) { return Utf8ToUtf16(utf8); }
+inline std::u16string U16(std::string_view utf8) {
+  return Utf8ToUtf16(utf8);
+}
 
 }  // namespace kelmoa

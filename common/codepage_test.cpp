@@ -41,6 +41,8 @@ TEST(Codepage, UnencodableBecomesQuestionMarkAndInvalidBytesOneReplacementEach) 
 TEST(Codepage, EveryCodeUnitEncodesAsIconvEncodesIt) {
   iconv_t cd = iconv_open("CP932", "UTF-16LE");
   ASSERT_NE(cd, reinterpret_cast<iconv_t>(-1));
+  std::u16string all;
+  std::string allExpected;
   for (uint32_t u = 0; u < 65536; ++u) {
     char16_t unit = static_cast<char16_t>(u);
     char* in = reinterpret_cast<char*>(&unit);
@@ -52,9 +54,17 @@ TEST(Codepage, EveryCodeUnitEncodesAsIconvEncodesIt) {
     const bool ok = iconv(cd, &in, &inLeft, &pout, &outLeft) != static_cast<size_t>(-1);
     const std::string expected = ok ? std::string(out, sizeof out - outLeft) : "?";
     ASSERT_EQ(Utf16ToSjis(std::u16string(1, unit)), expected) << "U+" << std::hex << u;
-    ASSERT_EQ(GetSjisByteLen(std::u16string(1, unit)), ok ? static_cast<long long>(expected.size()) : 1);
+    ASSERT_EQ(GetSjisByteLen(std::u16string(1, unit)),
+              ok ? static_cast<long long>(expected.size()) : 1);
+    all += unit;
+    allExpected += expected;
   }
   iconv_close(cd);
+  // One- and two-byte characters side by side, in one string and appended after a prefix.
+  EXPECT_EQ(Utf16ToSjis(all), allExpected);
+  std::string appended = "x";
+  AppendSjis(std::u16string(all.rbegin(), all.rend()), appended);
+  EXPECT_EQ(appended.size(), allExpected.size() + 1);
 }
 
 TEST(Codepage, Utf8Conversions) {

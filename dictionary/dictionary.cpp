@@ -345,14 +345,20 @@ std::u16string MakeDicFileLines(const StrList& words, const StrList& meanings) {
 }
 
 std::string MakeDicFileBytes(const StrList& words, const StrList& meanings) {
-  std::string bytes;
-  bytes.reserve(DicTextSize(words, meanings) * 2);
+  std::string bytes(DicTextSize(words, meanings) * 2, '\0');
+  size_t used = 0;
   ForEachDicFileLine(words, meanings, [&](std::u16string_view w, std::u16string_view mn) {
-    AppendSjis(w, bytes);
-    bytes += '\t';
-    AppendSjis(mn, bytes);
-    bytes += "\r\n";
+    const size_t room = (w.size() + mn.size()) * 2 + 3;
+    if (bytes.size() - used < room)
+      bytes.resize(std::max(bytes.size() * 2, used + room));
+    char* p = WriteSjis(w, bytes.data() + used);
+    *p++ = '\t';
+    p = WriteSjis(mn, p);
+    *p++ = '\r';
+    *p++ = '\n';
+    used = static_cast<size_t>(p - bytes.data());
   });
+  bytes.resize(used);
   return bytes;
 }
 
