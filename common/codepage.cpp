@@ -126,10 +126,8 @@ const std::array<uint8_t, 65536>& SjisByteLengths() {
   return table;
 }
 
-namespace {
+namespace {}  // namespace
 
-// The bytes of every code unit ready to store: the first byte in bits 0-7, the second (if any)
-// in bits 8-15, the number of bytes in bits 16-23. What CP932 cannot hold is "?".
 const std::array<uint32_t, 65536>& SjisStores() {
   static const std::array<uint32_t, 65536> table = [] {
     std::array<uint32_t, 65536> t{};
@@ -149,18 +147,10 @@ const std::array<uint32_t, 65536>& SjisStores() {
   return table;
 }
 
-}  // namespace
-
 char* WriteSjis(std::u16string_view text, char* out) {
   const auto& stores = SjisStores();
-  // Every unit stores two bytes and moves on by its own length, so that a mix of one- and
-  // two-byte characters costs no branch: the next unit overwrites what was stored too much.
-  for (const char16_t ch : text) {
-    const uint32_t v = stores[ch];
-    const auto two = static_cast<uint16_t>(v);
-    std::memcpy(out, &two, 2);
-    out += v >> 16;
-  }
+  for (const char16_t ch : text)
+    out = WriteSjisUnit(stores, ch, out);
   return out;
 }
 

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -41,6 +42,20 @@ void AppendSjis(std::u16string_view text, std::string& out);
 // The same, written at out, which must have room for 2 * text.size() bytes (more than is
 // used: the bytes after the returned end may be overwritten). Returns the end.
 char* WriteSjis(std::u16string_view text, char* out);
+
+// The CP932 bytes of every code unit ready to store: the first byte in bits 0-7, the second
+// (if any) in bits 8-15, the number of bytes in bits 16-23; "?" where CP932 has no character.
+const std::array<uint32_t, 65536>& SjisStores();
+
+// Writes one code unit at out (room for two bytes) and returns the end. Both bytes are stored
+// and out moves on by the unit's length, so that a mix of one- and two-byte characters costs
+// no branch: the next unit overwrites what was stored too much.
+inline char* WriteSjisUnit(const std::array<uint32_t, 65536>& stores, char16_t ch, char* out) {
+  const uint32_t v = stores[ch];
+  const auto two = static_cast<uint16_t>(v);
+  std::memcpy(out, &two, 2);
+  return out + (v >> 16);
+}
 
 // Number of bytes of text in CP932: 2 for a double-byte character, 1 for everything else
 // (a character CP932 cannot encode is written as one "?").

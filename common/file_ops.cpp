@@ -22,7 +22,8 @@ class Fd {
   Fd(const Fd&) = delete;
   Fd& operator=(const Fd&) = delete;
   ~Fd() {
-    if (mFd >= 0) ::close(mFd);
+    if (mFd >= 0)
+      ::close(mFd);
   }
   int get() const { return mFd; }
   // Closes now and reports the result (close can report a delayed write error).
@@ -43,9 +44,11 @@ Status FileOps::ReadAll(const std::string& path, std::string& oBytes) {
   // Non-blocking, so that a pipe with no writer cannot hold the program; only plain files are
   // read at all.
   Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-  if (fd.get() < 0) return Status::FromErrno("open", path, errno);
+  if (fd.get() < 0)
+    return Status::FromErrno("open", path, errno);
   struct stat st {};
-  if (::fstat(fd.get(), &st) != 0) return Status::FromErrno("stat", path, errno);
+  if (::fstat(fd.get(), &st) != 0)
+    return Status::FromErrno("stat", path, errno);
   if (!S_ISREG(st.st_mode)) {
     return Status::FromErrno("read", path, S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
   }
@@ -53,10 +56,12 @@ Status FileOps::ReadAll(const std::string& path, std::string& oBytes) {
   for (;;) {
     const ssize_t got = ::read(fd.get(), buf, sizeof buf);
     if (got < 0) {
-      if (errno == EINTR) continue;
+      if (errno == EINTR)
+        continue;
       return Status::FromErrno("read", path, errno);
     }
-    if (got == 0) break;
+    if (got == 0)
+      break;
     oBytes.append(buf, static_cast<size_t>(got));
   }
   return Status::Ok();
@@ -64,7 +69,8 @@ Status FileOps::ReadAll(const std::string& path, std::string& oBytes) {
 
 Status FileOps::WriteSynced(const std::string& path, std::string_view bytes) {
   Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
-  if (fd.get() < 0) return Status::FromErrno("create", path, errno);
+  if (fd.get() < 0)
+    return Status::FromErrno("create", path, errno);
   auto fail = [&](const char* what, int err) {
     fd.Close();
     ::unlink(path.c_str());
@@ -74,12 +80,14 @@ Status FileOps::WriteSynced(const std::string& path, std::string_view bytes) {
   while (done < bytes.size()) {
     const ssize_t put = ::write(fd.get(), bytes.data() + done, bytes.size() - done);
     if (put < 0) {
-      if (errno == EINTR) continue;
+      if (errno == EINTR)
+        continue;
       return fail("write", errno);
     }
     done += static_cast<size_t>(put);
   }
-  if (::fsync(fd.get()) != 0) return fail("sync", errno);
+  if (::fsync(fd.get()) != 0)
+    return fail("sync", errno);
   if (fd.Close() != 0) {
     const int err = errno;
     ::unlink(path.c_str());
@@ -89,24 +97,29 @@ Status FileOps::WriteSynced(const std::string& path, std::string_view bytes) {
 }
 
 Status FileOps::Link(const std::string& from, const std::string& to) {
-  if (::link(from.c_str(), to.c_str()) != 0) return Status::FromErrno("link", to, errno);
+  if (::link(from.c_str(), to.c_str()) != 0)
+    return Status::FromErrno("link", to, errno);
   return Status::Ok();
 }
 
 Status FileOps::Rename(const std::string& from, const std::string& to) {
-  if (::rename(from.c_str(), to.c_str()) != 0) return Status::FromErrno("rename", from, errno);
+  if (::rename(from.c_str(), to.c_str()) != 0)
+    return Status::FromErrno("rename", from, errno);
   return Status::Ok();
 }
 
 Status FileOps::Remove(const std::string& path) {
-  if (::unlink(path.c_str()) != 0) return Status::FromErrno("remove", path, errno);
+  if (::unlink(path.c_str()) != 0)
+    return Status::FromErrno("remove", path, errno);
   return Status::Ok();
 }
 
 Status FileOps::SyncDir(const std::string& dir) {
   Fd fd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (fd.get() < 0) return Status::FromErrno("open", dir, errno);
-  if (::fsync(fd.get()) != 0) return Status::FromErrno("sync", dir, errno);
+  if (fd.get() < 0)
+    return Status::FromErrno("open", dir, errno);
+  if (::fsync(fd.get()) != 0)
+    return Status::FromErrno("sync", dir, errno);
   return Status::Ok();
 }
 
@@ -122,17 +135,23 @@ FileOps& DefaultFileOps() {
 
 std::string DirOf(const std::string& path) {
   const auto slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
+  if (slash == std::string::npos)
+    return ".";
+  if (slash == 0)
+    return "/";
   return path.substr(0, slash);
 }
 
-Status ReplaceFileAtomically(FileOps& fs, const std::string& path, std::string_view bytes) {
+Status ReplaceFileAtomically(FileOps& fs, const std::string& path, std::string_view bytes,
+                             const std::string& syncFirst) {
   const std::string dir = DirOf(path);
   const auto slash = path.rfind('/');
   const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
   const std::string tmp = dir + "/." + name + "." + std::to_string(::getpid()) + ".tmp";
-  if (Status s = fs.WriteSynced(tmp, bytes); !s.ok()) return s;
+  if (Status s = fs.WriteSynced(tmp, bytes); !s.ok())
+    return s;
+  if (!syncFirst.empty())
+    fs.SyncDir(syncFirst);
   if (Status s = fs.Rename(tmp, path); !s.ok()) {
     fs.Remove(tmp);
     return s;
@@ -144,27 +163,35 @@ Status ReplaceFileAtomically(FileOps& fs, const std::string& path, std::string_v
 }
 
 Status KeepBackupCopy(FileOps& fs, const std::string& src, const std::string& backupDir,
-                      const std::string& stem, const std::string& ext, std::string* oName) {
+                      const std::string& stem, const std::string& ext, std::string* oName,
+                      bool syncDir) {
   std::string copy;  // read only when the file system cannot link
   bool linkable = true;
   for (int n = 1; n < 10000; ++n) {
     const std::string name = n == 1 ? stem + ext : stem + "_" + std::to_string(n) + ext;
     const std::string dst = backupDir + "/" + name;
-    if (fs.Exists(dst)) continue;
+    if (fs.Exists(dst))
+      continue;
     if (linkable) {
       Status s = fs.Link(src, dst);
       if (s.ok()) {
-        if (oName) *oName = name;
-        fs.SyncDir(backupDir);
+        if (oName)
+          *oName = name;
+        if (syncDir)
+          fs.SyncDir(backupDir);
         return Status::Ok();
       }
-      if (fs.Exists(dst)) continue;  // taken meanwhile
-      if (!fs.Exists(src)) return s;
+      if (fs.Exists(dst))
+        continue;  // taken meanwhile
+      if (!fs.Exists(src))
+        return s;
       linkable = false;  // no hard links here (or not allowed): copy instead
-      if (Status r = fs.ReadAll(src, copy); !r.ok()) return r;
+      if (Status r = fs.ReadAll(src, copy); !r.ok())
+        return r;
     }
     const std::string tmp = backupDir + "/." + name + ".tmp";
-    if (Status s = fs.WriteSynced(tmp, copy); !s.ok()) return s;
+    if (Status s = fs.WriteSynced(tmp, copy); !s.ok())
+      return s;
     if (fs.Exists(dst)) {
       fs.Remove(tmp);
       continue;
@@ -173,8 +200,10 @@ Status KeepBackupCopy(FileOps& fs, const std::string& src, const std::string& ba
       fs.Remove(tmp);
       return s;
     }
-    if (oName) *oName = name;
-    fs.SyncDir(backupDir);
+    if (oName)
+      *oName = name;
+    if (syncDir)
+      fs.SyncDir(backupDir);
     return Status::Ok();
   }
   return Status::Error("no free backup name in " + backupDir);

@@ -37,14 +37,20 @@ std::string DirOf(const std::string& path);
 
 // Replaces the file at path with bytes so that, whatever happens, the file holds either its old
 // content or the new content in full: the bytes go to a temporary file in the same folder,
-// are synced, and the temporary file is renamed over path.
-Status ReplaceFileAtomically(FileOps& fs, const std::string& path, std::string_view bytes);
+// are synced, and the temporary file is renamed over path. A folder named by syncFirst is
+// synced after the new content and before the rename: entries just made there (a backup of
+// the old content) are on the disk before the old content loses its name, and a file system
+// that commits them with the new content has nothing left to wait for.
+Status ReplaceFileAtomically(FileOps& fs, const std::string& path, std::string_view bytes,
+                             const std::string& syncFirst = {});
 
 // Keeps the current content of src under a new name in backupDir without touching src:
 // backupDir/stem + ext, or stem + "_2" + ext, "_3", ... when that name is taken; an existing
 // file is never overwritten. A hard link is tried first; where the file system has none, the
 // content is copied (synced first, then put under its name). oName receives the name used.
+// backupDir is synced at the end unless syncDir is false: then the caller syncs it.
 Status KeepBackupCopy(FileOps& fs, const std::string& src, const std::string& backupDir,
-                      const std::string& stem, const std::string& ext, std::string* oName);
+                      const std::string& stem, const std::string& ext, std::string* oName,
+                      bool syncDir = true);
 
 }  // namespace kelmoa

@@ -1,6 +1,7 @@
 #include "dictionary/dictionary.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstdint>
 #include <cstdio>
@@ -345,20 +346,43 @@ std::u16string MakeDicFileLines(const StrList& words, const StrList& meanings) {
 }
 
 std::string MakeDicFileBytes(const StrList& words, const StrList& meanings) {
-  std::string bytes(DicTextSize(words, meanings) * 2, '\0');
-  size_t used = 0;
-  ForEachDicFileLine(words, meanings, [&](std::u16string_view w, std::u16string_view mn) {
-    const size_t room = (w.size() + mn.size()) * 2 + 3;
-    if (bytes.size() - used < room)
-      bytes.resize(std::max(bytes.size() * 2, used + room));
-    char* p = WriteSjis(w, bytes.data() + used);
+  // The exact size first, so that writing needs no checks: each line is the head word, TAB,
+  // one meaning and CR LF, and a TAB between meanings starts a line.
+  const auto& lengths = SjisByteLengths();
+  size_t size = 0;
+  for (size_t i = 1; i < words.size(); ++i) {
+    size_t head = 3, tabs = 0, meaning = 0;  // TAB, CR and LF
+    for (const char16_t ch : words[i])
+      head += lengths[ch];
+    for (const char16_t ch : meanings[i]) {
+      meaning += lengths[ch];
+      tabs += ch == u'\t';
+    }
+    size += (tabs + 1) * head + meaning - tabs;
+  }
+  // One byte more: a character's second byte may be stored past the end and overwritten.
+  std::string bytes(size + 1, '\0');
+  const auto& stores = SjisStores();
+  char* p = bytes.data();
+  for (size_t i = 1; i < words.size(); ++i) {
+    char* const head = p;
+    for (const char16_t ch : words[i])
+      p = WriteSjisUnit(stores, ch, p);
     *p++ = '\t';
-    p = WriteSjis(mn, p);
+    const size_t headLen = static_cast<size_t>(p - head);
+    for (const char16_t ch : meanings[i]) {
+      if (ch != u'\t') {
+        p = WriteSjisUnit(stores, ch, p);
+        continue;
+      }
+      *p++ = '\r';
+      *p++ = '\n';
+      p = std::copy_n(head, headLen, p);
+    }
     *p++ = '\r';
     *p++ = '\n';
-    used = static_cast<size_t>(p - bytes.data());
-  });
-  bytes.resize(used);
+  }
+  bytes.resize(size);
   return bytes;
 }
 
@@ -489,18 +513,20 @@ std::string DictionaryFiles::BackupName(const std::tm& t) {
   return name.substr(0, name.size() - 4) + stamp + ".txt";
 }
 
-Status DictionaryFiles::WriteFileRenameCurDic(const std::tm& t, std::string* oName) {
+Status DictionaryFiles::WriteFileRenameCurDic(const std::tm& t, std::string* oName,
+                                              bool syncFolder) {
   if (oName)
     oName->clear();
   if (!mFs.Exists(DicPath()))
     return Status::Ok();
   const std::string name = BackupName(t);
   const std::string stem = name.substr(0, name.size() - 4);
-  return KeepBackupCopy(mFs, DicPath(), BackupFolder(), stem, ".txt", oName);
+  return KeepBackupCopy(mFs, DicPath(), BackupFolder(), stem, ".txt", oName, syncFolder);
 }
 
-Status DictionaryFiles::WriteFileMemoryDic(const Dictionary& dic) {
-  return ReplaceFileAtomically(mFs, DicPath(), MakeDicFileBytes(dic.Words(), dic.Meanings()));
+Status DictionaryFiles::WriteFileMemoryDic(const Dictionary& dic, const std::string& syncFirst) {
+  return ReplaceFileAtomically(mFs, DicPath(), MakeDicFileBytes(dic.Words(), dic.Meanings()),
+                               syncFirst);
 }
 
 Status DictionaryFiles::AddEntry(Dictionary& dic, const std::u16string& word,
@@ -524,9 +550,11 @@ Status DictionaryFiles::DeleteEntry(Dictionary& dic, int idx, const std::u16stri
 Status DictionaryFiles::WriteThrough(Dictionary& dic, const Dictionary::Undo& undo,
                                      const std::tm& t) {
   std::string backup;
-  Status s = WriteFileRenameCurDic(t, &backup);
+  // The backup folder is synced with the new file, before it replaces the old one: the backup
+  // is on the disk first all the same, and the disk is waited for once fewer.
+  Status s = WriteFileRenameCurDic(t, &backup, false);
   if (s.ok()) {
-    s = WriteFileMemoryDic(dic);
+    s = WriteFileMemoryDic(dic, backup.empty() ? std::string() : BackupFolder());
     // The dictionary file is unchanged, so the backup made for this change is a second copy
     // of it: remove it, so that every backup stands for a change that happened.
     if (!s.ok() && !backup.empty())

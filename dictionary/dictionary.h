@@ -91,12 +91,15 @@ class DictionaryFiles {
   // Keeps the dictionary file as it is now under the backup name of time t in dic_backup
   // (another name, "_2" and on, when that one is taken; an older backup is never replaced).
   // The dictionary file itself stays where it is until WriteFileMemoryDic replaces it.
-  // A missing dictionary file needs no backup. oName receives the name used.
-  Status WriteFileRenameCurDic(const std::tm& t, std::string* oName = nullptr);
+  // A missing dictionary file needs no backup. oName receives the name used. The backup folder
+  // is synced unless syncFolder is false (the write that follows syncs it).
+  Status WriteFileRenameCurDic(const std::tm& t, std::string* oName = nullptr,
+                               bool syncFolder = true);
 
   // Replaces the dictionary file with the dictionary, atomically: the file holds either the
   // old or the new dictionary in full at every moment.
-  Status WriteFileMemoryDic(const Dictionary& dic);
+  // The folder syncFirst, when given, is synced before the new file takes the old one's name.
+  Status WriteFileMemoryDic(const Dictionary& dic, const std::string& syncFirst = {});
 
   // One editor change written through: change in memory, backup, write. When the backup or
   // the write fails, the change is taken back in memory and the backup made for it removed,

@@ -262,6 +262,38 @@ TEST_F(WriteThrough, WithoutHardLinksTheBackupIsACompleteCopy) {
   EXPECT_EQ(ReadBytes(mDir / ("dic_backup/" + Backups()[0])), Sjis(kOriginal));
 }
 
+// Records the steps that make a change last: links, renames and folder syncs.
+class RecordingOps : public FailingOps {
+ public:
+  std::vector<std::string> steps;
+  Status Link(const std::string& from, const std::string& to) override {
+    steps.push_back("link");
+    return FailingOps::Link(from, to);
+  }
+  Status Rename(const std::string& from, const std::string& to) override {
+    steps.push_back("rename " + std::filesystem::path(to).parent_path().filename().string());
+    return FailingOps::Rename(from, to);
+  }
+  Status SyncDir(const std::string& dir) override {
+    steps.push_back("sync " + std::filesystem::path(dir).filename().string());
+    return FailingOps::SyncDir(dir);
+  }
+};
+
+TEST_F(WriteThrough, TheBackupIsOnTheDiskBeforeTheNewFileTakesTheName) {
+  RecordingOps linked;
+  ASSERT_TRUE(DictionaryFiles(mDir.path(), linked).AddEntry(mDic, u"cow", u"牛", At(9, 0, 0)).ok());
+  EXPECT_EQ(linked.steps,
+            (std::vector<std::string>{"link", "sync dic_backup", "rename dic", "sync dic"}));
+
+  RecordingOps copied;  // no hard links: the copy gets its name by a rename of its own
+  copied.failOp = "link";
+  ASSERT_TRUE(
+      DictionaryFiles(mDir.path(), copied).AddEntry(mDic, u"eel", u"うなぎ", At(9, 0, 1)).ok());
+  EXPECT_EQ(copied.steps, (std::vector<std::string>{"link", "rename dic_backup", "sync dic_backup",
+                                                    "rename dic", "sync dic"}));
+}
+
 TEST_F(WriteThrough, AFailedStepLeavesFileAndMemoryAsTheyWere) {
   for (const char* op : {"write", "rename"}) {
     for (int at = 1; at <= 2; ++at) {
