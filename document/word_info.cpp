@@ -40,9 +40,9 @@ char16_t LowerLetter(char16_t ch) {
   return ch >= u'A' && ch <= u'Z' ? static_cast<char16_t>(ch + (u'a' - u'A')) : ch;
 }
 
-// The distinct lowered words of a text with the index list each was given. A text of 9000
-// lines holds some 100,000 words but only a few thousand distinct ones, so every word is
-// looked up here first, as it stands in its line.
+// The distinct lowered words of a text, numbered 0, 1, 2, ... in the order met. A text of
+// 9000 lines holds some 100,000 words but only a few thousand distinct ones, so every word is
+// found here first, as it stands in its line, and only the distinct ones are looked up.
 //
 // The words are those of the word table, letters and apostrophes only, and for these lowering
 // is setting bit 0x20 of every code unit (the apostrophe has it already). A word is known by
@@ -51,43 +51,35 @@ char16_t LowerLetter(char16_t ch) {
 // full as well.
 class LoweredWords {
  public:
-  static constexpr uint32_t kNotFound = UINT32_MAX;
+  LoweredWords() : mIndex(kFirstSize, 0) {
+    mEntries.reserve(kFirstSize / 2);
+    mLowered.reserve(kFirstSize / 2);
+  }
 
-  LoweredWords() : mIndex(kFirstSize, 0) { mWords.reserve(kFirstSize / 2); }
-
-  // The list id stored for the word (kNotFound when it is new).
-  uint32_t Find(std::u16string_view word) const {
+  // The word's number; a word not met before is given the next one.
+  uint32_t Number(std::u16string_view word) {
     const Entry probe = EntryOf(word);
-    for (size_t i = Start(probe);; i = (i + 1) & (mIndex.size() - 1)) {
+    size_t i = Start(probe);
+    for (;; i = (i + 1) & (mIndex.size() - 1)) {
       if (mIndex[i] == 0)
-        return kNotFound;
-      const Entry& e = mWords[mIndex[i] - 1];
+        break;
+      const uint32_t number = mIndex[i] - 1;
+      const Entry& e = mEntries[number];
       if (e.head == probe.head && e.tail == probe.tail && e.len == probe.len &&
-          (e.len <= 8 || std::u16string_view(mLongWords[e.longWord]) == Lowered(word)))
-        return e.id;
+          (e.len <= 8 || mLowered[number] == Lowered(word)))
+        return number;
     }
-  }
-
-  // Stores the list id of a word that Find did not find.
-  void Add(std::u16string_view word, uint32_t id) {
-    if ((mWords.size() + 1) * 2 > mIndex.size())
+    const auto number = static_cast<uint32_t>(mEntries.size());
+    mEntries.push_back(probe);
+    mLowered.push_back(Lowered(word));
+    mIndex[i] = number + 1;
+    if (mEntries.size() * 2 > mIndex.size())
       Grow();
-    Entry e = EntryOf(word);
-    e.id = id;
-    if (e.len > 8) {
-      e.longWord = static_cast<uint32_t>(mLongWords.size());
-      mLongWords.push_back(Lowered(word));
-    }
-    mWords.push_back(e);
-    Place(static_cast<uint32_t>(mWords.size()));
+    return number;
   }
 
-  static std::u16string Lowered(std::u16string_view word) {
-    std::u16string lowered(word);
-    for (char16_t& ch : lowered)
-      ch = LowerLetter(ch);
-    return lowered;
-  }
+  size_t Count() const { return mEntries.size(); }
+  const std::u16string& LoweredWord(uint32_t number) const { return mLowered[number]; }
 
  private:
   static constexpr size_t kFirstSize = 8192;  // room for the distinct words of most texts
@@ -96,10 +88,14 @@ class LoweredWords {
   struct Entry {
     uint64_t head = 0, tail = 0;  // the lowered pieces
     uint32_t len = 0;
-    uint32_t id = 0;
-    uint32_t longWord = 0;  // the lowered word in mLongWords, for words over eight units
   };
 
+  static std::u16string Lowered(std::u16string_view word) {
+    std::u16string lowered(word);
+    for (char16_t& ch : lowered)
+      ch = LowerLetter(ch);
+    return lowered;
+  }
   static uint64_t Load4(const char16_t* p) {
     uint64_t v = 0;
     std::memcpy(&v, p, sizeof v);
@@ -124,21 +120,19 @@ class LoweredWords {
                        (e.len * 0x165667B19E3779F9ULL);
     return static_cast<size_t>(h ^ (h >> 32)) & (mIndex.size() - 1);
   }
-  void Place(uint32_t number) {
-    size_t i = Start(mWords[number - 1]);
-    while (mIndex[i] != 0)
-      i = (i + 1) & (mIndex.size() - 1);
-    mIndex[i] = number;
-  }
   void Grow() {
     mIndex.assign(mIndex.size() * 2, 0);
-    for (uint32_t number = 1; number <= mWords.size(); ++number)
-      Place(number);
+    for (uint32_t number = 0; number < mEntries.size(); ++number) {
+      size_t i = Start(mEntries[number]);
+      while (mIndex[i] != 0)
+        i = (i + 1) & (mIndex.size() - 1);
+      mIndex[i] = number + 1;
+    }
   }
 
-  std::vector<uint32_t> mIndex;  // open addressing: 1 + the word's place in mWords, 0 if free
-  std::vector<Entry> mWords;     // in the order met, so the frequent words lie close together
-  std::vector<std::u16string> mLongWords;
+  std::vector<uint32_t> mIndex;  // open addressing: 1 + a word's number, 0 if free
+  std::vector<Entry> mEntries;   // by number, so the frequent words lie close together
+  std::vector<std::u16string> mLowered;
 };
 
 }  // namespace
@@ -146,31 +140,45 @@ class LoweredWords {
 void GetDicIdxOfWords(const StrList& dicWord, WordTable& t) {
   t.mWordDicIdxId.assign(t.mWordLen.size(), 0);
   t.mDicIdxLists.assign(1, std::u16string());
-  // Each distinct lowered word is looked up once; words with the same list share its entry.
-  LoweredWords known;
+  LoweredWords distinct;
+  for (int k = 1; k <= t.Count(); ++k)
+    t.mWordDicIdxId[static_cast<size_t>(k)] = distinct.Number(t.Word(k));
+
+  // The distinct words are looked up in alphabetical order: one search then starts where the
+  // last one ended in the dictionary, and finds its entries still in the cache.
+  std::vector<uint32_t> order(distinct.Count());
+  for (uint32_t d = 0; d < order.size(); ++d)
+    order[d] = d;
+  std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
+    return distinct.LoweredWord(a) < distinct.LoweredWord(b);
+  });
+  // Words with the same list share its entry.
   std::unordered_map<std::u16string, uint32_t> listIds;
-  auto lookup = [&](std::u16string_view word) -> uint32_t {
-    if (const uint32_t id = known.Find(word); id != LoweredWords::kNotFound)
-      return id;
-    std::u16string list = GetDicIdxListOfWord(dicWord, LoweredWords::Lowered(word));
-    uint32_t id = 0;
-    if (!list.empty()) {
-      const auto [it, added] = listIds.emplace(list, static_cast<uint32_t>(t.mDicIdxLists.size()));
-      if (added)
-        t.mDicIdxLists.push_back(std::move(list));
-      id = it->second;
-    }
-    known.Add(word, id);
-    return id;
+  auto listId = [&](const std::u16string& lowered) -> uint32_t {
+    std::u16string list = GetDicIdxListOfWord(dicWord, lowered);
+    if (list.empty())
+      return 0;
+    const auto [it, added] = listIds.emplace(list, static_cast<uint32_t>(t.mDicIdxLists.size()));
+    if (added)
+      t.mDicIdxLists.push_back(std::move(list));
+    return it->second;
   };
-  const bool anyJoined = !t.mWordJoined.empty();
+  std::vector<uint32_t> ids(distinct.Count());
+  for (const uint32_t d : order)
+    ids[d] = listId(distinct.LoweredWord(d));
+
   for (int k = 1; k <= t.Count(); ++k) {
-    uint32_t id = lookup(t.Word(k));
-    if (id == 0 && anyJoined) {
-      if (const std::u16string_view joined = t.Joined(k); !joined.empty())
-        id = lookup(joined);
+    uint32_t& id = t.mWordDicIdxId[static_cast<size_t>(k)];
+    id = ids[id];
+    // A half of a hyphen-broken word that is not known by itself takes the joined word's list.
+    if (id == 0 && !t.mWordJoined.empty()) {
+      if (const std::u16string_view joined = t.Joined(k); !joined.empty()) {
+        const uint32_t d = distinct.Number(joined);
+        if (d == ids.size())
+          ids.push_back(listId(distinct.LoweredWord(d)));
+        id = ids[d];
+      }
     }
-    t.mWordDicIdxId[static_cast<size_t>(k)] = id;
   }
 }
 
