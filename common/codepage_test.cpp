@@ -67,6 +67,15 @@ TEST(Codepage, EveryCodeUnitEncodesAsIconvEncodesIt) {
   EXPECT_EQ(appended.size(), allExpected.size() + 1);
 }
 
+TEST(Codepage, AsciiBytesAreTheirOwnCharactersOfOneByte) {
+  // The text reader widens lines of ASCII bytes without the converter, relying on this.
+  for (int b = 0; b < 0x80; ++b) {
+    const std::string byte(1, static_cast<char>(b));
+    ASSERT_EQ(SjisToUtf16(byte), std::u16string(1, static_cast<char16_t>(b))) << b;
+    ASSERT_EQ(GetSjisByteLen(std::u16string(1, static_cast<char16_t>(b))), 1) << b;
+  }
+}
+
 TEST(Codepage, Utf8Conversions) {
   EXPECT_EQ(Utf16ToUtf8(u"辞書"), "辞書");
   EXPECT_EQ(Utf8ToUtf16("辞書"), u"辞書");

@@ -47,6 +47,17 @@ std::u16string MsgTooManyLines() {
   return u"読込むテキストファイルの行数は" + Num(kMaxLines) + u"行までです。";
 }
 
+namespace {
+
+bool IsAscii(std::string_view bytes) {
+  unsigned char all = 0;
+  for (const char c : bytes)
+    all |= static_cast<unsigned char>(c);
+  return all < 0x80;
+}
+
+}  // namespace
+
 std::u16string ReadFileToAryAndChkMsg(const std::string& pPath, StrList& oTxt, Status& oStatus) {
   oTxt = NewStrList();
   oStatus = Status::Ok();
@@ -80,8 +91,14 @@ std::u16string ReadFileToAryAndChkMsg(const std::string& pPath, StrList& oTxt, S
     std::u16string text;
     long long len = lineBytes;
     if (line.size() == static_cast<size_t>(lineBytes)) {
-      text = decoder.Decode(line);
-      len = GetSjisByteLen(text);
+      if (IsAscii(line)) {
+        // CP932 reads the 128 ASCII bytes as themselves, one byte a character: a line of
+        // English needs no converter.
+        text.assign(line.begin(), line.end());
+      } else {
+        text = decoder.Decode(line);
+        len = GetSjisByteLen(text);
+      }
     }
     line.clear();
     lineBytes = 0;

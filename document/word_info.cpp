@@ -186,11 +186,8 @@ void SetKnownWordColor(const WordTable& t, Grid<uint8_t>& color) {
   for (size_t k = 1; k < t.mWordLen.size(); ++k) {
     if (t.mWordDicIdxId[k] == 0)
       continue;
-    const int line = t.mWordLine[k];
-    const int col = t.mWordCol[k];
-    const int len = t.mWordLen[k];
-    for (int c = col; c < col + len; ++c)
-      color(line, c) = kColorBlue;
+    uint8_t* const cell = &color(t.mWordLine[k], t.mWordCol[k]);
+    std::fill_n(cell, t.mWordLen[k], kColorBlue);
   }
 }
 
