@@ -178,8 +178,9 @@ std::u16string SjisDecoder::Decode(std::string_view bytes) {
   // followed by a reset, so the converter is always ready for the next call.
   constexpr size_t kPiece = 4096;
   char32_t wide[kPiece];
-  std::u16string text(bytes.size(), u'\0');  // one unit per byte at most
-  size_t used = 0;
+  char16_t narrow[kPiece];
+  std::u16string text;
+  text.reserve(bytes.size());  // one unit per byte at most; only what is used is touched
   const char* in = bytes.data();
   size_t inLeft = bytes.size();
   while (inLeft > 0) {
@@ -187,22 +188,18 @@ std::u16string SjisDecoder::Decode(std::string_view bytes) {
     size_t outLeft = sizeof wide;
     const size_t r = mCd->Run(&in, &inLeft, &out, &outLeft);
     const size_t got = (sizeof wide - outLeft) / sizeof(char32_t);
-    if (text.size() < used + got + 1)  // only if a byte ever gave more than one character
-      text.resize(used + got + 1 + inLeft);
-    char16_t* const to = text.data() + used;
     for (size_t i = 0; i < got; ++i)
-      to[i] = wide[i] <= 0xFFFF ? static_cast<char16_t>(wide[i]) : u'\uFFFD';
-    used += got;
+      narrow[i] = wide[i] <= 0xFFFF ? static_cast<char16_t>(wide[i]) : u'\uFFFD';
+    text.append(narrow, got);
     if (r == static_cast<size_t>(-1) && errno != E2BIG) {
       // A byte that starts no character (or a character cut off at the end) becomes one
       // replacement character, and decoding goes on after it.
       ++in;
       --inLeft;
-      text[used++] = u'\uFFFD';
+      text.push_back(u'\uFFFD');
       mCd->Reset();
     }
   }
-  text.resize(used);
   return text;
 }
 

@@ -141,8 +141,18 @@ void GetDicIdxOfWords(const StrList& dicWord, WordTable& t) {
   t.mWordDicIdxId.assign(t.mWordLen.size(), 0);
   t.mDicIdxLists.assign(1, std::u16string());
   LoweredWords distinct;
-  for (int k = 1; k <= t.Count(); ++k)
-    t.mWordDicIdxId[static_cast<size_t>(k)] = distinct.Number(t.Word(k));
+  // Line by line, so that each line's text is found once for all its words.
+  for (size_t i = 1; i < t.mLineFirstWord.size(); ++i) {
+    const int first = t.mLineFirstWord[i];
+    if (first == 0)
+      continue;
+    const char16_t* const line = (*t.mLines)[i].data();
+    for (int k = first; k <= t.mLineLastWord[i]; ++k) {
+      const auto w = static_cast<size_t>(k);
+      t.mWordDicIdxId[w] =
+          distinct.Number(std::u16string_view(line + t.mWordCol[w] - 1, t.mWordLen[w]));
+    }
+  }
 
   // The distinct words are looked up in alphabetical order: one search then starts where the
   // last one ended in the dictionary, and finds its entries still in the cache.
