@@ -1,6 +1,12 @@
 #include "document/layout.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "common/codepage.h"
 #include "common/helpers.h"
@@ -79,7 +85,7 @@ namespace {
 // The words of a line as (column, length), in order: each word starts with a letter and runs
 // on over letters and apostrophes; of the one-letter words only "I", "A" and "a" count.
 template <typename Emit>
-void ForEachWordInLine(std::u16string_view line, Emit emit) {
+void ForEachWordInLineByChar(std::u16string_view line, Emit emit) {
   const char16_t* const begin = line.data();
   const char16_t* const end = begin + line.size();
   const char16_t* p = begin;
@@ -93,6 +99,81 @@ void ForEachWordInLine(std::u16string_view line, Emit emit) {
       ++p;
     if (p - start > 1 || *start == u'I' || *start == u'A' || *start == u'a')
       emit(static_cast<int>(start - begin) + 1, static_cast<int>(p - start));
+  }
+}
+
+// Bit j tells whether unit j of p[0..n) (n <= 64) is a letter, and whether it is a word
+// character (a letter or an apostrophe).
+struct CharMasks {
+  uint64_t letters = 0, wordChars = 0;
+};
+
+CharMasks MaskChars(const char16_t* p, size_t n) {
+  CharMasks m;
+  size_t j = 0;
+#if defined(__SSE2__)
+  // Eight units at a time. Setting bit 0x20 lowers A-Z; the signed comparisons treat units
+  // from 0x8000 on as negative, which no letter is.
+  const __m128i bit20 = _mm_set1_epi16(0x20);
+  const __m128i beforeA = _mm_set1_epi16(u'a' - 1);
+  const __m128i afterZ = _mm_set1_epi16(u'z' + 1);
+  const __m128i apostrophe = _mm_set1_epi16(u'\'');
+  for (; j + 8 <= n; j += 8) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + j));
+    const __m128i lowered = _mm_or_si128(v, bit20);
+    const __m128i letter =
+        _mm_and_si128(_mm_cmpgt_epi16(lowered, beforeA), _mm_cmplt_epi16(lowered, afterZ));
+    const __m128i word = _mm_or_si128(letter, _mm_cmpeq_epi16(v, apostrophe));
+    const auto bits = static_cast<unsigned>(_mm_movemask_epi8(_mm_packs_epi16(letter, word)));
+    m.letters |= static_cast<uint64_t>(bits & 0xFFU) << j;
+    m.wordChars |= static_cast<uint64_t>(bits >> 8) << j;
+  }
+#endif
+  for (; j < n; ++j) {
+    const uint64_t letter = IsAlphabet(p[j]);
+    m.letters |= letter << j;
+    m.wordChars |= (letter | static_cast<uint64_t>(p[j] == u'\'')) << j;
+  }
+  return m;
+}
+
+// The same for a line of up to 128 characters, which every line of a text is: the letters and
+// word characters are marked in bit masks first, and the words are read off the masks, so
+// that the work per character never waits on a guess about where the next word starts.
+template <typename Emit>
+void ForEachWordInLine(std::u16string_view line, Emit emit) {
+  __extension__ typedef unsigned __int128 Mask;  // GCC and Clang have it on 64-bit machines
+  if (line.size() > 128) {
+    ForEachWordInLineByChar(line, emit);
+    return;
+  }
+  const size_t n = line.size();
+  const CharMasks low = MaskChars(line.data(), std::min<size_t>(n, 64));
+  const CharMasks high = n > 64 ? MaskChars(line.data() + 64, n - 64) : CharMasks{};
+  const Mask letters = static_cast<Mask>(high.letters) << 64 | low.letters;
+  const Mask wordChars = static_cast<Mask>(high.wordChars) << 64 | low.wordChars;
+  auto lowest = [](Mask m) {
+    const auto bits = static_cast<uint64_t>(m);
+    return bits != 0 ? std::countr_zero(bits)
+                     : 64 + std::countr_zero(static_cast<uint64_t>(m >> 64));
+  };
+  // Each run of word characters holds one word, from its first letter to the run's end (an
+  // apostrophe may come before the letter but does not begin the word).
+  Mask runs = wordChars & ~(wordChars << 1);
+  while (runs != 0) {
+    const int r = lowest(runs);
+    // The run ends at the first character that is no word character, or with the line.
+    const int end = std::min(r + lowest(~wordChars >> r), static_cast<int>(n));
+    runs = end >= 128 ? 0 : runs & ~((static_cast<Mask>(1) << end) - 1);
+    const Mask fromRun = letters >> r;
+    if (fromRun == 0)
+      break;
+    const int s = r + lowest(fromRun);
+    if (s >= end)
+      continue;
+    const char16_t first = line[static_cast<size_t>(s)];
+    if (end - s > 1 || first == u'I' || first == u'A' || first == u'a')
+      emit(s + 1, end - s);
   }
 }
 

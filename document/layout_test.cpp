@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <random>
+
+#include "common/helpers.h"
 
 namespace kelmoa {
 namespace {
@@ -30,6 +33,39 @@ TEST(WordsInLine, WordsStartWithALetterAndGoOnWithLettersAndApostrophes) {
   std::vector<int> cols;
   GetWordsInLine(u"  Hello, world!", words, cols);
   EXPECT_EQ(cols, (std::vector<int>{0, 3, 10}));
+}
+
+TEST(WordsInLine, LinesOfEveryLengthSplitAsCharacterByCharacter) {
+  // Lines up to 140 characters (past the two 64-character halves) from letters, apostrophes,
+  // characters next to the letters in the code table, and characters far above them.
+  const std::u16string alphabet = u"aAIbZz' -1.@[`{\u3042\uFF41\u8061\u0141";
+  std::mt19937 rng(7);
+  for (int round = 0; round < 20000; ++round) {
+    std::u16string line(rng() % 141, u' ');
+    for (char16_t& ch : line)
+      ch = alphabet[rng() % alphabet.size()];
+    StrList expected = NewStrList();
+    std::vector<int> expectedCols{0};
+    for (size_t j = 0; j < line.size();) {
+      if (!IsAlphabet(line[j])) {
+        ++j;
+        continue;
+      }
+      size_t e = j + 1;
+      while (e < line.size() && IsWordChr(line[e]))
+        ++e;
+      if (e - j > 1 || line[j] == u'I' || line[j] == u'A' || line[j] == u'a') {
+        expected.push_back(line.substr(j, e - j));
+        expectedCols.push_back(static_cast<int>(j) + 1);
+      }
+      j = e;
+    }
+    StrList words;
+    std::vector<int> cols;
+    GetWordsInLine(line, words, cols);
+    ASSERT_EQ(words, expected) << round;
+    ASSERT_EQ(cols, expectedCols) << round;
+  }
 }
 
 class Layout : public ::testing::Test {
