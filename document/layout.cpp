@@ -14,17 +14,16 @@
 namespace kelmoa {
 
 void ClearChrAry(Grid<char16_t>& chr) {
-  for (int i = 1; i <= kGridLines; ++i) {
-    std::fill(&chr(i, 1), &chr(i, kGridCols) + 1, u'\0');
-  }
+  // Rows 1..kGridLines lie one after the other: one fill clears them all (and the unused
+  // cells at the rows' ends with them).
+  std::fill(&chr(1, 0), &chr(kGridLines, kGridCols + 1) + 1, u'\0');
 }
 
 void SetTxtToChrAry(const StrList& lines, Grid<char16_t>& chr) {
   for (int i = 1; i <= UpperBound(lines) && i <= kGridLines; ++i) {
     const std::u16string& line = lines[static_cast<size_t>(i)];
-    const int len = std::min(static_cast<int>(line.size()), kGridCols);
-    for (int k = 1; k <= len; ++k)
-      chr(i, k) = line[static_cast<size_t>(k - 1)];
+    const auto len = std::min(line.size(), static_cast<size_t>(kGridCols));
+    std::copy_n(line.data(), len, &chr(i, 1));
   }
 }
 
@@ -59,20 +58,16 @@ void GetChrPosAry(const Grid<char16_t>& chr, const SettingInfo& setting, int n, 
     // below 32767 pixels.
     int x = TextLeft(setting);
     pos(i, 1) = static_cast<int16_t>(x);
-    int right = 0;
-    for (int k = 2; k <= kGridCols; ++k) {
-      if (chr(i, k) == u'\0') {
-        right = x + half;
-        pos(i, k) = static_cast<int16_t>(right);
-        break;
-      }
-      x += bytes[chr(i, k - 1)] == 2 ? full : half;
-      pos(i, k) = static_cast<int16_t>(x);
+    // The first empty cell from column 2 on ends the line; column 101 when there is none.
+    const char16_t* const row = &chr(i, 0);
+    const int end = static_cast<int>(std::find(row + 2, row + kGridCols + 1, u'\0') - row);
+    int16_t* const out = &pos(i, 0);
+    for (int k = 2; k < end; ++k) {
+      x += bytes[row[k - 1]] == 2 ? full : half;
+      out[k] = static_cast<int16_t>(x);
     }
-    if (right == 0) {
-      right = x + half;
-      pos(i, kGridCols + 1) = static_cast<int16_t>(right);
-    }
+    const int right = x + half;
+    out[end] = static_cast<int16_t>(right);
     if (right > maxRight) {
       maxRight = right;
       longestLine = i;
