@@ -184,38 +184,53 @@ void GetWordsInLine(std::u16string_view line, StrList& oWords, std::vector<int>&
 }
 
 void GetWordListOfText(const StrList& lines, const Grid<int16_t>& pos, WordTable& t) {
-  // The table usually has as many words as last time (a relayout) or about as many.
-  const size_t expected = std::max<size_t>(t.mWordLen.size(), 16);
-  t.mLines = &lines;
-  t.mWordLine.assign(1, int16_t{0});
-  t.mWordCol.assign(1, int16_t{0});
-  t.mWordLen.assign(1, uint8_t{0});
-  t.mWordX1.assign(1, int16_t{0});
-  t.mWordX2.assign(1, int16_t{0});
-  t.mWordLine.reserve(expected);
-  t.mWordCol.reserve(expected);
-  t.mWordLen.reserve(expected);
-  t.mWordX1.reserve(expected);
-  t.mWordX2.reserve(expected);
   const int n = std::min(UpperBound(lines), kGridLines);
+  t.mLines = &lines;
+  // The lists grow as a line needs room (a word and what follows it take two characters), are
+  // filled through plain pointers, and are cut to size at the end.
+  size_t count = 0;  // words so far; element 0 is not a word
+  auto makeRoom = [&](size_t words) {
+    const size_t need = count + 1 + words;
+    if (t.mWordLen.size() >= need)
+      return;
+    const size_t size = std::max(need, t.mWordLen.size() * 2);
+    t.mWordLine.resize(size);
+    t.mWordCol.resize(size);
+    t.mWordLen.resize(size);
+    t.mWordX1.resize(size);
+    t.mWordX2.resize(size);
+  };
   t.mLineFirstWord.assign(static_cast<size_t>(n) + 1, 0);
   t.mLineLastWord.assign(static_cast<size_t>(n) + 1, 0);
   for (int i = 1; i <= n; ++i) {
-    const int l = t.Count();
-    ForEachWordInLine(lines[static_cast<size_t>(i)], [&](int c, int len) {
-      t.mWordLine.push_back(static_cast<int16_t>(i));  // at most 9000 lines
-      t.mWordCol.push_back(static_cast<int16_t>(c));
-      t.mWordLen.push_back(static_cast<uint8_t>(len));
-      t.mWordX1.push_back(pos(i, c));
-      t.mWordX2.push_back(pos(i, c + len));  // column 101 holds the edge after column 100
+    const std::u16string& line = lines[static_cast<size_t>(i)];
+    makeRoom((line.size() + 1) / 2);
+    const size_t before = count;
+    const int16_t* const row = &pos(i, 0);
+    int16_t* const wordLine = t.mWordLine.data();
+    int16_t* const wordCol = t.mWordCol.data();
+    uint8_t* const wordLen = t.mWordLen.data();
+    int16_t* const x1 = t.mWordX1.data();
+    int16_t* const x2 = t.mWordX2.data();
+    ForEachWordInLine(line, [&](int c, int len) {
+      ++count;
+      wordLine[count] = static_cast<int16_t>(i);  // at most 9000 lines
+      wordCol[count] = static_cast<int16_t>(c);
+      wordLen[count] = static_cast<uint8_t>(len);
+      x1[count] = row[c];
+      x2[count] = row[c + len];  // column 101 holds the edge after column 100
     });
-    const int m = t.Count() - l;
-    if (m == 0)
+    if (count == before)
       continue;
-    t.mLineFirstWord[static_cast<size_t>(i)] = l + 1;
-    t.mLineLastWord[static_cast<size_t>(i)] = l + m;
+    t.mLineFirstWord[static_cast<size_t>(i)] = static_cast<int>(before) + 1;
+    t.mLineLastWord[static_cast<size_t>(i)] = static_cast<int>(count);
   }
-  // The table stays for as long as the text: give back what growing it left over.
+  t.mWordLine.resize(count + 1);
+  t.mWordCol.resize(count + 1);
+  t.mWordLen.resize(count + 1);
+  t.mWordX1.resize(count + 1);
+  t.mWordX2.resize(count + 1);
+  // The table stays for as long as the text: give back the room it did not use.
   t.mWordLine.shrink_to_fit();
   t.mWordLen.shrink_to_fit();
   t.mWordCol.shrink_to_fit();
