@@ -193,11 +193,10 @@ void GetDicIdxOfWords(const StrList& dicWord, WordTable& t) {
 }
 
 void SetKnownWordColor(const WordTable& t, Grid<uint8_t>& color) {
+  // An unknown word is painted black over black: no guess about which words are known.
   for (size_t k = 1; k < t.mWordLen.size(); ++k) {
-    if (t.mWordDicIdxId[k] == 0)
-      continue;
     uint8_t* const cell = &color(t.mWordLine[k], t.mWordCol[k]);
-    std::fill_n(cell, t.mWordLen[k], kColorBlue);
+    std::fill_n(cell, t.mWordLen[k], t.mWordDicIdxId[k] != 0 ? kColorBlue : kColorBlack);
   }
 }
 
