@@ -62,9 +62,20 @@ void GetChrPosAry(const Grid<char16_t>& chr, const SettingInfo& setting, int n, 
     const char16_t* const row = &chr(i, 0);
     const int end = static_cast<int>(std::find(row + 2, row + kGridCols + 1, u'\0') - row);
     int16_t* const out = &pos(i, 0);
-    for (int k = 2; k < end; ++k) {
-      x += bytes[row[k - 1]] == 2 ? full : half;
-      out[k] = static_cast<int16_t>(x);
+    // Column k starts after the characters 1..k-1. In a line of ASCII they are all half
+    // width, and the positions need no lookups.
+    char16_t any = 0;
+    for (int k = 1; k < end - 1; ++k)
+      any |= row[k];
+    if (any < 0x80) {
+      for (int k = 2; k < end; ++k)
+        out[k] = static_cast<int16_t>(x + (k - 1) * half);
+      x += (end - 2) * half;
+    } else {
+      for (int k = 2; k < end; ++k) {
+        x += bytes[row[k - 1]] == 2 ? full : half;
+        out[k] = static_cast<int16_t>(x);
+      }
     }
     const int right = x + half;
     out[end] = static_cast<int16_t>(right);
