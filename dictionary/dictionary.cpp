@@ -109,11 +109,6 @@ struct LineRef {
 // whose keys differ are in the order of their keys.
 uint64_t Key(std::u16string_view s, size_t from) {
   uint64_t key = 0;
-  if (from + 4 <= s.size()) {
-    for (size_t i = from; i < from + 4; ++i)
-      key = (key << 16) | s[i];
-    return key;
-  }
   for (size_t i = from; i < from + 4; ++i)
     key = (key << 16) | (i < s.size() ? s[i] : 0);
   return key;

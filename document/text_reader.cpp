@@ -27,6 +27,13 @@ constexpr size_t kKeepBytes = size_t{4} * kMaxLineBytes;
 // then gives the length as "at least" this many bytes.
 constexpr long long kCountBytesUpTo = 1LL << 20;
 
+bool IsAscii(std::string_view bytes) {
+  unsigned char all = 0;
+  for (const char c : bytes)
+    all |= static_cast<unsigned char>(c);
+  return all < 0x80;
+}
+
 }  // namespace
 
 std::u16string MsgLineTooLong(long long lineNo, long long byteLen) {
@@ -46,17 +53,6 @@ std::u16string MsgLineTooLongAtLeast(long long lineNo, long long byteLen) {
 std::u16string MsgTooManyLines() {
   return u"読込むテキストファイルの行数は" + Num(kMaxLines) + u"行までです。";
 }
-
-namespace {
-
-bool IsAscii(std::string_view bytes) {
-  unsigned char all = 0;
-  for (const char c : bytes)
-    all |= static_cast<unsigned char>(c);
-  return all < 0x80;
-}
-
-}  // namespace
 
 std::u16string ReadFileToAryAndChkMsg(const std::string& pPath, StrList& oTxt, Status& oStatus) {
   oTxt = NewStrList();

@@ -6,6 +6,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "common/helpers.h"
 #include "dictionary/lookup.h"
 
 namespace kelmoa {
@@ -36,10 +37,6 @@ void JoinHyphenatedWords(const StrList& lines, WordTable& t) {
 
 namespace {
 
-char16_t LowerLetter(char16_t ch) {
-  return ch >= u'A' && ch <= u'Z' ? static_cast<char16_t>(ch + (u'a' - u'A')) : ch;
-}
-
 // The distinct lowered words of a text, numbered 0, 1, 2, ... in the order met. A text of
 // 9000 lines holds some 100,000 words but only a few thousand distinct ones, so every word is
 // found here first, as it stands in its line, and only the distinct ones are looked up.
@@ -66,12 +63,12 @@ class LoweredWords {
       const uint32_t number = mIndex[i] - 1;
       const Entry& e = mEntries[number];
       if (e.head == probe.head && e.tail == probe.tail && e.len == probe.len &&
-          (e.len <= 8 || mLowered[number] == Lowered(word)))
+          (e.len <= 8 || mLowered[number] == LowerAscii(word)))
         return number;
     }
     const auto number = static_cast<uint32_t>(mEntries.size());
     mEntries.push_back(probe);
-    mLowered.push_back(Lowered(word));
+    mLowered.push_back(LowerAscii(word));
     mIndex[i] = number + 1;
     if (mEntries.size() * 2 > mIndex.size())
       Grow();
@@ -90,12 +87,6 @@ class LoweredWords {
     uint32_t len = 0;
   };
 
-  static std::u16string Lowered(std::u16string_view word) {
-    std::u16string lowered(word);
-    for (char16_t& ch : lowered)
-      ch = LowerLetter(ch);
-    return lowered;
-  }
   static uint64_t Load4(const char16_t* p) {
     uint64_t v = 0;
     std::memcpy(&v, p, sizeof v);
