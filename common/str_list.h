@@ -15,7 +15,9 @@ namespace kelmoa {
 using StrList = std::vector<std::u16string>;
 
 // A list with element 0 only.
-inline StrList NewStrList() { return StrList(1); }
+inline StrList NewStrList() {
+  return StrList(1);
+}
 
 // The upper bound n of a list (0 for an empty list).
 inline int UpperBound(const StrList& list) {
@@ -28,6 +30,12 @@ void SortStrAry(StrList& list);
 // Exact search among elements 1..n of an ascending list: true with oIdx the key's position,
 // or false with oIdx 0.
 bool BinSearchStrAry(const StrList& list, std::u16string_view key, int& oIdx);
+
+// The same search begun at position near, where the key is expected to lie: it costs little
+// when the key is close to near, and any near (0 for none) gives the same result. On return
+// near is the key's place in the list, where it stands or would be inserted (at most n), so
+// that searching keys in ascending order steps through the list.
+bool BinSearchStrAryNear(const StrList& list, std::u16string_view key, int& near, int& oIdx);
 
 // Collects, lowest position first, at most three elements of an ascending list whose first
 // Len(key) characters equal key and that are not in exclusion (IndexOfStr = -1). oIdxList gets

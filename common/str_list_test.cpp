@@ -1,5 +1,7 @@
 #include "common/str_list.h"
 
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 #include "common/codepage.h"
@@ -10,7 +12,8 @@ namespace {
 
 StrList L(std::initializer_list<const char16_t*> items) {
   StrList l = NewStrList();
-  for (const char16_t* s : items) l.emplace_back(s);
+  for (const char16_t* s : items)
+    l.emplace_back(s);
   return l;
 }
 
@@ -44,6 +47,29 @@ TEST(BinSearchStrAry, FindsExactlyTheElementsOneToN) {
   EXPECT_FALSE(BinSearchStrAry(words, u"Apple", idx)) << "case-sensitive";
   EXPECT_FALSE(BinSearchStrAry(words, u"", idx)) << "element 0 is not data";
   EXPECT_FALSE(BinSearchStrAry(words, u"ca", idx)) << "a prefix is not a match";
+}
+
+TEST(BinSearchStrAryNear, AgreesWithThePlainSearchFromAnyStart) {
+  // Sizes around the powers of two, where the widening steps meet the list's ends.
+  for (const int n : {1, 2, 3, 7, 8, 9, 33, 100}) {
+    StrList list = NewStrList();
+    for (int i = 1; i <= n; ++i)
+      list.push_back(std::u16string(1, u'b') + std::u16string(static_cast<size_t>(i), u'b'));
+    // Every element, and keys before, between and after them.
+    StrList keys(list.begin() + 1, list.end());
+    keys.insert(keys.end(), {u"a", u"bb", u"bba", u"bbc", u"c", u""});
+    for (const std::u16string& key : keys) {
+      int want = 0;
+      const bool found = BinSearchStrAry(list, key, want);
+      const auto place = std::lower_bound(list.begin() + 1, list.end(), key) - list.begin();
+      for (int start = -1; start <= n + 2; ++start) {
+        int near = start, idx = -1;
+        EXPECT_EQ(BinSearchStrAryNear(list, key, near, idx), found);
+        EXPECT_EQ(idx, want);
+        EXPECT_EQ(near, std::min<long>(place, n)) << "n " << n << " start " << start;
+      }
+    }
+  }
 }
 
 TEST(SearchDicByPrefix, CollectsAtMostThreeOfTheRunSkippingExclusions) {

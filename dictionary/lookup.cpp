@@ -87,26 +87,36 @@ StrList GetSuffixBaseForms(std::u16string_view w) {
 }
 
 std::u16string GetDicIdxListOfWord(const StrList& dicWord, std::u16string_view w) {
+  int near = 0;
+  return GetDicIdxListOfWord(dicWord, w, near);
+}
+
+std::u16string GetDicIdxListOfWord(const StrList& dicWord, std::u16string_view w, int& near) {
   std::u16string list;
   int idx = 0;
   // The word comes in lower case; lowering it again is only for a caller that forgot.
   const bool lower =
       std::none_of(w.begin(), w.end(), [](char16_t ch) { return ch >= u'A' && ch <= u'Z'; });
-  const bool found =
-      lower ? BinSearchStrAry(dicWord, w, idx) : BinSearchStrAry(dicWord, LowerAscii(w), idx);
+  const bool found = lower ? BinSearchStrAryNear(dicWord, w, near, idx)
+                           : BinSearchStrAryNear(dicWord, LowerAscii(w), near, idx);
   if (found)
     AppendIndex(list, idx);
 
+  // The forms it comes from share its first letters and stand near it in the dictionary.
+  auto search = [&](std::u16string_view form) {
+    int at = near;
+    return BinSearchStrAryNear(dicWord, form, at, idx);
+  };
   const StrList candidates = GetInflectedBaseForms(w);
   for (size_t j = 2; j < candidates.size(); ++j) {
-    if (BinSearchStrAry(dicWord, candidates[j], idx))
+    if (search(candidates[j]))
       AppendIndex(list, idx);
   }
 
   if (list.empty()) {
     const StrList derived = GetSuffixBaseForms(w);
     for (size_t j = 1; j < derived.size(); ++j) {
-      if (BinSearchStrAry(dicWord, derived[j], idx))
+      if (search(derived[j]))
         AppendIndex(list, idx);
     }
   }

@@ -24,6 +24,9 @@ StrList GetSuffixBaseForms(std::u16string_view w);
 // candidates; only when none of those matches either and the word has more than seven
 // letters, at most three entries sharing its first seven letters.
 std::u16string GetDicIdxListOfWord(const StrList& dicWord, std::u16string_view w);
+// The same for words looked up in ascending order: near is where the last word stood in the
+// dictionary (0 for none) and is left where this one stands, so that each search starts close.
+std::u16string GetDicIdxListOfWord(const StrList& dicWord, std::u16string_view w, int& near);
 
 // The editor's lookup of a lower-case word: the first of the word and its inflection
 // candidates that is a head word. oIdx gets its entry index (0 when none), oWord the form that

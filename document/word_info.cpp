@@ -155,8 +155,9 @@ void GetDicIdxOfWords(const StrList& dicWord, WordTable& t) {
   });
   // Words with the same list share its entry.
   std::unordered_map<std::u16string, uint32_t> listIds;
+  int near = 0;  // where the last word stood in the dictionary
   auto listId = [&](const std::u16string& lowered) -> uint32_t {
-    std::u16string list = GetDicIdxListOfWord(dicWord, lowered);
+    std::u16string list = GetDicIdxListOfWord(dicWord, lowered, near);
     if (list.empty())
       return 0;
     const auto [it, added] = listIds.emplace(list, static_cast<uint32_t>(t.mDicIdxLists.size()));
