@@ -41,88 +41,93 @@ namespace {
 // 9000 lines holds some 100,000 words but only a few thousand distinct ones, so every word is
 // found here first, as it stands in its line, and only the distinct ones are looked up.
 //
-// The words are those of the word table, letters and apostrophes only, and for these lowering
-// is setting bit 0x20 of every code unit (the apostrophe has it already). A word is known by
-// its length and two 4-unit pieces, its first four and its last four units (a shorter word is
-// packed into the first), which settle it for up to eight units; a longer word is compared in
-// full as well.
+// The words are those of the word table, letters and apostrophes only. For these, lowering is
+// setting bit 0x20 of every code unit (the apostrophe has it already), and a lowered unit fits
+// in 7 bits. A word's key packs its length with its first four and its last four units (a
+// shorter word's units all go into the first four), which settles a word of up to eight units;
+// a longer word is compared in full as well. The table's slots hold the keys themselves, so a
+// word is found with one look at the table.
 class LoweredWords {
  public:
-  LoweredWords() : mIndex(kFirstSize, 0) {
-    mEntries.reserve(kFirstSize / 2);
+  LoweredWords() : mSlots(kFirstSize) {
+    mKeys.reserve(kFirstSize / 2);
     mLowered.reserve(kFirstSize / 2);
   }
 
   // The word's number; a word not met before is given the next one.
   uint32_t Number(std::u16string_view word) {
-    const Entry probe = EntryOf(word);
-    size_t i = Start(probe);
-    for (;; i = (i + 1) & (mIndex.size() - 1)) {
-      if (mIndex[i] == 0)
+    const uint64_t key = KeyOf(word);
+    size_t i = Start(key);
+    for (;; i = (i + 1) & (mSlots.size() - 1)) {
+      const Slot& slot = mSlots[i];
+      if (slot.key == key && (word.size() <= 8 || SameLowered(mLowered[slot.number], word)))
+        return slot.number;
+      if (slot.key == 0)
         break;
-      const uint32_t number = mIndex[i] - 1;
-      const Entry& e = mEntries[number];
-      if (e.head == probe.head && e.tail == probe.tail && e.len == probe.len &&
-          (e.len <= 8 || mLowered[number] == LowerAscii(word)))
-        return number;
     }
-    const auto number = static_cast<uint32_t>(mEntries.size());
-    mEntries.push_back(probe);
+    const auto number = static_cast<uint32_t>(mKeys.size());
+    mKeys.push_back(key);
     mLowered.push_back(LowerAscii(word));
-    mIndex[i] = number + 1;
-    if (mEntries.size() * 2 > mIndex.size())
+    mSlots[i] = Slot{key, number};
+    if (mKeys.size() * 2 > mSlots.size())
       Grow();
     return number;
   }
 
-  size_t Count() const { return mEntries.size(); }
+  size_t Count() const { return mKeys.size(); }
   const std::u16string& LoweredWord(uint32_t number) const { return mLowered[number]; }
 
  private:
-  static constexpr size_t kFirstSize = 8192;  // room for the distinct words of most texts
-  static constexpr uint64_t kLower = 0x0020002000200020ULL;
+  static constexpr size_t kFirstSize = 4096;  // room for the distinct words of most texts
 
-  struct Entry {
-    uint64_t head = 0, tail = 0;  // the lowered pieces
-    uint32_t len = 0;
+  struct Slot {
+    uint64_t key = 0;  // 0: free (a word has at least one unit, so its key is never 0)
+    uint32_t number = 0;
   };
 
-  static uint64_t Load4(const char16_t* p) {
+  // Four lowered units, 7 bits each, in the low 28 bits.
+  static uint64_t Pack4(const char16_t* p) {
     uint64_t v = 0;
     std::memcpy(&v, p, sizeof v);
-    return v;
+    v = (v | 0x0020002000200020ULL) & 0x007F007F007F007FULL;
+    v = (v | v >> 9) & 0x00003FFF00003FFFULL;
+    return (v | v >> 18) & 0x0FFFFFFFULL;
   }
-  static Entry EntryOf(std::u16string_view word) {
-    Entry e;
+  // Length in bits 56..62 (a word has at most 100 units), last four in 28..55, first four in
+  // 0..27.
+  static uint64_t KeyOf(std::u16string_view word) {
     const char16_t* const p = word.data();
     const size_t n = word.size();
-    e.len = static_cast<uint32_t>(n);
-    if (n >= 4) {
-      e.head = Load4(p) | kLower;
-      e.tail = Load4(p + n - 4) | kLower;
-    } else {
-      for (size_t i = 0; i < n; ++i)
-        e.head |= static_cast<uint64_t>(p[i] | 0x20) << (16 * i);
-    }
-    return e;
+    uint64_t key = static_cast<uint64_t>(n) << 56;
+    if (n >= 4)
+      return key | Pack4(p + n - 4) << 28 | Pack4(p);
+    for (size_t i = 0; i < n; ++i)
+      key |= static_cast<uint64_t>((p[i] | 0x20) & 0x7F) << (7 * i);
+    return key;
   }
-  size_t Start(const Entry& e) const {
-    const uint64_t h = (e.head * 0x9E3779B97F4A7C15ULL) ^ (e.tail * 0xC2B2AE3D27D4EB4FULL) ^
-                       (e.len * 0x165667B19E3779F9ULL);
-    return static_cast<size_t>(h ^ (h >> 32)) & (mIndex.size() - 1);
+  // The units between the first and the last four, which the key leaves out.
+  static bool SameLowered(const std::u16string& lowered, std::u16string_view word) {
+    for (size_t i = 4; i + 4 < word.size(); ++i) {
+      if (lowered[i] != (word[i] | 0x20))
+        return false;
+    }
+    return true;
+  }
+  size_t Start(uint64_t key) const {
+    return static_cast<size_t>((key * 0x9E3779B97F4A7C15ULL) >> 32) & (mSlots.size() - 1);
   }
   void Grow() {
-    mIndex.assign(mIndex.size() * 2, 0);
-    for (uint32_t number = 0; number < mEntries.size(); ++number) {
-      size_t i = Start(mEntries[number]);
-      while (mIndex[i] != 0)
-        i = (i + 1) & (mIndex.size() - 1);
-      mIndex[i] = number + 1;
+    mSlots.assign(mSlots.size() * 2, Slot{});
+    for (uint32_t number = 0; number < mKeys.size(); ++number) {
+      size_t i = Start(mKeys[number]);
+      while (mSlots[i].key != 0)
+        i = (i + 1) & (mSlots.size() - 1);
+      mSlots[i] = Slot{mKeys[number], number};
     }
   }
 
-  std::vector<uint32_t> mIndex;  // open addressing: 1 + a word's number, 0 if free
-  std::vector<Entry> mEntries;   // by number, so the frequent words lie close together
+  std::vector<Slot> mSlots;     // open addressing
+  std::vector<uint64_t> mKeys;  // by number
   std::vector<std::u16string> mLowered;
 };
 
