@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <future>
+#include <system_error>
 #include <unordered_map>
 #include <vector>
 
@@ -133,12 +135,36 @@ class LoweredWords {
 
 }  // namespace
 
-void GetDicIdxOfWords(const StrList& dicWord, WordTable& t) {
-  t.mWordDicIdxId.assign(t.mWordLen.size(), 0);
-  t.mDicIdxLists.assign(1, std::u16string());
-  LoweredWords distinct;
+namespace {
+
+// A text of fewer words is worked through on one thread: starting a second would cost more
+// than it saves.
+constexpr int kWordsForTwoThreads = 20000;
+
+// Runs first on this thread and second beside it on another when both is true (one after the
+// other otherwise, or when no thread can be started), and returns once both are done. An
+// exception of either is passed on.
+template <typename First, typename Second>
+void RunSideBySide(bool both, First first, Second second) {
+  std::future<void> other;
+  if (both) {
+    try {
+      other = std::async(std::launch::async, second);
+    } catch (const std::system_error&) {
+      both = false;
+    }
+  }
+  first();
+  if (both)
+    other.get();
+  else
+    second();
+}
+
+// Numbers the words of lines [from, to) in distinct, storing each word's number as its id.
+void NumberWords(WordTable& t, size_t from, size_t to, LoweredWords& distinct) {
   // Line by line, so that each line's text is found once for all its words.
-  for (size_t i = 1; i < t.mLineFirstWord.size(); ++i) {
+  for (size_t i = from; i < to; ++i) {
     const int first = t.mLineFirstWord[i];
     if (first == 0)
       continue;
@@ -149,6 +175,27 @@ void GetDicIdxOfWords(const StrList& dicWord, WordTable& t) {
           distinct.Number(std::u16string_view(line + t.mWordCol[w] - 1, t.mWordLen[w]));
     }
   }
+}
+
+}  // namespace
+
+void GetDicIdxOfWords(const StrList& dicWord, WordTable& t) {
+  t.mWordDicIdxId.assign(t.mWordLen.size(), 0);
+  t.mDicIdxLists.assign(1, std::u16string());
+  // A long text is worked through in two halves side by side, each with its own table of
+  // distinct words; the second table's words are then numbered in the first.
+  const bool halves = t.Count() >= kWordsForTwoThreads;
+  const size_t lineEnd = t.mLineFirstWord.size();
+  const size_t mid = halves ? static_cast<size_t>(t.mWordLine[static_cast<size_t>(t.Count() / 2)])
+                            : lineEnd;  // the first line of the second half
+  const int firstLater = halves ? t.mLineFirstWord[mid] : t.Count() + 1;
+  LoweredWords distinct, later;
+  RunSideBySide(
+      halves, [&] { NumberWords(t, 1, mid, distinct); },
+      [&] { NumberWords(t, mid, lineEnd, later); });
+  std::vector<uint32_t> merged(later.Count());
+  for (uint32_t d = 0; d < merged.size(); ++d)
+    merged[d] = distinct.Number(later.LoweredWord(d));
 
   // The distinct words are looked up in alphabetical order: one search then starts where the
   // last one ended in the dictionary, and finds its entries still in the cache.
@@ -158,11 +205,19 @@ void GetDicIdxOfWords(const StrList& dicWord, WordTable& t) {
   std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
     return distinct.LoweredWord(a) < distinct.LoweredWord(b);
   });
-  // Words with the same list share its entry.
+  std::vector<std::u16string> lists(order.size());
+  auto lookUp = [&](size_t from, size_t to) {
+    int near = 0;  // where the last word stood in the dictionary
+    for (size_t j = from; j < to; ++j)
+      lists[j] = GetDicIdxListOfWord(dicWord, distinct.LoweredWord(order[j]), near);
+  };
+  const size_t half = halves ? order.size() / 2 : order.size();
+  RunSideBySide(
+      halves, [&] { lookUp(0, half); }, [&] { lookUp(half, order.size()); });
+
+  // Words with the same list share its entry, numbered in alphabetical order of the words.
   std::unordered_map<std::u16string, uint32_t> listIds;
-  int near = 0;  // where the last word stood in the dictionary
-  auto listId = [&](const std::u16string& lowered) -> uint32_t {
-    std::u16string list = GetDicIdxListOfWord(dicWord, lowered, near);
+  auto listId = [&](std::u16string list) -> uint32_t {
     if (list.empty())
       return 0;
     const auto [it, added] = listIds.emplace(list, static_cast<uint32_t>(t.mDicIdxLists.size()));
@@ -171,18 +226,20 @@ void GetDicIdxOfWords(const StrList& dicWord, WordTable& t) {
     return it->second;
   };
   std::vector<uint32_t> ids(distinct.Count());
-  for (const uint32_t d : order)
-    ids[d] = listId(distinct.LoweredWord(d));
+  for (size_t j = 0; j < order.size(); ++j)
+    ids[order[j]] = listId(std::move(lists[j]));
 
   for (int k = 1; k <= t.Count(); ++k) {
     uint32_t& id = t.mWordDicIdxId[static_cast<size_t>(k)];
-    id = ids[id];
+    id = ids[k < firstLater ? id : merged[id]];
     // A half of a hyphen-broken word that is not known by itself takes the joined word's list.
     if (id == 0 && !t.mWordJoined.empty()) {
       if (const std::u16string_view joined = t.Joined(k); !joined.empty()) {
         const uint32_t d = distinct.Number(joined);
-        if (d == ids.size())
-          ids.push_back(listId(distinct.LoweredWord(d)));
+        if (d == ids.size()) {
+          int near = 0;
+          ids.push_back(listId(GetDicIdxListOfWord(dicWord, distinct.LoweredWord(d), near)));
+        }
         id = ids[d];
       }
     }

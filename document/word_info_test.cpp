@@ -109,13 +109,24 @@ TEST_F(WordInfo, ARealEnglishTextAgreesWithWordByWordLookups) {
     folded += line.substr(0, 90) + "\r\n";
     line.clear();
   }
-  testing::WriteBytes(dir / "gpl.txt", folded);
+  // Long enough to be worked through in two halves: the second holds words the first has and
+  // words it lacks (the text written backwards, some of whose words are head words too).
+  std::string backwards;
+  for (size_t start = 0; start < folded.size();) {
+    const size_t end = folded.find("\r\n", start);
+    backwards.append(folded.rbegin() + static_cast<long>(folded.size() - end),
+                     folded.rend() - static_cast<long>(start));
+    backwards += "\r\n";
+    start = end + 2;
+  }
+  testing::WriteBytes(dir / "gpl.txt", folded + folded + backwards + folded);
   StrList lines;
   Status status;
   ASSERT_EQ(ReadFileToAryAndChkMsg(dir / "gpl.txt", lines, status), u"");
-  Run(lines, {u"copy", u"free", u"license", u"program", u"software", u"the", u"work"});
+  Run(lines, {u"copy", u"eht", u"free", u"krow", u"license", u"program", u"software", u"the",
+              u"work", u"ypoc"});
   const WordTable& t = doc->words;
-  ASSERT_GT(t.Count(), 5000);
+  ASSERT_GT(t.Count(), 20000);
   int known = 0;
   for (int k = 1; k <= t.Count(); ++k) {
     if (!t.Joined(k).empty())
