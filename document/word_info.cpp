@@ -229,20 +229,32 @@ void GetDicIdxOfWords(const StrList& dicWord, WordTable& t) {
   for (size_t j = 0; j < order.size(); ++j)
     ids[order[j]] = listId(std::move(lists[j]));
 
-  for (int k = 1; k <= t.Count(); ++k) {
-    uint32_t& id = t.mWordDicIdxId[static_cast<size_t>(k)];
-    id = ids[k < firstLater ? id : merged[id]];
-    // A half of a hyphen-broken word that is not known by itself takes the joined word's list.
-    if (id == 0 && !t.mWordJoined.empty()) {
-      if (const std::u16string_view joined = t.Joined(k); !joined.empty()) {
-        const uint32_t d = distinct.Number(joined);
-        if (d == ids.size()) {
-          int near = 0;
-          ids.push_back(listId(GetDicIdxListOfWord(dicWord, distinct.LoweredWord(d), near)));
-        }
-        id = ids[d];
-      }
+  // Every word takes its list; those of the second half through their numbers there.
+  auto assign = [&](int from, int to, const auto& number) {
+    for (auto k = static_cast<size_t>(from); k < static_cast<size_t>(to); ++k) {
+      uint32_t& id = t.mWordDicIdxId[k];
+      id = ids[number(id)];
     }
+  };
+  RunSideBySide(
+      halves, [&] { assign(1, firstLater, [](uint32_t d) { return d; }); },
+      [&] { assign(firstLater, t.Count() + 1, [&](uint32_t d) { return merged[d]; }); });
+
+  // A half of a hyphen-broken word that is not known by itself takes the joined word's list.
+  std::vector<int> joinedHalves;
+  for (const auto& joined : t.mWordJoined)
+    joinedHalves.push_back(joined.first);
+  std::sort(joinedHalves.begin(), joinedHalves.end());
+  for (const int k : joinedHalves) {
+    uint32_t& id = t.mWordDicIdxId[static_cast<size_t>(k)];
+    if (id != 0)
+      continue;
+    const uint32_t d = distinct.Number(t.Joined(k));
+    if (d == ids.size()) {
+      int near = 0;
+      ids.push_back(listId(GetDicIdxListOfWord(dicWord, distinct.LoweredWord(d), near)));
+    }
+    id = ids[d];
   }
 }
 
