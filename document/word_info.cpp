@@ -133,10 +133,6 @@ class LoweredWords {
   std::vector<std::u16string> mLowered;
 };
 
-}  // namespace
-
-namespace {
-
 // A text of fewer words is worked through on one thread: starting a second would cost more
 // than it saves.
 constexpr int kWordsForTwoThreads = 20000;
