@@ -3,12 +3,11 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <future>
-#include <system_error>
 #include <unordered_map>
 #include <vector>
 
 #include "common/helpers.h"
+#include "common/side_by_side.h"
 #include "dictionary/lookup.h"
 
 namespace kelmoa {
@@ -136,26 +135,6 @@ class LoweredWords {
 // A text of fewer words is worked through on one thread: starting a second would cost more
 // than it saves.
 constexpr int kWordsForTwoThreads = 20000;
-
-// Runs first on this thread and second beside it on another when both is true (one after the
-// other otherwise, or when no thread can be started), and returns once both are done. An
-// exception of either is passed on.
-template <typename First, typename Second>
-void RunSideBySide(bool both, First first, Second second) {
-  std::future<void> other;
-  if (both) {
-    try {
-      other = std::async(std::launch::async, second);
-    } catch (const std::system_error&) {
-      both = false;
-    }
-  }
-  first();
-  if (both)
-    other.get();
-  else
-    second();
-}
 
 // Numbers the words of lines [from, to) in distinct, storing each word's number as its id.
 void NumberWords(WordTable& t, size_t from, size_t to, LoweredWords& distinct) {
