@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/codepage.h"
+#include "common/side_by_side.h"
 
 namespace kelmoa {
 namespace {
@@ -340,12 +341,18 @@ std::u16string MakeDicFileLines(const StrList& words, const StrList& meanings) {
   return text;
 }
 
-std::string MakeDicFileBytes(const StrList& words, const StrList& meanings) {
-  // The exact size first, so that writing needs no checks: each line is the head word, TAB,
-  // one meaning and CR LF, and a TAB between meanings starts a line.
+namespace {
+
+// A dictionary of fewer entries is written out on one thread: starting a second would cost
+// more than it saves.
+constexpr size_t kEntriesForTwoThreads = 20000;
+
+// The bytes of entries [from, to) in the file: each line is the head word, TAB, one meaning and
+// CR LF, and a TAB between meanings starts a line.
+size_t DicFileSize(const StrList& words, const StrList& meanings, size_t from, size_t to) {
   const auto& lengths = SjisByteLengths();
   size_t size = 0;
-  for (size_t i = 1; i < words.size(); ++i) {
+  for (size_t i = from; i < to; ++i) {
     size_t head = 3, tabs = 0, meaning = 0;  // TAB, CR and LF
     for (const char16_t ch : words[i])
       head += lengths[ch];
@@ -355,11 +362,16 @@ std::string MakeDicFileBytes(const StrList& words, const StrList& meanings) {
     }
     size += (tabs + 1) * head + meaning - tabs;
   }
-  // One byte more: a character's second byte may be stored past the end and overwritten.
-  std::string bytes(size + 1, '\0');
+  return size;
+}
+
+// Writes the lines of entries [from, to) from p. A character's second byte may be stored one
+// past its first and is then overwritten; every entry ends with CR LF stored byte by byte, so
+// nothing is stored past the entries' own bytes.
+void WriteDicFileLines(const StrList& words, const StrList& meanings, size_t from, size_t to,
+                       char* p) {
   const auto& stores = SjisStores();
-  char* p = bytes.data();
-  for (size_t i = 1; i < words.size(); ++i) {
+  for (size_t i = from; i < to; ++i) {
     char* const head = p;
     for (const char16_t ch : words[i])
       p = WriteSjisUnit(stores, ch, p);
@@ -377,7 +389,24 @@ std::string MakeDicFileBytes(const StrList& words, const StrList& meanings) {
     *p++ = '\r';
     *p++ = '\n';
   }
-  bytes.resize(size);
+}
+
+}  // namespace
+
+std::string MakeDicFileBytes(const StrList& words, const StrList& meanings) {
+  // A large dictionary is sized and written in two halves side by side. The exact size comes
+  // first, so that writing needs no checks.
+  const size_t end = words.size();
+  const bool halves = end > kEntriesForTwoThreads;
+  const size_t mid = halves ? end / 2 : end;
+  size_t first = 0, second = 0;
+  RunSideBySide(
+      halves, [&] { first = DicFileSize(words, meanings, 1, mid); },
+      [&] { second = DicFileSize(words, meanings, mid, end); });
+  std::string bytes(first + second, '\0');
+  RunSideBySide(
+      halves, [&] { WriteDicFileLines(words, meanings, 1, mid, bytes.data()); },
+      [&] { WriteDicFileLines(words, meanings, mid, end, bytes.data() + first); });
   return bytes;
 }
 

@@ -127,6 +127,20 @@ TEST(DictionaryLoad, AShuffledFileLoadsInTheOrderOfItsLines) {
   }
 }
 
+TEST(DictionaryLoad, ALargeDictionaryIsWrittenAsTheConverterWritesItsLines) {
+  // Large enough to be written in two halves: entries of one- and two-byte characters, with
+  // one to three meanings, so that the halves' bytes differ in length.
+  StrList words = NewStrList(), meanings = NewStrList();
+  for (int i = 0; i < 30001; ++i) {
+    words.push_back(u"w" + Utf8ToUtf16(std::to_string(100000 + i)) + (i % 3 == 0 ? u"語" : u""));
+    std::u16string m = i % 2 == 0 ? u"【名】犬" : u"cat";
+    for (int j = 0; j < i % 3; ++j)
+      m += u"\tいぬ" + std::u16string(static_cast<size_t>(j), u'x');
+    meanings.push_back(m);
+  }
+  EXPECT_EQ(MakeDicFileBytes(words, meanings), Utf16ToSjis(MakeDicFileLines(words, meanings)));
+}
+
 TEST(DictionaryLoad, WritingAndLoadingAgainGivesTheSameEntries) {
   TempDir dir;
   Dictionary d = LoadFrom(dir, "dog\t犬\tいぬ\r\ncat\t猫\r\n");
