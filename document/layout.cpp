@@ -10,6 +10,7 @@
 
 #include "common/codepage.h"
 #include "common/helpers.h"
+#include "common/side_by_side.h"
 
 namespace kelmoa {
 
@@ -194,35 +195,51 @@ void GetWordsInLine(std::u16string_view line, StrList& oWords, std::vector<int>&
   });
 }
 
-void GetWordListOfText(const StrList& lines, const Grid<int16_t>& pos, WordTable& t) {
-  const int n = std::min(UpperBound(lines), kGridLines);
-  t.mLines = &lines;
-  // The lists grow as a line needs room (a word and what follows it take two characters), are
-  // filled through plain pointers, and are cut to size at the end.
-  size_t count = 0;  // words so far; element 0 is not a word
+namespace {
+
+// A text of fewer lines is split on one thread: starting a second would cost more than it
+// saves.
+constexpr int kLinesForTwoThreads = 1000;
+
+// The columns of a word table being filled, entries 1, 2, ... (entry 0 is not a word).
+struct WordColumns {
+  std::vector<int16_t>* line;
+  std::vector<int16_t>* col;
+  std::vector<uint8_t>* len;
+  std::vector<int16_t>* x1;
+  std::vector<int16_t>* x2;
+
+  void Resize(size_t size) const {
+    line->resize(size);
+    col->resize(size);
+    len->resize(size);
+    x1->resize(size);
+    x2->resize(size);
+  }
+};
+
+// Splits lines [from, to) into words, stored in w from entry 1 on, and marks each line's first
+// and last word in first and last. Returns the number of words; the columns may be longer.
+size_t SplitLines(const StrList& lines, const Grid<int16_t>& pos, int from, int to,
+                  const WordColumns& w, std::vector<int>& first, std::vector<int>& last) {
+  // The columns grow as a line needs room (a word and what follows it take two characters)
+  // and are filled through plain pointers.
+  size_t count = 0;  // words so far
   auto makeRoom = [&](size_t words) {
     const size_t need = count + 1 + words;
-    if (t.mWordLen.size() >= need)
-      return;
-    const size_t size = std::max(need, t.mWordLen.size() * 2);
-    t.mWordLine.resize(size);
-    t.mWordCol.resize(size);
-    t.mWordLen.resize(size);
-    t.mWordX1.resize(size);
-    t.mWordX2.resize(size);
+    if (w.len->size() < need)
+      w.Resize(std::max(need, w.len->size() * 2));
   };
-  t.mLineFirstWord.assign(static_cast<size_t>(n) + 1, 0);
-  t.mLineLastWord.assign(static_cast<size_t>(n) + 1, 0);
-  for (int i = 1; i <= n; ++i) {
+  for (int i = from; i < to; ++i) {
     const std::u16string& line = lines[static_cast<size_t>(i)];
     makeRoom((line.size() + 1) / 2);
     const size_t before = count;
     const int16_t* const row = &pos(i, 0);
-    int16_t* const wordLine = t.mWordLine.data();
-    int16_t* const wordCol = t.mWordCol.data();
-    uint8_t* const wordLen = t.mWordLen.data();
-    int16_t* const x1 = t.mWordX1.data();
-    int16_t* const x2 = t.mWordX2.data();
+    int16_t* const wordLine = w.line->data();
+    int16_t* const wordCol = w.col->data();
+    uint8_t* const wordLen = w.len->data();
+    int16_t* const x1 = w.x1->data();
+    int16_t* const x2 = w.x2->data();
     ForEachWordInLine(line, [&](int c, int len) {
       ++count;
       wordLine[count] = static_cast<int16_t>(i);  // at most 9000 lines
@@ -233,14 +250,49 @@ void GetWordListOfText(const StrList& lines, const Grid<int16_t>& pos, WordTable
     });
     if (count == before)
       continue;
-    t.mLineFirstWord[static_cast<size_t>(i)] = static_cast<int>(before) + 1;
-    t.mLineLastWord[static_cast<size_t>(i)] = static_cast<int>(count);
+    first[static_cast<size_t>(i)] = static_cast<int>(before) + 1;
+    last[static_cast<size_t>(i)] = static_cast<int>(count);
   }
-  t.mWordLine.resize(count + 1);
-  t.mWordCol.resize(count + 1);
-  t.mWordLen.resize(count + 1);
-  t.mWordX1.resize(count + 1);
-  t.mWordX2.resize(count + 1);
+  return count;
+}
+
+}  // namespace
+
+void GetWordListOfText(const StrList& lines, const Grid<int16_t>& pos, WordTable& t) {
+  const int n = std::min(UpperBound(lines), kGridLines);
+  t.mLines = &lines;
+  t.mLineFirstWord.assign(static_cast<size_t>(n) + 1, 0);
+  t.mLineLastWord.assign(static_cast<size_t>(n) + 1, 0);
+  // A long text is split in two halves side by side; the second half's words are then
+  // appended to the first's.
+  const bool halves = n >= kLinesForTwoThreads;
+  const int mid = halves ? n / 2 + 1 : n + 1;  // the first line of the second half
+  const WordColumns table{&t.mWordLine, &t.mWordCol, &t.mWordLen, &t.mWordX1, &t.mWordX2};
+  std::vector<int16_t> line{0}, col{0}, x1{0}, x2{0};
+  std::vector<uint8_t> len{0};
+  const WordColumns later{&line, &col, &len, &x1, &x2};
+  size_t count = 0, laterCount = 0;
+  RunSideBySide(
+      halves,
+      [&] { count = SplitLines(lines, pos, 1, mid, table, t.mLineFirstWord, t.mLineLastWord); },
+      [&] {
+        laterCount = SplitLines(lines, pos, mid, n + 1, later, t.mLineFirstWord, t.mLineLastWord);
+      });
+  table.Resize(count + laterCount + 1);
+  auto append = [&](const auto& from, auto& to) {
+    std::copy_n(from.begin() + 1, laterCount, to.begin() + static_cast<long>(count) + 1);
+  };
+  append(line, t.mWordLine);
+  append(col, t.mWordCol);
+  append(len, t.mWordLen);
+  append(x1, t.mWordX1);
+  append(x2, t.mWordX2);
+  for (auto i = static_cast<size_t>(mid); i <= static_cast<size_t>(n); ++i) {
+    if (t.mLineFirstWord[i] != 0) {
+      t.mLineFirstWord[i] += static_cast<int>(count);
+      t.mLineLastWord[i] += static_cast<int>(count);
+    }
+  }
   // The table stays for as long as the text: give back the room it did not use.
   t.mWordLine.shrink_to_fit();
   t.mWordLen.shrink_to_fit();

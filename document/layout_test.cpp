@@ -112,6 +112,38 @@ TEST_F(Layout, AFullLineAndAWordEndingInColumn100) {
   EXPECT_EQ(t.mWordX2[2], 47 + 100 * 7);
 }
 
+TEST_F(Layout, ALongTextsWordTableHoldsEachLinesWordsInOrder) {
+  // Long enough to be split in two halves; some lines have no words, some double-byte text.
+  StrList lines = NewStrList();
+  for (int i = 1; i <= 2501; ++i) {
+    std::u16string line;
+    for (int w = 0; w < i % 7; ++w)
+      line += w % 3 == 0 ? u"語 word " : u"it's a ";
+    lines.push_back(line.substr(0, 100));
+  }
+  Load(lines);
+  const WordTable& t = doc->words;
+  int k = 0;
+  StrList words;
+  std::vector<int> cols;
+  for (int i = 1; i <= 2501; ++i) {
+    GetWordsInLine(lines[static_cast<size_t>(i)], words, cols);
+    const int m = UpperBound(words);
+    ASSERT_EQ(t.mLineFirstWord[static_cast<size_t>(i)], m == 0 ? 0 : k + 1) << i;
+    ASSERT_EQ(t.mLineLastWord[static_cast<size_t>(i)], m == 0 ? 0 : k + m) << i;
+    for (int j = 1; j <= m; ++j) {
+      const auto w = static_cast<size_t>(++k);
+      ASSERT_EQ(t.mWordLine[w], i);
+      ASSERT_EQ(t.mWordCol[w], cols[static_cast<size_t>(j)]);
+      ASSERT_EQ(t.Word(k), words[static_cast<size_t>(j)]);
+      ASSERT_EQ(t.mWordX1[w], doc->mChrX(i, t.mWordCol[w]));
+      ASSERT_EQ(t.mWordX2[w], doc->mChrX(i, t.mWordCol[w] + t.mWordLen[w]));
+    }
+  }
+  EXPECT_EQ(t.Count(), k);
+  EXPECT_GT(k, 10000);
+}
+
 TEST_F(Layout, WordTableKeepsPerLineRangesAndARelayoutKeepsTheLookups) {
   Load({u"", u"one two", u"", u"3 4", u"three"});
   const WordTable& t = doc->words;
