@@ -1,10 +1,15 @@
 #include "document/word_info.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <unordered_map>
 #include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "common/helpers.h"
 #include "common/side_by_side.h"
@@ -234,10 +239,34 @@ void GetDicIdxOfWords(const StrList& dicWord, WordTable& t) {
 }
 
 void SetKnownWordColor(const WordTable& t, Grid<uint8_t>& color) {
+#if defined(__SSE2__)
+  // The 16 bytes from kFirstLen[16 - len] have their first len bytes all set, the rest clear.
+  static constexpr std::array<uint8_t, 32> kFirstLen = [] {
+    std::array<uint8_t, 32> m{};
+    for (size_t i = 0; i < 16; ++i)
+      m[i] = 0xFF;
+    return m;
+  }();
+#endif
   // An unknown word is painted black over black: no guess about which words are known.
   for (size_t k = 1; k < t.mWordLen.size(); ++k) {
-    uint8_t* const cell = &color(t.mWordLine[k], t.mWordCol[k]);
-    std::fill_n(cell, t.mWordLen[k], t.mWordDicIdxId[k] != 0 ? kColorBlue : kColorBlack);
+    const int line = t.mWordLine[k];
+    uint8_t* const cell = &color(line, t.mWordCol[k]);
+    const uint8_t len = t.mWordLen[k];
+    const uint8_t c = t.mWordDicIdxId[k] != 0 ? kColorBlue : kColorBlack;
+#if defined(__SSE2__)
+    // A word of up to 16 characters is painted with one store of 16 cells: its own and black
+    // after it. The words come in reading order, so a later word in those cells is painted
+    // over again; the next row follows every row but the last, so the cells are in the grid.
+    if (len <= 16 && line < kGridLines) {
+      const __m128i first =
+          _mm_loadu_si128(reinterpret_cast<const __m128i*>(kFirstLen.data() + 16 - len));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(cell),
+                       _mm_and_si128(first, _mm_set1_epi8(static_cast<char>(c))));
+      continue;
+    }
+#endif
+    std::fill_n(cell, len, c);
   }
 }
 

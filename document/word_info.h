@@ -15,7 +15,9 @@ void JoinHyphenatedWords(const StrList& lines, WordTable& t);
 // Each distinct lowered word is looked up once; repeats reuse the result.
 void GetDicIdxOfWords(const StrList& dicWord, WordTable& t);
 
-// Colours blue every character of each word with a non-empty index list (after InitColorAry).
+// Colours blue every character of each word with a non-empty index list, and black those of
+// the other words (after InitColorAry, which leaves every cell black). The cells after a word
+// up to its 16th are set black too, which they are already unless a later word stands there.
 void SetKnownWordColor(const WordTable& t, Grid<uint8_t>& color);
 
 // Works out which words of the loaded text the dictionary knows: the word table, hyphen
