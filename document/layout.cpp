@@ -29,9 +29,11 @@ void SetTxtToChrAry(const StrList& lines, Grid<char16_t>& chr) {
 }
 
 void InitColorAry(const StrList& lines, Grid<uint8_t>& color) {
-  for (int i = 1; i <= UpperBound(lines) && i <= kGridLines; ++i) {
-    std::fill(&color(i, 1), &color(i, kGridCols) + 1, kColorBlack);
-  }
+  // Rows 1..n lie one after the other: one fill sets them all (and the unused cells at the
+  // rows' ends, which are black too).
+  const int n = std::min(UpperBound(lines), kGridLines);
+  if (n >= 1)
+    std::fill(&color(1, 0), &color(n, kGridCols + 1) + 1, kColorBlack);
 }
 
 int GetLineLen(const Grid<char16_t>& chr, int line) {
