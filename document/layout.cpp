@@ -51,6 +51,56 @@ int ComputeLinesPerPage(int paneHeightPx, const SettingInfo& setting) {
   return static_cast<int>(RoundHalfEven(paneHeightPx - 10.0)) / pitch;
 }
 
+namespace {
+
+// The end of a grid row's line, the first empty cell from column 2 on (column 101 when there is
+// none), and whether all its characters are ASCII.
+struct RowScan {
+  int end = kGridCols + 1;
+  bool ascii = true;
+};
+
+RowScan ScanRow(const char16_t* row, bool rowFollows) {
+  RowScan scan;
+#if defined(__SSE2__)
+  // Eight cells at a time from column 0. Column 101 is always empty, so the scan stops by the
+  // block holding it; that block reaches two cells into the next row, which must exist.
+  if (rowFollows) {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i notAscii = _mm_set1_epi16(static_cast<short>(0xFF80));
+    unsigned high = 0;
+    for (int b = 0; b <= kGridCols + 1; b += 8) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + b));
+      const __m128i ascii = _mm_cmpeq_epi16(_mm_and_si128(v, notAscii), zero);
+      const auto bits = static_cast<unsigned>(
+          _mm_movemask_epi8(_mm_packs_epi16(_mm_cmpeq_epi16(v, zero), ascii)));
+      // Columns 0 and 1 do not end a line; column 0 holds no character.
+      const unsigned empty = bits & (b == 0 ? 0xFCU : 0xFFU);
+      unsigned highHere = ~bits >> 8 & (b == 0 ? 0xFEU : 0xFFU);
+      if (empty != 0) {
+        const int at = std::countr_zero(empty);
+        highHere &= (1U << at) - 1;  // the line's characters only
+        scan.end = std::min(b + at, kGridCols + 1);
+        scan.ascii = (high | highHere) == 0;
+        return scan;
+      }
+      high |= highHere;
+    }
+    scan.ascii = high == 0;
+    return scan;
+  }
+#endif
+  (void)rowFollows;
+  scan.end = static_cast<int>(std::find(row + 2, row + kGridCols + 1, u'\0') - row);
+  char16_t any = 0;
+  for (int k = 1; k < scan.end; ++k)
+    any |= row[k];
+  scan.ascii = any < 0x80;
+  return scan;
+}
+
+}  // namespace
+
 void GetChrPosAry(const Grid<char16_t>& chr, const SettingInfo& setting, int n, Grid<int16_t>& pos,
                   int& maxRight, int& longestLine) {
   const int half = setting.HalfWidth;
@@ -61,16 +111,13 @@ void GetChrPosAry(const Grid<char16_t>& chr, const SettingInfo& setting, int n, 
     // below 32767 pixels.
     int x = TextLeft(setting);
     pos(i, 1) = static_cast<int16_t>(x);
-    // The first empty cell from column 2 on ends the line; column 101 when there is none.
     const char16_t* const row = &chr(i, 0);
-    const int end = static_cast<int>(std::find(row + 2, row + kGridCols + 1, u'\0') - row);
+    const RowScan scan = ScanRow(row, i < kGridLines);
+    const int end = scan.end;
     int16_t* const out = &pos(i, 0);
     // Column k starts after the characters 1..k-1. In a line of ASCII they are all half
     // width, and the positions need no lookups.
-    char16_t any = 0;
-    for (int k = 1; k < end - 1; ++k)
-      any |= row[k];
-    if (any < 0x80) {
+    if (scan.ascii) {
       for (int k = 2; k < end; ++k)
         out[k] = static_cast<int16_t>(x + (k - 1) * half);
       x += (end - 2) * half;

@@ -112,6 +112,34 @@ TEST_F(Layout, AFullLineAndAWordEndingInColumn100) {
   EXPECT_EQ(t.mWordX2[2], 47 + 100 * 7);
 }
 
+TEST_F(Layout, PositionsOfEveryLineOfAFullGridFollowTheCharactersWidths) {
+  // All 9000 lines, of every length up to 100, mixing ASCII, double-byte characters and
+  // single-byte katakana (outside ASCII yet half width) at random places.
+  std::mt19937 rng(7);
+  const std::u16string pool = u"ab .'Zあ漢ｱ";
+  StrList lines = NewStrList();
+  for (int i = 1; i <= kGridLines; ++i) {
+    std::u16string line(rng() % 101, u'a');
+    const bool plain = rng() % 2 == 0;
+    for (char16_t& ch : line)
+      ch = pool[rng() % (plain ? 5 : pool.size())];
+    lines.push_back(line);
+  }
+  Load(lines);
+  for (int i = 1; i <= kGridLines; ++i) {
+    const std::u16string& line = lines[static_cast<size_t>(i)];
+    int x = TextLeft(setting), last = x;
+    for (size_t k = 0; k < line.size(); ++k) {
+      ASSERT_EQ(doc->mChrX(i, static_cast<int>(k) + 1), x) << i << " " << k;
+      last = x;
+      x += (line[k] == u'あ' || line[k] == u'漢') ? setting.FullWidth : setting.HalfWidth;
+    }
+    // The right edge: one half width past the last character's left edge.
+    const auto edge = static_cast<int>(std::max<size_t>(line.size(), 1)) + 1;
+    ASSERT_EQ(doc->mChrX(i, edge), last + setting.HalfWidth) << i;
+  }
+}
+
 TEST_F(Layout, ALongTextsWordTableHoldsEachLinesWordsInOrder) {
   // Long enough to be split in two halves; some lines have no words, some double-byte text.
   StrList lines = NewStrList();
