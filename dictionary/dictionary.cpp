@@ -347,30 +347,26 @@ namespace {
 // more than it saves.
 constexpr size_t kEntriesForTwoThreads = 20000;
 
-// The bytes of entries [from, to) in the file: each line is the head word, TAB, one meaning and
-// CR LF, and a TAB between meanings starts a line.
-size_t DicFileSize(const StrList& words, const StrList& meanings, size_t from, size_t to) {
-  const auto& lengths = SjisByteLengths();
-  size_t size = 0;
+// Room for the bytes of entries [from, to) in the file, every character counted as two bytes:
+// each line is the head word, TAB, one meaning and CR LF, and a TAB between meanings starts a
+// line.
+size_t DicFileRoom(const StrList& words, const StrList& meanings, size_t from, size_t to) {
+  size_t room = 0;
   for (size_t i = from; i < to; ++i) {
-    size_t head = 3, tabs = 0, meaning = 0;  // TAB, CR and LF
-    for (const char16_t ch : words[i])
-      head += lengths[ch];
-    for (const char16_t ch : meanings[i]) {
-      meaning += lengths[ch];
-      tabs += ch == u'\t';
-    }
-    size += (tabs + 1) * head + meaning - tabs;
+    const auto tabs =
+        static_cast<size_t>(std::count(meanings[i].begin(), meanings[i].end(), u'\t'));
+    room += (tabs + 1) * (2 * words[i].size() + 3) + 2 * meanings[i].size();
   }
-  return size;
+  return room;
 }
 
-// Writes the lines of entries [from, to) from p. A character's second byte may be stored one
-// past its first and is then overwritten; every entry ends with CR LF stored byte by byte, so
-// nothing is stored past the entries' own bytes.
-void WriteDicFileLines(const StrList& words, const StrList& meanings, size_t from, size_t to,
-                       char* p) {
+// The bytes of entries [from, to). A character's second byte may be stored one past its first
+// and is then overwritten; every entry ends with CR LF stored byte by byte, so nothing is
+// stored past the entries' own bytes.
+std::string DicFileLines(const StrList& words, const StrList& meanings, size_t from, size_t to) {
+  std::string bytes(DicFileRoom(words, meanings, from, to), '\0');
   const auto& stores = SjisStores();
+  char* p = bytes.data();
   for (size_t i = from; i < to; ++i) {
     char* const head = p;
     for (const char16_t ch : words[i])
@@ -389,25 +385,24 @@ void WriteDicFileLines(const StrList& words, const StrList& meanings, size_t fro
     *p++ = '\r';
     *p++ = '\n';
   }
+  bytes.resize(static_cast<size_t>(p - bytes.data()));
+  return bytes;
 }
 
 }  // namespace
 
 std::string MakeDicFileBytes(const StrList& words, const StrList& meanings) {
-  // A large dictionary is sized and written in two halves side by side. The exact size comes
-  // first, so that writing needs no checks.
+  // A large dictionary is written in two halves side by side, each into room enough for it,
+  // and the second is then appended to the first.
   const size_t end = words.size();
   const bool halves = end > kEntriesForTwoThreads;
   const size_t mid = halves ? end / 2 : end;
-  size_t first = 0, second = 0;
+  std::string first, second;
   RunSideBySide(
-      halves, [&] { first = DicFileSize(words, meanings, 1, mid); },
-      [&] { second = DicFileSize(words, meanings, mid, end); });
-  std::string bytes(first + second, '\0');
-  RunSideBySide(
-      halves, [&] { WriteDicFileLines(words, meanings, 1, mid, bytes.data()); },
-      [&] { WriteDicFileLines(words, meanings, mid, end, bytes.data() + first); });
-  return bytes;
+      halves, [&] { first = DicFileLines(words, meanings, 1, mid); },
+      [&] { second = DicFileLines(words, meanings, mid, end); });
+  first += second;
+  return first;
 }
 
 Status Dictionary::LoadDicFile(const std::string& path, FileOps& fs) {
