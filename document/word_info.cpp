@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -209,14 +210,19 @@ void GetDicIdxOfWords(const StrList& dicWord, WordTable& t) {
       halves, [&] { lookUp(0, half); }, [&] { lookUp(half, order.size()); });
 
   // Words with the same list share its entry, numbered in alphabetical order of the words.
-  std::unordered_map<std::u16string, uint32_t> listIds;
+  // The entries are found by views of themselves: there is room for every list in advance, so
+  // none of them moves.
+  t.mDicIdxLists.reserve(lists.size() + t.mWordJoined.size() + 1);
+  std::unordered_map<std::u16string_view, uint32_t> listIds(lists.size());
   auto listId = [&](std::u16string list) -> uint32_t {
     if (list.empty())
       return 0;
-    const auto [it, added] = listIds.emplace(list, static_cast<uint32_t>(t.mDicIdxLists.size()));
-    if (added)
-      t.mDicIdxLists.push_back(std::move(list));
-    return it->second;
+    if (const auto it = listIds.find(list); it != listIds.end())
+      return it->second;
+    const auto id = static_cast<uint32_t>(t.mDicIdxLists.size());
+    t.mDicIdxLists.push_back(std::move(list));
+    listIds.emplace(t.mDicIdxLists.back(), id);
+    return id;
   };
   std::vector<uint32_t> ids(distinct.Count());
   for (size_t j = 0; j < order.size(); ++j)
