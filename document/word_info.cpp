@@ -158,6 +158,30 @@ void NumberWords(WordTable& t, size_t from, size_t to, LoweredWords& distinct) {
   }
 }
 
+// The numbers of the distinct words in alphabetical order. They are sorted by their first nine
+// units packed into a number, 7 bits each (a lowered word's units are below 0x80) and 0 where
+// the word is shorter, so that a shorter word comes first as it does among strings; words that
+// agree in those are compared in full.
+std::vector<uint32_t> AlphabeticalOrder(const LoweredWords& distinct) {
+  std::vector<std::pair<uint64_t, uint32_t>> sorted(distinct.Count());
+  for (uint32_t d = 0; d < sorted.size(); ++d) {
+    const std::u16string& w = distinct.LoweredWord(d);
+    uint64_t key = 0;
+    for (size_t i = 0; i < 9; ++i)
+      key = key << 7 | (i < w.size() ? w[i] & 0x7FU : 0U);
+    sorted[d] = {key, d};
+  }
+  std::sort(sorted.begin(), sorted.end(), [&](const auto& a, const auto& b) {
+    if (a.first != b.first)
+      return a.first < b.first;
+    return distinct.LoweredWord(a.second) < distinct.LoweredWord(b.second);
+  });
+  std::vector<uint32_t> order(sorted.size());
+  for (size_t j = 0; j < order.size(); ++j)
+    order[j] = sorted[j].second;
+  return order;
+}
+
 }  // namespace
 
 void GetDicIdxOfWords(const StrList& dicWord, WordTable& t) {
@@ -180,25 +204,7 @@ void GetDicIdxOfWords(const StrList& dicWord, WordTable& t) {
 
   // The distinct words are looked up in alphabetical order: one search then starts where the
   // last one ended in the dictionary, and finds its entries still in the cache.
-  // They are sorted by their first nine units packed into a number, 7 bits each (a lowered
-  // word's units are below 0x80) and 0 where the word is shorter, so that a shorter word comes
-  // first as it does among strings; words that agree in those are compared in full.
-  std::vector<std::pair<uint64_t, uint32_t>> sorted(distinct.Count());
-  for (uint32_t d = 0; d < sorted.size(); ++d) {
-    const std::u16string& w = distinct.LoweredWord(d);
-    uint64_t key = 0;
-    for (size_t i = 0; i < 9; ++i)
-      key = key << 7 | (i < w.size() ? w[i] & 0x7FU : 0U);
-    sorted[d] = {key, d};
-  }
-  std::sort(sorted.begin(), sorted.end(), [&](const auto& a, const auto& b) {
-    if (a.first != b.first)
-      return a.first < b.first;
-    return distinct.LoweredWord(a.second) < distinct.LoweredWord(b.second);
-  });
-  std::vector<uint32_t> order(sorted.size());
-  for (size_t j = 0; j < order.size(); ++j)
-    order[j] = sorted[j].second;
+  const std::vector<uint32_t> order = AlphabeticalOrder(distinct);
   std::vector<std::u16string> lists(order.size());
   auto lookUp = [&](size_t from, size_t to) {
     int near = 0;  // where the last word stood in the dictionary
