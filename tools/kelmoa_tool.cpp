@@ -33,14 +33,17 @@ constexpr int kExitRejected = 3;
 
 using Args = std::vector<std::string>;
 
-std::string Out(std::u16string_view s) { return Utf16ToUtf8(s); }
+std::string Out(std::u16string_view s) {
+  return Utf16ToUtf8(s);
+}
 
 // A message as the tool shows it: CR LF becomes LF.
 std::string ShownMessage(std::u16string_view msg) {
   std::string s = Out(msg);
   std::string r;
   for (size_t i = 0; i < s.size(); ++i) {
-    if (s[i] == '\r' && i + 1 < s.size() && s[i + 1] == '\n') continue;
+    if (s[i] == '\r' && i + 1 < s.size() && s[i + 1] == '\n')
+      continue;
     r += s[i];
   }
   return r;
@@ -66,24 +69,30 @@ int Usage() {
   return kExitUsage;
 }
 
-std::string JoinTabs(std::u16string_view meanings) { return Out(meanings); }
+std::string JoinTabs(std::u16string_view meanings) {
+  return Out(meanings);
+}
 
 int Detect(const Args& a) {
-  if (a.empty()) return Usage();
+  if (a.empty())
+    return Usage();
   for (const std::string& path : a) {
     std::string name;
-    if (Status s = GetFileCharCode(path, name); !s.ok()) return IoError(s);
+    if (Status s = GetFileCharCode(path, name); !s.ok())
+      return IoError(s);
     std::cout << name << '\t' << path << '\n';
   }
   return kExitOk;
 }
 
 int Read(const Args& a) {
-  if (a.size() != 1) return Usage();
+  if (a.size() != 1)
+    return Usage();
   StrList lines;
   Status status;
   const std::u16string msg = ReadFileToAryAndChkMsg(a[0], lines, status);
-  if (!status.ok()) return IoError(status);
+  if (!status.ok())
+    return IoError(status);
   if (!msg.empty()) {
     std::cout << ShownMessage(msg) << '\n';
     return kExitRejected;
@@ -101,10 +110,12 @@ bool LoadDic(const std::string& path, Dictionary& dic, int& exitCode) {
 }
 
 int Entries(const Args& a) {
-  if (a.size() != 1) return Usage();
+  if (a.size() != 1)
+    return Usage();
   Dictionary dic;
   int rc = kExitOk;
-  if (!LoadDic(a[0], dic, rc)) return rc;
+  if (!LoadDic(a[0], dic, rc))
+    return rc;
   for (int i = 1; i <= dic.Count(); ++i) {
     std::cout << i << '\t' << Out(dic.Words()[i]) << '\t' << JoinTabs(dic.Meanings()[i]) << '\n';
   }
@@ -112,17 +123,20 @@ int Entries(const Args& a) {
 }
 
 int Lookup(const Args& a) {
-  if (a.size() < 2) return Usage();
+  if (a.size() < 2)
+    return Usage();
   Dictionary dic;
   int rc = kExitOk;
-  if (!LoadDic(a[0], dic, rc)) return rc;
+  if (!LoadDic(a[0], dic, rc))
+    return rc;
   for (size_t w = 1; w < a.size(); ++w) {
     const std::u16string list = GetDicIdxListOfWord(dic.Words(), LowerAscii(Utf8ToUtf16(a[w])));
     std::cout << a[w] << '\t' << Out(list) << '\n';
     size_t start = 0;
     while (start < list.size()) {
       size_t comma = list.find(u',', start);
-      if (comma == std::u16string::npos) comma = list.size();
+      if (comma == std::u16string::npos)
+        comma = list.size();
       const int idx = std::stoi(Out(list.substr(start, comma - start)));
       std::cout << '\t' << idx << '\t' << Out(dic.Words()[idx]) << '\t'
                 << JoinTabs(dic.Meanings()[idx]) << '\n';
@@ -133,27 +147,32 @@ int Lookup(const Args& a) {
 }
 
 int Meaning(const Args& a) {
-  if (a.size() < 2) return Usage();
+  if (a.size() < 2)
+    return Usage();
   Dictionary dic;
   int rc = kExitOk;
-  if (!LoadDic(a[0], dic, rc)) return rc;
+  if (!LoadDic(a[0], dic, rc))
+    return rc;
   for (size_t w = 1; w < a.size(); ++w) {
     int idx = 0;
     std::u16string form;
     StrList meanings;
     GetWordMeaningP(dic, LowerAscii(Utf8ToUtf16(a[w])), idx, form, meanings);
     std::cout << a[w] << '\t' << idx << '\t' << Out(form) << '\n';
-    for (size_t m = 1; m < meanings.size(); ++m) std::cout << '\t' << Out(meanings[m]) << '\n';
+    for (size_t m = 1; m < meanings.size(); ++m)
+      std::cout << '\t' << Out(meanings[m]) << '\n';
   }
   return kExitOk;
 }
 
 int Add(const Args& a) {
-  if (a.size() != 3) return Usage();
+  if (a.size() != 3)
+    return Usage();
   DictionaryFiles files(a[0]);
   Dictionary dic;
   int rc = kExitOk;
-  if (!LoadDic(files.DicPath(), dic, rc)) return rc;
+  if (!LoadDic(files.DicPath(), dic, rc))
+    return rc;
   const std::u16string word = Utf8ToUtf16(a[1]), meaning = Utf8ToUtf16(a[2]);
   if (!IsStorableEntry(word, meaning)) {
     std::cerr << "kelmoa-tool: not an entry: the word needs two characters or more, the meaning "
@@ -165,17 +184,19 @@ int Add(const Args& a) {
 }
 
 int Delete(const Args& a) {
-  if (a.size() != 3) return Usage();
+  if (a.size() != 3)
+    return Usage();
   int idx = 0;
   const auto [end, ec] = std::from_chars(a[1].data(), a[1].data() + a[1].size(), idx);
-  if (ec != std::errc() || end != a[1].data() + a[1].size()) return Usage();
+  if (ec != std::errc() || end != a[1].data() + a[1].size())
+    return Usage();
   DictionaryFiles files(a[0]);
   Dictionary dic;
   int rc = kExitOk;
-  if (!LoadDic(files.DicPath(), dic, rc)) return rc;
+  if (!LoadDic(files.DicPath(), dic, rc))
+    return rc;
   if (idx < 1 || idx > dic.Count()) {
-    std::cerr << "kelmoa-tool: no entry " << idx << " (the dictionary has " << dic.Count()
-              << ")\n";
+    std::cerr << "kelmoa-tool: no entry " << idx << " (the dictionary has " << dic.Count() << ")\n";
     return kExitUsage;
   }
   const std::u16string entry = dic.Words()[idx] + u' ' + Utf8ToUtf16(a[2]);
@@ -184,16 +205,19 @@ int Delete(const Args& a) {
 }
 
 int Annotate(const Args& a) {
-  if (a.size() != 2) return Usage();
+  if (a.size() != 2)
+    return Usage();
   TextFileCheck check = CheckAndReadTextFile(a[1]);
-  if (check.result == TextFileCheck::kUnreadable) return IoError(check.status);
+  if (check.result == TextFileCheck::kUnreadable)
+    return IoError(check.status);
   if (check.result != TextFileCheck::kOk) {
     std::cout << ShownMessage(check.message) << '\n';
     return kExitRejected;
   }
   Dictionary dic;
   int rc = kExitOk;
-  if (!LoadDic(a[0], dic, rc)) return rc;
+  if (!LoadDic(a[0], dic, rc))
+    return rc;
   auto doc = std::make_unique<TextDocument>();  // the grids are large: keep them off the stack
   doc->mTxt = std::move(check.lines);
   SettingInfo setting;
@@ -208,8 +232,8 @@ int Annotate(const Args& a) {
   const WordTable& t = doc->words;
   for (int k = 1; k <= t.Count(); ++k) {
     std::cout << t.mWordLine[k] << '\t' << t.mWordCol[k] << '\t' << Out(t.Word(k)) << '\t'
-              << Out(t.Joined(k)) << '\t' << Out(t.DicIdx(k)) << '\t' << t.mWordX1[k]
-              << '\t' << t.mWordX2[k] << '\n';
+              << Out(t.Joined(k)) << '\t' << Out(t.DicIdx(k)) << '\t' << t.mWordX1[k] << '\t'
+              << t.mWordX2[k] << '\n';
   }
   return kExitOk;
 }
@@ -218,7 +242,8 @@ int Settings(const Args& a) {
   int screenWidth = 1920;
   if (a.size() == 3 && a[1] == "--screen-width") {
     const auto [end, ec] = std::from_chars(a[2].data(), a[2].data() + a[2].size(), screenWidth);
-    if (ec != std::errc() || end != a[2].data() + a[2].size() || screenWidth <= 0) return Usage();
+    if (ec != std::errc() || end != a[2].data() + a[2].size() || screenWidth <= 0)
+      return Usage();
   } else if (a.size() != 1) {
     return Usage();
   }
@@ -251,9 +276,11 @@ int Settings(const Args& a) {
 // Builds a dictionary file from EDICT (EUC-JP) and puts it at OUT atomically; OUT is left as it
 // was when EDICT cannot be read or gives no entry.
 int ImportEdictCmd(const Args& a) {
-  if (a.size() != 2) return Usage();
+  if (a.size() != 2)
+    return Usage();
   std::string edict;
-  if (Status s = DefaultFileOps().ReadAll(a[0], edict); !s.ok()) return IoError(s);
+  if (Status s = DefaultFileOps().ReadAll(a[0], edict); !s.ok())
+    return IoError(s);
   std::string dicBytes;
   if (Status s = ImportEdict(edict, dicBytes); !s.ok()) {
     return IoError(Status::Error(a[0] + ": " + s.message()));
@@ -267,15 +294,18 @@ int ImportEdictCmd(const Args& a) {
 
 int main(int argc, char** argv) {
   using namespace kelmoa;
-  if (argc < 2) return Usage();
+  if (argc < 2)
+    return Usage();
   const std::map<std::string, std::function<int(const Args&)>> commands = {
-      {"detect", Detect}, {"read", Read},   {"entries", Entries}, {"lookup", Lookup},
-      {"meaning", Meaning}, {"add", Add}, {"delete", Delete},
-      {"import-edict", ImportEdictCmd},
+      {"detect", Detect},     {"read", Read},
+      {"entries", Entries},   {"lookup", Lookup},
+      {"meaning", Meaning},   {"add", Add},
+      {"delete", Delete},     {"import-edict", ImportEdictCmd},
       {"annotate", Annotate}, {"settings", Settings},
   };
   const auto it = commands.find(argv[1]);
-  if (it == commands.end()) return Usage();
+  if (it == commands.end())
+    return Usage();
   const Args args(argv + 2, argv + argc);
   const int rc = it->second(args);
   std::cout.flush();
