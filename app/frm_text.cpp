@@ -263,18 +263,14 @@ void frmText::OpenTextFileAndDisp() {
 
   mPicText->setCursor(Qt::WaitCursor);
   TextDocument& doc = *mDoc;
-  doc.mTxt = std::move(check.lines);
-  ClearChrAry(doc.mChr);
-  SetTxtToChrAry(doc.mTxt, doc.mChr);
-  InitColorAry(doc.mTxt, doc.mChrColor);
+  int maxRight = 0;
+  int longestLine = 0;
+  SetNewTextLines(doc, std::move(check.lines), mSetting, maxRight, longestLine);
   gFlgTextFileRead = true;
   mCmdEdit->setEnabled(true);
   mCmdReRead->setEnabled(true);
   mChkSpeak->setEnabled(true);
   mLastTextFilePath = mTextFilePath;
-  int maxRight = 0;
-  int longestLine = 0;
-  GetChrPosAry(doc.mChr, mSetting, doc.LineCount(), doc.mChrX, maxRight, longestLine);
   FitWindowToText(maxRight);
   kelmoa::gGetWordInfoInTextP(doc, mDic.Words());
   if (mVScroll->value() == 1) {

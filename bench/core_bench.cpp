@@ -239,12 +239,8 @@ void BM_OpenText(benchmark::State& state) {
   const std::string path = ProseText();
   for (auto _ : state) {
     TextFileCheck check = CheckAndReadTextFile(path);
-    doc->mTxt = std::move(check.lines);
-    ClearChrAry(doc->mChr);
-    SetTxtToChrAry(doc->mTxt, doc->mChr);
-    InitColorAry(doc->mTxt, doc->mChrColor);
     int right = 0, longest = 0;
-    GetChrPosAry(doc->mChr, setting, doc->LineCount(), doc->mChrX, right, longest);
+    SetNewTextLines(*doc, std::move(check.lines), setting, right, longest);
     gGetWordInfoInTextP(*doc, dic.Words());
     benchmark::DoNotOptimize(doc->words.Count());
   }

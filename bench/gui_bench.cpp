@@ -198,12 +198,9 @@ void PageRedraw(benchmark::State& state) {
   const int paneHeight = static_cast<int>(0.92 * 1080) - 21 - 5;
   s.LinesPerPage = ComputeLinesPerPage(paneHeight, s);
   auto doc = std::make_unique<TextDocument>();
-  doc->mTxt = SplitTextLines(SjisToUtf16(Installed::Prose(100, s.LinesPerPage + 10)));
-  ClearChrAry(doc->mChr);
-  SetTxtToChrAry(doc->mTxt, doc->mChr);
-  InitColorAry(doc->mTxt, doc->mChrColor);
   int right = 0, longest = 0;
-  GetChrPosAry(doc->mChr, s, doc->LineCount(), doc->mChrX, right, longest);
+  SetNewTextLines(*doc, SplitTextLines(SjisToUtf16(Installed::Prose(100, s.LinesPerPage + 10))), s,
+                  right, longest);
   // Every other word blue, so that both colours are drawn.
   for (int i = 1; i <= doc->LineCount(); ++i) {
     for (int c = 1; c <= kGridCols; c += 2)
@@ -236,11 +233,8 @@ struct ChangeFixture {
     GetPicTextMetrics(f, s.HalfWidth, s.FullWidth, s.CharHeight, ok);
     s.LinesPerPage = ComputeLinesPerPage(637, s);
     font = std::make_unique<PageFont>(f);
-    doc->mTxt = CheckAndReadTextFile(inst.text).lines;
-    ClearChrAry(doc->mChr);
-    SetTxtToChrAry(doc->mTxt, doc->mChr);
     int right = 0, longest = 0;
-    GetChrPosAry(doc->mChr, s, doc->LineCount(), doc->mChrX, right, longest);
+    SetNewTextLines(*doc, CheckAndReadTextFile(inst.text).lines, s, right, longest);
     gGetWordInfoInTextP(*doc, dic.Words());
     page = QImage(right + 3 * s.HalfWidth, 637, QImage::Format_RGB32);
   }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstdint>
+#include <utility>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -13,6 +14,14 @@
 #include "common/side_by_side.h"
 
 namespace kelmoa {
+
+namespace {
+
+// A text of fewer lines is worked through on one thread: a second would cost more than it
+// saves.
+constexpr int kLinesForTwoThreads = 1000;
+
+}  // namespace
 
 void ClearChrAry(Grid<char16_t>& chr) {
   // Rows 1..kGridLines lie one after the other: one fill clears them all (and the unused
@@ -136,6 +145,21 @@ void GetChrPosAry(const Grid<char16_t>& chr, const SettingInfo& setting, int n, 
   }
 }
 
+void SetNewTextLines(TextDocument& doc, StrList lines, const SettingInfo& setting, int& maxRight,
+                     int& longestLine) {
+  StrList old = std::exchange(doc.mTxt, std::move(lines));
+  // Freeing a long text's lines one by one takes a good part of a millisecond.
+  RunSideBySide(
+      UpperBound(old) >= kLinesForTwoThreads,
+      [&] {
+        ClearChrAry(doc.mChr);
+        SetTxtToChrAry(doc.mTxt, doc.mChr);
+        InitColorAry(doc.mTxt, doc.mChrColor);
+        GetChrPosAry(doc.mChr, setting, doc.LineCount(), doc.mChrX, maxRight, longestLine);
+      },
+      [&] { StrList().swap(old); });
+}
+
 namespace {
 
 // The words of a line as (column, length), in order: each word starts with a letter and runs
@@ -245,10 +269,6 @@ void GetWordsInLine(std::u16string_view line, StrList& oWords, std::vector<int>&
 }
 
 namespace {
-
-// A text of fewer lines is split on one thread: starting a second would cost more than it
-// saves.
-constexpr int kLinesForTwoThreads = 1000;
 
 // The columns of a word table being filled, entries 1, 2, ... (entry 0 is not a word).
 struct WordColumns {

@@ -117,6 +117,12 @@ inline int TextLeft(const SettingInfo& s) {
 void GetChrPosAry(const Grid<char16_t>& chr, const SettingInfo& setting, int n, Grid<int16_t>& pos,
                   int& maxRight, int& longestLine);
 
+// Puts the lines of a newly read text into the document and fills the grids from them: the
+// characters, their colours (all black) and their positions, with maxRight and longestLine as
+// GetChrPosAry sets them. The old text's lines are freed beside the filling.
+void SetNewTextLines(TextDocument& doc, StrList lines, const SettingInfo& setting, int& maxRight,
+                     int& longestLine);
+
 // Splits one line into words: a word starts with a letter A-Z or a-z and goes on with letters
 // and apostrophes; one-letter words other than "I", "A" and "a" are dropped. Both lists come
 // back with entries 1..m; the column of word j is that of its first character.

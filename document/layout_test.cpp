@@ -75,12 +75,10 @@ class Layout : public ::testing::Test {
     setting.FullWidth = 14;
     setting.CharHeight = 14;
   }
+  // As the open routine loads a text.
   void Load(StrList lines) {
-    doc->mTxt = std::move(lines);
-    ClearChrAry(doc->mChr);
-    SetTxtToChrAry(doc->mTxt, doc->mChr);
     maxRight = longest = 0;
-    GetChrPosAry(doc->mChr, setting, doc->LineCount(), doc->mChrX, maxRight, longest);
+    SetNewTextLines(*doc, std::move(lines), setting, maxRight, longest);
     GetWordListOfText(doc->mTxt, doc->mChrX, doc->words);
   }
   SettingInfo setting;
@@ -170,6 +168,19 @@ TEST_F(Layout, ALongTextsWordTableHoldsEachLinesWordsInOrder) {
   }
   EXPECT_EQ(t.Count(), k);
   EXPECT_GT(k, 10000);
+
+  // A short text after it: nothing of the long one is left in the grids.
+  doc->mChrColor(3, 2) = kColorBlue;
+  Load({u"", u"ab", u"あb"});
+  EXPECT_EQ(doc->LineCount(), 2);
+  EXPECT_EQ(doc->mTxt[2], u"あb");
+  EXPECT_EQ(GetLineLen(doc->mChr, 2), 2);
+  EXPECT_EQ(doc->mChrX(2, 2), TextLeft(setting) + setting.FullWidth);
+  EXPECT_EQ(doc->mChrColor(2, 1), kColorBlack);
+  for (int i = 3; i <= 2501; ++i)
+    ASSERT_EQ(GetLineLen(doc->mChr, i), 0) << i;
+  EXPECT_EQ(maxRight, TextLeft(setting) + setting.FullWidth + setting.HalfWidth);
+  EXPECT_EQ(longest, 2);
 }
 
 TEST_F(Layout, WordTableKeepsPerLineRangesAndARelayoutKeepsTheLookups) {

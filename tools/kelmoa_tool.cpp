@@ -219,15 +219,11 @@ int Annotate(const Args& a) {
   if (!LoadDic(a[0], dic, rc))
     return rc;
   auto doc = std::make_unique<TextDocument>();  // the grids are large: keep them off the stack
-  doc->mTxt = std::move(check.lines);
   SettingInfo setting;
   setting.HalfWidth = 7;
   setting.FullWidth = 14;
-  ClearChrAry(doc->mChr);
-  SetTxtToChrAry(doc->mTxt, doc->mChr);
-  InitColorAry(doc->mTxt, doc->mChrColor);
   int maxRight = 0, longest = 0;
-  GetChrPosAry(doc->mChr, setting, doc->LineCount(), doc->mChrX, maxRight, longest);
+  SetNewTextLines(*doc, std::move(check.lines), setting, maxRight, longest);
   gGetWordInfoInTextP(*doc, dic.Words());
   const WordTable& t = doc->words;
   for (int k = 1; k <= t.Count(); ++k) {
