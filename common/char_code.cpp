@@ -58,8 +58,14 @@ class Cursor {
 
  private:
   // Drops what lies before `from` (which the caller no longer needs) and reads one more piece.
+  // A window far behind `from` moves up to it without reading what lies between: a cursor that
+  // only looks now and then (the UTF-7 one, in plain text) reads a piece where it looks.
   void Fill(int64_t from) {
-    const int64_t end = mBase + static_cast<int64_t>(mBuf.size());
+    int64_t end = mBase + static_cast<int64_t>(mBuf.size());
+    if (from - 3 > end) {
+      mBuf.clear();
+      mBase = end = from - 3;
+    }
     const int64_t keep = std::clamp<int64_t>(from - 3, mBase, end);
     mBuf.erase(mBuf.begin(), mBuf.begin() + (keep - mBase));
     mBase = keep;
@@ -347,7 +353,7 @@ class FileSource : public ByteSource {
  public:
   FileSource(int fd, int64_t size) : mFd(fd), mSize(size) {}
   size_t ReadAt(int64_t offset, uint8_t* buf, size_t n) override {
-    if (offset >= mHoleEnd || offset < mHoleStart)
+    if ((offset >= mHoleEnd || offset < mHoleStart) && offset < mNoHoleFrom)
       FindHole(offset);
     if (offset >= mHoleStart && offset < mHoleEnd) {
       const size_t zeros = static_cast<size_t>(std::min<int64_t>(mHoleEnd - offset, n));
@@ -373,8 +379,10 @@ class FileSource : public ByteSource {
   void FindHole(int64_t offset) {
     mHoleStart = mHoleEnd = INT64_MAX;
     const off_t hole = ::lseek(mFd, offset, SEEK_HOLE);
-    if (hole < 0 || hole >= mSize)
+    if (hole < 0 || hole >= mSize) {
+      mNoHoleFrom = std::min(mNoHoleFrom, offset);  // nor will a later offset find one
       return;
+    }
     const off_t data = ::lseek(mFd, hole, SEEK_DATA);
     mHoleStart = hole;
     mHoleEnd = data < 0 ? mSize : data;  // no data after it: the hole runs to the end
@@ -383,6 +391,7 @@ class FileSource : public ByteSource {
   int mFd;
   int64_t mSize;
   int64_t mHoleStart = 0, mHoleEnd = 0;
+  int64_t mNoHoleFrom = INT64_MAX;  // no hole from here to the end
   int mError = 0;
 };
 

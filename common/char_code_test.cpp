@@ -100,7 +100,12 @@ TEST(CharCode, ShiftSequenceAndCharactersAcrossTheReadBoundaryOfAFile) {
   std::string sjis(65535, 'a');
   sjis += "\x82\xa0 tail";
   testing::WriteBytes(dir / "sjis.txt", sjis);
-  for (const char* f : {"utf7.txt", "sjis.txt"}) {
+  // Shift sequences far apart in plain text, the second one broken: the UTF-7 candidate, which
+  // reads only near each of them, must still see the second.
+  std::string far(65536 - 3, 'a');
+  far += "+AGE-" + std::string(200000, 'b') + "+AGI!" + std::string(70000, 'c');
+  testing::WriteBytes(dir / "far.txt", far);
+  for (const char* f : {"utf7.txt", "sjis.txt", "far.txt"}) {
     std::string name;
     ASSERT_TRUE(GetFileCharCode(dir / f, name).ok());
     EXPECT_EQ(name, GetCharCodeName(testing::DetectWholeBuffer(testing::ReadBytes(dir / f)))) << f;
