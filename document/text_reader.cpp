@@ -34,6 +34,14 @@ bool IsAscii(std::string_view bytes) {
   return all < 0x80;
 }
 
+// ASCII bytes as the characters they are (CP932 reads the 128 ASCII bytes as themselves).
+std::u16string WidenAscii(std::string_view bytes) {
+  std::u16string text(bytes.size(), u'\0');
+  std::transform(bytes.begin(), bytes.end(), text.begin(),
+                 [](char c) { return static_cast<char16_t>(static_cast<unsigned char>(c)); });
+  return text;
+}
+
 }  // namespace
 
 std::u16string MsgLineTooLong(long long lineNo, long long byteLen) {
@@ -81,18 +89,21 @@ std::u16string ReadFileToAryAndChkMsg(const std::string& pPath, StrList& oTxt, S
   long long i = 0;
   std::u16string result;
 
-  // Stores the current line; false (with result set) when it fails a check.
-  auto endLine = [&]() {
+  // A file within the limits has at most one line more than it has bytes.
+  oTxt.reserve(static_cast<size_t>(std::min<long long>(st.st_size, kMaxLines) + 2));
+
+  // Stores the current line, whose first bytes are kept (all of them unless it is too long);
+  // false (with result set) when it fails a check.
+  auto endLine = [&](std::string_view kept) {
     ++i;
     std::u16string text;
     long long len = lineBytes;
-    if (line.size() == static_cast<size_t>(lineBytes)) {
-      if (IsAscii(line)) {
-        // CP932 reads the 128 ASCII bytes as themselves, one byte a character: a line of
-        // English needs no converter.
-        text.assign(line.begin(), line.end());
+    if (kept.size() == static_cast<size_t>(lineBytes)) {
+      if (IsAscii(kept)) {
+        // A line of English needs no converter.
+        text = WidenAscii(kept);
       } else {
-        text = decoder.Decode(line);
+        text = decoder.Decode(kept);
         len = GetSjisByteLen(text);
       }
     }
@@ -133,7 +144,10 @@ std::u16string ReadFileToAryAndChkMsg(const std::string& pPath, StrList& oTxt, S
       const char* cr = static_cast<const char*>(std::memchr(p, '\r', static_cast<size_t>(end - p)));
       const char* stop = cr ? cr : end;
       const size_t n = static_cast<size_t>(stop - p);
-      line.append(p, std::min(n, kKeepBytes - std::min(kKeepBytes, line.size())));
+      // A line that lies whole in this piece is taken from it as it stands.
+      const bool whole = cr != nullptr && lineBytes == 0;
+      if (!whole)
+        line.append(p, std::min(n, kKeepBytes - std::min(kKeepBytes, line.size())));
       lineBytes += static_cast<long long>(n);
       if (lineBytes > kCountBytesUpTo) {
         result = MsgLineTooLongAtLeast(i + 1, kCountBytesUpTo);
@@ -142,7 +156,7 @@ std::u16string ReadFileToAryAndChkMsg(const std::string& pPath, StrList& oTxt, S
       }
       if (!cr)
         break;
-      if (!endLine())
+      if (!endLine(whole ? std::string_view(p, std::min(n, kKeepBytes)) : std::string_view(line)))
         return result;
       p = cr + 1;
       if (p == end) {
@@ -153,7 +167,7 @@ std::u16string ReadFileToAryAndChkMsg(const std::string& pPath, StrList& oTxt, S
     }
   }
   // A last line without a line end still counts.
-  if (lineBytes > 0 && !endLine())
+  if (lineBytes > 0 && !endLine(line))
     return result;
   return result;
 }

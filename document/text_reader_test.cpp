@@ -59,6 +59,31 @@ TEST(TextReader, LineByteLimitCountsDoubleByteCharactersTwice) {
   EXPECT_EQ(UpperBound(r.lines), 0) << "a rejected file leaves no lines";
 }
 
+TEST(TextReader, LinesAcrossTheFilesReadPiecesComeWhole) {
+  // Some 200 KiB of lines of every length up to the limit, some with a double-byte character,
+  // ended by CR LF or CR; one CR LF is split between the first two 64 KiB pieces.
+  TempDir dir;
+  std::string bytes;
+  StrList expected = NewStrList();
+  bool split = false;
+  for (int i = 0; bytes.size() < 200000; ++i) {
+    int len = i % 99;
+    if (!split && bytes.size() + 102 > 65536) {
+      len = static_cast<int>(65535 - bytes.size());  // its CR is the piece's last byte
+      split = true;
+    }
+    const std::string ascii(static_cast<size_t>(len), static_cast<char>('a' + i % 26));
+    const bool dog = i % 7 == 0 && len <= 98;
+    bytes += (dog ? Sjis("犬") : "") + ascii + (i % 3 == 0 && !split ? "\r" : "\r\n");
+    expected.push_back((dog ? u"犬" : u"") + std::u16string(ascii.begin(), ascii.end()));
+  }
+  ASSERT_EQ(bytes.substr(65535, 2), "\r\n");
+  WriteBytes(dir / "long.txt", bytes);
+  const Read r = ReadText(dir / "long.txt");
+  ASSERT_EQ(r.msg, u"");
+  EXPECT_EQ(r.lines, expected);
+}
+
 TEST(TextReader, LoneLfFileIsOneLongLineAndVeryLongLinesGiveTheirFullLength) {
   TempDir dir;
   WriteBytes(dir / "lf.txt", "one\ntwo\nthree");
