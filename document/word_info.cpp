@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #if defined(__SSE2__)
@@ -30,10 +30,14 @@ void JoinHyphenatedWords(const StrList& lines, WordTable& t) {
       continue;
     const std::u16string_view line = lines[static_cast<size_t>(i)];
     const size_t col = static_cast<size_t>(t.mWordCol[static_cast<size_t>(k)]);
+    const size_t after = col - 1 + t.mWordLen[static_cast<size_t>(k)];
+    // Most lines' last word has no hyphen after it: the rest of the line is looked at only
+    // when it has.
+    if (after >= line.size() || line[after] != u'-')
+      continue;
     std::u16string_view rest = line.substr(col - 1);
     rest = rest.substr(0, rest.find_last_not_of(u' ') + 1);
-    const size_t after = col - 1 + t.mWordLen[static_cast<size_t>(k)];
-    if (!rest.empty() && rest.back() == u'-' && after < line.size() && line[after] == u'-') {
+    if (!rest.empty() && rest.back() == u'-') {
       std::u16string joined(t.Word(k));
       joined += t.Word(f);
       t.mWordJoined[k] = joined;
@@ -218,16 +222,22 @@ void GetDicIdxOfWords(const StrList& dicWord, WordTable& t) {
   // Words with the same list share its entry, numbered in alphabetical order of the words.
   // The entries are found by views of themselves: there is room for every list in advance, so
   // none of them moves.
-  t.mDicIdxLists.reserve(lists.size() + t.mWordJoined.size() + 1);
-  std::unordered_map<std::u16string_view, uint32_t> listIds(lists.size());
+  // The entries are found through a table of their numbers, with room for every list.
+  const size_t most = lists.size() + t.mWordJoined.size() + 1;
+  t.mDicIdxLists.reserve(most);
+  std::vector<uint32_t> listSlots(std::bit_ceil(2 * most));  // 0: free
   auto listId = [&](std::u16string list) -> uint32_t {
     if (list.empty())
       return 0;
-    if (const auto it = listIds.find(list); it != listIds.end())
-      return it->second;
+    const size_t mask = listSlots.size() - 1;
+    size_t i = std::hash<std::u16string_view>()(list) & mask;
+    for (; listSlots[i] != 0; i = (i + 1) & mask) {
+      if (t.mDicIdxLists[listSlots[i]] == list)
+        return listSlots[i];
+    }
     const auto id = static_cast<uint32_t>(t.mDicIdxLists.size());
     t.mDicIdxLists.push_back(std::move(list));
-    listIds.emplace(t.mDicIdxLists.back(), id);
+    listSlots[i] = id;
     return id;
   };
   std::vector<uint32_t> ids(distinct.Count());
@@ -263,7 +273,14 @@ void GetDicIdxOfWords(const StrList& dicWord, WordTable& t) {
   }
 }
 
-void SetKnownWordColor(const WordTable& t, Grid<uint8_t>& color) {
+namespace {
+
+// Paints words [from, to). A word of up to 16 characters is painted with one store of 16
+// cells: its own and black after it, which may reach into the next row. The words come in
+// reading order, so a later word in those cells is painted over again; the store is used only
+// where the next row is one of this call's (below rowLimit), so that it never paints over
+// another call's words.
+void PaintWords(const WordTable& t, Grid<uint8_t>& color, size_t from, size_t to, int rowLimit) {
 #if defined(__SSE2__)
   // The 16 bytes from kFirstLen[16 - len] have their first len bytes all set, the rest clear.
   static constexpr std::array<uint8_t, 32> kFirstLen = [] {
@@ -274,16 +291,13 @@ void SetKnownWordColor(const WordTable& t, Grid<uint8_t>& color) {
   }();
 #endif
   // An unknown word is painted black over black: no guess about which words are known.
-  for (size_t k = 1; k < t.mWordLen.size(); ++k) {
+  for (size_t k = from; k < to; ++k) {
     const int line = t.mWordLine[k];
     uint8_t* const cell = &color(line, t.mWordCol[k]);
     const uint8_t len = t.mWordLen[k];
     const uint8_t c = t.mWordDicIdxId[k] != 0 ? kColorBlue : kColorBlack;
 #if defined(__SSE2__)
-    // A word of up to 16 characters is painted with one store of 16 cells: its own and black
-    // after it. The words come in reading order, so a later word in those cells is painted
-    // over again; the next row follows every row but the last, so the cells are in the grid.
-    if (len <= 16 && line < kGridLines) {
+    if (len <= 16 && line + 1 < rowLimit) {
       const __m128i first =
           _mm_loadu_si128(reinterpret_cast<const __m128i*>(kFirstLen.data() + 16 - len));
       _mm_storeu_si128(reinterpret_cast<__m128i*>(cell),
@@ -293,6 +307,21 @@ void SetKnownWordColor(const WordTable& t, Grid<uint8_t>& color) {
 #endif
     std::fill_n(cell, len, c);
   }
+}
+
+}  // namespace
+
+void SetKnownWordColor(const WordTable& t, Grid<uint8_t>& color) {
+  // A long text is painted in two halves side by side, split between two lines.
+  const int count = t.Count();
+  const bool halves = count >= kWordsForTwoThreads;
+  const int midLine = halves ? t.mWordLine[static_cast<size_t>(count / 2)] : kGridLines + 1;
+  const auto firstLater = halves
+                              ? static_cast<size_t>(t.mLineFirstWord[static_cast<size_t>(midLine)])
+                              : t.mWordLen.size();
+  RunSideBySide(
+      halves, [&] { PaintWords(t, color, 1, firstLater, midLine); },
+      [&] { PaintWords(t, color, firstLater, t.mWordLen.size(), kGridLines + 1); });
 }
 
 void gGetWordInfoInTextP(TextDocument& doc, const StrList& dicWord) {

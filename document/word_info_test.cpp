@@ -147,5 +147,19 @@ TEST_F(WordInfo, ARealEnglishTextAgreesWithWordByWordLookups) {
   }
 }
 
+TEST_F(WordInfo, AWordAtALinesEndLeavesTheNextLinesColoursAlone) {
+  // Enough words for two halves; every line ends with a word at column 98 and the next one
+  // begins with a known word.
+  StrList lines = NewStrList();
+  lines.resize(7001, u"the the" + std::u16string(90, u' ') + u"the");
+  Run(lines, {u"the"});
+  ASSERT_GT(doc->words.Count(), 20000);
+  for (int i = 1; i <= 7000; ++i) {
+    for (const int c : {1, 2, 3, 98, 99, 100})
+      ASSERT_EQ(doc->mChrColor(i, c), kColorBlue) << i << " " << c;
+    ASSERT_EQ(doc->mChrColor(i, 4), kColorBlack) << i;
+  }
+}
+
 }  // namespace
 }  // namespace kelmoa
