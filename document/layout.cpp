@@ -345,6 +345,12 @@ void GetWordListOfText(const StrList& lines, const Grid<int16_t>& pos, WordTable
       halves,
       [&] { count = SplitLines(lines, pos, 1, mid, table, t.mLineFirstWord, t.mLineLastWord); },
       [&] {
+        // Room for as many words as English prose has in these lines, and more, so that the
+        // columns seldom grow.
+        size_t units = 0;
+        for (int i = mid; i <= n; ++i)
+          units += lines[static_cast<size_t>(i)].size();
+        later.Resize(units / 5 + 1);
         laterCount = SplitLines(lines, pos, mid, n + 1, later, t.mLineFirstWord, t.mLineLastWord);
       });
   table.Resize(count + laterCount + 1);
