@@ -24,19 +24,34 @@ std::u16string WithQuestion(std::u16string_view message) {
 
 TextFileCheck CheckAndReadTextFile(const std::string& path) {
   TextFileCheck check;
-  std::string code;
-  // The file is read as Shift_JIS while its character code is worked out beside it; what was
-  // read is dropped when the code turns out to be another. Reading stops at the limits of a
-  // text file, so a file of another code costs no more than one of Shift_JIS.
-  std::u16string msg;
-  Status readStatus;
-  RunSideBySide(
-      true, [&] { check.status = GetFileCharCode(path, code); },
-      [&] { msg = ReadFileToAryAndChkMsg(path, check.lines, readStatus); });
+  // A file small enough to be a text within the limits is read once, and its character code
+  // is worked out from the bytes read; only a code that passes has them split into lines.
+  std::string bytes;
+  bool fits = false;
+  check.status = ReadSmallTextFile(path, bytes, fits);
   if (!check.status.ok()) {
     check.result = TextFileCheck::kUnreadable;
-    check.lines = NewStrList();
     return check;
+  }
+  std::string code;
+  std::u16string msg;
+  Status readStatus;
+  if (fits) {
+    code = GetCharCodeName(DetectCharCode(bytes));
+    if (code == "ASCII" || code == "SJIS")
+      msg = SplitTextToAryAndChkMsg(bytes, check.lines);
+  } else {
+    // A larger file is read piece by piece while its code is worked out beside it; what was
+    // read is dropped when the code turns out to be another. Reading stops at the limits of a
+    // text file, so a file of another code costs no more than one of Shift_JIS.
+    RunSideBySide(
+        true, [&] { check.status = GetFileCharCode(path, code); },
+        [&] { msg = StreamFileToAryAndChkMsg(path, check.lines, readStatus); });
+    if (!check.status.ok()) {
+      check.result = TextFileCheck::kUnreadable;
+      check.lines = NewStrList();
+      return check;
+    }
   }
   if (code != "ASCII" && code != "SJIS") {
     check.result = TextFileCheck::kWrongCode;

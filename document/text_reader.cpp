@@ -7,8 +7,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <iterator>
 
 #include "common/codepage.h"
+#include "common/side_by_side.h"
 
 namespace kelmoa {
 namespace {
@@ -27,6 +29,10 @@ constexpr size_t kKeepBytes = size_t{4} * kMaxLineBytes;
 // then gives the length as "at least" this many bytes.
 constexpr long long kCountBytesUpTo = 1LL << 20;
 
+// A text of fewer bytes is split into lines on one thread: a second would cost more than it
+// saves.
+constexpr size_t kBytesForTwoThreads = 1 << 16;
+
 bool IsAscii(std::string_view bytes) {
   unsigned char all = 0;
   for (const char c : bytes)
@@ -42,7 +48,174 @@ std::u16string WidenAscii(std::string_view bytes) {
   return text;
 }
 
+// The text of a line of lineBytes bytes, of which the first are kept (all of them unless there
+// are more than kKeepBytes), and its length in CP932 bytes: a line too long to keep whole is
+// not decoded, its length says enough.
+std::u16string LineText(std::string_view kept, long long lineBytes, SjisDecoder& decoder,
+                        long long& len) {
+  len = lineBytes;
+  if (kept.size() != static_cast<size_t>(lineBytes))
+    return {};
+  if (IsAscii(kept))
+    return WidenAscii(kept);  // a line of English needs no converter
+  std::u16string text = decoder.Decode(kept);
+  len = GetSjisByteLen(text);
+  return text;
+}
+
+// The lines of a stretch of a text's bytes that starts a line and ends at the end of the text
+// or just after a CR, counted from 1 within the stretch.
+struct Stretch {
+  StrList lines;             // the lines that pass, from element 0 on
+  long long failLine = 0;    // the first line over the byte limit, or 0
+  long long failLen = 0;     // its length
+  bool failAtLeast = false;  // the line was measured only up to failLen bytes
+  bool overLimit = false;    // more than kMaxLines lines pass
+};
+
+// Splits the stretch into lines up to the first that fails or the first past kMaxLines.
+void SplitStretch(std::string_view bytes, Stretch& out) {
+  SjisDecoder decoder;
+  const char* p = bytes.data();
+  const char* const end = p + bytes.size();
+  for (long long i = 1; p < end; ++i) {
+    const char* cr = static_cast<const char*>(std::memchr(p, '\r', static_cast<size_t>(end - p)));
+    const char* const stop = cr ? cr : end;
+    const auto lineBytes = static_cast<long long>(stop - p);
+    if (lineBytes > kCountBytesUpTo) {
+      out.failLine = i;
+      out.failLen = kCountBytesUpTo;
+      out.failAtLeast = true;
+      return;
+    }
+    long long len = 0;
+    std::u16string text =
+        LineText(std::string_view(p, std::min(static_cast<size_t>(lineBytes), kKeepBytes)),
+                 lineBytes, decoder, len);
+    if (len > kMaxLineBytes) {
+      out.failLine = i;
+      out.failLen = len;
+      return;
+    }
+    if (i > kMaxLines) {
+      out.overLimit = true;
+      return;
+    }
+    out.lines.push_back(std::move(text));
+    if (!cr)
+      return;  // a last line without a line end
+    p = cr + 1;
+    if (p < end && *p == '\n')
+      ++p;  // CR LF is one line end
+  }
+}
+
 }  // namespace
+
+Status ReadSmallTextFile(const std::string& path, std::string& bytes, bool& fits) {
+  bytes.clear();
+  fits = false;
+  // Non-blocking, so that a pipe with no writer cannot hold the window; only plain files are
+  // read at all.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0)
+    return Status::FromErrno("open", path, errno);
+  struct Closer {
+    int fd;
+    ~Closer() { ::close(fd); }
+  } closer{fd};
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+    return Status::FromErrno("read", path, S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
+  if (st.st_size > kMaxTextFileBytes)
+    return Status::Ok();
+  // One byte more than the file had, to see whether it has grown since.
+  bytes.resize(static_cast<size_t>(st.st_size) + 1);
+  size_t got = 0;
+  for (;;) {
+    if (got == bytes.size()) {
+      if (got > static_cast<size_t>(kMaxTextFileBytes)) {
+        bytes.clear();
+        return Status::Ok();
+      }
+      bytes.resize(std::min(2 * got, static_cast<size_t>(kMaxTextFileBytes) + 1));
+    }
+    const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+    if (n < 0) {
+      if (errno == EINTR)
+        continue;
+      const int error = errno;
+      bytes.clear();
+      return Status::FromErrno("read", path, error);
+    }
+    if (n == 0)
+      break;
+    got += static_cast<size_t>(n);
+  }
+  bytes.resize(got);
+  fits = true;
+  return Status::Ok();
+}
+
+std::u16string SplitTextToAryAndChkMsg(std::string_view bytes, StrList& oTxt) {
+  // A long text is split in two stretches side by side, the second starting after the first
+  // CR from the middle on.
+  size_t cut = bytes.size();
+  if (bytes.size() >= kBytesForTwoThreads) {
+    const size_t cr = bytes.find('\r', bytes.size() / 2);
+    if (cr != std::string_view::npos)
+      cut = cr + 1;
+  }
+  const bool halves = cut < bytes.size();
+  std::string_view later = bytes.substr(cut);
+  if (!later.empty() && later.front() == '\n')
+    later.remove_prefix(1);  // the second half of a CR LF
+  Stretch first, second;
+  first.lines = NewStrList();
+  // A text within the limits has at most one line more than it has bytes.
+  first.lines.reserve(std::min<size_t>(bytes.size(), kMaxLines) + 2);
+  RunSideBySide(
+      halves, [&] { SplitStretch(bytes.substr(0, cut), first); },
+      [&] {
+        if (halves)
+          SplitStretch(later, second);
+      });
+
+  // The message for the first line that fails, counted through both stretches, as reading
+  // them one after the other would give it.
+  oTxt = NewStrList();
+  const auto firstCount = static_cast<long long>(first.lines.size()) - 1;
+  if (first.failLine != 0) {
+    return first.failAtLeast ? MsgLineTooLongAtLeast(first.failLine, first.failLen)
+                             : MsgLineTooLong(first.failLine, first.failLen);
+  }
+  if (first.overLimit)
+    return MsgTooManyLines();
+  if (second.failLine != 0 && firstCount + second.failLine <= kMaxLines + 1) {
+    const long long line = firstCount + second.failLine;
+    return second.failAtLeast ? MsgLineTooLongAtLeast(line, second.failLen)
+                              : MsgLineTooLong(line, second.failLen);
+  }
+  if (second.failLine != 0 || second.overLimit ||
+      firstCount + static_cast<long long>(second.lines.size()) > kMaxLines) {
+    return MsgTooManyLines();
+  }
+  oTxt = std::move(first.lines);
+  std::move(second.lines.begin(), second.lines.end(), std::back_inserter(oTxt));
+  return {};
+}
+
+std::u16string ReadFileToAryAndChkMsg(const std::string& pPath, StrList& oTxt, Status& oStatus) {
+  oTxt = NewStrList();
+  std::string bytes;
+  bool fits = false;
+  oStatus = ReadSmallTextFile(pPath, bytes, fits);
+  if (!oStatus.ok())
+    return {};
+  if (fits)
+    return SplitTextToAryAndChkMsg(bytes, oTxt);
+  return StreamFileToAryAndChkMsg(pPath, oTxt, oStatus);
+}
 
 std::u16string MsgLineTooLong(long long lineNo, long long byteLen) {
   return u"1行のバイト数が" + Num(kMaxLineBytes) + u"を超えている行があります。\r\n" + u"  " +
@@ -62,7 +235,7 @@ std::u16string MsgTooManyLines() {
   return u"読込むテキストファイルの行数は" + Num(kMaxLines) + u"行までです。";
 }
 
-std::u16string ReadFileToAryAndChkMsg(const std::string& pPath, StrList& oTxt, Status& oStatus) {
+std::u16string StreamFileToAryAndChkMsg(const std::string& pPath, StrList& oTxt, Status& oStatus) {
   oTxt = NewStrList();
   oStatus = Status::Ok();
   // Non-blocking, so that a pipe with no writer cannot hold the window; only plain files are
@@ -96,17 +269,8 @@ std::u16string ReadFileToAryAndChkMsg(const std::string& pPath, StrList& oTxt, S
   // false (with result set) when it fails a check.
   auto endLine = [&](std::string_view kept) {
     ++i;
-    std::u16string text;
-    long long len = lineBytes;
-    if (kept.size() == static_cast<size_t>(lineBytes)) {
-      if (IsAscii(kept)) {
-        // A line of English needs no converter.
-        text = WidenAscii(kept);
-      } else {
-        text = decoder.Decode(kept);
-        len = GetSjisByteLen(text);
-      }
-    }
+    long long len = 0;
+    std::u16string text = LineText(kept, lineBytes, decoder, len);
     line.clear();
     lineBytes = 0;
     if (len > kMaxLineBytes) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "common/status.h"
 #include "common/str_list.h"
@@ -26,5 +27,21 @@ std::u16string MsgTooManyLines();
 // A file that cannot be opened or read (missing, a folder, a pipe, no permission) is reported
 // in oStatus with no lines and an empty message; it is not a rejection.
 std::u16string ReadFileToAryAndChkMsg(const std::string& pPath, StrList& oTxt, Status& oStatus);
+
+// The most bytes a text within the limits can have: kMaxLines lines of kMaxLineBytes bytes,
+// each ended by CR LF.
+inline constexpr long long kMaxTextFileBytes =
+    static_cast<long long>(kMaxLines) * (kMaxLineBytes + 2);
+
+// Reads a file of at most kMaxTextFileBytes whole into bytes; fits is false (and bytes empty)
+// for a larger one. Errors are those of ReadFileToAryAndChkMsg.
+Status ReadSmallTextFile(const std::string& path, std::string& bytes, bool& fits);
+
+// ReadFileToAryAndChkMsg for a file's bytes read whole: the same lines, or the same message.
+std::u16string SplitTextToAryAndChkMsg(std::string_view bytes, StrList& oTxt);
+
+// ReadFileToAryAndChkMsg for a file of any size, read piece by piece: what it does with a file
+// too large to read whole.
+std::u16string StreamFileToAryAndChkMsg(const std::string& pPath, StrList& oTxt, Status& oStatus);
 
 }  // namespace kelmoa

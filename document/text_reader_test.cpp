@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <random>
+#include <vector>
+
 #include "common/fixtures_test.h"
 
 namespace kelmoa {
@@ -26,7 +29,8 @@ Read ReadText(const std::string& path) {
 
 std::string Lines(int n, const std::string& line) {
   std::string s;
-  for (int i = 0; i < n; ++i) s += line + "\r\n";
+  for (int i = 0; i < n; ++i)
+    s += line + "\r\n";
   return s;
 }
 
@@ -48,7 +52,8 @@ TEST(TextReader, LineByteLimitCountsDoubleByteCharactersTwice) {
   EXPECT_EQ(ReadText(dir / "100.txt").msg, u"");
 
   std::string fiftyOne;
-  for (int i = 0; i < 51; ++i) fiftyOne += Sjis("あ");
+  for (int i = 0; i < 51; ++i)
+    fiftyOne += Sjis("あ");
   WriteBytes(dir / "102.txt", "short\r\n" + fiftyOne + "\r\n" + std::string(300, 'y'));
   const Read r = ReadText(dir / "102.txt");
   EXPECT_EQ(r.msg,
@@ -82,6 +87,94 @@ TEST(TextReader, LinesAcrossTheFilesReadPiecesComeWhole) {
   const Read r = ReadText(dir / "long.txt");
   ASSERT_EQ(r.msg, u"");
   EXPECT_EQ(r.lines, expected);
+  // And read piece by piece, as a file too large to read whole is.
+  StrList pieces;
+  Status status;
+  ASSERT_EQ(StreamFileToAryAndChkMsg(dir / "long.txt", pieces, status), u"");
+  EXPECT_EQ(pieces, expected);
+}
+
+TEST(TextReader, AWholeFileSplitInTwoGivesWhatReadingPieceByPieceGives) {
+  // Long texts, so that they are split in two side by side, with what may go wrong on either
+  // side of the cut: lines over the byte limit, more lines than allowed, empty lines, CR LF
+  // and lone CR, double-byte characters, the last line with or without its end.
+  TempDir dir;
+  std::mt19937 rng(3);
+  auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
+  const std::string dog = Sjis("犬");
+  for (int round = 0; round < 80; ++round) {
+    const int lines = std::vector<int>{3000, 8999, 9000, 9001, 12000}[static_cast<size_t>(pick(5))];
+    const int emptyEvery = pick(3) == 0 ? 2 + pick(2) : 0;
+    const int tooLong = pick(2) == 0 ? 1 + pick(lines) : 0;  // the one line over the limit
+    std::string bytes;
+    for (int i = 1; i <= lines; ++i) {
+      std::string line;
+      if (emptyEvery == 0 || i % emptyEvery != 0) {
+        line = std::string(static_cast<size_t>(pick(99)), 'a');
+        if (pick(4) == 0)
+          line.replace(0, std::min<size_t>(line.size(), 2), dog);
+      }
+      if (i == tooLong) {
+        line =
+            pick(5) == 0
+                ? dog + std::string(99, 'd')  // 101 bytes, one character double
+                : std::string(
+                      std::vector<size_t>{101, 400, 401, 5000}[static_cast<size_t>(pick(4))], 'z');
+      }
+      bytes += line;
+      if (i < lines || pick(2) == 0)
+        bytes += pick(3) == 0 ? "\r" : "\r\n";
+    }
+    ASSERT_GT(bytes.size(), 65536U);
+    WriteBytes(dir / "t.txt", bytes);
+    StrList whole, pieces;
+    Status status;
+    const std::u16string msg = SplitTextToAryAndChkMsg(bytes, whole);
+    ASSERT_EQ(msg, StreamFileToAryAndChkMsg(dir / "t.txt", pieces, status)) << round;
+    ASSERT_TRUE(status.ok());
+    ASSERT_EQ(whole, pieces) << round;
+  }
+}
+
+TEST(TextReader, TheCutBetweenTheTwoHalvesMissesNoLineAndNoLimit) {
+  TempDir dir;
+  auto both = [&](const std::string& bytes) {
+    StrList whole, pieces;
+    Status status;
+    WriteBytes(dir / "t.txt", bytes);
+    const std::u16string msg = SplitTextToAryAndChkMsg(bytes, whole);
+    EXPECT_EQ(msg, StreamFileToAryAndChkMsg(dir / "t.txt", pieces, status));
+    EXPECT_EQ(whole, pieces);
+    return msg;
+  };
+  const std::string half(70000, 'a');
+  // The cut falls on the CR of a CR LF, and its LF opens the second half.
+  EXPECT_EQ(both(half + "\r\n" + half), MsgLineTooLong(1, 70000));
+  std::string fine;
+  for (int i = 0; i < 2000; ++i)
+    fine += std::string(60, 'b') + "\r\n";
+  EXPECT_EQ(both(fine), u"");
+  EXPECT_EQ(both(fine + "\r"), u"");
+  EXPECT_EQ(both(fine + "\r\n"), u"") << "an empty last line";
+  // The first half alone has more than 9000 (empty) lines.
+  EXPECT_EQ(both(std::string(40000, '\r') + fine), MsgTooManyLines());
+  // The first half has 9000 lines; the second half's first line is too long, or fine.
+  EXPECT_EQ(both(std::string(9000, '\r') + std::string(101, 'x') + "\r" + fine),
+            MsgLineTooLong(9001, 101));
+  EXPECT_EQ(both(std::string(9000, '\r') + fine), MsgTooManyLines());
+  // The second half begins with line 9001, too long: its length is what is wrong.
+  std::string edge;
+  for (int i = 0; i < 9000; ++i)
+    edge += "yyyyyyyy\r\n";  // the 9000th CR stands just past the middle
+  edge += std::string(101, 'x') + "\r\n";
+  for (int i = 0; i < 1449; ++i)
+    edge += std::string(60, 'f') + "\r\n";
+  edge += std::string(49, 'g');
+  ASSERT_EQ(edge.size(), 179990U);
+  EXPECT_EQ(both(edge), MsgLineTooLong(9001, 101));
+  // A line too long in the second half, before and after the 9001st line.
+  EXPECT_EQ(both(fine + fine + std::string(101, 'x')), MsgLineTooLong(4001, 101));
+  EXPECT_EQ(both(std::string(6000, '\r') + fine + fine + std::string(101, 'x')), MsgTooManyLines());
 }
 
 TEST(TextReader, LoneLfFileIsOneLongLineAndVeryLongLinesGiveTheirFullLength) {
@@ -90,7 +183,8 @@ TEST(TextReader, LoneLfFileIsOneLongLineAndVeryLongLinesGiveTheirFullLength) {
   EXPECT_EQ(ReadText(dir / "lf.txt").lines, (StrList{u"", u"one\ntwo\nthree"}));
 
   std::string lf;
-  for (int i = 0; i < 5000; ++i) lf += "some words\n";
+  for (int i = 0; i < 5000; ++i)
+    lf += "some words\n";
   WriteBytes(dir / "long.txt", lf);
   EXPECT_NE(ReadText(dir / "long.txt").msg.find(u"1行目：55000バイト"), std::u16string::npos);
 }

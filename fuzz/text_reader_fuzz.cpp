@@ -1,4 +1,5 @@
-// Any file is read or rejected under the limits; accepted lines keep to them.
+// Any file is read or rejected under the limits; accepted lines keep to them. Read whole or
+// piece by piece, it gives the same lines or the same message.
 #include <cstdint>
 #include <cstdlib>
 
@@ -12,6 +13,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   kelmoa::Status status;
   const std::u16string msg = kelmoa::ReadFileToAryAndChkMsg(path, lines, status);
   if (!status.ok()) std::abort();
+  kelmoa::StrList pieces;
+  if (kelmoa::StreamFileToAryAndChkMsg(path, pieces, status) != msg || pieces != lines)
+    std::abort();
   if (!msg.empty()) {
     if (kelmoa::UpperBound(lines) != 0) std::abort();
     return 0;
