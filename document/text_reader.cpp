@@ -202,6 +202,9 @@ std::u16string SplitTextToAryAndChkMsg(std::string_view bytes, StrList& oTxt) {
   }
   oTxt = std::move(first.lines);
   std::move(second.lines.begin(), second.lines.end(), std::back_inserter(oTxt));
+  // The lines stay for as long as the text: a short text gives back the room it did not use.
+  if (oTxt.capacity() > 2 * oTxt.size())
+    oTxt.shrink_to_fit();
   return {};
 }
 

@@ -220,9 +220,8 @@ void GetDicIdxOfWords(const StrList& dicWord, WordTable& t) {
       halves, [&] { lookUp(0, half); }, [&] { lookUp(half, order.size()); });
 
   // Words with the same list share its entry, numbered in alphabetical order of the words.
-  // The entries are found by views of themselves: there is room for every list in advance, so
-  // none of them moves.
-  // The entries are found through a table of their numbers, with room for every list.
+  // The entries are found through an open-addressed table of their numbers, with room for
+  // every list.
   const size_t most = lists.size() + t.mWordJoined.size() + 1;
   t.mDicIdxLists.reserve(most);
   std::vector<uint32_t> listSlots(std::bit_ceil(2 * most));  // 0: free
