@@ -72,10 +72,11 @@ class Cursor {
     if (from - 3 > end) {
       mBuf.clear();
       mBase = end = from - 3;
+    } else {
+      const int64_t keep = std::max<int64_t>(from - 3, mBase);
+      mBuf.erase(mBuf.begin(), mBuf.begin() + (keep - mBase));
+      mBase = keep;
     }
-    const int64_t keep = std::clamp<int64_t>(from - 3, mBase, end);
-    mBuf.erase(mBuf.begin(), mBuf.begin() + (keep - mBase));
-    mBase = keep;
     const size_t old = mBuf.size();
     mBuf.resize(old + mPiece);
     const size_t got = mSource->ReadAt(end, mBuf.data() + old, mPiece);

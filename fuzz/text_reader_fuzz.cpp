@@ -12,18 +12,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   kelmoa::StrList lines;
   kelmoa::Status status;
   const std::u16string msg = kelmoa::ReadFileToAryAndChkMsg(path, lines, status);
-  if (!status.ok()) std::abort();
+  if (!status.ok())
+    std::abort();
   kelmoa::StrList pieces;
   if (kelmoa::StreamFileToAryAndChkMsg(path, pieces, status) != msg || pieces != lines)
     std::abort();
   if (!msg.empty()) {
-    if (kelmoa::UpperBound(lines) != 0) std::abort();
+    if (kelmoa::UpperBound(lines) != 0)
+      std::abort();
     return 0;
   }
-  if (kelmoa::UpperBound(lines) > kelmoa::kMaxLines) std::abort();
+  if (kelmoa::UpperBound(lines) > kelmoa::kMaxLines)
+    std::abort();
   for (size_t i = 1; i < lines.size(); ++i) {
-    if (kelmoa::GetSjisByteLen(lines[i]) > kelmoa::kMaxLineBytes) std::abort();
-    if (lines[i].find(u'\r') != std::u16string::npos) std::abort();
+    if (kelmoa::GetSjisByteLen(lines[i]) > kelmoa::kMaxLineBytes)
+      std::abort();
+    if (lines[i].find(u'\r') != std::u16string::npos)
+      std::abort();
   }
   return 0;
 }
