@@ -80,6 +80,9 @@ TEST(RunSideBySideTest, CallsFromSeveralThreadsAndNestedCallsAllComplete) {
 }
 
 TEST(RunSideBySideTest, AChildMadeByForkStartsAThreadOfItsOwn) {
+#if defined(__SANITIZE_THREAD__)
+  GTEST_SKIP() << "ThreadSanitizer cannot start threads in a child of a threaded process";
+#endif
   int warm = 0;
   RunSideBySide(
       true, [] {}, [&] { warm = 1; });
