@@ -1,7 +1,5 @@
 #include "common/char_code.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -13,6 +11,8 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+
+#include "common/file_ops.h"
 
 namespace kelmoa {
 
@@ -416,20 +416,10 @@ int DetectCharCode(std::string_view bytes) {
 
 Status GetFileCharCode(const std::string& path, std::string& oName) {
   oName.clear();
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0)
-    return Status::FromErrno("open", path, errno);
-  struct Closer {
-    int fd;
-    ~Closer() { ::close(fd); }
-  } closer{fd};
-  struct stat st {};
-  if (::fstat(fd, &st) != 0)
-    return Status::FromErrno("stat", path, errno);
-  if (!S_ISREG(st.st_mode)) {
-    return Status::FromErrno("read", path, S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
-  }
-  FileSource source(fd, st.st_size);
+  ReadOnlyFile file;
+  if (Status s = file.Open(path); !s.ok())
+    return s;
+  FileSource source(file.fd(), file.size());
   const int code = DetectCharCode(source);
   if (source.error() != 0)
     return Status::FromErrno("read", path, source.error());

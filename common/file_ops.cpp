@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 namespace kelmoa {
 
@@ -26,6 +27,8 @@ class Fd {
       ::close(mFd);
   }
   int get() const { return mFd; }
+  // Gives the descriptor up without closing it.
+  int Release() { return std::exchange(mFd, -1); }
   // Closes now and reports the result (close can report a delayed write error).
   int Close() {
     const int r = ::close(mFd);
@@ -39,22 +42,37 @@ class Fd {
 
 }  // namespace
 
+ReadOnlyFile::~ReadOnlyFile() {
+  if (mFd >= 0)
+    ::close(mFd);
+}
+
+Status ReadOnlyFile::Open(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0)
+    return Status::FromErrno("open", path, errno);
+  Fd owner(fd);
+  struct stat st {};
+  if (::fstat(fd, &st) != 0)
+    return Status::FromErrno("stat", path, errno);
+  if (!S_ISREG(st.st_mode))
+    return Status::FromErrno("read", path, S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
+  if (mFd >= 0)
+    ::close(mFd);
+  mFd = fd;
+  (void)owner.Release();
+  mSize = st.st_size;
+  return Status::Ok();
+}
+
 Status FileOps::ReadAll(const std::string& path, std::string& oBytes) {
   oBytes.clear();
-  // Non-blocking, so that a pipe with no writer cannot hold the program; only plain files are
-  // read at all.
-  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-  if (fd.get() < 0)
-    return Status::FromErrno("open", path, errno);
-  struct stat st {};
-  if (::fstat(fd.get(), &st) != 0)
-    return Status::FromErrno("stat", path, errno);
-  if (!S_ISREG(st.st_mode)) {
-    return Status::FromErrno("read", path, S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
-  }
+  ReadOnlyFile file;
+  if (Status s = file.Open(path); !s.ok())
+    return s;
   char buf[1 << 16];
   for (;;) {
-    const ssize_t got = ::read(fd.get(), buf, sizeof buf);
+    const ssize_t got = ::read(file.fd(), buf, sizeof buf);
     if (got < 0) {
       if (errno == EINTR)
         continue;

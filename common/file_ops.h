@@ -32,6 +32,24 @@ class FileOps {
 // The real file system.
 FileOps& DefaultFileOps();
 
+// A plain file open for reading, closed when this goes.
+class ReadOnlyFile {
+ public:
+  ReadOnlyFile() = default;
+  ReadOnlyFile(const ReadOnlyFile&) = delete;
+  ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
+  ~ReadOnlyFile();
+  // Opens path without blocking, so that a pipe with no writer cannot hold the program. Only
+  // a plain file is opened: a folder is refused with EISDIR, anything else with EINVAL.
+  Status Open(const std::string& path);
+  int fd() const { return mFd; }
+  long long size() const { return mSize; }
+
+ private:
+  int mFd = -1;
+  long long mSize = 0;
+};
+
 // The folder part of a path ("." when it has none).
 std::string DirOf(const std::string& path);
 

@@ -1,7 +1,5 @@
 #include "document/text_reader.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -10,6 +8,7 @@
 #include <iterator>
 
 #include "common/codepage.h"
+#include "common/file_ops.h"
 #include "common/side_by_side.h"
 
 namespace kelmoa {
@@ -115,22 +114,13 @@ void SplitStretch(std::string_view bytes, Stretch& out) {
 Status ReadSmallTextFile(const std::string& path, std::string& bytes, bool& fits) {
   bytes.clear();
   fits = false;
-  // Non-blocking, so that a pipe with no writer cannot hold the window; only plain files are
-  // read at all.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0)
-    return Status::FromErrno("open", path, errno);
-  struct Closer {
-    int fd;
-    ~Closer() { ::close(fd); }
-  } closer{fd};
-  struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
-    return Status::FromErrno("read", path, S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
-  if (st.st_size > kMaxTextFileBytes)
+  ReadOnlyFile file;
+  if (Status s = file.Open(path); !s.ok())
+    return s;
+  if (file.size() > kMaxTextFileBytes)
     return Status::Ok();
   // One byte more than the file had, to see whether it has grown since.
-  bytes.resize(static_cast<size_t>(st.st_size) + 1);
+  bytes.resize(static_cast<size_t>(file.size()) + 1);
   size_t got = 0;
   for (;;) {
     if (got == bytes.size()) {
@@ -140,7 +130,7 @@ Status ReadSmallTextFile(const std::string& path, std::string& bytes, bool& fits
       }
       bytes.resize(std::min(2 * got, static_cast<size_t>(kMaxTextFileBytes) + 1));
     }
-    const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+    const ssize_t n = ::read(file.fd(), bytes.data() + got, bytes.size() - got);
     if (n < 0) {
       if (errno == EINTR)
         continue;
@@ -185,17 +175,16 @@ std::u16string SplitTextToAryAndChkMsg(std::string_view bytes, StrList& oTxt) {
   // them one after the other would give it.
   oTxt = NewStrList();
   const auto firstCount = static_cast<long long>(first.lines.size()) - 1;
-  if (first.failLine != 0) {
-    return first.failAtLeast ? MsgLineTooLongAtLeast(first.failLine, first.failLen)
-                             : MsgLineTooLong(first.failLine, first.failLen);
-  }
+  auto tooLong = [](const Stretch& stretch, long long line) {
+    return stretch.failAtLeast ? MsgLineTooLongAtLeast(line, stretch.failLen)
+                               : MsgLineTooLong(line, stretch.failLen);
+  };
+  if (first.failLine != 0)
+    return tooLong(first, first.failLine);
   if (first.overLimit)
     return MsgTooManyLines();
-  if (second.failLine != 0 && firstCount + second.failLine <= kMaxLines + 1) {
-    const long long line = firstCount + second.failLine;
-    return second.failAtLeast ? MsgLineTooLongAtLeast(line, second.failLen)
-                              : MsgLineTooLong(line, second.failLen);
-  }
+  if (second.failLine != 0 && firstCount + second.failLine <= kMaxLines + 1)
+    return tooLong(second, firstCount + second.failLine);
   if (second.failLine != 0 || second.overLimit ||
       firstCount + static_cast<long long>(second.lines.size()) > kMaxLines) {
     return MsgTooManyLines();
@@ -240,23 +229,10 @@ std::u16string MsgTooManyLines() {
 
 std::u16string StreamFileToAryAndChkMsg(const std::string& pPath, StrList& oTxt, Status& oStatus) {
   oTxt = NewStrList();
-  oStatus = Status::Ok();
-  // Non-blocking, so that a pipe with no writer cannot hold the window; only plain files are
-  // read at all.
-  const int fd = ::open(pPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) {
-    oStatus = Status::FromErrno("open", pPath, errno);
+  ReadOnlyFile file;
+  oStatus = file.Open(pPath);
+  if (!oStatus.ok())
     return {};
-  }
-  struct Closer {
-    int fd;
-    ~Closer() { ::close(fd); }
-  } closer{fd};
-  struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    oStatus = Status::FromErrno("read", pPath, S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
-    return {};
-  }
 
   SjisDecoder decoder;
   std::string line;         // the current line's first bytes
@@ -266,7 +242,7 @@ std::u16string StreamFileToAryAndChkMsg(const std::string& pPath, StrList& oTxt,
   std::u16string result;
 
   // A file within the limits has at most one line more than it has bytes.
-  oTxt.reserve(static_cast<size_t>(std::min<long long>(st.st_size, kMaxLines) + 2));
+  oTxt.reserve(static_cast<size_t>(std::min<long long>(file.size(), kMaxLines) + 2));
 
   // Stores the current line, whose first bytes are kept (all of them unless it is too long);
   // false (with result set) when it fails a check.
@@ -290,7 +266,7 @@ std::u16string StreamFileToAryAndChkMsg(const std::string& pPath, StrList& oTxt,
 
   char buf[1 << 16];
   for (;;) {
-    const ssize_t got = ::read(fd, buf, sizeof buf);
+    const ssize_t got = ::read(file.fd(), buf, sizeof buf);
     if (got < 0) {
       if (errno == EINTR)
         continue;
