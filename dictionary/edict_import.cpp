@@ -3,12 +3,8 @@
 #include <iconv.h>
 
 #include <algorithm>
-#include <array>
 #include <bit>
 #include <cstdint>
-#include <memory>
-#include <stdexcept>
-#include <tuple>
 
 #include "common/codepage.h"
 #include "common/helpers.h"
@@ -24,24 +20,29 @@ namespace {
 // One iconv conversion descriptor, closed when it goes out of scope.
 class Iconv {
  public:
-  // Opens the first of the source encodings iconv knows.
+  // Opens the first of the source encodings iconv knows; when it knows none, every
+  // conversion fails.
   Iconv(const char* to, std::initializer_list<const char*> froms) {
     for (const char* from : froms) {
       mCd = iconv_open(to, from);
       if (mCd != Invalid())
         return;
     }
-    throw std::runtime_error(std::string("iconv cannot convert to ") + to);
   }
   Iconv(const Iconv&) = delete;
   Iconv& operator=(const Iconv&) = delete;
-  ~Iconv() { iconv_close(mCd); }
+  ~Iconv() {
+    if (mCd != Invalid())
+      iconv_close(mCd);
+  }
 
   // Converts all of in into out (which must be large enough); false when in holds an invalid
   // or unconvertible sequence. out is resized to what was written.
   template <typename In, typename Out>
   bool Convert(std::basic_string_view<In> in, std::basic_string<Out>& out, size_t outUnits) {
     out.resize(outUnits);
+    if (mCd == Invalid())
+      return false;
     iconv(mCd, nullptr, nullptr, nullptr, nullptr);
     char* pin = const_cast<char*>(reinterpret_cast<const char*>(in.data()));
     size_t inLeft = in.size() * sizeof(In);
@@ -56,32 +57,6 @@ class Iconv {
   static iconv_t Invalid() { return reinterpret_cast<iconv_t>(-1); }
   iconv_t mCd = Invalid();
 };
-
-// The CP932 byte length of every UTF-16 code unit, 0 for one CP932 cannot encode.
-using SjisLengths = std::array<uint8_t, 65536>;
-
-std::unique_ptr<SjisLengths> MakeSjisLengths() {
-  auto table = std::make_unique<SjisLengths>();
-  Iconv cd("CP932", {"UTF-16LE"});
-  std::string out;
-  for (uint32_t u = 0; u < 65536; ++u) {
-    const char16_t ch = static_cast<char16_t>(u);
-    (*table)[u] =
-        static_cast<uint8_t>(cd.Convert(std::u16string_view(&ch, 1), out, 4) ? out.size() : 0);
-  }
-  return table;
-}
-
-// CP932 bytes of text, or -1 when a character of it has no CP932 code.
-long long SjisBytesOrMinus(const SjisLengths& lengths, std::u16string_view text) {
-  long long n = 0;
-  for (const char16_t ch : text) {
-    if (lengths[ch] == 0)
-      return -1;
-    n += lengths[ch];
-  }
-  return n;
-}
 
 std::u16string_view Trim(std::u16string_view s) {
   const size_t first = s.find_first_not_of(u' ');
@@ -211,29 +186,61 @@ bool IsKatakanaOnly(std::u16string_view w) {
   });
 }
 
-// One possible meaning of a head word, with what ranks it: the everyday sense first.
-struct Candidate {
-  std::u16string head;
-  std::u16string meaning;
-  bool abbreviation = false;  // the gloss is in capitals only
-  bool rare = true;           // the entry is not marked common (P)
-  bool katakana = false;      // the Japanese word is in katakana only
-  int sense = 1;              // the sense number in the entry
-  int gloss = 0;              // the gloss's place in its sense, 0 for the first
-  int length = 0;             // characters of the Japanese word: basic words are short
-  int sameSense = 1;          // glosses in that sense: the fewer, the closer the match
-  long long line = 0;         // the line number: file order decides the rest
+bool IsOneOf(std::u16string_view note, std::initializer_list<std::u16string_view> list) {
+  return std::find(list.begin(), list.end(), note) != list.end();
+}
 
-  auto Rank() const {
-    return std::tie(head, abbreviation, rare, katakana, sense, gloss, length, sameSense, line);
+// Spellings EDICT marks irregular or outdated: they hold for the whole entry.
+bool IsOddSpelling(std::u16string_view note) {
+  return IsOneOf(note, {u"iK", u"ik", u"io", u"oK", u"ok", u"oik"});
+}
+
+// Senses a reader should meet last: archaic, obsolete, rare, slang, vulgar, derogatory, joking.
+bool IsOffbeatNote(std::u16string_view note) {
+  return IsOneOf(note, {u"arch", u"obs", u"obsc", u"rare", u"sl", u"m-sl", u"net-sl", u"vulg",
+                        u"derog", u"joc", u"X"});
+}
+
+// Honorific, humble, poetic and onomatopoeic senses and the words of a field.
+bool IsSpecialistNote(std::u16string_view note) {
+  return IsOneOf(note,
+                 {u"hon",     u"hum",    u"poet",   u"on-mim",   u"Buddh",   u"MA",     u"comp",
+                  u"med",     u"law",    u"ling",   u"math",     u"physics", u"sports", u"food",
+                  u"biol",    u"bot",    u"zool",   u"chem",     u"geom",    u"gram",   u"mil",
+                  u"anat",    u"astron", u"baseb",  u"engr",     u"geol",    u"music",  u"Shinto",
+                  u"archit",  u"econ",   u"finc",   u"bus",      u"mahj",    u"shogi",  u"sumo",
+                  u"elec",    u"mech",   u"pharm",  u"physiol",  u"psych",   u"tradem", u"hanaf",
+                  u"golf",    u"fish",   u"film",   u"cloth",    u"noh",     u"logic",  u"kabuki",
+                  u"art",     u"photo",  u"boxing", u"politics", u"rail",    u"biochem", u"ski",
+                  u"mining",  u"aviat",  u"horse",  u"ornith",   u"audvid",  u"print",  u"manga",
+                  u"go",      u"ent",    u"ecol",   u"cryst",    u"yoji"});
+}
+
+WordClass ClassOfCodes(const std::vector<std::u16string_view>& codes) {
+  for (const std::u16string_view c : codes) {
+    if (c == u"n" || c.starts_with(u"n-"))
+      return WordClass::kNoun;
+    if (c.starts_with(u"adj-"))
+      return WordClass::kAdjective;
+    if (c == u"adv" || c == u"adv-to")
+      return WordClass::kAdverb;
+    if (IsVerbCode(c))
+      return WordClass::kVerb;
   }
+  return WordClass::kOther;
+}
+
+// What the notes of one sense say about it.
+struct SenseNotes {
+  bool usuallyKana = false;
+  bool offbeat = false;
+  bool specialist = false;
 };
 
 // Parses one decoded EDICT line and appends the candidates it gives.
 class LineParser {
  public:
-  LineParser(const SjisLengths& lengths, std::vector<Candidate>& out)
-      : mLengths(lengths), mOut(out) {}
+  explicit LineParser(std::vector<EdictCandidate>& out) : mOut(out) {}
 
   void Parse(std::u16string_view line, long long lineNo) {
     const size_t sp = line.find(u' ');
@@ -252,20 +259,15 @@ class LineParser {
     if (!rest.starts_with(u'/'))
       return;
     // Every character of the Japanese word has to survive in the CP932 dictionary file.
-    if (SjisBytesOrMinus(mLengths, written) < 0 || SjisBytesOrMinus(mLengths, reading) < 0)
+    if (Cp932BytesOrMinus(written) < 0 || Cp932BytesOrMinus(reading) < 0)
       return;
 
     std::vector<std::u16string_view> fields = Split(rest.substr(1), u'/');
     const bool common = std::find(fields.begin(), fields.end(), u"(P)") != fields.end();
-
-    mJapanese.assign(written);
-    if (!reading.empty()) {
-      mJapanese += u'(';
-      mJapanese += reading;
-      mJapanese += u')';
-    }
     const bool katakana = IsKatakanaOnly(written);
+    bool oddSpelling = false;
     std::vector<std::u16string_view> codes;
+    SenseNotes notes;
     int sense = 1;
     int glossInSense = 0;
     size_t senseFirst = mOut.size();  // the first candidate of the current sense
@@ -280,7 +282,9 @@ class LineParser {
       if (field.empty() || field == u"(P)" || field.starts_with(u"EntL"))
         continue;
       // Leading groups: part-of-speech codes (they hold for the following senses until new
-      // codes come), a sense number "(2)", and notes.
+      // codes come), a sense number "(2)", and notes (they hold for their sense).
+      std::vector<std::u16string_view> fieldNotes;
+      bool newSense = false;
       for (;;) {
         field = Trim(field);
         if (!field.starts_with(u'('))
@@ -292,48 +296,89 @@ class LineParser {
         if (const int number = SenseNumber(inner); number >= 0) {
           endSense();
           sense = number;
+          newSense = true;
         } else if (std::vector<std::u16string_view> items = Split(inner, u',');
                    std::all_of(items.begin(), items.end(), IsPosCode)) {
           codes = std::move(items);
+        } else {
+          for (const std::u16string_view note : items)
+            fieldNotes.push_back(Trim(note));
         }
         field.remove_prefix(close + 1);
+      }
+      if (newSense)
+        notes = {};
+      for (const std::u16string_view note : fieldNotes) {
+        oddSpelling = oddSpelling || IsOddSpelling(note);
+        notes.usuallyKana = notes.usuallyKana || note == u"uk";
+        notes.offbeat = notes.offbeat || IsOffbeatNote(note);
+        notes.specialist = notes.specialist || IsSpecialistNote(note);
       }
       const int gloss = glossInSense++;
       const bool verb = std::any_of(codes.begin(), codes.end(), IsVerbCode);
       const std::u16string english = GlossWord(field, verb);
       if (english.empty())
         continue;
-      std::u16string meaning(TagOfCodes(codes));
-      meaning += mJapanese;
-      if (SjisBytesOrMinus(mLengths, meaning) > kMaxEdictMeaningBytes)
+      EdictCandidate c;
+      c.head = LowerAscii(english);
+      c.tag = TagOfCodes(codes);
+      c.written = written;
+      c.reading = reading;
+      c.usuallyKana = notes.usuallyKana && !reading.empty();
+      if (Cp932BytesOrMinus(c.Meaning()) > kMaxMeaningBytes || !IsStorableEntry(c.head, c.Meaning()))
         continue;
-      std::u16string head = LowerAscii(english);
-      if (!IsStorableEntry(head, meaning))
-        continue;
-      mOut.push_back({std::move(head), std::move(meaning), IsAbbreviation(english), !common,
-                      katakana, sense, gloss, static_cast<int>(written.size()), 0, lineNo});
+      c.wordClass = ClassOfCodes(codes);
+      c.abbreviation = IsAbbreviation(english);
+      c.offbeat = notes.offbeat || oddSpelling;
+      c.specialist = notes.specialist;
+      c.common = common;
+      c.katakana = katakana;
+      c.sense = sense;
+      c.gloss = gloss;
+      c.length = static_cast<int>(written.size());
+      c.line = lineNo;
+      mOut.push_back(std::move(c));
     }
     endSense();
   }
 
  private:
-  const SjisLengths& mLengths;
-  std::vector<Candidate>& mOut;
-  std::u16string mJapanese;
+  std::vector<EdictCandidate>& mOut;
 };
 
 }  // namespace
 
-EdictDictionary BuildEdictDictionary(std::string_view edictBytes) {
-  EdictDictionary dic;
-  dic.words = NewStrList();
-  dic.meanings.emplace_back();
-  const std::unique_ptr<SjisLengths> lengths = MakeSjisLengths();
-  Iconv decoder("UTF-16LE", {"EUC-JP-MS", "EUC-JP"});
-  std::vector<Candidate> candidates;
-  LineParser parser(*lengths, candidates);
-  std::u16string decoded;
+std::u16string EdictCandidate::Meaning() const {
+  if (usuallyKana)
+    return tag + reading;
+  std::u16string m = tag + written;
+  if (!reading.empty()) {
+    m += u'(';
+    m += reading;
+    m += u')';
+  }
+  return m;
+}
 
+long long Cp932BytesOrMinus(std::u16string_view text) {
+  const auto& stores = SjisStores();
+  long long n = 0;
+  for (const char16_t ch : text) {
+    const uint32_t v = stores[ch];
+    if (v == (1U << 16 | '?') && ch != u'?')
+      return -1;
+    n += v >> 16;
+  }
+  return n;
+}
+
+std::vector<EdictCandidate> ReadEdictCandidates(std::string_view edictBytes,
+                                                EdictImportStats& oStats) {
+  oStats = {};
+  Iconv decoder("UTF-16LE", {"EUC-JP-MS", "EUC-JP"});
+  std::vector<EdictCandidate> candidates;
+  LineParser parser(candidates);
+  std::u16string decoded;
   size_t start = 0;
   while (start < edictBytes.size()) {
     size_t end = edictBytes.find('\n', start);
@@ -343,64 +388,15 @@ EdictDictionary BuildEdictDictionary(std::string_view edictBytes) {
     start = end + 1;
     if (raw.ends_with('\r'))
       raw.remove_suffix(1);
-    ++dic.stats.lines;
+    ++oStats.lines;
     // An EUC-JP character never takes fewer bytes than its UTF-16 code units.
     if (!decoder.Convert(raw, decoded, raw.size())) {
-      ++dic.stats.undecodableLines;
+      ++oStats.undecodableLines;
       continue;
     }
-    parser.Parse(decoded, dic.stats.lines);
+    parser.Parse(decoded, oStats.lines);
   }
-
-  std::sort(candidates.begin(), candidates.end(),
-            [](const Candidate& a, const Candidate& b) { return a.Rank() < b.Rank(); });
-  for (size_t i = 0; i < candidates.size();) {
-    const std::u16string& head = candidates[i].head;
-    std::vector<std::u16string> ranked;
-    for (; i < candidates.size() && candidates[i].head == head; ++i) {
-      const std::u16string& m = candidates[i].meaning;
-      if (ranked.size() < kMaxEdictMeanings &&
-          std::find(ranked.begin(), ranked.end(), m) == ranked.end()) {
-        ranked.push_back(m);
-      }
-    }
-    dic.stats.meanings += static_cast<long long>(ranked.size());
-    dic.words.push_back(head);
-    dic.meanings.push_back(std::move(ranked));
-  }
-  dic.stats.headWords = UpperBound(dic.words);
-  return dic;
-}
-
-std::string MakeEdictDicFileBytes(const EdictDictionary& dic) {
-  StrList lines = NewStrList();
-  for (size_t i = 1; i < dic.words.size(); ++i) {
-    for (const std::u16string& m : dic.meanings[i])
-      lines.push_back(dic.words[i] + u'\t' + m);
-  }
-  std::sort(lines.begin() + 1, lines.end(),
-            [](const std::u16string& a, const std::u16string& b) { return DicLineLess(a, b); });
-  std::u16string text;
-  for (size_t i = 1; i < lines.size(); ++i) {
-    text += lines[i];
-    text += u"\r\n";
-  }
-  return Utf16ToSjis(text);
-}
-
-Status ImportEdict(std::string_view edictBytes, std::string& oDicBytes, EdictImportStats* oStats) {
-  oDicBytes.clear();
-  const EdictDictionary dic = BuildEdictDictionary(edictBytes);
-  if (oStats != nullptr)
-    *oStats = dic.stats;
-  if (dic.stats.headWords == 0) {
-    return Status::Error("no EDICT entry with a one-word English gloss found (" +
-                         std::to_string(dic.stats.lines) + " lines read, " +
-                         std::to_string(dic.stats.undecodableLines) +
-                         " of them not EUC-JP); expected lines like \"犬 [いぬ] /(n) dog/(P)/\"");
-  }
-  oDicBytes = MakeEdictDicFileBytes(dic);
-  return Status::Ok();
+  return candidates;
 }
 
 }  // namespace kelmoa

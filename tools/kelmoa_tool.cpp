@@ -15,7 +15,7 @@
 #include "common/codepage.h"
 #include "common/helpers.h"
 #include "dictionary/dictionary.h"
-#include "dictionary/edict_import.h"
+#include "dictionary/dictionary_import.h"
 #include "dictionary/lookup.h"
 #include "document/layout.h"
 #include "document/open_text.h"
@@ -63,7 +63,8 @@ int Usage() {
                "  kelmoa-tool meaning DIC WORD...\n"
                "  kelmoa-tool add BASE WORD MEANING\n"
                "  kelmoa-tool delete BASE INDEX MEANING\n"
-               "  kelmoa-tool import-edict EDICT OUT\n"
+               "  kelmoa-tool import-dictionary OUT [--edict PATH] [--freedict PREFIX] "
+               "[--wordnet DIR]\n"
                "  kelmoa-tool annotate DIC TEXT\n"
                "  kelmoa-tool settings INI [--screen-width PX]\n";
   return kExitUsage;
@@ -269,19 +270,30 @@ int Settings(const Args& a) {
   return kExitOk;
 }
 
-// Builds a dictionary file from EDICT (EUC-JP) and puts it at OUT atomically; OUT is left as it
-// was when EDICT cannot be read or gives no entry.
-int ImportEdictCmd(const Args& a) {
-  if (a.size() != 2)
+// Builds the default dictionary from EDICT, FreeDict and WordNet (Debian's paths unless
+// given) and puts it at OUT atomically; OUT is left as it was when a source cannot be read or
+// gives no entry.
+int ImportDictionaryCmd(const Args& a) {
+  if (a.empty() || a.size() % 2 != 1)
     return Usage();
-  std::string edict;
-  if (Status s = DefaultFileOps().ReadAll(a[0], edict); !s.ok())
+  SourcePaths paths;
+  for (size_t i = 1; i < a.size(); i += 2) {
+    if (a[i] == "--edict")
+      paths.edict = a[i + 1];
+    else if (a[i] == "--freedict")
+      paths.freedict = a[i + 1];
+    else if (a[i] == "--wordnet")
+      paths.wordnet = a[i + 1];
+    else
+      return Usage();
+  }
+  DictionarySources sources;
+  if (Status s = ReadDictionarySources(paths, sources); !s.ok())
     return IoError(s);
   std::string dicBytes;
-  if (Status s = ImportEdict(edict, dicBytes); !s.ok()) {
-    return IoError(Status::Error(a[0] + ": " + s.message()));
-  }
-  const Status s = ReplaceFileAtomically(DefaultFileOps(), a[1], dicBytes);
+  if (Status s = ImportDictionary(sources, dicBytes); !s.ok())
+    return IoError(Status::Error(paths.edict + ": " + s.message()));
+  const Status s = ReplaceFileAtomically(DefaultFileOps(), a[0], dicBytes);
   return s.ok() ? kExitOk : IoError(s);
 }
 
@@ -296,7 +308,7 @@ int main(int argc, char** argv) {
       {"detect", Detect},     {"read", Read},
       {"entries", Entries},   {"lookup", Lookup},
       {"meaning", Meaning},   {"add", Add},
-      {"delete", Delete},     {"import-edict", ImportEdictCmd},
+      {"delete", Delete},     {"import-dictionary", ImportDictionaryCmd},
       {"annotate", Annotate}, {"settings", Settings},
   };
   const auto it = commands.find(argv[1]);
