@@ -103,7 +103,7 @@ std::vector<std::u16string> RegularFormsOf(std::u16string_view b, ClassSet class
   }
   if (classes & ClassBit(WordClass::kVerb)) {
     forms.push_back(endsE ? base + u"d" : consonantY ? stem + u"ied" : base + u"ed");
-    forms.push_back(EndsWith(base, u"ie")   ? base.substr(0, base.size() - 2) + u"ying"
+    forms.push_back(EndsWith(base, u"ie")    ? base.substr(0, base.size() - 2) + u"ying"
                     : endsE && base != u"be" ? stem + u"ing"
                                              : base + u"ing");
     if (doubles) {
@@ -199,8 +199,8 @@ bool ReachedByAccident(std::u16string_view h, const OrdinaryWords& ordinary) {
   const std::u16string head(h);
   std::vector<std::u16string> words;
   for (const std::u16string_view tail :
-       {u"s", u"d", u"r", u"es", u"ed", u"'s", u"st", u"s'", u"er", u"ing", u"est", u"ers",
-        u"ers'", u"ly", u"al", u"ion", u"ism", u"ment", u"ness"}) {
+       {u"s", u"d", u"r", u"es", u"ed", u"'s", u"st", u"s'", u"er", u"ing", u"est", u"ers", u"ers'",
+        u"ly", u"al", u"ion", u"ism", u"ment", u"ness"}) {
     words.push_back(head + std::u16string(tail));
   }
   words.push_back(head + head.back() + u"ed");
@@ -255,13 +255,13 @@ std::map<std::u16string, std::vector<std::u16string>> ReadEverydayWords(
     }
     const std::u16string head = pieces[0];
     pieces.erase(pieces.begin());
-    const bool good =
-        head.size() >= 2 && IsEnglishWord(head) && head == LowerAscii(head) && !pieces.empty() &&
-        pieces.size() <= static_cast<size_t>(kMaxImportMeanings) && !words.contains(head) &&
-        std::all_of(pieces.begin(), pieces.end(), [&](const std::u16string& m) {
-          const long long bytes = Cp932BytesOrMinus(m);
-          return bytes > 0 && bytes <= kMaxMeaningBytes && IsStorableEntry(head, m);
-        });
+    const bool good = head.size() >= 2 && IsEnglishWord(head) && head == LowerAscii(head) &&
+                      !pieces.empty() && pieces.size() <= static_cast<size_t>(kMaxImportMeanings) &&
+                      !words.contains(head) &&
+                      std::all_of(pieces.begin(), pieces.end(), [&](const std::u16string& m) {
+                        const long long bytes = Cp932BytesOrMinus(m);
+                        return bytes > 0 && bytes <= kMaxMeaningBytes && IsStorableEntry(head, m);
+                      });
     if (!good) {
       oBadLines.push_back(lineNo);
       continue;
@@ -301,8 +301,8 @@ std::vector<Ranked> RankCandidates(std::vector<const EdictCandidate*>& group,
     // word more of FreeDict's senses give goes first.
     auto Key() const {
       return std::make_tuple(c->abbreviation, c->offbeat, !confirmedCommon(), c->specialist,
-                             otherClass, !c->common, c->katakana, c->sense, c->gloss,
-                             -agreement, c->length, c->sameSense, c->line);
+                             otherClass, !c->common, c->katakana, c->sense, c->gloss, -agreement,
+                             c->length, c->sameSense, c->line);
     }
   };
   std::vector<Keyed> keyed;
@@ -353,9 +353,8 @@ std::vector<Ranked> FreedictMeanings(const std::vector<FreedictTranslation>& tra
       break;
     const std::u16string meaning = std::u16string(TagOfClass(t->wordClass)) + t->japanese;
     if (Cp932BytesOrMinus(meaning) > kMaxMeaningBytes ||
-        std::any_of(ranked.begin(), ranked.end(), [&](const Ranked& r) {
-          return WithoutTag(r.meaning) == t->japanese;
-        })) {
+        std::any_of(ranked.begin(), ranked.end(),
+                    [&](const Ranked& r) { return WithoutTag(r.meaning) == t->japanese; })) {
       continue;
     }
     ranked.push_back({meaning, false});
@@ -384,8 +383,7 @@ std::u16string_view FormName(const IrregularForm& f,
   // one ending in n, or with u where the past tense has a.
   for (const IrregularForm* other : sameBase) {
     const IrregularForm& o = *other;
-    if (o.wordClass != f.wordClass || o.form == f.form ||
-        o.form.ends_with(u"ing")) {
+    if (o.wordClass != f.wordClass || o.form == f.form || o.form.ends_with(u"ing")) {
       continue;
     }
     const bool endsN = f.form.ends_with(u"n") || f.form.ends_with(u"ne");
@@ -423,7 +421,7 @@ std::u16string IrregularMeaning(const IrregularForm& f, std::u16string_view form
     meaning = label + std::u16string(japanese);
   }
   return Cp932BytesOrMinus(meaning) > kMaxMeaningBytes || japanese.empty() ? std::u16string()
-                                                                            : meaning;
+                                                                           : meaning;
 }
 
 }  // namespace
@@ -446,8 +444,9 @@ ImportedDictionary BuildDictionary(const DictionarySources& sources) {
   // EDICT's candidates, ranked per head word; capital-only glosses (OL, ROA) are left off head
   // words that ordinary words reach by accident (old, road).
   std::vector<EdictCandidate> candidates = ReadEdictCandidates(sources.edict, stats.edict);
-  std::stable_sort(candidates.begin(), candidates.end(),
-                   [](const EdictCandidate& a, const EdictCandidate& b) { return a.head < b.head; });
+  std::stable_sort(
+      candidates.begin(), candidates.end(),
+      [](const EdictCandidate& a, const EdictCandidate& b) { return a.head < b.head; });
   Entries entries;
   std::vector<const EdictCandidate*> group;
   for (size_t i = 0; i < candidates.size();) {
@@ -471,9 +470,8 @@ ImportedDictionary BuildDictionary(const DictionarySources& sources) {
     }
     const auto main = sources.wordnet.mainClass.find(head);
     entries.emplace(head, RankCandidates(group, translationsOf(head),
-                                         main == sources.wordnet.mainClass.end()
-                                             ? WordClass::kOther
-                                             : main->second));
+                                         main == sources.wordnet.mainClass.end() ? WordClass::kOther
+                                                                                 : main->second));
   }
 
   // One-word English words only FreeDict has; a word in capitals only there too keeps off
@@ -516,10 +514,9 @@ ImportedDictionary BuildDictionary(const DictionarySources& sources) {
   // Irregular forms: WordNet's, and the -men plurals of -man words (firemen).
   std::vector<IrregularForm> irregular = sources.wordnet.irregularForms;
   for (const auto& [head, ranked] : entries) {
-    if (EndsWith(head, u"man") && head.size() > 5) {
+    if (EndsWith(head, u"man")) {
       const auto lemma = sources.wordnet.lemmas.find(head);
-      if (lemma != sources.wordnet.lemmas.end() &&
-          (lemma->second & ClassBit(WordClass::kNoun)) &&
+      if (lemma != sources.wordnet.lemmas.end() && (lemma->second & ClassBit(WordClass::kNoun)) &&
           sources.wordnet.lemmas.contains(head.substr(0, head.size() - 3))) {
         irregular.push_back({head.substr(0, head.size() - 3) + u"men", head, WordClass::kNoun});
       }
@@ -542,8 +539,7 @@ ImportedDictionary BuildDictionary(const DictionarySources& sources) {
       for (const std::u16string& m : everydayBase->second)
         everydayRanked.push_back({m, true, true});
     }
-    const std::vector<Ranked>& baseMeanings =
-        base != entries.end() ? base->second : everydayRanked;
+    const std::vector<Ranked>& baseMeanings = base != entries.end() ? base->second : everydayRanked;
     if (baseMeanings.empty())
       continue;
     const std::u16string_view name = FormName(f, formsOfBase[f.base]);
@@ -568,8 +564,8 @@ ImportedDictionary BuildDictionary(const DictionarySources& sources) {
       own = std::move(it->second);
     std::erase_if(own, [&](const Ranked& r) {
       return !r.common || std::any_of(meanings.begin(), meanings.end(), [&](const auto& m) {
-               return WithoutTag(m) == WithoutTag(r.meaning);  // データ for data
-             });
+        return WithoutTag(m) == WithoutTag(r.meaning);  // データ for data
+      });
     });
     // A form that is an everyday word of its own as well (left: 左) keeps that meaning first.
     std::vector<Ranked> merged;

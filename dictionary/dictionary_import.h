@@ -42,11 +42,11 @@ struct DictionarySources {
 // What the import read and made.
 struct DictionaryImportStats {
   EdictImportStats edict;
-  long long fromFreedictOnly = 0;   // head words only FreeDict gave
-  long long irregularForms = 0;     // head words that name the base of an irregular form
-  long long everydayWords = 0;      // head words of the everyday table
-  long long acronymsDropped = 0;    // capital-only meanings left off words reached by accident
-  long long inflectedDropped = 0;   // inflected head words dropped in favour of their base
+  long long fromFreedictOnly = 0;  // head words only FreeDict gave
+  long long irregularForms = 0;    // head words that name the base of an irregular form
+  long long everydayWords = 0;     // head words of the everyday table
+  long long acronymsDropped = 0;   // capital-only meanings left off words reached by accident
+  long long inflectedDropped = 0;  // inflected head words dropped in favour of their base
   long long headWords = 0;
   long long meanings = 0;
 };

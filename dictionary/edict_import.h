@@ -31,10 +31,10 @@ struct EdictImportStats {
 // with its reading in parentheses (犬(いぬ)), or the reading alone where the sense is usually
 // written in kana (それ).
 struct EdictCandidate {
-  std::u16string head;     // the English word, lower case
-  std::u16string tag;      // 【名】 and the like, or empty
-  std::u16string written;  // the Japanese word as EDICT writes it
-  std::u16string reading;  // its reading, empty when EDICT gives none
+  std::u16string head;       // the English word, lower case
+  std::u16string tag;        // 【名】 and the like, or empty
+  std::u16string written;    // the Japanese word as EDICT writes it
+  std::u16string reading;    // its reading, empty when EDICT gives none
   bool usuallyKana = false;  // the sense is usually written in kana: show the reading alone
   WordClass wordClass = WordClass::kOther;
   bool abbreviation = false;  // the gloss is in capitals only (OL, ROA)

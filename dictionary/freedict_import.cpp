@@ -37,8 +37,7 @@ bool DecodeNumber(std::string_view digits, size_t& oValue) {
 
 bool IsJapaneseChar(char16_t c) {
   return (c >= u'\u3040' && c <= u'\u30FF') || (c >= u'\u3400' && c <= u'\u4DBF') ||
-         (c >= u'\u4E00' && c <= u'\u9FFF') || c == u'\u3005' || c == u'\u3006' ||
-         c == u'\uFF5E';
+         (c >= u'\u4E00' && c <= u'\u9FFF') || c == u'\u3005' || c == u'\u3006' || c == u'\uFF5E';
 }
 
 std::u16string_view TrimSpaces(std::u16string_view s) {
@@ -86,14 +85,12 @@ WordClass ClassOfHeader(std::u16string_view header) {
 
 // Appends the translations of one entry's text to out; the entry is the one of a head word of
 // headLength characters.
-void ReadEntry(std::u16string_view text, size_t headLength,
-               std::vector<FreedictTranslation>& out) {
+void ReadEntry(std::u16string_view text, size_t headLength, std::vector<FreedictTranslation>& out) {
   size_t lineEnd = text.find(u'\n');
   const WordClass wordClass = ClassOfHeader(text.substr(0, lineEnd));
   const std::u16string_view written = text.substr(0, std::min(headLength, lineEnd));
-  const bool abbreviation = std::none_of(written.begin(), written.end(), [](char16_t c) {
-    return c >= u'a' && c <= u'z';
-  });
+  const bool abbreviation = std::none_of(written.begin(), written.end(),
+                                         [](char16_t c) { return c >= u'a' && c <= u'z'; });
   while (lineEnd != std::u16string_view::npos) {
     const size_t start = lineEnd + 1;
     lineEnd = text.find(u'\n', start);

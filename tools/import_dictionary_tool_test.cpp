@@ -1,4 +1,4 @@
-// `kelmoa-tool import-edict`, run as a separate program the way scripts use it.
+// `kelmoa-tool import-dictionary`, run as a separate program the way scripts use it.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -7,6 +7,7 @@
 #include <string>
 
 #include "common/fixtures_test.h"
+#include "dictionary/import_excerpt_test.h"
 
 namespace kelmoa {
 namespace {
@@ -15,49 +16,67 @@ using testing::ReadBytes;
 using testing::TempDir;
 using testing::WriteBytes;
 
-// Runs kelmoa-tool import-edict with args (paths without spaces); stdout and stderr go to
-// dir/.out and dir/.err. Returns the exit status.
-int ImportEdictTool(const TempDir& dir, const std::string& args) {
-  const std::string cmd = std::string(KELMOA_TOOL_PATH) + " import-edict " + args + " >" +
+// Runs kelmoa-tool import-dictionary with args (paths without spaces); stdout and stderr go
+// to dir/.out and dir/.err. Returns the exit status.
+int ImportDictionaryTool(const TempDir& dir, const std::string& args) {
+  const std::string cmd = std::string(KELMOA_TOOL_PATH) + " import-dictionary " + args + " >" +
                           (dir / ".out") + " 2>" + (dir / ".err");
   const int status = std::system(cmd.c_str());
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-// "犬 [いぬ] /(n) dog/(P)/" and "猫 [ねこ] /(n) cat/" in EUC-JP.
-const std::string kEdict =
-    "\xB8\xA4 [\xA4\xA4\xA4\xCC] /(n) dog/(P)/\n"
-    "\xC7\xAD [\xA4\xCD\xA4\xB3] /(n) cat/\n";
+// The excerpt sources as files below dir/src; returns the options that name them.
+std::string WriteExcerptSources(const TempDir& dir) {
+  std::filesystem::create_directories(dir / "src/wordnet");
+  WriteBytes(dir / "src/edict", testing::Euc(testing::kExcerptEdict));
+  const auto [index, text] = testing::Dictd(testing::kExcerptFreedict);
+  WriteBytes(dir / "src/fd.index", index);
+  WriteBytes(dir / "src/fd.dict.dz", testing::Gzip(text));
+  const WordnetFiles wn = testing::ExcerptWordnetFiles();
+  for (size_t k = 0; k < kWordnetClassNames.size(); ++k) {
+    WriteBytes(dir / "src/wordnet/index." + kWordnetClassNames[k], wn.index[k]);
+    WriteBytes(dir / "src/wordnet/" + kWordnetClassNames[k] + ".exc", wn.exceptions[k]);
+  }
+  WriteBytes(dir / "src/wordnet/cntlist.rev", wn.senseCounts);
+  return " --edict " + dir / "src/edict" + " --freedict " + dir / "src/fd" + " --wordnet " +
+         dir / "src/wordnet";
+}
 
-TEST(ImportEdictTool, ReplacesTheDictionaryAndPrintsNothing) {
+TEST(ImportDictionaryTool, ReplacesTheDictionaryAndPrintsNothing) {
   TempDir dir;
-  WriteBytes(dir / "edict", kEdict);
+  const std::string sources = WriteExcerptSources(dir);
   WriteBytes(dir / "Dic_EJ.txt", "old\tdictionary\r\n");
-  EXPECT_EQ(ImportEdictTool(dir, dir / "edict " + dir / "Dic_EJ.txt"), 0);
+  EXPECT_EQ(ImportDictionaryTool(dir, dir / "Dic_EJ.txt" + sources), 0);
   EXPECT_EQ(ReadBytes(dir / ".out") + ReadBytes(dir / ".err"), "");
-  EXPECT_EQ(ReadBytes(dir / "Dic_EJ.txt"),
-            testing::Sjis("cat\t【名】猫(ねこ)\r\ndog\t【名】犬(いぬ)\r\n"));
-  // edict, Dic_EJ.txt, .out and .err: no temporary file is left beside the dictionary.
+  const std::string dic = ReadBytes(dir / "Dic_EJ.txt");
+  EXPECT_NE(dic.find(testing::Sjis("dog\t①【名】犬(いぬ)\r\ndog\t②【名】ワンコ\r\n")),
+            std::string::npos);
+  EXPECT_NE(dic.find(testing::Sjis("went\t①【goの過去】行く(いく)\r\n")), std::string::npos);
+  // src, Dic_EJ.txt, .out and .err: no temporary file is left beside the dictionary.
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 4);
 }
 
-TEST(ImportEdictTool, AFailureIsReportedAndLeavesTheOldDictionaryAlone) {
+TEST(ImportDictionaryTool, AFailureIsReportedAndLeavesTheOldDictionaryAlone) {
   TempDir dir;
+  const std::string sources = WriteExcerptSources(dir);
   const std::string old = "old\tdictionary\r\n";
   WriteBytes(dir / "Dic_EJ.txt", old);
   WriteBytes(dir / "notes.txt", "Just some English.\n");
-  WriteBytes(dir / "edict", kEdict);
+  const std::string out = dir / "Dic_EJ.txt";
   const std::pair<std::string, std::string> kCases[] = {
-      {dir / "none " + dir / "Dic_EJ.txt", dir / "none"},
-      {dir / "notes.txt " + dir / "Dic_EJ.txt", "no EDICT entry"},
-      {dir / "edict " + dir / "no/such/Dic_EJ.txt", "no/such"},
+      {out + sources + " --edict " + dir / "none", dir / "none"},
+      {out + sources + " --edict " + dir / "notes.txt", "no EDICT entry"},
+      {out + sources + " --freedict " + dir / "none", "dict-freedict-eng-jpn"},
+      {out + sources + " --wordnet " + dir / "none", "wordnet-base"},
+      {dir / "no/such/Dic_EJ.txt" + sources, "no/such"},
   };
   for (const auto& [args, said] : kCases) {
-    EXPECT_EQ(ImportEdictTool(dir, args), 1) << args;
+    EXPECT_EQ(ImportDictionaryTool(dir, args), 1) << args;
     EXPECT_NE(ReadBytes(dir / ".err").find(said), std::string::npos) << ReadBytes(dir / ".err");
   }
   EXPECT_EQ(ReadBytes(dir / "Dic_EJ.txt"), old);
-  EXPECT_EQ(ImportEdictTool(dir, dir / "edict"), 2);
+  for (const std::string& args : {std::string(), out + " --edict", out + " --colour red"})
+    EXPECT_EQ(ImportDictionaryTool(dir, args), 2) << args;
 }
 
 }  // namespace
