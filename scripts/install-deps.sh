@@ -21,8 +21,8 @@ packages=(
   clang libclang-rt-14-dev
   # code checks
   clang-format clang-tidy cppcheck
-  # default dictionary source
-  edict
+  # default dictionary sources and the zlib of their gzip-compressed files
+  edict dict-freedict-eng-jpn wordnet-base zlib1g-dev
 )
 
 missing=()

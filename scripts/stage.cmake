@@ -2,7 +2,9 @@
 #
 #   bin/Kelmoa, bin/kelmoa-tool, bin/notify.wav   always replaced by the current build
 #   dic/Dic_EJ.txt                                only when none is there: built from Debian's
-#                                                 EDICT (EDICT=...), or the sample dictionary
+#                                                 EDICT, FreeDict and WordNet (EDICT=...,
+#                                                 FREEDICT=..., WORDNET=...), or the sample
+#                                                 dictionary
 #   dic_backup/                                   created when missing, never touched
 #   txt_shift_jis/*.txt                           sample texts, only those not there yet
 #   htm/                                          the help page, when the source tree has one
@@ -51,13 +53,21 @@ set(dic "${STAGE_DIR}/dic/Dic_EJ.txt")
 if(NOT DEFINED EDICT)
   set(EDICT "/usr/share/edict/edict")
 endif()
+if(NOT DEFINED FREEDICT)
+  set(FREEDICT "/usr/share/dictd/freedict-eng-jpn")
+endif()
+if(NOT DEFINED WORDNET)
+  set(WORDNET "/usr/share/wordnet")
+endif()
 if(NOT EXISTS "${dic}" AND EXISTS "${EDICT}")
   # kelmoa-tool writes the dictionary atomically, so a failed build leaves none behind.
-  execute_process(COMMAND "${TOOL}" import-edict "${EDICT}" "${dic}" RESULT_VARIABLE rc)
+  execute_process(COMMAND "${TOOL}" import-dictionary "${dic}" --edict "${EDICT}"
+                          --freedict "${FREEDICT}" --wordnet "${WORDNET}" RESULT_VARIABLE rc)
   if(rc EQUAL 0)
-    message(STATUS "stage: built the dictionary ${dic} from ${EDICT}")
+    message(STATUS "stage: built the dictionary ${dic} from ${EDICT}, ${FREEDICT} and ${WORDNET}")
   else()
-    message(WARNING "stage: cannot build the dictionary from ${EDICT}; using the sample")
+    message(WARNING "stage: cannot build the dictionary from EDICT, FreeDict and WordNet; "
+                    "using the sample")
   endif()
 endif()
 if(NOT EXISTS "${dic}")
