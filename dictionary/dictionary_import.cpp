@@ -424,185 +424,236 @@ std::u16string IrregularMeaning(const IrregularForm& f, std::u16string_view form
                                                                            : meaning;
 }
 
+// Builds the dictionary step by step; each step works on the head words the ones before left.
+class DictionaryBuilder {
+ public:
+  explicit DictionaryBuilder(const DictionarySources& sources)
+      : mSources(sources),
+        mEveryday(ReadEverydayWords(sources.everydayWords, mBadLines)),
+        mEverydayHeads(HeadsOf(mEveryday)),
+        mOrdinary(sources.wordnet, mEverydayHeads) {}
+
+  ImportedDictionary Build() {
+    RankEdict();
+    AddFreedictOnlyWords();
+    KeepInflectedFormsOnlyWhereSure();
+    AddIrregularForms();
+    AddEverydayWords();
+    return Finish();
+  }
+
+ private:
+  static std::unordered_set<std::u16string> HeadsOf(
+      const std::map<std::u16string, std::vector<std::u16string>>& table) {
+    std::unordered_set<std::u16string> heads;
+    for (const auto& [head, meanings] : table)
+      heads.insert(head);
+    return heads;
+  }
+
+  const std::vector<FreedictTranslation>* TranslationsOf(const std::u16string& head) const {
+    const auto it = mSources.freedict.find(head);
+    return it == mSources.freedict.end() || it->second.empty() ? nullptr : &it->second;
+  }
+
+  WordClass MainClassOf(const std::u16string& head) const {
+    const auto it = mSources.wordnet.mainClass.find(head);
+    return it == mSources.wordnet.mainClass.end() ? WordClass::kOther : it->second;
+  }
+
+  void RankEdict() {
+    // EDICT's candidates, ranked per head word; capital-only glosses (OL, ROA) are left off head
+    // words that ordinary words reach by accident (old, road).
+    std::vector<EdictCandidate> candidates = ReadEdictCandidates(mSources.edict, mStats.edict);
+    std::stable_sort(
+        candidates.begin(), candidates.end(),
+        [](const EdictCandidate& a, const EdictCandidate& b) { return a.head < b.head; });
+    std::vector<const EdictCandidate*> group;
+    for (size_t i = 0; i < candidates.size();) {
+      const std::u16string& head = candidates[i].head;
+      group.clear();
+      bool anyAbbreviation = false;
+      for (; i < candidates.size() && candidates[i].head == head; ++i) {
+        group.push_back(&candidates[i]);
+        anyAbbreviation = anyAbbreviation || candidates[i].abbreviation;
+      }
+      ++mStats.edict.headWords;
+      if (mEveryday.contains(head))
+        continue;
+      if (anyAbbreviation && ReachedByAccident(head, mOrdinary)) {
+        const auto firstAbbreviation = std::stable_partition(
+            group.begin(), group.end(), [](const EdictCandidate* c) { return !c->abbreviation; });
+        mStats.acronymsDropped += group.end() - firstAbbreviation;
+        group.erase(firstAbbreviation, group.end());
+        if (group.empty())
+          continue;
+      }
+      mEntries.emplace(head, RankCandidates(group, TranslationsOf(head), MainClassOf(head)));
+    }
+  }
+
+  void AddFreedictOnlyWords() {
+    // One-word English words only FreeDict has; a word in capitals only there too keeps off
+    // the head words ordinary words reach by accident.
+    for (const auto& [head, translations] : mSources.freedict) {
+      if (mEntries.contains(head) || mEveryday.contains(head) || translations.empty())
+        continue;
+      if (std::all_of(translations.begin(), translations.end(),
+                      [](const FreedictTranslation& t) { return t.abbreviation; }) &&
+          ReachedByAccident(head, mOrdinary)) {
+        mStats.acronymsDropped += static_cast<long long>(translations.size());
+        continue;
+      }
+      std::vector<Ranked> ranked = FreedictMeanings(translations);
+      if (!ranked.empty()) {
+        mEntries.emplace(head, std::move(ranked));
+        ++mStats.fromFreedictOnly;
+      }
+    }
+  }
+
+  void KeepInflectedFormsOnlyWhereSure() {
+    // Inflected forms listed as words of their own (going: 伏せ長) keep only the everyday meanings
+    // both sources agree on; without one the popup shows the base instead.
+    for (auto it = mEntries.begin(); it != mEntries.end();) {
+      const std::vector<std::u16string> lemmas = mOrdinary.OtherLemmasOf(it->first);
+      const bool inflected =
+          std::any_of(lemmas.begin(), lemmas.end(), [&](const std::u16string& l) {
+            return (mEntries.contains(l) || mEveryday.contains(l)) &&
+                   InflectionReaches(it->first, l);
+          });
+      if (inflected) {
+        std::vector<Ranked>& ranked = it->second;
+        std::erase_if(ranked, [](const Ranked& r) { return !r.commonAndConfirmed; });
+        if (ranked.empty()) {
+          ++mStats.inflectedDropped;
+          it = mEntries.erase(it);
+          continue;
+        }
+      }
+      ++it;
+    }
+  }
+
+  void AddIrregularForms() {
+    // Irregular forms: WordNet's, and the -men plurals of -man words (firemen).
+    // A -man noun makes its plural in -men when it is a word of three letters or more and man
+    // (fire + man); human, roman and the like are no such compounds.
+    std::vector<IrregularForm> irregular = mSources.wordnet.irregularForms;
+    for (const auto& [head, ranked] : mEntries) {
+      if (!EndsWith(head, u"man") || head.size() < 6)
+        continue;
+      const std::u16string first = head.substr(0, head.size() - 3);
+      const auto lemma = mSources.wordnet.lemmas.find(head);
+      if (lemma != mSources.wordnet.lemmas.end() && (lemma->second & ClassBit(WordClass::kNoun)) &&
+          mSources.wordnet.lemmas.contains(first)) {
+        irregular.push_back({first + u"men", head, WordClass::kNoun});
+      }
+    }
+    std::map<std::pair<std::u16string, std::u16string>, int> classesOfPair;
+    std::map<std::u16string, std::vector<const IrregularForm*>> formsOfBase;
+    for (const IrregularForm& f : irregular) {
+      ++classesOfPair[{f.form, f.base}];
+      formsOfBase[f.base].push_back(&f);
+    }
+    std::map<std::u16string, std::vector<std::u16string>> irregularMeanings;
+    for (const IrregularForm& f : irregular) {
+      if (mEveryday.contains(f.form) || InflectionReaches(f.form, f.base))
+        continue;
+      const auto base = mEntries.find(f.base);
+      const auto everydayBase = mEveryday.find(f.base);
+      std::vector<Ranked> everydayRanked;
+      if (everydayBase != mEveryday.end()) {
+        for (const std::u16string& m : everydayBase->second)
+          everydayRanked.push_back({m, true, true});
+      }
+      const std::vector<Ranked>& baseMeanings =
+          base != mEntries.end() ? base->second : everydayRanked;
+      if (baseMeanings.empty())
+        continue;
+      const std::u16string_view name = FormName(f, formsOfBase[f.base]);
+      const bool severalClasses = classesOfPair[{f.form, f.base}] > 1;
+      const std::u16string meaning = IrregularMeaning(f, name, severalClasses, baseMeanings);
+      std::vector<std::u16string>& list = irregularMeanings[f.form];
+      const std::u16string label = u"【" + f.base + u"の" + std::u16string(name) + u"】";
+      if (meaning.empty() || std::any_of(list.begin(), list.end(), [&](const std::u16string& m) {
+            return m.starts_with(label);
+          })) {
+        continue;
+      }
+      list.push_back(meaning);
+    }
+    for (auto& [form, meanings] : irregularMeanings) {
+      if (meanings.empty())
+        continue;
+      ++mStats.irregularForms;
+      // Of the form's own meanings only EDICT's common ones stay (went: いらした goes).
+      std::vector<Ranked> own;
+      if (const auto it = mEntries.find(form); it != mEntries.end())
+        own = std::move(it->second);
+      std::erase_if(own, [&](const Ranked& r) {
+        return !r.common || std::any_of(meanings.begin(), meanings.end(), [&](const auto& m) {
+          return WithoutTag(m) == WithoutTag(r.meaning);  // データ for data
+        });
+      });
+      // A form that is an everyday word of its own as well (left: 左) keeps that meaning first.
+      std::vector<Ranked> merged;
+      size_t ownFirst = 0;
+      if (!own.empty() && own.front().commonAndConfirmed)
+        merged.push_back(own[ownFirst++]);
+      for (std::u16string& m : meanings)
+        merged.push_back({std::move(m), true, true});
+      merged.insert(merged.end(), own.begin() + static_cast<std::ptrdiff_t>(ownFirst), own.end());
+      if (merged.size() > static_cast<size_t>(kMaxImportMeanings))
+        merged.resize(kMaxImportMeanings);
+      mEntries[form] = std::move(merged);
+    }
+  }
+
+  void AddEverydayWords() {
+    // The everyday words replace what the sources say.
+    for (const auto& [head, meanings] : mEveryday) {
+      std::vector<Ranked> ranked;
+      for (const std::u16string& m : meanings)
+        ranked.push_back({m, true, true});
+      mEntries[head] = std::move(ranked);
+      ++mStats.everydayWords;
+    }
+  }
+
+  ImportedDictionary Finish() {
+    ImportedDictionary dic;
+    dic.stats = mStats;
+    DictionaryImportStats& stats = dic.stats;
+    dic.words = NewStrList();
+    dic.meanings.emplace_back();
+    for (auto& [head, ranked] : mEntries) {
+      if (ranked.empty())
+        continue;
+      std::vector<std::u16string> meanings;
+      for (size_t r = 0; r < ranked.size(); ++r)
+        meanings.push_back(static_cast<char16_t>(kFirstRankMark + r) + ranked[r].meaning);
+      stats.meanings += static_cast<long long>(meanings.size());
+      dic.words.push_back(head);
+      dic.meanings.push_back(std::move(meanings));
+    }
+    stats.headWords = UpperBound(dic.words);
+    return dic;
+  }
+
+  const DictionarySources& mSources;
+  std::vector<int> mBadLines;
+  const std::map<std::u16string, std::vector<std::u16string>> mEveryday;
+  const std::unordered_set<std::u16string> mEverydayHeads;
+  const OrdinaryWords mOrdinary;
+  Entries mEntries;
+  DictionaryImportStats mStats;
+};
+
 }  // namespace
 
 ImportedDictionary BuildDictionary(const DictionarySources& sources) {
-  ImportedDictionary dic;
-  DictionaryImportStats& stats = dic.stats;
-  std::vector<int> badLines;
-  const auto everyday = ReadEverydayWords(sources.everydayWords, badLines);
-  std::unordered_set<std::u16string> everydayHeads;
-  for (const auto& [head, meanings] : everyday)
-    everydayHeads.insert(head);
-  const OrdinaryWords ordinary(sources.wordnet, everydayHeads);
-  const auto translationsOf =
-      [&](const std::u16string& head) -> const std::vector<FreedictTranslation>* {
-    const auto it = sources.freedict.find(head);
-    return it == sources.freedict.end() || it->second.empty() ? nullptr : &it->second;
-  };
-
-  // EDICT's candidates, ranked per head word; capital-only glosses (OL, ROA) are left off head
-  // words that ordinary words reach by accident (old, road).
-  std::vector<EdictCandidate> candidates = ReadEdictCandidates(sources.edict, stats.edict);
-  std::stable_sort(
-      candidates.begin(), candidates.end(),
-      [](const EdictCandidate& a, const EdictCandidate& b) { return a.head < b.head; });
-  Entries entries;
-  std::vector<const EdictCandidate*> group;
-  for (size_t i = 0; i < candidates.size();) {
-    const std::u16string& head = candidates[i].head;
-    group.clear();
-    bool anyAbbreviation = false;
-    for (; i < candidates.size() && candidates[i].head == head; ++i) {
-      group.push_back(&candidates[i]);
-      anyAbbreviation = anyAbbreviation || candidates[i].abbreviation;
-    }
-    ++stats.edict.headWords;
-    if (everyday.contains(head))
-      continue;
-    if (anyAbbreviation && ReachedByAccident(head, ordinary)) {
-      const auto firstAbbreviation = std::stable_partition(
-          group.begin(), group.end(), [](const EdictCandidate* c) { return !c->abbreviation; });
-      stats.acronymsDropped += group.end() - firstAbbreviation;
-      group.erase(firstAbbreviation, group.end());
-      if (group.empty())
-        continue;
-    }
-    const auto main = sources.wordnet.mainClass.find(head);
-    entries.emplace(head, RankCandidates(group, translationsOf(head),
-                                         main == sources.wordnet.mainClass.end() ? WordClass::kOther
-                                                                                 : main->second));
-  }
-
-  // One-word English words only FreeDict has; a word in capitals only there too keeps off
-  // the head words ordinary words reach by accident.
-  for (const auto& [head, translations] : sources.freedict) {
-    if (entries.contains(head) || everyday.contains(head) || translations.empty())
-      continue;
-    if (std::all_of(translations.begin(), translations.end(),
-                    [](const FreedictTranslation& t) { return t.abbreviation; }) &&
-        ReachedByAccident(head, ordinary)) {
-      stats.acronymsDropped += static_cast<long long>(translations.size());
-      continue;
-    }
-    std::vector<Ranked> ranked = FreedictMeanings(translations);
-    if (!ranked.empty()) {
-      entries.emplace(head, std::move(ranked));
-      ++stats.fromFreedictOnly;
-    }
-  }
-
-  // Inflected forms listed as words of their own (going: 伏せ長) keep only the everyday meanings
-  // both sources agree on; without one the popup shows the base instead.
-  for (auto it = entries.begin(); it != entries.end();) {
-    const std::vector<std::u16string> lemmas = ordinary.OtherLemmasOf(it->first);
-    const bool inflected = std::any_of(lemmas.begin(), lemmas.end(), [&](const std::u16string& l) {
-      return (entries.contains(l) || everyday.contains(l)) && InflectionReaches(it->first, l);
-    });
-    if (inflected) {
-      std::vector<Ranked>& ranked = it->second;
-      std::erase_if(ranked, [](const Ranked& r) { return !r.commonAndConfirmed; });
-      if (ranked.empty()) {
-        ++stats.inflectedDropped;
-        it = entries.erase(it);
-        continue;
-      }
-    }
-    ++it;
-  }
-
-  // Irregular forms: WordNet's, and the -men plurals of -man words (firemen).
-  std::vector<IrregularForm> irregular = sources.wordnet.irregularForms;
-  for (const auto& [head, ranked] : entries) {
-    if (EndsWith(head, u"man")) {
-      const auto lemma = sources.wordnet.lemmas.find(head);
-      if (lemma != sources.wordnet.lemmas.end() && (lemma->second & ClassBit(WordClass::kNoun)) &&
-          sources.wordnet.lemmas.contains(head.substr(0, head.size() - 3))) {
-        irregular.push_back({head.substr(0, head.size() - 3) + u"men", head, WordClass::kNoun});
-      }
-    }
-  }
-  std::map<std::pair<std::u16string, std::u16string>, int> classesOfPair;
-  std::map<std::u16string, std::vector<const IrregularForm*>> formsOfBase;
-  for (const IrregularForm& f : irregular) {
-    ++classesOfPair[{f.form, f.base}];
-    formsOfBase[f.base].push_back(&f);
-  }
-  std::map<std::u16string, std::vector<std::u16string>> irregularMeanings;
-  for (const IrregularForm& f : irregular) {
-    if (everyday.contains(f.form) || InflectionReaches(f.form, f.base))
-      continue;
-    const auto base = entries.find(f.base);
-    const auto everydayBase = everyday.find(f.base);
-    std::vector<Ranked> everydayRanked;
-    if (everydayBase != everyday.end()) {
-      for (const std::u16string& m : everydayBase->second)
-        everydayRanked.push_back({m, true, true});
-    }
-    const std::vector<Ranked>& baseMeanings = base != entries.end() ? base->second : everydayRanked;
-    if (baseMeanings.empty())
-      continue;
-    const std::u16string_view name = FormName(f, formsOfBase[f.base]);
-    const bool severalClasses = classesOfPair[{f.form, f.base}] > 1;
-    const std::u16string meaning = IrregularMeaning(f, name, severalClasses, baseMeanings);
-    std::vector<std::u16string>& list = irregularMeanings[f.form];
-    const std::u16string label = u"【" + f.base + u"の" + std::u16string(name) + u"】";
-    if (meaning.empty() || std::any_of(list.begin(), list.end(), [&](const std::u16string& m) {
-          return m.starts_with(label);
-        })) {
-      continue;
-    }
-    list.push_back(meaning);
-  }
-  for (auto& [form, meanings] : irregularMeanings) {
-    if (meanings.empty())
-      continue;
-    ++stats.irregularForms;
-    // Of the form's own meanings only EDICT's common ones stay (went: いらした goes).
-    std::vector<Ranked> own;
-    if (const auto it = entries.find(form); it != entries.end())
-      own = std::move(it->second);
-    std::erase_if(own, [&](const Ranked& r) {
-      return !r.common || std::any_of(meanings.begin(), meanings.end(), [&](const auto& m) {
-        return WithoutTag(m) == WithoutTag(r.meaning);  // データ for data
-      });
-    });
-    // A form that is an everyday word of its own as well (left: 左) keeps that meaning first.
-    std::vector<Ranked> merged;
-    size_t ownFirst = 0;
-    if (!own.empty() && own.front().commonAndConfirmed)
-      merged.push_back(own[ownFirst++]);
-    for (std::u16string& m : meanings)
-      merged.push_back({std::move(m), true, true});
-    merged.insert(merged.end(), own.begin() + static_cast<std::ptrdiff_t>(ownFirst), own.end());
-    if (merged.size() > static_cast<size_t>(kMaxImportMeanings))
-      merged.resize(kMaxImportMeanings);
-    entries[form] = std::move(merged);
-  }
-
-  // The everyday words replace what the sources say.
-  for (const auto& [head, meanings] : everyday) {
-    std::vector<Ranked> ranked;
-    for (const std::u16string& m : meanings)
-      ranked.push_back({m, true, true});
-    entries[head] = std::move(ranked);
-    ++stats.everydayWords;
-  }
-
-  dic.words = NewStrList();
-  dic.meanings.emplace_back();
-  for (auto& [head, ranked] : entries) {
-    if (ranked.empty())
-      continue;
-    std::vector<std::u16string> meanings;
-    for (size_t r = 0; r < ranked.size(); ++r)
-      meanings.push_back(static_cast<char16_t>(kFirstRankMark + r) + ranked[r].meaning);
-    stats.meanings += static_cast<long long>(meanings.size());
-    dic.words.push_back(head);
-    dic.meanings.push_back(std::move(meanings));
-  }
-  stats.headWords = UpperBound(dic.words);
-  return dic;
+  return DictionaryBuilder(sources).Build();
 }
 
 std::string MakeImportedDicFileBytes(const ImportedDictionary& dic) {

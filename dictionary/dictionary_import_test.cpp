@@ -90,7 +90,7 @@ TEST_F(ExcerptImport, EveryRuleGivesItsMeanings) {
       {"left", {"①【名】左(ひだり)", "②【leaveの過去】出る(でる)"}},
       {"children", {"①【childの複数】子供(こども)"}},
       {"firemen", {"①【firemanの複数】消防士(しょうぼうし)"}},
-      {"humen", {}},    // hu is no word: human is not hu + man
+      {"humen", {}},    // human is no compound of man
       {"stopped", {}},  // the lookup reaches stop from stopped already
       {"flew", {}},     // fly is not in the dictionary
       // better stands for good (adjective) and well (adjective and adverb, so well's first
