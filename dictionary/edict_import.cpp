@@ -204,15 +204,15 @@ bool IsOffbeatNote(std::u16string_view note) {
 // Honorific, humble, poetic and onomatopoeic senses and the words of a field.
 bool IsSpecialistNote(std::u16string_view note) {
   return IsOneOf(
-      note, {u"hon",    u"hum",   u"poet",  u"on-mim",  u"Buddh",    u"MA",    u"comp",    u"med",
-             u"law",    u"ling",  u"math",  u"physics", u"sports",   u"food",  u"biol",    u"bot",
-             u"zool",   u"chem",  u"geom",  u"gram",    u"mil",      u"anat",  u"astron",  u"baseb",
-             u"engr",   u"geol",  u"music", u"Shinto",  u"archit",   u"econ",  u"finc",    u"bus",
-             u"mahj",   u"shogi", u"sumo",  u"elec",    u"mech",     u"pharm", u"physiol", u"psych",
-             u"tradem", u"hanaf", u"golf",  u"fish",    u"film",     u"cloth", u"noh",     u"logic",
-             u"kabuki", u"art",   u"photo", u"boxing",  u"politics", u"rail",  u"biochem", u"ski",
-             u"mining", u"aviat", u"horse", u"ornith",  u"audvid",   u"print", u"manga",   u"go",
-             u"ent",    u"ecol",  u"cryst", u"yoji"});
+      note, {u"hon",     u"hum",   u"poet",   u"litf",  u"form",  u"on-mim",  u"Buddh",    u"MA",
+             u"comp",    u"med",   u"law",    u"ling",  u"math",  u"physics", u"sports",   u"food",
+             u"biol",    u"bot",   u"zool",   u"chem",  u"geom",  u"gram",    u"mil",      u"anat",
+             u"astron",  u"baseb", u"engr",   u"geol",  u"music", u"Shinto",  u"archit",   u"econ",
+             u"finc",    u"bus",   u"mahj",   u"shogi", u"sumo",  u"elec",    u"mech",     u"pharm",
+             u"physiol", u"psych", u"tradem", u"hanaf", u"golf",  u"fish",    u"film",     u"cloth",
+             u"noh",     u"logic", u"kabuki", u"art",   u"photo", u"boxing",  u"politics", u"rail",
+             u"biochem", u"ski",   u"mining", u"aviat", u"horse", u"ornith",  u"audvid",   u"print",
+             u"manga",   u"go",    u"ent",    u"ecol",  u"cryst", u"yoji"});
 }
 
 WordClass ClassOfCodes(const std::vector<std::u16string_view>& codes) {
