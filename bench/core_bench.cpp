@@ -20,7 +20,7 @@
 #include "common/file_ops.h"
 #include "common/str_list.h"
 #include "dictionary/dictionary.h"
-#include "dictionary/edict_import.h"
+#include "dictionary/dictionary_import.h"
 #include "document/layout.h"
 #include "document/open_text.h"
 #include "document/word_info.h"
@@ -139,8 +139,8 @@ std::string TempPath(const std::string& name) {
       .string();
 }
 
-// The default dictionary, built from Debian's EDICT as the run command builds it; empty when
-// EDICT is not installed.
+// The default dictionary, built from Debian's EDICT, FreeDict and WordNet as the run command
+// builds it; empty when a source is not installed.
 std::string DefaultDictionary() {
   static const std::string path = [] {
     const std::string edictPath = "/usr/share/edict/edict";
@@ -148,8 +148,10 @@ std::string DefaultDictionary() {
       return std::string();
     const std::string p = TempPath("Dic_EJ.txt");
     MakeInChild(p, [&] {
-      std::string edict, bytes;
-      if (DefaultFileOps().ReadAll(edictPath, edict).ok() && ImportEdict(edict, bytes).ok())
+      DictionarySources sources;
+      std::string bytes;
+      if (ReadDictionarySources(SourcePaths{}, sources).ok() &&
+          ImportDictionary(sources, bytes).ok())
         std::ofstream(p, std::ios::binary) << bytes;
     });
     return std::filesystem::exists(p) ? p : std::string();

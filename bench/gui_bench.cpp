@@ -30,7 +30,7 @@
 #include "common/helpers.h"
 #include "common/window_helpers.h"
 #include "dictionary/dictionary.h"
-#include "dictionary/edict_import.h"
+#include "dictionary/dictionary_import.h"
 #include "document/layout.h"
 #include "document/open_text.h"
 #include "document/view/page_render.h"
@@ -74,10 +74,14 @@ struct Installed {
     for (const char* d : {"bin", "dic", "dic_backup", "txt_shift_jis"}) {
       std::filesystem::create_directories(base + "/" + d);
     }
-    std::string edict;
-    if (!DefaultFileOps().ReadAll("/usr/share/edict/edict", edict).ok() ||
-        !ImportEdict(edict, dicBytes).ok()) {
-      std::fprintf(stderr, "EDICT (/usr/share/edict/edict) is needed for the benchmarks\n");
+    DictionarySources sources;
+    if (const Status s = ReadDictionarySources(SourcePaths{}, sources); !s.ok()) {
+      std::fprintf(stderr, "The benchmarks need the default dictionary's sources: %s\n",
+                   s.message().c_str());
+      std::exit(1);
+    }
+    if (!ImportDictionary(sources, dicBytes).ok()) {
+      std::fprintf(stderr, "The default dictionary could not be built for the benchmarks\n");
       std::exit(1);
     }
     std::ofstream(base + "/dic/Dic_EJ.txt", std::ios::binary) << dicBytes;

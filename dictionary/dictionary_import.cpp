@@ -695,17 +695,6 @@ Status ImportDictionary(const DictionarySources& sources, std::string& oDicBytes
   return Status::Ok();
 }
 
-Status ImportEdict(std::string_view edictBytes, std::string& oDicBytes, EdictImportStats* oStats) {
-  DictionarySources sources;
-  sources.edict = std::string(edictBytes);
-  sources.everydayWords = std::string(EverydayWordsTable());
-  DictionaryImportStats stats;
-  const Status s = ImportDictionary(sources, oDicBytes, &stats);
-  if (oStats != nullptr)
-    *oStats = stats.edict;
-  return s;
-}
-
 Status ReadDictionarySources(const SourcePaths& paths, DictionarySources& oSources) {
   oSources = {};
   FileOps& fs = DefaultFileOps();

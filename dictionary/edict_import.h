@@ -64,11 +64,6 @@ inline constexpr int kMaxMeaningBytes = 48;
 std::vector<EdictCandidate> ReadEdictCandidates(std::string_view edictBytes,
                                                 EdictImportStats& oStats);
 
-// The dictionary file made from EDICT alone, ranked and completed with the everyday words as
-// ImportDictionary (dictionary_import.h) does, without the other sources.
-Status ImportEdict(std::string_view edictBytes, std::string& oDicBytes,
-                   EdictImportStats* oStats = nullptr);
-
 // The number of CP932 bytes of text, or -1 when CP932 cannot encode a character of it.
 long long Cp932BytesOrMinus(std::u16string_view text);
 
