@@ -77,47 +77,47 @@ class CharMapper {
         line = std::u16string_view(composed.getBuffer(), static_cast<size_t>(composed.length()));
     }
 
+    // First every character but the typographic apostrophes, which stay for the second step.
     std::u16string out;
     out.reserve(line.size());
     const auto size = static_cast<int32_t>(line.size());
-    UChar32 prev = 0;
     for (int32_t i = 0; i < size;) {
       UChar32 c = 0;
       U16_NEXT(line.data(), i, size, c);
-      UChar32 next = 0;
-      if (i < size) {
-        int32_t j = i;
-        U16_NEXT(line.data(), j, size, next);
-      }
-      const UChar32 before = prev;
-      prev = c;
       const int8_t type = u_charType(c);
-      if (c == u'\t') {
-        out.push_back(u'\t');
+      if (c == u'\t' || IsTypographicApostrophe(c)) {
+        out.push_back(static_cast<char16_t>(c));
       } else if (type == U_CONTROL_CHAR || type == U_FORMAT_CHAR) {
         // Zero-width spaces and joiners, soft hyphens, byte-order marks, direction marks
         // and control characters show nothing: they go.
-      } else if (IsTypographicApostrophe(c) && u_isalpha(before) && u_isalpha(next)) {
-        // "don’t" stays one word for the reader's word splitter.
-        out.push_back(u'\'');
-        ++counts.charsTransliterated;
       } else if (Held(c)) {
         out.push_back(static_cast<char16_t>(c));
       } else if (type == U_NON_SPACING_MARK || type == U_ENCLOSING_MARK) {
         // A mark left over after composing (a variation selector, an accent on a letter
         // that has no composed form) adds nothing the reader can show.
       } else {
-        const Transliteration& t = Transliterate(c);
-        if (t.ok) {
-          out += t.text;
-          ++counts.charsTransliterated;
-        } else {
-          out.push_back(u'?');
-          ++counts.charsReplaced;
-        }
+        AppendTransliterated(c, out, counts);
       }
     }
-    return out;
+    // Then the apostrophes, between the characters they stand between in the result, so that
+    // preparing the result again decides the same: "don’t" becomes one word for the reader's
+    // word splitter; any other stays as CP932 has it, or is transliterated.
+    std::u16string result;
+    result.reserve(out.size());
+    for (size_t k = 0; k < out.size(); ++k) {
+      const char16_t c = out[k];
+      if (!IsTypographicApostrophe(c)) {
+        result.push_back(c);
+      } else if (k > 0 && k + 1 < out.size() && u_isalpha(out[k - 1]) && u_isalpha(out[k + 1])) {
+        result.push_back(u'\'');
+        ++counts.charsTransliterated;
+      } else if (Held(c)) {
+        result.push_back(c);
+      } else {
+        AppendTransliterated(c, result, counts);
+      }
+    }
+    return result;
   }
 
  private:
@@ -154,6 +154,17 @@ class CharMapper {
       }
     }
     return false;
+  }
+
+  void AppendTransliterated(UChar32 c, std::u16string& out, PrepareCounts& counts) {
+    const Transliteration& t = Transliterate(c);
+    if (t.ok) {
+      out += t.text;
+      ++counts.charsTransliterated;
+    } else {
+      out.push_back(u'?');
+      ++counts.charsReplaced;
+    }
   }
 
   const Transliteration& Transliterate(UChar32 c) {

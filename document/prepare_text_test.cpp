@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <random>
 
 #include "common/char_code.h"
 #include "common/fixtures_test.h"
@@ -141,6 +142,10 @@ TEST(PrepareText, EachCharacterIsKeptMappedDroppedOrReplaced) {
   const Case cases[] = {
       {"don’t won’t I’m", "don't won't I'm", 3, 0},
       {"dogs’ bones, ’tis", "dogs’ bones, ’tis", 0, 0},  // not between letters: CP932 has it
+      // Between the letters of the result: what was dropped or transliterated beside it counts
+      // as what it became, so that the result prepares to itself.
+      {"Straß\u200B’s café’s", "Strass's cafe's", 4, 0},
+      {"x\u02BCy \u02BC", "x'y '", 2, 0},
       {"“quoted” and ‘single’", "“quoted” and ‘single’", 0, 0},
       {"Zoë, Renée, François, café", "Zoe, Renee, Francois, cafe", 4, 0},
       {"Straße Łódź Ærø", "Strasse Lodz AEro", 6, 0},
@@ -368,6 +373,31 @@ TEST(PrepareText, ALicenceWithItsParagraphsOnOneLineEach) {
   for (const std::u16string& line : SplitAnyLines(Utf8ToUtf16(licence)))
     original.push_back(line);
   EXPECT_EQ(Words(ReadParts(p, kDefaultPrepareWidth)), Words(original));
+}
+
+TEST(PrepareText, RandomTextsComeOutReadableWholeAndStable) {
+  // Letters, spaces, line ends of every kind and the characters that need care, in random
+  // order and runs: each prepared text is accepted, prepares to itself, and keeps its words.
+  const std::vector<std::string> pieces = {
+      "a",      "b",  "Z", "e", "'",      " ", " ",      " ",      "\t",     "\r\n",   "\n",
+      "\r",     "’",  "“", "”", "é",      "ß", "—",      "\u00A0", "\u200B", "\u0301", "😀",
+      "\u0007", "日", "ｶ", "…", "\uFEFF", "Ł", "\u2028", "?",      ".",      "-"};
+  std::mt19937 rng(16);
+  for (int round = 0; round < 300; ++round) {
+    std::string text;
+    const int length = static_cast<int>(rng() % 3000);
+    while (static_cast<int>(text.size()) < length)
+      text += pieces[rng() % pieces.size()];
+    SCOPED_TRACE(round);
+    // Runs without a space longer than the width are cut, so the words are compared at the
+    // widest width only.
+    const PreparedText widest = Preparer().Prepare(text, kMaxPrepareWidth);
+    ASSERT_FALSE(widest.refused) << widest.codeName;
+    EXPECT_EQ(Words(ReadParts(widest, kMaxPrepareWidth)), MappedWords(text));
+    ReadParts(Preparer().Prepare(text, kMinPrepareWidth), kMinPrepareWidth);
+    ReadParts(Preparer().Prepare(Utf16Bytes(text, round % 2 == 0), kMinPrepareWidth),
+              kMinPrepareWidth);
+  }
 }
 
 // A file system whose n-th write fails, to see that a failed preparation leaves nothing.
