@@ -493,7 +493,7 @@ void frmText::OpenPreparedCopy(const std::string& refusedPath) {
     return fail(MsgTextFileUnreadable(UPath(refusedPath), SystemReason(s)));
   if (prepared.refused) {  // the file changed since it was refused
     return fail(
-        MsgNotShiftJis(UPath(GetFileNameOfPath(refusedPath)), Utf8ToUtf16(prepared.codeName)));
+        MsgTextNotPrepared(UPath(refusedPath), u"文字コード＝" + Utf8ToUtf16(prepared.codeName)));
   }
   // The copy is named after the text, without its extension.
   std::string baseName = GetFileNameOfPath(refusedPath);
