@@ -85,17 +85,14 @@ class CharMapper {
       UChar32 c = 0;
       U16_NEXT(line.data(), i, size, c);
       const int8_t type = u_charType(c);
-      if (c == u'\t' || IsTypographicApostrophe(c)) {
+      // Zero-width spaces and joiners, soft hyphens, byte-order marks, direction marks and
+      // control characters show nothing, and neither does a mark left over after composing
+      // (a variation selector, an accent on a letter that has no composed form): they go.
+      const bool shown = type != U_CONTROL_CHAR && type != U_FORMAT_CHAR;
+      const bool mark = type == U_NON_SPACING_MARK || type == U_ENCLOSING_MARK;
+      if (c == u'\t' || IsTypographicApostrophe(c) || (shown && Held(c))) {
         out.push_back(static_cast<char16_t>(c));
-      } else if (type == U_CONTROL_CHAR || type == U_FORMAT_CHAR) {
-        // Zero-width spaces and joiners, soft hyphens, byte-order marks, direction marks
-        // and control characters show nothing: they go.
-      } else if (Held(c)) {
-        out.push_back(static_cast<char16_t>(c));
-      } else if (type == U_NON_SPACING_MARK || type == U_ENCLOSING_MARK) {
-        // A mark left over after composing (a variation selector, an accent on a letter
-        // that has no composed form) adds nothing the reader can show.
-      } else {
+      } else if (shown && !mark) {
         AppendTransliterated(c, out, counts);
       }
     }
@@ -106,12 +103,12 @@ class CharMapper {
     result.reserve(out.size());
     for (size_t k = 0; k < out.size(); ++k) {
       const char16_t c = out[k];
-      if (!IsTypographicApostrophe(c)) {
-        result.push_back(c);
-      } else if (k > 0 && k + 1 < out.size() && u_isalpha(out[k - 1]) && u_isalpha(out[k + 1])) {
+      const bool apostrophe = IsTypographicApostrophe(c);
+      if (apostrophe && k > 0 && k + 1 < out.size() && u_isalpha(out[k - 1]) &&
+          u_isalpha(out[k + 1])) {
         result.push_back(u'\'');
         ++counts.charsTransliterated;
-      } else if (Held(c)) {
+      } else if (!apostrophe || Held(c)) {
         result.push_back(c);
       } else {
         AppendTransliterated(c, result, counts);
