@@ -29,6 +29,7 @@
 #include "common/picture_box.h"
 #include "common/window_helpers.h"
 #include "document/open_text.h"
+#include "document/prepare_text.h"
 #include "document/view/page_render.h"
 #include "document/view/scroll_fit.h"
 #include "document/word_info.h"
@@ -252,9 +253,16 @@ void frmText::OpenTextFileAndDisp() {
       // The shown text stays as it is: the file was read into a list of its own.
       const std::u16string msg =
           check.result == TextFileCheck::kWrongCode ? check.message : WithQuestion(check.message);
-      if (DispMsg(msg, 1) == frmMsg::kOK)
+      // A text in a code that can be read, or one too long, can be prepared into a copy.
+      const bool preparable =
+          check.result == TextFileCheck::kTooLarge || CanPrepareCode(check.codeName);
+      const int answer = DispMsg(msg, 1, preparable);
+      if (answer == frmMsg::kOK)
         cmdEdit_Click();  // opens the rejected file
+      const std::string rejected = mTextFilePath;
       mTextFilePath = mLastTextFilePath;
+      if (answer == frmMsg::kConvert)
+        OpenPreparedCopy(rejected);
       return;
     }
     case TextFileCheck::kOk:
@@ -463,8 +471,43 @@ void frmText::PanePrint(std::u16string_view text, bool endLine) {
   mPicText->update();
 }
 
-int frmText::DispMsg(const std::u16string& msg, int btn) {
-  return mMsg->DispFrmMsg(this, Q(msg), btn, Q(kNotifyWav));
+int frmText::DispMsg(const std::u16string& msg, int btn, bool offerConvert) {
+  return mMsg->DispFrmMsg(this, Q(msg), btn, Q(kNotifyWav), offerConvert);
+}
+
+void frmText::OpenPreparedCopy(const std::string& refusedPath) {
+  const QCursor before = mPicText->cursor();
+  mPicText->setCursor(Qt::WaitCursor);
+  const auto fail = [&](const std::u16string& msg) {
+    mPicText->setCursor(before);
+    DispMsg(msg, 0);
+  };
+  if (!mTextPreparer) {
+    if (Status s = TextPreparer::Create(mTextPreparer); !s.ok())
+      return fail(MsgTextNotPrepared(UPath(refusedPath), SystemReason(s)));
+  }
+  PreparedText prepared;
+  Status s = PrepareTextFile(DefaultFileOps(), *mTextPreparer, refusedPath, kDefaultPrepareWidth,
+                             prepared);
+  if (!s.ok())
+    return fail(MsgTextFileUnreadable(UPath(refusedPath), SystemReason(s)));
+  if (prepared.refused) {  // the file changed since it was refused
+    return fail(
+        MsgTextNotPrepared(UPath(refusedPath), u"文字コード＝" + Utf8ToUtf16(prepared.codeName)));
+  }
+  // The copy is named after the text, without its extension.
+  std::string baseName = GetFileNameOfPath(refusedPath);
+  if (const size_t dot = baseName.rfind('.'); dot != std::string::npos && dot > 0)
+    baseName.resize(dot);
+  const std::string path = FreePreparedPath(DefaultFileOps(), mPaths.DataPath("txt_shift_jis"),
+                                            baseName, prepared.parts.size());
+  std::vector<std::string> written;
+  s = WritePreparedParts(DefaultFileOps(), path, prepared.parts, written);
+  if (!s.ok())
+    return fail(MsgTextNotPrepared(UPath(path), SystemReason(s)));
+  mPicText->setCursor(before);
+  mTextFilePath = written.front();
+  OpenTextFileAndDisp();
 }
 
 void frmText::ShowPlainMessage(const QString& text, QWidget* parent) {

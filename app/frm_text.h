@@ -29,6 +29,7 @@ class frmEditDic;
 class frmFile;
 class frmIni;
 class frmMsg;
+class TextPreparer;
 
 // The main window: the command row along the top, the text pane with its line numbers and
 // known words in blue, the scroll bar, and the meaning popup over the pane. It holds the
@@ -158,7 +159,10 @@ class frmText : public QWidget {
   void HideMeaningPopup();
   // Writes text into the pane at the print position; endLine moves it to the next line.
   void PanePrint(std::u16string_view text, bool endLine);
-  int DispMsg(const std::u16string& msg, int btn);
+  int DispMsg(const std::u16string& msg, int btn, bool offerConvert = false);
+  // Prepares a refused text into a copy in txt_shift_jis that Kelmoa reads, and opens the
+  // copy (its first part, when it had to be split). The refused file is only read.
+  void OpenPreparedCopy(const std::string& refusedPath);
   void EndProgram();
   QString BaseCaption() const;
   std::string IniPath() const;
@@ -211,6 +215,7 @@ class frmText : public QWidget {
   frmEditDic* mFrmEditDic = nullptr;  // a child window, created by EditDic()
   FileOps* mFileOps = &DefaultFileOps();
   WordSpeaker mSpeaker;
+  std::unique_ptr<TextPreparer> mTextPreparer;  // made at its first use
 };
 
 }  // namespace kelmoa

@@ -36,4 +36,9 @@ std::u16string MsgEditorNotStarted(std::u16string_view editor, std::u16string_vi
          u"\r\n    理由＝" + std::u16string(reason);
 }
 
+std::u16string MsgTextNotPrepared(std::u16string_view path, std::u16string_view reason) {
+  return u"変換したテキストファイルを保存できませんでした。\r\n    ファイル名＝" +
+         std::u16string(path) + u"\r\n    理由＝" + std::u16string(reason);
+}
+
 }  // namespace kelmoa

@@ -49,4 +49,7 @@ std::u16string MsgTextFileUnreadable(std::u16string_view path, std::u16string_vi
 // The external editor could not be started.
 std::u16string MsgEditorNotStarted(std::u16string_view editor, std::u16string_view reason);
 
+// A refused text could not be prepared into a copy that Kelmoa reads (path names the copy).
+std::u16string MsgTextNotPrepared(std::u16string_view path, std::u16string_view reason);
+
 }  // namespace kelmoa

@@ -507,6 +507,91 @@ class FrmTextTest : public QObject {
     QVERIFY(Count(Page(), QRect(lastX, 5, 7, 14), IsDark) > 5);
     QCOMPARE(Count(Page(), last, IsDark), 0);
   }
+
+  void theConvertButtonOpensAPreparedCopyAndLeavesTheTextAlone() {
+    frmText& w = Ready();
+    Open(Text("good.txt", {"the dog"}));
+    mAnswer = frmMsg::kConvert;
+    // A UTF-8 text from elsewhere: typographic characters and a paragraph on one line.
+    std::filesystem::create_directories(mDir / "elsewhere");
+    std::string paragraph = "The dog\u2019s caf\u00e9 \u2014";
+    for (int i = 0; i < 20; ++i)
+      paragraph += " the dog runs";
+    const std::string story = mDir / "elsewhere/story.md";
+    WriteBytes(story, paragraph + "\n\nEnd.\n");
+    Open(story);
+    QCOMPARE(mMessages.takeFirst(), Shown(MsgNotShiftJis(u"story.md", u"UTF8")));
+    QVERIFY(!w.MsgDialog().cmdConvert().isHidden());
+    QCOMPARE(w.mTextFilePath, mDir / "txt_shift_jis/story.txt");
+    QCOMPARE(w.windowTitle(), QStringLiteral("story.txt - Kelmoa Ver1.1.1"));
+    QCOMPARE(Txt()[1].substr(0, 32), u"The dog's cafe -- the dog runs t");
+    QVERIFY(UpperBound(Txt()) > 3);  // the paragraph is wrapped
+    QCOMPARE(ReadBytes(story), paragraph + "\n\nEnd.\n");
+    QVERIFY(mMessages.isEmpty());
+    Hover(At("dog"));  // the copy's words are known words like any text's
+    QVERIFY(!Popup().isHidden());
+
+    // The same text again: the name is taken, so the copy gets the next free one.
+    Open(story);
+    mMessages.clear();
+    QCOMPARE(w.mTextFilePath, mDir / "txt_shift_jis/story (2).txt");
+
+    // Long lines in txt_shift_jis itself: the text's own name is taken.
+    std::string words;
+    for (int i = 0; i < 30; ++i)
+      words += "dog ";
+    Open(Text("wide.txt", {"short", words}));
+    QCOMPARE(mMessages.takeFirst(), Shown(WithQuestion(MsgLineTooLong(2, 120))));
+    QVERIFY(!w.MsgDialog().cmdConvert().isHidden());
+    QCOMPARE(w.windowTitle(), QStringLiteral("wide (2).txt - Kelmoa Ver1.1.1"));
+    QCOMPARE(UpperBound(Txt()), 3);
+
+    // Too many lines: split into parts, the first of which is opened.
+    Open(Text("many.txt", Lines(9500)));
+    QCOMPARE(mMessages.takeFirst(), Shown(WithQuestion(MsgTooManyLines())));
+    QCOMPARE(w.windowTitle(), QStringLiteral("many-1.txt - Kelmoa Ver1.1.1"));
+    QCOMPARE(UpperBound(Txt()), kMaxLines);
+    QCOMPARE(ReadBytes(mDir / "txt_shift_jis/many-2.txt").substr(0, 11), "line 9001\r\n");
+
+    // Bytes no code explains: no button; its answer counts as Cancel.
+    WriteBytes(mDir / "elsewhere/binary.txt", "ab\xE3");
+    Open(mDir / "elsewhere/binary.txt");
+    QCOMPARE(mMessages.takeFirst(), Shown(MsgNotShiftJis(u"binary.txt", u"NONE")));
+    QVERIFY(w.MsgDialog().cmdConvert().isHidden());
+    QCOMPARE(w.windowTitle(), QStringLiteral("many-1.txt - Kelmoa Ver1.1.1"));
+    QVERIFY(!std::filesystem::exists(mDir / "txt_shift_jis/binary.txt"));
+
+    // A copy that cannot be written: a message, and the text shown stays.
+    std::filesystem::rename(mDir / "txt_shift_jis", mDir / "moved");
+    Open(story);
+    mMessages.removeFirst();
+    QCOMPARE(mMessages.size(), 1);
+    QVERIFY(mMessages.takeFirst().startsWith(
+        "変換したテキストファイルを保存できませんでした。\n    ファイル名＝" +
+        QString::fromStdString(mDir / "txt_shift_jis/story.txt") + "\n    理由＝"));
+    QCOMPARE(w.mTextFilePath, mDir / "txt_shift_jis/many-1.txt");
+    QCOMPARE(UpperBound(Txt()), kMaxLines);
+    std::filesystem::rename(mDir / "moved", mDir / "txt_shift_jis");
+  }
+
+  void aDroppedTextAndOneOnTheCommandLineTakeTheSamePath() {
+    mAnswer = frmMsg::kConvert;
+    WriteBytes(mDir / "utf8.txt", "caf\xC3\xA9 dog\r\n");
+    Ready(mDir / "utf8.txt");
+    QCOMPARE(mMessages.takeFirst(), Shown(MsgNotShiftJis(u"utf8.txt", u"UTF8")));
+    QCOMPARE(mW->windowTitle(), QStringLiteral("utf8.txt - Kelmoa Ver1.1.1"));
+    QCOMPARE(mW->mTextFilePath, mDir / "txt_shift_jis/utf8.txt");
+    QCOMPARE(Txt(), (StrList{u"", u"cafe dog"}));
+
+    QMimeData file;
+    file.setUrls({QUrl::fromLocalFile(QString::fromStdString(mDir / "utf8.txt"))});
+    QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &file, Qt::LeftButton, {});
+    QApplication::sendEvent(mW->mPicText, &enter);
+    QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &file, Qt::LeftButton, {});
+    QApplication::sendEvent(mW->mPicText, &drop);
+    QCOMPARE(mMessages.size(), 1);
+    QCOMPARE(mW->mTextFilePath, mDir / "txt_shift_jis/utf8 (2).txt");
+  }
 };
 
 }  // namespace kelmoa

@@ -203,6 +203,18 @@ std::u16string SjisDecoder::Decode(std::string_view bytes) {
   return text;
 }
 
+bool DecodeToUtf16(std::string_view bytes, const char* encoding, size_t unitBytes,
+                   std::u16string& out) {
+  out.clear();
+  try {
+    Converter cd("UTF-16LE", encoding);
+    out = ConvertAll<char16_t>(cd, bytes.data(), bytes.size(), unitBytes, u'\uFFFD');
+  } catch (const std::exception&) {
+    return false;  // no such encoding here (or no memory for the text)
+  }
+  return true;
+}
+
 std::string Utf16ToSjis(std::u16string_view text) {
   std::string out;
   out.reserve(text.size() * 2);

@@ -69,6 +69,12 @@ inline bool IsDoubleByteChar(char16_t ch) {
   return SjisByteLengths()[ch] == 2;
 }
 
+// Decodes bytes in another encoding that iconv knows ("UTF-8", "UTF-16LE", "EUC-JP-MS", ...)
+// into out. A malformed or cut-off sequence becomes one U+FFFD for every unitBytes bytes it
+// holds, and decoding goes on after it. False (out empty) when iconv has no such encoding.
+bool DecodeToUtf16(std::string_view bytes, const char* encoding, size_t unitBytes,
+                   std::u16string& out);
+
 // UTF-8 for the command-line companion and for file-system paths.
 std::string Utf16ToUtf8(std::u16string_view text);
 std::u16string Utf8ToUtf16(std::string_view text);

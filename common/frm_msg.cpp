@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <algorithm>
 #include <cmath>
 
 #include "common/window_helpers.h"
@@ -26,7 +27,8 @@ frmMsg::frmMsg(QString programFolder, QString caption, QWidget* parent)
       mCaption(std::move(caption)),
       mLblMsg(new QLabel(this)),
       mCmdOK(new QPushButton(QStringLiteral("O K"), this)),
-      mCmdCancel(new QPushButton(QStringLiteral("キャンセル"), this)) {
+      mCmdCancel(new QPushButton(QStringLiteral("キャンセル"), this)),
+      mCmdConvert(new QPushButton(QStringLiteral("変換して開く"), this)) {
   setFont(QFont(kUiFontName, static_cast<int>(kUiFontPointSize)));
   setModal(true);
   SetTopMost(*this);
@@ -37,11 +39,17 @@ frmMsg::frmMsg(QString programFolder, QString caption, QWidget* parent)
   mCmdCancel->resize(kButtonWidth, kButtonHeight);
   mCmdOK->setDefault(true);
   setTabOrder(mCmdOK, mCmdCancel);
+  // As high as the others, and as wide unless its caption needs more.
+  mCmdConvert->resize(std::max(kButtonWidth, mCmdConvert->sizeHint().width()), kButtonHeight);
+  mCmdConvert->hide();
+  setTabOrder(mCmdCancel, mCmdConvert);
   connect(mCmdOK, &QPushButton::clicked, this, &frmMsg::cmdOK_Click);
   connect(mCmdCancel, &QPushButton::clicked, this, &frmMsg::cmdCancel_Click);
+  connect(mCmdConvert, &QPushButton::clicked, this, &frmMsg::cmdConvert_Click);
 }
 
-int frmMsg::DispFrmMsg(QWidget* pParentForm, const QString& pMsg, int pBtn, const QString& pWav) {
+int frmMsg::DispFrmMsg(QWidget* pParentForm, const QString& pMsg, int pBtn, const QString& pWav,
+                       bool offerConvert) {
   QString text = pMsg;
   text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   mLblMsg->setText(text);
@@ -61,6 +69,16 @@ int frmMsg::DispFrmMsg(QWidget* pParentForm, const QString& pMsg, int pBtn, cons
   } else {
     mCmdOK->move((width - kButtonWidth) / 2, buttonTop);
   }
+  mCmdConvert->setVisible(offerConvert);
+  if (offerConvert) {
+    // The convert button joins the row: all of it centred, 2 pixels between buttons.
+    const int rowWidth =
+        (twoButtons ? 2 * (kButtonWidth + 2) : kButtonWidth + 2) + mCmdConvert->width();
+    const int left = (width - rowWidth) / 2;
+    mCmdOK->move(left, buttonTop);
+    mCmdCancel->move(left + kButtonWidth + 2, buttonTop);
+    mCmdConvert->move(left + rowWidth - mCmdConvert->width(), buttonTop);
+  }
   if (pParentForm != nullptr) {
     // The upper part of the parent, not its middle; no clamping to the screen.
     const QRect p = pParentForm->frameGeometry();
@@ -73,7 +91,8 @@ int frmMsg::DispFrmMsg(QWidget* pParentForm, const QString& pMsg, int pBtn, cons
     PlayWav(pWav, mProgramFolder, this);
   mCmdOK->setFocus();
   if (mResponder) {
-    mBtnResult = mResponder(text, pBtn) == kOK ? kOK : kCancel;
+    const int answer = mResponder(text, pBtn);
+    mBtnResult = answer == kOK ? kOK : answer == kConvert && offerConvert ? kConvert : kCancel;
     return mBtnResult;
   }
   exec();
@@ -88,6 +107,11 @@ void frmMsg::cmdOK_Click() {
 void frmMsg::cmdCancel_Click() {
   mBtnResult = kCancel;
   done(Rejected);
+}
+
+void frmMsg::cmdConvert_Click() {
+  mBtnResult = kConvert;
+  done(Accepted);
 }
 
 void frmMsg::reject() {

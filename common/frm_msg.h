@@ -19,6 +19,8 @@ class frmMsg : public QDialog {
   // The answers DispFrmMsg returns.
   static constexpr int kOK = 1;
   static constexpr int kCancel = 2;
+  // The answer of the button that prepares a refused text into a copy and opens that.
+  static constexpr int kConvert = 3;
 
   // Stands in for the user in tests: gets the shown message (lines joined by "\n") and the
   // button set, and returns the button pressed. The dialog is laid out but not shown.
@@ -30,17 +32,21 @@ class frmMsg : public QDialog {
   // Shows pMsg (lines separated by CR LF) with "O K" only (pBtn 0) or "O K" and "キャンセル",
   // plays pWav from the program folder when it is not empty and the file exists, and waits for
   // the answer: kOK or kCancel. Closing the dialog through its frame counts as Cancel.
-  int DispFrmMsg(QWidget* pParentForm, const QString& pMsg, int pBtn, const QString& pWav);
+  // offerConvert adds the button "変換して開く" at the end of the row; it answers kConvert.
+  int DispFrmMsg(QWidget* pParentForm, const QString& pMsg, int pBtn, const QString& pWav,
+                 bool offerConvert = false);
 
   void SetResponder(Responder responder) { mResponder = std::move(responder); }
 
   void cmdOK_Click();
   void cmdCancel_Click();
+  void cmdConvert_Click();
   void Form_Activate();
 
   const QLabel& lblMsg() const { return *mLblMsg; }
   const QPushButton& cmdOK() const { return *mCmdOK; }
   const QPushButton& cmdCancel() const { return *mCmdCancel; }
+  const QPushButton& cmdConvert() const { return *mCmdConvert; }
 
  protected:
   bool event(QEvent* event) override;
@@ -53,6 +59,7 @@ class frmMsg : public QDialog {
   QLabel* mLblMsg;
   QPushButton* mCmdOK;
   QPushButton* mCmdCancel;
+  QPushButton* mCmdConvert;
   int mBtnResult = 0;
   Responder mResponder;
 };

@@ -80,6 +80,61 @@ class FrmMsgTest : public QObject {
              frmMsg::kOK);
     QVERIFY(dlg.findChildren<QSoundEffect*>().isEmpty());
   }
+
+  void theConvertButtonJoinsTheRowOnlyWhenOffered() {
+    frmMsg dlg(QString(), QStringLiteral("caption"), nullptr);
+    dlg.SetResponder([](const QString&, int) { return frmMsg::kConvert; });
+    const QString msg = QStringLiteral("a message long enough for all three of the buttons here");
+    // Not offered: the button stays hidden, and an answer of it counts as Cancel.
+    QCOMPARE(dlg.DispFrmMsg(nullptr, msg, 1, {}), frmMsg::kCancel);
+    QVERIFY(dlg.cmdConvert().isHidden());
+    const QRect twoOk = dlg.cmdOK().geometry();
+
+    QCOMPARE(dlg.DispFrmMsg(nullptr, msg, 1, {}, true), frmMsg::kConvert);
+    QVERIFY(!dlg.cmdConvert().isHidden() && !dlg.cmdCancel().isHidden());
+    QCOMPARE(dlg.cmdConvert().text(), QStringLiteral("変換して開く"));
+    const QRect ok = dlg.cmdOK().geometry(), cancel = dlg.cmdCancel().geometry(),
+                convert = dlg.cmdConvert().geometry();
+    // One row, as high as the other buttons, 2 pixels apart, the whole row centred; the
+    // button is as wide as the others unless its caption needs more.
+    QCOMPARE(convert.top(), ok.top());
+    QCOMPARE(convert.height(), 25);
+    QVERIFY(convert.width() >= qMax(73, dlg.cmdConvert().sizeHint().width()));
+    QCOMPARE(cancel.left(), ok.left() + 73 + 2);
+    QCOMPARE(convert.left(), cancel.left() + 73 + 2);
+    QCOMPARE(ok.left(), (dlg.width() - (73 + 2 + 73 + 2 + convert.width())) / 2);
+    QCOMPARE(dlg.width(), 8 + dlg.lblMsg().width() + 10);  // the message still sets the size
+
+    // OK only with the button: the pair is centred the same way.
+    QCOMPARE(dlg.DispFrmMsg(nullptr, msg, 0, {}, true), frmMsg::kConvert);
+    QVERIFY(dlg.cmdCancel().isHidden());
+    QCOMPARE(dlg.cmdConvert().x(), dlg.cmdOK().x() + 73 + 2);
+    QCOMPARE(dlg.cmdOK().x(), (dlg.width() - (73 + 2 + dlg.cmdConvert().width())) / 2);
+
+    // The next call without it hides it and lays the buttons out as before.
+    dlg.DispFrmMsg(nullptr, msg, 1, {});
+    QVERIFY(dlg.cmdConvert().isHidden());
+    QCOMPARE(dlg.cmdOK().geometry(), twoOk);
+  }
+
+  void clickingTheConvertButtonAnswersItsOwnValue() {
+    frmMsg dlg(QString(), QStringLiteral("caption"), nullptr);
+    auto* convert = const_cast<QPushButton*>(&dlg.cmdConvert());
+    QTimer::singleShot(0, &dlg, [&dlg, convert] {
+      QTRY_VERIFY(dlg.isVisible());
+      QTest::mouseClick(convert, Qt::LeftButton);
+    });
+    QCOMPARE(dlg.DispFrmMsg(nullptr, QStringLiteral("question?"), 1, QString(), true),
+             frmMsg::kConvert);
+    QVERIFY(!dlg.isVisible());
+    // Escape still answers Cancel with the button shown.
+    QTimer::singleShot(0, &dlg, [&dlg] {
+      QTRY_VERIFY(dlg.isVisible());
+      QTest::keyClick(&dlg, Qt::Key_Escape);
+    });
+    QCOMPARE(dlg.DispFrmMsg(nullptr, QStringLiteral("question?"), 1, QString(), true),
+             frmMsg::kCancel);
+  }
 };
 
 }  // namespace kelmoa

@@ -53,6 +53,7 @@ TextFileCheck CheckAndReadTextFile(const std::string& path) {
       return check;
     }
   }
+  check.codeName = code;
   if (code != "ASCII" && code != "SJIS") {
     check.result = TextFileCheck::kWrongCode;
     check.message = MsgNotShiftJis(Utf8ToUtf16(GetFileNameOfPath(path)), Utf8ToUtf16(code));

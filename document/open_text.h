@@ -22,6 +22,7 @@ struct TextFileCheck {
     kUnreadable,  // status says why; nothing was read
   } result = kOk;
   std::u16string message;
+  std::string codeName;  // the character code the detector named, when it got that far
   StrList lines = NewStrList();
   Status status;
 };

@@ -9,6 +9,8 @@ packages=(
   build-essential cmake pkg-config git
   # core tests and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev
+  # text preparation: transliteration into ASCII
+  libicu-dev
   # desktop program
   qt6-base-dev qt6-multimedia-dev libgl-dev
   # fonts: "ＭＳ ゴシック" is drawn with IPAGothic

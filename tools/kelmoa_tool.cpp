@@ -19,6 +19,7 @@
 #include "dictionary/lookup.h"
 #include "document/layout.h"
 #include "document/open_text.h"
+#include "document/prepare_text.h"
 #include "document/text_reader.h"
 #include "document/word_info.h"
 #include "settings/settings.h"
@@ -66,7 +67,8 @@ int Usage() {
                "  kelmoa-tool import-dictionary OUT [--edict PATH] [--freedict PREFIX] "
                "[--wordnet DIR]\n"
                "  kelmoa-tool annotate DIC TEXT\n"
-               "  kelmoa-tool settings INI [--screen-width PX]\n";
+               "  kelmoa-tool settings INI [--screen-width PX]\n"
+               "  kelmoa-tool prepare IN OUT [--width N]\n";
   return kExitUsage;
 }
 
@@ -297,6 +299,39 @@ int ImportDictionaryCmd(const Args& a) {
   return s.ok() ? kExitOk : IoError(s);
 }
 
+// Writes a copy of IN that the reader accepts to OUT (or OUT's parts), never over an existing
+// file, and reports what changed.
+int Prepare(const Args& a) {
+  int width = kDefaultPrepareWidth;
+  if (a.size() == 4 && a[2] == "--width") {
+    const auto [end, ec] = std::from_chars(a[3].data(), a[3].data() + a[3].size(), width);
+    if (ec != std::errc() || end != a[3].data() + a[3].size() || width < kMinPrepareWidth ||
+        width > kMaxPrepareWidth)
+      return Usage();
+  } else if (a.size() != 2) {
+    return Usage();
+  }
+  std::unique_ptr<TextPreparer> preparer;
+  if (Status s = TextPreparer::Create(preparer); !s.ok())
+    return IoError(s);
+  PreparedText prepared;
+  if (Status s = PrepareTextFile(DefaultFileOps(), *preparer, a[0], width, prepared); !s.ok())
+    return IoError(s);
+  if (prepared.refused) {
+    std::cout << a[0] << ": the character code is " << prepared.codeName
+              << ", which cannot be read; nothing was written\n";
+    return kExitRejected;
+  }
+  std::vector<std::string> written;
+  if (Status s = WritePreparedParts(DefaultFileOps(), a[1], prepared.parts, written); !s.ok())
+    return IoError(s);
+  std::cout << "lines wrapped: " << prepared.counts.linesWrapped << '\n'
+            << "characters transliterated: " << prepared.counts.charsTransliterated << '\n'
+            << "characters replaced: " << prepared.counts.charsReplaced << '\n'
+            << "parts written: " << written.size() << '\n';
+  return kExitOk;
+}
+
 }  // namespace
 }  // namespace kelmoa
 
@@ -310,6 +345,7 @@ int main(int argc, char** argv) {
       {"meaning", Meaning},   {"add", Add},
       {"delete", Delete},     {"import-dictionary", ImportDictionaryCmd},
       {"annotate", Annotate}, {"settings", Settings},
+      {"prepare", Prepare},
   };
   const auto it = commands.find(argv[1]);
   if (it == commands.end())

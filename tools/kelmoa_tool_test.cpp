@@ -192,5 +192,49 @@ TEST(Tool, KillingAnAddAtAnyMomentNeverLeavesAPartialDictionary) {
   }
 }
 
+TEST(Tool, PrepareWritesACopyTheReaderTakesAndReportsWhatChanged) {
+  TempDir dir;
+  const std::string original = "\xEF\xBB\xBF" + std::string(60, 'a') +
+                               " caf\xC3\xA9 don\xE2\x80\x99t " + std::string(30, 'b') +
+                               "\n\xF0\x9F\x98\x80\n";
+  WriteBytes(dir / "in.txt", original);
+  const ToolRun r = Tool(dir, {"prepare", dir / "in.txt", dir / "out.txt", "--width", "71"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out,
+            "lines wrapped: 1\ncharacters transliterated: 2\ncharacters replaced: 1\n"
+            "parts written: 1\n");
+  EXPECT_EQ(ReadBytes(dir / "out.txt"),
+            std::string(60, 'a') + " cafe don't\r\n" + std::string(30, 'b') + "\r\n?\r\n");
+  EXPECT_EQ(ReadBytes(dir / "in.txt"), original);
+  EXPECT_EQ(Tool(dir, {"read", dir / "out.txt"}).out, "3\n");
+
+  // OUT is never overwritten.
+  const ToolRun again = Tool(dir, {"prepare", dir / "in.txt", dir / "out.txt"});
+  EXPECT_EQ(again.code, 1);
+  EXPECT_NE(again.err.find("File exists"), std::string::npos) << again.err;
+  EXPECT_EQ(ReadBytes(dir / "out.txt").substr(0, 60), std::string(60, 'a'));
+
+  // Bytes no code explains are refused; usage errors; a missing input.
+  WriteBytes(dir / "binary.bin", "ab\xE3");
+  const ToolRun none = Tool(dir, {"prepare", dir / "binary.bin", dir / "b.txt"});
+  EXPECT_EQ(none.code, 3);
+  EXPECT_NE(none.out.find("NONE"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(dir / "b.txt"));
+  for (const char* width : {"39", "101", "8x", ""})
+    EXPECT_EQ(Tool(dir, {"prepare", dir / "in.txt", dir / "w.txt", "--width", width}).code, 2);
+  EXPECT_EQ(Tool(dir, {"prepare", dir / "in.txt"}).code, 2);
+  EXPECT_EQ(Tool(dir, {"prepare", dir / "gone.txt", dir / "g.txt"}).code, 1);
+
+  // A long text goes into parts beside OUT.
+  std::string lines;
+  for (int i = 0; i < 9500; ++i)
+    lines += "line\n";
+  WriteBytes(dir / "long.txt", lines);
+  const ToolRun parts = Tool(dir, {"prepare", dir / "long.txt", dir / "long-out.txt"});
+  EXPECT_NE(parts.out.find("parts written: 2\n"), std::string::npos);
+  EXPECT_EQ(Tool(dir, {"read", dir / "long-out-1.txt"}).out, "9000\n");
+  EXPECT_EQ(Tool(dir, {"read", dir / "long-out-2.txt"}).out, "500\n");
+}
+
 }  // namespace
 }  // namespace kelmoa

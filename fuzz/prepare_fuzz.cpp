@@ -1,0 +1,54 @@
+// Preparing any bytes: a text that is not refused comes out within the reader's limits in
+// every part, and a part the detector names Shift_JIS or ASCII prepares to itself.
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "common/char_code.h"
+#include "common/codepage.h"
+#include "common/str_list.h"
+#include "document/prepare_text.h"
+#include "document/text_reader.h"
+
+namespace {
+
+kelmoa::TextPreparer& Preparer() {
+  static const std::unique_ptr<kelmoa::TextPreparer> preparer = [] {
+    std::unique_ptr<kelmoa::TextPreparer> p;
+    if (!kelmoa::TextPreparer::Create(p).ok())
+      std::abort();
+    return p;
+  }();
+  return *preparer;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size == 0)
+    return 0;
+  // The first byte picks the width.
+  const int width = kelmoa::kMinPrepareWidth +
+                    data[0] % (kelmoa::kMaxPrepareWidth - kelmoa::kMinPrepareWidth + 1);
+  const std::string_view bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
+  const kelmoa::PreparedText p = Preparer().Prepare(bytes, width);
+  if (p.refused != !kelmoa::CanPrepareCode(p.codeName) || (p.refused && !p.parts.empty()))
+    std::abort();
+  for (const std::string& part : p.parts) {
+    kelmoa::StrList lines;
+    if (!kelmoa::SplitTextToAryAndChkMsg(part, lines).empty())
+      std::abort();
+    for (size_t i = 1; i < lines.size(); ++i) {
+      if (kelmoa::GetSjisByteLen(lines[i]) > width)
+        std::abort();
+    }
+    const std::string code = kelmoa::GetCharCodeName(kelmoa::DetectCharCode(part));
+    if (code != "ASCII" && code != "SJIS")
+      continue;  // half-width katakana alone can look like UTF-8 to the detector
+    const kelmoa::PreparedText again = Preparer().Prepare(part, width);
+    if (again.parts.size() != 1 || again.parts[0] != part)
+      std::abort();
+  }
+  return 0;
+}
