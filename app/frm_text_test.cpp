@@ -15,6 +15,7 @@
 #include <regex>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "app/frm_text_messages.h"
@@ -268,6 +269,38 @@ class FrmTextTest : public QObject {
     mW->cmdReRead_Click();
     QVERIFY(mMessages.takeFirst().endsWith("理由＝ファイルが見つかりません"));
     QCOMPARE(Txt(), (StrList{u"", u"the dog"}));  // the shown text stays
+  }
+
+  // A file or a folder this user may not read is named as such. The superuser reads anything,
+  // so there the reasons are asked for by a child that has given up its rights.
+  void aFileThatMayNotBeReadIsNamedAsSuch() {
+    const std::string base = mDir / "perm";
+    std::filesystem::create_directories(base + "/closed");
+    WriteBytes(base + "/locked.txt", "the dog\r\n");
+    WriteBytes(base + "/closed/inside.txt", "the dog\r\n");
+    ::chmod(mDir.path().c_str(), 0755);
+    ::chmod(base.c_str(), 0755);
+    ::chmod((base + "/locked.txt").c_str(), 0);
+    ::chmod((base + "/closed").c_str(), 0);
+    const auto reasonsMatch = [&] {
+      return TextFileProblem(base + "/locked.txt") == u"読み取りの許可がありません" &&
+             TextFileProblem(base + "/closed/inside.txt") ==
+                 u"ファイルのあるフォルダを開く許可がありません";
+    };
+    if (::geteuid() != 0) {
+      QVERIFY(reasonsMatch());
+    } else {
+      const pid_t child = ::fork();
+      QVERIFY(child >= 0);
+      if (child == 0) {
+        const bool dropped = ::setgid(65534) == 0 && ::setuid(65534) == 0;
+        ::_exit(dropped && reasonsMatch() ? 0 : 1);
+      }
+      int status = 0;
+      QCOMPARE(::waitpid(child, &status, 0), child);
+      QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    ::chmod((base + "/closed").c_str(), 0755);
   }
 
   // ---- the open routine --------------------------------------------------------------------
