@@ -212,7 +212,9 @@ TEST_F(Layout, EmptyTextAndControlCharactersInALine) {
   const Case cases[] = {
       {std::u16string(u"dog\0cat runs", 12), {u"dog", u"cat", u"runs"}},
       {std::u16string(u"\0\0ab", 4), {u"ab"}},
-      {u"dog\x01\x1F\x7F" u"cat\tend", {u"dog", u"cat", u"end"}},
+      {u"dog\x01\x1F\x7F"
+       u"cat\tend",
+       {u"dog", u"cat", u"end"}},
       {std::u16string(u"is\0", 3), {u"is"}},
   };
   for (const Case& c : cases) {
