@@ -311,17 +311,17 @@ void frmText::FitWindowToText(int maxRight) {
 
 void frmText::KeepCaptionOnScreen() {
   // A window widened before the window system has framed it can be put with its inside where
-  // its frame was to stand: the inside's top at the top the program asked for the frame, the
-  // caption above the screen. Only that is mended; a window the user moves stays where it is.
-  if (geometry().top() != kFormTop)
+  // its frame was to stand: the caption above the screen, the left border left of the stored
+  // edge. Only that is mended; a window the user moves stays where it is.
+  const QPoint placed(mSetting.FormLeft, kFormTop);
+  if (geometry().topLeft() != placed)
     return;
   const QRect frame = frameGeometry();
   if (frame == geometry())
     return;  // not framed (yet, or ever: no window manager)
   const QScreen* shown = screen();
-  const int top = shown != nullptr ? shown->availableGeometry().top() : kFormTop;
-  if (frame.top() < top)
-    move(frame.left(), top);  // a window's move places its frame
+  const int top = std::max(placed.y(), shown != nullptr ? shown->availableGeometry().top() : 0);
+  move(placed.x(), top);  // a window's move places its frame
 }
 
 void frmText::VScroll_Change() {

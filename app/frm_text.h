@@ -157,7 +157,8 @@ class frmText : public QWidget {
   void GetFontMetrics();
   void FitWindowToText(int maxRight);
   // Keeps the caption with its buttons on the screen when the window system has put the
-  // window's inside, not its frame, at the screen's top (and so 終了 can store the place).
+  // window's inside, not its frame, at the place the program chose for the frame: the stored
+  // left edge at the screen's top (and so 終了 can store the place again).
   void KeepCaptionOnScreen();
   // The settings window and the chooser, hidden until shown, and the F1 key.
   void CreateCommandWindows();

@@ -511,9 +511,11 @@ class FrmTextTest : public QObject {
     const QMargins frame(w.geometry().left() - w.frameGeometry().left(),
                          w.geometry().top() - w.frameGeometry().top(), 0, 0);
     QVERIFY(frame.top() > 0);  // the offscreen window system draws a frame too
-    w.setGeometry(QRect(QPoint(w.geometry().left(), 0), w.size()));  // the inside at the top
-    QTRY_COMPARE(w.frameGeometry().top(), 0);
-    QCOMPARE(w.geometry().top(), frame.top());
+    // The inside where the frame was to stand: the stored left edge, the screen's top.
+    const QPoint placed(w.mSetting.FormLeft, 0);
+    w.setGeometry(QRect(placed, w.size()));
+    QTRY_COMPARE(w.frameGeometry().topLeft(), placed);
+    QCOMPARE(w.geometry().topLeft(), placed + QPoint(frame.left(), frame.top()));
     // A window the user has moved elsewhere stays where it is.
     w.move(50, 40);
     QTRY_COMPARE(w.frameGeometry().topLeft(), QPoint(50, 40));
