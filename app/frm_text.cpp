@@ -45,6 +45,8 @@ constexpr char16_t kNotifyWav[] = u"notify.wav";
 constexpr char kProductName[] = "ケルモア";
 // The popup's background: red 255, green 255, blue 192.
 constexpr QRgb kPopupBackground = qRgb(255, 255, 192);
+// The top the window's frame is placed at: the screen's.
+constexpr int kFormTop = 0;
 // One notch of a mouse wheel.
 constexpr int kWheelNotch = 120;
 
@@ -53,6 +55,12 @@ QString QPath(const std::string& path) {
 }
 std::u16string UPath(const std::string& path) {
   return QPath(path).toStdU16String();
+}
+
+// The file-system path of a local file address, bytes as the address holds them: a name that
+// is not UTF-8 comes percent-encoded and keeps its bytes.
+std::string LocalFilePath(const QUrl& url) {
+  return QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()).toStdString();
 }
 
 QRect ScreenGeometry() {
@@ -107,12 +115,11 @@ void frmText::BuildControls() {
   mVScroll->setRange(1, 1);
   mVScroll->installEventFilter(this);
 
-  // The popup floats over the text inside the pane. Pointer moves over it stay with it, so
-  // the pointer can rest on the popup without the text below changing it.
+  // The popup floats over the text inside the pane. The pointer passes through it: a move over
+  // it reaches the pane, so moving onto the lines it covers moves or hides it.
   mPicDialog = new PictureBox(mPicText, QColor(kPopupBackground));
   mPicDialog->setGeometry(0, 0, 185, 41);
-  mPicDialog->setMouseTracking(true);
-  mPicDialog->setAttribute(Qt::WA_NoMousePropagation);
+  mPicDialog->setAttribute(Qt::WA_TransparentForMouseEvents);
   mPicDialog->hide();
 
   // Takes the keyboard focus, so that the scroll bar never keeps it.
@@ -168,7 +175,7 @@ void frmText::Form_Load() {
 // The window stands at the stored left edge, at the top of the screen, 0.92 of the screen
 // high; it keeps its designed width until a text is loaded.
 void frmText::SetInitialLayout() {
-  move(mSetting.FormLeft, 0);
+  move(mSetting.FormLeft, kFormTop);
   const int height = static_cast<int>(RoundHalfEven(0.92 * mWindowMetrics.ScreenHeightPx));
   resize(width(), height);
   mPicText->setGeometry(0, mPicText->y(), width(), height - mCmdEnd->height() - 5);
@@ -227,7 +234,11 @@ void frmText::Form_Activate() {
   PanePrint(kDicLoaded, true);
   PanePrint(kDicWordCount + Utf8ToUtf16(std::to_string(mDic.Count())), true);
 
-  if (IsFileExist(mCommandLine)) {
+  // A file named on the command line that cannot be opened at all (missing, a folder, a pipe,
+  // a device, not readable) is named with the reason, and the greeting follows. A hidden file
+  // is opened like any other: the user named it.
+  const std::u16string problem = mCommandLine.empty() ? u"" : TextFileProblem(mCommandLine);
+  if (!mCommandLine.empty() && problem.empty()) {
     // A path relative to the folder Kelmoa was started in is made whole, so that the caption
     // names the file and the editor gets a path it can open from anywhere.
     std::error_code ec;
@@ -235,6 +246,8 @@ void frmText::Form_Activate() {
     mTextFilePath = ec ? mCommandLine : whole.string();
     OpenTextFileAndDisp();
   } else {
+    if (!problem.empty())
+      DispMsg(MsgTextFileUnreadable(UPath(mCommandLine), problem), 0);
     for (const char16_t* line : kGreetingLines)
       PanePrint(line, true);
   }
@@ -244,10 +257,15 @@ void frmText::Form_Activate() {
 void frmText::OpenTextFileAndDisp() {
   TextFileCheck check = CheckAndReadTextFile(mTextFilePath);
   switch (check.result) {
-    case TextFileCheck::kUnreadable:
-      DispMsg(MsgTextFileUnreadable(UPath(mTextFilePath), SystemReason(check.status)), 0);
+    case TextFileCheck::kUnreadable: {
+      // The reason in the user's words where the file system names one; else the system's.
+      std::u16string reason = TextFileProblem(mTextFilePath);
+      if (reason.empty())
+        reason = SystemReason(check.status);
+      DispMsg(MsgTextFileUnreadable(UPath(mTextFilePath), reason), 0);
       mTextFilePath = mLastTextFilePath;
       return;
+    }
     case TextFileCheck::kWrongCode:
     case TextFileCheck::kTooLarge: {
       // The shown text stays as it is: the file was read into a list of its own.
@@ -299,7 +317,25 @@ void frmText::FitWindowToText(int maxRight) {
   mCmdEnd->move(width() - mCmdEnd->width(), mCmdEnd->y());
 }
 
+void frmText::KeepCaptionOnScreen() {
+  // A window widened before the window system has framed it can be put with its inside where
+  // its frame was to stand: the caption above the screen, the left border left of the stored
+  // edge. Only that is mended; a window the user moves stays where it is.
+  const QPoint placed(mSetting.FormLeft, kFormTop);
+  if (geometry().topLeft() != placed)
+    return;
+  const QRect frame = frameGeometry();
+  if (frame == geometry())
+    return;  // not framed (yet, or ever: no window manager)
+  const QScreen* shown = screen();
+  const int top = std::max(placed.y(), shown != nullptr ? shown->availableGeometry().top() : 0);
+  move(placed.x(), top);  // a window's move places its frame
+}
+
 void frmText::VScroll_Change() {
+  // The words move under the pointer: a popup would show the meanings of a word no longer
+  // there. The next pointer move builds it again.
+  HideMeaningPopup();
   const int first = mVScroll->value();
   QImage& page = mPicText->Image();
   DrawTextPage(page, *mPageFont, *mDoc, mSetting, mDoc->LineCount(), first);
@@ -374,6 +410,33 @@ void frmText::WheelRoll(int delta, Qt::KeyboardModifiers modifiers) {
   mVScroll->setValue(std::clamp(value, mVScroll->minimum(), mVScroll->maximum()));
 }
 
+void frmText::ScrollByKey(ScrollKey key) {
+  if (mVScroll->isHidden())
+    return;  // the whole text is on the page
+  int value = mVScroll->value();
+  switch (key) {
+    case ScrollKey::kLineUp:
+      value -= 1;
+      break;
+    case ScrollKey::kLineDown:
+      value += 1;
+      break;
+    case ScrollKey::kPageUp:
+      value -= mVScroll->pageStep();
+      break;
+    case ScrollKey::kPageDown:
+      value += mVScroll->pageStep();
+      break;
+    case ScrollKey::kTop:
+      value = mVScroll->minimum();
+      break;
+    case ScrollKey::kBottom:
+      value = mVScroll->maximum();
+      break;
+  }
+  mVScroll->setValue(std::clamp(value, mVScroll->minimum(), mVScroll->maximum()));
+}
+
 void frmText::cmdReRead_Click() {
   OpenTextFileAndDisp();
 }
@@ -404,8 +467,23 @@ void frmText::Form_Unload() {
 }
 
 bool frmText::event(QEvent* event) {
-  if (event->type() == QEvent::WindowActivate)
-    Form_Activate();
+  switch (event->type()) {
+    case QEvent::WindowActivate:
+      Form_Activate();
+      break;
+    case QEvent::WindowDeactivate:
+      HideMeaningPopup();  // the pointer is with another window now
+      break;
+    default:
+      break;
+  }
+  // The frame is known once the window system has framed and shown the window: at a paint
+  // or activation, or when it moves or resizes it.
+  if (!mProgramEnded &&
+      (event->type() == QEvent::WindowActivate || event->type() == QEvent::Paint ||
+       event->type() == QEvent::Move || event->type() == QEvent::Resize)) {
+    KeepCaptionOnScreen();
+  }
   return QWidget::event(event);
 }
 
@@ -429,6 +507,10 @@ bool frmText::eventFilter(QObject* watched, QEvent* event) {
       return true;
     }
   } else if (watched == mPicText) {
+    if (event->type() == QEvent::Leave) {
+      HideMeaningPopup();
+      return false;
+    }
     if (event->type() == QEvent::DragEnter) {
       auto* drag = static_cast<QDragEnterEvent*>(event);
       const QList<QUrl> urls = drag->mimeData()->urls();
@@ -442,7 +524,7 @@ bool frmText::eventFilter(QObject* watched, QEvent* event) {
       // A drop without a local file (dragged text, a web address) is ignored.
       if (!urls.isEmpty() && urls.first().isLocalFile()) {
         drop->acceptProposedAction();
-        picText_OLEDragDrop(QFile::encodeName(urls.first().toLocalFile()).toStdString());
+        picText_OLEDragDrop(LocalFilePath(urls.first()));
       }
       return true;
     }

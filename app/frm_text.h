@@ -29,6 +29,7 @@ class frmEditDic;
 class frmFile;
 class frmIni;
 class frmMsg;
+class HelpPageOpener;
 class TextPreparer;
 
 // The main window: the command row along the top, the text pane with its line numbers and
@@ -75,6 +76,11 @@ class frmText : public QWidget {
   // One wheel turn of delta (1/8 degree; one notch is 120): 5 lines, 10 with Ctrl, up when
   // delta is positive, only while the scroll bar shows.
   void WheelRoll(int delta, Qt::KeyboardModifiers modifiers);
+
+  // What the scrolling keys do: Up/Down a line, PageUp/PageDown a page less one line (so one
+  // line stays in sight), Ctrl+Home/Ctrl+End to either end; only while the scroll bar shows.
+  enum class ScrollKey { kLineUp, kLineDown, kPageUp, kPageDown, kTop, kBottom };
+  void ScrollByKey(ScrollKey key);
 
   void cmdFile_Click();
   void cmdReRead_Click();
@@ -151,6 +157,10 @@ class frmText : public QWidget {
   void SetInitialLayout();
   void GetFontMetrics();
   void FitWindowToText(int maxRight);
+  // Keeps the caption with its buttons on the screen when the window system has put the
+  // window's inside, not its frame, at the place the program chose for the frame: the stored
+  // left edge at the screen's top (and so 終了 can store the place again).
+  void KeepCaptionOnScreen();
   // The settings window and the chooser, hidden until shown, and the F1 key.
   void CreateCommandWindows();
   // After a confirmed settings change: the new font is measured and a loaded text is laid out,
@@ -211,6 +221,7 @@ class frmText : public QWidget {
   frmIni* mFrmIni = nullptr;    // a child window for the whole run
   frmFile* mFrmFile = nullptr;  // likewise
   std::function<void(const QUrl&)> mHelpOpener;
+  HelpPageOpener* mHelpPage = nullptr;  // a child for the whole run
 
   frmEditDic* mFrmEditDic = nullptr;  // a child window, created by EditDic()
   FileOps* mFileOps = &DefaultFileOps();

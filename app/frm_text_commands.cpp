@@ -6,6 +6,7 @@
 #include <QKeySequence>
 #include <QScrollBar>
 #include <QShortcut>
+#include <utility>
 
 #include "app/frm_text.h"
 #include "app/frm_text_messages.h"
@@ -37,12 +38,50 @@ void frmText::CreateCommandWindows() {
   mFrmIni->SetSettingToFrmIni(mSetting);
   mFrmIni->SetFontSizeEnabled(mWindowMetrics.FlgFontSizeOk);
 
-  mFrmFile = new frmFile(QPath(mPaths.DataPath("txt_shift_jis")), plain, this);
+  mFrmFile = new frmFile(mPaths.DataPath("txt_shift_jis"), plain, this);
+
+  // A help page that does not open is reported, so the user knows to look for a browser.
+  mHelpPage = new HelpPageOpener(
+      [this](HelpFailure failure, const QString& detail) {
+        const std::u16string program = mHelpPage->Program().toStdU16String();
+        std::u16string reason;
+        switch (failure) {
+          case HelpFailure::kPageMissing:
+            reason = u"ヘルプページのファイルがありません";
+            break;
+          case HelpFailure::kNotStarted:
+            reason = program + u" を起動できません（" + detail.toStdU16String() + u"）";
+            break;
+          case HelpFailure::kFailed:
+            reason = u"ページを開くプログラム（ブラウザ）が設定されていないようです（" + program +
+                     u" の終了コード " + detail.toStdU16String() + u"）";
+            break;
+        }
+        ShowPlainMessage(
+            Q(MsgHelpNotOpened(QPath(HelpPagePath(mPaths.baseFolder)).toStdU16String(), reason)));
+      },
+      this);
 
   // Key preview: F1 reaches the window whichever of its controls has the focus.
   auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
   f1->setContext(Qt::WindowShortcut);
   connect(f1, &QShortcut::activated, this, [this] { Form_KeyDown(Qt::Key_F1); });
+
+  // The scrolling keys likewise, whichever control has the focus.
+  const std::pair<QKeySequence, ScrollKey> scrollKeys[] = {
+      {QKeySequence(Qt::Key_Up), ScrollKey::kLineUp},
+      {QKeySequence(Qt::Key_Down), ScrollKey::kLineDown},
+      {QKeySequence(Qt::Key_PageUp), ScrollKey::kPageUp},
+      {QKeySequence(Qt::Key_PageDown), ScrollKey::kPageDown},
+      {QKeySequence(Qt::CTRL | Qt::Key_Home), ScrollKey::kTop},
+      {QKeySequence(Qt::CTRL | Qt::Key_End), ScrollKey::kBottom},
+  };
+  for (const auto& key : scrollKeys) {
+    auto* shortcut = new QShortcut(key.first, this);
+    shortcut->setContext(Qt::WindowShortcut);
+    const ScrollKey scroll = key.second;
+    connect(shortcut, &QShortcut::activated, this, [this, scroll] { ScrollByKey(scroll); });
+  }
 }
 
 void frmText::cmdFile_Click() {
@@ -52,7 +91,7 @@ void frmText::cmdFile_Click() {
     return;
   // The window repaints where the chooser stood before the file is read.
   QCoreApplication::processEvents();
-  mTextFilePath = QFile::encodeName(mFrmFile->Folder() + u'/' + mFrmFile->gFileNm).toStdString();
+  mTextFilePath = mFrmFile->ChosenPath();
   OpenTextFileAndDisp();
 }
 
@@ -92,11 +131,10 @@ void frmText::ApplySettingChange() {
 }
 
 void frmText::cmdDispHowToUse_Click() {
-  const QUrl page = HelpPageUrl(mPaths.baseFolder);
   if (mHelpOpener) {
-    mHelpOpener(page);
+    mHelpOpener(HelpPageUrl(mPaths.baseFolder));
   } else {
-    OpenHelpPage(page);
+    mHelpPage->Open(HelpPagePath(mPaths.baseFolder));
   }
 }
 

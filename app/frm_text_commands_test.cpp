@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -11,6 +12,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 #include <filesystem>
 
 #include "app/frm_text.h"
@@ -22,6 +24,7 @@
 #include "settings/frm_ini.h"
 #include "settings/ini_file.h"
 #include "tools/frm_file.h"
+#include "tools/help_page.h"
 
 namespace kelmoa {
 namespace {
@@ -35,7 +38,6 @@ std::vector<std::string> Lines(int n, const std::string& prefix) {
     lines.push_back(prefix + " " + std::to_string(i));
   return lines;
 }
-
 
 // Shows a modal window through `show` and runs `act` inside its modal loop. A window that act
 // leaves open is closed after ten seconds, so a failing check cannot hang the test; the
@@ -375,7 +377,89 @@ class FrmTextCommandsTest : public QObject {
     }
   }
 
+  // A file name that is not UTF-8 (Shift_JIS bytes, as files copied from Windows have) keeps
+  // its bytes from the chooser's list, through the open routine, to the editor's argument.
+  void aNameThatIsNotUtf8KeepsItsBytesEndToEnd() {
+    frmText& w = Ready();
+    const std::string name = "caf\xE9 \x82\xA0.txt";  // Latin-1 e-acute, Shift_JIS "あ"
+    const std::string path = Text(name, {"the dog"});
+    Text("b.txt", {"the b"});
+    QVERIFY(Choose([&](frmFile& chooser) {
+      const QStringList listed = Listed(chooser);
+      QCOMPARE(listed.size(), 2);
+      QCOMPARE(listed[1], QFile::decodeName(QByteArray::fromStdString(name)));
+      QVERIFY(listed[1].contains(QChar::ReplacementCharacter));
+      chooser.mFile1->setCurrentRow(1);
+      QTest::mouseClick(chooser.mCmdSelect, Qt::LeftButton);
+    }));
+    QCOMPARE(w.mTextFilePath, path);
+    QCOMPARE(Chooser().ChosenPath(), path);
+    QCOMPARE(w.mDoc->mTxt, (StrList{u"", u"the dog"}));
+    QVERIFY(w.windowTitle().endsWith(".txt - Kelmoa Ver1.1.1"));
+
+    // The editor gets the bytes as the file system stores them.
+    const std::string marker = mDir / "args.txt";
+    const std::string editor = FakeEditor("my editor", marker);
+    Ini().mTxtTextEditor->setText(QString::fromStdString(editor));
+    QTest::mouseClick(w.mCmdEdit, Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(std::filesystem::exists(marker), 10000);
+    QCOMPARE(ReadBytes(marker), "1\n" + path + "\n");
+    QVERIFY(mPlain.isEmpty());
+
+    // So does a file dropped onto the pane (its address is percent-encoded).
+    Open(mDir / "txt_shift_jis/b.txt");
+    QMimeData mime;
+    mime.setUrls(
+        {QUrl::fromEncoded("file://" + QByteArray::fromStdString(path).toPercentEncoding("/"))});
+    QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &mime, Qt::LeftButton, {});
+    QApplication::sendEvent(w.mPicText, &enter);
+    QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &mime, Qt::LeftButton, {});
+    QApplication::sendEvent(w.mPicText, &drop);
+    QCOMPARE(w.mTextFilePath, path);
+    QCOMPARE(w.mDoc->mTxt, (StrList{u"", u"the dog"}));
+  }
+
   // ---- help page and ending --------------------------------------------------------------
+
+  // Help says when the page did not open: no page, an opener that cannot start, an opener that
+  // fails (no browser set up). An opener that succeeds says nothing.
+  void helpReportsAPageThatDidNotOpen() {
+    frmText& w = Ready();
+    const std::string page = mDir / "htm/index.htm";
+    const QString shownPage = QString::fromStdString(page);
+    HelpPageOpener& opener = *w.mHelpPage;
+    opener.SetProgram(QStringLiteral("true"));
+    w.cmdDispHowToUse_Click();
+    QCOMPARE(mPlain, QStringList{"ヘルプページを開けませんでした。\r\n    ファイル名＝" +
+                                 shownPage + "\r\n    理由＝ヘルプページのファイルがありません"});
+    mPlain.clear();
+    std::filesystem::create_directories(mDir / "htm");
+    WriteBytes(page, "<html></html>\n");
+    const struct {
+      QString program;
+      QString reason;
+    } cases[] = {
+        {"true", {}},
+        {QString::fromStdString(mDir / "bin/no-such-opener"), "を起動できません"},
+        {"false",
+         "ページを開くプログラム（ブラウザ）が設定されていないようです（false の終了コード 1）"},
+    };
+    for (const auto& c : cases) {
+      mPlain.clear();
+      opener.SetProgram(c.program);
+      w.cmdDispHowToUse_Click();
+      if (c.reason.isEmpty()) {
+        QTest::qWait(300);  // time for the opener to end
+        QVERIFY(mPlain.isEmpty());
+        continue;
+      }
+      QTRY_COMPARE_WITH_TIMEOUT(mPlain.size(), 1, 10000);
+      QVERIFY2(mPlain.first().startsWith("ヘルプページを開けませんでした。\r\n    ファイル名＝" +
+                                         shownPage + "\r\n    理由＝"),
+               qPrintable(mPlain.first()));
+      QVERIFY2(mPlain.first().contains(c.reason), qPrintable(mPlain.first()));
+    }
+  }
 
   void f1FromAnyControlOfTheWindowOpensTheHelpPage() {
     frmText& w = Ready();

@@ -46,6 +46,14 @@ std::u16string MsgDicUnreadable(std::u16string_view path, std::u16string_view re
 // A text file that cannot be opened or read (missing, a folder, no permission).
 std::u16string MsgTextFileUnreadable(std::u16string_view path, std::u16string_view reason);
 
+// Why path cannot be opened as a text, in the user's words, as the file system tells it now:
+// missing, a folder, not a plain file (a pipe, a device), no permission to read. Empty for a
+// plain file that this program may read.
+std::u16string TextFileProblem(const std::string& path);
+
+// The help page could not be opened: the page and the reason.
+std::u16string MsgHelpNotOpened(std::u16string_view page, std::u16string_view reason);
+
 // The external editor could not be started.
 std::u16string MsgEditorNotStarted(std::u16string_view editor, std::u16string_view reason);
 

@@ -14,6 +14,10 @@
 #include <filesystem>
 #include <regex>
 
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include "app/frm_text_messages.h"
 #include "common/codepage.h"
 #include "common/fixtures_test.h"
@@ -205,6 +209,10 @@ class FrmTextTest : public QObject {
     Ready("\"" + text + "\"");  // quotes stay part of the name: no such file
     QVERIFY(!mW->gFlgTextFileRead);
     QCOMPARE(mW->mPaneLines.size(), 3 + 12);
+    QCOMPARE(mMessages,
+             QStringList{"このテキストファイルを開けませんでした。\n    ファイル名＝\"" +
+                         QString::fromStdString(text) + "\"\n    理由＝ファイルが見つかりません"});
+    mMessages.clear();
     Ready(text);
     QCOMPARE(mW->windowTitle(), QStringLiteral("my text.txt - Kelmoa Ver1.1.1"));
     QCOMPARE(mW->mPaneLines.size(), 3);
@@ -218,6 +226,81 @@ class FrmTextTest : public QObject {
     std::filesystem::current_path(here);
     QCOMPARE(mW->windowTitle(), QStringLiteral("my text.txt - Kelmoa Ver1.1.1"));
     QCOMPARE(mW->mTextFilePath, text);
+  }
+
+  // A file on the command line that cannot be opened is named with the reason in Japanese, and
+  // the greeting follows; nothing is loaded. A hidden file is opened like any other.
+  void aCommandLineFileThatCannotBeOpenedIsNamedWithItsReason() {
+    const std::string fifo = mDir / "txt_shift_jis/pipe.txt";
+    const std::string locked = Text("locked.txt", {"the dog"});
+    const std::string inFile = Text("plain.txt", {"the dog"}) + "/x.txt";
+    struct Case {
+      std::string path;
+      QString reason;
+    };
+    std::vector<Case> cases = {
+        {mDir / "txt_shift_jis/missing.txt", "ファイルが見つかりません"},
+        {inFile, "ファイルが見つかりません"},
+        {mDir / "txt_shift_jis", "フォルダです"},
+        {fifo, "通常のファイルではありません（名前付きパイプ）"},
+        {"/dev/null", "通常のファイルではありません（デバイス）"},
+    };
+    // The superuser reads any file: there the locked file opens.
+    if (::geteuid() != 0)
+      cases.push_back({locked, "読み取りの許可がありません"});
+    for (const Case& c : cases) {
+      std::filesystem::remove(fifo);
+      QCOMPARE(::mkfifo(fifo.c_str(), 0644), 0);
+      ::chmod(locked.c_str(), 0);
+      mMessages.clear();
+      Ready(c.path);  // a pipe without a writer does not hold the window
+      QCOMPARE(mMessages, QStringList{"このテキストファイルを開けませんでした。\n    ファイル名＝" +
+                                      QString::fromStdString(c.path) + "\n    理由＝" + c.reason});
+      QVERIFY(!mW->gFlgTextFileRead);
+      QCOMPARE(mW->mPaneLines.size(), 3 + 12);  // the greeting
+      QCOMPARE(mW->windowTitle(), QStringLiteral("Kelmoa Ver1.1.1"));
+    }
+    mMessages.clear();
+    Ready(Text(".hidden.txt", {"the dog"}));
+    QVERIFY(mMessages.isEmpty());
+    QCOMPARE(mW->windowTitle(), QStringLiteral(".hidden.txt - Kelmoa Ver1.1.1"));
+    // A file dropped or re-read that has gone meanwhile gets the same words.
+    std::filesystem::remove(mDir / "txt_shift_jis/.hidden.txt");
+    mW->cmdReRead_Click();
+    QVERIFY(mMessages.takeFirst().endsWith("理由＝ファイルが見つかりません"));
+    QCOMPARE(Txt(), (StrList{u"", u"the dog"}));  // the shown text stays
+  }
+
+  // A file or a folder this user may not read is named as such. The superuser reads anything,
+  // so there the reasons are asked for by a child that has given up its rights.
+  void aFileThatMayNotBeReadIsNamedAsSuch() {
+    const std::string base = mDir / "perm";
+    std::filesystem::create_directories(base + "/closed");
+    WriteBytes(base + "/locked.txt", "the dog\r\n");
+    WriteBytes(base + "/closed/inside.txt", "the dog\r\n");
+    ::chmod(mDir.path().c_str(), 0755);
+    ::chmod(base.c_str(), 0755);
+    ::chmod((base + "/locked.txt").c_str(), 0);
+    ::chmod((base + "/closed").c_str(), 0);
+    const auto reasonsMatch = [&] {
+      return TextFileProblem(base + "/locked.txt") == u"読み取りの許可がありません" &&
+             TextFileProblem(base + "/closed/inside.txt") ==
+                 u"ファイルのあるフォルダを開く許可がありません";
+    };
+    if (::geteuid() != 0) {
+      QVERIFY(reasonsMatch());
+    } else {
+      const pid_t child = ::fork();
+      QVERIFY(child >= 0);
+      if (child == 0) {
+        const bool dropped = ::setgid(65534) == 0 && ::setuid(65534) == 0;
+        ::_exit(dropped && reasonsMatch() ? 0 : 1);
+      }
+      int status = 0;
+      QCOMPARE(::waitpid(child, &status, 0), child);
+      QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    ::chmod((base + "/closed").c_str(), 0755);
   }
 
   // ---- the open routine --------------------------------------------------------------------
@@ -268,9 +351,9 @@ class FrmTextTest : public QObject {
     Open(gone);
     QCOMPARE(mMessages.takeFirst(), "このテキストファイルを開けませんでした。\n    ファイル名＝" +
                                         QString::fromStdString(gone) +
-                                        "\n    理由＝No such file or directory");
+                                        "\n    理由＝ファイルが見つかりません");
     Open(mDir / "txt_shift_jis");
-    QVERIFY(mMessages.takeFirst().endsWith("理由＝Is a directory"));
+    QVERIFY(mMessages.takeFirst().endsWith("理由＝フォルダです"));
     checkUnchanged();
 
     WriteBytes(good, SjisLines({"new content"}));
@@ -325,6 +408,25 @@ class FrmTextTest : public QObject {
     QVERIFY(mMessages.isEmpty());
   }
 
+  // A NUL or another control character draws as a blank and ends the word before it; the
+  // rest of the line is drawn and its words are found.
+  void aNulInALineHidesNothingAfterIt() {
+    frmText& w = Ready();
+    Open(Text("nul.txt", {std::string("the cat\0dog\x01runs", 16), "next"}));
+    QVERIFY(mMessages.isEmpty());
+    const TextDocument& d = *w.mDoc;
+    QCOMPARE(GetLineLen(d.mChr, 1), 16);
+    const auto cell = [&](int col, int len) {
+      return QRect(d.mChrX(1, col), 5, d.mChrX(1, col + len) - d.mChrX(1, col), 14);
+    };
+    QCOMPARE(Count(Page(), cell(8, 1), IsDark), 0);    // the NUL: a blank
+    QVERIFY(Count(Page(), cell(9, 3), IsBlue) > 10);   // dog, known, after it
+    QVERIFY(Count(Page(), cell(13, 4), IsBlue) > 10);  // runs, after the other control
+    Hover(At("runs"));
+    QVERIFY(!Popup().isHidden());
+    QCOMPARE(w.mPrevHoverWord, std::u16string(u"runs"));
+  }
+
   // ---- fitting the window and scrolling ----------------------------------------------------
 
   void theScrollBarAndTheWindowWidthFollowTheText() {
@@ -357,6 +459,66 @@ class FrmTextTest : public QObject {
     QVERIFY(QTest::qWaitForWindowActive(&w));
     VScroll().setFocus();
     QTRY_COMPARE(QApplication::focusWidget(), w.mPicDummy);
+  }
+
+  // Up/Down move a line, PageUp/PageDown a page less one line, Ctrl+Home/Ctrl+End to the ends,
+  // from whichever control has the focus; nothing while the whole text is on the page.
+  void theKeysScrollByLinePageAndToTheEnds() {
+    frmText& w = Ready();
+    Open(Text("long.txt", Lines(Lpp() * 3)));  // maximum 2 * Lpp + 1
+    const int last = 2 * Lpp() + 1;
+    w.show();
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    struct Step {
+      QWidget* target;
+      Qt::Key key;
+      Qt::KeyboardModifiers mods;
+      int expected;
+    };
+    const Step steps[] = {
+        {w.mPicDummy, Qt::Key_Down, Qt::NoModifier, 2},
+        {w.mPicDummy, Qt::Key_Up, Qt::NoModifier, 1},
+        {w.mPicDummy, Qt::Key_Up, Qt::NoModifier, 1},  // stays at the top
+        {w.mCmdFile, Qt::Key_PageDown, Qt::NoModifier, Lpp()},
+        {w.mChkSpeak, Qt::Key_PageDown, Qt::NoModifier, 2 * Lpp() - 1},
+        {w.mPicDummy, Qt::Key_PageDown, Qt::NoModifier, last},  // clamped at the end
+        {w.mPicDummy, Qt::Key_PageUp, Qt::NoModifier, last - (Lpp() - 1)},
+        {w.mCmdEnd, Qt::Key_Home, Qt::ControlModifier, 1},
+        {w.mPicDummy, Qt::Key_End, Qt::ControlModifier, last},
+        {w.mPicDummy, Qt::Key_Down, Qt::NoModifier, last},
+    };
+    for (const Step& step : steps) {
+      QTest::keyClick(step.target, step.key, step.mods);
+      QCOMPARE(VScroll().value(), step.expected);
+    }
+    Open(Text("short.txt", Lines(3)));
+    w.ScrollByKey(frmText::ScrollKey::kPageDown);
+    w.ScrollByKey(frmText::ScrollKey::kBottom);
+    QCOMPARE(VScroll().value(), 1);
+  }
+
+  // The window's frame, caption and all, stands on the screen when the text widens it: also
+  // when the window system has put the inside of the window at the top instead of its frame.
+  void theCaptionStaysOnTheScreen() {
+    frmText& w = Ready();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QCOMPARE(w.frameGeometry().top(), 0);
+    Open(Text("wide.txt", {std::string(100, 'x')}));
+    QVERIFY(w.width() > 561);
+    QTRY_COMPARE(w.frameGeometry().top(), 0);
+    const QMargins frame(w.geometry().left() - w.frameGeometry().left(),
+                         w.geometry().top() - w.frameGeometry().top(), 0, 0);
+    QVERIFY(frame.top() > 0);  // the offscreen window system draws a frame too
+    // The inside where the frame was to stand: the stored left edge, the screen's top.
+    const QPoint placed(w.mSetting.FormLeft, 0);
+    w.setGeometry(QRect(placed, w.size()));
+    QTRY_COMPARE(w.frameGeometry().topLeft(), placed);
+    QCOMPARE(w.geometry().topLeft(), placed + QPoint(frame.left(), frame.top()));
+    // A window the user has moved elsewhere stays where it is.
+    w.move(50, 40);
+    QTRY_COMPARE(w.frameGeometry().topLeft(), QPoint(50, 40));
   }
 
   void theWheelScrollsFiveLinesOrTenWithCtrlWhileTheBarShows() {
@@ -444,6 +606,47 @@ class FrmTextTest : public QObject {
       QVERIFY(Popup().isHidden());
       QVERIFY(mW->mPrevHoverWord.empty());
     }
+  }
+
+  // The popup goes when the words move or the pointer is elsewhere: a scroll by bar, wheel or
+  // key, another text, the pointer leaving the pane, another window becoming active. The
+  // pointer passes through it to the lines it covers.
+  void thePopupGoesWhenTheWordUnderThePointerMayHaveChanged() {
+    frmText& w = Ready();
+    const std::string text = Text("t.txt", Lines(Lpp() + 30, "the dog runs"));
+    Open(text);
+    QVERIFY(Popup().testAttribute(Qt::WA_TransparentForMouseEvents));
+    const std::function<void()> hiders[] = {
+        [&] { VScroll().setValue(VScroll().value() + 1); },
+        [&] { w.WheelRoll(-120, Qt::NoModifier); },
+        [&] { w.ScrollByKey(frmText::ScrollKey::kLineDown); },
+        [&] { Open(text); },
+        [&] {
+          QEvent leave(QEvent::Leave);
+          QApplication::sendEvent(w.mPicText, &leave);
+        },
+        [&] {
+          QEvent deactivate(QEvent::WindowDeactivate);
+          QApplication::sendEvent(&w, &deactivate);
+        },
+    };
+    int i = 0;
+    for (const auto& hide : hiders) {
+      VScroll().setValue(1);
+      Hover(At("dog"));
+      QVERIFY(!Popup().isHidden());
+      hide();
+      QVERIFY2(Popup().isHidden(), QByteArray::number(i));
+      QVERIFY(w.mPrevHoverWord.empty());
+      ++i;
+    }
+    // Over the popup, the pane is what the pointer finds: a move there reaches the pane's
+    // hit test and hides the popup over a line without a known word under the pointer.
+    VScroll().setValue(1);
+    Hover(At("dog"));
+    const QPoint inside = Popup().geometry().center();
+    QCOMPARE(w.mPicText->childAt(inside), nullptr);
+    QVERIFY(w.mPicText->rect().contains(inside));
   }
 
   // ---- page drawing ------------------------------------------------------------------------

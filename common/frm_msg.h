@@ -31,7 +31,9 @@ class frmMsg : public QDialog {
 
   // Shows pMsg (lines separated by CR LF) with "O K" only (pBtn 0) or "O K" and "キャンセル",
   // plays pWav from the program folder when it is not empty and the file exists, and waits for
-  // the answer: kOK or kCancel. Closing the dialog through its frame counts as Cancel.
+  // the answer: kOK or kCancel. Closing the dialog through its frame counts as Cancel. The
+  // dialog stays within the screen: long lines are wrapped, and a message still too tall shows
+  // its long lines' beginnings and ends around a "…".
   // offerConvert adds the button "変換して開く" at the end of the row; it answers kConvert.
   int DispFrmMsg(QWidget* pParentForm, const QString& pMsg, int pBtn, const QString& pWav,
                  bool offerConvert = false);

@@ -2,6 +2,7 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QSoundEffect>
 #include <QTest>
 #include <QTimer>
@@ -59,6 +60,64 @@ class FrmMsgTest : public QObject {
     const int outerHeight = dlg.lblMsg().height() + 8 + 80;  // the caption bar counted in
     QCOMPARE(dlg.pos(), QPoint(qRound(p.x() + (p.width() - dlg.width()) / 2.0),
                                qRound(p.y() + (p.height() - outerHeight) / 8.0)));
+  }
+
+  // However long the message, the dialog stays within the screen: a long line is wrapped, and
+  // when that is still too tall the long lines keep their beginnings and ends around a "…".
+  void neverGrowsPastTheScreen() {
+    QWidget parent;
+    parent.setGeometry(700, 500, 600, 400);  // reaching past the screen's corner
+    frmMsg dlg(QString(), QStringLiteral("caption"), &parent);
+    QString shownToUser;
+    dlg.SetResponder([&](const QString& msg, int) {
+      shownToUser = msg;
+      return frmMsg::kOK;
+    });
+    const QRect room = QGuiApplication::primaryScreen()->availableGeometry();
+    QString path = QStringLiteral("/home/user/");
+    while (path.size() < 10000)
+      path += QStringLiteral("folder-あ/");
+    path += QStringLiteral("end.txt");
+    QString manyLines;
+    for (int i = 0; i < 500; ++i)
+      manyLines += QStringLiteral("line %1\r\n").arg(i);
+    const struct {
+      QString msg;
+      bool whole;  // every character is shown
+    } cases[] = {
+        {QStringLiteral("ファイル名＝") + path.left(300), true},
+        {QStringLiteral("このテキストファイルを開けませんでした。\r\n    ファイル名＝") + path +
+             QStringLiteral("\r\n    理由＝ファイルが見つかりません"),
+         false},
+        {manyLines, false},
+        {path + QStringLiteral("\r\n") + path, false},
+    };
+    for (const auto& c : cases) {
+      dlg.DispFrmMsg(&parent, c.msg, 1, {});
+      QCOMPARE(shownToUser, QString(c.msg).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+      const QString label = dlg.lblMsg().text();
+      QVERIFY(dlg.width() <= room.width());
+      QVERIFY(dlg.height() + 30 <= room.height());
+      QVERIFY(room.contains(QRect(dlg.pos(), dlg.size())));
+      QVERIFY(dlg.lblMsg().width() + 8 <= dlg.width());
+      QVERIFY(dlg.lblMsg().y() + dlg.lblMsg().height() <= dlg.cmdOK().y());
+      QString joined = label;
+      joined.remove(u'\n');
+      if (c.whole) {
+        QCOMPARE(joined, QString(c.msg).remove(u'\n').remove(u'\r'));
+        QVERIFY(label.count(u'\n') >= 1);  // wrapped
+      } else {
+        QVERIFY(joined.contains(u'…'));
+      }
+      // The beginning and the end stay in sight.
+      QVERIFY(label.startsWith(c.msg.left(4)));
+      QVERIFY(joined.endsWith(QString(c.msg).remove(u'\r').remove(u'\n').right(4)) ||
+              joined.endsWith(u'…'));
+    }
+    // The path's file name is still shown at the end of its line.
+    dlg.DispFrmMsg(&parent, QStringLiteral("ファイル名＝") + path + QStringLiteral("\r\nOK?"), 1,
+                   {});
+    QVERIFY(dlg.lblMsg().text().contains(QStringLiteral("end.txt\nOK?")));
   }
 
   void answersOneForOkAndTwoForCancelOrClosing() {

@@ -17,6 +17,11 @@ namespace kelmoa {
 
 namespace {
 
+// C0 controls and DEL: they have no glyph of their own.
+constexpr bool IsControlChar(char16_t c) {
+  return c < u' ' || c == u'\x7F';
+}
+
 // A text of fewer lines is worked through on one thread: a second would cost more than it
 // saves.
 constexpr int kLinesForTwoThreads = 1000;
@@ -33,7 +38,11 @@ void SetTxtToChrAry(const StrList& lines, Grid<char16_t>& chr) {
   for (int i = 1; i <= UpperBound(lines) && i <= kGridLines; ++i) {
     const std::u16string& line = lines[static_cast<size_t>(i)];
     const auto len = std::min(line.size(), static_cast<size_t>(kGridCols));
-    std::copy_n(line.data(), len, &chr(i, 1));
+    // An empty cell ends the line in the grid, so a NUL in the text must not reach it: it
+    // and the other control characters stand in the grid as a blank, and the rest of the line
+    // shows. The line itself keeps them; no control character is part of a word.
+    std::transform(line.data(), line.data() + len, &chr(i, 1),
+                   [](char16_t c) { return IsControlChar(c) ? u' ' : c; });
   }
 }
 

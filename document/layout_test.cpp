@@ -199,12 +199,37 @@ TEST_F(Layout, WordTableKeepsPerLineRangesAndARelayoutKeepsTheLookups) {
   EXPECT_EQ(doc->words.DicIdx(1), u"12") << "only positions change";
 }
 
-TEST_F(Layout, EmptyTextAndACharacterCodeZeroEndTheLine) {
+TEST_F(Layout, EmptyTextAndControlCharactersInALine) {
   Load({u""});
   EXPECT_EQ(maxRight, 0);
   EXPECT_EQ(doc->words.Count(), 0);
-  Load({u"", std::u16string(u"ab\0cd", 5)});
-  EXPECT_EQ(GetLineLen(doc->mChr, 1), 2);
+  // A NUL or another control character stands as a blank: the rest of the line is laid out,
+  // and the character ends the word before it.
+  struct Case {
+    std::u16string line;
+    std::vector<std::u16string> words;
+  };
+  const Case cases[] = {
+      {std::u16string(u"dog\0cat runs", 12), {u"dog", u"cat", u"runs"}},
+      {std::u16string(u"\0\0ab", 4), {u"ab"}},
+      {u"dog\x01\x1F\x7F"
+       u"cat\tend",
+       {u"dog", u"cat", u"end"}},
+      {std::u16string(u"is\0", 3), {u"is"}},
+  };
+  for (const Case& c : cases) {
+    Load({u"", c.line});
+    const auto len = static_cast<int>(c.line.size());
+    EXPECT_EQ(GetLineLen(doc->mChr, 1), len);
+    for (int col = 1; col <= len; ++col) {
+      const char16_t in = c.line[static_cast<size_t>(col - 1)];
+      EXPECT_EQ(doc->mChr(1, col), in < u' ' || in == u'\x7F' ? u' ' : in) << col;
+    }
+    EXPECT_EQ(doc->mChrX(1, len + 1), TextLeft(setting) + len * setting.HalfWidth);
+    ASSERT_EQ(doc->words.Count(), static_cast<int>(c.words.size()));
+    for (int k = 1; k <= doc->words.Count(); ++k)
+      EXPECT_EQ(doc->words.Word(k), c.words[static_cast<size_t>(k - 1)]);
+  }
   Load({u"", u"x"});
   EXPECT_EQ(GetLineLen(doc->mChr, 1), 1) << "a load clears what the previous text left";
 }

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <string>
+#include <vector>
 
 #include "tools/editor_command.h"
 
@@ -12,6 +13,12 @@ namespace kelmoa {
 // once, and every argument reaches the program as one argument, whatever spaces, quotes or
 // leading dashes it holds. False with the system's reason when the program cannot be started.
 bool StartDetachedProgram(const QString& program, const QStringList& args, QString& oReason);
+
+// The same with the program and the arguments as file-system bytes, handed over unchanged: a
+// path that is not UTF-8 reaches the program as the file system stores it. A program named
+// without a "/" is looked for on the search path. oReason is in the user's words.
+bool StartDetachedProgram(const std::string& program, const std::vector<std::string>& args,
+                          QString& oReason);
 
 // path made absolute against the current folder; an empty path stays empty.
 std::string AbsolutePath(const std::string& path);

@@ -1,14 +1,59 @@
 #include "tools/frm_file.h"
 
-#include <QDir>
+#include <QByteArray>
+#include <QFile>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+#include <utility>
+#include <vector>
 
 #include "common/window_helpers.h"
 
 namespace kelmoa {
-frmFile::frmFile(QString folder, PlainMessageFn showPlainMessage, QWidget* parent)
+namespace {
+
+// Where a list item keeps its file name's bytes.
+constexpr int kNameBytesRole = Qt::UserRole;
+
+// A file name for the eye: bytes that are not UTF-8 show as a replacement mark.
+QString ShownName(const std::string& bytes) {
+  return QFile::decodeName(QByteArray::fromStdString(bytes));
+}
+
+bool EndsWithTxt(const std::string& name) {
+  if (name.size() < 4)
+    return false;
+  std::string ext = name.substr(name.size() - 4);
+  std::transform(ext.begin(), ext.end(), ext.begin(), [](char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+  });
+  return ext == ".txt";
+}
+
+// The names of the plain files (or links to them) in folder that end in ".txt" in any letter
+// case, hidden ones left out, read straight from the file system so that every name is there
+// whatever its bytes. A folder that cannot be read gives none.
+std::vector<std::string> TextFileNames(const std::string& folder) {
+  std::vector<std::string> names;
+  std::error_code ec;
+  std::filesystem::directory_iterator it(folder, ec);
+  for (; !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
+    std::string name = it->path().filename().string();
+    std::error_code typeError;
+    if (name.empty() || name[0] == '.' || !EndsWithTxt(name) || !it->is_regular_file(typeError))
+      continue;
+    names.push_back(std::move(name));
+  }
+  return names;
+}
+
+}  // namespace
+
+frmFile::frmFile(std::string folder, PlainMessageFn showPlainMessage, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint),
       mFolder(std::move(folder)),
       mShowPlainMessage(std::move(showPlainMessage)),
@@ -33,8 +78,16 @@ frmFile::frmFile(QString folder, PlainMessageFn showPlainMessage, QWidget* paren
   connect(mCmdCancel, &QPushButton::clicked, this, &frmFile::cmdCancel_Click);
 }
 
+QString frmFile::Folder() const {
+  return ShownName(mFolder);
+}
+
+std::string frmFile::ChosenPath() const {
+  return mChosenName.empty() ? std::string() : mFolder + "/" + mChosenName;
+}
+
 void frmFile::Form_Load() {
-  mLblFolder->setText(mFolder);
+  mLblFolder->setText(Folder());
   ListFolder();
 }
 
@@ -45,6 +98,7 @@ void frmFile::cmdSelect_Click() {
     return;
   }
   gFileNm = selected.first()->text();
+  mChosenName = selected.first()->data(kNameBytesRole).toByteArray().toStdString();
   done(Accepted);
 }
 
@@ -54,25 +108,31 @@ void frmFile::cmdRefresh_Click() {
 
 void frmFile::cmdCancel_Click() {
   gFileNm.clear();
+  mChosenName.clear();
   done(Rejected);
 }
 
-// The plain files of the folder whose names end in ".txt" in any letter case, in name order;
-// hidden files and folders are not listed. A folder that is gone gives an empty list.
+// The plain files of the folder whose names end in ".txt" in any letter case, in name order
+// regardless of letter case; hidden files and folders are not listed. A folder that is gone
+// gives an empty list.
 void frmFile::ListFolder() {
   const QList<QListWidgetItem*> selected = mFile1->selectedItems();
-  const QString keep = selected.isEmpty() ? QString() : selected.first()->text();
-  QDir dir(mFolder);
-  dir.setNameFilters({QStringLiteral("*.txt")});
-  dir.setFilter(QDir::Files);
-  dir.setSorting(QDir::Name | QDir::IgnoreCase);
+  const QByteArray keep =
+      selected.isEmpty() ? QByteArray() : selected.first()->data(kNameBytesRole).toByteArray();
+  std::vector<std::pair<QString, std::string>> files;
+  for (std::string& name : TextFileNames(mFolder))
+    files.emplace_back(ShownName(name), std::move(name));
+  std::sort(files.begin(), files.end(), [](const auto& a, const auto& b) {
+    const int c = QString::compare(a.first, b.first, Qt::CaseInsensitive);
+    return c != 0 ? c < 0 : a.second < b.second;
+  });
   mFile1->clear();
-  mFile1->addItems(dir.entryList());
-  if (keep.isEmpty())
-    return;
-  const QList<QListWidgetItem*> found = mFile1->findItems(keep, Qt::MatchExactly);
-  if (!found.isEmpty())
-    mFile1->setCurrentItem(found.first());
+  for (const auto& [shown, bytes] : files) {
+    auto* item = new QListWidgetItem(shown, mFile1);
+    item->setData(kNameBytesRole, QByteArray::fromStdString(bytes));
+    if (!keep.isEmpty() && item->data(kNameBytesRole).toByteArray() == keep)
+      mFile1->setCurrentItem(item);
+  }
 }
 
 void frmFile::showEvent(QShowEvent* event) {

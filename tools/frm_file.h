@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QString>
 #include <functional>
+#include <string>
 
 class QLabel;
 class QListWidget;
@@ -11,24 +12,29 @@ class QPushButton;
 namespace kelmoa {
 
 // The text-file chooser: lists the "*.txt" files of one folder (any letter case) and hands
-// back the name the user selects. Only hidden after every showing, so its list, its selection
-// and gFileNm stay as they were until the next showing.
+// back the name the user selects. Names are kept as the file system stores them, so a name
+// that is not UTF-8 is listed (shown with a replacement mark) and opened by its own bytes. Only
+// hidden after every showing, so its list, its selection and gFileNm stay as they were until the
+// next showing.
 class frmFile : public QDialog {
   Q_OBJECT
 
  public:
-  // The result of the last showing: the chosen file name without folder, or empty when
-  // nothing was chosen.
+  // The result of the last showing: the chosen file name without folder as shown, or empty
+  // when nothing was chosen.
   QString gFileNm;
 
   // Shows a plain message box with the text over the given window.
   using PlainMessageFn = std::function<void(const QString& text, QWidget* parent)>;
 
-  // folder is listed from the first showing on.
-  frmFile(QString folder, PlainMessageFn showPlainMessage, QWidget* parent);
+  // folder (a file-system path, bytes as stored) is listed from the first showing on.
+  frmFile(std::string folder, PlainMessageFn showPlainMessage, QWidget* parent);
 
-  // The folder the list shows; the chosen file lies in it.
-  const QString& Folder() const { return mFolder; }
+  // The folder the list shows, as shown; the chosen file lies in it.
+  QString Folder() const;
+  // The path of the file chosen at the last showing, bytes as the file system stores them;
+  // empty when nothing was chosen.
+  std::string ChosenPath() const;
 
   // Runs at the first showing only: lists the folder.
   void Form_Load();
@@ -48,7 +54,8 @@ class frmFile : public QDialog {
 
   void ListFolder();
 
-  QString mFolder;
+  std::string mFolder;
+  std::string mChosenName;  // bytes of gFileNm
   PlainMessageFn mShowPlainMessage;
   bool mLoaded = false;
 
