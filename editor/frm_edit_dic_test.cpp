@@ -45,10 +45,11 @@ bool IsBlue(QRgb c) {
 class FullDisk : public FileOps {
  public:
   bool full = false;
-  Status WriteSynced(const std::string& path, std::string_view bytes) override {
+  Status WriteSynced(const std::string& path, std::string_view bytes,
+                     const std::optional<KeptMode>& mode) override {
     if (full)
       return Status::FromErrno("write", path, ENOSPC);
-    return FileOps::WriteSynced(path, bytes);
+    return FileOps::WriteSynced(path, bytes, mode);
   }
 };
 

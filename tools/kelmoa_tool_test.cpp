@@ -165,6 +165,7 @@ TEST(Tool, KillingAnAddAtAnyMomentNeverLeavesAPartialDictionary) {
   testing::MakeDataFolders(dir.path());
   std::string content;
   for (int i = 0; i < 20000; ++i) content += "word" + std::to_string(100000 + i) + "\t語\r\n";
+  content = Sjis(content);
   WriteBytes(dir / "dic/Dic_EJ.txt", content);
   std::set<std::string> versions{content};
   std::mt19937 rng(7);
