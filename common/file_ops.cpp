@@ -106,14 +106,14 @@ Status FileOps::ReadFile(const std::string& path, std::string& oBytes, long long
   ReadOnlyFile file;
   if (Status s = file.Open(path); !s.ok())
     return s;
-  if (maxBytes != kNoSizeLimit && file.size() > maxBytes)
-    return Status::FromErrno("read", path, EFBIG);
   if (oStamp != nullptr) {
     struct stat st {};
     if (::fstat(file.fd(), &st) != 0)
       return Status::FromErrno("stat", path, errno);
     *oStamp = StampOf(st);
   }
+  if (maxBytes != kNoSizeLimit && file.size() > maxBytes)
+    return Status::FromErrno("read", path, EFBIG);
   // The size is known: room for all of it at once, so that a large file is not copied as the
   // string grows.
   oBytes.reserve(static_cast<size_t>(file.size()));
