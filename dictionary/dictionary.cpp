@@ -286,7 +286,7 @@ std::optional<ForeignCode> FindForeignCode(std::string_view bytes, size_t firstB
 // A dictionary file's message for a file over the size limit; the text after the last ": " is
 // the reason the window shows.
 Status TooLarge(const std::string& path, long long size) {
-  constexpr long long kMiB = 1024 * 1024;
+  constexpr long long kMiB = 1024LL * 1024;
   return Status::Error("read " + path + ": 辞書ファイルが大きすぎます（" +
                        std::to_string((size + kMiB - 1) / kMiB) + " MiB，上限は" +
                        std::to_string(kMaxDicFileBytes / kMiB) + " MiB）");

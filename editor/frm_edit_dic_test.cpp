@@ -8,6 +8,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <cerrno>
@@ -562,6 +563,28 @@ class FrmEditDicTest : public QObject {
       QVERIFY(!DrawnBlue("zebra"));
     }
     ::chmod(DicPath().c_str(), 0644);
+  }
+
+  // A dictionary over the size limit is refused at the start like an unreadable one, before
+  // it is read: a message naming the size, not a window with nothing in it.
+  void anOversizedDictionaryIsReportedAtTheStart() {
+    std::string bytes = SjisLines(kDic);
+    bytes.resize(kMaxDicFileBytes + 1, '\n');
+    WriteBytes(DicPath(), bytes);
+    mW = std::make_unique<frmText>(ProgramPaths::FromProgramFile(mDir / "bin/Kelmoa"),
+                                   std::string());
+    mW->MsgDialog().SetResponder([this](const QString& msg, int) {
+      mMessages << msg;
+      return frmMsg::kOK;
+    });
+    QSignalSpy ended(mW.get(), &frmText::programEnded);
+    mW->Form_Activate();
+    QCOMPARE(mMessages.size(), 1);
+    QVERIFY2(mMessages[0].startsWith("辞書ファイルを読み込めませんでした。") &&
+                 mMessages[0].contains("理由＝辞書ファイルが大きすぎます（65 MiB，上限は64 MiB）"),
+             qPrintable(mMessages[0]));
+    QCOMPARE(ended.count(), 1);
+    QCOMPARE(mW->mDic.Count(), 0);
   }
 
   // ---- showing, hiding, placing ------------------------------------------------------------
