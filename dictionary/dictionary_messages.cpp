@@ -50,9 +50,9 @@ std::u16string ForeignFileMessage(const DicChange& change) {
   } else {
     const std::u16string name = Utf8ToUtf16(NameOf(change.path));
     msg +=
-        u"辞書ファイルを閉じてから，次のようにShift_JISに変換して元の名前に戻し，\r\n"
+        u"辞書ファイルのあるフォルダで，次のようにShift_JIS(CP932)に変換してから，\r\n"
         u"再度登録/削除してください。\r\n    iconv -f " +
-        Utf8ToUtf16(from) + u" -t CP932 " + name + u" > " + name + u".sjis\r\n    mv " + name +
+        Utf8ToUtf16(from) + u" -t CP932 " + name + u" > " + name + u".sjis && mv " + name +
         u".sjis " + name;
   }
   return msg;
