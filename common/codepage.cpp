@@ -191,8 +191,9 @@ std::u16string SjisDecoder::Decode(std::string_view bytes) {
     const size_t got = (sizeof wide - outLeft) / sizeof(char32_t);
     for (size_t i = 0; i < got; ++i) {
       if (wide[i] > 0xFFFF) {
+        // CP932 has no such character; should a converter give one, only the end of the
+        // piece it came in is known, which is near enough to name its line.
         narrow[i] = u'\uFFFD';
-        // Only where it ends is known here; the line it lies on is what a reader needs.
         if (mFirstBad == std::u16string::npos)
           mFirstBad = static_cast<size_t>(in - bytes.data()) - 1;
       } else {
