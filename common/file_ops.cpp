@@ -65,15 +65,15 @@ bool Before(const struct timespec& a, const std::timespec& b) {
 
 }  // namespace
 
-Status StampFile(const std::string& path, FileStamp& oStamp) {
-  oStamp = FileStamp{};
+Status StampFile(const std::string& path, FileStamp& stamp) {
+  stamp = FileStamp{};
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) {
     if (errno == ENOENT)
       return Status::Ok();
     return Status::FromErrno("stat", path, errno);
   }
-  oStamp = StampOf(st);
+  stamp = StampOf(st);
   return Status::Ok();
 }
 
@@ -100,23 +100,23 @@ Status ReadOnlyFile::Open(const std::string& path) {
   return Status::Ok();
 }
 
-Status FileOps::ReadFile(const std::string& path, std::string& oBytes, long long maxBytes,
-                         FileStamp* oStamp) {
-  oBytes.clear();
+Status FileOps::ReadFile(const std::string& path, std::string& bytes, long long maxBytes,
+                         FileStamp* stamp) {
+  bytes.clear();
   ReadOnlyFile file;
   if (Status s = file.Open(path); !s.ok())
     return s;
-  if (oStamp != nullptr) {
+  if (stamp != nullptr) {
     struct stat st {};
     if (::fstat(file.fd(), &st) != 0)
       return Status::FromErrno("stat", path, errno);
-    *oStamp = StampOf(st);
+    *stamp = StampOf(st);
   }
   if (maxBytes != kNoSizeLimit && file.size() > maxBytes)
     return Status::FromErrno("read", path, EFBIG);
   // The size is known: room for all of it at once, so that a large file is not copied as the
   // string grows.
-  oBytes.reserve(static_cast<size_t>(file.size()));
+  bytes.reserve(static_cast<size_t>(file.size()));
   char buf[1 << 16];
   for (;;) {
     const ssize_t got = ::read(file.fd(), buf, sizeof buf);
@@ -127,7 +127,7 @@ Status FileOps::ReadFile(const std::string& path, std::string& oBytes, long long
     }
     if (got == 0)
       break;
-    oBytes.append(buf, static_cast<size_t>(got));
+    bytes.append(buf, static_cast<size_t>(got));
   }
   return Status::Ok();
 }

@@ -25,7 +25,7 @@ struct FileStamp {
 
 // The stamp of the file at path, following symbolic links; exists is false when there is no
 // file. Any other failure of stat is an error.
-Status StampFile(const std::string& path, FileStamp& oStamp);
+Status StampFile(const std::string& path, FileStamp& stamp);
 
 // The permissions and owner a new file takes over from the file it replaces.
 struct KeptMode {
@@ -44,11 +44,11 @@ class FileOps {
  public:
   virtual ~FileOps() = default;
 
-  // Reads the whole file into oBytes. A file larger than maxBytes (unless kNoSizeLimit) is
-  // refused with EFBIG before anything is read. oStamp, when given, receives the stamp of the
+  // Reads the whole file into bytes. A file larger than maxBytes (unless kNoSizeLimit) is
+  // refused with EFBIG before anything is read. stamp, when given, receives the stamp of the
   // open file: the version that was read, even when the name is given to another file meanwhile.
-  virtual Status ReadFile(const std::string& path, std::string& oBytes, long long maxBytes,
-                          FileStamp* oStamp);
+  virtual Status ReadFile(const std::string& path, std::string& bytes, long long maxBytes,
+                          FileStamp* stamp);
   Status ReadAll(const std::string& path, std::string& oBytes) {
     return ReadFile(path, oBytes, kNoSizeLimit, nullptr);
   }

@@ -293,24 +293,24 @@ Status TooLarge(const std::string& path, long long size) {
 }
 
 Status ReadEntryLines(const std::string& path, FileOps& fs, EntryLines& out,
-                      FileStamp* oStamp = nullptr, std::optional<ForeignCode>* oForeign = nullptr) {
+                      FileStamp* stamp = nullptr, std::optional<ForeignCode>* foreign = nullptr) {
   Status status;
   {
     std::string bytes;
-    FileStamp stamp;
-    status = fs.ReadFile(path, bytes, kMaxDicFileBytes, &stamp);  // bytes: what was read
-    if (!status.ok() && stamp.exists && stamp.size > kMaxDicFileBytes)
-      return TooLarge(path, stamp.size);
-    if (oStamp != nullptr)
-      *oStamp = stamp;
+    FileStamp read;
+    status = fs.ReadFile(path, bytes, kMaxDicFileBytes, &read);  // bytes: what was read
+    if (!status.ok() && read.exists && read.size > kMaxDicFileBytes)
+      return TooLarge(path, read.size);
+    if (stamp != nullptr)
+      *stamp = read;
     // The places of the lines are 32-bit: a dictionary of 4 GB is no dictionary.
     if (bytes.size() >= UINT32_MAX)
       return TooLarge(path, static_cast<long long>(bytes.size()));
     SjisDecoder decoder;
     out.decoded = decoder.Decode(bytes);
     out.text = out.decoded;
-    if (oForeign != nullptr)
-      *oForeign = FindForeignCode(bytes, decoder.FirstBadByte());
+    if (foreign != nullptr)
+      *foreign = FindForeignCode(bytes, decoder.FirstBadByte());
   }  // the file's bytes are not needed any more
   out.lines.clear();
   // Room for a line every eight characters, more than any dictionary has: only the part
