@@ -558,8 +558,9 @@ TEST_F(WriteThrough, AFileNotInCp932IsReadButRefusesEveryChange) {
       EXPECT_EQ(change.foreign.line, c.line) << c.name;
       const std::string msg = Utf16ToUtf8(MsgChangeRefused(change));
       EXPECT_NE(msg.find(std::to_string(c.line) + "行目"), std::string::npos) << msg;
-      if (!c.convert.empty())
+      if (!c.convert.empty()) {
         EXPECT_NE(msg.find(c.convert), std::string::npos) << msg;
+      }
     }
     EXPECT_EQ(ReadBytes(DicPath()), c.bytes) << c.name;
     EXPECT_TRUE(Backups().empty()) << c.name;
