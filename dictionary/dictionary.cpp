@@ -829,6 +829,14 @@ DicChange DictionaryFiles::WriteThrough(Dictionary& dic, const Request& request,
       if (!backup.empty())
         mFs.Remove(BackupFolder() + "/" + backup);
       dic.Revert(std::move(undo));
+      // Linking the backup and removing it again touched the file's inode time: the file is
+      // still the one in memory, and the next change must not take it for another's.
+      FileStamp after;
+      if (StampFile(change.path, after).ok() && after.exists && current.exists &&
+          after.inode == current.inode && after.device == current.device &&
+          after.size == current.size && after.modifiedNs == current.modifiedNs) {
+        dic.mStamp = after;
+      }
       return Failed(change, s);
     }
     // The file is this program's own version now; should its stamp not be had, the next

@@ -339,6 +339,15 @@ TEST_F(WriteThrough, AFailedStepLeavesFileAndMemoryAsTheyWere) {
         const std::string name = e.path().filename().string();
         EXPECT_TRUE(name == "Dic_EJ.txt" || name == ".lock") << "no temporary file is left behind";
       }
+      // The failed change touched the file's inode but not its content: this program's next
+      // change does not take that for another program's.
+      const DicChange next =
+          DictionaryFiles(mDir.path()).AddEntry(mDic, u"eel", u"うなぎ", At(9, 0, 1));
+      EXPECT_TRUE(next.ok() && !next.reloaded) << op << at;
+      ASSERT_TRUE(
+          DictionaryFiles(mDir.path()).DeleteEntry(mDic, 3, u"eel うなぎ", At(9, 0, 2)).ok());
+      std::filesystem::remove_all(mDir / "dic_backup");
+      std::filesystem::create_directory(mDir / "dic_backup");
     }
   }
 }
