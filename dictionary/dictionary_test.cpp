@@ -15,6 +15,7 @@
 #include <map>
 #include <new>
 #include <random>
+#include <thread>
 #include <vector>
 
 #include "common/codepage.h"
@@ -739,6 +740,35 @@ TEST_F(WriteThrough, AChangeRemovesWhatKilledChangesLeftBehind) {
     EXPECT_FALSE(std::filesystem::exists(mDir / name)) << name;
   for (const std::string& name : kept)
     EXPECT_TRUE(std::filesystem::exists(mDir / name)) << name;
+}
+
+// A change waits its turn, and gives up with a message when the other program never lets go
+// (one stopped in a debugger, say), rather than freeze the window.
+TEST_F(WriteThrough, TheLockWaitsItsTurnAndGivesUpWhenHeldTooLong) {
+  const std::string lockPath = mDir / "dic/.lock";
+  auto held = std::make_unique<ExclusiveLock>();
+  ASSERT_TRUE(held->Take(lockPath, std::chrono::milliseconds(0)).ok());
+  ExclusiveLock waiting;
+  const Status s = waiting.Take(lockPath, std::chrono::milliseconds(30));
+  EXPECT_FALSE(s.ok());
+  EXPECT_TRUE(waiting.Busy());
+  // Let go while the other waits: it gets the lock.
+  std::thread release([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    held.reset();
+  });
+  EXPECT_TRUE(waiting.Take(lockPath, std::chrono::seconds(5)).ok());
+  EXPECT_FALSE(waiting.Busy());
+  release.join();
+
+  DicChange busy;
+  busy.outcome = DicChange::Outcome::kRefused;
+  busy.refusal = DicChange::Refusal::kBusy;
+  busy.path = DicPath();
+  EXPECT_EQ(MsgChangeRefused(busy),
+            u"ほかのプログラムが辞書ファイルを変更中のため，辞書を変更できませんでした。\r\n"
+            u"    ファイル名＝" +
+                U16(DicPath()) + u"\r\n\r\nしばらくしてから，再度登録/削除してください。");
 }
 
 }  // namespace
