@@ -49,8 +49,8 @@ class FileOps {
   // open file: the version that was read, even when the name is given to another file meanwhile.
   virtual Status ReadFile(const std::string& path, std::string& bytes, long long maxBytes,
                           FileStamp* stamp);
-  Status ReadAll(const std::string& path, std::string& oBytes) {
-    return ReadFile(path, oBytes, kNoSizeLimit, nullptr);
+  Status ReadAll(const std::string& path, std::string& bytes) {
+    return ReadFile(path, bytes, kNoSizeLimit, nullptr);
   }
   // Creates or truncates the file, writes all of bytes, flushes it to the disk and closes it.
   // A new file gets the permissions and owner of mode when given (the owner as far as the
