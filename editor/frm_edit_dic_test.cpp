@@ -545,6 +545,8 @@ class FrmEditDicTest : public QObject {
         {"write-protected", [&] { ::chmod(DicPath().c_str(), 0444); }, "書き込みが禁止"},
         {"rewritten as UTF-8 by an editor", [&] { WriteBytes(DicPath(), "dog\t犬\nthe\tその\n"); },
          "iconv -f UTF-8 -t CP932"},
+        {"a byte CP932 has no character for",
+         [&] { WriteBytes(DicPath(), SjisLines(kDic) + "cat\t\x85\x40\r\n"); }, "6行目"},
     };
     for (const Case& c : cases) {
       WriteBytes(DicPath(), SjisLines(kDic));
