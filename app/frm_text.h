@@ -124,10 +124,11 @@ class frmText : public QWidget {
   // GetAddEntryToMemoryDic written through: the meaning is added in memory, the dictionary
   // file is kept in dic_backup (WriteFileRenameCurDic) and written anew (WriteFileMemoryDic).
   // When the backup or the write fails, memory is as before, the file is untouched, and the
-  // failure is returned.
-  Status AddEntryAndWriteDic(const std::u16string& pWord, const std::u16string& pMeaning);
+  // failure is returned. When another program had changed the file, the dictionary is that
+  // file's now (reloaded), whatever became of the change.
+  DicChange AddEntryAndWriteDic(const std::u16string& pWord, const std::u16string& pMeaning);
   // GetDelEntryFromMemoryDic written through, in the same way.
-  Status DelEntryAndWriteDic(int pIdx, const std::u16string& pEntry);
+  DicChange DelEntryAndWriteDic(int pIdx, const std::u16string& pEntry);
   // Whether a text is loaded.
   bool FlgTextFileRead() const { return gFlgTextFileRead; }
   // Works out again which words of the loaded text the dictionary knows, after a dictionary

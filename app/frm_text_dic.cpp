@@ -35,12 +35,13 @@ void frmText::GetWordMeaningP(std::u16string_view pWord, int& oIdx, std::u16stri
   kelmoa::GetWordMeaningP(mDic, pWord, oIdx, oWord, oMeaning);
 }
 
-Status frmText::AddEntryAndWriteDic(const std::u16string& pWord, const std::u16string& pMeaning) {
+DicChange frmText::AddEntryAndWriteDic(const std::u16string& pWord,
+                                       const std::u16string& pMeaning) {
   DictionaryFiles files(mPaths.baseFolder, *mFileOps);
   return files.AddEntry(mDic, pWord, pMeaning, LocalNow());
 }
 
-Status frmText::DelEntryAndWriteDic(int pIdx, const std::u16string& pEntry) {
+DicChange frmText::DelEntryAndWriteDic(int pIdx, const std::u16string& pEntry) {
   DictionaryFiles files(mPaths.baseFolder, *mFileOps);
   return files.DeleteEntry(mDic, pIdx, pEntry, LocalNow());
 }

@@ -183,17 +183,29 @@ std::u16string SjisDecoder::Decode(std::string_view bytes) {
   text.reserve(bytes.size());  // one unit per byte at most; only what is used is touched
   const char* in = bytes.data();
   size_t inLeft = bytes.size();
+  mFirstBad = std::u16string::npos;
   while (inLeft > 0) {
     char* out = reinterpret_cast<char*>(wide);
     size_t outLeft = sizeof wide;
     const size_t r = mCd->Run(&in, &inLeft, &out, &outLeft);
     const size_t got = (sizeof wide - outLeft) / sizeof(char32_t);
-    for (size_t i = 0; i < got; ++i)
-      narrow[i] = wide[i] <= 0xFFFF ? static_cast<char16_t>(wide[i]) : u'\uFFFD';
+    for (size_t i = 0; i < got; ++i) {
+      if (wide[i] > 0xFFFF) {
+        // CP932 has no such character; should a converter give one, only the end of the
+        // piece it came in is known, which is near enough to name its line.
+        narrow[i] = u'\uFFFD';
+        if (mFirstBad == std::u16string::npos)
+          mFirstBad = static_cast<size_t>(in - bytes.data()) - 1;
+      } else {
+        narrow[i] = static_cast<char16_t>(wide[i]);
+      }
+    }
     text.append(narrow, got);
     if (r == static_cast<size_t>(-1) && errno != E2BIG) {
       // A byte that starts no character (or a character cut off at the end) becomes one
       // replacement character, and decoding goes on after it.
+      if (mFirstBad == std::u16string::npos)
+        mFirstBad = static_cast<size_t>(in - bytes.data());
       ++in;
       --inLeft;
       text.push_back(u'\uFFFD');
@@ -220,6 +232,15 @@ std::string Utf16ToSjis(std::u16string_view text) {
   out.reserve(text.size() * 2);
   AppendSjis(text, out);
   return out;
+}
+
+size_t FindNonSjis(std::u16string_view text) {
+  const auto& codes = SjisCodes();
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (codes[text[i]] == kNoCode)
+      return i;
+  }
+  return std::u16string_view::npos;
 }
 
 long long GetSjisByteLen(std::u16string_view text) {

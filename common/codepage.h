@@ -29,10 +29,18 @@ class SjisDecoder {
   ~SjisDecoder();
   // As SjisToUtf16.
   std::u16string Decode(std::string_view bytes);
+  // Where the bytes of the last Decode held the first byte that starts no CP932 character
+  // (or a character CP932 has no Unicode for); npos when every byte decoded.
+  size_t FirstBadByte() const { return mFirstBad; }
 
  private:
   std::unique_ptr<detail::Converter> mCd;
+  size_t mFirstBad = std::u16string::npos;
 };
+
+// Where text holds the first character CP932 cannot encode, npos when there is none. A
+// character outside the basic plane (a surrogate pair, such as an emoji) is one of them.
+size_t FindNonSjis(std::u16string_view text);
 
 // Encodes to CP932. A character CP932 cannot encode is written as "?". The conversion is
 // iconv's, looked up in a table made once from it.

@@ -81,5 +81,28 @@ TEST(Codepage, Utf8Conversions) {
   EXPECT_EQ(Utf8ToUtf16("辞書"), u"辞書");
 }
 
+// The first byte that starts no character is where a broken file gets reported, and the
+// first character CP932 cannot hold is the one a refusal names.
+TEST(Codepage, FirstBadByteAndFirstCharacterCp932CannotHold) {
+  struct Bytes {
+    std::string bytes;
+    size_t firstBad;
+  };
+  for (const Bytes& c : std::vector<Bytes>{{"plain", std::string::npos},
+                                           {Utf16ToSjis(u"日本語"), std::string::npos},
+                                           {"ab\x85\x40x", 2},
+                                           {Utf16ToSjis(u"日本") + "\xff", 4},
+                                           {"ok\x82", 2},
+                                           {"\xa1\xdf", std::string::npos}}) {
+    SjisDecoder decoder;
+    decoder.Decode(c.bytes);
+    EXPECT_EQ(decoder.FirstBadByte(), c.firstBad) << c.bytes;
+  }
+  EXPECT_EQ(FindNonSjis(u"犬～—ｱ"), std::u16string::npos);
+  EXPECT_EQ(FindNonSjis(u"ab😀"), 2u);
+  EXPECT_EQ(FindNonSjis(u"Köln"), 1u);
+  EXPECT_EQ(FindNonSjis(std::u16string(1, u'\xD800')), 0u) << "half a surrogate pair";
+}
+
 }  // namespace
 }  // namespace kelmoa

@@ -1,11 +1,18 @@
 #include "common/file_ops.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <thread>
 #include <utility>
 
 namespace kelmoa {
@@ -40,7 +47,35 @@ class Fd {
   int mFd;
 };
 
+FileStamp StampOf(const struct stat& st) {
+  constexpr long long kNsPerSecond = 1000000000LL;
+  FileStamp stamp;
+  stamp.exists = true;
+  stamp.device = st.st_dev;
+  stamp.inode = st.st_ino;
+  stamp.size = st.st_size;
+  stamp.modifiedNs = st.st_mtim.tv_sec * kNsPerSecond + st.st_mtim.tv_nsec;
+  stamp.changedNs = st.st_ctim.tv_sec * kNsPerSecond + st.st_ctim.tv_nsec;
+  return stamp;
+}
+
+bool Before(const struct timespec& a, const std::timespec& b) {
+  return a.tv_sec < b.tv_sec || (a.tv_sec == b.tv_sec && a.tv_nsec < b.tv_nsec);
+}
+
 }  // namespace
+
+Status StampFile(const std::string& path, FileStamp& stamp) {
+  stamp = FileStamp{};
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) {
+    if (errno == ENOENT)
+      return Status::Ok();
+    return Status::FromErrno("stat", path, errno);
+  }
+  stamp = StampOf(st);
+  return Status::Ok();
+}
 
 ReadOnlyFile::~ReadOnlyFile() {
   if (mFd >= 0)
@@ -65,11 +100,23 @@ Status ReadOnlyFile::Open(const std::string& path) {
   return Status::Ok();
 }
 
-Status FileOps::ReadAll(const std::string& path, std::string& oBytes) {
-  oBytes.clear();
+Status FileOps::ReadFile(const std::string& path, std::string& bytes, long long maxBytes,
+                         FileStamp* stamp) {
+  bytes.clear();
   ReadOnlyFile file;
   if (Status s = file.Open(path); !s.ok())
     return s;
+  if (stamp != nullptr) {
+    struct stat st {};
+    if (::fstat(file.fd(), &st) != 0)
+      return Status::FromErrno("stat", path, errno);
+    *stamp = StampOf(st);
+  }
+  if (maxBytes != kNoSizeLimit && file.size() > maxBytes)
+    return Status::FromErrno("read", path, EFBIG);
+  // The size is known: room for all of it at once, so that a large file is not copied as the
+  // string grows.
+  bytes.reserve(static_cast<size_t>(file.size()));
   char buf[1 << 16];
   for (;;) {
     const ssize_t got = ::read(file.fd(), buf, sizeof buf);
@@ -80,12 +127,13 @@ Status FileOps::ReadAll(const std::string& path, std::string& oBytes) {
     }
     if (got == 0)
       break;
-    oBytes.append(buf, static_cast<size_t>(got));
+    bytes.append(buf, static_cast<size_t>(got));
   }
   return Status::Ok();
 }
 
-Status FileOps::WriteSynced(const std::string& path, std::string_view bytes) {
+Status FileOps::WriteSynced(const std::string& path, std::string_view bytes,
+                            const std::optional<KeptMode>& mode) {
   Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
   if (fd.get() < 0)
     return Status::FromErrno("create", path, errno);
@@ -94,6 +142,15 @@ Status FileOps::WriteSynced(const std::string& path, std::string_view bytes) {
     ::unlink(path.c_str());
     return Status::FromErrno(what, path, err);
   };
+  if (mode) {
+    // The owner first: changing it clears the set-id bits, which the permissions then restore.
+    // Only root may give a file away; anyone else's new file stays theirs.
+    struct stat st {};
+    if (::fstat(fd.get(), &st) == 0 && (st.st_uid != mode->owner || st.st_gid != mode->group))
+      (void)::fchown(fd.get(), mode->owner, mode->group);
+    if (::fchmod(fd.get(), mode->permissions) != 0)
+      return fail("chmod", errno);
+  }
   size_t done = 0;
   while (done < bytes.size()) {
     const ssize_t put = ::write(fd.get(), bytes.data() + done, bytes.size() - done);
@@ -151,6 +208,73 @@ FileOps& DefaultFileOps() {
   return ops;
 }
 
+std::string NameOf(const std::string& path) {
+  const auto slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string FollowLinks(const std::string& path) {
+  const std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr),
+                                                         &std::free);
+  return real ? std::string(real.get()) : path;
+}
+
+ExclusiveLock::~ExclusiveLock() {
+  if (mFd >= 0)
+    ::close(mFd);  // closing the last descriptor lets the lock go
+}
+
+Status ExclusiveLock::Take(const std::string& path, std::chrono::milliseconds patience) {
+  int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
+  if (fd < 0 && (errno == EACCES || errno == EROFS))
+    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);  // flock needs no write
+  mBusy = false;
+  if (fd < 0)
+    return Status::FromErrno("lock", path, errno);
+  Fd owner(fd);
+  const auto giveUp = std::chrono::steady_clock::now() + patience;
+  auto pause = std::chrono::milliseconds(1);
+  while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    if (errno == EINTR)
+      continue;
+    if (errno != EWOULDBLOCK || std::chrono::steady_clock::now() >= giveUp) {
+      mBusy = errno == EWOULDBLOCK;
+      return Status::FromErrno("lock", path, errno);
+    }
+    std::this_thread::sleep_for(pause);
+    pause = std::min(pause * 2, std::chrono::milliseconds(50));
+  }
+  if (mFd >= 0)
+    ::close(mFd);
+  mFd = owner.Release();
+  ::clock_gettime(CLOCK_REALTIME, &mTakenAt);
+  return Status::Ok();
+}
+
+int RemoveLeftovers(FileOps& fs, const std::string& dir,
+                    const std::function<bool(std::string_view)>& isDebris,
+                    const std::timespec& before) {
+  struct CloseDir {
+    void operator()(DIR* d) const { ::closedir(d); }
+  };
+  const std::unique_ptr<DIR, CloseDir> folder(::opendir(dir.c_str()));
+  if (!folder)
+    return 0;
+  int removed = 0;
+  while (const dirent* entry = ::readdir(folder.get())) {
+    const std::string_view name = entry->d_name;
+    if (!isDebris(name))
+      continue;
+    const std::string path = dir + "/" + std::string(name);
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || !Before(st.st_mtim, before))
+      continue;
+    if (fs.Remove(path).ok())
+      ++removed;
+  }
+  return removed;
+}
+
 std::string DirOf(const std::string& path) {
   const auto slash = path.rfind('/');
   if (slash == std::string::npos)
@@ -160,13 +284,18 @@ std::string DirOf(const std::string& path) {
   return path.substr(0, slash);
 }
 
-Status ReplaceFileAtomically(FileOps& fs, const std::string& path, std::string_view bytes,
+Status ReplaceFileAtomically(FileOps& fs, const std::string& named, std::string_view bytes,
                              const std::string& syncFirst) {
+  // A symbolic link stays a link: the file it leads to is replaced, in its own folder.
+  const std::string path = FollowLinks(named);
   const std::string dir = DirOf(path);
-  const auto slash = path.rfind('/');
-  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  const std::string name = NameOf(path);
   const std::string tmp = dir + "/." + name + "." + std::to_string(::getpid()) + ".tmp";
-  if (Status s = fs.WriteSynced(tmp, bytes); !s.ok())
+  std::optional<KeptMode> mode;
+  struct stat st {};
+  if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+    mode = KeptMode{static_cast<mode_t>(st.st_mode & 07777), st.st_uid, st.st_gid};
+  if (Status s = fs.WriteSynced(tmp, bytes, mode); !s.ok())
     return s;
   if (!syncFirst.empty())
     fs.SyncDir(syncFirst);

@@ -1,5 +1,8 @@
 #include "dictionary/dictionary.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <array>
 #include <bit>
@@ -7,8 +10,11 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <new>
+#include <utility>
 #include <vector>
 
+#include "common/char_code.h"
 #include "common/codepage.h"
 #include "common/side_by_side.h"
 
@@ -191,15 +197,19 @@ struct EntryLines {
   }
 };
 
-// Where text holds CR (or TAB as well) at or after from; its size when nowhere. Dictionary files
-// are large, so four code units are looked at at once: a unit equal to the one sought becomes a
-// zero lane, and the lowest lane that borrows when one is taken from every lane is the first
-// zero one.
+// Where text holds a line end, CR or LF (or TAB as well), at or after from; its size when
+// nowhere. Dictionary files are large, so four code units are looked at at once: a unit equal
+// to the one sought becomes a zero lane, and the lowest lane that borrows when one is taken
+// from every lane is the first zero one.
 constexpr uint64_t kLanes = 0x0001000100010001ULL;
 constexpr uint64_t kHigh = 0x8000800080008000ULL;
 
 uint64_t ZeroLanes(uint64_t v) {
   return (v - kLanes) & ~v & kHigh;
+}
+
+bool IsLineEnd(char16_t ch) {
+  return ch == u'\r' || ch == u'\n';
 }
 
 template <bool kTabToo>
@@ -209,23 +219,23 @@ size_t FindLineMark(std::u16string_view text, size_t from) {
   for (; i + 4 <= n; i += 4) {
     uint64_t v = 0;
     std::memcpy(&v, text.data() + i, sizeof v);
-    uint64_t hits = ZeroLanes(v ^ (kLanes * u'\r'));
+    uint64_t hits = ZeroLanes(v ^ (kLanes * u'\r')) | ZeroLanes(v ^ (kLanes * u'\n'));
     if constexpr (kTabToo)
       hits |= ZeroLanes(v ^ (kLanes * u'\t'));
     if (hits != 0)
       return i + static_cast<size_t>(std::countr_zero(hits)) / 16;
   }
   for (; i < n; ++i) {
-    if (text[i] == u'\r' || (kTabToo && text[i] == u'\t'))
+    if (IsLineEnd(text[i]) || (kTabToo && text[i] == u'\t'))
       return i;
   }
   return n;
 }
 
-size_t FindTabOrCr(std::u16string_view text, size_t from) {
+size_t FindTabOrLineEnd(std::u16string_view text, size_t from) {
   return FindLineMark<true>(text, from);
 }
-size_t FindCr(std::u16string_view text, size_t from) {
+size_t FindLineEnd(std::u16string_view text, size_t from) {
   return FindLineMark<false>(text, from);
 }
 
@@ -238,16 +248,69 @@ bool FindEntryTab(std::u16string_view line, size_t tab, size_t& oTab) {
   return IsDicLine(line);
 }
 
-Status ReadEntryLines(const std::string& path, FileOps& fs, EntryLines& out) {
+// The line (from 1) that holds byte `at`; CR LF, CR and LF each end a line.
+long long LineOfByte(std::string_view bytes, size_t at) {
+  long long line = 1;
+  for (size_t i = 0; i < at && i < bytes.size(); ++i) {
+    if (bytes[i] == '\r' || (bytes[i] == '\n' && (i == 0 || bytes[i - 1] != '\r')))
+      ++line;
+  }
+  return line;
+}
+
+// How the bytes of a dictionary fail to be plain CP932, if they do: a byte that decodes to no
+// character, or a character code other than ASCII and Shift_JIS for the file as a whole (text
+// in EUC-JP or UTF-8 may decode as CP932 without a fault, to the wrong characters).
+std::optional<ForeignCode> FindForeignCode(std::string_view bytes, size_t firstBad) {
+  // Plain 7-bit text without escapes or "+" is ASCII whatever else is tried.
+  const auto plain = [](unsigned char b) { return b < 0x80 && b != 0x1B && b != '+'; };
+  if (firstBad == std::string_view::npos && std::all_of(bytes.begin(), bytes.end(), plain))
+    return std::nullopt;
+  const int code = DetectCharCode(bytes);
+  if (firstBad == std::string_view::npos && (code == kCodeAscii || code == kCodeSjis))
+    return std::nullopt;
+  ForeignCode foreign;
+  foreign.codeName = code == kCodeNone ? GetCharCodeName(kCodeSjis) : GetCharCodeName(code);
+  size_t at = firstBad;
+  if (at == std::string_view::npos) {
+    // Every byte decodes: the first line that is not plain ASCII shows the other code.
+    const auto it = std::find_if(bytes.begin(), bytes.end(), [&](unsigned char b) {
+      return code == kCodeUtf7 ? b == '+' : (b >= 0x80 || b == 0x1B);
+    });
+    at = static_cast<size_t>(it - bytes.begin());
+  }
+  foreign.line = LineOfByte(bytes, at);
+  return foreign;
+}
+
+// A dictionary file's message for a file over the size limit; the text after the last ": " is
+// the reason the window shows.
+Status TooLarge(const std::string& path, long long size) {
+  constexpr long long kMiB = 1024LL * 1024;
+  return Status::Error("read " + path + ": 辞書ファイルが大きすぎます（" +
+                       std::to_string((size + kMiB - 1) / kMiB) + " MiB，上限は" +
+                       std::to_string(kMaxDicFileBytes / kMiB) + " MiB）");
+}
+
+Status ReadEntryLines(const std::string& path, FileOps& fs, EntryLines& out,
+                      FileStamp* stamp = nullptr, std::optional<ForeignCode>* foreign = nullptr) {
   Status status;
   {
     std::string bytes;
-    status = fs.ReadAll(path, bytes);  // on failure, bytes holds what was read
+    FileStamp read;
+    status = fs.ReadFile(path, bytes, kMaxDicFileBytes, &read);  // bytes: what was read
+    if (!status.ok() && read.exists && read.size > kMaxDicFileBytes)
+      return TooLarge(path, read.size);
+    if (stamp != nullptr)
+      *stamp = read;
     // The places of the lines are 32-bit: a dictionary of 4 GB is no dictionary.
     if (bytes.size() >= UINT32_MAX)
-      return Status::Error(path + ": too large for a dictionary");
-    out.decoded = SjisToUtf16(bytes);
+      return TooLarge(path, static_cast<long long>(bytes.size()));
+    SjisDecoder decoder;
+    out.decoded = decoder.Decode(bytes);
     out.text = out.decoded;
+    if (foreign != nullptr)
+      *foreign = FindForeignCode(bytes, decoder.FirstBadByte());
   }  // the file's bytes are not needed any more
   out.lines.clear();
   // Room for a line every eight characters, more than any dictionary has: only the part
@@ -260,10 +323,10 @@ Status ReadEntryLines(const std::string& path, FileOps& fs, EntryLines& out) {
   while (start < n) {
     // The line's first TAB, then its end.
     size_t tab = std::u16string_view::npos;
-    size_t end = FindTabOrCr(text, start);
+    size_t end = FindTabOrLineEnd(text, start);
     if (end < n && text[end] == u'\t') {
       tab = end - start;
-      end = FindCr(text, end + 1);
+      end = FindLineEnd(text, end + 1);
     }
     const std::u16string_view line = text.substr(start, end - start);
     size_t headLen = 0;
@@ -281,8 +344,10 @@ Status ReadEntryLines(const std::string& path, FileOps& fs, EntryLines& out) {
         out.sorted = false;
       out.lines.push_back(ref);
     }
+    // CR LF, a lone CR and a lone LF each end a line: files made by Linux editors end their
+    // lines with LF alone.
     start = end + 1;
-    if (start < n && text[start] == u'\n')
+    if (end < n && text[end] == u'\r' && start < n && text[start] == u'\n')
       ++start;
   }
   return status;
@@ -406,36 +471,53 @@ std::string MakeDicFileBytes(const StrList& words, const StrList& meanings) {
 }
 
 Status Dictionary::LoadDicFile(const std::string& path, FileOps& fs) {
-  EntryLines entries;
-  Status status = ReadEntryLines(path, fs, entries);
-  if (!entries.sorted)
-    entries.Sort();
-  // Lines of one head word are adjacent now: one entry each, meanings joined by TAB.
-  mDicWord = NewStrList();
-  mDicMeaning = NewStrList();
-  mDicWord.reserve(entries.lines.size() + 1);
-  mDicMeaning.reserve(entries.lines.size() + 1);
-  const std::vector<LineRef>& lines = entries.lines;
-  const char16_t* const text = entries.text.data();
-  std::u16string meanings;
-  for (size_t i = 0; i < lines.size();) {
-    // The lines of a shuffled dictionary lie all over the text: ask for them ahead of time.
-    if (i + 16 < lines.size())
-      __builtin_prefetch(text + lines[i + 16].start);
-    size_t next = i + 1, size = lines[i].len;
-    while (next < lines.size() && entries.CompareHeads(lines[i], lines[next]) == 0)
-      size += lines[next++].len;
-    meanings.clear();
-    meanings.reserve(size);
-    for (size_t j = i; j < next; ++j)
-      AppendMeanings(entries.Rest(lines[j]).substr(1), meanings);
-    if (!meanings.empty()) {
-      mDicWord.emplace_back(entries.Head(lines[i]));
-      mDicMeaning.emplace_back(meanings);
+  // A failed load leaves no version to compare with: the next change loads the file again.
+  mStamp.reset();
+  mForeign.reset();
+  try {
+    EntryLines entries;
+    FileStamp stamp;
+    std::optional<ForeignCode> foreign;
+    Status status = ReadEntryLines(path, fs, entries, &stamp, &foreign);
+    mDicWord = NewStrList();
+    mDicMeaning = NewStrList();
+    if (!entries.sorted)
+      entries.Sort();
+    // Lines of one head word are adjacent now: one entry each, meanings joined by TAB.
+    mDicWord.reserve(entries.lines.size() + 1);
+    mDicMeaning.reserve(entries.lines.size() + 1);
+    const std::vector<LineRef>& lines = entries.lines;
+    const char16_t* const text = entries.text.data();
+    std::u16string meanings;
+    for (size_t i = 0; i < lines.size();) {
+      // The lines of a shuffled dictionary lie all over the text: ask for them ahead of time.
+      if (i + 16 < lines.size())
+        __builtin_prefetch(text + lines[i + 16].start);
+      size_t next = i + 1, size = lines[i].len;
+      while (next < lines.size() && entries.CompareHeads(lines[i], lines[next]) == 0)
+        size += lines[next++].len;
+      meanings.clear();
+      meanings.reserve(size);
+      for (size_t j = i; j < next; ++j)
+        AppendMeanings(entries.Rest(lines[j]).substr(1), meanings);
+      if (!meanings.empty()) {
+        mDicWord.emplace_back(entries.Head(lines[i]));
+        mDicMeaning.emplace_back(meanings);
+      }
+      i = next;
     }
-    i = next;
+    if (status.ok())
+      mStamp = stamp;
+    mForeign = std::move(foreign);
+    return status;
+  } catch (const std::bad_alloc&) {
+    // Nothing is half loaded: the dictionary is left empty, and the failure reported.
+    mDicWord.clear();
+    mDicMeaning.clear();
+    mDicWord.shrink_to_fit();
+    mDicMeaning.shrink_to_fit();
+    return Status::Error("read " + path + ": メモリが足りないため読み込めません");
   }
-  return status;
 }
 
 void Dictionary::GetAddEntryToMemoryDic(const std::u16string& pWord,
@@ -451,13 +533,17 @@ Dictionary::Undo Dictionary::Add(const std::u16string& word, const std::u16strin
   const auto it = std::lower_bound(mDicWord.begin() + 1, mDicWord.end(), word);
   const int pos = static_cast<int>(it - mDicWord.begin());
   if (it != mDicWord.end() && *it == word) {
-    Undo undo{Undo::kRestoreMeaning, pos, {}, mDicMeaning[pos]};
-    mDicMeaning[pos] += u'\t';
-    mDicMeaning[pos] += meaning;
+    std::u16string joined = mDicMeaning[pos] + u'\t' + meaning;
+    Undo undo{Undo::kRestoreMeaning, pos, {}, std::exchange(mDicMeaning[pos], std::move(joined))};
     return undo;
   }
-  mDicWord.insert(it, word);
-  mDicMeaning.insert(mDicMeaning.begin() + pos, meaning);
+  // Everything that needs memory comes first, so that running out of it changes nothing and
+  // the two lists never differ in length.
+  std::u16string newWord(word), newMeaning(meaning);
+  mDicWord.reserve(mDicWord.size() + 1);
+  mDicMeaning.reserve(mDicMeaning.size() + 1);
+  mDicWord.insert(mDicWord.begin() + pos, std::move(newWord));
+  mDicMeaning.insert(mDicMeaning.begin() + pos, std::move(newMeaning));
   return Undo{Undo::kErase, pos, {}, {}};
 }
 
@@ -495,20 +581,20 @@ Dictionary::Undo Dictionary::Delete(int idx, const std::u16string& entry) {
   return undo;
 }
 
-void Dictionary::Revert(const Undo& undo) {
+void Dictionary::Revert(Undo undo) {
   switch (undo.kind) {
     case Undo::kNothing:
       break;
     case Undo::kRestoreMeaning:
-      mDicMeaning[undo.idx] = undo.meaning;
+      mDicMeaning[undo.idx] = std::move(undo.meaning);
       break;
     case Undo::kErase:
       mDicWord.erase(mDicWord.begin() + undo.idx);
       mDicMeaning.erase(mDicMeaning.begin() + undo.idx);
       break;
-    case Undo::kInsert:
-      mDicWord.insert(mDicWord.begin() + undo.idx, undo.word);
-      mDicMeaning.insert(mDicMeaning.begin() + undo.idx, undo.meaning);
+    case Undo::kInsert:  // the erase left room: no new memory is needed
+      mDicWord.insert(mDicWord.begin() + undo.idx, std::move(undo.word));
+      mDicMeaning.insert(mDicMeaning.begin() + undo.idx, std::move(undo.meaning));
       break;
   }
 }
@@ -536,11 +622,13 @@ Status DictionaryFiles::WriteFileRenameCurDic(const std::tm& t, std::string* oNa
                                               bool syncFolder) {
   if (oName)
     oName->clear();
-  if (!mFs.Exists(DicPath()))
+  // The backup holds the bytes of the file a link leads to, never a copy of the link.
+  const std::string current = FollowLinks(DicPath());
+  if (!mFs.Exists(current))
     return Status::Ok();
   const std::string name = BackupName(t);
   const std::string stem = name.substr(0, name.size() - 4);
-  return KeepBackupCopy(mFs, DicPath(), BackupFolder(), stem, ".txt", oName, syncFolder);
+  return KeepBackupCopy(mFs, current, BackupFolder(), stem, ".txt", oName, syncFolder);
 }
 
 Status DictionaryFiles::WriteFileMemoryDic(const Dictionary& dic, const std::string& syncFirst) {
@@ -548,40 +636,220 @@ Status DictionaryFiles::WriteFileMemoryDic(const Dictionary& dic, const std::str
                                syncFirst);
 }
 
-Status DictionaryFiles::AddEntry(Dictionary& dic, const std::u16string& word,
-                                 const std::u16string& meaning, const std::tm& t) {
-  if (!IsStorableEntry(word, meaning)) {
-    return Status::Error(
-        "not a dictionary entry: the word needs two characters or more, the "
-        "meaning a visible character, and neither may hold a TAB or a line end");
-  }
-  return WriteThrough(dic, dic.Add(word, meaning), t);
+// One change as asked for, so that it can be applied again to a copy loaded afresh.
+struct DictionaryFiles::Request {
+  bool remove = false;
+  std::u16string word;     // the head word to add to, or of the entry to delete from
+  std::u16string meaning;  // the meaning to add, or to delete
+  int idx = 0;             // remove: the entry in the dictionary the request was made on
+  std::u16string entry;    // remove: the editor's line (head word, space, meaning)
+};
+
+namespace {
+
+// How long a change waits for another program's change to end before it gives up.
+constexpr std::chrono::seconds kLockPatience{10};
+
+DicChange Refused(DicChange::Refusal why) {
+  DicChange change;
+  change.outcome = DicChange::Outcome::kRefused;
+  change.refusal = why;
+  return change;
 }
 
-Status DictionaryFiles::DeleteEntry(Dictionary& dic, int idx, const std::u16string& entry,
-                                    const std::tm& t) {
+DicChange Failed(DicChange change, Status status) {
+  change.outcome = DicChange::Outcome::kFailed;
+  change.status = std::move(status);
+  return change;
+}
+
+// The character of text at `at`, with its second half when it is a surrogate pair.
+std::u16string CharacterAt(std::u16string_view text, size_t at) {
+  const bool pair = at + 1 < text.size() && text[at] >= 0xD800 && text[at] <= 0xDBFF &&
+                    text[at + 1] >= 0xDC00 && text[at + 1] <= 0xDFFF;
+  return std::u16string(text.substr(at, pair ? 2 : 1));
+}
+
+// Whether the file may be written. Root may write anything, so the permission bits decide
+// for it: a file that allows nobody to write is write-protected for every user.
+bool AllowsWriting(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0)
+    return true;  // no file yet: nothing to protect
+  if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+    return false;
+  return ::access(path.c_str(), W_OK) == 0 || errno == ENOENT;
+}
+
+// The index of entry `word`, 0 when there is none.
+int IndexOf(const Dictionary& dic, const std::u16string& word) {
+  const StrList& words = dic.Words();
+  const auto it = std::lower_bound(words.begin() + 1, words.end(), word);
+  return it != words.end() && *it == word ? static_cast<int>(it - words.begin()) : 0;
+}
+
+bool HoldsMeaning(const Dictionary& dic, int idx, std::u16string_view meaning) {
+  StrList pieces;
+  SplitAtTabs(dic.Meanings()[idx], pieces);
+  return std::find(pieces.begin(), pieces.end(), meaning) != pieces.end();
+}
+
+// The leftovers of killed changes, by their names: the temporary new dictionary, "." + its
+// name + "." + a process id + ".tmp", and a backup copy not yet under its name,
+// "." + a backup name + ".tmp".
+bool IsDicTemporary(std::string_view name, std::string_view dicName) {
+  if (name.size() <= dicName.size() + 6 || name[0] != '.' ||
+      name.substr(1, dicName.size()) != dicName || name[dicName.size() + 1] != '.' ||
+      !name.ends_with(".tmp")) {
+    return false;
+  }
+  const std::string_view pid = name.substr(dicName.size() + 2, name.size() - dicName.size() - 6);
+  return !pid.empty() &&
+         std::all_of(pid.begin(), pid.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+bool IsBackupTemporary(std::string_view name) {
+  const std::string dic = kDicDefault;
+  const std::string stem = "." + dic.substr(0, dic.size() - 4) + "_";
+  return name.starts_with(stem) && name.ends_with(".txt.tmp");
+}
+
+const char* OutOfMemory() {
+  return "メモリが足りないため変更できません";
+}
+
+}  // namespace
+
+DicChange DictionaryFiles::AddEntry(Dictionary& dic, const std::u16string& word,
+                                    const std::u16string& meaning, const std::tm& t) {
+  if (!IsStorableEntry(word, meaning))
+    return Refused(DicChange::Refusal::kNotAnEntry);
+  for (const bool inWord : {true, false}) {
+    const std::u16string& text = inWord ? word : meaning;
+    if (const size_t at = FindNonSjis(text); at != std::u16string::npos) {
+      DicChange change = Refused(DicChange::Refusal::kNonSjisCharacter);
+      change.character = CharacterAt(text, at);
+      change.inWord = inWord;
+      return change;
+    }
+  }
+  Request request;
+  request.word = word;
+  request.meaning = meaning;
+  return WriteThrough(dic, request, t);
+}
+
+DicChange DictionaryFiles::DeleteEntry(Dictionary& dic, int idx, const std::u16string& entry,
+                                       const std::tm& t) {
   if (idx < 1 || idx > dic.Count()) {
-    return Status::Error("no dictionary entry " + std::to_string(idx));
+    DicChange change = Refused(DicChange::Refusal::kNoSuchEntry);
+    change.index = idx;
+    return change;
   }
-  return WriteThrough(dic, dic.Delete(idx, entry), t);
+  Request request;
+  request.remove = true;
+  request.word = dic.Words()[idx];
+  const size_t sp = entry.find(u' ');
+  request.meaning = sp == std::u16string::npos ? entry : entry.substr(sp + 1);
+  request.idx = idx;
+  request.entry = entry;
+  return WriteThrough(dic, request, t);
 }
 
-Status DictionaryFiles::WriteThrough(Dictionary& dic, const Dictionary::Undo& undo,
-                                     const std::tm& t) {
-  std::string backup;
-  // The backup folder is synced with the new file, before it replaces the old one: the backup
-  // is on the disk first all the same, and the disk is waited for once fewer.
-  Status s = WriteFileRenameCurDic(t, &backup, false);
-  if (s.ok()) {
-    s = WriteFileMemoryDic(dic, backup.empty() ? std::string() : BackupFolder());
-    // The dictionary file is unchanged, so the backup made for this change is a second copy
-    // of it: remove it, so that every backup stands for a change that happened.
-    if (!s.ok() && !backup.empty())
-      mFs.Remove(BackupFolder() + "/" + backup);
+DicChange DictionaryFiles::WriteThrough(Dictionary& dic, const Request& request, const std::tm& t) {
+  DicChange change;
+  change.path = FollowLinks(DicPath());
+  try {
+    ExclusiveLock lock;
+    if (Status s = lock.Take(DirOf(change.path) + "/.lock", kLockPatience); !s.ok()) {
+      if (lock.Busy()) {
+        DicChange busy = Refused(DicChange::Refusal::kBusy);
+        busy.path = change.path;
+        return busy;
+      }
+      return Failed(change, s);
+    }
+    // Only a killed change leaves these: every live one waits for the lock.
+    const std::string dicName = NameOf(change.path);
+    RemoveLeftovers(
+        mFs, DirOf(change.path),
+        [&](std::string_view name) { return IsDicTemporary(name, dicName); }, lock.TakenAt());
+    RemoveLeftovers(mFs, BackupFolder(), IsBackupTemporary, lock.TakenAt());
+
+    FileStamp current;
+    if (Status s = StampFile(change.path, current); !s.ok())
+      return Failed(change, s);
+    int idx = request.idx;
+    if (!dic.mStamp || *dic.mStamp != current) {
+      // Another program changed the file since dic was loaded: this change goes onto what
+      // the file holds now.
+      Dictionary fresh;
+      if (Status s = fresh.LoadDicFile(DicPath(), mFs); !s.ok())
+        return Failed(change, s);
+      dic = std::move(fresh);
+      change.reloaded = true;
+      if (request.remove) {
+        idx = IndexOf(dic, request.word);
+        if (idx == 0 || !HoldsMeaning(dic, idx, request.meaning)) {
+          change.outcome = DicChange::Outcome::kUnchanged;
+          return change;
+        }
+      }
+    }
+    if (dic.mForeign) {
+      DicChange refused = Refused(DicChange::Refusal::kForeignFile);
+      refused.foreign = *dic.mForeign;
+      refused.path = change.path;
+      refused.reloaded = change.reloaded;
+      return refused;
+    }
+    if (!AllowsWriting(change.path)) {
+      DicChange refused = Refused(DicChange::Refusal::kWriteProtected);
+      refused.path = change.path;
+      refused.reloaded = change.reloaded;
+      return refused;
+    }
+
+    Dictionary::Undo undo =
+        request.remove ? dic.Delete(idx, request.entry) : dic.Add(request.word, request.meaning);
+    std::string backup;
+    Status s;
+    try {
+      // The backup folder is synced with the new file, before it replaces the old one: the
+      // backup is on the disk first all the same, and the disk is waited for once fewer.
+      s = WriteFileRenameCurDic(t, &backup, false);
+      if (s.ok())
+        s = WriteFileMemoryDic(dic, backup.empty() ? std::string() : BackupFolder());
+    } catch (const std::bad_alloc&) {
+      s = Status::Error("write " + change.path + ": " + OutOfMemory());
+    }
+    if (!s.ok()) {
+      // The dictionary file is unchanged, so the backup made for this change is a second
+      // copy of it: remove it, so that every backup stands for a change that happened.
+      if (!backup.empty())
+        mFs.Remove(BackupFolder() + "/" + backup);
+      dic.Revert(std::move(undo));
+      // Linking the backup and removing it again touched the file's inode time: the file is
+      // still the one in memory, and the next change must not take it for another's.
+      FileStamp after;
+      if (StampFile(change.path, after).ok() && after.exists && current.exists &&
+          after.inode == current.inode && after.device == current.device &&
+          after.size == current.size && after.modifiedNs == current.modifiedNs) {
+        dic.mStamp = after;
+      }
+      return Failed(change, s);
+    }
+    // The file is this program's own version now; should its stamp not be had, the next
+    // change loads the file again rather than trust memory.
+    FileStamp written;
+    if (StampFile(change.path, written).ok() && written.exists)
+      dic.mStamp = written;
+    else
+      dic.mStamp.reset();
+    return change;
+  } catch (const std::bad_alloc&) {
+    return Failed(change, Status::Error("change " + change.path + ": " + OutOfMemory()));
   }
-  if (!s.ok())
-    dic.Revert(undo);
-  return s;
 }
 
 }  // namespace kelmoa

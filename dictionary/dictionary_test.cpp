@@ -6,15 +6,21 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <fcntl.h>
+
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <map>
+#include <new>
 #include <random>
+#include <thread>
 #include <vector>
 
 #include "common/codepage.h"
 #include "common/fixtures_test.h"
+#include "dictionary/dictionary_messages.h"
 
 namespace kelmoa {
 namespace {
@@ -196,10 +202,11 @@ class FailingOps : public FileOps {
   std::string failOp;  // "write", "link", "rename" or "read"
   int failAt = 1;      // which call of that kind fails (1 = the first)
 
-  Status WriteSynced(const std::string& path, std::string_view bytes) override {
+  Status WriteSynced(const std::string& path, std::string_view bytes,
+                     const std::optional<KeptMode>& mode) override {
     if (Hit("write"))
       return Status::Error("write " + path + ": No space left on device");
-    return FileOps::WriteSynced(path, bytes);
+    return FileOps::WriteSynced(path, bytes, mode);
   }
   Status Link(const std::string& from, const std::string& to) override {
     if (Hit("link"))
@@ -211,10 +218,11 @@ class FailingOps : public FileOps {
       return Status::Error("rename " + from + ": Input/output error");
     return FileOps::Rename(from, to);
   }
-  Status ReadAll(const std::string& path, std::string& out) override {
+  Status ReadFile(const std::string& path, std::string& out, long long maxBytes,
+                  FileStamp* stamp) override {
     if (Hit("read"))
       return Status::Error("read " + path + ": Input/output error");
-    return FileOps::ReadAll(path, out);
+    return FileOps::ReadFile(path, out, maxBytes, stamp);
   }
 
  private:
@@ -315,8 +323,9 @@ TEST_F(WriteThrough, AFailedStepLeavesFileAndMemoryAsTheyWere) {
       ops.failOp = op;
       ops.failAt = at;
       DictionaryFiles files(mDir.path(), ops);
-      const Status s = files.AddEntry(mDic, u"cow", u"牛", At(9, 0, 0));
-      if (s.ok()) {  // the failing call was not reached: undo the change for the next round
+      const DicChange change = files.AddEntry(mDic, u"cow", u"牛", At(9, 0, 0));
+      const Status& s = change.status;
+      if (change.ok()) {  // the failing call was not reached: undo the change for the next round
         ASSERT_TRUE(DictionaryFiles(mDir.path()).DeleteEntry(mDic, 2, u"cow 牛", At(9, 0, 1)).ok());
         WriteBytes(DicPath(), Sjis(kOriginal));
         std::filesystem::remove_all(mDir / "dic_backup");
@@ -328,8 +337,18 @@ TEST_F(WriteThrough, AFailedStepLeavesFileAndMemoryAsTheyWere) {
       EXPECT_EQ(mDic.Words(), (StrList{u"", u"cat", u"dog"})) << op << at;
       EXPECT_TRUE(Backups().empty()) << "no backup stands for a change that did not happen";
       for (const auto& e : std::filesystem::directory_iterator(mDir / "dic")) {
-        EXPECT_EQ(e.path().filename(), "Dic_EJ.txt") << "no temporary file is left behind";
+        const std::string name = e.path().filename().string();
+        EXPECT_TRUE(name == "Dic_EJ.txt" || name == ".lock") << "no temporary file is left behind";
       }
+      // The failed change touched the file's inode but not its content: this program's next
+      // change does not take that for another program's.
+      const DicChange next =
+          DictionaryFiles(mDir.path()).AddEntry(mDic, u"eel", u"うなぎ", At(9, 0, 1));
+      EXPECT_TRUE(next.ok() && !next.reloaded) << op << at;
+      ASSERT_TRUE(
+          DictionaryFiles(mDir.path()).DeleteEntry(mDic, 3, u"eel うなぎ", At(9, 0, 2)).ok());
+      std::filesystem::remove_all(mDir / "dic_backup");
+      std::filesystem::create_directory(mDir / "dic_backup");
     }
   }
 }
@@ -390,13 +409,15 @@ TEST_F(WriteThrough, AFullDiskIsReportedAndLosesNothing) {
   std::string content;
   for (int i = 0; i < 500; ++i)
     content += "word" + std::to_string(1000 + i) + "\t語\r\n";
+  content = Sjis(content);
   WriteBytes(disk / "dic/Dic_EJ.txt", content);
   WriteBytes(disk / "filler", std::string(64 * 1024, 'x'));  // fills what is left
   Dictionary dic;
   ASSERT_TRUE(dic.LoadDicFile(disk / "dic/Dic_EJ.txt").ok());
   DictionaryFiles files(disk.path());
-  const Status s = files.AddEntry(dic, u"zebra", u"しまうま", At(9, 0, 0));
-  EXPECT_FALSE(s.ok());
+  const DicChange change = files.AddEntry(dic, u"zebra", u"しまうま", At(9, 0, 0));
+  const Status& s = change.status;
+  EXPECT_FALSE(change.ok());
   EXPECT_NE(s.message().find("No space left"), std::string::npos) << s.message();
   EXPECT_EQ(dic.Count(), 500);
   EXPECT_EQ(ReadBytes(disk / "dic/Dic_EJ.txt"), content);
@@ -414,6 +435,340 @@ TEST_F(WriteThrough, RefusesEntriesThatWouldNotLoadBack) {
   EXPECT_FALSE(files.DeleteEntry(mDic, 3, u"x y", At(9, 0, 0)).ok());
   EXPECT_EQ(ReadBytes(DicPath()), Sjis(kOriginal));
   EXPECT_TRUE(Backups().empty());
+}
+
+// ---- another program on the same dictionary --------------------------------------------------
+
+// Ways another program changes the file after this one loaded it. Each must be noticed, even
+// one that keeps the size and puts the old modification time back.
+TEST_F(WriteThrough, AChangeMadeElsewhereIsLoadedAgainAndKept) {
+  struct Case {
+    const char* name;
+    std::function<void()> changeElsewhere;
+    std::string expected;  // the file after this program adds cow
+  };
+  const std::vector<Case> cases = {
+      {"another program's change",
+       [&] {
+         Dictionary other;
+         ASSERT_TRUE(other.LoadDicFile(DicPath()).ok());
+         ASSERT_TRUE(
+             DictionaryFiles(mDir.path()).AddEntry(other, u"eel", u"うなぎ", At(8, 0, 0)).ok());
+       },
+       "cat\t猫\r\ncow\t牛\r\ndog\t犬\r\neel\tうなぎ\r\n"},
+      {"rewritten in place, same size, same time",
+       [&] {
+         struct stat st {};
+         ASSERT_EQ(::stat(DicPath().c_str(), &st), 0);
+         {
+           std::fstream f(DicPath(), std::ios::in | std::ios::out | std::ios::binary);
+           f.write("bat", 3);  // cat becomes bat
+         }
+         const timespec times[2] = {st.st_atim, st.st_mtim};
+         ASSERT_EQ(::utimensat(AT_FDCWD, DicPath().c_str(), times, 0), 0);
+       },
+       "bat\t猫\r\ncow\t牛\r\ndog\t犬\r\n"},
+      {"replaced by an editor with LF line ends",
+       [&] {
+         WriteBytes(DicPath() + ".new", Sjis("cat\t猫\nant\t蟻\ndog\t犬\n"));
+         std::filesystem::rename(DicPath() + ".new", DicPath());
+       },
+       "ant\t蟻\r\ncat\t猫\r\ncow\t牛\r\ndog\t犬\r\n"},
+  };
+  for (const Case& c : cases) {
+    WriteBytes(DicPath(), Sjis(kOriginal));
+    ASSERT_TRUE(mDic.LoadDicFile(DicPath()).ok());
+    c.changeElsewhere();
+    const DicChange change =
+        DictionaryFiles(mDir.path()).AddEntry(mDic, u"cow", u"牛", At(9, 0, 0));
+    EXPECT_TRUE(change.ok()) << c.name;
+    EXPECT_TRUE(change.reloaded) << c.name;
+    EXPECT_EQ(ReadBytes(DicPath()), Sjis(c.expected)) << c.name;
+    Dictionary fromFile;
+    ASSERT_TRUE(fromFile.LoadDicFile(DicPath()).ok());
+    EXPECT_EQ(mDic.Words(), fromFile.Words()) << "memory holds the file's copy: " << c.name;
+    // The next change of this program finds its own file and loads nothing.
+    EXPECT_FALSE(DictionaryFiles(mDir.path()).AddEntry(mDic, u"fox", u"狐", At(9, 0, 1)).reloaded);
+  }
+}
+
+TEST_F(WriteThrough, AStaleDeleteFindsItsEntryByTheWordAndNeverDropsAnotherMeaning) {
+  Dictionary other;
+  ASSERT_TRUE(other.LoadDicFile(DicPath()).ok());
+  DictionaryFiles files(mDir.path());
+  // The other program puts an entry before dog and gives cat a second meaning: dog moves to 3.
+  ASSERT_TRUE(files.AddEntry(other, u"bee", u"蜂", At(8, 0, 0)).ok());
+  ASSERT_TRUE(files.AddEntry(other, u"cat", u"ねこ", At(8, 0, 1)).ok());
+  DicChange change = files.DeleteEntry(mDic, 2, u"dog 犬", At(9, 0, 0));  // 2 = dog here
+  EXPECT_EQ(change.outcome, DicChange::Outcome::kWritten);
+  EXPECT_TRUE(change.reloaded);
+  EXPECT_EQ(ReadBytes(DicPath()), Sjis("bee\t蜂\r\ncat\tねこ\r\ncat\t猫\r\n"));
+
+  // Deleting cat's only meaning in a stale copy: the other program's second meaning stays,
+  // and a meaning already gone is not looked for in other entries.
+  Dictionary stale;
+  WriteBytes(DicPath(), Sjis(kOriginal));
+  ASSERT_TRUE(stale.LoadDicFile(DicPath()).ok());
+  Dictionary fresh;
+  ASSERT_TRUE(fresh.LoadDicFile(DicPath()).ok());
+  ASSERT_TRUE(files.AddEntry(fresh, u"cat", u"ねこ", At(8, 0, 2)).ok());
+  ASSERT_TRUE(files.DeleteEntry(stale, 2, u"dog 犬", At(9, 0, 1)).ok());  // stale again now
+  ASSERT_TRUE(files.DeleteEntry(fresh, 1, u"cat 猫", At(9, 0, 2)).ok());
+  change = files.DeleteEntry(stale, 1, u"cat 猫", At(9, 0, 3));
+  EXPECT_EQ(change.outcome, DicChange::Outcome::kUnchanged);
+  EXPECT_TRUE(change.reloaded);
+  EXPECT_EQ(ReadBytes(DicPath()), Sjis("cat\tねこ\r\n"));
+  EXPECT_EQ(stale.Words(), (StrList{u"", u"cat"}));
+}
+
+// ---- files from elsewhere ------------------------------------------------------------------
+
+TEST(DictionaryLoad, ALoneLfEndsALineToo) {
+  TempDir dir;
+  for (const char* file : {"apple\tりんご\nbanana\tバナナ\ncat\t猫\ndog\t犬\n",
+                           "apple\tりんご\r\nbanana\tバナナ\ncat\t猫\rdog\t犬",
+                           "apple\tりんご\n\nbanana\tバナナ\r\r\ncat\t猫\n\rdog\t犬\n"}) {
+    const Dictionary d = LoadFrom(dir, file);
+    EXPECT_EQ(d.Words(), (StrList{u"", u"apple", u"banana", u"cat", u"dog"})) << file;
+    EXPECT_EQ(d.Meanings()[2], u"バナナ") << file;
+    EXPECT_FALSE(d.Foreign()) << file;
+  }
+}
+
+// Files that are not plain CP932 are read, but no change may rewrite their bytes as "?".
+TEST_F(WriteThrough, AFileNotInCp932IsReadButRefusesEveryChange) {
+  struct Case {
+    const char* name;
+    std::string bytes;
+    std::string codeName;
+    long long line;
+    std::string convert;  // what the message offers to run, empty when nothing
+  };
+  const std::string utf8 = "apple\tりんご\nbanana\tバナナ\n";
+  const std::vector<Case> cases = {
+      {"UTF-8 with LF", utf8, "UTF8", 1, "iconv -f UTF-8 -t CP932 Dic_EJ.txt"},
+      {"a broken byte on line 3", Sjis("cat\t猫\r\ndog\t犬\r\n") + "eel\t\x85\x40\r\nfox\tx\r\n",
+       "SJIS", 3, ""},
+      {"a lead byte cut off at the end", Sjis("cat\t猫\r\ndog\t犬\r\nend\t") + "\x82", "SJIS", 3,
+       ""},
+      {"EUC-JP, which decodes without a fault", "ant\tx\r\ncat\t\xc7\xad\r\ndog\t\xb8\xa4\r\n",
+       "EUC", 2, "iconv -f EUC-JP"},
+  };
+  for (const Case& c : cases) {
+    WriteBytes(DicPath(), c.bytes);
+    ASSERT_TRUE(mDic.LoadDicFile(DicPath()).ok()) << c.name;
+    EXPECT_GE(mDic.Count(), 2) << "loaded for reading: " << c.name;
+    ASSERT_TRUE(mDic.Foreign()) << c.name;
+    DictionaryFiles files(mDir.path());
+    for (const DicChange& change : {files.AddEntry(mDic, u"cow", u"牛", At(9, 0, 0)),
+                                    files.DeleteEntry(mDic, 1, u"x y", At(9, 0, 0))}) {
+      EXPECT_EQ(change.outcome, DicChange::Outcome::kRefused) << c.name;
+      EXPECT_EQ(change.refusal, DicChange::Refusal::kForeignFile) << c.name;
+      EXPECT_EQ(change.foreign.codeName, c.codeName) << c.name;
+      EXPECT_EQ(change.foreign.line, c.line) << c.name;
+      const std::string msg = Utf16ToUtf8(MsgChangeRefused(change));
+      EXPECT_NE(msg.find(std::to_string(c.line) + "行目"), std::string::npos) << msg;
+      if (!c.convert.empty()) {
+        EXPECT_NE(msg.find(c.convert), std::string::npos) << msg;
+      }
+    }
+    EXPECT_EQ(ReadBytes(DicPath()), c.bytes) << c.name;
+    EXPECT_TRUE(Backups().empty()) << c.name;
+  }
+}
+
+TEST_F(WriteThrough, ACharacterCp932CannotHoldIsRefusedByName) {
+  struct Case {
+    std::u16string word, meaning, character;
+    bool inWord;
+    const char* codePoint;
+  };
+  const std::vector<Case> cases = {
+      {u"smile", u"笑顔😀", u"😀", false, "U+1F600"},
+      {u"cologne", u"ケルン(Köln)", u"ö", false, "U+00F6"},
+      {u"café", u"カフェ", u"é", true, "U+00E9"},
+      {u"snow", u"雪だるま☃", u"☃", false, "U+2603"},
+  };
+  DictionaryFiles files(mDir.path());
+  for (const Case& c : cases) {
+    const DicChange change = files.AddEntry(mDic, c.word, c.meaning, At(9, 0, 0));
+    EXPECT_EQ(change.refusal, DicChange::Refusal::kNonSjisCharacter);
+    EXPECT_EQ(change.character, c.character);
+    EXPECT_EQ(change.inWord, c.inWord);
+    const std::u16string msg = MsgChangeRefused(change);
+    EXPECT_NE(msg.find(u"「" + c.character + u"」"), std::u16string::npos);
+    EXPECT_NE(msg.find(U16(c.codePoint)), std::u16string::npos) << Utf16ToUtf8(msg);
+  }
+  ASSERT_TRUE(files.AddEntry(mDic, u"wave", u"波～—", At(9, 0, 0)).ok()) << "CP932 holds ～ and —";
+  EXPECT_EQ(Backups().size(), 1u);
+}
+
+TEST_F(WriteThrough, ALinkedDictionaryIsWrittenThroughToItsTarget) {
+  for (const char* target : {"shared/words.txt", "../elsewhere/words.txt"}) {
+    const std::string real = target[0] == '.' ? mDir / "elsewhere/words.txt" : mDir / target;
+    std::filesystem::create_directories(DirOf(real));
+    WriteBytes(real, Sjis(kOriginal));
+    ::chmod(real.c_str(), 0640);
+    std::filesystem::remove(DicPath());
+    // A link relative to its own folder, as `ln -s` makes it, or a whole path.
+    std::filesystem::create_symlink(target[0] == '.' ? std::string(target) : real, DicPath());
+    std::filesystem::remove_all(mDir / "dic_backup");
+    std::filesystem::create_directory(mDir / "dic_backup");
+    ASSERT_TRUE(mDic.LoadDicFile(DicPath()).ok());
+    ASSERT_TRUE(DictionaryFiles(mDir.path()).AddEntry(mDic, u"cow", u"牛", At(9, 0, 0)).ok());
+    EXPECT_TRUE(std::filesystem::is_symlink(DicPath())) << target;
+    EXPECT_EQ(ReadBytes(real), Sjis("cat\t猫\r\ncow\t牛\r\ndog\t犬\r\n")) << target;
+    struct stat st {};
+    ASSERT_EQ(::stat(real.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u) << target;
+    ASSERT_EQ(Backups().size(), 1u);
+    const std::string backup = mDir / ("dic_backup/" + Backups()[0]);
+    EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::symlink_status(backup)));
+    EXPECT_EQ(ReadBytes(backup), Sjis(kOriginal)) << target;
+    for (const auto& e : std::filesystem::directory_iterator(DirOf(real))) {
+      const std::string name = e.path().filename().string();
+      EXPECT_TRUE(name == "words.txt" || name == ".lock") << "nothing left behind: " << name;
+    }
+  }
+}
+
+TEST_F(WriteThrough, PermissionsAreKeptAndAWriteProtectedFileIsRefusedEvenForRoot) {
+  DictionaryFiles files(mDir.path());
+  ::chmod(DicPath().c_str(), 0600);
+  ASSERT_TRUE(files.AddEntry(mDic, u"cow", u"牛", At(9, 0, 0)).ok());
+  struct stat st {};
+  ASSERT_EQ(::stat(DicPath().c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0600u);
+
+  for (const mode_t mode : {0444, 0400, 0000}) {
+    ::chmod(DicPath().c_str(), mode);
+    const std::string before = ReadBytes(DicPath());
+    const DicChange change = files.AddEntry(mDic, u"eel", u"うなぎ", At(9, 0, 1));
+    EXPECT_EQ(change.refusal, DicChange::Refusal::kWriteProtected) << std::oct << mode;
+    EXPECT_NE(MsgChangeRefused(change).find(u"書き込みが禁止"), std::u16string::npos);
+    EXPECT_EQ(mDic.Count(), 3);
+    EXPECT_EQ(ReadBytes(DicPath()), before);
+    ASSERT_EQ(::stat(DicPath().c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, mode);
+  }
+  EXPECT_EQ(Backups().size(), 1u);
+}
+
+TEST(DictionaryLoad, AFileOverTheLimitIsRefusedBeforeItIsRead) {
+  TempDir dir;
+  // Sparse files: the size is there, the bytes need not be.
+  for (const long long size : {kMaxDicFileBytes + 1, 10LL << 30}) {
+    const std::string path = dir / "big.txt";
+    WriteBytes(path, "cat\t猫\r\n");
+    ASSERT_EQ(::truncate(path.c_str(), size), 0);
+    Dictionary dic;
+    const Status s = dic.LoadDicFile(path);
+    ASSERT_FALSE(s.ok()) << size;
+    EXPECT_NE(s.message().find("辞書ファイルが大きすぎます"), std::string::npos) << s.message();
+    EXPECT_EQ(dic.Count(), 0);
+  }
+  const std::string path = dir / "limit.txt";
+  std::string bytes = Sjis("cat\t猫\r\n");
+  bytes.resize(kMaxDicFileBytes, '\n');
+  WriteBytes(path, bytes);
+  Dictionary dic;
+  EXPECT_TRUE(dic.LoadDicFile(path).ok()) << "exactly at the limit";
+  EXPECT_EQ(dic.Count(), 1);
+}
+
+// Memory that runs out while loading or writing: reported, nothing half done.
+class NoMemoryOps : public FileOps {
+ public:
+  bool onRead = false, onWrite = false;
+  Status ReadFile(const std::string& path, std::string& out, long long maxBytes,
+                  FileStamp* stamp) override {
+    if (onRead)
+      throw std::bad_alloc();
+    return FileOps::ReadFile(path, out, maxBytes, stamp);
+  }
+  Status WriteSynced(const std::string& path, std::string_view bytes,
+                     const std::optional<KeptMode>& mode) override {
+    if (onWrite)
+      throw std::bad_alloc();
+    return FileOps::WriteSynced(path, bytes, mode);
+  }
+};
+
+TEST_F(WriteThrough, RunningOutOfMemoryIsReportedAndChangesNothing) {
+  NoMemoryOps ops;
+  ops.onRead = true;
+  Dictionary dic;
+  Status s = dic.LoadDicFile(DicPath(), ops);
+  EXPECT_FALSE(s.ok());
+  EXPECT_NE(s.message().find("メモリが足りない"), std::string::npos);
+  EXPECT_EQ(dic.Count(), 0);
+
+  ops.onRead = false;
+  ops.onWrite = true;
+  DictionaryFiles files(mDir.path(), ops);
+  for (int round = 0; round < 2; ++round) {
+    const DicChange change = round == 0 ? files.AddEntry(mDic, u"cow", u"牛", At(9, 0, 0))
+                                        : files.DeleteEntry(mDic, 1, u"cat 猫", At(9, 0, 0));
+    EXPECT_EQ(change.outcome, DicChange::Outcome::kFailed);
+    EXPECT_NE(change.status.message().find("メモリが足りない"), std::string::npos);
+    EXPECT_EQ(mDic.Words(), (StrList{u"", u"cat", u"dog"}));
+    EXPECT_EQ(mDic.Meanings(), (StrList{u"", u"猫", u"犬"}));
+    EXPECT_EQ(ReadBytes(DicPath()), Sjis(kOriginal));
+    EXPECT_TRUE(Backups().empty());
+  }
+}
+
+TEST_F(WriteThrough, AChangeRemovesWhatKilledChangesLeftBehind) {
+  const auto old = [](const std::string& path) {
+    WriteBytes(path, "half");
+    const timespec times[2] = {{1000000000, 0}, {1000000000, 0}};
+    ::utimensat(AT_FDCWD, path.c_str(), times, 0);
+  };
+  const std::vector<std::string> debris = {"dic/.Dic_EJ.txt.4242.tmp", "dic/.Dic_EJ.txt.1.tmp",
+                                           "dic_backup/.Dic_EJ_2024_0315_0900_00.txt.tmp",
+                                           "dic_backup/.Dic_EJ_2024_0315_0900_00_2.txt.tmp"};
+  const std::vector<std::string> kept = {"dic/.Dic_EJ.txt.x1.tmp", "dic/.other.txt.12.tmp",
+                                         "dic/notes.tmp", "dic_backup/.keep.tmp",
+                                         "dic_backup/Dic_EJ_2024_0315_0900_00.txt"};
+  for (const std::string& name : debris)
+    old(mDir / name);
+  for (const std::string& name : kept)
+    old(mDir / name);
+  WriteBytes(mDir / "dic/.Dic_EJ.txt.77.tmp", "a live change of a program without the lock");
+  ASSERT_TRUE(DictionaryFiles(mDir.path()).AddEntry(mDic, u"cow", u"牛", At(9, 0, 1)).ok());
+  for (const std::string& name : debris)
+    EXPECT_FALSE(std::filesystem::exists(mDir / name)) << name;
+  for (const std::string& name : kept)
+    EXPECT_TRUE(std::filesystem::exists(mDir / name)) << name;
+}
+
+// A change waits its turn, and gives up with a message when the other program never lets go
+// (one stopped in a debugger, say), rather than freeze the window.
+TEST_F(WriteThrough, TheLockWaitsItsTurnAndGivesUpWhenHeldTooLong) {
+  const std::string lockPath = mDir / "dic/.lock";
+  auto held = std::make_unique<ExclusiveLock>();
+  ASSERT_TRUE(held->Take(lockPath, std::chrono::milliseconds(0)).ok());
+  ExclusiveLock waiting;
+  const Status s = waiting.Take(lockPath, std::chrono::milliseconds(30));
+  EXPECT_FALSE(s.ok());
+  EXPECT_TRUE(waiting.Busy());
+  // Let go while the other waits: it gets the lock.
+  std::thread release([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    held.reset();
+  });
+  EXPECT_TRUE(waiting.Take(lockPath, std::chrono::seconds(5)).ok());
+  EXPECT_FALSE(waiting.Busy());
+  release.join();
+
+  DicChange busy;
+  busy.outcome = DicChange::Outcome::kRefused;
+  busy.refusal = DicChange::Refusal::kBusy;
+  busy.path = DicPath();
+  EXPECT_EQ(MsgChangeRefused(busy),
+            u"ほかのプログラムが辞書ファイルを変更中のため，辞書を変更できませんでした。\r\n"
+            u"    ファイル名＝" +
+                U16(DicPath()) + u"\r\n\r\nしばらくしてから，再度登録/削除してください。");
 }
 
 }  // namespace

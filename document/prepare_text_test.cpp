@@ -404,10 +404,11 @@ TEST(PrepareText, RandomTextsComeOutReadableWholeAndStable) {
 class FailingWrites : public FileOps {
  public:
   explicit FailingWrites(int failAt) : mFailAt(failAt) {}
-  Status WriteSynced(const std::string& path, std::string_view bytes) override {
+  Status WriteSynced(const std::string& path, std::string_view bytes,
+                     const std::optional<KeptMode>& mode) override {
     if (++mWrites == mFailAt)
       return Status::Error("write " + path + ": No space left on device");
-    return FileOps::WriteSynced(path, bytes);
+    return FileOps::WriteSynced(path, bytes, mode);
   }
 
  private:

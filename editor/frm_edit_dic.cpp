@@ -7,6 +7,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <initializer_list>
+#include <new>
 
 #include "app/frm_text.h"
 #include "common/codepage.h"
@@ -16,6 +17,7 @@
 #include "common/str_list.h"
 #include "common/window_helpers.h"
 #include "dictionary/dictionary.h"
+#include "dictionary/dictionary_messages.h"
 #include "editor/frm_edit_dic_messages.h"
 
 namespace kelmoa {
@@ -170,6 +172,12 @@ QString frmEditDic::ChkInputData() {
     mTxtMeaning->setFocus();
     return Q(kMsgMeaningUnstorable);
   }
+  // The dictionary file is Shift_JIS: what it cannot hold would come back as "?".
+  if (const size_t at = FindNonSjis(meaning); at != std::u16string::npos) {
+    mTxtMeaning->setFocus();
+    const bool pair = QChar::isHighSurrogate(meaning[at]) && at + 1 < meaning.size();
+    return Q(MsgNonSjisCharacter(std::u16string_view(meaning).substr(at, pair ? 2 : 1), false));
+  }
   return {};
 }
 
@@ -179,17 +187,18 @@ void frmEditDic::cmdAdd_Click() {
     mMain.ShowPlainMessage(msg, this);
     return;
   }
-  {
-    const WaitCursor wait(*this);
-    // The word is stored as typed; the list below looks it up lowered.
-    const Status status = mMain.AddEntryAndWriteDic(mTxtWord->text().toStdU16String(),
-                                                    mTxtMeaning->text().toStdU16String());
-    if (!status.ok()) {
-      ShowWriteFailure(Q(MsgAddFailed(status)));
+  try {
+    DicChange change;
+    {
+      const WaitCursor wait(*this);
+      // The word is stored as typed; the list below looks it up lowered.
+      change = mMain.AddEntryAndWriteDic(mTxtWord->text().toStdU16String(),
+                                         mTxtMeaning->text().toStdU16String());
+    }
+    if (!ShowChange(change, true)) {
       mTxtMeaning->setFocus();  // the typed meaning stays for another try
       return;
     }
-    RefreshMainWindow();
     mTxtMeaning->clear();
     txtWord_Change();
     mLstWordClass->setCurrentRow(-1);
@@ -198,6 +207,8 @@ void frmEditDic::cmdAdd_Click() {
       mLstEntry->setCurrentRow(0);
     mTxtDic->setFocus();
     mLstEntry->setFocus();
+  } catch (const std::bad_alloc&) {
+    ShowWriteFailure(Q(kMsgOutOfMemory));
   }
 }
 
@@ -213,29 +224,57 @@ void frmEditDic::cmdDel_Click() {
   repaint();
   if (answer == frmMsg::kCancel)
     return;
-  {
-    const WaitCursor wait(*this);
-    const Status status = mMain.DelEntryAndWriteDic(mCurDicIdx, line.toStdU16String());
-    if (!status.ok()) {
-      ShowWriteFailure(Q(MsgDelFailed(status)));
+  try {
+    DicChange change;
+    {
+      const WaitCursor wait(*this);
+      change = mMain.DelEntryAndWriteDic(mCurDicIdx, line.toStdU16String());
+    }
+    if (!ShowChange(change, false)) {
       // The line is still there: keep it selected for another try.
       if (row < mLstEntry->count() && mLstEntry->item(row)->text() == line)
         mLstEntry->setCurrentRow(row);
       return;
     }
-    RefreshMainWindow();
     mTxtMeaning->clear();
     txtWord_Change();
     mCmdHowToUse->setFocus();
     mLstWordClass->setCurrentRow(-1);
     mLstWordClass->clearSelection();
+  } catch (const std::bad_alloc&) {
+    ShowWriteFailure(Q(kMsgOutOfMemory));
   }
+}
+
+bool frmEditDic::ShowChange(const DicChange& change, bool adding) {
+  // A reload replaced the whole dictionary, whatever became of the change: the main window
+  // marks its words again.
+  if (change.ok() || change.reloaded) {
+    const WaitCursor wait(*this);
+    RefreshMainWindow();
+  }
+  switch (change.outcome) {
+    case DicChange::Outcome::kWritten:
+    case DicChange::Outcome::kUnchanged:
+      if (change.reloaded) {
+        txtWord_Change();
+        mMain.ShowPlainMessage(Q(MsgDicReloaded(change)), this);
+      }
+      return true;
+    case DicChange::Outcome::kRefused:
+      ShowWriteFailure(Q(MsgChangeRefused(change)));
+      return false;
+    case DicChange::Outcome::kFailed:
+      break;
+  }
+  ShowWriteFailure(Q(adding ? MsgAddFailed(change.status) : MsgDelFailed(change.status)));
+  return false;
 }
 
 void frmEditDic::ShowWriteFailure(const QString& msg) {
   unsetCursor();
   DispMsg(msg, 0, Q(kNotifyWav));
-  // The dictionary was taken back to what it was; list that.
+  // The dictionary was taken back to what it was (or is the file's, after a reload); list that.
   txtWord_Change();
 }
 

@@ -11,6 +11,7 @@ class QPushButton;
 namespace kelmoa {
 
 class frmText;
+struct DicChange;
 
 // The dictionary editor: a modeless window beside the main window. The word box lists what the
 // dictionary holds for the typed word as the user types; "登録" adds the meaning, "削除" deletes
@@ -61,7 +62,11 @@ class frmEditDic : public QWidget {
   void BuildControls();
   void Form_Load();
   static void SetWordClassList(QListWidget& list);
-  // Shows a failed write-through and lists the unchanged dictionary again.
+  // Shows what became of a change: a reload in one line, a refusal or a failure in the
+  // message dialog; after a reload the main window marks its words again. True when the
+  // change was made (or after a reload had nothing left to do).
+  bool ShowChange(const DicChange& change, bool adding);
+  // Shows a failed or refused change and lists the dictionary again.
   void ShowWriteFailure(const QString& msg);
   // Re-runs the main window's word information and redraws its page, when a text is loaded.
   void RefreshMainWindow();

@@ -23,6 +23,10 @@ inline constexpr char16_t kMsgMeaningBytes[] = u"意味は1～50バイトで入�
 inline constexpr char16_t kMsgMeaningUnstorable[] =
     u"意味には空白以外の文字を入れ，タブや改行は入れないでください。";
 
+// A change that ran out of memory; the dictionary is as it was.
+inline constexpr char16_t kMsgOutOfMemory[] =
+    u"メモリが足りないため，辞書を変更できませんでした。辞書は変更前のままです。";
+
 inline constexpr char16_t kMsgSelectEntry[] =
     u"辞書から削除する単語・意味を1項目選択してください。";
 

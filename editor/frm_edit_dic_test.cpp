@@ -1,5 +1,6 @@
 #include "editor/frm_edit_dic.h"
 
+#include <sys/stat.h>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
@@ -7,9 +8,12 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTest>
+
 #include <cerrno>
 #include <filesystem>
+#include <functional>
 #include <set>
 
 #include "app/frm_text.h"
@@ -21,6 +25,7 @@
 #include "common/picture_box.h"
 #include "common/speech.h"
 #include "common/window_helpers.h"
+#include "dictionary/dictionary.h"
 #include "editor/frm_edit_dic_messages.h"
 
 namespace kelmoa {
@@ -45,10 +50,11 @@ bool IsBlue(QRgb c) {
 class FullDisk : public FileOps {
  public:
   bool full = false;
-  Status WriteSynced(const std::string& path, std::string_view bytes) override {
+  Status WriteSynced(const std::string& path, std::string_view bytes,
+                     const std::optional<KeptMode>& mode) override {
     if (full)
       return Status::FromErrno("write", path, ENOSPC);
-    return FileOps::WriteSynced(path, bytes);
+    return FileOps::WriteSynced(path, bytes, mode);
   }
 };
 
@@ -477,6 +483,110 @@ class FrmEditDicTest : public QObject {
     e.cmdAdd_Click();
     QCOMPARE(List(), QStringList{"zebra シマウマ"});
     QVERIFY(DrawnBlue("zebra"));
+  }
+
+  // ---- another program, foreign files -------------------------------------------------------
+
+  // Another program adds a word while Kelmoa runs; Kelmoa's next change keeps it, says so in
+  // one line, and the main window marks the other program's word too.
+  void aChangeMadeElsewhereIsKeptAndMarked() {
+    frmEditDic& e = Ready({"the zebra and the cat"});
+    QVERIFY(!DrawnBlue("cat"));
+    Dictionary other;
+    QVERIFY(other.LoadDicFile(DicPath()).ok());
+    QVERIFY(DictionaryFiles(mDir.path()).AddEntry(other, u"cat", u"猫", LocalNow()).ok());
+
+    Type("zebra", "シマウマ");
+    e.cmdAdd_Click();
+    QCOMPARE(mPlainMessages, QStringList{"辞書ファイルがほかのプログラムで変更されていたため，"
+                                         "読み込み直してから変更しました。"});
+    QVERIFY(mMessages.isEmpty());
+    QVERIFY(DicFile().find(u"cat\t猫\r\n") != std::u16string::npos);
+    QVERIFY(DicFile().find(u"zebra\tシマウマ\r\n") != std::u16string::npos);
+    QCOMPARE(List(), QStringList{"zebra シマウマ"});
+    QVERIFY(DrawnBlue("zebra"));
+    QVERIFY(DrawnBlue("cat"));
+
+    // The other program deletes a meaning that Kelmoa still lists; deleting it again drops
+    // nothing else.
+    QVERIFY(other.LoadDicFile(DicPath()).ok());
+    e.SetWord(QStringLiteral("dog"));
+    QCOMPARE(List(), (QStringList{"dog いぬ", "dog 犬"}));
+    const int dog = static_cast<int>(std::find(other.Words().begin(), other.Words().end(), u"dog") -
+                                     other.Words().begin());
+    QVERIFY(DictionaryFiles(mDir.path()).DeleteEntry(other, dog, u"dog 犬", LocalNow()).ok());
+    QVERIFY(DicFile().find(u"dog	犬") == std::u16string::npos);
+    e.mLstEntry->setCurrentRow(1);
+    mPlainMessages.clear();
+    e.cmdDel_Click();
+    QCOMPARE(mPlainMessages.size(), 1);
+    QVERIFY(mPlainMessages[0].endsWith("削除する意味はすでにありません。"));
+    QCOMPARE(List(), QStringList{"dog いぬ"});
+    QVERIFY(DicFile().find(u"dog\tいぬ\r\n") != std::u16string::npos);
+  }
+
+  // The file another program left is one no change may touch: the refusal names its cause,
+  // and the file keeps its bytes.
+  void refusedChangesSayWhyAndChangeNothing() {
+    frmEditDic& e = Ready({"the zebra"});
+    // A meaning CP932 cannot hold is stopped at the input check.
+    Type("zebra", "縞馬😀");
+    e.cmdAdd_Click();
+    QCOMPARE(mPlainMessages.size(), 1);
+    QVERIFY2(mPlainMessages[0].contains("「😀」(U+1F600)"), qPrintable(mPlainMessages[0]));
+    QVERIFY(e.mTxtMeaning->hasFocus() || !e.isVisible());
+
+    struct Case {
+      const char* name;
+      std::function<void()> spoil;
+      const char* says;
+    };
+    const std::vector<Case> cases = {
+        {"write-protected", [&] { ::chmod(DicPath().c_str(), 0444); }, "書き込みが禁止"},
+        {"rewritten as UTF-8 by an editor", [&] { WriteBytes(DicPath(), "dog\t犬\nthe\tその\n"); },
+         "iconv -f UTF-8 -t CP932"},
+        {"a byte CP932 has no character for",
+         [&] { WriteBytes(DicPath(), SjisLines(kDic) + "cat\t\x85\x40\r\n"); }, "6行目"},
+    };
+    for (const Case& c : cases) {
+      WriteBytes(DicPath(), SjisLines(kDic));
+      ::chmod(DicPath().c_str(), 0644);
+      QVERIFY(mW->mDic.LoadDicFile(DicPath()).ok());
+      c.spoil();
+      const std::string before = ReadBytes(DicPath());
+      mMessages.clear();
+      mPlainMessages.clear();
+      Type("zebra", "シマウマ");
+      e.cmdAdd_Click();
+      QVERIFY2(mMessages.size() == 1 && mMessages[0].contains(c.says), c.name);
+      QCOMPARE(ReadBytes(DicPath()), before);
+      QVERIFY(Backups().empty());
+      QCOMPARE(e.mTxtMeaning->text(), QStringLiteral("シマウマ"));  // kept for another try
+      QVERIFY(!DrawnBlue("zebra"));
+    }
+    ::chmod(DicPath().c_str(), 0644);
+  }
+
+  // A dictionary over the size limit is refused at the start like an unreadable one, before
+  // it is read: a message naming the size, not a window with nothing in it.
+  void anOversizedDictionaryIsReportedAtTheStart() {
+    std::string bytes = SjisLines(kDic);
+    bytes.resize(kMaxDicFileBytes + 1, '\n');
+    WriteBytes(DicPath(), bytes);
+    mW = std::make_unique<frmText>(ProgramPaths::FromProgramFile(mDir / "bin/Kelmoa"),
+                                   std::string());
+    mW->MsgDialog().SetResponder([this](const QString& msg, int) {
+      mMessages << msg;
+      return frmMsg::kOK;
+    });
+    QSignalSpy ended(mW.get(), &frmText::programEnded);
+    mW->Form_Activate();
+    QCOMPARE(mMessages.size(), 1);
+    QVERIFY2(mMessages[0].startsWith("辞書ファイルを読み込めませんでした。") &&
+                 mMessages[0].contains("理由＝辞書ファイルが大きすぎます（65 MiB，上限は64 MiB）"),
+             qPrintable(mMessages[0]));
+    QCOMPARE(ended.count(), 1);
+    QCOMPARE(mW->mDic.Count(), 0);
   }
 
   // ---- showing, hiding, placing ------------------------------------------------------------

@@ -111,26 +111,85 @@ std::u16string GetIniValue(const std::string& path, std::u16string_view section,
   return result;
 }
 
+namespace {
+
+// One line of the file as stored: its bytes, its own line end (CR LF, CR, LF, or none for a
+// last line without one), and its text decoded, to find sections and keys by.
+struct StoredLine {
+  std::string bytes;
+  std::string end;
+  std::u16string text;
+};
+
+// The file's lines as they are stored. LF, CR LF and CR all end a line, as when reading.
+std::vector<StoredLine> ReadStoredLines(const std::string& path, FileOps& fs) {
+  std::string bytes;
+  std::vector<StoredLine> lines;
+  if (!fs.ReadAll(path, bytes).ok())
+    return lines;
+  SjisDecoder decoder;
+  size_t start = 0;
+  while (start < bytes.size()) {
+    const size_t end = bytes.find_first_of("\r\n", start);
+    StoredLine line;
+    line.bytes = bytes.substr(start, end == std::string::npos ? end : end - start);
+    if (end == std::string::npos) {
+      start = bytes.size();
+    } else {
+      const size_t next = bytes.compare(end, 2, "\r\n") == 0 ? end + 2 : end + 1;
+      line.end = bytes.substr(end, next - end);
+      start = next;
+    }
+    line.text = decoder.Decode(line.bytes);
+    lines.push_back(std::move(line));
+  }
+  return lines;
+}
+
+}  // namespace
+
 Status SetIniValue(const std::string& path, std::u16string_view section, std::u16string_view key,
                    std::u16string_view value, FileOps& fs) {
-  bool exists = false;
-  std::vector<std::u16string> lines = ReadLines(path, exists);
-  const Found f = Find(lines, section, key);
+  // Only the key's own line is written anew; every other line goes back byte for byte with its
+  // own line end, so that what other programs keep in the file (in codes this program cannot
+  // read, or with Linux line ends) comes through unchanged.
+  std::vector<StoredLine> lines = ReadStoredLines(path, fs);
+  std::vector<std::u16string> texts;
+  texts.reserve(lines.size());
+  for (const StoredLine& line : lines)
+    texts.push_back(line.text);
+  const Found f = Find(texts, section, key);
   if (f.keyLine >= 0) {
-    std::u16string& line = lines[static_cast<size_t>(f.keyLine)];
-    line.replace(*EqualsOf(line) + 1, std::u16string::npos, value);
+    // The key keeps its spelling and the spaces around it: everything up to "=" stays. "=" is
+    // below every second byte of a double-byte character, so its first byte is the first "=".
+    StoredLine& line = lines[static_cast<size_t>(f.keyLine)];
+    line.bytes.resize(line.bytes.find('=') + 1);
+    line.bytes += Utf16ToSjis(value);
   } else {
-    const std::u16string entry = std::u16string(key) + u"=" + std::u16string(value);
+    const std::string entry = Utf16ToSjis(std::u16string(key) + u"=" + std::u16string(value));
+    // New lines end as the line before them does; the file's last line gets an end when a
+    // line follows it now.
+    const auto add = [&](size_t at, std::string bytes) {
+      std::string end = "\r\n";
+      if (at > 0) {
+        StoredLine& before = lines[at - 1];
+        if (before.end.empty())
+          before.end = "\r\n";
+        end = before.end;
+      }
+      lines.insert(lines.begin() + static_cast<long>(at), StoredLine{std::move(bytes), end, {}});
+    };
     if (f.sectionLine >= 0) {
-      lines.insert(lines.begin() + f.lastLine + 1, entry);
+      add(static_cast<size_t>(f.lastLine) + 1, entry);
     } else {
-      lines.push_back(u"[" + std::u16string(section) + u"]");
-      lines.push_back(entry);
+      add(lines.size(), Utf16ToSjis(u"[" + std::u16string(section) + u"]"));
+      add(lines.size(), entry);
     }
   }
-  std::u16string text;
-  for (const std::u16string& line : lines) text += line + u"\r\n";
-  return ReplaceFileAtomically(fs, path, Utf16ToSjis(text));
+  std::string bytes;
+  for (const StoredLine& line : lines)
+    bytes += line.bytes + line.end;
+  return ReplaceFileAtomically(fs, path, bytes);
 }
 
 }  // namespace kelmoa

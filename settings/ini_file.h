@@ -18,7 +18,8 @@ std::u16string GetIniValue(const std::string& path, std::u16string_view section,
 
 // Writes the value: an existing key keeps its place and spelling and gets the new value; a new
 // key goes at the end of its section; a missing section is added at the end; a missing file is
-// created. Every other line stays as it was. The file is replaced atomically.
+// created. Every other line stays as it was, byte for byte with its own line end; a new line
+// ends as the line before it does (CR LF in a new file). The file is replaced atomically.
 Status SetIniValue(const std::string& path, std::u16string_view section, std::u16string_view key,
                    std::u16string_view value, FileOps& fs = DefaultFileOps());
 

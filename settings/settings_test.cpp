@@ -121,12 +121,49 @@ TEST(SettingsWrite, AnotherProgramsFileKeepsEverythingElse) {
   s.FontSize = 12.75f;
   ASSERT_TRUE(WriteIniSettings(dir / "k.ini", s, 40).ok());
   EXPECT_EQ(ReadBytes(dir / "k.ini"),
-            Sjis("; comment\r\n[other]\r\nfontsize=1\r\n\r\n[Setting]\r\nFONTSIZE =12.75\r\n"
-                 "Colour=blue\r\nlinespace=3\r\nTextEditor=\r\nFormLeft=40\r\n\r\n[last]\r\n"
-                 "key=値\r\n"));
+            Sjis("; comment\n[other]\nfontsize=1\n\n[Setting]\nFONTSIZE =12.75\nColour=blue\n"
+                 "linespace=3\nTextEditor=\nFormLeft=40\n\n[last]\nkey=値\n"));
   const Read r = ReadIni(dir / "k.ini");
   EXPECT_EQ(r.setting.FontSize, 12.75f);
   EXPECT_EQ(r.setting.FormLeft, 40);
+}
+
+// Lines of other programs go back byte for byte, whatever their code and line ends: bytes
+// CP932 cannot decode, UTF-8, lone CR and LF, and a last line without an end.
+TEST(SettingsWrite, OnlyTheFourKeysChangeEveryOtherByteStays) {
+  struct Case {
+    const char* name;
+    std::string before, after;
+  };
+  const std::string foreign =
+      "[Other]\nname=\x80\xff\xa0\r\nutf8=caf\xc3\xa9 \xe2\x9c\x93\rraw=\x82\n";
+  const std::vector<Case> cases = {
+      {"own section first, foreign after",
+       "[setting]\r\nFontsize=9.75\nLineSpace=3\rTextEditor=x\r\nFormLeft=1\n\n" + foreign + "tail",
+       "[setting]\r\nFontsize=12.75\nLineSpace=5\rTextEditor=\r\nFormLeft=40\n\n" + foreign +
+           "tail"},
+      {"foreign only, no end on the last line", foreign + "last=\x81",
+       foreign + "last=\x81\r\n[setting]\r\nFontsize=12.75\r\nLineSpace=5\r\nTextEditor=\r\n"
+                 "FormLeft=40\r\n"},
+      {"keys with other spellings and spaces kept",
+       "[SETTING]\nFONTSIZE = 9.75\n\x82\xa0junk\nlinespace\t=\t4\n",
+       "[SETTING]\nFONTSIZE =12.75\n\x82\xa0junk\nlinespace\t=5\nTextEditor=\nFormLeft=40\n"},
+  };
+  for (const Case& c : cases) {
+    TempDir dir;
+    WriteBytes(dir / "k.ini", c.before);
+    SettingInfo s;
+    s.FontSize = 12.75f;
+    s.LineSpace = 5;
+    ASSERT_TRUE(WriteIniSettings(dir / "k.ini", s, 40).ok()) << c.name;
+    EXPECT_EQ(ReadBytes(dir / "k.ini"), c.after) << c.name;
+    const Read r = ReadIni(dir / "k.ini");
+    EXPECT_EQ(r.setting.FontSize, 12.75f) << c.name;
+    EXPECT_EQ(r.setting.LineSpace, 5) << c.name;
+    // Writing the same values again changes nothing at all.
+    ASSERT_TRUE(WriteIniSettings(dir / "k.ini", s, 40).ok());
+    EXPECT_EQ(ReadBytes(dir / "k.ini"), c.after) << c.name;
+  }
 }
 
 TEST(SettingsWrite, FormLeftOnEndingOnlyWhileTheWindowIsOnScreen) {

@@ -8,6 +8,7 @@
 #include <iostream>
 #include <map>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,7 @@
 #include "common/helpers.h"
 #include "dictionary/dictionary.h"
 #include "dictionary/dictionary_import.h"
+#include "dictionary/dictionary_messages.h"
 #include "dictionary/lookup.h"
 #include "document/layout.h"
 #include "document/open_text.h"
@@ -168,6 +170,32 @@ int Meaning(const Args& a) {
   return kExitOk;
 }
 
+// What the user learns of a change: a reload in one line, a refusal with its reasons, a
+// failure with the system's; all on stderr. Exit status 2 for a word, meaning or index that
+// cannot be, 1 for a dictionary that cannot take the change or could not be written.
+int ReportChange(const DicChange& change) {
+  if (const std::u16string reloaded = MsgDicReloaded(change); !reloaded.empty())
+    std::cerr << "kelmoa-tool: " << ShownMessage(reloaded) << '\n';
+  switch (change.outcome) {
+    case DicChange::Outcome::kWritten:
+    case DicChange::Outcome::kUnchanged:
+      return kExitOk;
+    case DicChange::Outcome::kRefused:
+      std::cerr << "kelmoa-tool: " << ShownMessage(MsgChangeRefused(change)) << '\n';
+      switch (change.refusal) {
+        case DicChange::Refusal::kNotAnEntry:
+        case DicChange::Refusal::kNoSuchEntry:
+        case DicChange::Refusal::kNonSjisCharacter:
+          return kExitUsage;
+        default:
+          return kExitIo;
+      }
+    case DicChange::Outcome::kFailed:
+      break;
+  }
+  return IoError(change.status);
+}
+
 int Add(const Args& a) {
   if (a.size() != 3)
     return Usage();
@@ -177,13 +205,7 @@ int Add(const Args& a) {
   if (!LoadDic(files.DicPath(), dic, rc))
     return rc;
   const std::u16string word = Utf8ToUtf16(a[1]), meaning = Utf8ToUtf16(a[2]);
-  if (!IsStorableEntry(word, meaning)) {
-    std::cerr << "kelmoa-tool: not an entry: the word needs two characters or more, the meaning "
-                 "a visible character, and neither may hold a TAB or a line end\n";
-    return kExitUsage;
-  }
-  const Status s = files.AddEntry(dic, word, meaning, LocalNow());
-  return s.ok() ? kExitOk : IoError(s);
+  return ReportChange(files.AddEntry(dic, word, meaning, LocalNow()));
 }
 
 int Delete(const Args& a) {
@@ -198,13 +220,10 @@ int Delete(const Args& a) {
   int rc = kExitOk;
   if (!LoadDic(files.DicPath(), dic, rc))
     return rc;
-  if (idx < 1 || idx > dic.Count()) {
-    std::cerr << "kelmoa-tool: no entry " << idx << " (the dictionary has " << dic.Count() << ")\n";
-    return kExitUsage;
-  }
-  const std::u16string entry = dic.Words()[idx] + u' ' + Utf8ToUtf16(a[2]);
-  const Status s = files.DeleteEntry(dic, idx, entry, LocalNow());
-  return s.ok() ? kExitOk : IoError(s);
+  // An index outside the dictionary is refused by the change itself.
+  const std::u16string entry =
+      idx >= 1 && idx <= dic.Count() ? dic.Words()[idx] + u' ' + Utf8ToUtf16(a[2]) : u"";
+  return ReportChange(files.DeleteEntry(dic, idx, entry, LocalNow()));
 }
 
 int Annotate(const Args& a) {
@@ -351,7 +370,12 @@ int main(int argc, char** argv) {
   if (it == commands.end())
     return Usage();
   const Args args(argv + 2, argv + argc);
-  const int rc = it->second(args);
+  int rc = kExitIo;
+  try {
+    rc = it->second(args);
+  } catch (const std::bad_alloc&) {
+    std::cerr << "kelmoa-tool: メモリが足りないため，処理を続けられませんでした。\n";
+  }
   std::cout.flush();
   return rc;
 }

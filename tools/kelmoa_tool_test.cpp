@@ -1,6 +1,8 @@
 // The command-line companion, run as a separate program the way scripts use it.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -25,12 +27,18 @@ struct ToolRun {
   std::string out, err;
 };
 
-// Starts kelmoa-tool with args, output to files in dir; returns its pid.
-pid_t Start(const TempDir& dir, const std::vector<std::string>& args) {
+// Starts kelmoa-tool with args, output to files in dir (named after tag); returns its pid.
+// memoryLimit, when not 0, caps the address space the tool may use.
+pid_t Start(const TempDir& dir, const std::vector<std::string>& args, const std::string& tag = "",
+            rlim_t memoryLimit = 0) {
   const pid_t pid = ::fork();
   if (pid == 0) {
-    freopen((dir / ".out").c_str(), "w", stdout);
-    freopen((dir / ".err").c_str(), "w", stderr);
+    freopen((dir / (".out" + tag)).c_str(), "w", stdout);
+    freopen((dir / (".err" + tag)).c_str(), "w", stderr);
+    if (memoryLimit != 0) {
+      const rlimit limit{memoryLimit, memoryLimit};
+      ::setrlimit(RLIMIT_AS, &limit);
+    }
     std::vector<char*> argv{const_cast<char*>(KELMOA_TOOL_PATH)};
     for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
@@ -101,7 +109,9 @@ TEST(Tool, AddAndDeleteWriteThroughWithBackups) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "dic_backup"),
                           std::filesystem::directory_iterator()),
             3);
-  EXPECT_EQ(Tool(dir, {"delete", dir.path(), "9", "x"}).code, 2);
+  r = Tool(dir, {"delete", dir.path(), "9", "x"});
+  EXPECT_EQ(r.code, 2);
+  EXPECT_EQ(r.err, "kelmoa-tool: 辞書にその番号の単語はありません。\n    番号＝9\n");
   EXPECT_EQ(Tool(dir, {"delete", dir.path(), "two", "x"}).code, 2);
   EXPECT_EQ(Tool(dir, {"add", dir.path(), "ox", "a\tb"}).code, 2);
   std::filesystem::remove_all(dir / "dic_backup");
@@ -165,6 +175,7 @@ TEST(Tool, KillingAnAddAtAnyMomentNeverLeavesAPartialDictionary) {
   testing::MakeDataFolders(dir.path());
   std::string content;
   for (int i = 0; i < 20000; ++i) content += "word" + std::to_string(100000 + i) + "\t語\r\n";
+  content = Sjis(content);
   WriteBytes(dir / "dic/Dic_EJ.txt", content);
   std::set<std::string> versions{content};
   std::mt19937 rng(7);
@@ -234,6 +245,144 @@ TEST(Tool, PrepareWritesACopyTheReaderTakesAndReportsWhatChanged) {
   EXPECT_NE(parts.out.find("parts written: 2\n"), std::string::npos);
   EXPECT_EQ(Tool(dir, {"read", dir / "long-out-1.txt"}).out, "9000\n");
   EXPECT_EQ(Tool(dir, {"read", dir / "long-out-2.txt"}).out, "500\n");
+}
+
+// Two programs adding at the same moment, round after round: every word added is kept.
+TEST(Tool, TwoAddsAtOnceKeepBothWords) {
+  TempDir dir;
+  testing::MakeDataFolders(dir.path());
+  std::string content;  // large enough that writing it takes a while
+  for (int i = 0; i < 20000; ++i)
+    content += "word" + std::to_string(100000 + i) + "\tx\r\n";
+  WriteBytes(dir / "dic/Dic_EJ.txt", content);
+  constexpr int kRounds = 50;
+  int reloads = 0;
+  for (int round = 0; round < kRounds; ++round) {
+    pid_t pids[2];
+    for (int side = 0; side < 2; ++side) {
+      pids[side] = Start(
+          dir,
+          {"add", dir.path(),
+           "pair" + std::to_string(round) + "side" + std::string(1, static_cast<char>('a' + side)),
+           "語"},
+          std::to_string(side));
+    }
+    for (int side = 0; side < 2; ++side) {
+      int status = 0;
+      ::waitpid(pids[side], &status, 0);
+      ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+          << "round " << round << ": " << ReadBytes(dir / (".err" + std::to_string(side)));
+      const std::string err = ReadBytes(dir / (".err" + std::to_string(side)));
+      if (!err.empty()) {
+        EXPECT_EQ(err,
+                  "kelmoa-tool: 辞書ファイルがほかのプログラムで変更されていたため，"
+                  "読み込み直してから変更しました。\n");
+        ++reloads;
+      }
+    }
+  }
+  const std::string after = ReadBytes(dir / "dic/Dic_EJ.txt");
+  int kept = 0;
+  for (int round = 0; round < kRounds; ++round) {
+    for (const char* side : {"a", "b"}) {
+      kept += after.find("pair" + std::to_string(round) + "side" + side + "\t" + Sjis("語") +
+                         "\r\n") != std::string::npos;
+    }
+  }
+  EXPECT_EQ(kept, 2 * kRounds) << reloads << " changes found the file changed";
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "dic_backup"),
+                          std::filesystem::directory_iterator()),
+            2 * kRounds);
+}
+
+// Dictionaries from elsewhere and words the file cannot hold: add and delete say why and
+// change nothing, or, for LF line ends, read every line as its own.
+TEST(Tool, ForeignDictionariesAndCharactersAreRefusedAndChangeNothing) {
+  struct Case {
+    const char* name;
+    std::string dic;
+    std::vector<std::string> args;  // after BASE
+    int code;
+    std::string errHas;
+    std::string after;  // the file afterwards; empty: unchanged
+  };
+  const std::vector<Case> cases = {
+      {"LF line ends",
+       Sjis("apple\tりんご\nbanana\tバナナ\ncat\t猫\n"),
+       {"add", "dog", "犬"},
+       0,
+       "",
+       Sjis("apple\tりんご\r\nbanana\tバナナ\r\ncat\t猫\r\ndog\t犬\r\n")},
+      {"UTF-8 add",
+       "apple\tりんご\ncat\t猫\n",
+       {"add", "dog", "犬"},
+       1,
+       "iconv -f UTF-8 -t CP932 Dic_EJ.txt",
+       ""},
+      {"UTF-8 delete", "apple\tりんご\ncat\t猫\n", {"delete", "1", "りんご"}, 1, "1行目", ""},
+      {"broken byte",
+       Sjis("apple\tりんご\r\n") + "cat\t\x85\x40\r\n",
+       {"add", "dog", "犬"},
+       1,
+       "2行目",
+       ""},
+      {"emoji", Sjis("cat\t猫\r\n"), {"add", "smile", "😀"}, 2, "「😀」(U+1F600)", ""},
+      {"emoji in the word", Sjis("cat\t猫\r\n"), {"add", "caf😀", "カフェ"}, 2, "単語に", ""},
+  };
+  for (const Case& c : cases) {
+    TempDir dir;
+    testing::MakeDataFolders(dir.path());
+    WriteBytes(dir / "dic/Dic_EJ.txt", c.dic);
+    std::vector<std::string> args{c.args[0], dir.path()};
+    args.insert(args.end(), c.args.begin() + 1, c.args.end());
+    const ToolRun r = Tool(dir, args);
+    EXPECT_EQ(r.code, c.code) << c.name << ": " << r.err;
+    EXPECT_NE(r.err.find(c.errHas), std::string::npos) << c.name << ": " << r.err;
+    EXPECT_EQ(ReadBytes(dir / "dic/Dic_EJ.txt"), c.after.empty() ? c.dic : c.after) << c.name;
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "dic_backup"),
+                            std::filesystem::directory_iterator()),
+              c.after.empty() ? 0 : 1)
+        << c.name;
+  }
+}
+
+TEST(Tool, AWriteProtectedDictionaryIsRefused) {
+  TempDir dir;
+  testing::MakeDataFolders(dir.path());
+  WriteBytes(dir / "dic/Dic_EJ.txt", Sjis("cat\t猫\r\n"));
+  ::chmod((dir / "dic/Dic_EJ.txt").c_str(), 0444);
+  const ToolRun r = Tool(dir, {"add", dir.path(), "dog", "犬"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.err.find("書き込みが禁止"), std::string::npos) << r.err;
+  EXPECT_EQ(ReadBytes(dir / "dic/Dic_EJ.txt"), Sjis("cat\t猫\r\n"));
+}
+
+// A dictionary too large for the memory the tool may use: a message, not an abort.
+TEST(Tool, RunningOutOfMemoryIsAMessageNotACrash) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "AddressSanitizer reserves more address space than the limit allows";
+#endif
+  TempDir dir;
+  testing::MakeDataFolders(dir.path());
+  std::string content;
+  content.reserve(48 << 20);
+  for (int i = 0; content.size() < (48u << 20); ++i)
+    content += "w" + std::to_string(1000000 + i) + "\t" + std::string(40, 'x') + "\r\n";
+  WriteBytes(dir / "dic/Dic_EJ.txt", content);
+  for (const char* command : {"entries", "add"}) {
+    std::vector<std::string> args{command};
+    if (command == std::string("add"))
+      args.insert(args.end(), {dir.path(), "zebra", "しまうま"});
+    else
+      args.push_back(dir / "dic/Dic_EJ.txt");
+    int status = 0;
+    ::waitpid(Start(dir, args, "", 160u << 20), &status, 0);
+    ASSERT_TRUE(WIFEXITED(status)) << command << " ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 1) << command;
+    EXPECT_NE(ReadBytes(dir / ".err").find("メモリが足りない"), std::string::npos)
+        << command << ": " << ReadBytes(dir / ".err");
+  }
+  EXPECT_EQ(ReadBytes(dir / "dic/Dic_EJ.txt"), content);
 }
 
 }  // namespace
