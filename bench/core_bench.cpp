@@ -16,14 +16,14 @@
 #include <string>
 #include <vector>
 
-#include "common/codepage.h"
-#include "common/file_ops.h"
-#include "common/str_list.h"
-#include "dictionary/dictionary.h"
-#include "dictionary/dictionary_import.h"
-#include "document/layout.h"
-#include "document/open_text.h"
-#include "document/word_info.h"
+#include "core/base/codepage.h"
+#include "core/base/file_ops.h"
+#include "core/base/str_list.h"
+#include "core/dictionary/dictionary.h"
+#include "core/dictionary/dictionary_import.h"
+#include "core/text/layout.h"
+#include "core/text/open_text.h"
+#include "core/text/word_info.h"
 
 namespace kelmoa {
 namespace {

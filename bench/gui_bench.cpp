@@ -23,18 +23,18 @@
 #include <string>
 #include <vector>
 
-#include "app/frm_text.h"
-#include "common/codepage.h"
-#include "common/file_ops.h"
-#include "common/frm_msg.h"
-#include "common/helpers.h"
-#include "common/window_helpers.h"
-#include "dictionary/dictionary.h"
-#include "dictionary/dictionary_import.h"
-#include "document/layout.h"
-#include "document/open_text.h"
-#include "document/view/page_render.h"
-#include "document/word_info.h"
+#include "gui/frm_text.h"
+#include "core/base/codepage.h"
+#include "core/base/file_ops.h"
+#include "gui/frm_msg.h"
+#include "core/base/helpers.h"
+#include "gui/window_helpers.h"
+#include "core/dictionary/dictionary.h"
+#include "core/dictionary/dictionary_import.h"
+#include "core/text/layout.h"
+#include "core/text/open_text.h"
+#include "gui/page_render.h"
+#include "core/text/word_info.h"
 
 // Counts allocations while a case asks for it, to show that a pointer move inside a word
 // allocates nothing.

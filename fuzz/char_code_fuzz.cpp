@@ -6,8 +6,8 @@
 #include <cstring>
 #include <string>
 
-#include "common/char_code.h"
-#include "common/char_code_reference_test.h"
+#include "core/base/char_code.h"
+#include "core/base/char_code_reference_test.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0)

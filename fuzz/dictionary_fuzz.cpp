@@ -9,8 +9,8 @@
 #include <map>
 #include <vector>
 
-#include "common/codepage.h"
-#include "dictionary/dictionary.h"
+#include "core/base/codepage.h"
+#include "core/dictionary/dictionary.h"
 #include "fuzz/fuzz_util.h"
 
 namespace {

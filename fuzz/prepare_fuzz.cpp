@@ -5,11 +5,11 @@
 #include <memory>
 #include <string>
 
-#include "common/char_code.h"
-#include "common/codepage.h"
-#include "common/str_list.h"
-#include "document/prepare_text.h"
-#include "document/text_reader.h"
+#include "core/base/char_code.h"
+#include "core/base/codepage.h"
+#include "core/base/str_list.h"
+#include "core/text/prepare_text.h"
+#include "core/text/text_reader.h"
 
 namespace {
 

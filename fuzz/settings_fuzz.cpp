@@ -4,8 +4,8 @@
 #include <cstdlib>
 
 #include "fuzz/fuzz_util.h"
-#include "settings/ini_file.h"
-#include "settings/settings.h"
+#include "core/settings/ini_file.h"
+#include "core/settings/settings.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string path = kelmoa::fuzz::WriteInput("k.ini", data, size);

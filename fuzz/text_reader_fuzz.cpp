@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "common/codepage.h"
-#include "document/text_reader.h"
+#include "core/base/codepage.h"
+#include "core/text/text_reader.h"
 #include "fuzz/fuzz_util.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

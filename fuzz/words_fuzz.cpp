@@ -4,10 +4,10 @@
 #include <cstdlib>
 #include <string>
 
-#include "common/codepage.h"
-#include "common/helpers.h"
-#include "dictionary/lookup.h"
-#include "document/layout.h"
+#include "core/base/codepage.h"
+#include "core/base/helpers.h"
+#include "core/dictionary/lookup.h"
+#include "core/text/layout.h"
 
 namespace {
 

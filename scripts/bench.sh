@@ -16,12 +16,12 @@ flags=(--benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 n=0
 for filter in 'shuffled:0' 'shuffled:1' 'DefaultDic' 'OpenText'; do
   n=$((n + 1))
-  ./build-bench/kelmoa_bench "${flags[@]}" --benchmark_filter="$filter" \
+  ./build-bench/bench/kelmoa_bench "${flags[@]}" --benchmark_filter="$filter" \
     --benchmark_out="$out/core$n.json"
 done
 for filter in 'PointerMove|PageRedraw' 'WordInformation|DictionaryChange' 'Memory'; do
   n=$((n + 1))
-  QT_QPA_PLATFORM=offscreen ./build-bench/kelmoa_gui_bench "${flags[@]}" \
+  QT_QPA_PLATFORM=offscreen ./build-bench/bench/kelmoa_gui_bench "${flags[@]}" \
     --benchmark_filter="$filter" --benchmark_out="$out/gui$n.json"
 done
 python3 bench/summary.py "$out"/*.json

@@ -21,7 +21,7 @@ cmake --build "$build" --target Kelmoa -j2 >/dev/null
 base=$(mktemp -d)
 trap 'rm -rf "$base"' EXIT
 mkdir -p "$base/bin" "$base/dic" "$base/dic_backup" "$base/txt_shift_jis"
-cp "$build/Kelmoa" "$base/bin/Kelmoa"
+cp "$build/gui/Kelmoa" "$base/bin/Kelmoa"
 printf 'dog\t犬\r\nrun\t走る\r\nthe\tその\r\n' | iconv -f UTF-8 -t CP932 >"$base/dic/Dic_EJ.txt"
 printf 'the zebra runs\r\nthe dog\r\n' >"$base/txt_shift_jis/zebra.txt"
 

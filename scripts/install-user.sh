@@ -18,7 +18,7 @@ target="$data_home/kelmoa"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j"$(nproc)" --target Kelmoa kelmoa-tool
 cmake -DSOURCE_DIR="$PWD" -DSTAGE_DIR="$target" \
-  -DPROGRAM="$PWD/build/Kelmoa" -DTOOL="$PWD/build/kelmoa-tool" \
+  -DPROGRAM="$PWD/build/gui/Kelmoa" -DTOOL="$PWD/build/cli/kelmoa-tool" \
   -P scripts/stage.cmake
 
 install -D -m 644 data/kelmoa.svg "$data_home/icons/hicolor/scalable/apps/kelmoa.svg"

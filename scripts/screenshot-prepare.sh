@@ -26,7 +26,7 @@ cmake --build "$build" --target Kelmoa -j2 >/dev/null
 base=$(mktemp -d)
 trap 'rm -rf "$base"' EXIT
 mkdir -p "$base"/{bin,dic,dic_backup,txt_shift_jis,htm,texts}
-cp "$build/Kelmoa" "$base/bin/"
+cp "$build/gui/Kelmoa" "$base/bin/"
 cp htm/index.htm "$base/htm/"
 if [ -f "$build/stage/dic/Dic_EJ.txt" ]; then
   cp "$build/stage/dic/Dic_EJ.txt" "$base/dic/"

@@ -21,7 +21,7 @@ cmake --build "$build" --target Kelmoa -j2 >/dev/null
 base=$(mktemp -d)
 trap 'rm -rf "$base"' EXIT
 mkdir -p "$base"/{bin,dic,dic_backup,txt_shift_jis,htm}
-cp "$build/Kelmoa" "$base/bin/"
+cp "$build/gui/Kelmoa" "$base/bin/"
 cp htm/index.htm "$base/htm/"
 cp932() { sed 's/\r$//; s/$/\r/' "$1" | iconv -f UTF-8 -t CP932 > "$2"; }
 cp932 data/sample_dic.txt "$base/dic/Dic_EJ.txt"

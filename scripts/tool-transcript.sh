@@ -8,7 +8,9 @@
 set -euo pipefail
 tool=$(realpath "$1")
 src=$(cd "$(dirname "$0")/.." && pwd)
-work=$(mktemp -d)
+# A fixed folder: some messages name the dictionary by its full path.
+work=${TMPDIR:-/tmp}/kelmoa-tool-transcript
+rm -rf "$work" && mkdir -p "$work"
 trap 'rm -rf "$work"' EXIT
 cd "$work"
 

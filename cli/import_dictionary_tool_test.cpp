@@ -1,0 +1,83 @@
+// `kelmoa-tool import-dictionary`, run as a separate program the way scripts use it.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "core/base/fixtures_test.h"
+#include "core/dictionary/import_excerpt_test.h"
+
+namespace kelmoa {
+namespace {
+
+using testing::ReadBytes;
+using testing::TempDir;
+using testing::WriteBytes;
+
+// Runs kelmoa-tool import-dictionary with args (paths without spaces); stdout and stderr go
+// to dir/.out and dir/.err. Returns the exit status.
+int ImportDictionaryTool(const TempDir& dir, const std::string& args) {
+  const std::string cmd = std::string(KELMOA_TOOL_PATH) + " import-dictionary " + args + " >" +
+                          (dir / ".out") + " 2>" + (dir / ".err");
+  const int status = std::system(cmd.c_str());
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// The excerpt sources as files below dir/src; returns the options that name them.
+std::string WriteExcerptSources(const TempDir& dir) {
+  std::filesystem::create_directories(dir / "src/wordnet");
+  WriteBytes(dir / "src/edict", testing::Euc(testing::kExcerptEdict));
+  const auto [index, text] = testing::Dictd(testing::kExcerptFreedict);
+  WriteBytes(dir / "src/fd.index", index);
+  WriteBytes(dir / "src/fd.dict.dz", testing::Gzip(text));
+  const WordnetFiles wn = testing::ExcerptWordnetFiles();
+  for (size_t k = 0; k < kWordnetClassNames.size(); ++k) {
+    WriteBytes(dir / "src/wordnet/index." + kWordnetClassNames[k], wn.index[k]);
+    WriteBytes(dir / "src/wordnet/" + kWordnetClassNames[k] + ".exc", wn.exceptions[k]);
+  }
+  WriteBytes(dir / "src/wordnet/cntlist.rev", wn.senseCounts);
+  return " --edict " + dir / "src/edict" + " --freedict " + dir / "src/fd" + " --wordnet " +
+         dir / "src/wordnet";
+}
+
+TEST(ImportDictionaryTool, ReplacesTheDictionaryAndPrintsNothing) {
+  TempDir dir;
+  const std::string sources = WriteExcerptSources(dir);
+  WriteBytes(dir / "Dic_EJ.txt", "old\tdictionary\r\n");
+  EXPECT_EQ(ImportDictionaryTool(dir, dir / "Dic_EJ.txt" + sources), 0);
+  EXPECT_EQ(ReadBytes(dir / ".out") + ReadBytes(dir / ".err"), "");
+  const std::string dic = ReadBytes(dir / "Dic_EJ.txt");
+  EXPECT_NE(dic.find(testing::Sjis("dog\t①【名】犬(いぬ)\r\ndog\t②【名】ワンコ\r\n")),
+            std::string::npos);
+  EXPECT_NE(dic.find(testing::Sjis("went\t①【goの過去】行く(いく)\r\n")), std::string::npos);
+  // src, Dic_EJ.txt, .out and .err: no temporary file is left beside the dictionary.
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 4);
+}
+
+TEST(ImportDictionaryTool, AFailureIsReportedAndLeavesTheOldDictionaryAlone) {
+  TempDir dir;
+  const std::string sources = WriteExcerptSources(dir);
+  const std::string old = "old\tdictionary\r\n";
+  WriteBytes(dir / "Dic_EJ.txt", old);
+  WriteBytes(dir / "notes.txt", "Just some English.\n");
+  const std::string out = dir / "Dic_EJ.txt";
+  const std::pair<std::string, std::string> kCases[] = {
+      {out + sources + " --edict " + dir / "none", dir / "none"},
+      {out + sources + " --edict " + dir / "notes.txt", "no EDICT entry"},
+      {out + sources + " --freedict " + dir / "none", "dict-freedict-eng-jpn"},
+      {out + sources + " --wordnet " + dir / "none", "wordnet-base"},
+      {dir / "no/such/Dic_EJ.txt" + sources, "no/such"},
+  };
+  for (const auto& [args, said] : kCases) {
+    EXPECT_EQ(ImportDictionaryTool(dir, args), 1) << args;
+    EXPECT_NE(ReadBytes(dir / ".err").find(said), std::string::npos) << ReadBytes(dir / ".err");
+  }
+  EXPECT_EQ(ReadBytes(dir / "Dic_EJ.txt"), old);
+  for (const std::string& args : {std::string(), out + " --edict", out + " --colour red"})
+    EXPECT_EQ(ImportDictionaryTool(dir, args), 2) << args;
+}
+
+}  // namespace
+}  // namespace kelmoa

@@ -1,0 +1,381 @@
+// kelmoa-tool: the command-line companion. It runs the program's own reading, detection,
+// dictionary and lookup code on files, so that they can be scripted and checked. Output is
+// UTF-8 with LF line ends. Exit status: 0 success, 1 a file could not be read or written
+// (message on stderr), 2 usage error, 3 a text rejected by the reader (message on stdout).
+#include <charconv>
+#include <cstdio>
+#include <functional>
+#include <iostream>
+#include <map>
+#include <memory>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "core/base/char_code.h"
+#include "core/base/codepage.h"
+#include "core/base/helpers.h"
+#include "core/dictionary/dictionary.h"
+#include "core/dictionary/dictionary_import.h"
+#include "core/dictionary/dictionary_messages.h"
+#include "core/dictionary/lookup.h"
+#include "core/text/layout.h"
+#include "core/text/open_text.h"
+#include "core/text/prepare_text.h"
+#include "core/text/text_reader.h"
+#include "core/text/word_info.h"
+#include "core/settings/settings.h"
+
+namespace kelmoa {
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitIo = 1;
+constexpr int kExitUsage = 2;
+constexpr int kExitRejected = 3;
+
+using Args = std::vector<std::string>;
+
+std::string Out(std::u16string_view s) {
+  return Utf16ToUtf8(s);
+}
+
+// A message as the tool shows it: CR LF becomes LF.
+std::string ShownMessage(std::u16string_view msg) {
+  std::string s = Out(msg);
+  std::string r;
+  for (size_t i = 0; i < s.size(); ++i) {
+    if (s[i] == '\r' && i + 1 < s.size() && s[i + 1] == '\n')
+      continue;
+    r += s[i];
+  }
+  return r;
+}
+
+int IoError(const Status& s) {
+  std::cerr << "kelmoa-tool: " << s.message() << "\n";
+  return kExitIo;
+}
+
+int Usage() {
+  std::cerr << "usage:\n"
+               "  kelmoa-tool detect FILE...\n"
+               "  kelmoa-tool read FILE\n"
+               "  kelmoa-tool entries DIC\n"
+               "  kelmoa-tool lookup DIC WORD...\n"
+               "  kelmoa-tool meaning DIC WORD...\n"
+               "  kelmoa-tool add BASE WORD MEANING\n"
+               "  kelmoa-tool delete BASE INDEX MEANING\n"
+               "  kelmoa-tool import-dictionary OUT [--edict PATH] [--freedict PREFIX] "
+               "[--wordnet DIR]\n"
+               "  kelmoa-tool annotate DIC TEXT\n"
+               "  kelmoa-tool settings INI [--screen-width PX]\n"
+               "  kelmoa-tool prepare IN OUT [--width N]\n";
+  return kExitUsage;
+}
+
+std::string JoinTabs(std::u16string_view meanings) {
+  return Out(meanings);
+}
+
+int Detect(const Args& a) {
+  if (a.empty())
+    return Usage();
+  for (const std::string& path : a) {
+    std::string name;
+    if (Status s = GetFileCharCode(path, name); !s.ok())
+      return IoError(s);
+    std::cout << name << '\t' << path << '\n';
+  }
+  return kExitOk;
+}
+
+int Read(const Args& a) {
+  if (a.size() != 1)
+    return Usage();
+  StrList lines;
+  Status status;
+  const std::u16string msg = ReadFileToAryAndChkMsg(a[0], lines, status);
+  if (!status.ok())
+    return IoError(status);
+  if (!msg.empty()) {
+    std::cout << ShownMessage(msg) << '\n';
+    return kExitRejected;
+  }
+  std::cout << UpperBound(lines) << '\n';
+  return kExitOk;
+}
+
+bool LoadDic(const std::string& path, Dictionary& dic, int& exitCode) {
+  if (Status s = dic.LoadDicFile(path); !s.ok()) {
+    exitCode = IoError(s);
+    return false;
+  }
+  return true;
+}
+
+int Entries(const Args& a) {
+  if (a.size() != 1)
+    return Usage();
+  Dictionary dic;
+  int rc = kExitOk;
+  if (!LoadDic(a[0], dic, rc))
+    return rc;
+  for (int i = 1; i <= dic.Count(); ++i) {
+    std::cout << i << '\t' << Out(dic.Words()[i]) << '\t' << JoinTabs(dic.Meanings()[i]) << '\n';
+  }
+  return kExitOk;
+}
+
+int Lookup(const Args& a) {
+  if (a.size() < 2)
+    return Usage();
+  Dictionary dic;
+  int rc = kExitOk;
+  if (!LoadDic(a[0], dic, rc))
+    return rc;
+  for (size_t w = 1; w < a.size(); ++w) {
+    const std::u16string list = GetDicIdxListOfWord(dic.Words(), LowerAscii(Utf8ToUtf16(a[w])));
+    std::cout << a[w] << '\t' << Out(list) << '\n';
+    size_t start = 0;
+    while (start < list.size()) {
+      size_t comma = list.find(u',', start);
+      if (comma == std::u16string::npos)
+        comma = list.size();
+      const int idx = std::stoi(Out(list.substr(start, comma - start)));
+      std::cout << '\t' << idx << '\t' << Out(dic.Words()[idx]) << '\t'
+                << JoinTabs(dic.Meanings()[idx]) << '\n';
+      start = comma + 1;
+    }
+  }
+  return kExitOk;
+}
+
+int Meaning(const Args& a) {
+  if (a.size() < 2)
+    return Usage();
+  Dictionary dic;
+  int rc = kExitOk;
+  if (!LoadDic(a[0], dic, rc))
+    return rc;
+  for (size_t w = 1; w < a.size(); ++w) {
+    int idx = 0;
+    std::u16string form;
+    StrList meanings;
+    GetWordMeaningP(dic, LowerAscii(Utf8ToUtf16(a[w])), idx, form, meanings);
+    std::cout << a[w] << '\t' << idx << '\t' << Out(form) << '\n';
+    for (size_t m = 1; m < meanings.size(); ++m)
+      std::cout << '\t' << Out(meanings[m]) << '\n';
+  }
+  return kExitOk;
+}
+
+// What the user learns of a change: a reload in one line, a refusal with its reasons, a
+// failure with the system's; all on stderr. Exit status 2 for a word, meaning or index that
+// cannot be, 1 for a dictionary that cannot take the change or could not be written.
+int ReportChange(const DicChange& change) {
+  if (const std::u16string reloaded = MsgDicReloaded(change); !reloaded.empty())
+    std::cerr << "kelmoa-tool: " << ShownMessage(reloaded) << '\n';
+  switch (change.outcome) {
+    case DicChange::Outcome::kWritten:
+    case DicChange::Outcome::kUnchanged:
+      return kExitOk;
+    case DicChange::Outcome::kRefused:
+      std::cerr << "kelmoa-tool: " << ShownMessage(MsgChangeRefused(change)) << '\n';
+      switch (change.refusal) {
+        case DicChange::Refusal::kNotAnEntry:
+        case DicChange::Refusal::kNoSuchEntry:
+        case DicChange::Refusal::kNonSjisCharacter:
+          return kExitUsage;
+        default:
+          return kExitIo;
+      }
+    case DicChange::Outcome::kFailed:
+      break;
+  }
+  return IoError(change.status);
+}
+
+int Add(const Args& a) {
+  if (a.size() != 3)
+    return Usage();
+  DictionaryFiles files(a[0]);
+  Dictionary dic;
+  int rc = kExitOk;
+  if (!LoadDic(files.DicPath(), dic, rc))
+    return rc;
+  const std::u16string word = Utf8ToUtf16(a[1]), meaning = Utf8ToUtf16(a[2]);
+  return ReportChange(files.AddEntry(dic, word, meaning, LocalNow()));
+}
+
+int Delete(const Args& a) {
+  if (a.size() != 3)
+    return Usage();
+  int idx = 0;
+  const auto [end, ec] = std::from_chars(a[1].data(), a[1].data() + a[1].size(), idx);
+  if (ec != std::errc() || end != a[1].data() + a[1].size())
+    return Usage();
+  DictionaryFiles files(a[0]);
+  Dictionary dic;
+  int rc = kExitOk;
+  if (!LoadDic(files.DicPath(), dic, rc))
+    return rc;
+  // An index outside the dictionary is refused by the change itself.
+  const std::u16string entry =
+      idx >= 1 && idx <= dic.Count() ? dic.Words()[idx] + u' ' + Utf8ToUtf16(a[2]) : u"";
+  return ReportChange(files.DeleteEntry(dic, idx, entry, LocalNow()));
+}
+
+int Annotate(const Args& a) {
+  if (a.size() != 2)
+    return Usage();
+  TextFileCheck check = CheckAndReadTextFile(a[1]);
+  if (check.result == TextFileCheck::kUnreadable)
+    return IoError(check.status);
+  if (check.result != TextFileCheck::kOk) {
+    std::cout << ShownMessage(check.message) << '\n';
+    return kExitRejected;
+  }
+  Dictionary dic;
+  int rc = kExitOk;
+  if (!LoadDic(a[0], dic, rc))
+    return rc;
+  auto doc = std::make_unique<TextDocument>();  // the grids are large: keep them off the stack
+  SettingInfo setting;
+  setting.HalfWidth = 7;
+  setting.FullWidth = 14;
+  int maxRight = 0, longest = 0;
+  SetNewTextLines(*doc, std::move(check.lines), setting, maxRight, longest);
+  gGetWordInfoInTextP(*doc, dic.Words());
+  const WordTable& t = doc->words;
+  for (int k = 1; k <= t.Count(); ++k) {
+    std::cout << t.mWordLine[k] << '\t' << t.mWordCol[k] << '\t' << Out(t.Word(k)) << '\t'
+              << Out(t.Joined(k)) << '\t' << Out(t.DicIdx(k)) << '\t' << t.mWordX1[k] << '\t'
+              << t.mWordX2[k] << '\n';
+  }
+  return kExitOk;
+}
+
+int Settings(const Args& a) {
+  int screenWidth = 1920;
+  if (a.size() == 3 && a[1] == "--screen-width") {
+    const auto [end, ec] = std::from_chars(a[2].data(), a[2].data() + a[2].size(), screenWidth);
+    if (ec != std::errc() || end != a[2].data() + a[2].size() || screenWidth <= 0)
+      return Usage();
+  } else if (a.size() != 1) {
+    return Usage();
+  }
+  SettingInfo def, max, setting;
+  SetDefaultSettings(screenWidth, def, max);
+  setting = def;
+  // The program reads the file only when it exists.
+  if (IsFileExist(a[0])) {
+    ReadIniSettings(a[0], def, max, setting, [](const std::u16string& msg) {
+      std::string line;
+      const std::string s = Out(msg);
+      for (size_t i = 0; i < s.size(); ++i) {
+        if (s[i] == '\r' && i + 1 < s.size() && s[i + 1] == '\n') {
+          line += " / ";
+          ++i;
+        } else {
+          line += s[i];
+        }
+      }
+      std::cerr << line << '\n';
+    });
+  }
+  std::cout << "FontSize=" << Out(FormatFontSize(setting.FontSize)) << '\n'
+            << "LineSpace=" << setting.LineSpace << '\n'
+            << "FormLeft=" << setting.FormLeft << '\n'
+            << "TextEditor=" << Out(setting.TextEditor) << '\n';
+  return kExitOk;
+}
+
+// Builds the default dictionary from EDICT, FreeDict and WordNet (Debian's paths unless
+// given) and puts it at OUT atomically; OUT is left as it was when a source cannot be read or
+// gives no entry.
+int ImportDictionaryCmd(const Args& a) {
+  if (a.empty() || a.size() % 2 != 1)
+    return Usage();
+  SourcePaths paths;
+  for (size_t i = 1; i < a.size(); i += 2) {
+    if (a[i] == "--edict")
+      paths.edict = a[i + 1];
+    else if (a[i] == "--freedict")
+      paths.freedict = a[i + 1];
+    else if (a[i] == "--wordnet")
+      paths.wordnet = a[i + 1];
+    else
+      return Usage();
+  }
+  DictionarySources sources;
+  if (Status s = ReadDictionarySources(paths, sources); !s.ok())
+    return IoError(s);
+  std::string dicBytes;
+  if (Status s = ImportDictionary(sources, dicBytes); !s.ok())
+    return IoError(Status::Error(paths.edict + ": " + s.message()));
+  const Status s = ReplaceFileAtomically(DefaultFileOps(), a[0], dicBytes);
+  return s.ok() ? kExitOk : IoError(s);
+}
+
+// Writes a copy of IN that the reader accepts to OUT (or OUT's parts), never over an existing
+// file, and reports what changed.
+int Prepare(const Args& a) {
+  int width = kDefaultPrepareWidth;
+  if (a.size() == 4 && a[2] == "--width") {
+    const auto [end, ec] = std::from_chars(a[3].data(), a[3].data() + a[3].size(), width);
+    if (ec != std::errc() || end != a[3].data() + a[3].size() || width < kMinPrepareWidth ||
+        width > kMaxPrepareWidth)
+      return Usage();
+  } else if (a.size() != 2) {
+    return Usage();
+  }
+  std::unique_ptr<TextPreparer> preparer;
+  if (Status s = TextPreparer::Create(preparer); !s.ok())
+    return IoError(s);
+  PreparedText prepared;
+  if (Status s = PrepareTextFile(DefaultFileOps(), *preparer, a[0], width, prepared); !s.ok())
+    return IoError(s);
+  if (prepared.refused) {
+    std::cout << a[0] << ": the character code is " << prepared.codeName
+              << ", which cannot be read; nothing was written\n";
+    return kExitRejected;
+  }
+  std::vector<std::string> written;
+  if (Status s = WritePreparedParts(DefaultFileOps(), a[1], prepared.parts, written); !s.ok())
+    return IoError(s);
+  std::cout << "lines wrapped: " << prepared.counts.linesWrapped << '\n'
+            << "characters transliterated: " << prepared.counts.charsTransliterated << '\n'
+            << "characters replaced: " << prepared.counts.charsReplaced << '\n'
+            << "parts written: " << written.size() << '\n';
+  return kExitOk;
+}
+
+}  // namespace
+}  // namespace kelmoa
+
+int main(int argc, char** argv) {
+  using namespace kelmoa;
+  if (argc < 2)
+    return Usage();
+  const std::map<std::string, std::function<int(const Args&)>> commands = {
+      {"detect", Detect},     {"read", Read},
+      {"entries", Entries},   {"lookup", Lookup},
+      {"meaning", Meaning},   {"add", Add},
+      {"delete", Delete},     {"import-dictionary", ImportDictionaryCmd},
+      {"annotate", Annotate}, {"settings", Settings},
+      {"prepare", Prepare},
+  };
+  const auto it = commands.find(argv[1]);
+  if (it == commands.end())
+    return Usage();
+  const Args args(argv + 2, argv + argc);
+  int rc = kExitIo;
+  try {
+    rc = it->second(args);
+  } catch (const std::bad_alloc&) {
+    std::cerr << "kelmoa-tool: メモリが足りないため，処理を続けられませんでした。\n";
+  }
+  std::cout.flush();
+  return rc;
+}

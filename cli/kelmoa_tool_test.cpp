@@ -1,0 +1,389 @@
+// The command-line companion, run as a separate program the way scripts use it.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <random>
+#include <set>
+#include <thread>
+
+#include "core/base/fixtures_test.h"
+
+namespace kelmoa {
+namespace {
+
+using testing::ReadBytes;
+using testing::Sjis;
+using testing::TempDir;
+using testing::WriteBytes;
+
+struct ToolRun {
+  int code = -1;
+  std::string out, err;
+};
+
+// Starts kelmoa-tool with args, output to files in dir (named after tag); returns its pid.
+// memoryLimit, when not 0, caps the address space the tool may use.
+pid_t Start(const TempDir& dir, const std::vector<std::string>& args, const std::string& tag = "",
+            rlim_t memoryLimit = 0) {
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    freopen((dir / (".out" + tag)).c_str(), "w", stdout);
+    freopen((dir / (".err" + tag)).c_str(), "w", stderr);
+    if (memoryLimit != 0) {
+      const rlimit limit{memoryLimit, memoryLimit};
+      ::setrlimit(RLIMIT_AS, &limit);
+    }
+    std::vector<char*> argv{const_cast<char*>(KELMOA_TOOL_PATH)};
+    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    ::execv(KELMOA_TOOL_PATH, argv.data());
+    ::_exit(127);
+  }
+  return pid;
+}
+
+ToolRun Tool(const TempDir& dir, const std::vector<std::string>& args) {
+  int status = 0;
+  ::waitpid(Start(dir, args), &status, 0);
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadBytes(dir / ".out"),
+          ReadBytes(dir / ".err")};
+}
+
+TEST(Tool, DetectNamesEachFile) {
+  TempDir dir;
+  WriteBytes(dir / "a.txt", "plain");
+  WriteBytes(dir / "s.txt", Sjis("日本語"));
+  const ToolRun r = Tool(dir, {"detect", dir / "a.txt", dir / "s.txt"});
+  EXPECT_EQ(r.code, 0);
+  EXPECT_EQ(r.out, "ASCII\t" + (dir / "a.txt") + "\nSJIS\t" + (dir / "s.txt") + "\n");
+  const ToolRun missing = Tool(dir, {"detect", dir / "none.txt"});
+  EXPECT_EQ(missing.code, 1);
+  EXPECT_NE(missing.err.find("none.txt"), std::string::npos);
+}
+
+TEST(Tool, ReadPrintsTheLineCountOrTheRejection) {
+  TempDir dir;
+  WriteBytes(dir / "ok.txt", "one\r\ntwo\r\n");
+  EXPECT_EQ(Tool(dir, {"read", dir / "ok.txt"}).out, "2\n");
+  WriteBytes(dir / "long.txt", std::string(101, 'a'));
+  const ToolRun r = Tool(dir, {"read", dir / "long.txt"});
+  EXPECT_EQ(r.code, 3);
+  EXPECT_EQ(r.out,
+            "1行のバイト数が100を超えている行があります。\n  1行目：101バイト\n\n"
+            "エディタで開いて，改行を加えてすべての行を100バイト以下にしてから，\n"
+            "再度このテキストファイルを指定してください。\n");
+  EXPECT_EQ(Tool(dir, {"read"}).code, 2);
+  EXPECT_EQ(Tool(dir, {"bogus"}).code, 2);
+}
+
+TEST(Tool, EntriesLookupAndMeaningFormats) {
+  TempDir dir;
+  WriteBytes(dir / "d.txt", Sjis("dog\t犬\r\ndogs\t犬たち\r\ncat\t猫\r\ndog\tいぬ\r\nrun\t走る\r\n"));
+  EXPECT_EQ(Tool(dir, {"entries", dir / "d.txt"}).out,
+            "1\tcat\t猫\n2\tdog\tいぬ\t犬\n3\tdogs\t犬たち\n4\trun\t走る\n");
+  EXPECT_EQ(Tool(dir, {"lookup", dir / "d.txt", "Dogs", "running", "xyz"}).out,
+            "Dogs\t3,2\n\t3\tdogs\t犬たち\n\t2\tdog\tいぬ\t犬\n"
+            "running\t4\n\t4\trun\t走る\n"
+            "xyz\t\n");
+  EXPECT_EQ(Tool(dir, {"meaning", dir / "d.txt", "Running", "xyz"}).out,
+            "Running\t4\trun\n\t走る\nxyz\t0\t\n");
+  EXPECT_EQ(Tool(dir, {"entries", dir / "none.txt"}).code, 1);
+}
+
+TEST(Tool, AddAndDeleteWriteThroughWithBackups) {
+  TempDir dir;
+  testing::MakeDataFolders(dir.path());
+  WriteBytes(dir / "dic/Dic_EJ.txt", Sjis("cat\t猫\r\ndog\t犬\r\n"));
+  ToolRun r = Tool(dir, {"add", dir.path(), "cow", "牛"});
+  EXPECT_EQ(r.code, 0);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(Tool(dir, {"add", dir.path(), "dog", "いぬ"}).code, 0);
+  EXPECT_EQ(Tool(dir, {"delete", dir.path(), "3", "犬"}).code, 0);
+  EXPECT_EQ(ReadBytes(dir / "dic/Dic_EJ.txt"), Sjis("cat\t猫\r\ncow\t牛\r\ndog\tいぬ\r\n"));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "dic_backup"),
+                          std::filesystem::directory_iterator()),
+            3);
+  r = Tool(dir, {"delete", dir.path(), "9", "x"});
+  EXPECT_EQ(r.code, 2);
+  EXPECT_EQ(r.err, "kelmoa-tool: 辞書にその番号の単語はありません。\n    番号＝9\n");
+  EXPECT_EQ(Tool(dir, {"delete", dir.path(), "two", "x"}).code, 2);
+  EXPECT_EQ(Tool(dir, {"add", dir.path(), "ox", "a\tb"}).code, 2);
+  std::filesystem::remove_all(dir / "dic_backup");
+  r = Tool(dir, {"add", dir.path(), "eel", "うなぎ"});
+  EXPECT_EQ(r.code, 1) << "a missing backup folder fails the change";
+  EXPECT_EQ(ReadBytes(dir / "dic/Dic_EJ.txt"), Sjis("cat\t猫\r\ncow\t牛\r\ndog\tいぬ\r\n"));
+}
+
+TEST(Tool, AnnotatePrintsEveryWordWithItsPlaceAndLookup) {
+  TempDir dir;
+  WriteBytes(dir / "d.txt", Sjis("dog\t犬\r\ninternational\t国際的な\r\nrun\t走る\r\n"));
+  WriteBytes(dir / "t.txt", Sjis("A dog あ runs inter-\r\nnational\r\n"));
+  const ToolRun r = Tool(dir, {"annotate", dir / "d.txt", dir / "t.txt"});
+  EXPECT_EQ(r.code, 0);
+  EXPECT_EQ(r.out,
+            "1\t1\tA\t\t\t47\t54\n"
+            "1\t3\tdog\t\t1\t61\t82\n"
+            "1\t9\truns\t\t3\t110\t138\n"
+            "1\t14\tinter\tinternational\t2\t145\t180\n"
+            "2\t1\tnational\tinternational\t2\t47\t103\n");
+
+  WriteBytes(dir / "utf8.txt", "caf\xc3\xa9 \xe3\x81\x82\r\n");
+  const ToolRun c = Tool(dir, {"annotate", dir / "d.txt", dir / "utf8.txt"});
+  EXPECT_EQ(c.code, 3);
+  EXPECT_EQ(c.out,
+            "このテキストファイルの文字コードはShift_JISではありません。\n"
+            "    ファイル名＝utf8.txt\n    文字コード＝UTF8\n\n"
+            "このファイルをテキストエディタで開いて，ANSIまたはShift_JISで保存してから，\n"
+            "再度このファイルを指定してください。\n\nこのテキストファイルを開きますか？\n");
+  std::string many;
+  for (int i = 0; i < 9001; ++i) many += "x\r\n";
+  WriteBytes(dir / "many.txt", many);
+  const ToolRun b = Tool(dir, {"annotate", dir / "d.txt", dir / "many.txt"});
+  EXPECT_EQ(b.code, 3);
+  EXPECT_EQ(b.out, "読込むテキストファイルの行数は9000行までです。\n");
+  EXPECT_EQ(Tool(dir, {"annotate", dir / "d.txt", dir / "none.txt"}).code, 1);
+}
+
+TEST(Tool, SettingsPrintsWhatStartUpWouldUse) {
+  TempDir dir;
+  ToolRun r = Tool(dir, {"settings", dir / "none.ini"});
+  EXPECT_EQ(r.out, "FontSize=9.75\nLineSpace=3\nFormLeft=0\nTextEditor=\n");
+  EXPECT_EQ(r.err, "");
+  EXPECT_FALSE(std::filesystem::exists(dir / "none.ini"));
+
+  WriteBytes(dir / "k.ini", "[Setting]\r\nfontsize=11.25\r\nLineSpace=7\r\nFormLeft=1200\r\n");
+  r = Tool(dir, {"settings", dir / "k.ini", "--screen-width", "1280"});
+  EXPECT_EQ(r.code, 0);
+  EXPECT_EQ(r.out, "FontSize=11.25\nLineSpace=3\nFormLeft=0\nTextEditor=\n");
+  EXPECT_EQ(r.err,
+            "iniファイルの設定値が範囲外でした。 /     行間：7 / デフォルト値3に設定します。 / \n"
+            "iniファイルの設定値が範囲外でした。 /     フォームLeft：1200 / "
+            "デフォルト値0に設定します。 / \n");
+  EXPECT_EQ(Tool(dir, {"settings", dir / "k.ini", "--screen-width"}).code, 2);
+}
+
+// Kills `add` at random moments: the dictionary file is always the old or the new one in
+// full, and every backup is a complete earlier version.
+TEST(Tool, KillingAnAddAtAnyMomentNeverLeavesAPartialDictionary) {
+  TempDir dir;
+  testing::MakeDataFolders(dir.path());
+  std::string content;
+  for (int i = 0; i < 20000; ++i) content += "word" + std::to_string(100000 + i) + "\t語\r\n";
+  content = Sjis(content);
+  WriteBytes(dir / "dic/Dic_EJ.txt", content);
+  std::set<std::string> versions{content};
+  std::mt19937 rng(7);
+  std::uniform_int_distribution<int> delayUs(0, 60000);
+  for (int round = 0; round < 40; ++round) {
+    const std::string word = "zz" + std::string(1, static_cast<char>('a' + round % 26)) +
+                             std::to_string(round);
+    const std::string before = ReadBytes(dir / "dic/Dic_EJ.txt");
+    const pid_t pid = Start(dir, {"add", dir.path(), word, "x"});
+    std::this_thread::sleep_for(std::chrono::microseconds(delayUs(rng)));
+    ::kill(pid, SIGKILL);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    const std::string after = ReadBytes(dir / "dic/Dic_EJ.txt");
+    if (after != before) {
+      EXPECT_NE(after.find(word + "\tx\r\n"), std::string::npos);
+      EXPECT_EQ(after.size(), before.size() + word.size() + 4) << "round " << round;
+      versions.insert(after);
+    }
+    for (const auto& e : std::filesystem::directory_iterator(dir / "dic_backup")) {
+      const std::string name = e.path().filename().string();
+      if (name[0] == '.') continue;  // a copy not yet under its name
+      EXPECT_TRUE(versions.count(ReadBytes(e.path().string()))) << name;
+    }
+  }
+}
+
+TEST(Tool, PrepareWritesACopyTheReaderTakesAndReportsWhatChanged) {
+  TempDir dir;
+  const std::string original = "\xEF\xBB\xBF" + std::string(60, 'a') +
+                               " caf\xC3\xA9 don\xE2\x80\x99t " + std::string(30, 'b') +
+                               "\n\xF0\x9F\x98\x80\n";
+  WriteBytes(dir / "in.txt", original);
+  const ToolRun r = Tool(dir, {"prepare", dir / "in.txt", dir / "out.txt", "--width", "71"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out,
+            "lines wrapped: 1\ncharacters transliterated: 2\ncharacters replaced: 1\n"
+            "parts written: 1\n");
+  EXPECT_EQ(ReadBytes(dir / "out.txt"),
+            std::string(60, 'a') + " cafe don't\r\n" + std::string(30, 'b') + "\r\n?\r\n");
+  EXPECT_EQ(ReadBytes(dir / "in.txt"), original);
+  EXPECT_EQ(Tool(dir, {"read", dir / "out.txt"}).out, "3\n");
+
+  // OUT is never overwritten.
+  const ToolRun again = Tool(dir, {"prepare", dir / "in.txt", dir / "out.txt"});
+  EXPECT_EQ(again.code, 1);
+  EXPECT_NE(again.err.find("File exists"), std::string::npos) << again.err;
+  EXPECT_EQ(ReadBytes(dir / "out.txt").substr(0, 60), std::string(60, 'a'));
+
+  // Bytes no code explains are refused; usage errors; a missing input.
+  WriteBytes(dir / "binary.bin", "ab\xE3");
+  const ToolRun none = Tool(dir, {"prepare", dir / "binary.bin", dir / "b.txt"});
+  EXPECT_EQ(none.code, 3);
+  EXPECT_NE(none.out.find("NONE"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(dir / "b.txt"));
+  for (const char* width : {"39", "101", "8x", ""})
+    EXPECT_EQ(Tool(dir, {"prepare", dir / "in.txt", dir / "w.txt", "--width", width}).code, 2);
+  EXPECT_EQ(Tool(dir, {"prepare", dir / "in.txt"}).code, 2);
+  EXPECT_EQ(Tool(dir, {"prepare", dir / "gone.txt", dir / "g.txt"}).code, 1);
+
+  // A long text goes into parts beside OUT.
+  std::string lines;
+  for (int i = 0; i < 9500; ++i)
+    lines += "line\n";
+  WriteBytes(dir / "long.txt", lines);
+  const ToolRun parts = Tool(dir, {"prepare", dir / "long.txt", dir / "long-out.txt"});
+  EXPECT_NE(parts.out.find("parts written: 2\n"), std::string::npos);
+  EXPECT_EQ(Tool(dir, {"read", dir / "long-out-1.txt"}).out, "9000\n");
+  EXPECT_EQ(Tool(dir, {"read", dir / "long-out-2.txt"}).out, "500\n");
+}
+
+// Two programs adding at the same moment, round after round: every word added is kept.
+TEST(Tool, TwoAddsAtOnceKeepBothWords) {
+  TempDir dir;
+  testing::MakeDataFolders(dir.path());
+  std::string content;  // large enough that writing it takes a while
+  for (int i = 0; i < 20000; ++i)
+    content += "word" + std::to_string(100000 + i) + "\tx\r\n";
+  WriteBytes(dir / "dic/Dic_EJ.txt", content);
+  constexpr int kRounds = 50;
+  int reloads = 0;
+  for (int round = 0; round < kRounds; ++round) {
+    pid_t pids[2];
+    for (int side = 0; side < 2; ++side) {
+      pids[side] = Start(
+          dir,
+          {"add", dir.path(),
+           "pair" + std::to_string(round) + "side" + std::string(1, static_cast<char>('a' + side)),
+           "語"},
+          std::to_string(side));
+    }
+    for (int side = 0; side < 2; ++side) {
+      int status = 0;
+      ::waitpid(pids[side], &status, 0);
+      ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+          << "round " << round << ": " << ReadBytes(dir / (".err" + std::to_string(side)));
+      const std::string err = ReadBytes(dir / (".err" + std::to_string(side)));
+      if (!err.empty()) {
+        EXPECT_EQ(err,
+                  "kelmoa-tool: 辞書ファイルがほかのプログラムで変更されていたため，"
+                  "読み込み直してから変更しました。\n");
+        ++reloads;
+      }
+    }
+  }
+  const std::string after = ReadBytes(dir / "dic/Dic_EJ.txt");
+  int kept = 0;
+  for (int round = 0; round < kRounds; ++round) {
+    for (const char* side : {"a", "b"}) {
+      kept += after.find("pair" + std::to_string(round) + "side" + side + "\t" + Sjis("語") +
+                         "\r\n") != std::string::npos;
+    }
+  }
+  EXPECT_EQ(kept, 2 * kRounds) << reloads << " changes found the file changed";
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "dic_backup"),
+                          std::filesystem::directory_iterator()),
+            2 * kRounds);
+}
+
+// Dictionaries from elsewhere and words the file cannot hold: add and delete say why and
+// change nothing, or, for LF line ends, read every line as its own.
+TEST(Tool, ForeignDictionariesAndCharactersAreRefusedAndChangeNothing) {
+  struct Case {
+    const char* name;
+    std::string dic;
+    std::vector<std::string> args;  // after BASE
+    int code;
+    std::string errHas;
+    std::string after;  // the file afterwards; empty: unchanged
+  };
+  const std::vector<Case> cases = {
+      {"LF line ends",
+       Sjis("apple\tりんご\nbanana\tバナナ\ncat\t猫\n"),
+       {"add", "dog", "犬"},
+       0,
+       "",
+       Sjis("apple\tりんご\r\nbanana\tバナナ\r\ncat\t猫\r\ndog\t犬\r\n")},
+      {"UTF-8 add",
+       "apple\tりんご\ncat\t猫\n",
+       {"add", "dog", "犬"},
+       1,
+       "iconv -f UTF-8 -t CP932 Dic_EJ.txt",
+       ""},
+      {"UTF-8 delete", "apple\tりんご\ncat\t猫\n", {"delete", "1", "りんご"}, 1, "1行目", ""},
+      {"broken byte",
+       Sjis("apple\tりんご\r\n") + "cat\t\x85\x40\r\n",
+       {"add", "dog", "犬"},
+       1,
+       "2行目",
+       ""},
+      {"emoji", Sjis("cat\t猫\r\n"), {"add", "smile", "😀"}, 2, "「😀」(U+1F600)", ""},
+      {"emoji in the word", Sjis("cat\t猫\r\n"), {"add", "caf😀", "カフェ"}, 2, "単語に", ""},
+  };
+  for (const Case& c : cases) {
+    TempDir dir;
+    testing::MakeDataFolders(dir.path());
+    WriteBytes(dir / "dic/Dic_EJ.txt", c.dic);
+    std::vector<std::string> args{c.args[0], dir.path()};
+    args.insert(args.end(), c.args.begin() + 1, c.args.end());
+    const ToolRun r = Tool(dir, args);
+    EXPECT_EQ(r.code, c.code) << c.name << ": " << r.err;
+    EXPECT_NE(r.err.find(c.errHas), std::string::npos) << c.name << ": " << r.err;
+    EXPECT_EQ(ReadBytes(dir / "dic/Dic_EJ.txt"), c.after.empty() ? c.dic : c.after) << c.name;
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "dic_backup"),
+                            std::filesystem::directory_iterator()),
+              c.after.empty() ? 0 : 1)
+        << c.name;
+  }
+}
+
+TEST(Tool, AWriteProtectedDictionaryIsRefused) {
+  TempDir dir;
+  testing::MakeDataFolders(dir.path());
+  WriteBytes(dir / "dic/Dic_EJ.txt", Sjis("cat\t猫\r\n"));
+  ::chmod((dir / "dic/Dic_EJ.txt").c_str(), 0444);
+  const ToolRun r = Tool(dir, {"add", dir.path(), "dog", "犬"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.err.find("書き込みが禁止"), std::string::npos) << r.err;
+  EXPECT_EQ(ReadBytes(dir / "dic/Dic_EJ.txt"), Sjis("cat\t猫\r\n"));
+}
+
+// A dictionary too large for the memory the tool may use: a message, not an abort.
+TEST(Tool, RunningOutOfMemoryIsAMessageNotACrash) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "AddressSanitizer reserves more address space than the limit allows";
+#endif
+  TempDir dir;
+  testing::MakeDataFolders(dir.path());
+  std::string content;
+  content.reserve(48 << 20);
+  for (int i = 0; content.size() < (48u << 20); ++i)
+    content += "w" + std::to_string(1000000 + i) + "\t" + std::string(40, 'x') + "\r\n";
+  WriteBytes(dir / "dic/Dic_EJ.txt", content);
+  for (const char* command : {"entries", "add"}) {
+    std::vector<std::string> args{command};
+    if (command == std::string("add"))
+      args.insert(args.end(), {dir.path(), "zebra", "しまうま"});
+    else
+      args.push_back(dir / "dic/Dic_EJ.txt");
+    int status = 0;
+    ::waitpid(Start(dir, args, "", 160u << 20), &status, 0);
+    ASSERT_TRUE(WIFEXITED(status)) << command << " ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 1) << command;
+    EXPECT_NE(ReadBytes(dir / ".err").find("メモリが足りない"), std::string::npos)
+        << command << ": " << ReadBytes(dir / ".err");
+  }
+  EXPECT_EQ(ReadBytes(dir / "dic/Dic_EJ.txt"), content);
+}
+
+}  // namespace
+}  // namespace kelmoa

@@ -1,0 +1,108 @@
+#include "core/base/codepage.h"
+
+#include <gtest/gtest.h>
+#include <iconv.h>
+
+#include <cstdint>
+
+namespace kelmoa {
+namespace {
+
+TEST(Codepage, Cp932RoundTripsJapaneseAndUsesTheMicrosoftTable) {
+  const std::u16string text = u"犬と猫～ｶﾀｶﾅ abc";
+  const std::string bytes = Utf16ToSjis(text);
+  EXPECT_EQ(SjisToUtf16(bytes), text);
+  // The wave dash of CP932 (0x8160) is U+FF5E, where plain Shift_JIS has U+301C.
+  EXPECT_EQ(Utf16ToSjis(u"～"), "\x81\x60");
+  EXPECT_EQ(SjisToUtf16("\x81\x60"), u"～");
+}
+
+TEST(Codepage, ByteLengthCountsTwoForDoubleByteCharacters) {
+  EXPECT_EQ(GetSjisByteLen(u""), 0);
+  EXPECT_EQ(GetSjisByteLen(u"abc"), 3);
+  EXPECT_EQ(GetSjisByteLen(u"あいう"), 6);
+  EXPECT_EQ(GetSjisByteLen(u"ｱ"), 1) << "half-width katakana is single-byte";
+  EXPECT_EQ(GetSjisByteLen(u"\t"), 1);
+  EXPECT_EQ(GetSjisByteLen(u"é😀"), 3) << "unencodable characters count one each (written ?)";
+  EXPECT_TRUE(IsDoubleByteChar(u'あ'));
+  EXPECT_FALSE(IsDoubleByteChar(u'a'));
+}
+
+TEST(Codepage, UnencodableBecomesQuestionMarkAndInvalidBytesOneReplacementEach) {
+  EXPECT_EQ(Utf16ToSjis(u"aéb"), "a?b");
+  const std::u16string decoded = SjisToUtf16("a\x82z\x82");
+  EXPECT_EQ(decoded.size(), 4u);
+  EXPECT_EQ(decoded[0], u'a');
+  EXPECT_EQ(decoded[1], u'\uFFFD');
+  EXPECT_EQ(decoded[2], u'z');
+  EXPECT_EQ(decoded[3], u'\uFFFD');
+}
+
+TEST(Codepage, EveryCodeUnitEncodesAsIconvEncodesIt) {
+  iconv_t cd = iconv_open("CP932", "UTF-16LE");
+  ASSERT_NE(cd, reinterpret_cast<iconv_t>(-1));
+  std::u16string all;
+  std::string allExpected;
+  for (uint32_t u = 0; u < 65536; ++u) {
+    char16_t unit = static_cast<char16_t>(u);
+    char* in = reinterpret_cast<char*>(&unit);
+    size_t inLeft = 2;
+    char out[8];
+    char* pout = out;
+    size_t outLeft = sizeof out;
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    const bool ok = iconv(cd, &in, &inLeft, &pout, &outLeft) != static_cast<size_t>(-1);
+    const std::string expected = ok ? std::string(out, sizeof out - outLeft) : "?";
+    ASSERT_EQ(Utf16ToSjis(std::u16string(1, unit)), expected) << "U+" << std::hex << u;
+    ASSERT_EQ(GetSjisByteLen(std::u16string(1, unit)),
+              ok ? static_cast<long long>(expected.size()) : 1);
+    all += unit;
+    allExpected += expected;
+  }
+  iconv_close(cd);
+  // One- and two-byte characters side by side, in one string and appended after a prefix.
+  EXPECT_EQ(Utf16ToSjis(all), allExpected);
+  std::string appended = "x";
+  AppendSjis(std::u16string(all.rbegin(), all.rend()), appended);
+  EXPECT_EQ(appended.size(), allExpected.size() + 1);
+}
+
+TEST(Codepage, AsciiBytesAreTheirOwnCharactersOfOneByte) {
+  // The text reader widens lines of ASCII bytes without the converter, relying on this.
+  for (int b = 0; b < 0x80; ++b) {
+    const std::string byte(1, static_cast<char>(b));
+    ASSERT_EQ(SjisToUtf16(byte), std::u16string(1, static_cast<char16_t>(b))) << b;
+    ASSERT_EQ(GetSjisByteLen(std::u16string(1, static_cast<char16_t>(b))), 1) << b;
+  }
+}
+
+TEST(Codepage, Utf8Conversions) {
+  EXPECT_EQ(Utf16ToUtf8(u"辞書"), "辞書");
+  EXPECT_EQ(Utf8ToUtf16("辞書"), u"辞書");
+}
+
+// The first byte that starts no character is where a broken file gets reported, and the
+// first character CP932 cannot hold is the one a refusal names.
+TEST(Codepage, FirstBadByteAndFirstCharacterCp932CannotHold) {
+  struct Bytes {
+    std::string bytes;
+    size_t firstBad;
+  };
+  for (const Bytes& c : std::vector<Bytes>{{"plain", std::string::npos},
+                                           {Utf16ToSjis(u"日本語"), std::string::npos},
+                                           {"ab\x85\x40x", 2},
+                                           {Utf16ToSjis(u"日本") + "\xff", 4},
+                                           {"ok\x82", 2},
+                                           {"\xa1\xdf", std::string::npos}}) {
+    SjisDecoder decoder;
+    decoder.Decode(c.bytes);
+    EXPECT_EQ(decoder.FirstBadByte(), c.firstBad) << c.bytes;
+  }
+  EXPECT_EQ(FindNonSjis(u"犬～—ｱ"), std::u16string::npos);
+  EXPECT_EQ(FindNonSjis(u"ab😀"), 2u);
+  EXPECT_EQ(FindNonSjis(u"Köln"), 1u);
+  EXPECT_EQ(FindNonSjis(std::u16string(1, u'\xD800')), 0u) << "half a surrogate pair";
+}
+
+}  // namespace
+}  // namespace kelmoa

@@ -1,0 +1,105 @@
+#include "core/base/side_by_side.h"
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <stdexcept>
+#include <thread>
+#include <vector>
+
+namespace kelmoa {
+namespace {
+
+TEST(RunSideBySideTest, BothRunOnTwoThreadsAndEitherExceptionIsPassedOn) {
+  for (int round = 0; round < 200; ++round) {
+    std::thread::id firstOn, secondOn;
+    int a = 0, b = 0;
+    RunSideBySide(
+        true, [&] { a = round, firstOn = std::this_thread::get_id(); },
+        [&] { b = round + 1, secondOn = std::this_thread::get_id(); });
+    ASSERT_EQ(a, round);
+    ASSERT_EQ(b, round + 1);
+    ASSERT_EQ(firstOn, std::this_thread::get_id());
+    ASSERT_NE(secondOn, firstOn);
+  }
+  // The second is done before an exception of the first leaves: it may use the caller's data.
+  std::atomic<bool> secondDone{false};
+  EXPECT_THROW(RunSideBySide(
+                   true, [] { throw std::runtime_error("first"); },
+                   [&] {
+                     std::this_thread::sleep_for(std::chrono::milliseconds(20));
+                     secondDone = true;
+                   }),
+               std::runtime_error);
+  EXPECT_TRUE(secondDone);
+  EXPECT_THROW(RunSideBySide(
+                   true, [] {}, [] { throw std::logic_error("second"); }),
+               std::logic_error);
+  try {
+    RunSideBySide(
+        true, [] { throw std::runtime_error("first"); }, [] { throw std::logic_error("second"); });
+    ADD_FAILURE() << "nothing was thrown";
+  } catch (const std::runtime_error&) {
+  }
+  // After all that the side thread still takes work.
+  int c = 0;
+  RunSideBySide(
+      true, [] {}, [&] { c = 1; });
+  EXPECT_EQ(c, 1);
+  // One after the other when asked.
+  std::thread::id secondOn;
+  RunSideBySide(
+      false, [] {}, [&] { secondOn = std::this_thread::get_id(); });
+  EXPECT_EQ(secondOn, std::this_thread::get_id());
+}
+
+TEST(RunSideBySideTest, CallsFromSeveralThreadsAndNestedCallsAllComplete) {
+  std::vector<std::thread> callers;
+  std::atomic<int> done{0};
+  for (int t = 0; t < 4; ++t) {
+    callers.emplace_back([&] {
+      for (int i = 0; i < 100; ++i) {
+        int inner = 0;
+        RunSideBySide(
+            true,
+            [&] {
+              RunSideBySide(
+                  true, [&] { ++inner; }, [&] { ++done; });
+            },
+            [&] { ++done; });
+        if (inner == 1)
+          ++done;
+      }
+    });
+  }
+  for (auto& c : callers)
+    c.join();
+  EXPECT_EQ(done, 4 * 100 * 3);
+}
+
+TEST(RunSideBySideTest, AChildMadeByForkStartsAThreadOfItsOwn) {
+#if defined(__SANITIZE_THREAD__)
+  GTEST_SKIP() << "ThreadSanitizer cannot start threads in a child of a threaded process";
+#endif
+  int warm = 0;
+  RunSideBySide(
+      true, [] {}, [&] { warm = 1; });
+  ASSERT_EQ(warm, 1);
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    int b = 0;
+    RunSideBySide(
+        true, [] {}, [&] { b = 1; });
+    ::_exit(b == 1 ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+}  // namespace
+}  // namespace kelmoa

@@ -1,0 +1,43 @@
+#include "core/base/startup.h"
+
+#include "core/base/codepage.h"
+#include "core/base/helpers.h"
+#include "core/base/log.h"
+
+namespace kelmoa {
+
+ProgramPaths ProgramPaths::FromProgramFile(const std::string& programFile) {
+  ProgramPaths p;
+  const auto slash = programFile.rfind('/');
+  p.programFolder = slash == std::string::npos ? "." : programFile.substr(0, slash);
+  p.exeBaseName = slash == std::string::npos ? programFile : programFile.substr(slash + 1);
+  if (const auto dot = p.exeBaseName.rfind('.'); dot != std::string::npos && dot > 0) {
+    p.exeBaseName.resize(dot);
+  }
+  p.baseFolder = GetBaseFolder(p.programFolder);
+  return p;
+}
+
+std::string ProgramPaths::DataPath(const std::string& folder, const std::string& file) const {
+  std::string path = baseFolder + "/" + folder;
+  if (!file.empty()) path += "/" + file;
+  return path;
+}
+
+bool CheckDataFolder(const ProgramPaths& paths, const std::string& name) {
+  if (IsFolderExist(paths.DataPath(name))) return true;
+  // The log is the only trace of a missing folder; a log that cannot be written changes
+  // nothing about ending the run.
+  WriteLog(paths.programFolder, paths.exeBaseName, Utf8ToUtf16(name));
+  return false;
+}
+
+bool StartLogAndCheckDataFolders(const ProgramPaths& paths) {
+  StartLog(paths.programFolder, paths.title);
+  for (const char* name : kDataFolders) {
+    if (!CheckDataFolder(paths, name)) return false;
+  }
+  return true;
+}
+
+}  // namespace kelmoa

@@ -1,0 +1,116 @@
+#include "core/base/str_list.h"
+
+#include <algorithm>
+
+#include <gtest/gtest.h>
+
+#include "core/base/codepage.h"
+#include "core/base/fixtures_test.h"
+
+namespace kelmoa {
+namespace {
+
+StrList L(std::initializer_list<const char16_t*> items) {
+  StrList l = NewStrList();
+  for (const char16_t* s : items)
+    l.emplace_back(s);
+  return l;
+}
+
+TEST(SortStrAry, OrdersByCodeUnitWithEmptyElementZeroFirst) {
+  StrList l{u"", u"b", u"a", u"c"};
+  SortStrAry(l);
+  EXPECT_EQ(l, (StrList{u"", u"a", u"b", u"c"}));
+
+  StrList mixed{u"", u"apple", u"Zoo", u"ab", u"a", u"'tis"};
+  SortStrAry(mixed);
+  EXPECT_EQ(mixed, (StrList{u"", u"'tis", u"Zoo", u"a", u"ab", u"apple"}));
+}
+
+TEST(BinSearchStrAry, FindsExactlyTheElementsOneToN) {
+  int idx = -1;
+  EXPECT_FALSE(BinSearchStrAry(NewStrList(), u"a", idx));
+  EXPECT_EQ(idx, 0);
+
+  const StrList one = L({u"m"});
+  EXPECT_TRUE(BinSearchStrAry(one, u"m", idx));
+  EXPECT_EQ(idx, 1);
+  EXPECT_FALSE(BinSearchStrAry(one, u"a", idx));
+  EXPECT_FALSE(BinSearchStrAry(one, u"z", idx));
+  EXPECT_EQ(idx, 0);
+
+  const StrList words = L({u"apple", u"bear", u"cat", u"dog", u"eel"});
+  for (int i = 1; i <= 5; ++i) {
+    EXPECT_TRUE(BinSearchStrAry(words, words[i], idx));
+    EXPECT_EQ(idx, i);
+  }
+  EXPECT_FALSE(BinSearchStrAry(words, u"Apple", idx)) << "case-sensitive";
+  EXPECT_FALSE(BinSearchStrAry(words, u"", idx)) << "element 0 is not data";
+  EXPECT_FALSE(BinSearchStrAry(words, u"ca", idx)) << "a prefix is not a match";
+}
+
+TEST(BinSearchStrAryNear, AgreesWithThePlainSearchFromAnyStart) {
+  // Sizes around the powers of two, where the widening steps meet the list's ends.
+  for (const int n : {1, 2, 3, 7, 8, 9, 33, 100}) {
+    StrList list = NewStrList();
+    for (int i = 1; i <= n; ++i)
+      list.push_back(std::u16string(1, u'b') + std::u16string(static_cast<size_t>(i), u'b'));
+    // Every element, and keys before, between and after them.
+    StrList keys(list.begin() + 1, list.end());
+    keys.insert(keys.end(), {u"a", u"bb", u"bba", u"bbc", u"c", u""});
+    for (const std::u16string& key : keys) {
+      int want = 0;
+      const bool found = BinSearchStrAry(list, key, want);
+      const auto place = std::lower_bound(list.begin() + 1, list.end(), key) - list.begin();
+      for (int start = -1; start <= n + 2; ++start) {
+        int near = start, idx = -1;
+        EXPECT_EQ(BinSearchStrAryNear(list, key, near, idx), found);
+        EXPECT_EQ(idx, want);
+        EXPECT_EQ(near, std::min<long>(place, n)) << "n " << n << " start " << start;
+      }
+    }
+  }
+}
+
+TEST(SearchDicByPrefix, CollectsAtMostThreeOfTheRunSkippingExclusions) {
+  const StrList list = L({u"a", u"ab", u"abc", u"abd", u"abe", u"b"});
+  std::u16string found;
+  EXPECT_TRUE(SearchDicByPrefix(list, NewStrList(), u"ab", found));
+  EXPECT_EQ(found, u"2,3,4");
+  EXPECT_TRUE(SearchDicByPrefix(list, L({u"abc"}), u"ab", found));
+  EXPECT_EQ(found, u"2,4,5");
+  EXPECT_FALSE(SearchDicByPrefix(list, NewStrList(), u"c", found));
+  EXPECT_EQ(found, u"");
+  EXPECT_FALSE(SearchDicByPrefix(NewStrList(), NewStrList(), u"a", found));
+  EXPECT_TRUE(SearchDicByPrefix(list, L({u"a"}), u"a", found));
+  EXPECT_EQ(found, u"2,3,4");
+}
+
+TEST(IndexOfStr, LooksAtElementZeroToo) {
+  const StrList l = L({u"x", u"y"});
+  EXPECT_EQ(IndexOfStr(l, u""), 0);
+  EXPECT_EQ(IndexOfStr(l, u"y"), 2);
+  EXPECT_EQ(IndexOfStr(l, u"z"), -1);
+}
+
+TEST(SplitTextLines, CrLfAndLoneCrEndLinesButLoneLfDoesNot) {
+  EXPECT_EQ(SplitTextLines(u""), NewStrList());
+  EXPECT_EQ(SplitTextLines(u"a\r\nb\rc"), L({u"a", u"b", u"c"}));
+  EXPECT_EQ(SplitTextLines(u"a\nb\r\n"), L({u"a\nb"}));
+  EXPECT_EQ(SplitTextLines(u"\r\n\r\n"), L({u"", u""}));
+  EXPECT_EQ(SplitTextLines(u"a\r\r\nb"), L({u"a", u"", u"b"}));
+}
+
+TEST(WriteStrAryToFile, WritesElementsOneToNInCp932WithCrLf) {
+  testing::TempDir dir;
+  const std::string path = dir / "out.txt";
+  ASSERT_TRUE(WriteStrAryToFile(L({u"dog\t犬", u"～"}), path).ok());
+  EXPECT_EQ(testing::ReadBytes(path), "dog\t\x8c\xa2\r\n\x81\x60\r\n");
+  ASSERT_TRUE(WriteStrAryToFile(NewStrList(), path).ok());
+  EXPECT_TRUE(std::filesystem::exists(path));
+  EXPECT_EQ(testing::ReadBytes(path), "");
+  EXPECT_FALSE(WriteStrAryToFile(L({u"x"}), dir / "missing/out.txt").ok());
+}
+
+}  // namespace
+}  // namespace kelmoa

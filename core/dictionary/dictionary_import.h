@@ -1,0 +1,87 @@
+#pragma once
+// Builds Kelmoa's default English-Japanese dictionary from three sources Debian ships and a
+// table of everyday words the project keeps:
+//
+// - EDICT (package edict), Japanese-English: every one-word English gloss gives its head word
+//   a candidate meaning (edict_import.h);
+// - FreeDict's English-Japanese dictionary (package dict-freedict-eng-jpn): it confirms
+//   EDICT's candidates and gives the meanings of one-word English words EDICT lacks;
+// - WordNet (package wordnet-base): which class a word mostly belongs to, its lemmas, and the
+//   irregular forms (went, children, better), which become head words naming their base;
+// - the everyday words (data/everyday_words.txt): pronouns, articles, auxiliaries, modals,
+//   contractions, prepositions, conjunctions, determiners and common adverbs, whose meanings
+//   replace what the sources give.
+//
+// Each head word keeps at most kMaxImportMeanings meanings, each starting with its rank
+// ①..⑤ so that the program, which sorts the file's lines on loading, shows them in rank order
+// and before meanings a user adds later.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/base/status.h"
+#include "core/base/str_list.h"
+#include "core/dictionary/edict_import.h"
+#include "core/dictionary/freedict_import.h"
+#include "core/dictionary/wordnet_import.h"
+
+namespace kelmoa {
+
+// At most this many meanings are kept per head word.
+inline constexpr int kMaxImportMeanings = 5;
+
+// The sources, read. An empty FreeDict or WordNet stands for a source left out.
+struct DictionarySources {
+  std::string edict;  // EUC-JP text
+  FreedictWords freedict;
+  Wordnet wordnet;
+  std::string everydayWords;  // UTF-8 table: word TAB meaning TAB meaning..., "#" comments
+};
+
+// What the import read and made.
+struct DictionaryImportStats {
+  EdictImportStats edict;
+  long long fromFreedictOnly = 0;  // head words only FreeDict gave
+  long long irregularForms = 0;    // head words that name the base of an irregular form
+  long long everydayWords = 0;     // head words of the everyday table
+  long long acronymsDropped = 0;   // capital-only meanings left off words reached by accident
+  long long inflectedDropped = 0;  // inflected head words dropped in favour of their base
+  long long headWords = 0;
+  long long meanings = 0;
+};
+
+struct ImportedDictionary {
+  StrList words;                                      // elements 1..n; element 0 empty
+  std::vector<std::vector<std::u16string>> meanings;  // meanings[i]: words[i]'s, ranked, ①..
+  DictionaryImportStats stats;
+};
+
+// Builds the dictionary. The result depends on the sources only.
+ImportedDictionary BuildDictionary(const DictionarySources& sources);
+
+// The dictionary file: one line per meaning, head word, TAB, meaning, in the order the
+// program sorts lines in (so it loads them without sorting), CP932, each line ended by CR LF.
+std::string MakeImportedDicFileBytes(const ImportedDictionary& dic);
+
+// BuildDictionary and MakeImportedDicFileBytes in one. Fails, leaving oDicBytes empty, when
+// EDICT gives no entry at all (not EDICT, or not EUC-JP), so that a wrong input never
+// replaces a dictionary with an empty one.
+Status ImportDictionary(const DictionarySources& sources, std::string& oDicBytes,
+                        DictionaryImportStats* oStats = nullptr);
+
+// Where the sources are on a Debian system.
+struct SourcePaths {
+  std::string edict = "/usr/share/edict/edict";
+  std::string freedict = "/usr/share/dictd/freedict-eng-jpn";  // + .index and .dict.dz
+  std::string wordnet = "/usr/share/wordnet";
+};
+
+// Reads the source files (the everyday table is built into the program). Fails, naming the
+// file and the Debian package that brings it, when one cannot be read or makes no sense.
+Status ReadDictionarySources(const SourcePaths& paths, DictionarySources& oSources);
+
+// The everyday-words table built into the program (UTF-8).
+std::string_view EverydayWordsTable();
+
+}  // namespace kelmoa

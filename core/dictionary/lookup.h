@@ -1,0 +1,38 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "core/base/str_list.h"
+#include "core/dictionary/dictionary.h"
+
+namespace kelmoa {
+
+// The word w itself followed by the forms it may be inflected from, in the order of the eleven
+// inflection rules (plural and verb endings, comparatives, doubled consonants, y to i).
+StrList GetInflectedBaseForms(std::u16string_view w);
+
+// Appends to candidates the first Len(w) - Len(suffix) characters of w when w ends in suffix.
+void AddSuffixBaseForm(std::u16string_view w, std::u16string_view suffix, StrList& candidates);
+
+// The forms w may be derived from by the suffixes -ly, -al, -ion, -ism, -ment and -ness.
+StrList GetSuffixBaseForms(std::u16string_view w);
+
+// The dictionary index list of a text word given in lower case: decimal entry indexes joined
+// by ",", empty when nothing matches. The word's own entry comes first, then those of its
+// inflection candidates in rule order; only when none matches, those of its derivational
+// candidates; only when none of those matches either and the word has more than seven
+// letters, at most three entries sharing its first seven letters.
+std::u16string GetDicIdxListOfWord(const StrList& dicWord, std::u16string_view w);
+// The same for words looked up in ascending order: near is where the last word stood in the
+// dictionary (0 for none) and is left where this one stands, so that each search starts close.
+std::u16string GetDicIdxListOfWord(const StrList& dicWord, std::u16string_view w, int& near);
+
+// The editor's lookup of a lower-case word: the first of the word and its inflection
+// candidates that is a head word. oIdx gets its entry index (0 when none), oWord the form that
+// matched (empty when none) and oMeaning its meanings in elements 1..p (element 0 only when
+// none).
+void GetWordMeaningP(const Dictionary& dic, std::u16string_view pWord, int& oIdx,
+                     std::u16string& oWord, StrList& oMeaning);
+
+}  // namespace kelmoa

@@ -1,0 +1,54 @@
+#include "core/settings/editor_command.h"
+
+#include <gtest/gtest.h>
+
+#include "core/base/fixtures_test.h"
+
+namespace kelmoa {
+namespace {
+
+TEST(EditorCommand, EachKnownEditorHasItsOwnLine) {
+  const EditorPlace p{12, 800, 40, -30, 700};
+  const std::string file = "/home/u/my texts/a.txt";
+  EditorCommand c = BuildEditorCommand("/opt/Hidemaru.exe", file, p);
+  EXPECT_EQ(c.commandLine, "/opt/Hidemaru.exe /(800,40,-30,700)  /j12 \"/home/u/my texts/a.txt\"");
+  EXPECT_EQ(c.program, "/opt/Hidemaru.exe");
+  EXPECT_EQ(c.args, (std::vector<std::string>{"/(800,40,-30,700)", "/j12", file}));
+
+  c = BuildEditorCommand("/opt/sakura.exe", file, p);
+  EXPECT_EQ(c.commandLine,
+            "/opt/sakura.exe -Y:12  -VY:12  -WX:800  -WY:40  -SY:700 \"/home/u/my texts/a.txt\"");
+  EXPECT_EQ(c.args,
+            (std::vector<std::string>{"-Y:12", "-VY:12", "-WX:800", "-WY:40", "-SY:700", file}));
+
+  c = BuildEditorCommand("/my apps/terapad.exe", file, p);
+  EXPECT_EQ(c.commandLine, "/my apps/terapad.exe /jl=12 \"/home/u/my texts/a.txt\"");
+  EXPECT_EQ(c.args, (std::vector<std::string>{"/jl=12", file}));
+
+  c = BuildEditorCommand("/usr/bin/mousepad", file, p);
+  EXPECT_EQ(c.commandLine, "/usr/bin/mousepad \"/home/u/my texts/a.txt\"");
+  EXPECT_EQ(c.args, (std::vector<std::string>{file}));
+}
+
+TEST(EditorCommand, TheFirstKnownNameAnywhereInThePathDecides) {
+  const EditorPlace p;
+  EXPECT_EQ(BuildEditorCommand("/x/sakura.exe.old/terapad.exe", "/f", p).args.front(), "-Y:1");
+  EXPECT_EQ(BuildEditorCommand("/x/TERAPAD.EXE/hidemaru.exe", "/f", p).args.front(),
+            "/(0,0,0,0)");
+}
+
+TEST(EditorCommand, ThePlainEditorIsTheDesktopsFileHandler) {
+  testing::TempDir dir;
+  testing::WriteBytes(dir / "editor", "");
+  EXPECT_EQ(ResolveEditor(""), kPlainEditor);
+  EXPECT_EQ(ResolveEditor(dir / "gone"), kPlainEditor);
+  EXPECT_EQ(ResolveEditor(dir.path()), kPlainEditor) << "a folder is no editor";
+  EXPECT_EQ(ResolveEditor(dir / "editor"), dir / "editor");
+  const EditorCommand c = BuildEditorCommand(kPlainEditor, "/t/a b.txt", {});
+  EXPECT_EQ(c.commandLine, "notepad.exe \"/t/a b.txt\"");
+  EXPECT_EQ(c.program, "xdg-open");
+  EXPECT_EQ(c.args, (std::vector<std::string>{"/t/a b.txt"}));
+}
+
+}  // namespace
+}  // namespace kelmoa

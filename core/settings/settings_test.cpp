@@ -1,0 +1,180 @@
+#include "core/settings/settings.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "core/base/fixtures_test.h"
+#include "core/settings/ini_file.h"
+
+namespace kelmoa {
+namespace {
+
+using testing::ReadBytes;
+using testing::Sjis;
+using testing::TempDir;
+using testing::WriteBytes;
+
+struct Read {
+  SettingInfo setting;
+  std::vector<std::u16string> messages;
+};
+
+Read ReadIni(const std::string& path, int screenWidth = 1920) {
+  SettingInfo def, max;
+  SetDefaultSettings(screenWidth, def, max);
+  Read r;
+  ReadIniSettings(path, def, max, r.setting,
+                  [&](const std::u16string& m) { r.messages.push_back(m); });
+  return r;
+}
+
+TEST(SettingsDefaults, LimitsFollowTheScreen) {
+  SettingInfo def, max;
+  SetDefaultSettings(1366, def, max);
+  EXPECT_EQ(def.FontSize, 9.75f);
+  EXPECT_EQ(def.LineSpace, 3);
+  EXPECT_EQ(def.FormLeft, 0);
+  EXPECT_EQ(max.LineSpace, 5);
+  EXPECT_EQ(max.FormLeft, 1229) << "0.9 x 1366 = 1229.4";
+  SetDefaultSettings(1365, def, max);
+  EXPECT_EQ(max.FormLeft, 1228) << "1228.5 goes to the even neighbour";
+}
+
+TEST(SettingsRead, GoodValuesInAnyLetterCaseAreTaken) {
+  TempDir dir;
+  WriteBytes(dir / "k.ini", "[SETTING]\r\nfontsize=12.75\r\nLINESPACE = 5\r\nformleft=120\r\n");
+  const Read r = ReadIni(dir / "k.ini");
+  EXPECT_TRUE(r.messages.empty());
+  EXPECT_EQ(r.setting.FontSize, 12.75f);
+  EXPECT_EQ(r.setting.LineSpace, 5);
+  EXPECT_EQ(r.setting.FormLeft, 120);
+  EXPECT_EQ(r.setting.TextEditor, u"");
+  EXPECT_TRUE(r.setting.DispLineNo);
+}
+
+TEST(SettingsRead, EachBadValueGivesItsMessageThenTheDefault) {
+  TempDir dir;
+  WriteBytes(dir / "k.ini",
+             "[setting]\r\nFontSize=10\r\nLineSpace=7\r\nFormLeft=-20\r\nTextEditor=/no/editor\r\n");
+  const Read r = ReadIni(dir / "k.ini");
+  ASSERT_EQ(r.messages.size(), 4u);
+  EXPECT_EQ(r.messages[0],
+            u"iniファイルの設定値が範囲外でした。\r\n    フォントサイズ：10\r\n"
+            u"デフォルト値9.75に設定します。\r\n");
+  EXPECT_EQ(r.messages[1],
+            u"iniファイルの設定値が範囲外でした。\r\n    行間：7\r\nデフォルト値3に設定します。\r\n");
+  EXPECT_EQ(r.messages[2], kMsgEditorNotFound);
+  EXPECT_EQ(r.messages[3], u"iniファイルの設定値が範囲外でした。\r\n    フォームLeft：-20\r\n"
+                           u"デフォルト値0に設定します。\r\n");
+  EXPECT_EQ(r.setting.FontSize, 9.75f);
+  EXPECT_EQ(r.setting.LineSpace, 3);
+  EXPECT_EQ(r.setting.FormLeft, 0);
+  EXPECT_EQ(r.setting.TextEditor, u"");
+  EXPECT_NE(ReadBytes(dir / "k.ini").find("/no/editor"), std::string::npos)
+      << "corrections stay in memory";
+}
+
+TEST(SettingsRead, LimitsAndValuesThatAreNoNumbers) {
+  TempDir dir;
+  for (const auto& [space, ok] : std::vector<std::pair<std::string, bool>>{
+           {"3", true}, {"5", true}, {"2", false}, {"6", false}, {"", false}, {"x", false},
+           {"4.5", false}, {"99999999999", false}}) {
+    WriteBytes(dir / "k.ini", "[setting]\r\nLineSpace=" + space + "\r\n");
+    EXPECT_EQ(ReadIni(dir / "k.ini").messages.empty(), ok) << space;
+  }
+  WriteBytes(dir / "k.ini", "[setting]\r\nFontSize=abc\r\nFormLeft=1728\r\n");
+  const Read r = ReadIni(dir / "k.ini");
+  ASSERT_EQ(r.messages.size(), 1u) << "1728 is the limit for a 1920-pixel screen";
+  EXPECT_NE(r.messages[0].find(u"フォントサイズ：abc"), std::u16string::npos);
+  WriteBytes(dir / "k.ini", "[setting]\r\nFormLeft=1728\r\n");
+  EXPECT_EQ(ReadIni(dir / "k.ini", 1919).messages.size(), 1u);
+}
+
+TEST(SettingsRead, AnEditorPathIsCutTo99Bytes) {
+  TempDir dir;
+  const std::string editor = dir / std::string(120, 'e');
+  WriteBytes(dir / "k.ini", "[setting]\r\nTextEditor=" + editor + "\r\n");
+  EXPECT_EQ(GetIniValue(dir / "k.ini", u"setting", u"texteditor", u"").size(), 99u);
+}
+
+TEST(SettingsWrite, AFreshFileGetsTheFourKeys) {
+  TempDir dir;
+  SettingInfo s;
+  s.FontSize = 11.25f;
+  s.LineSpace = 4;
+  s.TextEditor = u"/usr/bin/mousepad";
+  ASSERT_TRUE(WriteIniSettings(dir / "k.ini", s, -8).ok());
+  EXPECT_EQ(ReadBytes(dir / "k.ini"),
+            "[setting]\r\nFontsize=11.25\r\nLineSpace=4\r\nTextEditor=/usr/bin/mousepad\r\n"
+            "FormLeft=-8\r\n");
+  EXPECT_EQ(ReadIni(dir / "k.ini").messages.size(), 2u) << "negative left edge, missing editor";
+}
+
+TEST(SettingsWrite, AnotherProgramsFileKeepsEverythingElse) {
+  TempDir dir;
+  const std::string before = Sjis(
+      "; comment\n[other]\nfontsize=1\n\n[Setting]\nFONTSIZE = 9.75\nColour=blue\n"
+      "linespace=4\n\n[last]\nkey=値\n");
+  WriteBytes(dir / "k.ini", before);
+  SettingInfo s;
+  s.FontSize = 12.75f;
+  ASSERT_TRUE(WriteIniSettings(dir / "k.ini", s, 40).ok());
+  EXPECT_EQ(ReadBytes(dir / "k.ini"),
+            Sjis("; comment\n[other]\nfontsize=1\n\n[Setting]\nFONTSIZE =12.75\nColour=blue\n"
+                 "linespace=3\nTextEditor=\nFormLeft=40\n\n[last]\nkey=値\n"));
+  const Read r = ReadIni(dir / "k.ini");
+  EXPECT_EQ(r.setting.FontSize, 12.75f);
+  EXPECT_EQ(r.setting.FormLeft, 40);
+}
+
+// Lines of other programs go back byte for byte, whatever their code and line ends: bytes
+// CP932 cannot decode, UTF-8, lone CR and LF, and a last line without an end.
+TEST(SettingsWrite, OnlyTheFourKeysChangeEveryOtherByteStays) {
+  struct Case {
+    const char* name;
+    std::string before, after;
+  };
+  const std::string foreign =
+      "[Other]\nname=\x80\xff\xa0\r\nutf8=caf\xc3\xa9 \xe2\x9c\x93\rraw=\x82\n";
+  const std::vector<Case> cases = {
+      {"own section first, foreign after",
+       "[setting]\r\nFontsize=9.75\nLineSpace=3\rTextEditor=x\r\nFormLeft=1\n\n" + foreign + "tail",
+       "[setting]\r\nFontsize=12.75\nLineSpace=5\rTextEditor=\r\nFormLeft=40\n\n" + foreign +
+           "tail"},
+      {"foreign only, no end on the last line", foreign + "last=\x81",
+       foreign + "last=\x81\r\n[setting]\r\nFontsize=12.75\r\nLineSpace=5\r\nTextEditor=\r\n"
+                 "FormLeft=40\r\n"},
+      {"keys with other spellings and spaces kept",
+       "[SETTING]\nFONTSIZE = 9.75\n\x82\xa0junk\nlinespace\t=\t4\n",
+       "[SETTING]\nFONTSIZE =12.75\n\x82\xa0junk\nlinespace\t=5\nTextEditor=\nFormLeft=40\n"},
+  };
+  for (const Case& c : cases) {
+    TempDir dir;
+    WriteBytes(dir / "k.ini", c.before);
+    SettingInfo s;
+    s.FontSize = 12.75f;
+    s.LineSpace = 5;
+    ASSERT_TRUE(WriteIniSettings(dir / "k.ini", s, 40).ok()) << c.name;
+    EXPECT_EQ(ReadBytes(dir / "k.ini"), c.after) << c.name;
+    const Read r = ReadIni(dir / "k.ini");
+    EXPECT_EQ(r.setting.FontSize, 12.75f) << c.name;
+    EXPECT_EQ(r.setting.LineSpace, 5) << c.name;
+    // Writing the same values again changes nothing at all.
+    ASSERT_TRUE(WriteIniSettings(dir / "k.ini", s, 40).ok());
+    EXPECT_EQ(ReadBytes(dir / "k.ini"), c.after) << c.name;
+  }
+}
+
+TEST(SettingsWrite, FormLeftOnEndingOnlyWhileTheWindowIsOnScreen) {
+  TempDir dir;
+  ASSERT_TRUE(WriteIniFormLeft(dir / "k.ini", -5, 10).ok());
+  EXPECT_FALSE(std::filesystem::exists(dir / "k.ini"));
+  ASSERT_TRUE(WriteIniFormLeft(dir / "k.ini", 5, -1).ok());
+  EXPECT_FALSE(std::filesystem::exists(dir / "k.ini"));
+  ASSERT_TRUE(WriteIniFormLeft(dir / "k.ini", 300, 0).ok());
+  EXPECT_EQ(ReadBytes(dir / "k.ini"), "[setting]\r\nFormLeft=300\r\n");
+}
+
+}  // namespace
+}  // namespace kelmoa

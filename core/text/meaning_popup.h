@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/base/str_list.h"
+
+namespace kelmoa {
+
+// The top margin of the text pane: line k of the page (k = 1, 2, ...) has its top at
+// (k - 1) * pitch + kPageTopPx.
+inline constexpr int kPageTopPx = 5;
+
+// The index of the word under the point (x, y) of the text pane in the word table, or 0. Only
+// the words of the one line under the point are looked at: the line is the first line plus
+// the row, the row being (y - 5) to the nearest whole pixel divided by the pitch, so a point
+// in the gap below a line belongs to that line. A point exactly on a word's left or right
+// edge is outside it. lineFirstWord and lineLastWord hold entries 0..n for the n text lines.
+int GetWordIdxAtPoint(double x, double y, int firstLine, int pitch,
+                      const std::vector<int>& lineFirstWord, const std::vector<int>& lineLastWord,
+                      const std::vector<int16_t>& wordX1, const std::vector<int16_t>& wordX2);
+
+// The popup text for word w with the index list idxList (entry indexes joined by ","): one
+// popup line per meaning, lines joined by TAB. The word's own entry gives its meanings alone;
+// an entry found through a base form or a prefix gives its head word on a line above its
+// meanings. Indexes outside the dictionary are skipped.
+std::u16string ComposePopupText(std::u16string_view w, std::u16string_view idxList,
+                                const StrList& dicWord, const StrList& dicMeaning);
+
+// Where the popup goes and what it shows, all in pixels of the text pane.
+struct PopupLayout {
+  std::vector<std::u16string> lines;
+  int left = 0;
+  int top = 0;
+  int width = 0;
+  int height = 0;
+  // Where line i (0-based) is written inside the popup: x = kTextLeft, y = i * pitch + 3.
+  static constexpr int kTextLeft = 4;
+  static constexpr int kTextTop = 3;
+};
+
+// Lays out the popup of text (lines separated by TAB) for a word whose line has its top at
+// lineTop and whose left edge is leftX. The popup stands 17 pixels below the line's top, or
+// above the line when it would cross the pane's bottom; it is as wide as its widest line plus
+// 4 pixels on the left and 20 on the right, and shifts left when it would cross the pane's
+// right edge, keeping 2 pixels inside. textWidth gives the drawn width of a line.
+PopupLayout LayoutMeaningPopup(std::u16string_view text, int lineTop, int leftX, int pitch,
+                               int paneWidth, int paneHeight,
+                               const std::function<double(std::u16string_view)>& textWidth);
+
+}  // namespace kelmoa

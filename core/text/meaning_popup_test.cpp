@@ -1,0 +1,83 @@
+#include "core/text/meaning_popup.h"
+
+#include <gtest/gtest.h>
+
+#include "core/base/codepage.h"
+
+namespace kelmoa {
+namespace {
+
+// Three lines at pitch 17: line 1 holds words 1 (x 47..68) and 2 (x 75..96), line 2 none,
+// line 3 word 3 (x 47..75).
+int At(double x, double y, int firstLine = 1) {
+  static const std::vector<int> first{0, 1, 0, 3}, last{0, 2, 0, 3};
+  static const std::vector<int16_t> x1{0, 47, 75, 47}, x2{0, 68, 96, 75};
+  return GetWordIdxAtPoint(x, y, firstLine, 17, first, last, x1, x2);
+}
+
+TEST(HitTest, FindsTheWordOfTheLineUnderThePointEdgesExcluded) {
+  EXPECT_EQ(At(50, 10), 1);
+  EXPECT_EQ(At(80, 10), 2);
+  EXPECT_EQ(At(50, 40), 3);
+  EXPECT_EQ(At(50, 10, 3), 3);  // scrolled by two lines
+  EXPECT_EQ(At(47, 10), 0);
+  EXPECT_EQ(At(68, 10), 0);
+  EXPECT_EQ(At(47.5, 10), 1);
+  EXPECT_EQ(At(67.5, 10), 1);
+  EXPECT_EQ(At(70, 10), 0);  // between the words
+}
+
+TEST(HitTest, MarginsGapsEmptyLinesAndBelowTheText) {
+  EXPECT_EQ(At(50, 4.9), 0);  // top margin
+  EXPECT_EQ(At(20, 10), 0);   // line-number column
+  EXPECT_EQ(At(50, 25), 0);   // line 2 has no words
+  EXPECT_EQ(At(50, 56), 0);   // below line 3
+  EXPECT_EQ(At(50, 10, 4), 0);
+  // The gap below a line belongs to it: (y - 5) is rounded, halves to even, then divided.
+  EXPECT_EQ(At(50, 21.5), 1);  // 16.5 gives 16
+  EXPECT_EQ(At(50, 21.6), 0);  // 17: line 2
+  EXPECT_EQ(At(50, 39.0), 3);
+}
+
+StrList List(std::initializer_list<const char*> items) {
+  StrList list = NewStrList();
+  for (const char* s : items)
+    list.push_back(U16(s));
+  return list;
+}
+
+TEST(PopupText, OwnMeaningsAloneAndOtherEntriesUnderTheirHeadWord) {
+  const StrList words = List({"dog", "run", "running"});
+  const StrList meanings = List({"犬\tいぬ", "走る\t運営する", "ランニング"});
+  EXPECT_EQ(ComposePopupText(u"Dog", u"1", words, meanings), U16("犬\tいぬ"));
+  EXPECT_EQ(ComposePopupText(u"running", u"3,2", words, meanings),
+            U16("ランニング\trun\t走る\t運営する"));
+  EXPECT_EQ(ComposePopupText(u"run", u"2,7,x", words, meanings), U16("走る\t運営する"));
+}
+
+// Every character 6.5 pixels wide, as the pane font draws single-byte characters at 9.75 pt.
+double Width(std::u16string_view s) {
+  return 6.5 * static_cast<double>(s.size());
+}
+
+TEST(PopupLayout, BelowTheLineFromTheWordsLeftEdgeAsWideAsItsText) {
+  const PopupLayout p = LayoutMeaningPopup(u"abcd\tab", 22, 75, 17, 561, 600, Width);
+  ASSERT_EQ(p.lines.size(), 2u);
+  EXPECT_EQ(p.top, 22 + 17);
+  EXPECT_EQ(p.height, 2 * 17 + 5);
+  EXPECT_EQ(p.left, 75);
+  EXPECT_EQ(p.width, 4 + 26 + 20);
+  EXPECT_EQ(LayoutMeaningPopup(u"abc", 5, 47, 17, 561, 600, Width).width, 24 + 20);  // 23.5
+  EXPECT_EQ(LayoutMeaningPopup(u"a", 5, 47, 17, 561, 600, Width).width, 10 + 20);    // 10.5
+}
+
+TEST(PopupLayout, AboveTheLineNearTheBottomAndInsideTheRightEdge) {
+  EXPECT_EQ(LayoutMeaningPopup(u"a\tb", 580, 47, 17, 561, 600, Width).top, 580 - 34 - 17);
+  EXPECT_EQ(LayoutMeaningPopup(u"a\tb", 600 - 39 - 17, 47, 17, 561, 600, Width).top, 600 - 39);
+  const PopupLayout p = LayoutMeaningPopup(u"abcdefghij", 5, 540, 17, 561, 600, Width);
+  EXPECT_EQ(p.left, 561 - 89 - 2);
+  EXPECT_EQ(LayoutMeaningPopup(u"abcdefghij", 5, 470, 17, 561, 600, Width).left, 470);
+}
+
+}  // namespace
+}  // namespace kelmoa

@@ -1,0 +1,73 @@
+#include "core/text/open_text.h"
+
+#include "core/base/char_code.h"
+#include "core/base/codepage.h"
+#include "core/base/helpers.h"
+#include "core/base/side_by_side.h"
+#include "core/text/text_reader.h"
+
+namespace kelmoa {
+
+// clang-format off
+std::u16string MsgNotShiftJis(std::u16string_view fileName, std::u16string_view codeName) {
+  return u"このテキストファイルの文字コードはShift_JISではありません。\r\n"
+         u"    ファイル名＝" + std::u16string(fileName) + u"\r\n" +
+         u"    文字コード＝" + std::u16string(codeName) + u"\r\n\r\n" +
+         u"このファイルをテキストエディタで開いて，ANSIまたはShift_JISで保存してから，\r\n"
+         u"再度このファイルを指定してください。\r\n\r\n" + kAskOpenInEditor;
+}
+// clang-format on
+
+std::u16string WithQuestion(std::u16string_view message) {
+  return std::u16string(message) + u"\r\n\r\n" + kAskOpenInEditor;
+}
+
+TextFileCheck CheckAndReadTextFile(const std::string& path) {
+  TextFileCheck check;
+  // A file small enough to be a text within the limits is read once, and its character code
+  // is worked out from the bytes read; only a code that passes has them split into lines.
+  std::string bytes;
+  bool fits = false;
+  check.status = ReadSmallTextFile(path, bytes, fits);
+  if (!check.status.ok()) {
+    check.result = TextFileCheck::kUnreadable;
+    return check;
+  }
+  std::string code;
+  std::u16string msg;
+  Status readStatus;
+  if (fits) {
+    code = GetCharCodeName(DetectCharCode(bytes));
+    if (code == "ASCII" || code == "SJIS")
+      msg = SplitTextToAryAndChkMsg(bytes, check.lines);
+  } else {
+    // A larger file is read piece by piece while its code is worked out beside it; what was
+    // read is dropped when the code turns out to be another. Reading stops at the limits of a
+    // text file, so a file of another code costs no more than one of Shift_JIS.
+    RunSideBySide(
+        true, [&] { check.status = GetFileCharCode(path, code); },
+        [&] { msg = StreamFileToAryAndChkMsg(path, check.lines, readStatus); });
+    if (!check.status.ok()) {
+      check.result = TextFileCheck::kUnreadable;
+      check.lines = NewStrList();
+      return check;
+    }
+  }
+  check.codeName = code;
+  if (code != "ASCII" && code != "SJIS") {
+    check.result = TextFileCheck::kWrongCode;
+    check.message = MsgNotShiftJis(Utf8ToUtf16(GetFileNameOfPath(path)), Utf8ToUtf16(code));
+    check.lines = NewStrList();
+    return check;
+  }
+  check.status = readStatus;
+  if (!check.status.ok()) {
+    check.result = TextFileCheck::kUnreadable;
+  } else if (!msg.empty()) {
+    check.result = TextFileCheck::kTooLarge;
+    check.message = msg;
+  }
+  return check;
+}
+
+}  // namespace kelmoa

@@ -1,0 +1,125 @@
+// What the open routine makes of files that come from anywhere: each gets its defined
+// rejection or a clear error, quickly and with bounded memory.
+#include "core/text/open_text.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <fstream>
+#include <random>
+
+#include "core/base/fixtures_test.h"
+#include "core/text/text_reader.h"
+
+namespace kelmoa {
+namespace {
+
+using testing::TempDir;
+using testing::WriteBytes;
+
+long PeakResidentKiB() {
+  std::ifstream status("/proc/self/status");
+  for (std::string line; std::getline(status, line);) {
+    if (line.rfind("VmHWM:", 0) == 0)
+      return std::stol(line.substr(6));
+  }
+  return 0;
+}
+
+TEST(OpenText, GoodFilesPassBothChecks) {
+  TempDir dir;
+  WriteBytes(dir / "ok.txt", testing::Sjis("The dog 犬\r\nruns.\r\n"));
+  const TextFileCheck c = CheckAndReadTextFile(dir / "ok.txt");
+  EXPECT_EQ(c.result, TextFileCheck::kOk);
+  EXPECT_EQ(c.lines, (StrList{u"", u"The dog 犬", u"runs."}));
+}
+
+TEST(OpenText, BinaryAndWronglyEncodedFilesAreRejected) {
+  TempDir dir;
+  WriteBytes(dir / "bad.txt", "text \x82\x20 with a broken double-byte character\r\n");
+  WriteBytes(dir / "utf8.txt", "caf\xc3\xa9\r\n");
+  for (const char* name : {"bad.txt", "utf8.txt"}) {
+    const TextFileCheck c = CheckAndReadTextFile(dir / name);
+    EXPECT_EQ(c.result, TextFileCheck::kWrongCode) << name;
+    EXPECT_NE(c.message.find(u"ファイル名＝"), std::u16string::npos) << name;
+    EXPECT_EQ(UpperBound(c.lines), 0);
+  }
+  // Random bytes: whatever code they happen to look like, a rejection with its message.
+  std::mt19937 rng(3);
+  for (int round = 0; round < 20; ++round) {
+    std::string binary(4096, '\0');
+    for (char& ch : binary)
+      ch = static_cast<char>(rng());
+    WriteBytes(dir / "binary.bin", binary);
+    const TextFileCheck c = CheckAndReadTextFile(dir / "binary.bin");
+    EXPECT_TRUE(c.result == TextFileCheck::kWrongCode || c.result == TextFileCheck::kTooLarge);
+    EXPECT_FALSE(c.message.empty());
+  }
+}
+
+TEST(OpenText, NulBytesAndLongLinesAreRejectedByTheirLength) {
+  TempDir dir;
+  WriteBytes(dir / "nul.txt", std::string(4096, '\0'));
+  WriteBytes(dir / "long.txt", std::string(1000000, 'a'));
+  const TextFileCheck nul = CheckAndReadTextFile(dir / "nul.txt");
+  EXPECT_EQ(nul.result, TextFileCheck::kTooLarge);
+  EXPECT_NE(nul.message.find(u"1行目：4096バイト"), std::u16string::npos);
+  const TextFileCheck line = CheckAndReadTextFile(dir / "long.txt");
+  EXPECT_EQ(line.result, TextFileCheck::kTooLarge);
+  EXPECT_NE(line.message.find(u"1行目：1000000バイト"), std::u16string::npos);
+}
+
+TEST(OpenText, ASparseMultiGigabyteFileIsJudgedQuicklyWithBoundedMemory) {
+  TempDir dir;
+  const std::string path = dir / "sparse.txt";
+  {
+    std::ofstream f(path, std::ios::binary);
+    f.seekp((3LL << 30) - 1);
+    f.put('x');
+  }
+  const long before = PeakResidentKiB();
+  const auto start = std::chrono::steady_clock::now();
+  const TextFileCheck c = CheckAndReadTextFile(path);
+  const auto seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  EXPECT_EQ(c.result, TextFileCheck::kTooLarge);
+  EXPECT_NE(c.message.find(u"1行目：1048576バイト以上"), std::u16string::npos);
+  EXPECT_LT(PeakResidentKiB() - before, 64 * 1024) << "KiB more at the peak";
+  EXPECT_LT(seconds, 60.0);
+}
+
+TEST(OpenText, WhatIsNoReadableFileIsAnErrorNotAHang) {
+  TempDir dir;
+  ASSERT_EQ(::mkfifo((dir / "fifo.txt").c_str(), 0600), 0);
+  std::filesystem::create_directory(dir / "folder.txt");
+  for (const char* name : {"fifo.txt", "folder.txt", "removed.txt"}) {
+    const TextFileCheck c = CheckAndReadTextFile(dir / name);
+    EXPECT_EQ(c.result, TextFileCheck::kUnreadable) << name;
+    EXPECT_FALSE(c.status.ok()) << name;
+    EXPECT_NE(c.status.message().find(name), std::string::npos) << c.status.message();
+  }
+}
+
+TEST(OpenText, AFileMadeUnreadableIsAnError) {
+  TempDir dir;
+  WriteBytes(dir / "secret.txt", "hidden\r\n");
+  ::chmod((dir / "secret.txt").c_str(), 0);
+  ::chmod(dir.path().c_str(), 0755);
+  // Permissions do not bind root: look as an ordinary user.
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+      ::_exit(2);
+    const TextFileCheck c = CheckAndReadTextFile(dir / "secret.txt");
+    ::_exit(c.result == TextFileCheck::kUnreadable && !c.status.ok() ? 0 : 1);
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
+}  // namespace
+}  // namespace kelmoa

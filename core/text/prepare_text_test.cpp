@@ -1,0 +1,487 @@
+// Preparing texts the reader refuses: whatever comes in, what goes out is accepted by the
+// reader, holds the same words in the same order, and prepares to itself.
+#include "core/text/prepare_text.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <random>
+
+#include "core/base/char_code.h"
+#include "core/base/fixtures_test.h"
+#include "core/text/layout.h"
+#include "core/text/text_reader.h"
+
+namespace kelmoa {
+namespace {
+
+using testing::ReadBytes;
+using testing::TempDir;
+using testing::WriteBytes;
+
+// One preparer for the whole test program: making the transliterator takes a while.
+TextPreparer& Preparer() {
+  static std::unique_ptr<TextPreparer> preparer = [] {
+    std::unique_ptr<TextPreparer> p;
+    const Status s = TextPreparer::Create(p);
+    EXPECT_TRUE(s.ok()) << s.message();
+    return p;
+  }();
+  return *preparer;
+}
+
+std::string Utf8(std::u16string_view s) {
+  return Utf16ToUtf8(s);
+}
+
+// The words of lines as the reader's word splitter finds them, in order.
+std::vector<std::u16string> Words(const std::vector<std::u16string>& lines) {
+  std::vector<std::u16string> words;
+  StrList lineWords;
+  std::vector<int> cols;
+  for (const std::u16string& line : lines) {
+    GetWordsInLine(line, lineWords, cols);
+    words.insert(words.end(), lineWords.begin() + 1, lineWords.end());
+  }
+  return words;
+}
+
+// The words of a text's bytes after its characters are mapped, before any wrapping.
+std::vector<std::u16string> MappedWords(std::string_view bytes) {
+  const std::string code = GetCharCodeName(DetectCharCode(bytes));
+  std::vector<std::u16string> lines;
+  PrepareCounts counts;
+  for (const std::u16string& line : SplitAnyLines(DecodeText(bytes, code)))
+    lines.push_back(Preparer().MapLine(line, counts));
+  return Words(lines);
+}
+
+// The lines of prepared parts as the reader reads them; every part must be accepted.
+std::vector<std::u16string> ReadParts(const PreparedText& p, int width) {
+  std::vector<std::u16string> lines;
+  for (const std::string& part : p.parts) {
+    const std::string code = GetCharCodeName(DetectCharCode(part));
+    EXPECT_TRUE(code == "ASCII" || code == "SJIS") << code;
+    StrList read;
+    EXPECT_EQ(Utf8(SplitTextToAryAndChkMsg(part, read)), "");
+    EXPECT_LE(UpperBound(read), kMaxLines);
+    for (size_t i = 1; i < read.size(); ++i) {
+      EXPECT_LE(GetSjisByteLen(read[i]), width) << Utf8(read[i]);
+      lines.push_back(read[i]);
+    }
+    // Preparing a part gives the same bytes.
+    const PreparedText again = Preparer().Prepare(part, width);
+    EXPECT_EQ(again.parts, std::vector<std::string>{part});
+    EXPECT_EQ(
+        again.counts.linesWrapped + again.counts.charsTransliterated + again.counts.charsReplaced,
+        0);
+  }
+  return lines;
+}
+
+// Prepares bytes at each width and checks what every prepared text must hold.
+void CheckPrepared(const std::string& name, const std::string& bytes,
+                   std::initializer_list<int> widths = {kMinPrepareWidth, kDefaultPrepareWidth,
+                                                        kMaxPrepareWidth}) {
+  SCOPED_TRACE(name);
+  const std::vector<std::u16string> expected = MappedWords(bytes);
+  for (const int width : widths) {
+    SCOPED_TRACE(width);
+    const PreparedText p = Preparer().Prepare(bytes, width);
+    ASSERT_FALSE(p.refused) << p.codeName;
+    EXPECT_EQ(Words(ReadParts(p, width)), expected);
+  }
+}
+
+std::string Repeat(std::string_view s, int n) {
+  std::string r;
+  for (int i = 0; i < n; ++i)
+    r += s;
+  return r;
+}
+
+// A paragraph of typographic English: curly quotes and apostrophes, accented names, dashes,
+// no-break spaces and an emoji.
+std::string TypographicParagraph(int i) {
+  return "“Don’t go,” said Zoë to Renée — it was the " + std::to_string(i) +
+         "th time — and François’ café, on the Straße near Łódź, was closing\u00A0soon. "
+         "It’s fine 😀 … she’d said, ‘quietly’.";
+}
+
+std::string Utf16Bytes(std::string_view utf8, bool littleEndian) {
+  const std::u16string s = Utf8ToUtf16(utf8);
+  std::string out = littleEndian ? "\xFF\xFE" : "\xFE\xFF";
+  for (const char16_t c : s) {
+    const char lo = static_cast<char>(c & 0xFF), hi = static_cast<char>(c >> 8);
+    out += littleEndian ? std::string{lo, hi} : std::string{hi, lo};
+  }
+  return out;
+}
+
+std::string Iconv(std::string_view utf8, const char* to) {
+  std::string out;
+  const std::u16string s = Utf8ToUtf16(utf8);
+  std::string le;
+  for (const char16_t c : s)
+    le += std::string{static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+  // Through the command-line iconv: an independent encoder for the test texts.
+  TempDir dir;
+  WriteBytes(dir / "in", le);
+  const std::string cmd =
+      "iconv -f UTF-16LE -t " + std::string(to) + " " + (dir / "in") + " > " + (dir / "out");
+  EXPECT_EQ(std::system(cmd.c_str()), 0);
+  return ReadBytes(dir / "out");
+}
+
+TEST(PrepareText, EachCharacterIsKeptMappedDroppedOrReplaced) {
+  struct Case {
+    const char* in;
+    const char* out;
+    long long transliterated, replaced;
+  };
+  const Case cases[] = {
+      {"don’t won’t I’m", "don't won't I'm", 3, 0},
+      {"dogs’ bones, ’tis", "dogs’ bones, ’tis", 0, 0},  // not between letters: CP932 has it
+      // Between the letters of the result: what was dropped or transliterated beside it counts
+      // as what it became, so that the result prepares to itself.
+      {"Straß\u200B’s café’s", "Strass's cafe's", 4, 0},
+      {"x\u02BCy \u02BC", "x'y '", 2, 0},
+      {"“quoted” and ‘single’", "“quoted” and ‘single’", 0, 0},
+      {"Zoë, Renée, François, café", "Zoe, Renee, Francois, cafe", 4, 0},
+      {"Straße Łódź Ærø", "Strasse Lodz AEro", 6, 0},
+      {"a—b – c", "a--b - c", 2, 0},
+      {"no\u00A0break\u2009thin", "no break thin", 2, 0},
+      {"smile 😀!", "smile ?!", 0, 1},
+      {"heart ❤\uFE0F", "heart ?", 0, 1},  // the variation selector goes
+      {"e\u0301te\u0301", "ete", 2, 0},    // accents as separate marks
+      {"zero\u200Bwidth\u00ADsoft\uFEFF", "zerowidthsoft", 0, 0},
+      {"bell\u0007\ttab\u001B", "bell\ttab", 0, 0},  // TAB stays, controls go
+      {"日本語 ｶﾀｶﾅ １２３ Ωμ …", "日本語 ｶﾀｶﾅ １２３ Ωμ …", 0, 0},
+      {"„Anführung“ «guillemets»", ",,Anfuhrung“ <<guillemets>>", 4, 0},
+      {"• item € 5 ™", "* item EUR 5 (TM)", 3, 0},
+      {"这 한국 中文", "zhe hangug 中文", 3, 0},  // Chinese outside CP932, Korean
+      {"\xEF\xBF\xBD bad", "? bad", 0, 1},
+  };
+  for (const Case& c : cases) {
+    PrepareCounts counts;
+    EXPECT_EQ(Utf8(Preparer().MapLine(Utf8ToUtf16(c.in), counts)), c.out) << c.in;
+    EXPECT_EQ(counts.charsTransliterated, c.transliterated) << c.in;
+    EXPECT_EQ(counts.charsReplaced, c.replaced) << c.in;
+    EXPECT_EQ(counts.linesWrapped, 0);
+  }
+}
+
+TEST(PrepareText, AnyLineEndEndsALine) {
+  struct Case {
+    std::u16string in;
+    std::vector<std::u16string> lines;
+  };
+  const Case cases[] = {
+      {u"", {}},
+      {u"one", {u"one"}},
+      {u"one\r\n", {u"one"}},
+      {u"a\r\nb\nc\rd", {u"a", u"b", u"c", u"d"}},
+      {u"\r\n\r\n", {u"", u""}},
+      {u"a\n\rb", {u"a", u"", u"b"}},  // LF then CR: two ends
+      {u"a\r\r\nb", {u"a", u"", u"b"}},
+      {u"p\u2029q\u2028r\u0085s", {u"p", u"q", u"r", u"s"}},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(SplitAnyLines(c.in), c.lines) << Utf8(c.in);
+}
+
+TEST(PrepareText, LongLinesWrapAtTheLastSpaceWithinTheWidth) {
+  struct Case {
+    std::u16string in;
+    int width;
+    std::vector<std::u16string> out;
+  };
+  const std::u16string word40(40, u'w');
+  const std::u16string kana(30, u'あ');  // 60 bytes
+  const Case cases[] = {
+      {u"short line", 40, {u"short line"}},
+      {u"  indented " + word40, 40, {u"  indented", word40}},
+      {u"aaaa bbbb cccc", 9, {u"aaaa bbbb", u"cccc"}},
+      {u"aaaa    bbbb", 9, {u"aaaa", u"bbbb"}},  // the spaces at the break go
+      {u"aaaa bbbb      ", 9, {u"aaaa bbbb"}},
+      {u"    " + word40 + u"x", 40, {u"    " + word40.substr(4), u"wwwwx"}},  // cut
+      {std::u16string(100, u'x'),
+       40,
+       {std::u16string(40, u'x'), std::u16string(40, u'x'), std::u16string(20, u'x')}},
+      {kana, 40, {kana.substr(0, 20), kana.substr(20)}},
+      {kana, 41, {kana.substr(0, 20), kana.substr(20)}},  // a character is never split
+      {u"ab\tcd ef", 5, {u"ab\tcd", u"ef"}},
+      {u"日本語の　文章です", 10, {u"日本語の", u"文章です"}},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(WrapLine(c.in, c.width), c.out) << Utf8(c.in) << " at " << c.width;
+}
+
+TEST(PrepareText, TypographicTextsInEveryCodeAndLineEnd) {
+  std::string paragraphs;
+  for (int i = 1; i <= 30; ++i)
+    paragraphs += TypographicParagraph(i) +
+                  (i % 3 == 0   ? "\r\n"
+                   : i % 3 == 1 ? "\n"
+                                : "\r") +
+                  (i % 5 == 0 ? "\n" : "") + (i % 7 == 0 ? "    indented line\r\n" : "");
+  CheckPrepared("UTF-8", paragraphs);
+  CheckPrepared("UTF-8 with BOM", "\xEF\xBB\xBF" + paragraphs);
+  CheckPrepared("UTF-16LE", Utf16Bytes(paragraphs, true));
+  CheckPrepared("UTF-16BE", Utf16Bytes(paragraphs, false));
+
+  // Japanese and English in the Japanese codes: every character is CP932's, only the lines
+  // are wrapped.
+  // "a珱" rules Shift_JIS out for the detector, so that the EUC-JP text is named EUC.
+  const std::string japanese = "a珱 " +
+                               Repeat("日本語の文章と English words, ～ “mixed” ｶﾀｶﾅ too. ", 8) +
+                               "\n\n" + Repeat("短い行\r\n", 3);
+  for (const char* code : {"CP932", "EUC-JP-MS", "ISO-2022-JP-2"}) {
+    const std::string bytes = Iconv(japanese, code);
+    EXPECT_EQ(GetCharCodeName(DetectCharCode(bytes)), std::string(code) == "CP932" ? "SJIS"
+                                                      : code[0] == 'E'             ? "EUC"
+                                                                                   : "JIS");
+    CheckPrepared(code, bytes);
+    const PreparedText p = Preparer().Prepare(bytes, kDefaultPrepareWidth);
+    ASSERT_EQ(p.parts.size(), 1U);
+    std::string joined;
+    for (const std::u16string& line : SplitAnyLines(SjisToUtf16(p.parts[0])))
+      joined += Utf8(line) + "\n";
+    EXPECT_EQ(p.counts.charsTransliterated + p.counts.charsReplaced, 0) << code;
+    EXPECT_NE(joined.find("日本語の文章と English words, ～ “mixed” ｶﾀｶﾅ too."), std::string::npos)
+        << code;
+  }
+}
+
+TEST(PrepareText, TheReportCountsWhatChanged) {
+  const std::string text = TypographicParagraph(1) + "\n" + "short\n";
+  const PreparedText p = Preparer().Prepare(text, kDefaultPrepareWidth);
+  EXPECT_EQ(p.codeName, "UTF8");
+  EXPECT_EQ(p.counts.linesWrapped, 1);
+  // ë é ç é ß Ł ó ź, two em dashes, the no-break space, three apostrophes between letters
+  // ("François’" ends a word: its apostrophe stays as CP932 has it).
+  EXPECT_EQ(p.counts.charsTransliterated, 14);
+  EXPECT_EQ(p.counts.charsReplaced, 1);  // the emoji
+  EXPECT_EQ(Words(ReadParts(p, kDefaultPrepareWidth)),
+            (std::vector<std::u16string>{
+                u"Don't", u"go",   u"said",    u"Zoe",   u"to",   u"Renee",    u"it",
+                u"was",   u"the",  u"th",      u"time",  u"and",  u"Francois", u"cafe",
+                u"on",    u"the",  u"Strasse", u"near",  u"Lodz", u"was",      u"closing",
+                u"soon",  u"It's", u"fine",    u"she'd", u"said", u"quietly",  u"short"}));
+}
+
+TEST(PrepareText, ALongTextIsSplitAtABlankLineIntoPartsTheReaderTakes) {
+  // 20,000 lines of paragraphs three lines long, each followed by a blank line.
+  std::string text;
+  for (int i = 0; i < 5000; ++i)
+    text += "Line one of paragraph " + std::to_string(i) + "\nline two\nline three\n\n";
+  const PreparedText p = Preparer().Prepare(text, kDefaultPrepareWidth);
+  ASSERT_EQ(p.parts.size(), 3U);
+  size_t total = 0;
+  for (size_t k = 0; k < p.parts.size(); ++k) {
+    StrList lines;
+    ASSERT_EQ(Utf8(SplitTextToAryAndChkMsg(p.parts[k], lines)), "");
+    total += static_cast<size_t>(UpperBound(lines));
+    if (k + 1 < p.parts.size()) {
+      EXPECT_EQ(UpperBound(lines), kMaxLines);  // 9000 is a multiple of 4: ends blank
+      EXPECT_EQ(lines.back(), u"");
+    }
+  }
+  EXPECT_EQ(total, 20000U);
+  CheckPrepared("20,000 lines", text);
+
+  // Without blank lines the text is cut at the limit.
+  std::string dense;
+  for (int i = 0; i < 20000; ++i)
+    dense += "line " + std::to_string(i) + "\r\n";
+  const PreparedText d = Preparer().Prepare(dense, kDefaultPrepareWidth);
+  ASSERT_EQ(d.parts.size(), 3U);
+  EXPECT_EQ(d.parts[0].substr(d.parts[0].size() - 11), "line 8999\r\n");
+}
+
+TEST(PrepareText, PartsEndAtTheLastBlankLineNearTheLimit) {
+  std::vector<std::u16string> lines(20000, u"text");
+  lines[8500] = u"";    // the part ends here: 8501 lines
+  lines[8990] = u"  ";  // a line of spaces is blank too; later than 8500 so taken first
+  EXPECT_EQ(PartStarts(lines, kMaxLines), (std::vector<size_t>{8991, 17991}));
+  lines[8990] = u"text";
+  EXPECT_EQ(PartStarts(lines, kMaxLines), (std::vector<size_t>{8501, 17501}));
+  lines[8500] = u"text";
+  lines[7000] = u"";  // too far from the limit
+  EXPECT_EQ(PartStarts(lines, kMaxLines), (std::vector<size_t>{9000, 18000}));
+  EXPECT_TRUE(PartStarts(std::vector<std::u16string>(9000), kMaxLines).empty());
+}
+
+TEST(PrepareText, AWordOverAHundredBytesIsCutAndNothingElse) {
+  const std::string word(130, 'x');
+  const std::string text = "before " + word + " after\n";
+  const PreparedText p = Preparer().Prepare(text, kMaxPrepareWidth);
+  EXPECT_EQ(p.counts.linesWrapped, 1);
+  EXPECT_EQ(Words(ReadParts(p, kMaxPrepareWidth)),
+            (std::vector<std::u16string>{u"before", std::u16string(100, u'x'),
+                                         std::u16string(30, u'x') + u"", u"after"}));
+  EXPECT_EQ(p.parts[0],
+            "before\r\n" + std::string(100, 'x') + "\r\n" + std::string(30, 'x') + " after\r\n");
+}
+
+TEST(PrepareText, AnUnknownCodeIsRefusedAndEmptyTextsStayEmpty) {
+  for (const std::string& bytes : {std::string("ab\xE3"), std::string("a+AGE-b+AGE-")}) {
+    const PreparedText p = Preparer().Prepare(bytes, kDefaultPrepareWidth);
+    EXPECT_TRUE(p.refused);
+    EXPECT_TRUE(p.parts.empty());
+  }
+  EXPECT_FALSE(CanPrepareCode("NONE"));
+  EXPECT_FALSE(CanPrepareCode("UTF7"));
+  for (const std::string& bytes :
+       {std::string(), std::string("\xEF\xBB\xBF"), std::string("\xFF\xFE")}) {
+    const PreparedText p = Preparer().Prepare(bytes, kDefaultPrepareWidth);
+    EXPECT_EQ(p.parts, std::vector<std::string>{""});
+  }
+}
+
+TEST(PrepareText, ALicenceWithItsParagraphsOnOneLineEach) {
+  // A real English text no one here wrote, its paragraphs joined into single lines and its
+  // quotes made typographic, as texts saved from the web are.
+  const std::string licence = testing::LicenceText();
+  ASSERT_GT(licence.size(), 10000U);
+  std::string text;
+  std::string paragraph;
+  for (const std::u16string& line : SplitAnyLines(Utf8ToUtf16(licence))) {
+    std::string l = Utf8(line);
+    // Apostrophes between letters become typographic; the reader reads a plain one after a
+    // word ("users'") as part of it, so those stay.
+    for (size_t q = 1; (q = l.find('\'', q)) != std::string::npos && q + 1 < l.size(); ++q) {
+      if (std::isalpha(static_cast<unsigned char>(l[q - 1])) &&
+          std::isalpha(static_cast<unsigned char>(l[q + 1])))
+        l.replace(q, 1, "’");
+    }
+    if (l.find_first_not_of(' ') == std::string::npos) {
+      text += paragraph + "\n\n";
+      paragraph.clear();
+    } else {
+      paragraph += (paragraph.empty() ? "" : " ") + l.substr(l.find_first_not_of(' '));
+    }
+  }
+  text += paragraph + "\n";
+  const PreparedText p = Preparer().Prepare(text, kDefaultPrepareWidth);
+  EXPECT_GT(p.counts.linesWrapped, 50);
+  EXPECT_EQ(p.counts.charsReplaced, 0);
+  // At 40 bytes a line the licence's longest web address is cut.
+  CheckPrepared("licence", text, {kDefaultPrepareWidth, kMaxPrepareWidth});
+  // The words are the licence's own.
+  std::vector<std::u16string> original;
+  for (const std::u16string& line : SplitAnyLines(Utf8ToUtf16(licence)))
+    original.push_back(line);
+  EXPECT_EQ(Words(ReadParts(p, kDefaultPrepareWidth)), Words(original));
+}
+
+TEST(PrepareText, RandomTextsComeOutReadableWholeAndStable) {
+  // Letters, spaces, line ends of every kind and the characters that need care, in random
+  // order and runs: each prepared text is accepted, prepares to itself, and keeps its words.
+  const std::vector<std::string> pieces = {
+      "a",      "b",  "Z", "e", "'",      " ", " ",      " ",      "\t",     "\r\n",   "\n",
+      "\r",     "’",  "“", "”", "é",      "ß", "—",      "\u00A0", "\u200B", "\u0301", "😀",
+      "\u0007", "日", "ｶ", "…", "\uFEFF", "Ł", "\u2028", "?",      ".",      "-"};
+  std::mt19937 rng(16);
+  for (int round = 0; round < 300; ++round) {
+    std::string text;
+    const int length = static_cast<int>(rng() % 3000);
+    while (static_cast<int>(text.size()) < length)
+      text += pieces[rng() % pieces.size()];
+    SCOPED_TRACE(round);
+    // Runs without a space longer than the width are cut, so the words are compared at the
+    // widest width only.
+    const PreparedText widest = Preparer().Prepare(text, kMaxPrepareWidth);
+    ASSERT_FALSE(widest.refused) << widest.codeName;
+    EXPECT_EQ(Words(ReadParts(widest, kMaxPrepareWidth)), MappedWords(text));
+    ReadParts(Preparer().Prepare(text, kMinPrepareWidth), kMinPrepareWidth);
+    ReadParts(Preparer().Prepare(Utf16Bytes(text, round % 2 == 0), kMinPrepareWidth),
+              kMinPrepareWidth);
+  }
+}
+
+// A file system whose n-th write fails, to see that a failed preparation leaves nothing.
+class FailingWrites : public FileOps {
+ public:
+  explicit FailingWrites(int failAt) : mFailAt(failAt) {}
+  Status WriteSynced(const std::string& path, std::string_view bytes,
+                     const std::optional<KeptMode>& mode) override {
+    if (++mWrites == mFailAt)
+      return Status::Error("write " + path + ": No space left on device");
+    return FileOps::WriteSynced(path, bytes, mode);
+  }
+
+ private:
+  int mFailAt;
+  int mWrites = 0;
+};
+
+std::vector<std::string> Listing(const std::string& dir) {
+  std::vector<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(dir))
+    names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+TEST(PrepareText, PartsAreWrittenBesideTheNameAndNothingIsOverwritten) {
+  TempDir dir;
+  EXPECT_EQ(PartPaths(dir / "book.txt", 1), std::vector<std::string>{dir / "book.txt"});
+  EXPECT_EQ(PartPaths(dir / "book.txt", 2),
+            (std::vector<std::string>{dir / "book-1.txt", dir / "book-2.txt"}));
+  EXPECT_EQ(PartPaths("/a.b/README", 2),
+            (std::vector<std::string>{"/a.b/README-1", "/a.b/README-2"}));
+
+  std::vector<std::string> written;
+  ASSERT_TRUE(
+      WritePreparedParts(DefaultFileOps(), dir / "book.txt", {"one\r\n", "two\r\n"}, written).ok());
+  EXPECT_EQ(written, PartPaths(dir / "book.txt", 2));
+  EXPECT_EQ(ReadBytes(dir / "book-2.txt"), "two\r\n");
+
+  // A taken name: nothing is written, the file there keeps its bytes.
+  WriteBytes(dir / "taken.txt", "mine");
+  const Status s = WritePreparedParts(DefaultFileOps(), dir / "taken.txt", {"new"}, written);
+  EXPECT_FALSE(s.ok());
+  EXPECT_NE(s.message().find("File exists"), std::string::npos) << s.message();
+  EXPECT_EQ(ReadBytes(dir / "taken.txt"), "mine");
+  EXPECT_FALSE(WritePreparedParts(DefaultFileOps(), dir / "book.txt", {"a", "b"}, written).ok());
+  EXPECT_EQ(ReadBytes(dir / "book-1.txt"), "one\r\n");
+
+  // A failing write takes back the parts already written and leaves no temporary file.
+  for (int failAt = 1; failAt <= 3; ++failAt) {
+    TempDir out;
+    FailingWrites fs(failAt);
+    EXPECT_FALSE(WritePreparedParts(fs, out / "t.txt", {"1", "2", "3"}, written).ok());
+    EXPECT_TRUE(written.empty());
+    EXPECT_TRUE(Listing(out.path()).empty()) << failAt;
+  }
+}
+
+TEST(PrepareText, AFreeNameIsFoundForTheCopy) {
+  TempDir dir;
+  FileOps& fs = DefaultFileOps();
+  EXPECT_EQ(FreePreparedPath(fs, dir.path(), "story", 1), dir / "story.txt");
+  WriteBytes(dir / "story.txt", "");
+  EXPECT_EQ(FreePreparedPath(fs, dir.path(), "story", 1), dir / "story (2).txt");
+  WriteBytes(dir / "story (2).txt", "");
+  EXPECT_EQ(FreePreparedPath(fs, dir.path(), "story", 1), dir / "story (3).txt");
+  // Parts need all their names free.
+  EXPECT_EQ(FreePreparedPath(fs, dir.path(), "story", 2), dir / "story.txt");
+  WriteBytes(dir / "story-2.txt", "");
+  EXPECT_EQ(FreePreparedPath(fs, dir.path(), "story", 2), dir / "story (2).txt");
+}
+
+TEST(PrepareText, AFileIsReadWholeOrReportedAndTheOriginalKeepsItsBytes) {
+  TempDir dir;
+  const std::string original = TypographicParagraph(7) + "\r\n";
+  WriteBytes(dir / "in.txt", original);
+  PreparedText p;
+  ASSERT_TRUE(PrepareTextFile(DefaultFileOps(), Preparer(), dir / "in.txt", 60, p).ok());
+  EXPECT_EQ(p.parts.size(), 1U);
+  EXPECT_EQ(ReadBytes(dir / "in.txt"), original);
+  EXPECT_FALSE(PrepareTextFile(DefaultFileOps(), Preparer(), dir / "none.txt", 60, p).ok());
+  EXPECT_FALSE(PrepareTextFile(DefaultFileOps(), Preparer(), dir.path(), 60, p).ok());
+}
+
+}  // namespace
+}  // namespace kelmoa

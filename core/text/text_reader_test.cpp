@@ -1,0 +1,238 @@
+#include "core/text/text_reader.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <random>
+#include <vector>
+
+#include "core/base/fixtures_test.h"
+
+namespace kelmoa {
+namespace {
+
+using testing::Sjis;
+using testing::TempDir;
+using testing::WriteBytes;
+
+struct Read {
+  std::u16string msg;
+  StrList lines;
+  Status status;
+};
+
+Read ReadText(const std::string& path) {
+  Read r;
+  r.msg = ReadFileToAryAndChkMsg(path, r.lines, r.status);
+  return r;
+}
+
+std::string Lines(int n, const std::string& line) {
+  std::string s;
+  for (int i = 0; i < n; ++i)
+    s += line + "\r\n";
+  return s;
+}
+
+TEST(TextReader, StoresLinesExactlyAsRead) {
+  TempDir dir;
+  WriteBytes(dir / "t.txt", "  Hello,\tworld  \r\n\r\n" + Sjis("犬 dog") + "\rlast a\nb");
+  const Read r = ReadText(dir / "t.txt");
+  ASSERT_TRUE(r.status.ok());
+  EXPECT_EQ(r.msg, u"");
+  EXPECT_EQ(r.lines, (StrList{u"", u"  Hello,\tworld  ", u"", u"犬 dog", u"last a\nb"}));
+
+  WriteBytes(dir / "empty.txt", "");
+  EXPECT_EQ(UpperBound(ReadText(dir / "empty.txt").lines), 0);
+}
+
+TEST(TextReader, LineByteLimitCountsDoubleByteCharactersTwice) {
+  TempDir dir;
+  WriteBytes(dir / "100.txt", std::string(100, 'x') + "\r\n");
+  EXPECT_EQ(ReadText(dir / "100.txt").msg, u"");
+
+  std::string fiftyOne;
+  for (int i = 0; i < 51; ++i)
+    fiftyOne += Sjis("あ");
+  WriteBytes(dir / "102.txt", "short\r\n" + fiftyOne + "\r\n" + std::string(300, 'y'));
+  const Read r = ReadText(dir / "102.txt");
+  EXPECT_EQ(r.msg,
+            u"1行のバイト数が100を超えている行があります。\r\n"
+            u"  2行目：102バイト\r\n\r\n"
+            u"エディタで開いて，改行を加えてすべての行を100バイト以下にしてから，\r\n"
+            u"再度このテキストファイルを指定してください。");
+  EXPECT_EQ(UpperBound(r.lines), 0) << "a rejected file leaves no lines";
+}
+
+TEST(TextReader, LinesAcrossTheFilesReadPiecesComeWhole) {
+  // Some 200 KiB of lines of every length up to the limit, some with a double-byte character,
+  // ended by CR LF or CR; one CR LF is split between the first two 64 KiB pieces.
+  TempDir dir;
+  std::string bytes;
+  StrList expected = NewStrList();
+  bool split = false;
+  for (int i = 0; bytes.size() < 200000; ++i) {
+    int len = i % 99;
+    if (!split && bytes.size() + 102 > 65536) {
+      len = static_cast<int>(65535 - bytes.size());  // its CR is the piece's last byte
+      split = true;
+    }
+    const std::string ascii(static_cast<size_t>(len), static_cast<char>('a' + i % 26));
+    const bool dog = i % 7 == 0 && len <= 98;
+    bytes += (dog ? Sjis("犬") : "") + ascii + (i % 3 == 0 && !split ? "\r" : "\r\n");
+    expected.push_back((dog ? u"犬" : u"") + std::u16string(ascii.begin(), ascii.end()));
+  }
+  ASSERT_EQ(bytes.substr(65535, 2), "\r\n");
+  WriteBytes(dir / "long.txt", bytes);
+  const Read r = ReadText(dir / "long.txt");
+  ASSERT_EQ(r.msg, u"");
+  EXPECT_EQ(r.lines, expected);
+  // And read piece by piece, as a file too large to read whole is.
+  StrList pieces;
+  Status status;
+  ASSERT_EQ(StreamFileToAryAndChkMsg(dir / "long.txt", pieces, status), u"");
+  EXPECT_EQ(pieces, expected);
+}
+
+TEST(TextReader, AWholeFileSplitInTwoGivesWhatReadingPieceByPieceGives) {
+  // Long texts, so that they are split in two side by side, with what may go wrong on either
+  // side of the cut: lines over the byte limit, more lines than allowed, empty lines, CR LF
+  // and lone CR, double-byte characters, the last line with or without its end.
+  TempDir dir;
+  std::mt19937 rng(3);
+  auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
+  const std::string dog = Sjis("犬");
+  for (int round = 0; round < 80; ++round) {
+    const int lines = std::vector<int>{3000, 8999, 9000, 9001, 12000}[static_cast<size_t>(pick(5))];
+    const int emptyEvery = pick(3) == 0 ? 2 + pick(2) : 0;
+    const int tooLong = pick(2) == 0 ? 1 + pick(lines) : 0;  // the one line over the limit
+    std::string bytes;
+    for (int i = 1; i <= lines; ++i) {
+      std::string line;
+      if (emptyEvery == 0 || i % emptyEvery != 0) {
+        line = std::string(static_cast<size_t>(pick(99)), 'a');
+        if (pick(4) == 0)
+          line.replace(0, std::min<size_t>(line.size(), 2), dog);
+      }
+      if (i == tooLong) {
+        line =
+            pick(5) == 0
+                ? dog + std::string(99, 'd')  // 101 bytes, one character double
+                : std::string(
+                      std::vector<size_t>{101, 400, 401, 5000}[static_cast<size_t>(pick(4))], 'z');
+      }
+      bytes += line;
+      if (i < lines || pick(2) == 0)
+        bytes += pick(3) == 0 ? "\r" : "\r\n";
+    }
+    ASSERT_GT(bytes.size(), 65536U);
+    WriteBytes(dir / "t.txt", bytes);
+    StrList whole, pieces;
+    Status status;
+    const std::u16string msg = SplitTextToAryAndChkMsg(bytes, whole);
+    ASSERT_EQ(msg, StreamFileToAryAndChkMsg(dir / "t.txt", pieces, status)) << round;
+    ASSERT_TRUE(status.ok());
+    ASSERT_EQ(whole, pieces) << round;
+  }
+}
+
+TEST(TextReader, TheCutBetweenTheTwoHalvesMissesNoLineAndNoLimit) {
+  TempDir dir;
+  auto both = [&](const std::string& bytes) {
+    StrList whole, pieces;
+    Status status;
+    WriteBytes(dir / "t.txt", bytes);
+    const std::u16string msg = SplitTextToAryAndChkMsg(bytes, whole);
+    EXPECT_EQ(msg, StreamFileToAryAndChkMsg(dir / "t.txt", pieces, status));
+    EXPECT_EQ(whole, pieces);
+    return msg;
+  };
+  const std::string half(70000, 'a');
+  // The cut falls on the CR of a CR LF, and its LF opens the second half.
+  EXPECT_EQ(both(half + "\r\n" + half), MsgLineTooLong(1, 70000));
+  std::string fine;
+  for (int i = 0; i < 2000; ++i)
+    fine += std::string(60, 'b') + "\r\n";
+  EXPECT_EQ(both(fine), u"");
+  EXPECT_EQ(both(fine + "\r"), u"");
+  EXPECT_EQ(both(fine + "\r\n"), u"") << "an empty last line";
+  // The first half alone has more than 9000 (empty) lines.
+  EXPECT_EQ(both(std::string(40000, '\r') + fine), MsgTooManyLines());
+  // The first half has 9000 lines; the second half's first line is too long, or fine.
+  EXPECT_EQ(both(std::string(9000, '\r') + std::string(101, 'x') + "\r" + fine),
+            MsgLineTooLong(9001, 101));
+  EXPECT_EQ(both(std::string(9000, '\r') + fine), MsgTooManyLines());
+  // The second half begins with line 9001, too long: its length is what is wrong.
+  std::string edge;
+  for (int i = 0; i < 9000; ++i)
+    edge += "yyyyyyyy\r\n";  // the 9000th CR stands just past the middle
+  edge += std::string(101, 'x') + "\r\n";
+  for (int i = 0; i < 1449; ++i)
+    edge += std::string(60, 'f') + "\r\n";
+  edge += std::string(49, 'g');
+  ASSERT_EQ(edge.size(), 179990U);
+  EXPECT_EQ(both(edge), MsgLineTooLong(9001, 101));
+  // A line too long in the second half, before and after the 9001st line.
+  EXPECT_EQ(both(fine + fine + std::string(101, 'x')), MsgLineTooLong(4001, 101));
+  EXPECT_EQ(both(std::string(6000, '\r') + fine + fine + std::string(101, 'x')), MsgTooManyLines());
+}
+
+TEST(TextReader, LoneLfFileIsOneLongLineAndVeryLongLinesGiveTheirFullLength) {
+  TempDir dir;
+  WriteBytes(dir / "lf.txt", "one\ntwo\nthree");
+  EXPECT_EQ(ReadText(dir / "lf.txt").lines, (StrList{u"", u"one\ntwo\nthree"}));
+
+  std::string lf;
+  for (int i = 0; i < 5000; ++i)
+    lf += "some words\n";
+  WriteBytes(dir / "long.txt", lf);
+  EXPECT_NE(ReadText(dir / "long.txt").msg.find(u"1行目：55000バイト"), std::u16string::npos);
+}
+
+TEST(TextReader, LineCountLimitAndWhichMessageWins) {
+  TempDir dir;
+  WriteBytes(dir / "9000.txt", Lines(9000, "line"));
+  EXPECT_EQ(UpperBound(ReadText(dir / "9000.txt").lines), 9000);
+
+  WriteBytes(dir / "9001.txt", Lines(9000, "line") + "\r\n");
+  const Read r = ReadText(dir / "9001.txt");
+  EXPECT_EQ(r.msg, u"読込むテキストファイルの行数は9000行までです。");
+  EXPECT_EQ(UpperBound(r.lines), 0);
+
+  WriteBytes(dir / "9001long.txt", Lines(9000, "line") + std::string(101, 'z'));
+  EXPECT_NE(ReadText(dir / "9001long.txt").msg.find(u"9001行目：101バイト"), std::u16string::npos);
+}
+
+TEST(TextReader, FilesThatCannotBeReadAreErrorsNotRejections) {
+  TempDir dir;
+  const Read missing = ReadText(dir / "missing.txt");
+  EXPECT_FALSE(missing.status.ok());
+  EXPECT_EQ(missing.msg, u"");
+  EXPECT_EQ(UpperBound(missing.lines), 0);
+
+  EXPECT_FALSE(ReadText(dir.path()).status.ok()) << "a folder";
+  ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+  EXPECT_FALSE(ReadText(dir / "fifo").status.ok()) << "a pipe must not hang the reader";
+}
+
+TEST(TextReader, ReadsARealEnglishText) {
+  TempDir dir;
+  // The licence text folded to lines of at most 80 characters, with CR LF.
+  std::string folded, line;
+  for (const char c : testing::LicenceText()) {
+    if (c == '\n') {
+      folded += line.substr(0, 80) + "\r\n";
+      line.clear();
+    } else {
+      line += c;
+    }
+  }
+  WriteBytes(dir / "gpl.txt", folded);
+  const Read r = ReadText(dir / "gpl.txt");
+  ASSERT_EQ(r.msg, u"");
+  EXPECT_GT(UpperBound(r.lines), 600);
+  EXPECT_EQ(r.lines[1].substr(0, 4), u"    ");
+}
+
+}  // namespace
+}  // namespace kelmoa

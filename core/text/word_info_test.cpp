@@ -1,0 +1,165 @@
+#include "core/text/word_info.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "core/base/codepage.h"
+#include "core/base/fixtures_test.h"
+#include "core/base/helpers.h"
+#include "core/dictionary/dictionary.h"
+#include "core/dictionary/lookup.h"
+#include "core/text/text_reader.h"
+
+namespace kelmoa {
+namespace {
+
+class WordInfo : public ::testing::Test {
+ protected:
+  void Run(StrList lines, std::initializer_list<const char16_t*> heads) {
+    dic = NewStrList();
+    for (const char16_t* h : heads)
+      dic.emplace_back(h);
+    doc->mTxt = std::move(lines);
+    ClearChrAry(doc->mChr);
+    SetTxtToChrAry(doc->mTxt, doc->mChr);
+    SettingInfo s;
+    s.HalfWidth = 7;
+    s.FullWidth = 14;
+    int right = 0, longest = 0;
+    GetChrPosAry(doc->mChr, s, doc->LineCount(), doc->mChrX, right, longest);
+    gGetWordInfoInTextP(*doc, dic);
+  }
+  // Index of the first word equal to w.
+  int Find(std::u16string_view w) const {
+    for (int k = 1; k <= doc->words.Count(); ++k) {
+      if (doc->words.Word(k) == w)
+        return k;
+    }
+    return 0;
+  }
+  StrList dic;
+  std::unique_ptr<TextDocument> doc = std::make_unique<TextDocument>();
+};
+
+TEST_F(WordInfo, KnownWordsAreLookedUpInLowerCaseAndColouredBlue) {
+  Run({u"", u"The dog runs."}, {u"dog", u"run", u"the"});
+  const WordTable& t = doc->words;
+  EXPECT_EQ(t.DicIdx(1), u"3");
+  EXPECT_EQ(t.DicIdx(2), u"1");
+  EXPECT_EQ(t.DicIdx(3), u"2");
+  for (int c = 1; c <= 3; ++c)
+    EXPECT_EQ(doc->mChrColor(1, c), kColorBlue);
+  EXPECT_EQ(doc->mChrColor(1, 4), kColorBlack);
+  EXPECT_EQ(doc->mChrColor(1, 13), kColorBlack) << "the full stop";
+}
+
+TEST_F(WordInfo, HyphenBrokenWordsAreJoinedAcrossTheLineEnd) {
+  StrList lines{u"", u"1", u"2", u"3", u"4", u"the inter-", u"national day"};
+  Run(lines, {u"international"});
+  const int inter = Find(u"inter"), national = Find(u"national");
+  EXPECT_EQ(doc->words.Joined(inter), u"international");
+  EXPECT_EQ(doc->words.Joined(national), u"international");
+  EXPECT_EQ(doc->words.DicIdx(inter), u"1");
+  EXPECT_EQ(doc->words.DicIdx(national), u"1");
+  EXPECT_EQ(doc->mChrColor(5, 10), kColorBlack) << "the hyphen stays black";
+  EXPECT_EQ(doc->words.DicIdx(Find(u"day")), u"");
+
+  Run(lines, {u"international", u"national"});
+  EXPECT_EQ(doc->words.DicIdx(Find(u"inter")), u"1");
+  EXPECT_EQ(doc->words.DicIdx(Find(u"national")), u"2") << "known by itself";
+}
+
+TEST_F(WordInfo, WhatJoinsAndWhatDoesNot) {
+  Run({u"", u"inter-  x-  ", u"National"}, {u"internationalx"});
+  EXPECT_EQ(doc->words.Joined(Find(u"inter")), u"interNational") << "case kept";
+  Run({u"", u"well-", u"", u"known"}, {u"well"});
+  EXPECT_EQ(doc->words.Joined(Find(u"well")), u"") << "an empty line between";
+  Run({u"", u"the end-"}, {u"end"});
+  EXPECT_EQ(doc->words.Joined(Find(u"end")), u"") << "the last line";
+  Run({u"", u"end -", u"game"}, {u"end"});
+  EXPECT_EQ(doc->words.Joined(Find(u"end")), u"") << "the hyphen must follow directly";
+  Run({u""}, {u"end"});
+  EXPECT_EQ(doc->words.Count(), 0);
+}
+
+TEST_F(WordInfo, WordsThatDifferOnlyInTheMiddleOrInCaseAreTold) {
+  // Same length, same first and last four letters: only the middle tells them apart.
+  Run({u"", u"unremarkable Unreasonable UNREMARKABLE unreasonable's", u"abcde ABCDE abcdf"},
+      {u"abcde", u"unreasonable"});
+  const WordTable& t = doc->words;
+  ASSERT_EQ(t.Count(), 7);
+  EXPECT_EQ(t.DicIdx(1), u"");
+  EXPECT_EQ(t.DicIdx(2), u"2");
+  EXPECT_EQ(t.DicIdx(3), u"");
+  EXPECT_EQ(t.DicIdx(4), u"2") << "'s taken off";
+  EXPECT_EQ(t.DicIdx(5), u"1");
+  EXPECT_EQ(t.DicIdx(6), u"1");
+  EXPECT_EQ(t.DicIdx(7), u"");
+}
+
+TEST_F(WordInfo, ARealEnglishTextAgreesWithWordByWordLookups) {
+  testing::TempDir dir;
+  std::string folded, line;
+  for (const char c : testing::LicenceText()) {
+    if (c != '\n') {
+      line += c;
+      continue;
+    }
+    folded += line.substr(0, 90) + "\r\n";
+    line.clear();
+  }
+  // Long enough to be worked through in two halves: the second holds words the first has and
+  // words it lacks (the text written backwards, some of whose words are head words too).
+  std::string backwards;
+  for (size_t start = 0; start < folded.size();) {
+    const size_t end = folded.find("\r\n", start);
+    backwards.append(folded.rbegin() + static_cast<long>(folded.size() - end),
+                     folded.rend() - static_cast<long>(start));
+    backwards += "\r\n";
+    start = end + 2;
+  }
+  testing::WriteBytes(dir / "gpl.txt", folded + folded + backwards + folded);
+  StrList lines;
+  Status status;
+  ASSERT_EQ(ReadFileToAryAndChkMsg(dir / "gpl.txt", lines, status), u"");
+  Run(lines, {u"copy", u"eht", u"free", u"krow", u"license", u"program", u"software", u"the",
+              u"work", u"ypoc"});
+  const WordTable& t = doc->words;
+  ASSERT_GT(t.Count(), 20000);
+  int known = 0;
+  for (int k = 1; k <= t.Count(); ++k) {
+    if (!t.Joined(k).empty())
+      continue;
+    ASSERT_EQ(t.DicIdx(k), GetDicIdxListOfWord(dic, LowerAscii(t.Word(k)))) << k;
+    known += t.DicIdx(k).empty() ? 0 : 1;
+  }
+  EXPECT_GT(known, 500);
+  // Every character of a known word is blue, every other one black.
+  Grid<uint8_t> expected;
+  for (int k = 1; k <= t.Count(); ++k) {
+    for (int c = 0; c < t.mWordLen[k] && !t.DicIdx(k).empty(); ++c)
+      expected(t.mWordLine[k], t.mWordCol[k] + c) = kColorBlue;
+  }
+  for (int i = 1; i <= doc->LineCount(); ++i) {
+    for (int c = 1; c <= kGridCols; ++c)
+      ASSERT_EQ(doc->mChrColor(i, c), expected(i, c)) << i << " " << c;
+  }
+}
+
+TEST_F(WordInfo, AWordAtALinesEndLeavesTheNextLinesColoursAlone) {
+  // Enough words for two halves; every line ends with a word at column 98 and the next one
+  // begins with a known word.
+  StrList lines = NewStrList();
+  lines.resize(7001, u"the the" + std::u16string(90, u' ') + u"the");
+  Run(lines, {u"the"});
+  ASSERT_GT(doc->words.Count(), 20000);
+  for (int i = 1; i <= 7000; ++i) {
+    for (const int c : {1, 2, 3, 98, 99, 100})
+      ASSERT_EQ(doc->mChrColor(i, c), kColorBlue) << i << " " << c;
+    ASSERT_EQ(doc->mChrColor(i, 4), kColorBlack) << i;
+  }
+}
+
+}  // namespace
+}  // namespace kelmoa

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <string>
+#include <vector>
+
+#include "core/settings/editor_command.h"
+
+namespace kelmoa {
+
+// Starts program with the argument list, detached and without a shell: the call returns at
+// once, and every argument reaches the program as one argument, whatever spaces, quotes or
+// leading dashes it holds. False with the system's reason when the program cannot be started.
+bool StartDetachedProgram(const QString& program, const QStringList& args, QString& oReason);
+
+// The same with the program and the arguments as file-system bytes, handed over unchanged: a
+// path that is not UTF-8 reaches the program as the file system stores it. A program named
+// without a "/" is looked for on the search path. oReason is in the user's words.
+bool StartDetachedProgram(const std::string& program, const std::vector<std::string>& args,
+                          QString& oReason);
+
+// path made absolute against the current folder; an empty path stays empty.
+std::string AbsolutePath(const std::string& path);
+
+// Starts the external editor of the editor field on file at place (the command lines of
+// BuildEditorCommand). The file is always handed over as an absolute path, so that a name
+// beginning with "-" is never taken for an option, and an editor given as a path relative to
+// the current folder is started from there. False with the program tried and the reason when
+// the editor cannot be started.
+bool StartEditor(const std::string& editorField, const std::string& file, const EditorPlace& place,
+                 std::string& oProgram, QString& oReason);
+
+}  // namespace kelmoa

@@ -1,0 +1,338 @@
+#include "gui/frm_edit_dic.h"
+
+#include <QCloseEvent>
+#include <QEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <initializer_list>
+#include <new>
+
+#include "gui/frm_text.h"
+#include "core/base/codepage.h"
+#include "gui/frm_msg.h"
+#include "core/base/helpers.h"
+#include "core/base/status.h"
+#include "core/base/str_list.h"
+#include "gui/window_helpers.h"
+#include "core/dictionary/dictionary.h"
+#include "core/dictionary/dictionary_messages.h"
+#include "gui/frm_edit_dic_messages.h"
+
+namespace kelmoa {
+namespace {
+
+constexpr char16_t kNotifyWav[] = u"notify.wav";
+// The lists and the text boxes use the pane's font at its smallest size.
+constexpr double kBoxFontPointSize = 9.75;
+
+// Shows the wait pointer over a window for as long as it lives.
+class WaitCursor {
+ public:
+  explicit WaitCursor(QWidget& window) : mWindow(window) { mWindow.setCursor(Qt::WaitCursor); }
+  WaitCursor(const WaitCursor&) = delete;
+  WaitCursor& operator=(const WaitCursor&) = delete;
+  ~WaitCursor() { mWindow.unsetCursor(); }
+
+ private:
+  QWidget& mWindow;
+};
+
+}  // namespace
+
+frmEditDic::frmEditDic(frmText& main)
+    : QWidget(&main, Qt::Window | Qt::MSWindowsFixedSizeDialogHint), mMain(main) {
+  BuildControls();
+  Form_Load();
+}
+
+// The window's design: every control at its place, in the keyboard focus order.
+void frmEditDic::BuildControls() {
+  setWindowTitle(QStringLiteral("辞書編集"));
+  setFont(QFont(kUiFontName, static_cast<int>(kUiFontPointSize)));
+  setFixedSize(566, 345);
+  const QFont boxFont = PaneFont(kBoxFontPointSize);
+
+  mTxtDic = new QLineEdit(this);
+  mTxtDic->setGeometry(84, 4, 125, 21);
+  mTxtDic->setReadOnly(true);
+  mLabel5 = MakeLabel(this, QStringLiteral("辞書ファイル"), QRect(8, 8, 73, 13));
+  mLabel1 = MakeLabel(this, QStringLiteral("登録済み単語・意味の一覧"), QRect(8, 32, 157, 13));
+  mLstEntry = new QListWidget(this);
+  mLstEntry->setGeometry(4, 48, 493, 95);
+  mCmdClose = MakeButton(this, QStringLiteral("閉じる"), QRect(508, 0, 57, 29));
+  mCmdDel = MakeButton(this, QStringLiteral("削除"), QRect(500, 60, 57, 29));
+  mCmdDel->setToolTip(QStringLiteral("選択した単語を辞書ファイルから削除します"));
+  mLabel2 = MakeLabel(this, QStringLiteral("単語 (入力必須)"), QRect(8, 156, 85, 13));
+  mLabel3 = MakeLabel(this, QStringLiteral("意味 (入力必須)"), QRect(176, 156, 105, 13));
+  mTxtWord = new QLineEdit(this);
+  mTxtWord->setGeometry(8, 172, 161, 21);
+  mTxtMeaning = new QLineEdit(this);
+  mTxtMeaning->setGeometry(172, 172, 325, 21);
+  mCmdAdd = MakeButton(this, QStringLiteral("登録"), QRect(500, 168, 57, 29));
+  mCmdLower = MakeButton(this, QStringLiteral("小文字に"), QRect(12, 196, 57, 21));
+  mCmdDelLastChr = MakeButton(this, QStringLiteral("末尾文字削除"), QRect(72, 196, 89, 21));
+  mLabel4 = MakeLabel(this, QStringLiteral("品詞"), QRect(176, 200, 37, 13));
+  mCmdHowToUse = MakeButton(this, QStringLiteral("使い方"), QRect(500, 204, 57, 21));
+  mLstWordClass = new QListWidget(this);
+  mLstWordClass->setGeometry(172, 216, 61, 121);
+  mCmdNote = MakeButton(this, QStringLiteral("参考"), QRect(500, 228, 57, 21));
+
+  for (QWidget* box :
+       std::initializer_list<QWidget*>{mTxtDic, mLstEntry, mTxtWord, mTxtMeaning, mLstWordClass}) {
+    box->setFont(boxFont);
+  }
+  for (QListWidget* list : {mLstEntry, mLstWordClass})
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+
+  QWidget* previous = nullptr;
+  for (QWidget* w : std::initializer_list<QWidget*>{
+           mLstEntry, mCmdDel, mTxtWord, mTxtMeaning, mCmdAdd, mLstWordClass, mCmdHowToUse, mTxtDic,
+           mCmdNote, mCmdClose, mCmdLower, mCmdDelLastChr}) {
+    if (previous != nullptr)
+      setTabOrder(previous, w);
+    previous = w;
+  }
+
+  connect(mTxtWord, &QLineEdit::textChanged, this, &frmEditDic::txtWord_Change);
+  // A tag is applied by a click, or by Enter on the current tag; applying the same tag twice
+  // changes nothing, so a platform that reports both for one click does no harm.
+  connect(mLstWordClass, &QListWidget::itemClicked, this, &frmEditDic::lstWordClass_Click);
+  connect(mLstWordClass, &QListWidget::itemActivated, this, &frmEditDic::lstWordClass_Click);
+  connect(mCmdAdd, &QPushButton::clicked, this, &frmEditDic::cmdAdd_Click);
+  connect(mCmdDel, &QPushButton::clicked, this, &frmEditDic::cmdDel_Click);
+  connect(mCmdLower, &QPushButton::clicked, this, &frmEditDic::cmdLower_Click);
+  connect(mCmdDelLastChr, &QPushButton::clicked, this, &frmEditDic::cmdDelLastChr_Click);
+  connect(mCmdHowToUse, &QPushButton::clicked, this, &frmEditDic::cmdHowToUse_Click);
+  connect(mCmdNote, &QPushButton::clicked, this, &frmEditDic::cmdNote_Click);
+  connect(mCmdClose, &QPushButton::clicked, this, &frmEditDic::cmdClose_Click);
+}
+
+void frmEditDic::Form_Load() {
+  mTxtDic->setText(QString::fromLatin1(kDicDefault));
+  SetWordClassList(*mLstWordClass);
+}
+
+void frmEditDic::SetWordClassList(QListWidget& list) {
+  list.clear();
+  for (const char16_t* tag : kWordClassTags)
+    list.addItem(Q(tag));
+}
+
+void frmEditDic::Form_Activate() {
+  const QRect main = mMain.frameGeometry();
+  move(main.x() + main.width(), y());
+}
+
+void frmEditDic::txtWord_Change() {
+  std::u16string form;
+  StrList meanings;
+  mMain.GetWordMeaningP(mTxtWord->text().toLower().toStdU16String(), mCurDicIdx, form, meanings);
+  mLstEntry->clear();
+  if (mCurDicIdx <= 0)
+    return;
+  for (int i = 1; i <= UpperBound(meanings); ++i)
+    mLstEntry->addItem(Q(form + u" " + meanings[static_cast<size_t>(i)]));
+}
+
+void frmEditDic::lstWordClass_Click() {
+  const QListWidgetItem* item = mLstWordClass->currentItem();
+  if (item == nullptr)
+    return;
+  const QString tag = item->text();
+  if (mTxtMeaning->text().isEmpty())
+    mTxtMeaning->setText(tag);
+  const QString t = mTxtMeaning->text();
+  // A one-character tag at the head is replaced; anything else gets the tag in front.
+  if (t.size() >= 3 && t[0] == u'【' && t[2] == u'】') {
+    mTxtMeaning->setText(tag + t.mid(3));
+  } else {
+    mTxtMeaning->setText(tag + t);
+  }
+}
+
+QString frmEditDic::ChkInputData() {
+  const QString word = mTxtWord->text();
+  if (word.size() < 2 || word.size() > 30) {
+    mTxtWord->setFocus();
+    return Q(kMsgWordLength);
+  }
+  if (!IsEnglishWord(word.toStdU16String())) {
+    mTxtWord->setFocus();
+    return Q(kMsgWordLetters);
+  }
+  const std::u16string meaning = mTxtMeaning->text().toStdU16String();
+  const long long bytes = GetSjisByteLen(meaning);
+  if (bytes < 1 || bytes > 50) {
+    mTxtMeaning->setFocus();
+    return Q(kMsgMeaningBytes);
+  }
+  if (!IsStorableEntry(word.toStdU16String(), meaning)) {
+    mTxtMeaning->setFocus();
+    return Q(kMsgMeaningUnstorable);
+  }
+  // The dictionary file is Shift_JIS: what it cannot hold would come back as "?".
+  if (const size_t at = FindNonSjis(meaning); at != std::u16string::npos) {
+    mTxtMeaning->setFocus();
+    const bool pair = QChar::isHighSurrogate(meaning[at]) && at + 1 < meaning.size();
+    return Q(MsgNonSjisCharacter(std::u16string_view(meaning).substr(at, pair ? 2 : 1), false));
+  }
+  return {};
+}
+
+void frmEditDic::cmdAdd_Click() {
+  const QString msg = ChkInputData();
+  if (!msg.isEmpty()) {
+    mMain.ShowPlainMessage(msg, this);
+    return;
+  }
+  try {
+    DicChange change;
+    {
+      const WaitCursor wait(*this);
+      // The word is stored as typed; the list below looks it up lowered.
+      change = mMain.AddEntryAndWriteDic(mTxtWord->text().toStdU16String(),
+                                         mTxtMeaning->text().toStdU16String());
+    }
+    if (!ShowChange(change, true)) {
+      mTxtMeaning->setFocus();  // the typed meaning stays for another try
+      return;
+    }
+    mTxtMeaning->clear();
+    txtWord_Change();
+    mLstWordClass->setCurrentRow(-1);
+    mLstWordClass->clearSelection();
+    if (mLstEntry->count() > 0)
+      mLstEntry->setCurrentRow(0);
+    mTxtDic->setFocus();
+    mLstEntry->setFocus();
+  } catch (const std::bad_alloc&) {
+    ShowWriteFailure(Q(kMsgOutOfMemory));
+  }
+}
+
+void frmEditDic::cmdDel_Click() {
+  const QList<QListWidgetItem*> selected = mLstEntry->selectedItems();
+  if (selected.isEmpty()) {
+    DispMsg(Q(kMsgSelectEntry), 0, Q(kNotifyWav));
+    return;
+  }
+  const QString line = selected.first()->text();
+  const int row = mLstEntry->row(selected.first());
+  const int answer = DispMsg(Q(MsgConfirmDelete(line.toStdU16String())), 1, {});
+  repaint();
+  if (answer == frmMsg::kCancel)
+    return;
+  try {
+    DicChange change;
+    {
+      const WaitCursor wait(*this);
+      change = mMain.DelEntryAndWriteDic(mCurDicIdx, line.toStdU16String());
+    }
+    if (!ShowChange(change, false)) {
+      // The line is still there: keep it selected for another try.
+      if (row < mLstEntry->count() && mLstEntry->item(row)->text() == line)
+        mLstEntry->setCurrentRow(row);
+      return;
+    }
+    mTxtMeaning->clear();
+    txtWord_Change();
+    mCmdHowToUse->setFocus();
+    mLstWordClass->setCurrentRow(-1);
+    mLstWordClass->clearSelection();
+  } catch (const std::bad_alloc&) {
+    ShowWriteFailure(Q(kMsgOutOfMemory));
+  }
+}
+
+bool frmEditDic::ShowChange(const DicChange& change, bool adding) {
+  // A reload replaced the whole dictionary, whatever became of the change: the main window
+  // marks its words again.
+  if (change.ok() || change.reloaded) {
+    const WaitCursor wait(*this);
+    RefreshMainWindow();
+  }
+  switch (change.outcome) {
+    case DicChange::Outcome::kWritten:
+    case DicChange::Outcome::kUnchanged:
+      if (change.reloaded) {
+        txtWord_Change();
+        mMain.ShowPlainMessage(Q(MsgDicReloaded(change)), this);
+      }
+      return true;
+    case DicChange::Outcome::kRefused:
+      ShowWriteFailure(Q(MsgChangeRefused(change)));
+      return false;
+    case DicChange::Outcome::kFailed:
+      break;
+  }
+  ShowWriteFailure(Q(adding ? MsgAddFailed(change.status) : MsgDelFailed(change.status)));
+  return false;
+}
+
+void frmEditDic::ShowWriteFailure(const QString& msg) {
+  unsetCursor();
+  DispMsg(msg, 0, Q(kNotifyWav));
+  // The dictionary was taken back to what it was (or is the file's, after a reload); list that.
+  txtWord_Change();
+}
+
+void frmEditDic::RefreshMainWindow() {
+  if (!mMain.FlgTextFileRead())
+    return;
+  mMain.gGetWordInfoInTextP();
+  mMain.VScroll_Change();
+}
+
+void frmEditDic::cmdLower_Click() {
+  mTxtWord->setText(mTxtWord->text().toLower());
+}
+
+void frmEditDic::cmdDelLastChr_Click() {
+  QString word = mTxtWord->text();
+  if (word.isEmpty())
+    return;
+  // A character outside the basic plane goes whole, not half of it.
+  const bool pair = word.size() >= 2 && word.back().isLowSurrogate() &&
+                    word.at(word.size() - 2).isHighSurrogate();
+  word.chop(pair ? 2 : 1);
+  mTxtWord->setText(word);
+}
+
+void frmEditDic::cmdHowToUse_Click() {
+  DispMsg(Q(HowToUseText()), 0, {});
+}
+
+void frmEditDic::cmdNote_Click() {
+  DispMsg(Q(NoteText()), 0, {});
+}
+
+void frmEditDic::cmdClose_Click() {
+  hide();
+}
+
+void frmEditDic::SetWord(const QString& word) {
+  mTxtWord->setText(word);
+}
+
+QString frmEditDic::Word() const {
+  return mTxtWord->text();
+}
+
+int frmEditDic::DispMsg(const QString& msg, int btn, const QString& wav) {
+  return mMain.MsgDialog().DispFrmMsg(this, msg, btn, wav);
+}
+
+bool frmEditDic::event(QEvent* event) {
+  if (event->type() == QEvent::WindowActivate)
+    Form_Activate();
+  return QWidget::event(event);
+}
+
+void frmEditDic::closeEvent(QCloseEvent* event) {
+  cmdClose_Click();
+  event->accept();
+}
+
+}  // namespace kelmoa

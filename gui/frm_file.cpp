@@ -1,0 +1,150 @@
+#include "gui/frm_file.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+#include <utility>
+#include <vector>
+
+#include "gui/window_helpers.h"
+
+namespace kelmoa {
+namespace {
+
+// Where a list item keeps its file name's bytes.
+constexpr int kNameBytesRole = Qt::UserRole;
+
+// A file name for the eye: bytes that are not UTF-8 show as a replacement mark.
+QString ShownName(const std::string& bytes) {
+  return QFile::decodeName(QByteArray::fromStdString(bytes));
+}
+
+bool EndsWithTxt(const std::string& name) {
+  if (name.size() < 4)
+    return false;
+  std::string ext = name.substr(name.size() - 4);
+  std::transform(ext.begin(), ext.end(), ext.begin(), [](char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+  });
+  return ext == ".txt";
+}
+
+// The names of the plain files (or links to them) in folder that end in ".txt" in any letter
+// case, hidden ones left out, read straight from the file system so that every name is there
+// whatever its bytes. A folder that cannot be read gives none.
+std::vector<std::string> TextFileNames(const std::string& folder) {
+  std::vector<std::string> names;
+  std::error_code ec;
+  std::filesystem::directory_iterator it(folder, ec);
+  for (; !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
+    std::string name = it->path().filename().string();
+    std::error_code typeError;
+    if (name.empty() || name[0] == '.' || !EndsWithTxt(name) || !it->is_regular_file(typeError))
+      continue;
+    names.push_back(std::move(name));
+  }
+  return names;
+}
+
+}  // namespace
+
+frmFile::frmFile(std::string folder, PlainMessageFn showPlainMessage, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint),
+      mFolder(std::move(folder)),
+      mShowPlainMessage(std::move(showPlainMessage)),
+      mLblFolder(new QLabel(this)),
+      mFile1(new QListWidget(this)),
+      mCmdRefresh(MakeButton(this, QStringLiteral("一覧更新"), QRect(336, 4, 65, 21))),
+      mCmdSelect(MakeButton(this, QStringLiteral("選択"), QRect(336, 28, 65, 237))),
+      mCmdCancel(MakeButton(this, QStringLiteral("キャンセル"), QRect(336, 268, 65, 27))) {
+  setWindowTitle(QStringLiteral(" ファイル選択"));
+  setFont(QFont(kUiFontName, static_cast<int>(kUiFontPointSize)));
+  setModal(true);
+  setFixedSize(402, 434);
+  mLblFolder->setGeometry(4, 0, 325, 33);
+  mLblFolder->setWordWrap(true);
+  mLblFolder->setTextFormat(Qt::PlainText);
+  mFile1->setGeometry(4, 36, 325, 396);
+  mFile1->setFont(QFont(kPaneFontName, static_cast<int>(kUiFontPointSize)));
+  mFile1->setSelectionMode(QAbstractItemView::SingleSelection);
+
+  connect(mCmdRefresh, &QPushButton::clicked, this, &frmFile::cmdRefresh_Click);
+  connect(mCmdSelect, &QPushButton::clicked, this, &frmFile::cmdSelect_Click);
+  connect(mCmdCancel, &QPushButton::clicked, this, &frmFile::cmdCancel_Click);
+}
+
+QString frmFile::Folder() const {
+  return ShownName(mFolder);
+}
+
+std::string frmFile::ChosenPath() const {
+  return mChosenName.empty() ? std::string() : mFolder + "/" + mChosenName;
+}
+
+void frmFile::Form_Load() {
+  mLblFolder->setText(Folder());
+  ListFolder();
+}
+
+void frmFile::cmdSelect_Click() {
+  const QList<QListWidgetItem*> selected = mFile1->selectedItems();
+  if (selected.isEmpty() || selected.first()->text().isEmpty()) {
+    mShowPlainMessage(QString::fromUtf16(kMsgSelectOneFile), this);
+    return;
+  }
+  gFileNm = selected.first()->text();
+  mChosenName = selected.first()->data(kNameBytesRole).toByteArray().toStdString();
+  done(Accepted);
+}
+
+void frmFile::cmdRefresh_Click() {
+  ListFolder();
+}
+
+void frmFile::cmdCancel_Click() {
+  gFileNm.clear();
+  mChosenName.clear();
+  done(Rejected);
+}
+
+// The plain files of the folder whose names end in ".txt" in any letter case, in name order
+// regardless of letter case; hidden files and folders are not listed. A folder that is gone
+// gives an empty list.
+void frmFile::ListFolder() {
+  const QList<QListWidgetItem*> selected = mFile1->selectedItems();
+  const QByteArray keep =
+      selected.isEmpty() ? QByteArray() : selected.first()->data(kNameBytesRole).toByteArray();
+  std::vector<std::pair<QString, std::string>> files;
+  for (std::string& name : TextFileNames(mFolder))
+    files.emplace_back(ShownName(name), std::move(name));
+  std::sort(files.begin(), files.end(), [](const auto& a, const auto& b) {
+    const int c = QString::compare(a.first, b.first, Qt::CaseInsensitive);
+    return c != 0 ? c < 0 : a.second < b.second;
+  });
+  mFile1->clear();
+  for (const auto& [shown, bytes] : files) {
+    auto* item = new QListWidgetItem(shown, mFile1);
+    item->setData(kNameBytesRole, QByteArray::fromStdString(bytes));
+    if (!keep.isEmpty() && item->data(kNameBytesRole).toByteArray() == keep)
+      mFile1->setCurrentItem(item);
+  }
+}
+
+void frmFile::showEvent(QShowEvent* event) {
+  if (!mLoaded) {
+    mLoaded = true;
+    Form_Load();
+  }
+  QDialog::showEvent(event);
+}
+
+void frmFile::reject() {
+  cmdCancel_Click();
+}
+
+}  // namespace kelmoa

@@ -1,0 +1,223 @@
+#include "gui/frm_ini.h"
+
+#include <QEvent>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "gui/frm_text_messages.h"
+#include "core/base/codepage.h"
+#include "core/base/helpers.h"
+#include "gui/window_helpers.h"
+#include "gui/editor_launch.h"
+
+namespace kelmoa {
+namespace {
+
+constexpr char16_t kNotifyWav[] = u"notify.wav";
+constexpr char16_t kLineSpaceItem[] = u"行間";
+// The step buttons read the field as a 16-bit number; longer digit strings are left alone.
+constexpr int kStepFieldMax = 32767;
+// The plain editor is taken by name, without looking for a file.
+const QString kPlainEditorName = QString::fromLatin1(kPlainEditor);
+
+}  // namespace
+
+frmIni::frmIni(QString programFolder, PlainMessageFn showPlainMessage, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint),
+      mProgramFolder(std::move(programFolder)),
+      mShowPlainMessage(std::move(showPlainMessage)) {
+  BuildControls();
+}
+
+// The window's design: every control at its place, with its caption and tooltip.
+void frmIni::BuildControls() {
+  setWindowTitle(QStringLiteral("設定"));
+  setFont(QFont(kPaneFontName, static_cast<int>(kUiFontPointSize)));
+  setModal(true);
+  setFixedSize(490, 195);
+
+  mFrameFontSize = new QGroupBox(QStringLiteral("フォントサイズ"), this);
+  mFrameFontSize->setGeometry(4, 4, 109, 73);
+  const std::array<QString, 3> sizes = {QStringLiteral(" 9.75pt"), QStringLiteral("11.25pt"),
+                                        QStringLiteral("12.75pt")};
+  for (int i = 0; i < 3; ++i) {
+    mOptFontsize[i] = new QRadioButton(sizes[i], mFrameFontSize);
+    mOptFontsize[i]->setGeometry(12, 20 + 16 * i, i == 0 ? 69 : 73, 13);
+  }
+
+  mFrame3 = new QGroupBox(QStringLiteral("行間"), this);
+  mFrame3->setGeometry(120, 4, 121, 65);
+  mTxtLineSpace = new QLineEdit(QStringLiteral("3"), mFrame3);
+  mTxtLineSpace->setGeometry(12, 16, 25, 18);
+  MakeLabel(mFrame3, QStringLiteral("ピクセル"), QRect(44, 20, 53, 13));
+  mCmdAdd[1] = MakeButton(mFrame3, QStringLiteral("-1"), QRect(56, 36, 25, 21));
+  mCmdAdd[0] = MakeButton(mFrame3, QStringLiteral("+1"), QRect(80, 36, 25, 21));
+  mLblLSpaceRange = MakeLabel(mFrame3, QString(), QRect(8, 40, 41, 13));
+
+  MakeLabel(this, QStringLiteral("テキストエディタへのパス"), QRect(4, 84, 149, 13));
+  mCmdRunEditor = MakeButton(this, QStringLiteral("エディタを起動"), QRect(280, 80, 101, 21));
+  mTxtTextEditor = new QLineEdit(this);
+  mTxtTextEditor->setGeometry(4, 100, 381, 21);
+
+  const std::array<QString, 2> samples = {
+      QStringLiteral("C:\\Program Files (x86)\\sakura\\sakura.exe"),
+      QStringLiteral("C:\\Program Files (x86)\\Terapad\\Terapad.exe")};
+  for (int i = 0; i < 2; ++i) {
+    MakeLabel(this, QStringLiteral("(入力例)"), QRect(4, 128 + 24 * i, 57, 13));
+    mTxtSample[i] = new QLineEdit(samples[i], this);
+    mTxtSample[i]->setGeometry(64, 124 + 24 * i, 321, 19);
+    mTxtSample[i]->setReadOnly(true);
+    QPalette grey = mTxtSample[i]->palette();
+    grey.setColor(QPalette::Base, QColor(192, 192, 192));
+    mTxtSample[i]->setPalette(grey);
+    mTxtSample[i]->installEventFilter(this);
+  }
+
+  const QFont buttonFont(kUiFontName, static_cast<int>(kUiFontPointSize));
+  mCmdChangeSetting = MakeButton(this, QStringLiteral("設定変更(&R)"), QRect(392, 100, 93, 63));
+  mCmdChangeSetting->setToolTip(
+      QStringLiteral("設定を変更し、変更内容を設定ファイルに保存してこの画面を閉じます"));
+  mCmdChangeSetting->setFont(buttonFont);
+  mCmdCancel = MakeButton(this, QStringLiteral("キャンセル(&C)"), QRect(392, 164, 93, 27));
+  mCmdCancel->setToolTip(QStringLiteral("元の設定内容に戻してこの画面を閉じます"));
+  mCmdCancel->setFont(buttonFont);
+
+  connect(mCmdAdd[0], &QPushButton::clicked, this, [this] { cmdAdd_Click(0); });
+  connect(mCmdAdd[1], &QPushButton::clicked, this, [this] { cmdAdd_Click(1); });
+  connect(mCmdRunEditor, &QPushButton::clicked, this, &frmIni::cmdRunEditor_Click);
+  connect(mCmdChangeSetting, &QPushButton::clicked, this, &frmIni::cmdChangeSetting_Click);
+  connect(mCmdCancel, &QPushButton::clicked, this, &frmIni::cmdCancel_Click);
+}
+
+void frmIni::DispLSpaceRange(const SettingInfo& pMin, const SettingInfo& pMax) {
+  mLSpaceRangeMin = pMin.LineSpace;
+  mLSpaceRangeMax = pMax.LineSpace;
+  mLblLSpaceRange->setText(QStringLiteral("(%1-%2)").arg(mLSpaceRangeMin).arg(mLSpaceRangeMax));
+}
+
+void frmIni::SetSettingToFrmIni(const SettingInfo& pSetting) {
+  for (size_t i = 0; i < std::size(kFontSizes); ++i) {
+    if (pSetting.FontSize == kFontSizes[i])
+      mOptFontsize[i]->setChecked(true);
+  }
+  mTxtLineSpace->setText(QString::number(pSetting.LineSpace));
+  mTxtTextEditor->setText(Q(pSetting.TextEditor));
+}
+
+void frmIni::GetSettingFromFrmIni(SettingInfo& oSetting) const {
+  if (mOptFontsize[0]->isChecked()) {
+    oSetting.FontSize = kFontSizes[0];
+  } else if (mOptFontsize[1]->isChecked()) {
+    oSetting.FontSize = kFontSizes[1];
+  } else {
+    oSetting.FontSize = kFontSizes[2];
+  }
+  oSetting.LineSpace = mTxtLineSpace->text().toInt();
+  oSetting.TextEditor = mTxtTextEditor->text().toStdU16String();
+}
+
+void frmIni::SetFontSizeEnabled(bool enabled) {
+  mFrameFontSize->setEnabled(enabled);
+  for (QRadioButton* option : mOptFontsize)
+    option->setEnabled(enabled);
+}
+
+QString frmIni::TextEditorText() const {
+  return mTxtTextEditor->text();
+}
+
+void frmIni::Form_Activate() {
+  mCmdCancel->setFocus();
+}
+
+void frmIni::cmdAdd_Click(int index) {
+  const std::u16string text = mTxtLineSpace->text().toStdU16String();
+  if (!IsTextInRange(text, 0, kStepFieldMax))
+    return;  // letters, nothing, or a number too long to step
+  const int value = mTxtLineSpace->text().toInt();
+  if (index == 1 && value > mLSpaceRangeMin) {
+    mTxtLineSpace->setText(QString::number(value - 1));
+  } else if (index == 0 && value < mLSpaceRangeMax) {
+    mTxtLineSpace->setText(QString::number(value + 1));
+  }
+}
+
+void frmIni::txtSample_Click(int index) {
+  mTxtTextEditor->setText(mTxtSample[static_cast<size_t>(index)]->text());
+  mTxtTextEditor->setFocus();
+}
+
+void frmIni::cmdRunEditor_Click() {
+  const QString editor = mTxtTextEditor->text();
+  if (editor.isEmpty()) {
+    mShowPlainMessage(Q(kMsgNoEditorGiven), this);
+    return;
+  }
+  const std::string path = QFile::encodeName(editor).toStdString();
+  const bool plainEditor = editor.compare(kPlainEditorName, Qt::CaseInsensitive) == 0;
+  if (!plainEditor && !IsFileExist(path)) {
+    mShowPlainMessage(Q(kMsgEditorMissing), this);
+    return;
+  }
+  // The path as typed, without arguments; a file given relative to the current folder is
+  // started from there rather than looked for on the search path.
+  const QString program = plainEditor ? editor : QFile::decodeName(AbsolutePath(path).c_str());
+  QString reason;
+  if (!StartDetachedProgram(program, {}, reason))
+    mShowPlainMessage(Q(MsgEditorNotStarted(editor.toStdU16String(), reason.toStdU16String())),
+                      this);
+}
+
+void frmIni::cmdChangeSetting_Click() {
+  if (!ChkTextBoxRange(*mTxtLineSpace, kLineSpaceItem, gLineSpaceMin, gLineSpaceMax))
+    return;
+  gBolChangeSetting = true;
+  done(Accepted);  // hides the window and ends its modal showing
+}
+
+void frmIni::cmdCancel_Click() {
+  gBolChangeSetting = false;
+  done(Rejected);
+}
+
+bool frmIni::ChkTextBoxRange(QLineEdit& field, std::u16string_view itemName, int min, int max) {
+  if (IsTextInRange(field.text().toStdU16String(), min, max))
+    return true;
+  PlayWav(Q(kNotifyWav), mProgramFolder, this);
+  mShowPlainMessage(Q(MsgOutOfRange(itemName, min, max)), this);
+  field.setFocus();
+  return false;
+}
+
+void frmIni::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  Form_Activate();
+}
+
+void frmIni::reject() {
+  cmdCancel_Click();
+}
+
+bool frmIni::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::MouseButtonPress) {
+    for (size_t i = 0; i < mTxtSample.size(); ++i) {
+      if (watched == mTxtSample[i]) {
+        txtSample_Click(static_cast<int>(i));
+        return true;
+      }
+    }
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
+std::u16string MsgIniNotWritten(std::u16string_view path, std::u16string_view reason) {
+  return u"設定ファイルに保存できませんでした。\r\n    ファイル名＝" + std::u16string(path) +
+         u"\r\n    理由＝" + std::u16string(reason) +
+         u"\r\n新しい設定は、ケルモアを終了するまで有効です。";
+}
+
+}  // namespace kelmoa

@@ -1,0 +1,103 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+#include <array>
+#include <functional>
+#include <string>
+
+#include "core/settings/settings.h"
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace kelmoa {
+
+// The settings window: font size, extra line spacing and external editor, with a test start
+// of the editor. It only holds the edited values; the main window reads them after a
+// confirmed showing, applies them and stores them. Created hidden with the main window and
+// only hidden after every showing, so its fields keep what was typed until it is filled again.
+class frmIni : public QDialog {
+  Q_OBJECT
+
+ public:
+  // Set by the main window before each showing: the accepted line spacings.
+  int gLineSpaceMin = 0;
+  int gLineSpaceMax = 0;
+  // The result of the last showing: true after "設定変更(&R)", false after "キャンセル(&C)" or
+  // closing the window.
+  bool gBolChangeSetting = false;
+
+  // Shows a plain message box with the text over the given window.
+  using PlainMessageFn = std::function<void(const QString& text, QWidget* parent)>;
+
+  // programFolder holds the notify sound.
+  frmIni(QString programFolder, PlainMessageFn showPlainMessage, QWidget* parent);
+
+  // Shows the line-spacing range "(min-max)"; the step buttons keep within it.
+  void DispLSpaceRange(const SettingInfo& pMin, const SettingInfo& pMax);
+  // Fills the fields from a settings record. A font size other than the three leaves the
+  // options as they are.
+  void SetSettingToFrmIni(const SettingInfo& pSetting);
+  // Copies font size, line spacing and editor path from the fields. The line spacing is the
+  // field's number, which "設定変更(&R)" has checked.
+  void GetSettingFromFrmIni(SettingInfo& oSetting) const;
+  // Off when the pane cannot take the three sizes: no size can be chosen for the rest of the
+  // run.
+  void SetFontSizeEnabled(bool enabled);
+  // The editor field as it stands, also after a cancelled showing.
+  QString TextEditorText() const;
+
+  // Runs at every showing: the focus starts on "キャンセル(&C)", so Enter cancels.
+  void Form_Activate();
+  // Index 0 is "+1", index 1 "-1".
+  void cmdAdd_Click(int index);
+  void txtSample_Click(int index);
+  void cmdRunEditor_Click();
+  void cmdChangeSetting_Click();
+  void cmdCancel_Click();
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  // Escape and the frame's close button count as "キャンセル(&C)".
+  void reject() override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  friend class FrmTextCommandsTest;
+
+  void BuildControls();
+  // The range test of a numeric field: on failure the notify sound, the range message and the
+  // focus back in the field.
+  bool ChkTextBoxRange(QLineEdit& field, std::u16string_view itemName, int min, int max);
+
+  QString mProgramFolder;
+  PlainMessageFn mShowPlainMessage;
+  int mLSpaceRangeMin = 0;  // the range shown in lblLSpaceRange
+  int mLSpaceRangeMax = 0;
+
+  QGroupBox* mFrameFontSize;
+  std::array<QRadioButton*, 3> mOptFontsize;
+  QGroupBox* mFrame3;
+  QLineEdit* mTxtLineSpace;
+  std::array<QPushButton*, 2> mCmdAdd;
+  QLabel* mLblLSpaceRange;
+  QPushButton* mCmdRunEditor;
+  QLineEdit* mTxtTextEditor;
+  std::array<QLineEdit*, 2> mTxtSample;
+  QPushButton* mCmdChangeSetting;
+  QPushButton* mCmdCancel;
+};
+
+// Messages of the settings window's editor test.
+inline constexpr char16_t kMsgNoEditorGiven[] = u"エディタが指定されていません";
+inline constexpr char16_t kMsgEditorMissing[] = u"エディタが見つかりません";
+
+// The settings file could not be written after a settings change; the new settings hold for
+// this run only.
+std::u16string MsgIniNotWritten(std::u16string_view path, std::u16string_view reason);
+
+}  // namespace kelmoa

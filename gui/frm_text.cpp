@@ -1,0 +1,624 @@
+#include "gui/frm_text.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QFontMetrics>
+#include <QFontMetricsF>
+#include <QLabel>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPainter>
+#include <QProcess>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QUrl>
+#include <QWheelEvent>
+#include <algorithm>
+#include <filesystem>
+
+#include "gui/frm_text_messages.h"
+#include "core/base/char_code.h"
+#include "core/base/codepage.h"
+#include "gui/frm_msg.h"
+#include "core/base/helpers.h"
+#include "gui/picture_box.h"
+#include "gui/window_helpers.h"
+#include "core/text/open_text.h"
+#include "core/text/prepare_text.h"
+#include "gui/page_render.h"
+#include "gui/scroll_fit.h"
+#include "core/text/word_info.h"
+#include "core/text/meaning_popup.h"
+#include "gui/meaning_popup_view.h"
+#include "core/settings/editor_command.h"
+#include "gui/editor_launch.h"
+
+namespace kelmoa {
+namespace {
+
+constexpr char16_t kNotifyWav[] = u"notify.wav";
+constexpr char kProductName[] = "ケルモア";
+// The popup's background: red 255, green 255, blue 192.
+constexpr QRgb kPopupBackground = qRgb(255, 255, 192);
+// The top the window's frame is placed at: the screen's.
+constexpr int kFormTop = 0;
+// One notch of a mouse wheel.
+constexpr int kWheelNotch = 120;
+
+QString QPath(const std::string& path) {
+  return QFile::decodeName(path.c_str());
+}
+std::u16string UPath(const std::string& path) {
+  return QPath(path).toStdU16String();
+}
+
+// The file-system path of a local file address, bytes as the address holds them: a name that
+// is not UTF-8 comes percent-encoded and keeps its bytes.
+std::string LocalFilePath(const QUrl& url) {
+  return QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()).toStdString();
+}
+
+QRect ScreenGeometry() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  return screen != nullptr ? screen->geometry() : QRect(0, 0, 1024, 768);
+}
+
+}  // namespace
+
+frmText::frmText(ProgramPaths paths, std::string commandLine, QWidget* parent)
+    : QWidget(parent),
+      mPaths(std::move(paths)),
+      mCommandLine(std::move(commandLine)),
+      mDoc(std::make_unique<TextDocument>()) {
+  BuildControls();
+  Form_Load();
+}
+
+frmText::~frmText() = default;
+
+// The window's design: every control at its place, with its caption and tooltip.
+void frmText::BuildControls() {
+  setFont(QFont(kUiFontName, static_cast<int>(kUiFontPointSize)));
+  resize(561, 662);
+
+  mCmdFile = MakeButton(this, QStringLiteral("ファイル"), QRect(0, 0, 53, 21));
+  mLabel1 = new QLabel(QStringLiteral("テキストファイルを"), this);
+  mLabel1->setGeometry(60, 4, 97, 13);
+  mCmdEdit = MakeButton(this, QStringLiteral("編集"), QRect(156, 0, 37, 21),
+                        QStringLiteral("現在表示中のテキストファイルを編集します"));
+  mCmdReRead =
+      MakeButton(this, QStringLiteral("再読"), QRect(196, 0, 37, 21),
+                 QStringLiteral("テキストファイルを編集し保存したら，このボタンをクリックして，"
+                                "テキストファイルを再度読み込みします"));
+  mCmdEditDic = MakeButton(this, QStringLiteral("辞書編集"), QRect(240, 0, 61, 21),
+                           QStringLiteral("辞書ファイルを編集します"));
+  mChkSpeak = new QCheckBox(QStringLiteral("単語を発音"), this);
+  mChkSpeak->setGeometry(304, 4, 81, 13);
+  mCmdIni = MakeButton(this, QStringLiteral("設定"), QRect(388, 0, 37, 21),
+                       QStringLiteral("フォントサイズなどを設定します"));
+  mCmdDispHowToUse = MakeButton(this, QStringLiteral("ﾍﾙﾌﾟ"), QRect(428, 0, 37, 21));
+  mCmdEnd = MakeButton(this, QStringLiteral("終了"), QRect(524, 0, 37, 21));
+
+  mPicText = new PictureBox(this, Qt::white);
+  mPicText->setGeometry(0, 20, 537, 637);
+  mPicText->setMouseTracking(true);
+  mPicText->setAcceptDrops(true);
+  mPicText->installEventFilter(this);
+
+  mVScroll = new QScrollBar(Qt::Vertical, this);
+  mVScroll->setGeometry(536, 20, 25, 637);
+  mVScroll->setRange(1, 1);
+  mVScroll->installEventFilter(this);
+
+  // The popup floats over the text inside the pane. The pointer passes through it: a move over
+  // it reaches the pane, so moving onto the lines it covers moves or hides it.
+  mPicDialog = new PictureBox(mPicText, QColor(kPopupBackground));
+  mPicDialog->setGeometry(0, 0, 185, 41);
+  mPicDialog->setAttribute(Qt::WA_TransparentForMouseEvents);
+  mPicDialog->hide();
+
+  // Takes the keyboard focus, so that the scroll bar never keeps it.
+  mPicDummy = new PictureBox(this, palette().color(QPalette::Window));
+  mPicDummy->setGeometry(508, 4, 9, 13);
+  mPicDummy->setFocusPolicy(Qt::StrongFocus);
+
+  mCmdEdit->setEnabled(false);
+  mCmdReRead->setEnabled(false);
+  mChkSpeak->setEnabled(false);
+
+  mMsg = new frmMsg(
+      QString::fromStdString(mPaths.programFolder),
+      QString::fromUtf8(kProductName) + u' ' + QString::fromStdString(mPaths.exeBaseName), this);
+
+  connect(mCmdFile, &QPushButton::clicked, this, &frmText::cmdFile_Click);
+  connect(mCmdEdit, &QPushButton::clicked, this, &frmText::cmdEdit_Click);
+  connect(mCmdReRead, &QPushButton::clicked, this, &frmText::cmdReRead_Click);
+  connect(mCmdEditDic, &QPushButton::clicked, this, &frmText::cmdEditDic_Click);
+  connect(mCmdIni, &QPushButton::clicked, this, &frmText::cmdIni_Click);
+  connect(mCmdDispHowToUse, &QPushButton::clicked, this, &frmText::cmdDispHowToUse_Click);
+  connect(mCmdEnd, &QPushButton::clicked, this, &frmText::cmdEnd_Click);
+  connect(mVScroll, &QScrollBar::valueChanged, this, &frmText::VScroll_Change);
+  connect(mPicText, &PictureBox::mouseMoved, this,
+          [this](QPointF pos) { picText_MouseMove(pos.x(), pos.y()); });
+  connect(mPicText, &PictureBox::mousePressed, this, [this](QPointF pos, Qt::MouseButton button) {
+    picText_MouseDown(button, pos.x(), pos.y());
+  });
+}
+
+void frmText::Form_Load() {
+  setWindowTitle(BaseCaption());
+  mPicText->setCursor(Qt::IBeamCursor);
+  const QRect screen = ScreenGeometry();
+  mWindowMetrics.ScreenHeightPx = screen.height();
+  SetDefaultSettings(screen.width(), mSettingDef, mSettingMax);
+  if (IsFileExist(IniPath())) {
+    ReadIniSettings(IniPath(), mSettingDef, mSettingMax, mSetting,
+                    [this](const std::u16string& msg) { ShowPlainMessage(Q(msg)); });
+  } else {
+    mSetting = mSettingDef;
+  }
+  SetInitialLayout();
+  GetFontMetrics();
+  if (!mWindowMetrics.FlgFontSizeOk) {
+    mPaneFont = PaneFont(9.6);
+    mPicText->setFont(mPaneFont);
+    mPageFont = std::make_unique<PageFont>(mPaneFont);
+  }
+  CreateCommandWindows();
+}
+
+// The window stands at the stored left edge, at the top of the screen, 0.92 of the screen
+// high; it keeps its designed width until a text is loaded.
+void frmText::SetInitialLayout() {
+  move(mSetting.FormLeft, kFormTop);
+  const int height = static_cast<int>(RoundHalfEven(0.92 * mWindowMetrics.ScreenHeightPx));
+  resize(width(), height);
+  mPicText->setGeometry(0, mPicText->y(), width(), height - mCmdEnd->height() - 5);
+  mVScroll->hide();
+}
+
+// Gives the pane the chosen font size and measures it: single-byte advance, double-byte
+// advance, cell height, and the lines that fit the pane.
+void frmText::GetFontMetrics() {
+  mPaneFont = PaneFont(mSetting.FontSize);
+  mPicText->setFont(mPaneFont);
+  mPicDialog->setFont(mPaneFont);
+  bool sizeOk = false;
+  GetPicTextMetrics(mPaneFont, mSetting.HalfWidth, mSetting.FullWidth, mSetting.CharHeight, sizeOk);
+  mWindowMetrics.FlgFontSizeOk = sizeOk;
+  mSetting.LinesPerPage = ComputeLinesPerPage(mPicText->height(), mSetting);
+  mPageFont = std::make_unique<PageFont>(mPaneFont);
+}
+
+void frmText::Form_Activate() {
+  if (mFlgInitDone)
+    return;
+  // Set before the work: the message dialogs below make this window active again before
+  // this call returns, and the dictionary is read once per run.
+  mFlgInitDone = true;
+
+  const std::string dicPath = mPaths.DataPath("dic", kDicDefault);
+  if (!IsFileExist(dicPath)) {
+    DispMsg(MsgDicNotFound(UPath(dicPath)), 0);
+    EndProgram();
+    return;
+  }
+  std::string code;
+  if (const Status status = GetFileCharCode(dicPath, code); !status.ok()) {
+    DispMsg(MsgDicUnreadable(UPath(dicPath), SystemReason(status)), 0);
+    EndProgram();
+    return;
+  }
+  if (code != "ASCII" && code != "SJIS") {
+    DispMsg(MsgDicNotShiftJis(UPath(dicPath), Utf8ToUtf16(code)), 0);
+    EndProgram();
+    return;
+  }
+
+  PanePrint(u"", true);
+  PanePrint(kDicLoading, false);
+  mPicText->setCursor(Qt::WaitCursor);
+  mPicText->repaint();
+  const Status loaded = mDic.LoadDicFile(dicPath);
+  mPicText->setCursor(Qt::IBeamCursor);
+  if (!loaded.ok()) {
+    DispMsg(MsgDicUnreadable(UPath(dicPath), SystemReason(loaded)), 0);
+    EndProgram();
+    return;
+  }
+  PanePrint(kDicLoaded, true);
+  PanePrint(kDicWordCount + Utf8ToUtf16(std::to_string(mDic.Count())), true);
+
+  // A file named on the command line that cannot be opened at all (missing, a folder, a pipe,
+  // a device, not readable) is named with the reason, and the greeting follows. A hidden file
+  // is opened like any other: the user named it.
+  const std::u16string problem = mCommandLine.empty() ? u"" : TextFileProblem(mCommandLine);
+  if (!mCommandLine.empty() && problem.empty()) {
+    // A path relative to the folder Kelmoa was started in is made whole, so that the caption
+    // names the file and the editor gets a path it can open from anywhere.
+    std::error_code ec;
+    const std::filesystem::path whole = std::filesystem::absolute(mCommandLine, ec);
+    mTextFilePath = ec ? mCommandLine : whole.string();
+    OpenTextFileAndDisp();
+  } else {
+    if (!problem.empty())
+      DispMsg(MsgTextFileUnreadable(UPath(mCommandLine), problem), 0);
+    for (const char16_t* line : kGreetingLines)
+      PanePrint(line, true);
+  }
+  mPicText->update();
+}
+
+void frmText::OpenTextFileAndDisp() {
+  TextFileCheck check = CheckAndReadTextFile(mTextFilePath);
+  switch (check.result) {
+    case TextFileCheck::kUnreadable: {
+      // The reason in the user's words where the file system names one; else the system's.
+      std::u16string reason = TextFileProblem(mTextFilePath);
+      if (reason.empty())
+        reason = SystemReason(check.status);
+      DispMsg(MsgTextFileUnreadable(UPath(mTextFilePath), reason), 0);
+      mTextFilePath = mLastTextFilePath;
+      return;
+    }
+    case TextFileCheck::kWrongCode:
+    case TextFileCheck::kTooLarge: {
+      // The shown text stays as it is: the file was read into a list of its own.
+      const std::u16string msg =
+          check.result == TextFileCheck::kWrongCode ? check.message : WithQuestion(check.message);
+      // A text in a code that can be read, or one too long, can be prepared into a copy.
+      const bool preparable =
+          check.result == TextFileCheck::kTooLarge || CanPrepareCode(check.codeName);
+      const int answer = DispMsg(msg, 1, preparable);
+      if (answer == frmMsg::kOK)
+        cmdEdit_Click();  // opens the rejected file
+      const std::string rejected = mTextFilePath;
+      mTextFilePath = mLastTextFilePath;
+      if (answer == frmMsg::kConvert)
+        OpenPreparedCopy(rejected);
+      return;
+    }
+    case TextFileCheck::kOk:
+      break;
+  }
+
+  mPicText->setCursor(Qt::WaitCursor);
+  TextDocument& doc = *mDoc;
+  int maxRight = 0;
+  int longestLine = 0;
+  SetNewTextLines(doc, std::move(check.lines), mSetting, maxRight, longestLine);
+  gFlgTextFileRead = true;
+  mCmdEdit->setEnabled(true);
+  mCmdReRead->setEnabled(true);
+  mChkSpeak->setEnabled(true);
+  mLastTextFilePath = mTextFilePath;
+  FitWindowToText(maxRight);
+  kelmoa::gGetWordInfoInTextP(doc, mDic.Words());
+  if (mVScroll->value() == 1) {
+    VScroll_Change();
+  } else {
+    mVScroll->setValue(1);  // redraws the page
+  }
+  mPicText->setCursor(Qt::IBeamCursor);
+  setWindowTitle(QPath(GetFileNameOfPath(mTextFilePath)) + QStringLiteral(" - ") + BaseCaption());
+}
+
+// The text is never wrapped: the window grows to the longest line instead.
+void frmText::FitWindowToText(int maxRight) {
+  SetVScrollRange(mDoc->LineCount(), mSetting.LinesPerPage, *mVScroll);
+  const int picWidth = SetPicTextWidth(maxRight, mSetting.HalfWidth, kPicTextMinWidthPx, *mPicText);
+  SetFormWidth(picWidth, !mVScroll->isHidden(), mVScroll->width(), *this);
+  mVScroll->setGeometry(picWidth, mPicText->y(), mVScroll->width(), mPicText->height());
+  mCmdEnd->move(width() - mCmdEnd->width(), mCmdEnd->y());
+}
+
+void frmText::KeepCaptionOnScreen() {
+  // A window widened before the window system has framed it can be put with its inside where
+  // its frame was to stand: the caption above the screen, the left border left of the stored
+  // edge. Only that is mended; a window the user moves stays where it is.
+  const QPoint placed(mSetting.FormLeft, kFormTop);
+  if (geometry().topLeft() != placed)
+    return;
+  const QRect frame = frameGeometry();
+  if (frame == geometry())
+    return;  // not framed (yet, or ever: no window manager)
+  const QScreen* shown = screen();
+  const int top = std::max(placed.y(), shown != nullptr ? shown->availableGeometry().top() : 0);
+  move(placed.x(), top);  // a window's move places its frame
+}
+
+void frmText::VScroll_Change() {
+  // The words move under the pointer: a popup would show the meanings of a word no longer
+  // there. The next pointer move builds it again.
+  HideMeaningPopup();
+  const int first = mVScroll->value();
+  QImage& page = mPicText->Image();
+  DrawTextPage(page, *mPageFont, *mDoc, mSetting, mDoc->LineCount(), first);
+  DrawLineNumbers(page, *mPageFont, mDoc->LineCount(), first, mSetting);
+  if (isVisible())
+    mPicDummy->setFocus();
+  mPicText->update();
+}
+
+void frmText::VScroll_GotFocus() {
+  if (isVisible())
+    mPicDummy->setFocus();
+}
+
+void frmText::picText_MouseMove(double x, double y) {
+  if (!gFlgTextFileRead)
+    return;
+  const int pitch = mSetting.CharHeight + mSetting.LineSpace;
+  const int first = mVScroll->value();
+  const WordTable& t = mDoc->words;
+  const int k = GetWordIdxAtPoint(x, y, first, pitch, t.mLineFirstWord, t.mLineLastWord, t.mWordX1,
+                                  t.mWordX2);
+  const auto ki = static_cast<size_t>(k);
+  const std::u16string_view w = k == 0 ? std::u16string_view() : t.Word(k);
+  if (w.empty()) {
+    HideMeaningPopup();
+    return;
+  }
+  // Within the same word, or onto another occurrence of it, the popup stays as it is.
+  if (w == mPrevHoverWord)
+    return;
+  const std::u16string_view idxList = t.DicIdx(k);
+  if (idxList.empty()) {
+    HideMeaningPopup();
+    return;
+  }
+  const int top = (t.mWordLine[ki] - first) * pitch + kPageTopPx;
+  const std::u16string text = ComposePopupText(w, idxList, mDic.Words(), mDic.Meanings());
+  DispMeaningPopup(*mPicDialog, text, top, t.mWordX1[ki], pitch, mPaneFont);
+  mPrevHoverWord = w;
+}
+
+void frmText::HideMeaningPopup() {
+  mPicDialog->hide();
+  mPrevHoverWord.clear();
+}
+
+void frmText::picText_OLEDragDrop(const std::string& path) {
+  mTextFilePath = path;
+  OpenTextFileAndDisp();
+}
+
+void frmText::WheelRoll(int delta, Qt::KeyboardModifiers modifiers) {
+  if (delta == 0)
+    return;  // a sideways wheel
+  int amount = delta;
+  if (std::abs(delta) < kWheelNotch) {
+    // A high-resolution wheel or a touchpad sends parts of a notch: they count once they
+    // make up a whole notch.
+    if ((mWheelRemainder > 0) != (delta > 0))
+      mWheelRemainder = 0;
+    mWheelRemainder += delta;
+    if (std::abs(mWheelRemainder) < kWheelNotch)
+      return;
+    amount = mWheelRemainder;
+  }
+  mWheelRemainder = 0;
+  if (mVScroll->isHidden())
+    return;
+  const int step = modifiers.testFlag(Qt::ControlModifier) ? 10 : 5;
+  const int value = mVScroll->value() + (amount > 0 ? -step : step);
+  mVScroll->setValue(std::clamp(value, mVScroll->minimum(), mVScroll->maximum()));
+}
+
+void frmText::ScrollByKey(ScrollKey key) {
+  if (mVScroll->isHidden())
+    return;  // the whole text is on the page
+  int value = mVScroll->value();
+  switch (key) {
+    case ScrollKey::kLineUp:
+      value -= 1;
+      break;
+    case ScrollKey::kLineDown:
+      value += 1;
+      break;
+    case ScrollKey::kPageUp:
+      value -= mVScroll->pageStep();
+      break;
+    case ScrollKey::kPageDown:
+      value += mVScroll->pageStep();
+      break;
+    case ScrollKey::kTop:
+      value = mVScroll->minimum();
+      break;
+    case ScrollKey::kBottom:
+      value = mVScroll->maximum();
+      break;
+  }
+  mVScroll->setValue(std::clamp(value, mVScroll->minimum(), mVScroll->maximum()));
+}
+
+void frmText::cmdReRead_Click() {
+  OpenTextFileAndDisp();
+}
+
+void frmText::cmdEdit_Click() {
+  const QRect frame = frameGeometry();
+  EditorPlace place;
+  place.line = mVScroll->value();
+  place.x = frame.x() + frame.width();
+  place.y = frame.y();
+  place.w = ScreenGeometry().width() - (frame.width() + frame.x());
+  place.h = frame.height();
+  std::string program;
+  QString reason;
+  if (!StartEditor(TextEditorField(), mTextFilePath, place, program, reason))
+    ShowPlainMessage(Q(MsgEditorNotStarted(UPath(program), reason.toStdU16String())));
+}
+
+void frmText::cmdEnd_Click() {
+  const QRect frame = frameGeometry();
+  // The left edge is kept for the next run; a window partly off the screen stores nothing.
+  (void)WriteIniFormLeft(IniPath(), frame.x(), frame.y());
+  EndProgram();
+}
+
+void frmText::Form_Unload() {
+  EndProgram();
+}
+
+bool frmText::event(QEvent* event) {
+  switch (event->type()) {
+    case QEvent::WindowActivate:
+      Form_Activate();
+      break;
+    case QEvent::WindowDeactivate:
+      HideMeaningPopup();  // the pointer is with another window now
+      break;
+    default:
+      break;
+  }
+  // The frame is known once the window system has framed and shown the window: at a paint
+  // or activation, or when it moves or resizes it.
+  if (!mProgramEnded &&
+      (event->type() == QEvent::WindowActivate || event->type() == QEvent::Paint ||
+       event->type() == QEvent::Move || event->type() == QEvent::Resize)) {
+    KeepCaptionOnScreen();
+  }
+  return QWidget::event(event);
+}
+
+void frmText::wheelEvent(QWheelEvent* event) {
+  WheelRoll(event->angleDelta().y(), event->modifiers());
+  event->accept();
+}
+
+void frmText::closeEvent(QCloseEvent* event) {
+  Form_Unload();
+  event->accept();
+}
+
+bool frmText::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == mVScroll) {
+    if (event->type() == QEvent::FocusIn) {
+      VScroll_GotFocus();
+    } else if (event->type() == QEvent::Wheel) {
+      // The wheel scrolls the same way wherever the pointer is.
+      wheelEvent(static_cast<QWheelEvent*>(event));
+      return true;
+    }
+  } else if (watched == mPicText) {
+    if (event->type() == QEvent::Leave) {
+      HideMeaningPopup();
+      return false;
+    }
+    if (event->type() == QEvent::DragEnter) {
+      auto* drag = static_cast<QDragEnterEvent*>(event);
+      const QList<QUrl> urls = drag->mimeData()->urls();
+      if (!urls.isEmpty() && urls.first().isLocalFile())
+        drag->acceptProposedAction();
+      return true;
+    }
+    if (event->type() == QEvent::Drop) {
+      auto* drop = static_cast<QDropEvent*>(event);
+      const QList<QUrl> urls = drop->mimeData()->urls();
+      // A drop without a local file (dragged text, a web address) is ignored.
+      if (!urls.isEmpty() && urls.first().isLocalFile()) {
+        drop->acceptProposedAction();
+        picText_OLEDragDrop(LocalFilePath(urls.first()));
+      }
+      return true;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+void frmText::PanePrint(std::u16string_view text, bool endLine) {
+  const QString s = Q(text);
+  if (mPrintLineOpen) {
+    mPaneLines.back() += s;
+  } else {
+    mPaneLines.append(s);
+  }
+  QPainter painter(&mPicText->Image());
+  painter.setFont(mPaneFont);
+  painter.setPen(Qt::black);
+  painter.drawText(QPointF(mPrintX, mPrintY + QFontMetrics(mPaneFont).ascent()), s);
+  painter.end();
+  mPrintX += QFontMetricsF(mPaneFont).horizontalAdvance(s);
+  mPrintLineOpen = !endLine;
+  if (endLine) {
+    mPrintX = 0;
+    mPrintY += mSetting.CharHeight;
+  }
+  mPicText->update();
+}
+
+int frmText::DispMsg(const std::u16string& msg, int btn, bool offerConvert) {
+  return mMsg->DispFrmMsg(this, Q(msg), btn, Q(kNotifyWav), offerConvert);
+}
+
+void frmText::OpenPreparedCopy(const std::string& refusedPath) {
+  const QCursor before = mPicText->cursor();
+  mPicText->setCursor(Qt::WaitCursor);
+  const auto fail = [&](const std::u16string& msg) {
+    mPicText->setCursor(before);
+    DispMsg(msg, 0);
+  };
+  if (!mTextPreparer) {
+    if (Status s = TextPreparer::Create(mTextPreparer); !s.ok())
+      return fail(MsgTextNotPrepared(UPath(refusedPath), SystemReason(s)));
+  }
+  PreparedText prepared;
+  Status s = PrepareTextFile(DefaultFileOps(), *mTextPreparer, refusedPath, kDefaultPrepareWidth,
+                             prepared);
+  if (!s.ok())
+    return fail(MsgTextFileUnreadable(UPath(refusedPath), SystemReason(s)));
+  if (prepared.refused) {  // the file changed since it was refused
+    return fail(
+        MsgTextNotPrepared(UPath(refusedPath), u"文字コード＝" + Utf8ToUtf16(prepared.codeName)));
+  }
+  // The copy is named after the text, without its extension.
+  std::string baseName = GetFileNameOfPath(refusedPath);
+  if (const size_t dot = baseName.rfind('.'); dot != std::string::npos && dot > 0)
+    baseName.resize(dot);
+  const std::string path = FreePreparedPath(DefaultFileOps(), mPaths.DataPath("txt_shift_jis"),
+                                            baseName, prepared.parts.size());
+  std::vector<std::string> written;
+  s = WritePreparedParts(DefaultFileOps(), path, prepared.parts, written);
+  if (!s.ok())
+    return fail(MsgTextNotPrepared(UPath(path), SystemReason(s)));
+  mPicText->setCursor(before);
+  mTextFilePath = written.front();
+  OpenTextFileAndDisp();
+}
+
+void frmText::ShowPlainMessage(const QString& text, QWidget* parent) {
+  if (mPlainMessageResponder) {
+    mPlainMessageResponder(text);
+    return;
+  }
+  QString shown = text;
+  shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(mPaths.title), shown, QMessageBox::Ok,
+                  parent != nullptr ? parent : this);
+  box.exec();
+}
+
+void frmText::EndProgram() {
+  mProgramEnded = true;
+  hide();
+  emit programEnded();
+}
+
+QString frmText::BaseCaption() const {
+  return QString::fromStdString(mPaths.exeBaseName) + QStringLiteral(" Ver%1.%2.%3")
+                                                          .arg(KELMOA_VERSION_MAJOR)
+                                                          .arg(KELMOA_VERSION_MINOR)
+                                                          .arg(KELMOA_VERSION_PATCH);
+}
+
+std::string frmText::IniPath() const {
+  return mPaths.programFolder + "/" + mPaths.title + kIniExtension;
+}
+
+}  // namespace kelmoa

@@ -1,0 +1,233 @@
+#pragma once
+
+#include <QFont>
+#include <QPointF>
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "core/base/startup.h"
+#include "gui/speech.h"
+#include "core/dictionary/dictionary.h"
+#include "core/text/layout.h"
+#include "core/settings/settings.h"
+
+class QCheckBox;
+class QLabel;
+class QPushButton;
+class QScrollBar;
+class QUrl;
+
+namespace kelmoa {
+
+class PageFont;
+class PictureBox;
+class frmEditDic;
+class frmFile;
+class frmIni;
+class frmMsg;
+class HelpPageOpener;
+class TextPreparer;
+
+// The main window: the command row along the top, the text pane with its line numbers and
+// known words in blue, the scroll bar, and the meaning popup over the pane. It holds the
+// loaded text, the dictionary and the settings for the whole run.
+class frmText : public QWidget {
+  Q_OBJECT
+
+ public:
+  // Screen height and whether the pane took the chosen font size, filled when the window is
+  // created.
+  struct WindowMetrics {
+    int ScreenHeightPx = 0;
+    bool FlgFontSizeOk = true;
+  };
+
+  // paths: the program and base folders. commandLine: the program's arguments joined by single
+  // spaces, taken whole as the path of a text to open at the first activation.
+  frmText(ProgramPaths paths, std::string commandLine, QWidget* parent = nullptr);
+  ~frmText() override;
+
+  // The first activation: checks and loads the dictionary while writing its progress into the
+  // pane, then opens the text named on the command line or writes the greeting. Does its work
+  // once per run; every later call returns at once.
+  void Form_Activate();
+
+  // Opens mTextFilePath and shows its first page. A rejected or unreadable file is reported in
+  // the message dialog; the text shown before stays, and mTextFilePath names it again.
+  void OpenTextFileAndDisp();
+
+  // Redraws the page from the scroll bar's value; the one way every part redraws the page.
+  void VScroll_Change();
+  void VScroll_GotFocus();
+
+  // The pointer at (x, y) of the text pane: shows, moves or hides the meaning popup.
+  void picText_MouseMove(double x, double y);
+  // Opens a file dropped onto the pane.
+  void picText_OLEDragDrop(const std::string& path);
+  // A button pressed at (x, y) of the pane: the left one speaks the word there while the
+  // speak box is checked; the right one puts it into the shown dictionary editor and on the
+  // clipboard.
+  void picText_MouseDown(Qt::MouseButton button, double x, double y);
+
+  // One wheel turn of delta (1/8 degree; one notch is 120): 5 lines, 10 with Ctrl, up when
+  // delta is positive, only while the scroll bar shows.
+  void WheelRoll(int delta, Qt::KeyboardModifiers modifiers);
+
+  // What the scrolling keys do: Up/Down a line, PageUp/PageDown a page less one line (so one
+  // line stays in sight), Ctrl+Home/Ctrl+End to either end; only while the scroll bar shows.
+  enum class ScrollKey { kLineUp, kLineDown, kPageUp, kPageDown, kTop, kBottom };
+  void ScrollByKey(ScrollKey key);
+
+  void cmdFile_Click();
+  void cmdReRead_Click();
+  void cmdEdit_Click();
+  void cmdEditDic_Click();
+  void cmdIni_Click();
+  void cmdDispHowToUse_Click();
+  void cmdEnd_Click();
+  void Form_Unload();
+  // F1 opens the help page; every other key is ignored here.
+  void Form_KeyDown(int keyCode);
+
+  // The loaded text with its layout and word information, and the current settings with the
+  // font metrics (read-only; benchmarks and tools look at them).
+  const TextDocument& Document() const { return *mDoc; }
+  const SettingInfo& Setting() const { return mSetting; }
+
+  // The settings window's editor field as it stands, also after a cancelled showing: the
+  // editor that the edit command starts.
+  std::string TextEditorField() const;
+
+  // The shared message dialog.
+  frmMsg& MsgDialog() { return *mMsg; }
+  // Stands in for the plain message box in tests.
+  void SetPlainMessageResponder(std::function<void(const QString&)> responder) {
+    mPlainMessageResponder = std::move(responder);
+  }
+  // Stands in for the desktop's opening of the help page in tests.
+  void SetHelpOpener(std::function<void(const QUrl&)> opener) { mHelpOpener = std::move(opener); }
+  // The plain message box: text, an OK button and the program's title, over parent (this
+  // window when null).
+  void ShowPlainMessage(const QString& text, QWidget* parent = nullptr);
+
+  // ---- for the dictionary editor ----
+  // The dictionary editor, created at its first use and then only shown and hidden.
+  frmEditDic& EditDic();
+  // The editor's lookup of pWord (lower case): the entry index (0 when none), the form that
+  // matched and its meanings in elements 1..p.
+  void GetWordMeaningP(std::u16string_view pWord, int& oIdx, std::u16string& oWord,
+                       StrList& oMeaning) const;
+  // GetAddEntryToMemoryDic written through: the meaning is added in memory, the dictionary
+  // file is kept in dic_backup (WriteFileRenameCurDic) and written anew (WriteFileMemoryDic).
+  // When the backup or the write fails, memory is as before, the file is untouched, and the
+  // failure is returned. When another program had changed the file, the dictionary is that
+  // file's now (reloaded), whatever became of the change.
+  DicChange AddEntryAndWriteDic(const std::u16string& pWord, const std::u16string& pMeaning);
+  // GetDelEntryFromMemoryDic written through, in the same way.
+  DicChange DelEntryAndWriteDic(int pIdx, const std::u16string& pEntry);
+  // Whether a text is loaded.
+  bool FlgTextFileRead() const { return gFlgTextFileRead; }
+  // Works out again which words of the loaded text the dictionary knows, after a dictionary
+  // change. The popup on screen is taken down, so that the next pointer move builds it from the
+  // changed dictionary.
+  void gGetWordInfoInTextP();
+  // The file system the dictionary is written through; tests put a failing one here.
+  void SetFileOps(FileOps& fs) { mFileOps = &fs; }
+
+ signals:
+  // The program is to end (end button, closing the window, a dictionary that cannot be used).
+  void programEnded();
+
+ protected:
+  bool event(QEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  friend class FrmTextTest;
+  friend class FrmTextCommandsTest;
+  friend class FrmEditDicTest;
+
+  void BuildControls();
+  void Form_Load();
+  void SetInitialLayout();
+  void GetFontMetrics();
+  void FitWindowToText(int maxRight);
+  // Keeps the caption with its buttons on the screen when the window system has put the
+  // window's inside, not its frame, at the place the program chose for the frame: the stored
+  // left edge at the screen's top (and so 終了 can store the place again).
+  void KeepCaptionOnScreen();
+  // The settings window and the chooser, hidden until shown, and the F1 key.
+  void CreateCommandWindows();
+  // After a confirmed settings change: the new font is measured and a loaded text is laid out,
+  // fitted and drawn again. The words' dictionary results stay as they are.
+  void ApplySettingChange();
+  void HideMeaningPopup();
+  // Writes text into the pane at the print position; endLine moves it to the next line.
+  void PanePrint(std::u16string_view text, bool endLine);
+  int DispMsg(const std::u16string& msg, int btn, bool offerConvert = false);
+  // Prepares a refused text into a copy in txt_shift_jis that Kelmoa reads, and opens the
+  // copy (its first part, when it had to be split). The refused file is only read.
+  void OpenPreparedCopy(const std::string& refusedPath);
+  void EndProgram();
+  QString BaseCaption() const;
+  std::string IniPath() const;
+
+  ProgramPaths mPaths;
+  std::string mCommandLine;
+
+  QPushButton* mCmdFile;
+  QLabel* mLabel1;
+  QPushButton* mCmdEdit;
+  QPushButton* mCmdReRead;
+  QPushButton* mCmdEditDic;
+  QCheckBox* mChkSpeak;
+  QPushButton* mCmdIni;
+  QPushButton* mCmdDispHowToUse;
+  QPushButton* mCmdEnd;
+  PictureBox* mPicText;
+  QScrollBar* mVScroll;
+  PictureBox* mPicDialog;
+  PictureBox* mPicDummy;
+  frmMsg* mMsg;
+
+  std::string mTextFilePath;
+  std::string mLastTextFilePath;
+  bool gFlgTextFileRead = false;
+  bool mFlgInitDone = false;
+  bool mProgramEnded = false;
+  std::unique_ptr<TextDocument> mDoc;
+  Dictionary mDic;
+  SettingInfo mSetting;
+  SettingInfo mSettingDef;
+  SettingInfo mSettingMax;
+  WindowMetrics mWindowMetrics;
+
+  QFont mPaneFont;
+  std::unique_ptr<PageFont> mPageFont;
+  std::u16string mPrevHoverWord;
+  int mWheelRemainder = 0;  // part of a notch from a high-resolution wheel
+
+  double mPrintX = 0;
+  int mPrintY = 0;
+  bool mPrintLineOpen = false;
+  QStringList mPaneLines;  // what PanePrint wrote, one entry per pane line
+
+  std::function<void(const QString&)> mPlainMessageResponder;
+  frmIni* mFrmIni = nullptr;    // a child window for the whole run
+  frmFile* mFrmFile = nullptr;  // likewise
+  std::function<void(const QUrl&)> mHelpOpener;
+  HelpPageOpener* mHelpPage = nullptr;  // a child for the whole run
+
+  frmEditDic* mFrmEditDic = nullptr;  // a child window, created by EditDic()
+  FileOps* mFileOps = &DefaultFileOps();
+  WordSpeaker mSpeaker;
+  std::unique_ptr<TextPreparer> mTextPreparer;  // made at its first use
+};
+
+}  // namespace kelmoa

@@ -1,0 +1,150 @@
+// The main window's commands: the text-file chooser, the settings window with the re-layout
+// that follows a change, and the help page with its F1 key.
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QKeySequence>
+#include <QScrollBar>
+#include <QShortcut>
+#include <utility>
+
+#include "gui/frm_text.h"
+#include "gui/frm_text_messages.h"
+#include "core/base/codepage.h"
+#include "gui/picture_box.h"
+#include "gui/window_helpers.h"
+#include "gui/frm_ini.h"
+#include "gui/frm_file.h"
+#include "gui/help_page.h"
+
+namespace kelmoa {
+namespace {
+
+// The chooser stands this far right of and below the main window's top-left corner.
+constexpr QPoint kChooserOffset(40, 20);
+
+QString QPath(const std::string& path) {
+  return QFile::decodeName(path.c_str());
+}
+
+}  // namespace
+
+void frmText::CreateCommandWindows() {
+  const auto plain = [this](const QString& text, QWidget* parent) {
+    ShowPlainMessage(text, parent);
+  };
+  mFrmIni = new frmIni(QString::fromStdString(mPaths.programFolder), plain, this);
+  mFrmIni->DispLSpaceRange(mSettingDef, mSettingMax);
+  mFrmIni->SetSettingToFrmIni(mSetting);
+  mFrmIni->SetFontSizeEnabled(mWindowMetrics.FlgFontSizeOk);
+
+  mFrmFile = new frmFile(mPaths.DataPath("txt_shift_jis"), plain, this);
+
+  // A help page that does not open is reported, so the user knows to look for a browser.
+  mHelpPage = new HelpPageOpener(
+      [this](HelpFailure failure, const QString& detail) {
+        const std::u16string program = mHelpPage->Program().toStdU16String();
+        std::u16string reason;
+        switch (failure) {
+          case HelpFailure::kPageMissing:
+            reason = u"ヘルプページのファイルがありません";
+            break;
+          case HelpFailure::kNotStarted:
+            reason = program + u" を起動できません（" + detail.toStdU16String() + u"）";
+            break;
+          case HelpFailure::kFailed:
+            reason = u"ページを開くプログラム（ブラウザ）が設定されていないようです（" + program +
+                     u" の終了コード " + detail.toStdU16String() + u"）";
+            break;
+        }
+        ShowPlainMessage(
+            Q(MsgHelpNotOpened(QPath(HelpPagePath(mPaths.baseFolder)).toStdU16String(), reason)));
+      },
+      this);
+
+  // Key preview: F1 reaches the window whichever of its controls has the focus.
+  auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
+  f1->setContext(Qt::WindowShortcut);
+  connect(f1, &QShortcut::activated, this, [this] { Form_KeyDown(Qt::Key_F1); });
+
+  // The scrolling keys likewise, whichever control has the focus.
+  const std::pair<QKeySequence, ScrollKey> scrollKeys[] = {
+      {QKeySequence(Qt::Key_Up), ScrollKey::kLineUp},
+      {QKeySequence(Qt::Key_Down), ScrollKey::kLineDown},
+      {QKeySequence(Qt::Key_PageUp), ScrollKey::kPageUp},
+      {QKeySequence(Qt::Key_PageDown), ScrollKey::kPageDown},
+      {QKeySequence(Qt::CTRL | Qt::Key_Home), ScrollKey::kTop},
+      {QKeySequence(Qt::CTRL | Qt::Key_End), ScrollKey::kBottom},
+  };
+  for (const auto& key : scrollKeys) {
+    auto* shortcut = new QShortcut(key.first, this);
+    shortcut->setContext(Qt::WindowShortcut);
+    const ScrollKey scroll = key.second;
+    connect(shortcut, &QShortcut::activated, this, [this, scroll] { ScrollByKey(scroll); });
+  }
+}
+
+void frmText::cmdFile_Click() {
+  mFrmFile->move(pos() + kChooserOffset);
+  mFrmFile->exec();
+  if (mFrmFile->gFileNm.isEmpty())
+    return;
+  // The window repaints where the chooser stood before the file is read.
+  QCoreApplication::processEvents();
+  mTextFilePath = mFrmFile->ChosenPath();
+  OpenTextFileAndDisp();
+}
+
+void frmText::cmdIni_Click() {
+  CenterFormOnParent(*mFrmIni, *this);
+  // Edits left from a cancelled showing are dropped.
+  mFrmIni->SetSettingToFrmIni(mSetting);
+  mFrmIni->gLineSpaceMin = mSettingDef.LineSpace;
+  mFrmIni->gLineSpaceMax = mSettingMax.LineSpace;
+  mFrmIni->exec();
+  if (!mFrmIni->gBolChangeSetting)
+    return;
+
+  mFrmIni->GetSettingFromFrmIni(mSetting);
+  const Status written = WriteIniSettings(IniPath(), mSetting, frameGeometry().x());
+  ApplySettingChange();
+  // The settings hold for this run whether or not they could be stored; the user hears when
+  // they will be gone at the next start.
+  if (!written.ok()) {
+    ShowPlainMessage(Q(MsgIniNotWritten(QPath(IniPath()).toStdU16String(), SystemReason(written))));
+  }
+}
+
+void frmText::ApplySettingChange() {
+  GetFontMetrics();
+  if (!gFlgTextFileRead)
+    return;  // the greeting or the empty pane stays as drawn
+  // The popup stood at the old positions, in the old font.
+  HideMeaningPopup();
+  TextDocument& doc = *mDoc;
+  int maxRight = 0;
+  int longestLine = 0;
+  GetChrPosAry(doc.mChr, mSetting, doc.LineCount(), doc.mChrX, maxRight, longestLine);
+  FitWindowToText(maxRight);
+  GetWordListOfText(doc.mTxt, doc.mChrX, doc.words);
+  VScroll_Change();
+}
+
+void frmText::cmdDispHowToUse_Click() {
+  if (mHelpOpener) {
+    mHelpOpener(HelpPageUrl(mPaths.baseFolder));
+  } else {
+    mHelpPage->Open(HelpPagePath(mPaths.baseFolder));
+  }
+}
+
+void frmText::Form_KeyDown(int keyCode) {
+  if (keyCode == Qt::Key_F1)
+    cmdDispHowToUse_Click();
+}
+
+std::string frmText::TextEditorField() const {
+  return Utf16ToUtf8(mFrmIni->TextEditorText().toStdU16String());
+}
+
+}  // namespace kelmoa

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+
+#include "core/base/status.h"
+
+namespace kelmoa {
+
+// Texts of the main window: the progress lines and the greeting written into the text pane,
+// and the messages of its dialogs. Message lines are joined by CR LF.
+
+inline constexpr char16_t kDicLoading[] = u"　辞書ファイルを読み込んでいます...";
+inline constexpr char16_t kDicLoaded[] = u"　読込完了";
+inline constexpr char16_t kDicWordCount[] = u"　辞書の単語数＝";
+
+// The twelve lines that stand in the pane until a text is opened.
+inline constexpr std::array<const char16_t*, 12> kGreetingLines = {
+    u"",
+    u"　「ファイル」ボタンをクリックして，",
+    u"　 txt_shift_jisフォルダからテキストファイルを選ぶか，",
+    u"",
+    u"　エクスプローラで任意のフォルダから，",
+    u"　テキストファイルをここにドラッグ＆ドロップしてください。",
+    u"",
+    u"　テキストファイルは次の条件を満たすことが必要です。",
+    u"　　文字コード　：Shift_JIS か ANSI",
+    u"　　１行の文字数：100バイト以下",
+    u"",
+    u"　テキストファイルがここに表示されて，ケルモアを利用できます。",
+};
+
+// The system's reason in a failed status ("open /x/a.txt: Permission denied" gives
+// "Permission denied").
+std::u16string SystemReason(const Status& status);
+
+// The dictionary file is missing; the program ends after it.
+std::u16string MsgDicNotFound(std::u16string_view path);
+// The dictionary file is neither ASCII nor Shift_JIS; the program ends after it.
+std::u16string MsgDicNotShiftJis(std::u16string_view path, std::u16string_view codeName);
+// The dictionary file exists but cannot be read; the program ends after it rather than go on
+// with part of the dictionary, which a later change would write back as the whole.
+std::u16string MsgDicUnreadable(std::u16string_view path, std::u16string_view reason);
+
+// A text file that cannot be opened or read (missing, a folder, no permission).
+std::u16string MsgTextFileUnreadable(std::u16string_view path, std::u16string_view reason);
+
+// Why path cannot be opened as a text, in the user's words, as the file system tells it now:
+// missing, a folder, not a plain file (a pipe, a device), no permission to read. Empty for a
+// plain file that this program may read.
+std::u16string TextFileProblem(const std::string& path);
+
+// The help page could not be opened: the page and the reason.
+std::u16string MsgHelpNotOpened(std::u16string_view page, std::u16string_view reason);
+
+// The external editor could not be started.
+std::u16string MsgEditorNotStarted(std::u16string_view editor, std::u16string_view reason);
+
+// A refused text could not be prepared into a copy that Kelmoa reads (path names the copy).
+std::u16string MsgTextNotPrepared(std::u16string_view path, std::u16string_view reason);
+
+}  // namespace kelmoa

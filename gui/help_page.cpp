@@ -1,0 +1,50 @@
+#include "gui/help_page.h"
+
+#include <QByteArray>
+#include <QProcess>
+
+#include "core/base/helpers.h"
+
+namespace kelmoa {
+
+std::string HelpPagePath(const std::string& baseFolder) {
+  return baseFolder + "/htm/index.htm";
+}
+
+QUrl HelpPageUrl(const std::string& baseFolder) {
+  const QByteArray path = QByteArray::fromStdString(HelpPagePath(baseFolder));
+  return QUrl::fromEncoded("file://" + path.toPercentEncoding("/"), QUrl::StrictMode);
+}
+
+HelpPageOpener::HelpPageOpener(ReportFn report, QObject* parent)
+    : QObject(parent), mReport(std::move(report)) {}
+
+void HelpPageOpener::Open(const std::string& pagePath) {
+  if (!IsFileExist(pagePath)) {
+    mReport(HelpFailure::kPageMissing, {});
+    return;
+  }
+  // The address is plain ASCII (percent-encoded), so the path's bytes survive the way through
+  // the opener's argument list.
+  const QString address =
+      QString::fromLatin1("file://" + QByteArray::fromStdString(pagePath).toPercentEncoding("/"));
+  auto* process = new QProcess(this);  // lives until the opener has ended
+  process->setStandardInputFile(QProcess::nullDevice());
+  process->setStandardOutputFile(QProcess::nullDevice());
+  process->setStandardErrorFile(QProcess::nullDevice());
+  connect(process, &QProcess::errorOccurred, this, [this, process](QProcess::ProcessError error) {
+    if (error != QProcess::FailedToStart)
+      return;
+    mReport(HelpFailure::kNotStarted, process->errorString());
+    process->deleteLater();
+  });
+  connect(process, &QProcess::finished, this,
+          [this, process](int exitCode, QProcess::ExitStatus status) {
+            if (status != QProcess::NormalExit || exitCode != 0)
+              mReport(HelpFailure::kFailed, QString::number(exitCode));
+            process->deleteLater();
+          });
+  process->start(mProgram, {address});
+}
+
+}  // namespace kelmoa

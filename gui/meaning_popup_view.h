@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QFont>
+#include <string>
+
+#include "core/text/meaning_popup.h"
+
+namespace kelmoa {
+
+class PictureBox;
+
+// Sizes, fills, places and shows the popup box (a child of the text pane) for text (lines
+// separated by TAB), under or above the word's line: lineTop is the top of that line in the
+// pane, leftX the word's left edge. The lines are written in font, black on the popup's
+// background, with a one-pixel black frame along the box's inner edge. Returns the layout.
+PopupLayout DispMeaningPopup(PictureBox& popup, std::u16string_view text, int lineTop, int leftX,
+                             int pitch, const QFont& font);
+
+}  // namespace kelmoa

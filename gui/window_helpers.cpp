@@ -1,0 +1,85 @@
+#include "gui/window_helpers.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QPushButton>
+#include <QRect>
+#include <QSoundEffect>
+#include <QUrl>
+#include <QWidget>
+
+#include "core/settings/settings.h"
+
+namespace kelmoa {
+
+QString Q(std::u16string_view s) {
+  return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+QPushButton* MakeButton(QWidget* parent, const QString& caption, const QRect& place,
+                        const QString& toolTip) {
+  auto* button = new QPushButton(caption, parent);
+  button->setGeometry(place);
+  if (!toolTip.isEmpty())
+    button->setToolTip(toolTip);
+  return button;
+}
+
+QLabel* MakeLabel(QWidget* parent, const QString& caption, const QRect& place) {
+  auto* label = new QLabel(caption, parent);
+  label->setGeometry(place);
+  return label;
+}
+
+void RegisterFontSubstitutions() {
+  QFont::insertSubstitution(kPaneFontName, QStringLiteral("IPAGothic"));
+  QFont::insertSubstitution(kUiFontName, QStringLiteral("IPAPGothic"));
+}
+
+QFont PaneFont(double pointSize) {
+  QFont font(kPaneFontName);
+  font.setPointSizeF(pointSize);
+  font.setBold(false);
+  return font;
+}
+
+void PlayWav(const QString& name, const QString& programFolder, QObject* owner) {
+  const QString path = name.contains(u'/') ? name : programFolder + u'/' + name;
+  if (!QFileInfo(path).isFile())
+    return;
+  auto* effect = new QSoundEffect(owner);
+  // The player goes once the sound has ended or could not be played.
+  QObject::connect(effect, &QSoundEffect::playingChanged, effect, [effect] {
+    if (!effect->isPlaying())
+      effect->deleteLater();
+  });
+  QObject::connect(effect, &QSoundEffect::statusChanged, effect, [effect] {
+    if (effect->status() == QSoundEffect::Error)
+      effect->deleteLater();
+  });
+  effect->setSource(QUrl::fromLocalFile(path));
+  effect->play();
+}
+
+void SetTopMost(QWidget& window) {
+  window.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+}
+
+void CenterFormOnParent(QWidget& window, const QWidget& parent) {
+  const QRect p = parent.frameGeometry();
+  const QRect w = window.frameGeometry();
+  window.move(p.x() + (p.width() - w.width()) / 2, p.y() + (p.height() - w.height()) / 6);
+}
+
+void GetPicTextMetrics(const QFont& font, int& oAveWidth, int& oMaxWidth, int& oHeight,
+                       bool& oSizeOk) {
+  const QFontMetrics fm(font);
+  oAveWidth = fm.averageCharWidth();
+  oMaxWidth = fm.maxWidth();
+  oHeight = fm.height();
+  oSizeOk = IsValidFontSize(static_cast<float>(font.pointSizeF()));
+}
+
+}  // namespace kelmoa
