@@ -583,7 +583,9 @@ class DictionaryBuilder {
       }
       list.push_back(meaning);
     }
-    for (auto& [form, meanings] : irregularMeanings) {
+    for (auto& entry : irregularMeanings) {
+      const std::u16string& form = entry.first;
+      std::vector<std::u16string>& meanings = entry.second;
       if (meanings.empty())
         continue;
       ++mStats.irregularForms;
