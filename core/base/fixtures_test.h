@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "core/base/codepage.h"
 
@@ -45,7 +46,17 @@ inline std::string ReadBytes(const std::string& path) {
 }
 
 // CP932 bytes of a UTF-8 literal.
-inline std::string Sjis(std::string_view utf8) { return Utf16ToSjis(Utf8ToUtf16(utf8)); }
+inline std::string Sjis(std::string_view utf8) {
+  return Utf16ToSjis(Utf8ToUtf16(utf8));
+}
+
+// CP932 bytes of UTF-8 lines, each ended by CR LF.
+inline std::string SjisLines(const std::vector<std::string>& lines) {
+  std::string bytes;
+  for (const std::string& line : lines)
+    bytes += Sjis(line) + "\r\n";
+  return bytes;
+}
 
 // The base folder of an installed program: dic, dic_backup and txt_shift_jis below it.
 inline void MakeDataFolders(const std::string& base) {

@@ -13,54 +13,48 @@ namespace {
 using testing::ReadBytes;
 using testing::TempDir;
 
-TEST(Startup, PathsHangOnTheProgramFile) {
-  const ProgramPaths p = ProgramPaths::FromProgramFile("/opt/kelmoa/bin/Kelmoa");
-  EXPECT_EQ(p.programFolder, "/opt/kelmoa/bin");
-  EXPECT_EQ(p.baseFolder, "/opt/kelmoa");
-  EXPECT_EQ(p.exeBaseName, "Kelmoa");
-  EXPECT_EQ(p.DataPath("dic", "Dic_EJ.txt"), "/opt/kelmoa/dic/Dic_EJ.txt");
-  EXPECT_EQ(ProgramPaths::FromProgramFile("/Kelmoa").baseFolder, "");
-}
-
-TEST(Startup, AllFoldersPresentLogsOnlyTheStartLine) {
-  TempDir dir;
-  testing::MakeDataFolders(dir.path());
-  const ProgramPaths p = ProgramPaths::FromProgramFile(dir / "bin/Kelmoa");
-  testing::WriteBytes(dir / "bin/Kelmoa.log", "old run\r\n");
-  EXPECT_TRUE(StartLogAndCheckDataFolders(p));
-  EXPECT_TRUE(std::regex_match(ReadBytes(dir / "bin/Kelmoa.log"),
-                               std::regex(R"(\d\d:\d\d:\d\d log start\r\n)")));
-}
-
-TEST(Startup, FirstMissingFolderIsLoggedAndTheRestNotLookedAt) {
-  TempDir dir;
-  testing::MakeDataFolders(dir.path());
-  std::filesystem::remove(dir / "dic_backup");
-  std::filesystem::remove(dir / "txt_shift_jis");
-  const ProgramPaths p = ProgramPaths::FromProgramFile(dir / "bin/Kelmoa");
-  EXPECT_FALSE(StartLogAndCheckDataFolders(p));
-  EXPECT_TRUE(std::regex_match(
-      ReadBytes(dir / "bin/Kelmoa.log"),
-      std::regex(R"(\d\d:\d\d:\d\d log start\r\n\d\d:\d\d:\d\d dic_backup\r\n)")));
-  EXPECT_FALSE(std::filesystem::exists(dir / "dic_backup")) << "nothing is created";
-}
-
-TEST(Startup, APlainFileIsNoFolder) {
-  TempDir dir;
-  testing::MakeDataFolders(dir.path());
-  std::filesystem::remove(dir / "dic");
-  testing::WriteBytes(dir / "dic", "not a folder");
-  EXPECT_FALSE(StartLogAndCheckDataFolders(ProgramPaths::FromProgramFile(dir / "bin/Kelmoa")));
-  EXPECT_NE(ReadBytes(dir / "bin/Kelmoa.log").find(" dic\r\n"), std::string::npos);
-}
-
-TEST(Startup, AProgramFileWithAnotherNameLogsMissingFoldersToItsOwnLog) {
-  TempDir dir;
-  std::filesystem::create_directories(dir / "bin");
-  const ProgramPaths p = ProgramPaths::FromProgramFile(dir / "bin/reader");
-  EXPECT_FALSE(StartLogAndCheckDataFolders(p));
-  EXPECT_EQ(ReadBytes(dir / "bin/Kelmoa.log").find(" dic"), std::string::npos);
-  EXPECT_NE(ReadBytes(dir / "bin/reader.log").find(" dic\r\n"), std::string::npos);
+// The start writes a fresh Kelmoa.log beside the program; the first data folder that is
+// missing (or is no folder) is named in the log named after the program file, without being
+// created and without the rest being looked at.
+TEST(Startup, TheLogNamesTheFirstMissingDataFolder) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> removed;
+    bool dicIsAFile;
+    const char* program;
+    bool ok;
+    std::string missing;  // the folder named in the program's log
+  };
+  const Case cases[] = {
+      {"all there", {}, false, "Kelmoa", true, ""},
+      {"two missing", {"dic_backup", "txt_shift_jis"}, false, "Kelmoa", false, "dic_backup"},
+      {"a plain file", {"dic"}, true, "Kelmoa", false, "dic"},
+      {"another program name", {"dic", "dic_backup"}, false, "reader", false, "dic"},
+  };
+  for (const Case& c : cases) {
+    TempDir dir;
+    testing::MakeDataFolders(dir.path());
+    for (const std::string& folder : c.removed)
+      std::filesystem::remove(dir / folder);
+    if (c.dicIsAFile)
+      testing::WriteBytes(dir / "dic", "not a folder");
+    testing::WriteBytes(dir / "bin/Kelmoa.log", "old run\r\n");
+    EXPECT_EQ(StartLogAndCheckDataFolders(ProgramPaths::FromProgramFile(dir / "bin/" + c.program)),
+              c.ok)
+        << c.name;
+    const std::string own = c.program != std::string("Kelmoa") || c.missing.empty()
+                                ? ""
+                                : "\\d\\d:\\d\\d:\\d\\d " + c.missing + "\r\n";
+    const std::string log = ReadBytes(dir / "bin/Kelmoa.log");
+    EXPECT_TRUE(std::regex_match(log, std::regex("\\d\\d:\\d\\d:\\d\\d log start\r\n" + own)))
+        << c.name << ": " << log;
+    if (c.program != std::string("Kelmoa"))
+      EXPECT_NE(ReadBytes(dir / "bin/reader.log").find(" " + c.missing + "\r\n"),
+                std::string::npos);
+    for (const std::string& folder : c.removed)
+      EXPECT_EQ(std::filesystem::exists(dir / folder), folder == "dic" && c.dicIsAFile)
+          << "nothing is created: " << c.name;
+  }
 }
 
 }  // namespace
