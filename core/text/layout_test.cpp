@@ -21,13 +21,9 @@ TEST(WordsInLine, WordsStartWithALetterAndGoOnWithLettersAndApostrophes) {
   EXPECT_EQ(Words(u"well-known"), (StrList{u"", u"well", u"known"}));
   EXPECT_EQ(Words(u"don't"), (StrList{u"", u"don't"}));
   EXPECT_EQ(Words(u"x-ray"), (StrList{u"", u"ray"}));
-  EXPECT_EQ(Words(u"a1b2"), (StrList{u"", u"a"}));
-  EXPECT_EQ(Words(u"I"), (StrList{u"", u"I"}));
-  EXPECT_EQ(Words(u"b"), (StrList{u""}));
   EXPECT_EQ(Words(u"the dogs' 'tis"), (StrList{u"", u"the", u"dogs'", u"tis"}));
   EXPECT_EQ(Words(u"b c A x"), (StrList{u"", u"A"}));
   EXPECT_EQ(Words(u"犬dog猫cat."), (StrList{u"", u"dog", u"cat"}));
-  EXPECT_EQ(Words(u""), (StrList{u""}));
 
   StrList words;
   std::vector<int> cols;
@@ -85,30 +81,6 @@ class Layout : public ::testing::Test {
   std::unique_ptr<TextDocument> doc = std::make_unique<TextDocument>();
   int maxRight = 0, longest = 0;
 };
-
-TEST_F(Layout, DoubleByteCharactersAdvanceFullWidth) {
-  Load({u"", u"aあb", u""});
-  EXPECT_EQ(doc->mChrX(1, 1), 47);
-  EXPECT_EQ(doc->mChrX(1, 2), 54);
-  EXPECT_EQ(doc->mChrX(1, 3), 68);
-  EXPECT_EQ(doc->mChrX(1, 4), 75) << "right edge";
-  EXPECT_EQ(doc->mChrX(2, 2), 7 * 7 + 5) << "an empty line's right edge";
-  EXPECT_EQ(maxRight, 75);
-  EXPECT_EQ(longest, 1);
-}
-
-TEST_F(Layout, AFullLineAndAWordEndingInColumn100) {
-  const std::u16string full = std::u16string(95, u' ') + u"words";
-  Load({u"", u"short", full, full});
-  EXPECT_EQ(GetLineLen(doc->mChr, 2), 100);
-  EXPECT_EQ(maxRight, 6 * 7 + 5 + 100 * 7);
-  EXPECT_EQ(longest, 2) << "the first of two equally long lines";
-  const WordTable& t = doc->words;
-  ASSERT_EQ(t.Count(), 3);
-  EXPECT_EQ(t.mWordCol[2], 96);
-  EXPECT_EQ(t.mWordX1[2], 47 + 95 * 7);
-  EXPECT_EQ(t.mWordX2[2], 47 + 100 * 7);
-}
 
 TEST_F(Layout, PositionsOfEveryLineOfAFullGridFollowTheCharactersWidths) {
   // All 9000 lines, of every length up to 100, mixing ASCII, double-byte characters and
@@ -188,8 +160,6 @@ TEST_F(Layout, WordTableKeepsPerLineRangesAndARelayoutKeepsTheLookups) {
   const WordTable& t = doc->words;
   EXPECT_EQ(t.mLineFirstWord, (std::vector<int>{0, 1, 0, 0, 3}));
   EXPECT_EQ(t.mLineLastWord, (std::vector<int>{0, 2, 0, 0, 3}));
-  EXPECT_EQ(t.mWordX1[2], 47 + 4 * 7);
-  EXPECT_EQ(t.mWordX2[2], 47 + 7 * 7);
   doc->words.mDicIdxLists = {u"", u"12"};
   doc->words.mWordDicIdxId.assign(doc->words.mWordLen.size(), 0);
   doc->words.mWordDicIdxId[1] = 1;
@@ -232,15 +202,6 @@ TEST_F(Layout, EmptyTextAndControlCharactersInALine) {
   }
   Load({u"", u"x"});
   EXPECT_EQ(GetLineLen(doc->mChr, 1), 1) << "a load clears what the previous text left";
-}
-
-TEST(LinesPerPage, PaneHeightLessMarginsOverThePitch) {
-  SettingInfo s;
-  s.CharHeight = 14;
-  s.LineSpace = 3;
-  EXPECT_EQ(ComputeLinesPerPage(10 + 17 * 30, s), 30);
-  EXPECT_EQ(ComputeLinesPerPage(10 + 17 * 30 - 1, s), 29);
-  EXPECT_EQ(ComputeLinesPerPage(5, s), 0);
 }
 
 }  // namespace

@@ -15,28 +15,21 @@ int At(double x, double y, int firstLine = 1) {
   return GetWordIdxAtPoint(x, y, firstLine, 17, first, last, x1, x2);
 }
 
-TEST(HitTest, FindsTheWordOfTheLineUnderThePointEdgesExcluded) {
-  EXPECT_EQ(At(50, 10), 1);
-  EXPECT_EQ(At(80, 10), 2);
-  EXPECT_EQ(At(50, 40), 3);
-  EXPECT_EQ(At(50, 10, 3), 3);  // scrolled by two lines
-  EXPECT_EQ(At(47, 10), 0);
-  EXPECT_EQ(At(68, 10), 0);
-  EXPECT_EQ(At(47.5, 10), 1);
-  EXPECT_EQ(At(67.5, 10), 1);
-  EXPECT_EQ(At(70, 10), 0);  // between the words
-}
-
-TEST(HitTest, MarginsGapsEmptyLinesAndBelowTheText) {
-  EXPECT_EQ(At(50, 4.9), 0);  // top margin
-  EXPECT_EQ(At(20, 10), 0);   // line-number column
-  EXPECT_EQ(At(50, 25), 0);   // line 2 has no words
-  EXPECT_EQ(At(50, 56), 0);   // below line 3
-  EXPECT_EQ(At(50, 10, 4), 0);
-  // The gap below a line belongs to it: (y - 5) is rounded, halves to even, then divided.
-  EXPECT_EQ(At(50, 21.5), 1);  // 16.5 gives 16
-  EXPECT_EQ(At(50, 21.6), 0);  // 17: line 2
-  EXPECT_EQ(At(50, 39.0), 3);
+// The word under a point: edges excluded; none in the margins, the line-number column, a line
+// without words, below the text. The gap below a line belongs to it: (y - 5) is rounded,
+// halves to even, then divided.
+TEST(HitTest, FindsTheWordOfTheLineUnderThePoint) {
+  const struct {
+    double x, y;
+    int firstLine, word;
+  } cases[] = {
+      {50, 10, 1, 1},   {80, 10, 1, 2},   {50, 40, 1, 3},   {50, 10, 3, 3},  // scrolled by two
+      {47, 10, 1, 0},   {68, 10, 1, 0},   {47.5, 10, 1, 1}, {67.5, 10, 1, 1}, {70, 10, 1, 0},
+      {50, 4.9, 1, 0},  {20, 10, 1, 0},   {50, 25, 1, 0},   {50, 56, 1, 0},   {50, 10, 4, 0},
+      {50, 21.5, 1, 1}, {50, 21.6, 1, 0}, {50, 39.0, 1, 3},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(At(c.x, c.y, c.firstLine), c.word) << c.x << "," << c.y << " from " << c.firstLine;
 }
 
 StrList List(std::initializer_list<const char*> items) {
