@@ -10,31 +10,33 @@ namespace {
 TEST(EditorCommand, EachKnownEditorHasItsOwnLine) {
   const EditorPlace p{12, 800, 40, -30, 700};
   const std::string file = "/home/u/my texts/a.txt";
-  EditorCommand c = BuildEditorCommand("/opt/Hidemaru.exe", file, p);
-  EXPECT_EQ(c.commandLine, "/opt/Hidemaru.exe /(800,40,-30,700)  /j12 \"/home/u/my texts/a.txt\"");
-  EXPECT_EQ(c.program, "/opt/Hidemaru.exe");
-  EXPECT_EQ(c.args, (std::vector<std::string>{"/(800,40,-30,700)", "/j12", file}));
-
-  c = BuildEditorCommand("/opt/sakura.exe", file, p);
-  EXPECT_EQ(c.commandLine,
-            "/opt/sakura.exe -Y:12  -VY:12  -WX:800  -WY:40  -SY:700 \"/home/u/my texts/a.txt\"");
-  EXPECT_EQ(c.args,
-            (std::vector<std::string>{"-Y:12", "-VY:12", "-WX:800", "-WY:40", "-SY:700", file}));
-
-  c = BuildEditorCommand("/my apps/terapad.exe", file, p);
-  EXPECT_EQ(c.commandLine, "/my apps/terapad.exe /jl=12 \"/home/u/my texts/a.txt\"");
-  EXPECT_EQ(c.args, (std::vector<std::string>{"/jl=12", file}));
-
-  c = BuildEditorCommand("/usr/bin/mousepad", file, p);
-  EXPECT_EQ(c.commandLine, "/usr/bin/mousepad \"/home/u/my texts/a.txt\"");
-  EXPECT_EQ(c.args, (std::vector<std::string>{file}));
+  const struct {
+    std::string program, commandLine;
+    std::vector<std::string> args;
+  } cases[] = {
+      {"/opt/Hidemaru.exe",
+       "/opt/Hidemaru.exe /(800,40,-30,700)  /j12 \"/home/u/my texts/a.txt\"",
+       {"/(800,40,-30,700)", "/j12", file}},
+      {"/opt/sakura.exe",
+       "/opt/sakura.exe -Y:12  -VY:12  -WX:800  -WY:40  -SY:700 \"/home/u/my texts/a.txt\"",
+       {"-Y:12", "-VY:12", "-WX:800", "-WY:40", "-SY:700", file}},
+      {"/my apps/terapad.exe",
+       "/my apps/terapad.exe /jl=12 \"/home/u/my texts/a.txt\"",
+       {"/jl=12", file}},
+      {"/usr/bin/mousepad", "/usr/bin/mousepad \"/home/u/my texts/a.txt\"", {file}},
+  };
+  for (const auto& c : cases) {
+    const EditorCommand command = BuildEditorCommand(c.program, file, p);
+    EXPECT_EQ(command.commandLine, c.commandLine);
+    EXPECT_EQ(command.program, c.program);
+    EXPECT_EQ(command.args, c.args) << c.program;
+  }
 }
 
 TEST(EditorCommand, TheFirstKnownNameAnywhereInThePathDecides) {
   const EditorPlace p;
   EXPECT_EQ(BuildEditorCommand("/x/sakura.exe.old/terapad.exe", "/f", p).args.front(), "-Y:1");
-  EXPECT_EQ(BuildEditorCommand("/x/TERAPAD.EXE/hidemaru.exe", "/f", p).args.front(),
-            "/(0,0,0,0)");
+  EXPECT_EQ(BuildEditorCommand("/x/TERAPAD.EXE/hidemaru.exe", "/f", p).args.front(), "/(0,0,0,0)");
 }
 
 TEST(EditorCommand, ThePlainEditorIsTheDesktopsFileHandler) {
