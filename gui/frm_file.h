@@ -50,8 +50,6 @@ class frmFile : public QDialog {
   void reject() override;
 
  private:
-  friend class FrmTextCommandsTest;
-
   void ListFolder();
 
   std::string mFolder;
