@@ -67,8 +67,6 @@ class frmIni : public QDialog {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  friend class FrmTextCommandsTest;
-
   void BuildControls();
   // The range test of a numeric field: on failure the notify sound, the range message and the
   // focus back in the field.

@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -51,6 +52,21 @@ bool WhileShown(QDialog& dlg, Act act, const std::function<void()>& show) {
   guard.start(10000);
   show();
   return guard.isActive();
+}
+
+// The button of a window with the given caption; null when there is none.
+QPushButton* Button(const QWidget& window, const QString& caption) {
+  for (QPushButton* button : window.findChildren<QPushButton*>()) {
+    if (button->text() == caption)
+      return button;
+  }
+  return nullptr;
+}
+
+void Press(const QWidget& window, const QString& caption) {
+  QPushButton* button = Button(window, caption);
+  QVERIFY2(button != nullptr, qPrintable(caption));
+  QTest::mouseClick(button, Qt::LeftButton);
 }
 
 }  // namespace
@@ -105,8 +121,8 @@ class FrmTextCommandsTest : public QObject {
   }
   bool ChangeFontSize(int option) {
     return Settings([option](frmIni& ini) {
-      QTest::mouseClick(ini.mOptFontsize[option], Qt::LeftButton);
-      QTest::mouseClick(ini.mCmdChangeSetting, Qt::LeftButton);
+      QTest::mouseClick(FontSize(ini, option), Qt::LeftButton);
+      Press(ini, "設定変更(&R)");
     });
   }
   // "ファイル" with act working in the chooser.
@@ -128,12 +144,20 @@ class FrmTextCommandsTest : public QObject {
   static void Select(frmFile& chooser, const QString& name) {
     FileList(chooser).setCurrentItem(FileList(chooser).findItems(name, Qt::MatchExactly).value(0));
   }
-  static void Press(const QWidget& window, const QString& caption) {
-    for (QPushButton* button : window.findChildren<QPushButton*>()) {
-      if (button->text() == caption)
-        return QTest::mouseClick(button, Qt::LeftButton);
+  // The settings window's fields: the font sizes in their order, the line spacing in its
+  // group, the editor path as the first field of the window itself.
+  static QRadioButton* FontSize(const frmIni& ini, int option) {
+    return ini.findChildren<QRadioButton*>().value(option);
+  }
+  static QLineEdit* LineSpace(const frmIni& ini) {
+    for (const QGroupBox* group : ini.findChildren<QGroupBox*>()) {
+      if (group->title() == QStringLiteral("行間"))
+        return group->findChild<QLineEdit*>();
     }
-    QFAIL(qPrintable("no button " + caption));
+    return nullptr;
+  }
+  static QLineEdit* EditorField(const frmIni& ini) {
+    return ini.findChildren<QLineEdit*>(QString(), Qt::FindDirectChildrenOnly).value(0);
   }
 
   // An editor program that writes the number of its arguments and then each argument, one a
@@ -223,11 +247,11 @@ class FrmTextCommandsTest : public QObject {
   void cancellingOrClosingChangesNothingAndEachShowingStartsOnCancel() {
     frmText& w = Ready();
     const auto edit = [](frmIni& ini) {
-      QCOMPARE(ini.focusWidget(), ini.mCmdCancel);
-      ini.mOptFontsize[2]->setChecked(true);
-      ini.mTxtLineSpace->setText(QStringLiteral("5"));
-      ini.mTxtTextEditor->setText(QStringLiteral("/typed/editor"));
-      ini.mTxtTextEditor->setFocus();
+      QCOMPARE(ini.focusWidget(), Button(ini, "キャンセル(&C)"));
+      FontSize(ini, 2)->setChecked(true);
+      LineSpace(ini)->setText(QStringLiteral("5"));
+      EditorField(ini)->setText(QStringLiteral("/typed/editor"));
+      EditorField(ini)->setFocus();
     };
     const std::function<void(frmIni&)> closes[] = {
         [](frmIni& ini) { ini.close(); },  // through the frame
@@ -251,14 +275,14 @@ class FrmTextCommandsTest : public QObject {
     Ready();
     QVERIFY(Settings([&](frmIni& ini) {
       for (const char16_t* bad : {u"", u"6", u"2", u"４", u"99999999999"}) {
-        ini.mTxtLineSpace->setText(Q(bad));
-        QTest::mouseClick(ini.mCmdChangeSetting, Qt::LeftButton);
+        LineSpace(ini)->setText(Q(bad));
+        Press(ini, "設定変更(&R)");
         QVERIFY(ini.isVisible());
         QCOMPARE(mPlain.takeFirst(), "行間：次の範囲で設定してください。\r\n    3-5");
-        QCOMPARE(ini.focusWidget(), ini.mTxtLineSpace);
+        QCOMPARE(ini.focusWidget(), LineSpace(ini));
       }
-      ini.mTxtLineSpace->setText(QStringLiteral("4"));
-      QTest::mouseClick(ini.mCmdChangeSetting, Qt::LeftButton);
+      LineSpace(ini)->setText(QStringLiteral("4"));
+      Press(ini, "設定変更(&R)");
     }));
     QCOMPARE(Setting().LineSpace, 4);
   }
@@ -267,8 +291,8 @@ class FrmTextCommandsTest : public QObject {
     Ready();
     frmIni& ini = Ini();
     const auto run = [&](const std::string& editor) {
-      ini.mTxtTextEditor->setText(QString::fromStdString(editor));
-      QTest::mouseClick(ini.mCmdRunEditor, Qt::LeftButton);
+      EditorField(ini)->setText(QString::fromStdString(editor));
+      Press(ini, "エディタを起動");
     };
     run("");
     run(mDir / "bin/no-editor");
@@ -349,7 +373,7 @@ class FrmTextCommandsTest : public QObject {
     // The editor gets the bytes as the file system stores them.
     const std::string marker = mDir / "args.txt";
     const std::string editor = FakeEditor("my editor", marker);
-    Ini().mTxtTextEditor->setText(QString::fromStdString(editor));
+    EditorField(Ini())->setText(QString::fromStdString(editor));
     QTest::mouseClick(w.mCmdEdit, Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(std::filesystem::exists(marker), 10000);
     QCOMPARE(ReadBytes(marker), "1\n" + path + "\n");
@@ -475,8 +499,8 @@ class FrmTextCommandsTest : public QObject {
       const std::string editor = FakeEditor(editorName, marker);
       // The launch takes the settings window's field, also after a cancel.
       QVERIFY(Settings([&](frmIni& ini) {
-        ini.mTxtTextEditor->setText(QString::fromStdString(editor));
-        QTest::mouseClick(ini.mCmdCancel, Qt::LeftButton);
+        EditorField(ini)->setText(QString::fromStdString(editor));
+        Press(ini, "キャンセル(&C)");
       }));
       std::filesystem::remove(marker);
       QTest::mouseClick(w.mCmdEdit, Qt::LeftButton);
