@@ -57,8 +57,6 @@ class frmEditDic : public QWidget {
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  friend class FrmEditDicTest;
-
   void BuildControls();
   void Form_Load();
   static void SetWordClassList(QListWidget& list);

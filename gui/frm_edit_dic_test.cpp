@@ -96,16 +96,32 @@ class FrmEditDicTest : public QObject {
     return mW->EditDic();
   }
   frmEditDic& E() { return mW->EditDic(); }
+  // The editor's boxes and lists as a user finds them: the word and meaning boxes follow the
+  // dictionary's name, the entry list comes before the tag list.
+  QLineEdit* WordBox() { return LineEdits().value(1); }
+  QLineEdit* MeaningBox() { return LineEdits().value(2); }
+  QListWidget* EntryList() { return E().findChildren<QListWidget*>().value(0); }
+  QListWidget* TagList() { return E().findChildren<QListWidget*>().value(1); }
+  QList<QLineEdit*> LineEdits() {
+    return E().findChildren<QLineEdit*>(QString(), Qt::FindDirectChildrenOnly);
+  }
+  QPushButton* Button(const QString& caption) {
+    for (QPushButton* button : E().findChildren<QPushButton*>()) {
+      if (button->text() == caption)
+        return button;
+    }
+    return nullptr;
+  }
 
   QStringList List() {
     QStringList lines;
-    for (int i = 0; i < E().mLstEntry->count(); ++i)
-      lines << E().mLstEntry->item(i)->text();
+    for (int i = 0; i < EntryList()->count(); ++i)
+      lines << EntryList()->item(i)->text();
     return lines;
   }
   QStringList Selected() {
     QStringList lines;
-    for (const QListWidgetItem* item : E().mLstEntry->selectedItems())
+    for (const QListWidgetItem* item : EntryList()->selectedItems())
       lines << item->text();
     return lines;
   }
@@ -117,8 +133,8 @@ class FrmEditDicTest : public QObject {
     return names;
   }
   void Type(const QString& word, const QString& meaning) {
-    E().mTxtWord->setText(word);
-    E().mTxtMeaning->setText(meaning);
+    WordBox()->setText(word);
+    MeaningBox()->setText(meaning);
   }
 
   int Pitch() const { return mW->mSetting.CharHeight + mW->mSetting.LineSpace; }
@@ -214,7 +230,7 @@ class FrmEditDicTest : public QObject {
         {'s', {"run 走る", "run 運営する"}},  // runs: found through its base form
     };
     for (const auto& [key, expected] : steps) {
-      QTest::keyClick(e.mTxtWord, key);
+      QTest::keyClick(WordBox(), key);
       QCOMPARE(List(), expected);
       QCOMPARE(e.CurDicIdx() > 0, !expected.isEmpty());
       QVERIFY(Selected().isEmpty());
@@ -240,19 +256,19 @@ class FrmEditDicTest : public QObject {
       QString word, meaning, msg;
       QWidget* focus;
     } rejected[] = {
-        {"a", "あ", length, e.mTxtWord},
-        {QString(31, u'a'), "あ", length, e.mTxtWord},
-        {"ice cream", "あ", letters, e.mTxtWord},
-        {"ｄｏｇ", "あ", letters, e.mTxtWord},
-        {"'tis", "あ", letters, e.mTxtWord},
-        {"zebra", "", bytes, e.mTxtMeaning},
-        {"zebra", kanji25 + u'漢', bytes, e.mTxtMeaning},  // 52 bytes
-        {"zebra", "   ", unstorable, e.mTxtMeaning},       // would not load back
-        {"zebra", "縞\t馬", unstorable, e.mTxtMeaning},    // would load back as two
+        {"a", "あ", length, WordBox()},
+        {QString(31, u'a'), "あ", length, WordBox()},
+        {"ice cream", "あ", letters, WordBox()},
+        {"ｄｏｇ", "あ", letters, WordBox()},
+        {"'tis", "あ", letters, WordBox()},
+        {"zebra", "", bytes, MeaningBox()},
+        {"zebra", kanji25 + u'漢', bytes, MeaningBox()},  // 52 bytes
+        {"zebra", "   ", unstorable, MeaningBox()},       // would not load back
+        {"zebra", "縞\t馬", unstorable, MeaningBox()},    // would load back as two
     };
     for (const auto& r : rejected) {
       Type(r.word, r.meaning);
-      e.mCmdClose->setFocus();
+      Button("閉じる")->setFocus();
       e.cmdAdd_Click();
       QCOMPARE(mPlainMessages, QStringList{r.msg});
       QVERIFY2(e.focusWidget() == r.focus, qPrintable(r.word));
@@ -286,13 +302,13 @@ class FrmEditDicTest : public QObject {
         {"見る", 3, "【他】見る"},
         {"【名詞】犬", 0, "【名】【名詞】犬"},  // not a one-character tag
     };
-    QListWidget& list = *e.mLstWordClass;
+    QListWidget& list = *TagList();
     for (const auto& step : steps) {
       if (step.typed != nullptr)
-        e.mTxtMeaning->setText(QString::fromUtf8(step.typed));
+        MeaningBox()->setText(QString::fromUtf8(step.typed));
       const QRect r = list.visualItemRect(list.item(step.row));
       QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, r.center());
-      QVERIFY2(e.mTxtMeaning->text() == step.expected, qPrintable(step.expected));
+      QVERIFY2(MeaningBox()->text() == step.expected, qPrintable(step.expected));
     }
   }
 
@@ -306,7 +322,7 @@ class FrmEditDicTest : public QObject {
     e.cmdAdd_Click();
     QVERIFY(mPlainMessages.isEmpty() && mMessages.isEmpty());
     QCOMPARE(Selected(), QStringList{"zebra シマウマ"});
-    QCOMPARE(e.mTxtMeaning->text(), QString());
+    QCOMPARE(MeaningBox()->text(), QString());
     // The file holds the change; the backup holds the file as it was.
     QCOMPARE(DicFile(), U16("dog\tいぬ\r\ndog\t犬\r\nrun\t走る\r\nrun\t運営する\r\nthe\tその\r\n"
                             "zebra\tシマウマ\r\n"));
@@ -341,7 +357,7 @@ class FrmEditDicTest : public QObject {
     e.SetWord(QStringLiteral("dog"));
     e.cmdDel_Click();  // nothing selected
     QCOMPARE(mMessages.takeFirst(), "辞書から削除する単語・意味を1項目選択してください。");
-    e.mLstEntry->setCurrentRow(1);  // dog 犬
+    EntryList()->setCurrentRow(1);  // dog 犬
     mAnswer = frmMsg::kCancel;
     e.cmdDel_Click();
     QCOMPARE(mMessages, QStringList{"この単語・意味を削除してよろしいですか？\n    dog 犬"});
@@ -354,10 +370,10 @@ class FrmEditDicTest : public QObject {
     QCOMPARE(List(), QStringList{"dog いぬ"});
     QVERIFY(DicFile().starts_with(u"dog\tいぬ\r\nrun"));
     QCOMPARE(Backups().size(), 1u);
-    QCOMPARE(e.focusWidget(), e.mCmdHowToUse);
+    QCOMPARE(e.focusWidget(), Button("使い方"));
     QVERIFY(DrawnBlue("dog"));
 
-    e.mLstEntry->setCurrentRow(0);
+    EntryList()->setCurrentRow(0);
     e.cmdDel_Click();
     QVERIFY(List().isEmpty());
     QCOMPARE(e.CurDicIdx(), 0);
@@ -393,11 +409,11 @@ class FrmEditDicTest : public QObject {
     QVERIFY2(mMessages[0].endsWith("Not a directory"), qPrintable(mMessages[0]));
     QVERIFY(unchanged());
     QVERIFY(List().isEmpty());
-    QCOMPARE(e.mTxtMeaning->text(), QStringLiteral("シマウマ"));  // kept for another try
+    QCOMPARE(MeaningBox()->text(), QStringLiteral("シマウマ"));  // kept for another try
     QVERIFY(!DrawnBlue("zebra"));
 
     e.SetWord(QStringLiteral("dog"));
-    e.mLstEntry->setCurrentRow(1);
+    EntryList()->setCurrentRow(1);
     e.cmdDel_Click();  // confirmed, then fails
     QCOMPARE(mMessages.size(), 3);
     QVERIFY(mMessages[2].startsWith("単語・意味を辞書から削除できませんでした。\n"));
@@ -467,7 +483,7 @@ class FrmEditDicTest : public QObject {
                                      other.Words().begin());
     QVERIFY(DictionaryFiles(mDir.path()).DeleteEntry(other, dog, u"dog 犬", LocalNow()).ok());
     QVERIFY(DicFile().find(u"dog	犬") == std::u16string::npos);
-    e.mLstEntry->setCurrentRow(1);
+    EntryList()->setCurrentRow(1);
     mPlainMessages.clear();
     e.cmdDel_Click();
     QCOMPARE(mPlainMessages.size(), 1);
@@ -485,7 +501,7 @@ class FrmEditDicTest : public QObject {
     e.cmdAdd_Click();
     QCOMPARE(mPlainMessages.size(), 1);
     QVERIFY2(mPlainMessages[0].contains("「😀」(U+1F600)"), qPrintable(mPlainMessages[0]));
-    QVERIFY(e.mTxtMeaning->hasFocus() || !e.isVisible());
+    QVERIFY(MeaningBox()->hasFocus() || !e.isVisible());
 
     struct Case {
       const char* name;
@@ -510,7 +526,7 @@ class FrmEditDicTest : public QObject {
       QVERIFY2(mMessages.size() == 1 && mMessages[0].contains(c.says), c.name);
       QCOMPARE(ReadBytes(DicPath()), before);
       QVERIFY(Backups().empty());
-      QCOMPARE(e.mTxtMeaning->text(), QStringLiteral("シマウマ"));  // kept for another try
+      QCOMPARE(MeaningBox()->text(), QStringLiteral("シマウマ"));  // kept for another try
       QVERIFY(!DrawnBlue("zebra"));
     }
     ::chmod(DicPath().c_str(), 0644);
@@ -556,12 +572,12 @@ class FrmEditDicTest : public QObject {
     Type("dogs", "ワン");
     const int idx = e.CurDicIdx();
 
-    e.mCmdClose->click();
+    Button("閉じる")->click();
     QVERIFY(!e.isVisible());
     e.move(10, 500);
     mW->cmdEditDic_Click();
     QCOMPARE(e.Word(), QStringLiteral("dogs"));
-    QCOMPARE(e.mTxtMeaning->text(), QStringLiteral("ワン"));
+    QCOMPARE(MeaningBox()->text(), QStringLiteral("ワン"));
     QCOMPARE(e.CurDicIdx(), idx);
     QCOMPARE(e.pos().x(), main.x() + main.width());
 
