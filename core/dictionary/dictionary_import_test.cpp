@@ -116,7 +116,7 @@ TEST_F(ExcerptImport, TheFileLoadsInRankOrderBeforeWhatAUserAdds) {
              MakeImportedDicFileBytes(*sDic) + testing::Sjis("dog\t犬ころ\r\ndog\tいぬっころ\r\n"));
   StrList lines;
   bool sorted = false;
-  ASSERT_TRUE(ReadFileToAryWithSortChk(dir / "Dic_EJ.txt", lines, sorted).ok());
+  ASSERT_TRUE(ReadLinesAndCheckOrder(dir / "Dic_EJ.txt", lines, sorted).ok());
   EXPECT_FALSE(sorted);  // the user's lines came last
   Dictionary dic;
   ASSERT_TRUE(dic.LoadDicFile(dir / "Dic_EJ.txt").ok());
@@ -131,7 +131,7 @@ TEST_F(ExcerptImport, TheFileLoadsInRankOrderBeforeWhatAUserAdds) {
                             "いぬっころ", "犬ころ"}));
   // Without the user's lines the file is in load order already.
   WriteBytes(dir / "Dic_EJ.txt", MakeImportedDicFileBytes(*sDic));
-  ASSERT_TRUE(ReadFileToAryWithSortChk(dir / "Dic_EJ.txt", lines, sorted).ok());
+  ASSERT_TRUE(ReadLinesAndCheckOrder(dir / "Dic_EJ.txt", lines, sorted).ok());
   EXPECT_TRUE(sorted);
   EXPECT_EQ(UpperBound(lines), sDic->stats.meanings);
 }

@@ -62,7 +62,7 @@ inline constexpr int kMaxMeaningBytes = 48;
 // encode, gives nothing. Candidates whose meaning is longer than kMaxMeaningBytes are left
 // out. The result depends on the bytes only.
 std::vector<EdictCandidate> ReadEdictCandidates(std::string_view edictBytes,
-                                                EdictImportStats& oStats);
+                                                EdictImportStats& stats);
 
 // The number of CP932 bytes of text, or -1 when CP932 cannot encode a character of it.
 long long Cp932BytesOrMinus(std::u16string_view text);

@@ -76,9 +76,9 @@ TEST(DicIdxList, SevenLetterPrefixSearchForLongUnknownWords) {
 
 TEST(WordMeaning, FirstMatchingCandidateWithItsMeanings) {
   Dictionary dic;
-  dic.GetAddEntryToMemoryDic(u"run", u"走る");
-  dic.GetAddEntryToMemoryDic(u"run", u"運営する");
-  dic.GetAddEntryToMemoryDic(u"runs", u"連続");
+  dic.AddInMemory(u"run", u"走る");
+  dic.AddInMemory(u"run", u"運営する");
+  dic.AddInMemory(u"runs", u"連続");
   int idx = -1;
   std::u16string form;
   StrList meanings;

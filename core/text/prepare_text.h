@@ -102,9 +102,10 @@ Status PrepareTextFile(FileOps& fs, TextPreparer& preparer, const std::string& p
 
 // Writes the parts to PartPaths(path, parts.size()). An existing file is never overwritten:
 // when one of the paths is taken nothing is written. Each part appears under its name whole
-// or not at all; when one fails, the parts written before it are removed again. oPaths gets
+// or not at all; when one fails, the parts written before it are removed again. partPaths gets
 // the paths written.
 Status WritePreparedParts(FileOps& fs, const std::string& path,
-                          const std::vector<std::string>& parts, std::vector<std::string>& oPaths);
+                          const std::vector<std::string>& parts,
+                          std::vector<std::string>& partPaths);
 
 }  // namespace kelmoa

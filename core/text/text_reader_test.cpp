@@ -23,7 +23,7 @@ struct Read {
 
 Read ReadText(const std::string& path) {
   Read r;
-  r.msg = ReadFileToAryAndChkMsg(path, r.lines, r.status);
+  r.msg = ReadTextLines(path, r.lines, r.status);
   return r;
 }
 
@@ -90,7 +90,7 @@ TEST(TextReader, LinesAcrossTheFilesReadPiecesComeWhole) {
   // And read piece by piece, as a file too large to read whole is.
   StrList pieces;
   Status status;
-  ASSERT_EQ(StreamFileToAryAndChkMsg(dir / "long.txt", pieces, status), u"");
+  ASSERT_EQ(StreamTextLines(dir / "long.txt", pieces, status), u"");
   EXPECT_EQ(pieces, expected);
 }
 
@@ -129,8 +129,8 @@ TEST(TextReader, AWholeFileSplitInTwoGivesWhatReadingPieceByPieceGives) {
     WriteBytes(dir / "t.txt", bytes);
     StrList whole, pieces;
     Status status;
-    const std::u16string msg = SplitTextToAryAndChkMsg(bytes, whole);
-    ASSERT_EQ(msg, StreamFileToAryAndChkMsg(dir / "t.txt", pieces, status)) << round;
+    const std::u16string msg = DecodeTextLines(bytes, whole);
+    ASSERT_EQ(msg, StreamTextLines(dir / "t.txt", pieces, status)) << round;
     ASSERT_TRUE(status.ok());
     ASSERT_EQ(whole, pieces) << round;
   }
@@ -142,8 +142,8 @@ TEST(TextReader, TheCutBetweenTheTwoHalvesMissesNoLineAndNoLimit) {
     StrList whole, pieces;
     Status status;
     WriteBytes(dir / "t.txt", bytes);
-    const std::u16string msg = SplitTextToAryAndChkMsg(bytes, whole);
-    EXPECT_EQ(msg, StreamFileToAryAndChkMsg(dir / "t.txt", pieces, status));
+    const std::u16string msg = DecodeTextLines(bytes, whole);
+    EXPECT_EQ(msg, StreamTextLines(dir / "t.txt", pieces, status));
     EXPECT_EQ(whole, pieces);
     return msg;
   };

@@ -323,11 +323,11 @@ void SetKnownWordColor(const WordTable& t, Grid<uint8_t>& color) {
       [&] { PaintWords(t, color, firstLater, t.mWordLen.size(), kGridLines + 1); });
 }
 
-void gGetWordInfoInTextP(TextDocument& doc, const StrList& dicWord) {
+void MarkKnownWords(TextDocument& doc, const StrList& dicWord) {
   GetWordListOfText(doc.mTxt, doc.mChrX, doc.words);
   JoinHyphenatedWords(doc.mTxt, doc.words);
   GetDicIdxOfWords(dicWord, doc.words);
-  InitColorAry(doc.mTxt, doc.mChrColor);
+  ResetColors(doc.mTxt, doc.mChrColor);
   SetKnownWordColor(doc.words, doc.mChrColor);
 }
 

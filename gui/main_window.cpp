@@ -1,4 +1,4 @@
-#include "gui/frm_text.h"
+#include "gui/main_window.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -21,22 +21,22 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "gui/frm_text_messages.h"
 #include "core/base/char_code.h"
 #include "core/base/codepage.h"
-#include "gui/frm_msg.h"
 #include "core/base/helpers.h"
-#include "gui/picture_box.h"
-#include "gui/window_helpers.h"
-#include "core/text/open_text.h"
-#include "core/text/prepare_text.h"
-#include "gui/page_render.h"
-#include "gui/scroll_fit.h"
-#include "core/text/word_info.h"
-#include "core/text/meaning_popup.h"
-#include "gui/meaning_popup_view.h"
 #include "core/settings/editor_command.h"
+#include "core/text/open_text.h"
+#include "core/text/popup_text.h"
+#include "core/text/prepare_text.h"
+#include "core/text/word_info.h"
 #include "gui/editor_launch.h"
+#include "gui/main_window_messages.h"
+#include "gui/meaning_popup.h"
+#include "gui/message_dialog.h"
+#include "gui/page_render.h"
+#include "gui/picture_box.h"
+#include "gui/scroll_fit.h"
+#include "gui/window_helpers.h"
 
 namespace kelmoa {
 namespace {
@@ -70,25 +70,25 @@ QRect ScreenGeometry() {
 
 }  // namespace
 
-frmText::frmText(ProgramPaths paths, std::string commandLine, QWidget* parent)
+MainWindow::MainWindow(ProgramPaths paths, std::string commandLine, QWidget* parent)
     : QWidget(parent),
       mPaths(std::move(paths)),
       mCommandLine(std::move(commandLine)),
       mDoc(std::make_unique<TextDocument>()) {
   BuildControls();
-  Form_Load();
+  PrepareWindow();
 }
 
-frmText::~frmText() = default;
+MainWindow::~MainWindow() = default;
 
 // The window's design: every control at its place, with its caption and tooltip.
-void frmText::BuildControls() {
+void MainWindow::BuildControls() {
   setFont(QFont(kUiFontName, static_cast<int>(kUiFontPointSize)));
   resize(561, 662);
 
   mCmdFile = MakeButton(this, QStringLiteral("ファイル"), QRect(0, 0, 53, 21));
-  mLabel1 = new QLabel(QStringLiteral("テキストファイルを"), this);
-  mLabel1->setGeometry(60, 4, 97, 13);
+  mOpenTextLabel = new QLabel(QStringLiteral("テキストファイルを"), this);
+  mOpenTextLabel->setGeometry(60, 4, 97, 13);
   mCmdEdit = MakeButton(this, QStringLiteral("編集"), QRect(156, 0, 37, 21),
                         QStringLiteral("現在表示中のテキストファイルを編集します"));
   mCmdReRead =
@@ -97,8 +97,8 @@ void frmText::BuildControls() {
                                 "テキストファイルを再度読み込みします"));
   mCmdEditDic = MakeButton(this, QStringLiteral("辞書編集"), QRect(240, 0, 61, 21),
                            QStringLiteral("辞書ファイルを編集します"));
-  mChkSpeak = new QCheckBox(QStringLiteral("単語を発音"), this);
-  mChkSpeak->setGeometry(304, 4, 81, 13);
+  mSpeakBox = new QCheckBox(QStringLiteral("単語を発音"), this);
+  mSpeakBox->setGeometry(304, 4, 81, 13);
   mCmdIni = MakeButton(this, QStringLiteral("設定"), QRect(388, 0, 37, 21),
                        QStringLiteral("フォントサイズなどを設定します"));
   mCmdDispHowToUse = MakeButton(this, QStringLiteral("ﾍﾙﾌﾟ"), QRect(428, 0, 37, 21));
@@ -129,28 +129,27 @@ void frmText::BuildControls() {
 
   mCmdEdit->setEnabled(false);
   mCmdReRead->setEnabled(false);
-  mChkSpeak->setEnabled(false);
+  mSpeakBox->setEnabled(false);
 
-  mMsg = new frmMsg(
+  mMsg = new MessageDialog(
       QString::fromStdString(mPaths.programFolder),
       QString::fromUtf8(kProductName) + u' ' + QString::fromStdString(mPaths.exeBaseName), this);
 
-  connect(mCmdFile, &QPushButton::clicked, this, &frmText::cmdFile_Click);
-  connect(mCmdEdit, &QPushButton::clicked, this, &frmText::cmdEdit_Click);
-  connect(mCmdReRead, &QPushButton::clicked, this, &frmText::cmdReRead_Click);
-  connect(mCmdEditDic, &QPushButton::clicked, this, &frmText::cmdEditDic_Click);
-  connect(mCmdIni, &QPushButton::clicked, this, &frmText::cmdIni_Click);
-  connect(mCmdDispHowToUse, &QPushButton::clicked, this, &frmText::cmdDispHowToUse_Click);
-  connect(mCmdEnd, &QPushButton::clicked, this, &frmText::cmdEnd_Click);
-  connect(mVScroll, &QScrollBar::valueChanged, this, &frmText::VScroll_Change);
+  connect(mCmdFile, &QPushButton::clicked, this, &MainWindow::ChooseAndOpenText);
+  connect(mCmdEdit, &QPushButton::clicked, this, &MainWindow::EditTextInEditor);
+  connect(mCmdReRead, &QPushButton::clicked, this, &MainWindow::ReopenText);
+  connect(mCmdEditDic, &QPushButton::clicked, this, &MainWindow::ShowDictionaryEditor);
+  connect(mCmdIni, &QPushButton::clicked, this, &MainWindow::EditSettings);
+  connect(mCmdDispHowToUse, &QPushButton::clicked, this, &MainWindow::ShowHelp);
+  connect(mCmdEnd, &QPushButton::clicked, this, &MainWindow::StorePlaceAndEnd);
+  connect(mVScroll, &QScrollBar::valueChanged, this, &MainWindow::DrawPage);
   connect(mPicText, &PictureBox::mouseMoved, this,
-          [this](QPointF pos) { picText_MouseMove(pos.x(), pos.y()); });
-  connect(mPicText, &PictureBox::mousePressed, this, [this](QPointF pos, Qt::MouseButton button) {
-    picText_MouseDown(button, pos.x(), pos.y());
-  });
+          [this](QPointF pos) { HoverAt(pos.x(), pos.y()); });
+  connect(mPicText, &PictureBox::mousePressed, this,
+          [this](QPointF pos, Qt::MouseButton button) { PressAt(button, pos.x(), pos.y()); });
 }
 
-void frmText::Form_Load() {
+void MainWindow::PrepareWindow() {
   setWindowTitle(BaseCaption());
   mPicText->setCursor(Qt::IBeamCursor);
   const QRect screen = ScreenGeometry();
@@ -164,7 +163,7 @@ void frmText::Form_Load() {
   }
   SetInitialLayout();
   GetFontMetrics();
-  if (!mWindowMetrics.FlgFontSizeOk) {
+  if (!mWindowMetrics.FontSizeOk) {
     mPaneFont = PaneFont(9.6);
     mPicText->setFont(mPaneFont);
     mPageFont = std::make_unique<PageFont>(mPaneFont);
@@ -174,7 +173,7 @@ void frmText::Form_Load() {
 
 // The window stands at the stored left edge, at the top of the screen, 0.92 of the screen
 // high; it keeps its designed width until a text is loaded.
-void frmText::SetInitialLayout() {
+void MainWindow::SetInitialLayout() {
   move(mSetting.FormLeft, kFormTop);
   const int height = static_cast<int>(RoundHalfEven(0.92 * mWindowMetrics.ScreenHeightPx));
   resize(width(), height);
@@ -184,23 +183,23 @@ void frmText::SetInitialLayout() {
 
 // Gives the pane the chosen font size and measures it: single-byte advance, double-byte
 // advance, cell height, and the lines that fit the pane.
-void frmText::GetFontMetrics() {
+void MainWindow::GetFontMetrics() {
   mPaneFont = PaneFont(mSetting.FontSize);
   mPicText->setFont(mPaneFont);
   mPicDialog->setFont(mPaneFont);
   bool sizeOk = false;
   GetPicTextMetrics(mPaneFont, mSetting.HalfWidth, mSetting.FullWidth, mSetting.CharHeight, sizeOk);
-  mWindowMetrics.FlgFontSizeOk = sizeOk;
+  mWindowMetrics.FontSizeOk = sizeOk;
   mSetting.LinesPerPage = ComputeLinesPerPage(mPicText->height(), mSetting);
   mPageFont = std::make_unique<PageFont>(mPaneFont);
 }
 
-void frmText::Form_Activate() {
-  if (mFlgInitDone)
+void MainWindow::ActivateFirstTime() {
+  if (mActivated)
     return;
   // Set before the work: the message dialogs below make this window active again before
   // this call returns, and the dictionary is read once per run.
-  mFlgInitDone = true;
+  mActivated = true;
 
   const std::string dicPath = mPaths.DataPath("dic", kDicDefault);
   if (!IsFileExist(dicPath)) {
@@ -244,7 +243,7 @@ void frmText::Form_Activate() {
     std::error_code ec;
     const std::filesystem::path whole = std::filesystem::absolute(mCommandLine, ec);
     mTextFilePath = ec ? mCommandLine : whole.string();
-    OpenTextFileAndDisp();
+    OpenTextFile();
   } else {
     if (!problem.empty())
       DispMsg(MsgTextFileUnreadable(UPath(mCommandLine), problem), 0);
@@ -254,7 +253,7 @@ void frmText::Form_Activate() {
   mPicText->update();
 }
 
-void frmText::OpenTextFileAndDisp() {
+void MainWindow::OpenTextFile() {
   TextFileCheck check = CheckAndReadTextFile(mTextFilePath);
   switch (check.result) {
     case TextFileCheck::kUnreadable: {
@@ -275,11 +274,11 @@ void frmText::OpenTextFileAndDisp() {
       const bool preparable =
           check.result == TextFileCheck::kTooLarge || CanPrepareCode(check.codeName);
       const int answer = DispMsg(msg, 1, preparable);
-      if (answer == frmMsg::kOK)
-        cmdEdit_Click();  // opens the rejected file
+      if (answer == MessageDialog::kOK)
+        EditTextInEditor();  // opens the rejected file
       const std::string rejected = mTextFilePath;
       mTextFilePath = mLastTextFilePath;
-      if (answer == frmMsg::kConvert)
+      if (answer == MessageDialog::kConvert)
         OpenPreparedCopy(rejected);
       return;
     }
@@ -292,15 +291,15 @@ void frmText::OpenTextFileAndDisp() {
   int maxRight = 0;
   int longestLine = 0;
   SetNewTextLines(doc, std::move(check.lines), mSetting, maxRight, longestLine);
-  gFlgTextFileRead = true;
+  mTextLoaded = true;
   mCmdEdit->setEnabled(true);
   mCmdReRead->setEnabled(true);
-  mChkSpeak->setEnabled(true);
+  mSpeakBox->setEnabled(true);
   mLastTextFilePath = mTextFilePath;
   FitWindowToText(maxRight);
-  kelmoa::gGetWordInfoInTextP(doc, mDic.Words());
+  kelmoa::MarkKnownWords(doc, mDic.Words());
   if (mVScroll->value() == 1) {
-    VScroll_Change();
+    DrawPage();
   } else {
     mVScroll->setValue(1);  // redraws the page
   }
@@ -309,7 +308,7 @@ void frmText::OpenTextFileAndDisp() {
 }
 
 // The text is never wrapped: the window grows to the longest line instead.
-void frmText::FitWindowToText(int maxRight) {
+void MainWindow::FitWindowToText(int maxRight) {
   SetVScrollRange(mDoc->LineCount(), mSetting.LinesPerPage, *mVScroll);
   const int picWidth = SetPicTextWidth(maxRight, mSetting.HalfWidth, kPicTextMinWidthPx, *mPicText);
   SetFormWidth(picWidth, !mVScroll->isHidden(), mVScroll->width(), *this);
@@ -317,7 +316,7 @@ void frmText::FitWindowToText(int maxRight) {
   mCmdEnd->move(width() - mCmdEnd->width(), mCmdEnd->y());
 }
 
-void frmText::KeepCaptionOnScreen() {
+void MainWindow::KeepCaptionOnScreen() {
   // A window widened before the window system has framed it can be put with its inside where
   // its frame was to stand: the caption above the screen, the left border left of the stored
   // edge. Only that is mended; a window the user moves stays where it is.
@@ -332,7 +331,7 @@ void frmText::KeepCaptionOnScreen() {
   move(placed.x(), top);  // a window's move places its frame
 }
 
-void frmText::VScroll_Change() {
+void MainWindow::DrawPage() {
   // The words move under the pointer: a popup would show the meanings of a word no longer
   // there. The next pointer move builds it again.
   HideMeaningPopup();
@@ -345,13 +344,13 @@ void frmText::VScroll_Change() {
   mPicText->update();
 }
 
-void frmText::VScroll_GotFocus() {
+void MainWindow::PassScrollBarFocus() {
   if (isVisible())
     mPicDummy->setFocus();
 }
 
-void frmText::picText_MouseMove(double x, double y) {
-  if (!gFlgTextFileRead)
+void MainWindow::HoverAt(double x, double y) {
+  if (!mTextLoaded)
     return;
   const int pitch = mSetting.CharHeight + mSetting.LineSpace;
   const int first = mVScroll->value();
@@ -374,21 +373,21 @@ void frmText::picText_MouseMove(double x, double y) {
   }
   const int top = (t.mWordLine[ki] - first) * pitch + kPageTopPx;
   const std::u16string text = ComposePopupText(w, idxList, mDic.Words(), mDic.Meanings());
-  DispMeaningPopup(*mPicDialog, text, top, t.mWordX1[ki], pitch, mPaneFont);
+  ShowMeaningPopup(*mPicDialog, text, top, t.mWordX1[ki], pitch, mPaneFont);
   mPrevHoverWord = w;
 }
 
-void frmText::HideMeaningPopup() {
+void MainWindow::HideMeaningPopup() {
   mPicDialog->hide();
   mPrevHoverWord.clear();
 }
 
-void frmText::picText_OLEDragDrop(const std::string& path) {
+void MainWindow::OpenDroppedFile(const std::string& path) {
   mTextFilePath = path;
-  OpenTextFileAndDisp();
+  OpenTextFile();
 }
 
-void frmText::WheelRoll(int delta, Qt::KeyboardModifiers modifiers) {
+void MainWindow::WheelRoll(int delta, Qt::KeyboardModifiers modifiers) {
   if (delta == 0)
     return;  // a sideways wheel
   int amount = delta;
@@ -410,7 +409,7 @@ void frmText::WheelRoll(int delta, Qt::KeyboardModifiers modifiers) {
   mVScroll->setValue(std::clamp(value, mVScroll->minimum(), mVScroll->maximum()));
 }
 
-void frmText::ScrollByKey(ScrollKey key) {
+void MainWindow::ScrollByKey(ScrollKey key) {
   if (mVScroll->isHidden())
     return;  // the whole text is on the page
   int value = mVScroll->value();
@@ -437,11 +436,11 @@ void frmText::ScrollByKey(ScrollKey key) {
   mVScroll->setValue(std::clamp(value, mVScroll->minimum(), mVScroll->maximum()));
 }
 
-void frmText::cmdReRead_Click() {
-  OpenTextFileAndDisp();
+void MainWindow::ReopenText() {
+  OpenTextFile();
 }
 
-void frmText::cmdEdit_Click() {
+void MainWindow::EditTextInEditor() {
   const QRect frame = frameGeometry();
   EditorPlace place;
   place.line = mVScroll->value();
@@ -455,21 +454,21 @@ void frmText::cmdEdit_Click() {
     ShowPlainMessage(Q(MsgEditorNotStarted(UPath(program), reason.toStdU16String())));
 }
 
-void frmText::cmdEnd_Click() {
+void MainWindow::StorePlaceAndEnd() {
   const QRect frame = frameGeometry();
   // The left edge is kept for the next run; a window partly off the screen stores nothing.
   (void)WriteIniFormLeft(IniPath(), frame.x(), frame.y());
   EndProgram();
 }
 
-void frmText::Form_Unload() {
+void MainWindow::EndOnClose() {
   EndProgram();
 }
 
-bool frmText::event(QEvent* event) {
+bool MainWindow::event(QEvent* event) {
   switch (event->type()) {
     case QEvent::WindowActivate:
-      Form_Activate();
+      ActivateFirstTime();
       break;
     case QEvent::WindowDeactivate:
       HideMeaningPopup();  // the pointer is with another window now
@@ -487,20 +486,20 @@ bool frmText::event(QEvent* event) {
   return QWidget::event(event);
 }
 
-void frmText::wheelEvent(QWheelEvent* event) {
+void MainWindow::wheelEvent(QWheelEvent* event) {
   WheelRoll(event->angleDelta().y(), event->modifiers());
   event->accept();
 }
 
-void frmText::closeEvent(QCloseEvent* event) {
-  Form_Unload();
+void MainWindow::closeEvent(QCloseEvent* event) {
+  EndOnClose();
   event->accept();
 }
 
-bool frmText::eventFilter(QObject* watched, QEvent* event) {
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
   if (watched == mVScroll) {
     if (event->type() == QEvent::FocusIn) {
-      VScroll_GotFocus();
+      PassScrollBarFocus();
     } else if (event->type() == QEvent::Wheel) {
       // The wheel scrolls the same way wherever the pointer is.
       wheelEvent(static_cast<QWheelEvent*>(event));
@@ -524,7 +523,7 @@ bool frmText::eventFilter(QObject* watched, QEvent* event) {
       // A drop without a local file (dragged text, a web address) is ignored.
       if (!urls.isEmpty() && urls.first().isLocalFile()) {
         drop->acceptProposedAction();
-        picText_OLEDragDrop(LocalFilePath(urls.first()));
+        OpenDroppedFile(LocalFilePath(urls.first()));
       }
       return true;
     }
@@ -532,7 +531,7 @@ bool frmText::eventFilter(QObject* watched, QEvent* event) {
   return QWidget::eventFilter(watched, event);
 }
 
-void frmText::PanePrint(std::u16string_view text, bool endLine) {
+void MainWindow::PanePrint(std::u16string_view text, bool endLine) {
   const QString s = Q(text);
   if (mPrintLineOpen) {
     mPaneLines.back() += s;
@@ -553,11 +552,11 @@ void frmText::PanePrint(std::u16string_view text, bool endLine) {
   mPicText->update();
 }
 
-int frmText::DispMsg(const std::u16string& msg, int btn, bool offerConvert) {
-  return mMsg->DispFrmMsg(this, Q(msg), btn, Q(kNotifyWav), offerConvert);
+int MainWindow::DispMsg(const std::u16string& msg, int btn, bool offerConvert) {
+  return mMsg->Ask(this, Q(msg), btn, Q(kNotifyWav), offerConvert);
 }
 
-void frmText::OpenPreparedCopy(const std::string& refusedPath) {
+void MainWindow::OpenPreparedCopy(const std::string& refusedPath) {
   const QCursor before = mPicText->cursor();
   mPicText->setCursor(Qt::WaitCursor);
   const auto fail = [&](const std::u16string& msg) {
@@ -589,10 +588,10 @@ void frmText::OpenPreparedCopy(const std::string& refusedPath) {
     return fail(MsgTextNotPrepared(UPath(path), SystemReason(s)));
   mPicText->setCursor(before);
   mTextFilePath = written.front();
-  OpenTextFileAndDisp();
+  OpenTextFile();
 }
 
-void frmText::ShowPlainMessage(const QString& text, QWidget* parent) {
+void MainWindow::ShowPlainMessage(const QString& text, QWidget* parent) {
   if (mPlainMessageResponder) {
     mPlainMessageResponder(text);
     return;
@@ -604,20 +603,20 @@ void frmText::ShowPlainMessage(const QString& text, QWidget* parent) {
   box.exec();
 }
 
-void frmText::EndProgram() {
+void MainWindow::EndProgram() {
   mProgramEnded = true;
   hide();
   emit programEnded();
 }
 
-QString frmText::BaseCaption() const {
+QString MainWindow::BaseCaption() const {
   return QString::fromStdString(mPaths.exeBaseName) + QStringLiteral(" Ver%1.%2.%3")
                                                           .arg(KELMOA_VERSION_MAJOR)
                                                           .arg(KELMOA_VERSION_MINOR)
                                                           .arg(KELMOA_VERSION_PATCH);
 }
 
-std::string frmText::IniPath() const {
+std::string MainWindow::IniPath() const {
   return mPaths.programFolder + "/" + mPaths.title + kIniExtension;
 }
 

@@ -1,4 +1,4 @@
-#include "gui/frm_edit_dic.h"
+#include "gui/dictionary_editor.h"
 
 #include <sys/stat.h>
 #include <QApplication>
@@ -16,17 +16,17 @@
 #include <functional>
 #include <set>
 
-#include "gui/frm_text.h"
 #include "core/base/codepage.h"
 #include "core/base/file_ops.h"
 #include "core/base/fixtures_test.h"
-#include "gui/frm_msg.h"
 #include "core/base/helpers.h"
+#include "core/dictionary/dictionary.h"
+#include "gui/dictionary_editor_messages.h"
+#include "gui/main_window.h"
+#include "gui/message_dialog.h"
 #include "gui/picture_box.h"
 #include "gui/speech.h"
 #include "gui/window_helpers.h"
-#include "core/dictionary/dictionary.h"
-#include "gui/frm_edit_dic_messages.h"
 
 namespace kelmoa {
 namespace {
@@ -67,15 +67,15 @@ const std::vector<std::string> kDic = {"dog\t犬", "dog\tいぬ", "run\t走る",
 
 // The dictionary editor beside a main window that runs on a temporary base folder; the test
 // answers the dialogs and message boxes.
-class FrmEditDicTest : public QObject {
+class DictionaryEditorTest : public QObject {
   Q_OBJECT
 
   testing::TempDir mDir;
-  std::unique_ptr<frmText> mW;
+  std::unique_ptr<MainWindow> mW;
   QStringList mMessages;       // the message dialog
   QStringList mPlainMessages;  // the plain message box
   QList<int> mButtons;         // the dialog's button set for each message
-  int mAnswer = frmMsg::kOK;
+  int mAnswer = MessageDialog::kOK;
 
   std::string DicPath() const { return mDir / "dic/Dic_EJ.txt"; }
   std::string Text(const std::string& name, const std::vector<std::string>& lines) {
@@ -84,24 +84,24 @@ class FrmEditDicTest : public QObject {
     return path;
   }
   // A main window with the small dictionary, showing the text (when given), and the editor.
-  frmEditDic& Ready(const std::vector<std::string>& text = {}) {
+  DictionaryEditor& Ready(const std::vector<std::string>& text = {}) {
     WriteBytes(DicPath(), SjisLines(kDic));
-    mW = std::make_unique<frmText>(ProgramPaths::FromProgramFile(mDir / "bin/Kelmoa"),
-                                   std::string());
+    mW = std::make_unique<MainWindow>(ProgramPaths::FromProgramFile(mDir / "bin/Kelmoa"),
+                                      std::string());
     mW->MsgDialog().SetResponder([this](const QString& msg, int btn) {
       mMessages << msg;
       mButtons << btn;
       return mAnswer;
     });
     mW->SetPlainMessageResponder([this](const QString& msg) { mPlainMessages << msg; });
-    mW->Form_Activate();
+    mW->ActivateFirstTime();
     if (!text.empty()) {
       mW->mTextFilePath = Text("t.txt", text);
-      mW->OpenTextFileAndDisp();
+      mW->OpenTextFile();
     }
-    return mW->EditDic();
+    return mW->DictionaryEditorWindow();
   }
-  frmEditDic& E() { return mW->EditDic(); }
+  DictionaryEditor& E() { return mW->DictionaryEditorWindow(); }
 
   QStringList List() {
     QStringList lines;
@@ -151,7 +151,7 @@ class FrmEditDicTest : public QObject {
     }
     return n > 8;
   }
-  void Hover(QPointF p) { mW->picText_MouseMove(p.x(), p.y()); }
+  void Hover(QPointF p) { mW->HoverAt(p.x(), p.y()); }
   void Press(Qt::MouseButton button, QPointF p) {
     QMouseEvent press(QEvent::MouseButtonPress, p, mW->mPicText->mapToGlobal(p), button, button,
                       Qt::NoModifier);
@@ -199,7 +199,7 @@ class FrmEditDicTest : public QObject {
     mMessages.clear();
     mPlainMessages.clear();
     mButtons.clear();
-    mAnswer = frmMsg::kOK;
+    mAnswer = MessageDialog::kOK;
   }
 
   void cleanup() {
@@ -211,7 +211,7 @@ class FrmEditDicTest : public QObject {
   // ---- the list follows the word -----------------------------------------------------------
 
   void theListFollowsEveryKeystroke() {
-    frmEditDic& e = Ready();
+    DictionaryEditor& e = Ready();
     QVERIFY(List().isEmpty());
     const std::vector<std::pair<char, QStringList>> steps = {
         {'r', {}},
@@ -227,11 +227,11 @@ class FrmEditDicTest : public QObject {
     }
     e.SetWord(QStringLiteral("DOGS"));  // looked up lowered
     QCOMPARE(List(), (QStringList{"dog いぬ", "dog 犬"}));
-    e.cmdLower_Click();
+    e.LowerWord();
     QCOMPARE(e.Word(), QStringLiteral("dogs"));
     e.SetWord(QStringLiteral("d"));
-    e.cmdDelLastChr_Click();
-    e.cmdDelLastChr_Click();  // nothing left to delete
+    e.DeleteLastCharacter();
+    e.DeleteLastCharacter();  // nothing left to delete
     QCOMPARE(e.Word(), QString());
     QCOMPARE(e.CurDicIdx(), 0);
   }
@@ -239,8 +239,8 @@ class FrmEditDicTest : public QObject {
   // ---- validation --------------------------------------------------------------------------
 
   void invalidInputIsRejectedWithItsMessageAndNothingChanges() {
-    frmEditDic& e = Ready();
-    mW->cmdEditDic_Click();
+    DictionaryEditor& e = Ready();
+    mW->ShowDictionaryEditor();
     const std::u16string before = DicFile();
     const QString length = "単語は2～30文字で入力してください。";
     const QString letters = "単語には英字と単一引用符だけを入力してください。";
@@ -266,7 +266,7 @@ class FrmEditDicTest : public QObject {
     for (const auto& r : rejected) {
       Type(r.word, r.meaning);
       e.mCmdClose->setFocus();
-      e.cmdAdd_Click();
+      e.AddEntry();
       QCOMPARE(mPlainMessages, QStringList{r.msg});
       QCOMPARE(e.focusWidget(), r.focus);
       mPlainMessages.clear();
@@ -279,15 +279,15 @@ class FrmEditDicTest : public QObject {
     for (const auto& [word, meaning] : std::vector<std::pair<QString, QString>>{
              {"ox", kanji25}, {QString(30, u'z'), QString(50, u'x')}, {"don't", "x"}}) {
       Type(word, meaning);
-      QCOMPARE(e.ChkInputData(), QString());
+      QCOMPARE(e.CheckInput(), QString());
     }
   }
 
   // ---- tags --------------------------------------------------------------------------------
 
   void aTagClickPutsTheTagAtTheHeadOfTheMeaning() {
-    frmEditDic& e = Ready();
-    mW->cmdEditDic_Click();
+    DictionaryEditor& e = Ready();
+    mW->ShowDictionaryEditor();
     QStringList tags;
     for (int i = 0; i < e.mLstWordClass->count(); ++i)
       tags << e.mLstWordClass->item(i)->text();
@@ -319,11 +319,11 @@ class FrmEditDicTest : public QObject {
   // ---- adding ------------------------------------------------------------------------------
 
   void aNewWordIsWrittenThroughListedAndTurnsBlue() {
-    frmEditDic& e = Ready({"the zebra runs"});
+    DictionaryEditor& e = Ready({"the zebra runs"});
     const std::u16string before = DicFile();
     QVERIFY(DrawnBlue("the") && !DrawnBlue("zebra"));
     Type("zebra", "シマウマ");
-    e.cmdAdd_Click();
+    e.AddEntry();
     QVERIFY(mPlainMessages.isEmpty() && mMessages.isEmpty());
     QCOMPARE(List(), QStringList{"zebra シマウマ"});
     QCOMPARE(Selected(), QStringList{"zebra シマウマ"});
@@ -343,11 +343,11 @@ class FrmEditDicTest : public QObject {
   }
 
   void aMeaningForAKnownWordGoesLastAndTheOpenPopupIsRebuilt() {
-    frmEditDic& e = Ready({"the dog"});
+    DictionaryEditor& e = Ready({"the dog"});
     Hover(At("dog"));
     QCOMPARE(mW->mPicDialog->height(), 2 * Pitch() + 5);
     Type("dog", "ワンちゃん");
-    e.cmdAdd_Click();
+    e.AddEntry();
     QCOMPARE(List(), (QStringList{"dog いぬ", "dog 犬", "dog ワンちゃん"}));
     QCOMPARE(Selected(), QStringList{"dog いぬ"});  // the first line
     QVERIFY(DicFile().find(u"dog\t犬\r\ndog\tワンちゃん\r\nrun") != std::u16string::npos);
@@ -358,34 +358,34 @@ class FrmEditDicTest : public QObject {
   }
 
   void aWordWithCapitalsIsStoredButNeitherListedNorMarked() {
-    frmEditDic& e = Ready({"Zebra zebra"});
+    DictionaryEditor& e = Ready({"Zebra zebra"});
     Type("Zebra", "シマウマ");
-    e.cmdAdd_Click();
+    e.AddEntry();
     QVERIFY(DicFile().starts_with(u"Zebra\tシマウマ\r\ndog"));  // capitals sort first
     QCOMPARE(mW->mDic.Words()[1], u"Zebra");
     QVERIFY(List().isEmpty());
     QVERIFY(Selected().isEmpty());
     QCOMPARE(e.CurDicIdx(), 0);
     QVERIFY(!DrawnBlue("Zebra") && !DrawnBlue("zebra"));
-    e.cmdLower_Click();
+    e.LowerWord();
     QVERIFY(List().isEmpty());
   }
 
   // ---- deleting ----------------------------------------------------------------------------
 
   void deletingOneOfTwoMeaningsKeepsTheOtherAndTheOnlyOneRemovesTheWord() {
-    frmEditDic& e = Ready({"the dog"});
+    DictionaryEditor& e = Ready({"the dog"});
     e.SetWord(QStringLiteral("dog"));
     e.mLstEntry->setCurrentRow(1);  // dog 犬
-    mAnswer = frmMsg::kCancel;
-    e.cmdDel_Click();
+    mAnswer = MessageDialog::kCancel;
+    e.DeleteSelectedEntry();
     QCOMPARE(mMessages, QStringList{"この単語・意味を削除してよろしいですか？\n    dog 犬"});
     QCOMPARE(mButtons, QList<int>{1});
     QCOMPARE(List().size(), 2);
     QVERIFY(Backups().empty());
 
-    mAnswer = frmMsg::kOK;
-    e.cmdDel_Click();
+    mAnswer = MessageDialog::kOK;
+    e.DeleteSelectedEntry();
     QCOMPARE(List(), QStringList{"dog いぬ"});
     QVERIFY(DicFile().starts_with(u"dog\tいぬ\r\nrun"));
     QCOMPARE(Backups().size(), 1u);
@@ -393,7 +393,7 @@ class FrmEditDicTest : public QObject {
     QVERIFY(DrawnBlue("dog"));
 
     e.mLstEntry->setCurrentRow(0);
-    e.cmdDel_Click();
+    e.DeleteSelectedEntry();
     QVERIFY(List().isEmpty());
     QCOMPARE(e.CurDicIdx(), 0);
     QCOMPARE(DicFile(), U16("run\t走る\r\nrun\t運営する\r\nthe\tその\r\n"));
@@ -408,11 +408,11 @@ class FrmEditDicTest : public QObject {
   }
 
   void deletingWithoutASelectionAsksForOne() {
-    frmEditDic& e = Ready();
+    DictionaryEditor& e = Ready();
     e.SetWord(QStringLiteral("dog"));
-    e.cmdDel_Click();
+    e.DeleteSelectedEntry();
     e.SetWord(QStringLiteral("zzz"));  // an empty list
-    e.cmdDel_Click();
+    e.DeleteSelectedEntry();
     QCOMPARE(mMessages, QStringList(2, "辞書から削除する単語・意味を1項目選択してください。"));
     QCOMPARE(mButtons, (QList<int>{0, 0}));
     QCOMPARE(mW->mDic.Count(), 3);
@@ -422,7 +422,7 @@ class FrmEditDicTest : public QObject {
   // ---- failed writes -----------------------------------------------------------------------
 
   void aBackupThatCannotBeMadeChangesNothing() {
-    frmEditDic& e = Ready({"the zebra dog"});
+    DictionaryEditor& e = Ready({"the zebra dog"});
     const std::u16string before = DicFile();
     const StrList words = mW->mDic.Words(), meanings = mW->mDic.Meanings();
     const auto unchanged = [&] {
@@ -433,7 +433,7 @@ class FrmEditDicTest : public QObject {
     WriteBytes(mDir / "dic_backup", "not a folder");
 
     Type("zebra", "シマウマ");
-    e.cmdAdd_Click();
+    e.AddEntry();
     QCOMPARE(mMessages.size(), 1);
     QVERIFY(mMessages[0].startsWith(
         "単語・意味を辞書に登録できませんでした。\n"
@@ -447,7 +447,7 @@ class FrmEditDicTest : public QObject {
 
     e.SetWord(QStringLiteral("dog"));
     e.mLstEntry->setCurrentRow(1);
-    e.cmdDel_Click();  // confirmed, then fails
+    e.DeleteSelectedEntry();  // confirmed, then fails
     QCOMPARE(mMessages.size(), 3);
     QVERIFY(mMessages[2].startsWith("単語・意味を辞書から削除できませんでした。\n"));
     QCOMPARE(List(), (QStringList{"dog いぬ", "dog 犬"}));
@@ -458,19 +458,19 @@ class FrmEditDicTest : public QObject {
     // With the folder back, the same click goes through.
     fs::remove(mDir / "dic_backup");
     fs::create_directory(mDir / "dic_backup");
-    e.cmdDel_Click();
+    e.DeleteSelectedEntry();
     QCOMPARE(List(), QStringList{"dog いぬ"});
     QCOMPARE(Backups().size(), 1u);
   }
 
   void aFullDiskChangesNothingAndLeavesNoBackup() {
     FullDisk disk;
-    frmEditDic& e = Ready({"the zebra"});
+    DictionaryEditor& e = Ready({"the zebra"});
     mW->SetFileOps(disk);
     const std::u16string before = DicFile();
     disk.full = true;
     Type("zebra", "シマウマ");
-    e.cmdAdd_Click();
+    e.AddEntry();
     QCOMPARE(mMessages.size(), 1);
     QVERIFY2(mMessages[0].endsWith("No space left on device"), qPrintable(mMessages[0]));
     QCOMPARE(DicFile(), before);
@@ -480,7 +480,7 @@ class FrmEditDicTest : public QObject {
     QVERIFY(!DrawnBlue("zebra"));
 
     disk.full = false;
-    e.cmdAdd_Click();
+    e.AddEntry();
     QCOMPARE(List(), QStringList{"zebra シマウマ"});
     QVERIFY(DrawnBlue("zebra"));
   }
@@ -490,14 +490,14 @@ class FrmEditDicTest : public QObject {
   // Another program adds a word while Kelmoa runs; Kelmoa's next change keeps it, says so in
   // one line, and the main window marks the other program's word too.
   void aChangeMadeElsewhereIsKeptAndMarked() {
-    frmEditDic& e = Ready({"the zebra and the cat"});
+    DictionaryEditor& e = Ready({"the zebra and the cat"});
     QVERIFY(!DrawnBlue("cat"));
     Dictionary other;
     QVERIFY(other.LoadDicFile(DicPath()).ok());
     QVERIFY(DictionaryFiles(mDir.path()).AddEntry(other, u"cat", u"猫", LocalNow()).ok());
 
     Type("zebra", "シマウマ");
-    e.cmdAdd_Click();
+    e.AddEntry();
     QCOMPARE(mPlainMessages, QStringList{"辞書ファイルがほかのプログラムで変更されていたため，"
                                          "読み込み直してから変更しました。"});
     QVERIFY(mMessages.isEmpty());
@@ -518,7 +518,7 @@ class FrmEditDicTest : public QObject {
     QVERIFY(DicFile().find(u"dog	犬") == std::u16string::npos);
     e.mLstEntry->setCurrentRow(1);
     mPlainMessages.clear();
-    e.cmdDel_Click();
+    e.DeleteSelectedEntry();
     QCOMPARE(mPlainMessages.size(), 1);
     QVERIFY(mPlainMessages[0].endsWith("削除する意味はすでにありません。"));
     QCOMPARE(List(), QStringList{"dog いぬ"});
@@ -528,10 +528,10 @@ class FrmEditDicTest : public QObject {
   // The file another program left is one no change may touch: the refusal names its cause,
   // and the file keeps its bytes.
   void refusedChangesSayWhyAndChangeNothing() {
-    frmEditDic& e = Ready({"the zebra"});
+    DictionaryEditor& e = Ready({"the zebra"});
     // A meaning CP932 cannot hold is stopped at the input check.
     Type("zebra", "縞馬😀");
-    e.cmdAdd_Click();
+    e.AddEntry();
     QCOMPARE(mPlainMessages.size(), 1);
     QVERIFY2(mPlainMessages[0].contains("「😀」(U+1F600)"), qPrintable(mPlainMessages[0]));
     QVERIFY(e.mTxtMeaning->hasFocus() || !e.isVisible());
@@ -557,7 +557,7 @@ class FrmEditDicTest : public QObject {
       mMessages.clear();
       mPlainMessages.clear();
       Type("zebra", "シマウマ");
-      e.cmdAdd_Click();
+      e.AddEntry();
       QVERIFY2(mMessages.size() == 1 && mMessages[0].contains(c.says), c.name);
       QCOMPARE(ReadBytes(DicPath()), before);
       QVERIFY(Backups().empty());
@@ -573,14 +573,14 @@ class FrmEditDicTest : public QObject {
     std::string bytes = SjisLines(kDic);
     bytes.resize(kMaxDicFileBytes + 1, '\n');
     WriteBytes(DicPath(), bytes);
-    mW = std::make_unique<frmText>(ProgramPaths::FromProgramFile(mDir / "bin/Kelmoa"),
-                                   std::string());
+    mW = std::make_unique<MainWindow>(ProgramPaths::FromProgramFile(mDir / "bin/Kelmoa"),
+                                      std::string());
     mW->MsgDialog().SetResponder([this](const QString& msg, int) {
       mMessages << msg;
-      return frmMsg::kOK;
+      return MessageDialog::kOK;
     });
-    QSignalSpy ended(mW.get(), &frmText::programEnded);
-    mW->Form_Activate();
+    QSignalSpy ended(mW.get(), &MainWindow::programEnded);
+    mW->ActivateFirstTime();
     QCOMPARE(mMessages.size(), 1);
     QVERIFY2(mMessages[0].startsWith("辞書ファイルを読み込めませんでした。") &&
                  mMessages[0].contains("理由＝辞書ファイルが大きすぎます（65 MiB，上限は64 MiB）"),
@@ -592,12 +592,12 @@ class FrmEditDicTest : public QObject {
   // ---- showing, hiding, placing ------------------------------------------------------------
 
   void closingKeepsTheStateAndOpeningPlacesItBesideTheMainWindow() {
-    frmEditDic& e = Ready();
+    DictionaryEditor& e = Ready();
     QVERIFY(!e.isVisible());
     mW->move(30, 40);
     mW->show();
     QVERIFY(QTest::qWaitForWindowExposed(mW.get()));
-    mW->cmdEditDic_Click();
+    mW->ShowDictionaryEditor();
     QVERIFY(e.isVisible());
     QCOMPARE(e.windowTitle(), QStringLiteral("辞書編集"));
     const QRect main = mW->frameGeometry();
@@ -610,7 +610,7 @@ class FrmEditDicTest : public QObject {
     e.mCmdClose->click();
     QVERIFY(!e.isVisible());
     e.move(10, 500);
-    mW->cmdEditDic_Click();
+    mW->ShowDictionaryEditor();
     QVERIFY(e.isVisible());
     QCOMPARE(e.Word(), QStringLiteral("dogs"));
     QCOMPARE(List(), (QStringList{"dog いぬ", "dog 犬"}));
@@ -621,7 +621,7 @@ class FrmEditDicTest : public QObject {
     // The frame's close button hides it too; becoming active moves it back to the right edge
     // and keeps its top.
     e.move(5, 321);
-    e.Form_Activate();
+    e.StandBesideMainWindow();
     QCOMPARE(e.pos(), QPoint(main.x() + main.width(), 321));
     QVERIFY(e.close());
     QVERIFY(!e.isVisible());
@@ -629,8 +629,8 @@ class FrmEditDicTest : public QObject {
   }
 
   void theKeyboardFocusFollowsTheDesignedOrder() {
-    frmEditDic& e = Ready();
-    mW->cmdEditDic_Click();
+    DictionaryEditor& e = Ready();
+    mW->ShowDictionaryEditor();
     e.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&e));
     const std::vector<QWidget*> order = {
@@ -646,9 +646,9 @@ class FrmEditDicTest : public QObject {
   }
 
   void theHelpButtonsShowTheirTexts() {
-    frmEditDic& e = Ready();
-    e.cmdHowToUse_Click();
-    e.cmdNote_Click();
+    DictionaryEditor& e = Ready();
+    e.ShowHowToUse();
+    e.ShowNote();
     QCOMPARE(mButtons, (QList<int>{0, 0}));
     QCOMPARE(mMessages.value(0).count(u'\n'), 25);  // every line ends with a line break
     QVERIFY(mMessages.value(0).startsWith("■登録/削除する単語を指定するには\n\n"));
@@ -663,10 +663,10 @@ class FrmEditDicTest : public QObject {
     QClipboard& clipboard = *QApplication::clipboard();
     clipboard.setText(QStringLiteral("before"));
     Press(Qt::RightButton, At("Running"));  // the editor has never been shown
-    QCOMPARE(mW->mFrmEditDic->isVisible(), false);
+    QCOMPARE(mW->mDictionaryEditor->isVisible(), false);
     QCOMPARE(clipboard.text(), QStringLiteral("before"));
 
-    mW->cmdEditDic_Click();
+    mW->ShowDictionaryEditor();
     Press(Qt::RightButton, At("Running"));
     QCOMPARE(E().Word(), QStringLiteral("Running"));
     QCOMPARE(List(), (QStringList{"run 走る", "run 運営する"}));
@@ -683,7 +683,7 @@ class FrmEditDicTest : public QObject {
       QCOMPARE(clipboard.text(), QStringLiteral("Running"));
     }
 
-    E().cmdClose_Click();
+    E().HideEditor();
     clipboard.setText(QStringLiteral("x"));
     Press(Qt::RightButton, At("dogs"));
     QCOMPARE(clipboard.text(), QStringLiteral("x"));
@@ -695,7 +695,7 @@ class FrmEditDicTest : public QObject {
     qputenv("PATH", QByteArray::fromStdString(FakeSpeechProgram()) + ":" + path);
     Ready({"Running dogs don't fly"});
     Press(Qt::LeftButton, At("Running"));  // unchecked
-    mW->mChkSpeak->setChecked(true);
+    mW->mSpeakBox->setChecked(true);
     Press(Qt::LeftButton, (At("dogs") + At("don't")) / 2);  // a gap
     Press(Qt::RightButton, At("dogs"));                     // the editor is hidden
     Press(Qt::LeftButton, At("Running"));
@@ -726,5 +726,5 @@ class FrmEditDicTest : public QObject {
 
 }  // namespace kelmoa
 
-QTEST_MAIN(kelmoa::FrmEditDicTest)
-#include "frm_edit_dic_test.moc"
+QTEST_MAIN(kelmoa::DictionaryEditorTest)
+#include "dictionary_editor_test.moc"

@@ -1,4 +1,4 @@
-#include "core/text/meaning_popup.h"
+#include "core/text/popup_text.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "gui/frm_file.h"
+#include "gui/text_chooser.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -53,7 +53,7 @@ std::vector<std::string> TextFileNames(const std::string& folder) {
 
 }  // namespace
 
-frmFile::frmFile(std::string folder, PlainMessageFn showPlainMessage, QWidget* parent)
+TextChooser::TextChooser(std::string folder, PlainMessageFn showPlainMessage, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint),
       mFolder(std::move(folder)),
       mShowPlainMessage(std::move(showPlainMessage)),
@@ -73,41 +73,45 @@ frmFile::frmFile(std::string folder, PlainMessageFn showPlainMessage, QWidget* p
   mFile1->setFont(QFont(kPaneFontName, static_cast<int>(kUiFontPointSize)));
   mFile1->setSelectionMode(QAbstractItemView::SingleSelection);
 
-  connect(mCmdRefresh, &QPushButton::clicked, this, &frmFile::cmdRefresh_Click);
-  connect(mCmdSelect, &QPushButton::clicked, this, &frmFile::cmdSelect_Click);
-  connect(mCmdCancel, &QPushButton::clicked, this, &frmFile::cmdCancel_Click);
+  connect(mCmdRefresh, &QPushButton::clicked, this, &TextChooser::Refresh);
+  connect(mCmdSelect, &QPushButton::clicked, this, &TextChooser::SelectFile);
+  connect(mCmdCancel, &QPushButton::clicked, this, &TextChooser::Cancel);
 }
 
-QString frmFile::Folder() const {
+QString TextChooser::Folder() const {
   return ShownName(mFolder);
 }
 
-std::string frmFile::ChosenPath() const {
+std::string TextChooser::ChosenPath() const {
   return mChosenName.empty() ? std::string() : mFolder + "/" + mChosenName;
 }
 
-void frmFile::Form_Load() {
+std::optional<std::string> TextChooser::Choose() {
+  if (exec() != Accepted || mChosenName.empty())
+    return std::nullopt;
+  return ChosenPath();
+}
+
+void TextChooser::ShowFolder() {
   mLblFolder->setText(Folder());
   ListFolder();
 }
 
-void frmFile::cmdSelect_Click() {
+void TextChooser::SelectFile() {
   const QList<QListWidgetItem*> selected = mFile1->selectedItems();
   if (selected.isEmpty() || selected.first()->text().isEmpty()) {
     mShowPlainMessage(QString::fromUtf16(kMsgSelectOneFile), this);
     return;
   }
-  gFileNm = selected.first()->text();
   mChosenName = selected.first()->data(kNameBytesRole).toByteArray().toStdString();
   done(Accepted);
 }
 
-void frmFile::cmdRefresh_Click() {
+void TextChooser::Refresh() {
   ListFolder();
 }
 
-void frmFile::cmdCancel_Click() {
-  gFileNm.clear();
+void TextChooser::Cancel() {
   mChosenName.clear();
   done(Rejected);
 }
@@ -115,7 +119,7 @@ void frmFile::cmdCancel_Click() {
 // The plain files of the folder whose names end in ".txt" in any letter case, in name order
 // regardless of letter case; hidden files and folders are not listed. A folder that is gone
 // gives an empty list.
-void frmFile::ListFolder() {
+void TextChooser::ListFolder() {
   const QList<QListWidgetItem*> selected = mFile1->selectedItems();
   const QByteArray keep =
       selected.isEmpty() ? QByteArray() : selected.first()->data(kNameBytesRole).toByteArray();
@@ -135,16 +139,16 @@ void frmFile::ListFolder() {
   }
 }
 
-void frmFile::showEvent(QShowEvent* event) {
+void TextChooser::showEvent(QShowEvent* event) {
   if (!mLoaded) {
     mLoaded = true;
-    Form_Load();
+    ShowFolder();
   }
   QDialog::showEvent(event);
 }
 
-void frmFile::reject() {
-  cmdCancel_Click();
+void TextChooser::reject() {
+  Cancel();
 }
 
 }  // namespace kelmoa

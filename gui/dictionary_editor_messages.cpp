@@ -1,4 +1,4 @@
-#include "gui/frm_edit_dic_messages.h"
+#include "gui/dictionary_editor_messages.h"
 
 #include <initializer_list>
 

@@ -1,4 +1,4 @@
-#include "gui/frm_text.h"
+#include "gui/main_window.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -18,15 +18,15 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "gui/frm_text_messages.h"
 #include "core/base/codepage.h"
 #include "core/base/fixtures_test.h"
-#include "gui/frm_msg.h"
-#include "gui/picture_box.h"
-#include "gui/window_helpers.h"
 #include "core/text/open_text.h"
 #include "core/text/text_reader.h"
-#include "gui/frm_ini.h"
+#include "gui/main_window_messages.h"
+#include "gui/message_dialog.h"
+#include "gui/picture_box.h"
+#include "gui/settings_dialog.h"
+#include "gui/window_helpers.h"
 
 namespace kelmoa {
 namespace {
@@ -77,14 +77,14 @@ int Count(const QImage& image, const QRect& r, Pred pred) {
 
 // Runs the main window on an installed program in a temporary base folder (bin, dic,
 // dic_backup, txt_shift_jis); the test answers its dialogs.
-class FrmTextTest : public QObject {
+class MainWindowTest : public QObject {
   Q_OBJECT
 
   testing::TempDir mDir;
-  std::unique_ptr<frmText> mW;
+  std::unique_ptr<MainWindow> mW;
   QStringList mMessages;
   QStringList mPlainMessages;
-  int mAnswer = frmMsg::kCancel;
+  int mAnswer = MessageDialog::kCancel;
 
   std::string DicPath() const { return mDir / "dic/Dic_EJ.txt"; }
   std::string Text(const std::string& name, const std::vector<std::string>& lines) {
@@ -92,8 +92,9 @@ class FrmTextTest : public QObject {
     WriteBytes(path, SjisLines(lines));
     return path;
   }
-  frmText& Start(const std::string& commandLine = {}) {
-    mW = std::make_unique<frmText>(ProgramPaths::FromProgramFile(mDir / "bin/Kelmoa"), commandLine);
+  MainWindow& Start(const std::string& commandLine = {}) {
+    mW = std::make_unique<MainWindow>(ProgramPaths::FromProgramFile(mDir / "bin/Kelmoa"),
+                                      commandLine);
     mW->MsgDialog().SetResponder([this](const QString& msg, int) {
       mMessages << msg;
       return mAnswer;
@@ -102,15 +103,15 @@ class FrmTextTest : public QObject {
     return *mW;
   }
   // Started and activated with a small dictionary.
-  frmText& Ready(const std::string& commandLine = {}) {
+  MainWindow& Ready(const std::string& commandLine = {}) {
     WriteBytes(DicPath(),
                SjisLines({"dog\t犬", "dog\tいぬ", "run\t走る", "run\t運営する", "the\tその"}));
-    Start(commandLine).Form_Activate();
+    Start(commandLine).ActivateFirstTime();
     return *mW;
   }
   void Open(const std::string& path) {
     mW->mTextFilePath = path;
-    mW->OpenTextFileAndDisp();
+    mW->OpenTextFile();
   }
 
   int Pitch() const { return mW->mSetting.CharHeight + mW->mSetting.LineSpace; }
@@ -130,7 +131,7 @@ class FrmTextTest : public QObject {
     }
     return {};
   }
-  void Hover(QPointF p) { mW->picText_MouseMove(p.x(), p.y()); }
+  void Hover(QPointF p) { mW->HoverAt(p.x(), p.y()); }
 
  private slots:
   void initTestCase() { RegisterFontSubstitutions(); }
@@ -139,7 +140,7 @@ class FrmTextTest : public QObject {
     testing::MakeDataFolders(mDir.path());
     mMessages.clear();
     mPlainMessages.clear();
-    mAnswer = frmMsg::kCancel;
+    mAnswer = MessageDialog::kCancel;
   }
 
   void cleanup() {
@@ -167,8 +168,8 @@ class FrmTextTest : public QObject {
   }
 
   void aDictionaryThatCannotBeUsedIsReportedAndEndsTheProgram() {
-    QSignalSpy ended(&Start(), &frmText::programEnded);
-    mW->Form_Activate();
+    QSignalSpy ended(&Start(), &MainWindow::programEnded);
+    mW->ActivateFirstTime();
     const QString path = QString::fromStdString(DicPath());
     QCOMPARE(mMessages, QStringList{"辞書ファイルが見つかりません。\n\n  " + path +
                                     "\n\nプログラムを終了します。"});
@@ -176,8 +177,8 @@ class FrmTextTest : public QObject {
 
     WriteBytes(DicPath(), "dog\t犬\r\n");  // UTF-8
     mMessages.clear();
-    QSignalSpy endedAgain(&Start(), &frmText::programEnded);
-    mW->Form_Activate();
+    QSignalSpy endedAgain(&Start(), &MainWindow::programEnded);
+    mW->ActivateFirstTime();
     QCOMPARE(mMessages,
              QStringList{"辞書ファイルの文字コードがShift_JIS以外になっています。\n  " + path +
                          "\n  文字コード＝UTF8\n辞書ファイルを開き，文字コードをShift_"
@@ -194,20 +195,20 @@ class FrmTextTest : public QObject {
       expected << QString::fromUtf16(line);
     QCOMPARE(mW->mPaneLines, expected);
     QCOMPARE(expected[5], QStringLiteral("　 txt_shift_jisフォルダからテキストファイルを選ぶか，"));
-    mW->Form_Activate();  // every later activation returns at once
+    mW->ActivateFirstTime();  // every later activation returns at once
     QCOMPARE(mW->mPaneLines, expected);
     QCOMPARE(mW->windowTitle(), QStringLiteral("Kelmoa Ver1.1.1"));
     QVERIFY(mMessages.isEmpty() && !mW->mProgramEnded);
 
     WriteBytes(DicPath(), "no entry here\r\n");
-    Start().Form_Activate();
+    Start().ActivateFirstTime();
     QCOMPARE(mW->mPaneLines.value(2), QStringLiteral("　辞書の単語数＝0"));
   }
 
   void theCommandLineIsTakenWholeAsOnePath() {
     const std::string text = Text("my text.txt", {"the dog"});
     Ready("\"" + text + "\"");  // quotes stay part of the name: no such file
-    QVERIFY(!mW->gFlgTextFileRead);
+    QVERIFY(!mW->mTextLoaded);
     QCOMPARE(mW->mPaneLines.size(), 3 + 12);
     QCOMPARE(mMessages,
              QStringList{"このテキストファイルを開けませんでした。\n    ファイル名＝\"" +
@@ -256,7 +257,7 @@ class FrmTextTest : public QObject {
       Ready(c.path);  // a pipe without a writer does not hold the window
       QCOMPARE(mMessages, QStringList{"このテキストファイルを開けませんでした。\n    ファイル名＝" +
                                       QString::fromStdString(c.path) + "\n    理由＝" + c.reason});
-      QVERIFY(!mW->gFlgTextFileRead);
+      QVERIFY(!mW->mTextLoaded);
       QCOMPARE(mW->mPaneLines.size(), 3 + 12);  // the greeting
       QCOMPARE(mW->windowTitle(), QStringLiteral("Kelmoa Ver1.1.1"));
     }
@@ -266,7 +267,7 @@ class FrmTextTest : public QObject {
     QCOMPARE(mW->windowTitle(), QStringLiteral(".hidden.txt - Kelmoa Ver1.1.1"));
     // A file dropped or re-read that has gone meanwhile gets the same words.
     std::filesystem::remove(mDir / "txt_shift_jis/.hidden.txt");
-    mW->cmdReRead_Click();
+    mW->ReopenText();
     QVERIFY(mMessages.takeFirst().endsWith("理由＝ファイルが見つかりません"));
     QCOMPARE(Txt(), (StrList{u"", u"the dog"}));  // the shown text stays
   }
@@ -306,13 +307,13 @@ class FrmTextTest : public QObject {
   // ---- the open routine --------------------------------------------------------------------
 
   void aGoodFileIsShownFromItsFirstLine() {
-    frmText& w = Ready();
-    QVERIFY(!w.mCmdEdit->isEnabled() && !w.mCmdReRead->isEnabled() && !w.mChkSpeak->isEnabled());
+    MainWindow& w = Ready();
+    QVERIFY(!w.mCmdEdit->isEnabled() && !w.mCmdReRead->isEnabled() && !w.mSpeakBox->isEnabled());
     Open(Text("long.txt", Lines(Lpp() + 10)));
     VScroll().setValue(5);
     Open(Text("story.txt", Lines(Lpp() + 10, "the dog")));
-    QVERIFY(w.gFlgTextFileRead);
-    QVERIFY(w.mCmdEdit->isEnabled() && w.mCmdReRead->isEnabled() && w.mChkSpeak->isEnabled());
+    QVERIFY(w.mTextLoaded);
+    QVERIFY(w.mCmdEdit->isEnabled() && w.mCmdReRead->isEnabled() && w.mSpeakBox->isEnabled());
     QCOMPARE(w.windowTitle(), QStringLiteral("story.txt - Kelmoa Ver1.1.1"));
     QCOMPARE(VScroll().value(), 1);
     QCOMPARE(VScroll().maximum(), 11);
@@ -321,7 +322,7 @@ class FrmTextTest : public QObject {
   }
 
   void aRejectedFileLeavesThePreviousTextWhole() {
-    frmText& w = Ready();
+    MainWindow& w = Ready();
     const std::string good = Text("good.txt", {"the dog runs", "fast"});
     Open(good);
     const QImage before = Page();
@@ -329,7 +330,7 @@ class FrmTextTest : public QObject {
       QCOMPARE(w.mTextFilePath, good);
       QCOMPARE(w.windowTitle(), QStringLiteral("good.txt - Kelmoa Ver1.1.1"));
       QCOMPARE(Txt(), (StrList{u"", u"the dog runs", u"fast"}));
-      w.VScroll_Change();  // the next redraw still shows the text
+      w.DrawPage();  // the next redraw still shows the text
       QCOMPARE(Page(), before);
     };
 
@@ -357,22 +358,22 @@ class FrmTextTest : public QObject {
     checkUnchanged();
 
     WriteBytes(good, SjisLines({"new content"}));
-    w.cmdReRead_Click();  // loads the last good file again
+    w.ReopenText();  // loads the last good file again
     QCOMPARE(Txt(), (StrList{u"", u"new content"}));
   }
 
   void okInTheRejectionDialogOpensTheRejectedFileInTheEditor() {
-    frmText& w = Ready();
+    MainWindow& w = Ready();
     const std::string marker = mDir / "editor-args.txt";
     const std::string editor = mDir / "bin/editor.sh";
     WriteBytes(editor, "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"" + marker + ".tmp\"\nmv \"" + marker +
                            ".tmp\" \"" + marker + "\"\n");
     std::filesystem::permissions(editor, std::filesystem::perms::owner_all);
     w.mSetting.TextEditor = U16(editor);
-    w.mFrmIni->SetSettingToFrmIni(w.mSetting);
+    w.mSettingsDialog->FillFields(w.mSetting);
     Open(Text("good.txt", {"the dog"}));
     const std::string bad = Text("bad.txt", {std::string(120, 'x')});
-    mAnswer = frmMsg::kOK;
+    mAnswer = MessageDialog::kOK;
     Open(bad);
     QTRY_VERIFY_WITH_TIMEOUT(std::filesystem::exists(marker), 10000);
     QCOMPARE(ReadBytes(marker), bad + "\n");
@@ -381,8 +382,8 @@ class FrmTextTest : public QObject {
     const std::string notAProgram = mDir / "bin/editor.txt";
     WriteBytes(notAProgram, "plain text\n");
     w.mSetting.TextEditor = U16(notAProgram);
-    w.mFrmIni->SetSettingToFrmIni(w.mSetting);
-    w.cmdEdit_Click();
+    w.mSettingsDialog->FillFields(w.mSetting);
+    w.EditTextInEditor();
     QCOMPARE(mPlainMessages.size(), 1);
     QVERIFY(mPlainMessages.first().startsWith(
         "テキストエディタを起動できませんでした。\r\n    エディタ＝" +
@@ -390,7 +391,7 @@ class FrmTextTest : public QObject {
   }
 
   void aDroppedFileIsOpenedAndOtherDropsAreIgnored() {
-    frmText& w = Ready();
+    MainWindow& w = Ready();
     const std::string text = Text("dropped.txt", {"the dog"});
     QMimeData file;
     file.setUrls({QUrl::fromLocalFile(QString::fromStdString(text))});
@@ -411,7 +412,7 @@ class FrmTextTest : public QObject {
   // A NUL or another control character draws as a blank and ends the word before it; the
   // rest of the line is drawn and its words are found.
   void aNulInALineHidesNothingAfterIt() {
-    frmText& w = Ready();
+    MainWindow& w = Ready();
     Open(Text("nul.txt", {std::string("the cat\0dog\x01runs", 16), "next"}));
     QVERIFY(mMessages.isEmpty());
     const TextDocument& d = *w.mDoc;
@@ -430,7 +431,7 @@ class FrmTextTest : public QObject {
   // ---- fitting the window and scrolling ----------------------------------------------------
 
   void theScrollBarAndTheWindowWidthFollowTheText() {
-    frmText& w = Ready();
+    MainWindow& w = Ready();
     QCOMPARE(w.mSetting.HalfWidth, 7);
     Open(Text("page.txt", Lines(Lpp())));
     QVERIFY(VScroll().isHidden());
@@ -452,7 +453,7 @@ class FrmTextTest : public QObject {
   }
 
   void theScrollBarHandsTheFocusToTheDummy() {
-    frmText& w = Ready();
+    MainWindow& w = Ready();
     Open(Text("long.txt", Lines(Lpp() + 20)));
     w.show();
     w.activateWindow();
@@ -464,7 +465,7 @@ class FrmTextTest : public QObject {
   // Up/Down move a line, PageUp/PageDown a page less one line, Ctrl+Home/Ctrl+End to the ends,
   // from whichever control has the focus; nothing while the whole text is on the page.
   void theKeysScrollByLinePageAndToTheEnds() {
-    frmText& w = Ready();
+    MainWindow& w = Ready();
     Open(Text("long.txt", Lines(Lpp() * 3)));  // maximum 2 * Lpp + 1
     const int last = 2 * Lpp() + 1;
     w.show();
@@ -481,7 +482,7 @@ class FrmTextTest : public QObject {
         {w.mPicDummy, Qt::Key_Up, Qt::NoModifier, 1},
         {w.mPicDummy, Qt::Key_Up, Qt::NoModifier, 1},  // stays at the top
         {w.mCmdFile, Qt::Key_PageDown, Qt::NoModifier, Lpp()},
-        {w.mChkSpeak, Qt::Key_PageDown, Qt::NoModifier, 2 * Lpp() - 1},
+        {w.mSpeakBox, Qt::Key_PageDown, Qt::NoModifier, 2 * Lpp() - 1},
         {w.mPicDummy, Qt::Key_PageDown, Qt::NoModifier, last},  // clamped at the end
         {w.mPicDummy, Qt::Key_PageUp, Qt::NoModifier, last - (Lpp() - 1)},
         {w.mCmdEnd, Qt::Key_Home, Qt::ControlModifier, 1},
@@ -493,15 +494,15 @@ class FrmTextTest : public QObject {
       QCOMPARE(VScroll().value(), step.expected);
     }
     Open(Text("short.txt", Lines(3)));
-    w.ScrollByKey(frmText::ScrollKey::kPageDown);
-    w.ScrollByKey(frmText::ScrollKey::kBottom);
+    w.ScrollByKey(MainWindow::ScrollKey::kPageDown);
+    w.ScrollByKey(MainWindow::ScrollKey::kBottom);
     QCOMPARE(VScroll().value(), 1);
   }
 
   // The window's frame, caption and all, stands on the screen when the text widens it: also
   // when the window system has put the inside of the window at the top instead of its frame.
   void theCaptionStaysOnTheScreen() {
-    frmText& w = Ready();
+    MainWindow& w = Ready();
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     QCOMPARE(w.frameGeometry().top(), 0);
@@ -522,7 +523,7 @@ class FrmTextTest : public QObject {
   }
 
   void theWheelScrollsFiveLinesOrTenWithCtrlWhileTheBarShows() {
-    frmText& w = Ready();
+    MainWindow& w = Ready();
     w.WheelRoll(-120, Qt::NoModifier);  // no text
     QCOMPARE(VScroll().value(), 1);
     Open(Text("long.txt", Lines(Lpp() + 30)));  // maximum 31
@@ -557,7 +558,7 @@ class FrmTextTest : public QObject {
   // ---- hover popup -------------------------------------------------------------------------
 
   void aKnownWordShowsItsMeaningsBelowItsLine() {
-    frmText& w = Ready();
+    MainWindow& w = Ready();
     Hover(QPointF(60, 40));  // no text yet: nothing happens
     QVERIFY(Popup().isHidden());
     Open(Text("t.txt", {"the dog runs"}));
@@ -612,14 +613,14 @@ class FrmTextTest : public QObject {
   // key, another text, the pointer leaving the pane, another window becoming active. The
   // pointer passes through it to the lines it covers.
   void thePopupGoesWhenTheWordUnderThePointerMayHaveChanged() {
-    frmText& w = Ready();
+    MainWindow& w = Ready();
     const std::string text = Text("t.txt", Lines(Lpp() + 30, "the dog runs"));
     Open(text);
     QVERIFY(Popup().testAttribute(Qt::WA_TransparentForMouseEvents));
     const std::function<void()> hiders[] = {
         [&] { VScroll().setValue(VScroll().value() + 1); },
         [&] { w.WheelRoll(-120, Qt::NoModifier); },
-        [&] { w.ScrollByKey(frmText::ScrollKey::kLineDown); },
+        [&] { w.ScrollByKey(MainWindow::ScrollKey::kLineDown); },
         [&] { Open(text); },
         [&] {
           QEvent leave(QEvent::Leave);
@@ -652,7 +653,7 @@ class FrmTextTest : public QObject {
   // ---- page drawing ------------------------------------------------------------------------
 
   void knownWordsAreBlueAndEveryCharacterStandsAtItsGridPosition() {
-    frmText& w = Ready();
+    MainWindow& w = Ready();
     // Double-byte characters advance FullWidth, the rest HalfWidth, whatever the glyphs' own
     // widths (IPAGothic draws single-byte glyphs 6.5 pixels wide at this size).
     const std::u16string line = U16("the cat ああ今日 (A1) runs.");
@@ -680,8 +681,8 @@ class FrmTextTest : public QObject {
   }
 
   void theLineNumberColumnAndItsSeparator() {
-    frmText& w = Ready();
-    w.VScroll_Change();  // no text: only the separator's point at (36, 5) stays
+    MainWindow& w = Ready();
+    w.DrawPage();  // no text: only the separator's point at (36, 5) stays
     QCOMPARE(Page().pixel(36, 5), qRgb(128, 128, 128));
     QCOMPARE(Count(Page(), Page().rect(), [](QRgb c) { return c != qRgb(255, 255, 255); }), 1);
 
@@ -712,9 +713,9 @@ class FrmTextTest : public QObject {
   }
 
   void theConvertButtonOpensAPreparedCopyAndLeavesTheTextAlone() {
-    frmText& w = Ready();
+    MainWindow& w = Ready();
     Open(Text("good.txt", {"the dog"}));
-    mAnswer = frmMsg::kConvert;
+    mAnswer = MessageDialog::kConvert;
     // A UTF-8 text from elsewhere: typographic characters and a paragraph on one line.
     std::filesystem::create_directories(mDir / "elsewhere");
     std::string paragraph = "The dog\u2019s caf\u00e9 \u2014";
@@ -778,7 +779,7 @@ class FrmTextTest : public QObject {
   }
 
   void aDroppedTextAndOneOnTheCommandLineTakeTheSamePath() {
-    mAnswer = frmMsg::kConvert;
+    mAnswer = MessageDialog::kConvert;
     WriteBytes(mDir / "utf8.txt", "caf\xC3\xA9 dog\r\n");
     Ready(mDir / "utf8.txt");
     QCOMPARE(mMessages.takeFirst(), Shown(MsgNotShiftJis(u"utf8.txt", u"UTF8")));
@@ -799,5 +800,5 @@ class FrmTextTest : public QObject {
 
 }  // namespace kelmoa
 
-QTEST_MAIN(kelmoa::FrmTextTest)
-#include "frm_text_test.moc"
+QTEST_MAIN(kelmoa::MainWindowTest)
+#include "main_window_test.moc"

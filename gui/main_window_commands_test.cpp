@@ -15,16 +15,16 @@
 #include <QUrl>
 #include <filesystem>
 
-#include "gui/frm_text.h"
 #include "core/base/codepage.h"
 #include "core/base/fixtures_test.h"
-#include "gui/frm_msg.h"
-#include "gui/picture_box.h"
-#include "gui/window_helpers.h"
-#include "gui/frm_ini.h"
 #include "core/settings/ini_file.h"
-#include "gui/frm_file.h"
 #include "gui/help_page.h"
+#include "gui/main_window.h"
+#include "gui/message_dialog.h"
+#include "gui/picture_box.h"
+#include "gui/settings_dialog.h"
+#include "gui/text_chooser.h"
+#include "gui/window_helpers.h"
 
 namespace kelmoa {
 namespace {
@@ -57,11 +57,11 @@ bool WhileShown(QDialog& dlg, Act act, const std::function<void()>& show) {
 
 // The command row of the main window on an installed program in a temporary base folder; the
 // test works the settings window and the chooser from inside their modal showings.
-class FrmTextCommandsTest : public QObject {
+class MainWindowCommandsTest : public QObject {
   Q_OBJECT
 
   testing::TempDir mDir;
-  std::unique_ptr<frmText> mW;
+  std::unique_ptr<MainWindow> mW;
   QStringList mPlain;  // plain messages of the main window, the settings window and the chooser
   QString mStartFolder = QDir::currentPath();
 
@@ -76,17 +76,17 @@ class FrmTextCommandsTest : public QObject {
     WriteBytes(mDir / ("txt_shift_jis/" + name), bytes);
     return mDir / ("txt_shift_jis/" + name);
   }
-  frmText& Ready() {
+  MainWindow& Ready() {
     WriteBytes(mDir / "dic/Dic_EJ.txt", testing::Sjis("dog\t犬\r\nthe\tその\r\n"));
-    mW = std::make_unique<frmText>(ProgramPaths::FromProgramFile(mDir / "bin/Kelmoa"), "");
-    mW->MsgDialog().SetResponder([](const QString&, int) { return frmMsg::kCancel; });
+    mW = std::make_unique<MainWindow>(ProgramPaths::FromProgramFile(mDir / "bin/Kelmoa"), "");
+    mW->MsgDialog().SetResponder([](const QString&, int) { return MessageDialog::kCancel; });
     mW->SetPlainMessageResponder([this](const QString& msg) { mPlain << msg; });
-    mW->Form_Activate();
+    mW->ActivateFirstTime();
     return *mW;
   }
   void Open(const std::string& path) {
     mW->mTextFilePath = path;
-    mW->OpenTextFileAndDisp();
+    mW->OpenTextFile();
   }
   // The window shown, so that its frame stands where it will stay.
   void Show() {
@@ -94,8 +94,8 @@ class FrmTextCommandsTest : public QObject {
     QVERIFY(QTest::qWaitForWindowExposed(mW.get()));
   }
 
-  frmIni& Ini() { return *mW->mFrmIni; }
-  frmFile& Chooser() { return *mW->mFrmFile; }
+  SettingsDialog& Ini() { return *mW->mSettingsDialog; }
+  TextChooser& Chooser() { return *mW->mTextChooser; }
   QScrollBar& VScroll() { return *mW->mVScroll; }
   const QImage& Page() const { return mW->mPicText->Image(); }
   const SettingInfo& Setting() const { return mW->mSetting; }
@@ -104,10 +104,10 @@ class FrmTextCommandsTest : public QObject {
   template <typename Act>
   bool Settings(Act act) {
     return WhileShown(
-        Ini(), [&] { act(Ini()); }, [this] { mW->cmdIni_Click(); });
+        Ini(), [&] { act(Ini()); }, [this] { mW->EditSettings(); });
   }
   bool ChangeFontSize(int option) {
-    return Settings([option](frmIni& ini) {
+    return Settings([option](SettingsDialog& ini) {
       QTest::mouseClick(ini.mOptFontsize[option], Qt::LeftButton);
       QTest::mouseClick(ini.mCmdChangeSetting, Qt::LeftButton);
     });
@@ -116,15 +116,15 @@ class FrmTextCommandsTest : public QObject {
   template <typename Act>
   bool Choose(Act act) {
     return WhileShown(
-        Chooser(), [&] { act(Chooser()); }, [this] { mW->cmdFile_Click(); });
+        Chooser(), [&] { act(Chooser()); }, [this] { mW->ChooseAndOpenText(); });
   }
-  static QStringList Listed(const frmFile& chooser) {
+  static QStringList Listed(const TextChooser& chooser) {
     QStringList names;
     for (int i = 0; i < chooser.mFile1->count(); ++i)
       names << chooser.mFile1->item(i)->text();
     return names;
   }
-  static void Select(frmFile& chooser, const QString& name) {
+  static void Select(TextChooser& chooser, const QString& name) {
     chooser.mFile1->setCurrentItem(chooser.mFile1->findItems(name, Qt::MatchExactly).value(0));
   }
 
@@ -160,7 +160,7 @@ class FrmTextCommandsTest : public QObject {
   // ---- settings change -------------------------------------------------------------------
 
   void aSettingsChangeLaysTheTextOutAgainAtItsPlace() {
-    frmText& w = Ready();
+    MainWindow& w = Ready();
     std::vector<std::string> lines = Lines(200, "the dog runs");
     lines[9] = std::string(100, 'x');
     Open(Text("long.txt", lines));
@@ -168,7 +168,7 @@ class FrmTextCommandsTest : public QObject {
     const int left = w.frameGeometry().x();
     VScroll().setValue(40);
     const std::vector<uint32_t> dicIdx = w.mDoc->words.mWordDicIdxId;
-    w.picText_MouseMove(60, 10);  // a popup in the old layout
+    w.HoverAt(60, 10);  // a popup in the old layout
     const QImage before = Page();
 
     QVERIFY(ChangeFontSize(2));
@@ -189,9 +189,9 @@ class FrmTextCommandsTest : public QObject {
     // The page is drawn anew from the current state, and the pointer finds the words.
     QVERIFY(Page() != before);
     const QImage shown = Page();
-    w.VScroll_Change();
+    w.DrawPage();
     QCOMPARE(Page(), shown);
-    w.picText_MouseMove((t.mWordX1[2] + t.mWordX2[2]) / 2.0, 10);
+    w.HoverAt((t.mWordX1[2] + t.mWordX2[2]) / 2.0, 10);
     QVERIFY(!w.mPicDialog->isHidden());
     QCOMPARE(IniValue(u"FontSize"), QStringLiteral("12.75"));
     QCOMPARE(IniValue(u"LineSpace"), QStringLiteral("3"));
@@ -208,9 +208,9 @@ class FrmTextCommandsTest : public QObject {
   }
 
   void withoutATextOnlyThePaneFontChanges() {
-    frmText& w = Ready();
+    MainWindow& w = Ready();
     const QImage greeting = Page();
-    QVERIFY(Settings([](frmIni& ini) {
+    QVERIFY(Settings([](SettingsDialog& ini) {
       QTest::mouseClick(ini.mOptFontsize[1], Qt::LeftButton);
       QTest::mouseClick(ini.mCmdAdd[0], Qt::LeftButton);
       QTest::mouseClick(ini.mCmdChangeSetting, Qt::LeftButton);
@@ -222,7 +222,7 @@ class FrmTextCommandsTest : public QObject {
   }
 
   void aSettingsFileThatCannotBeWrittenIsReported() {
-    frmText& w = Ready();
+    MainWindow& w = Ready();
     std::filesystem::create_directory(IniPath());  // a folder where the file belongs
     QVERIFY(ChangeFontSize(2));
     QCOMPARE(w.mPaneFont.pointSizeF(), 12.75);  // the change holds for this run
@@ -234,8 +234,8 @@ class FrmTextCommandsTest : public QObject {
   // ---- the settings window ---------------------------------------------------------------
 
   void cancellingOrClosingChangesNothingAndEachShowingStartsOnCancel() {
-    frmText& w = Ready();
-    const auto edit = [](frmIni& ini) {
+    MainWindow& w = Ready();
+    const auto edit = [](SettingsDialog& ini) {
       QCOMPARE(ini.focusWidget(), ini.mCmdCancel);
       QCOMPARE(ini.mTxtTextEditor->text(), QString());  // filled from the settings
       ini.mOptFontsize[2]->setChecked(true);
@@ -243,18 +243,18 @@ class FrmTextCommandsTest : public QObject {
       ini.mTxtTextEditor->setText(QStringLiteral("/typed/editor"));
       ini.mTxtTextEditor->setFocus();
     };
-    const std::function<void(frmIni&)> closes[] = {
-        [](frmIni& ini) { QTest::mouseClick(ini.mCmdCancel, Qt::LeftButton); },
-        [](frmIni& ini) { ini.close(); },  // through the frame
-        [](frmIni& ini) { QTest::keyClick(&ini, Qt::Key_Escape); },
-        [](frmIni& ini) { QTest::keyClick(ini.mCmdCancel, Qt::Key_Return); },
+    const std::function<void(SettingsDialog&)> closes[] = {
+        [](SettingsDialog& ini) { QTest::mouseClick(ini.mCmdCancel, Qt::LeftButton); },
+        [](SettingsDialog& ini) { ini.close(); },  // through the frame
+        [](SettingsDialog& ini) { QTest::keyClick(&ini, Qt::Key_Escape); },
+        [](SettingsDialog& ini) { QTest::keyClick(ini.mCmdCancel, Qt::Key_Return); },
     };
     for (const auto& close : closes) {
-      QVERIFY(Settings([&](frmIni& ini) {
+      QVERIFY(Settings([&](SettingsDialog& ini) {
         edit(ini);
         close(ini);
       }));
-      QVERIFY(!Ini().gBolChangeSetting);
+      QVERIFY((Ini().result() == QDialog::Rejected));
       QCOMPARE(Setting().FontSize, 9.75f);
       QCOMPARE(Setting().LineSpace, 3);
       // The field keeps what was typed until the window is opened again.
@@ -265,7 +265,7 @@ class FrmTextCommandsTest : public QObject {
 
   void theStepButtonsKeepToTheRangeShown() {
     Ready();
-    frmIni& ini = Ini();
+    SettingsDialog& ini = Ini();
     QCOMPARE(ini.mLblLSpaceRange->text(), QStringLiteral("(3-5)"));
     const auto step = [&](const char16_t* start, int index, const char16_t* expected) {
       ini.mTxtLineSpace->setText(Q(start));
@@ -284,7 +284,7 @@ class FrmTextCommandsTest : public QObject {
 
   void confirmingALineSpacingOutOfRangeKeepsTheWindowOpen() {
     Ready();
-    QVERIFY(Settings([&](frmIni& ini) {
+    QVERIFY(Settings([&](SettingsDialog& ini) {
       for (const char16_t* bad : {u"", u"6", u"2", u"4.0", u"４", u"99999999999"}) {
         ini.mTxtLineSpace->setText(Q(bad));
         QTest::mouseClick(ini.mCmdChangeSetting, Qt::LeftButton);
@@ -300,7 +300,7 @@ class FrmTextCommandsTest : public QObject {
 
   void theEditorTestAndTheExamples() {
     Ready();
-    frmIni& ini = Ini();
+    SettingsDialog& ini = Ini();
     const auto run = [&](const std::string& editor) {
       ini.mTxtTextEditor->setText(QString::fromStdString(editor));
       QTest::mouseClick(ini.mCmdRunEditor, Qt::LeftButton);
@@ -333,11 +333,11 @@ class FrmTextCommandsTest : public QObject {
   // ---- the chooser -----------------------------------------------------------------------
 
   void theChooserListsTextFilesInAnyLetterCaseAndKeepsItsSelection() {
-    frmText& w = Ready();
+    MainWindow& w = Ready();
     for (const char* name : {"a.txt", "B.TXT", "c.Txt", "d.md", "e.txt.bak", ".hidden.txt"})
       Text(name, {"the " + std::string(name)});
     std::filesystem::create_directory(mDir / "txt_shift_jis/folder.txt");
-    QVERIFY(Choose([&](frmFile& chooser) {
+    QVERIFY(Choose([&](TextChooser& chooser) {
       QCOMPARE(chooser.pos(), w.pos() + QPoint(40, 20));
       QCOMPARE(chooser.mLblFolder->text(), QString::fromStdString(mDir / "txt_shift_jis"));
       QCOMPARE(Listed(chooser), (QStringList{"a.txt", "B.TXT", "c.Txt"}));
@@ -355,24 +355,24 @@ class FrmTextCommandsTest : public QObject {
     // The list stands as last read, and "選択" at once takes the file chosen last time.
     Text("g.txt", {"the g"});
     Text("c.Txt", {"changed"});
-    QVERIFY(Choose([&](frmFile& chooser) {
+    QVERIFY(Choose([&](TextChooser& chooser) {
       QCOMPARE(Listed(chooser).size(), 4);
       QTest::mouseClick(chooser.mCmdSelect, Qt::LeftButton);
     }));
     QCOMPARE(w.mDoc->mTxt, (StrList{u"", u"changed"}));
 
     // Cancelling or closing opens nothing, after an earlier choice too.
-    const std::function<void(frmFile&)> closes[] = {
-        [](frmFile& c) { QTest::mouseClick(c.mCmdCancel, Qt::LeftButton); },
-        [](frmFile& c) { c.close(); },
-        [](frmFile& c) { QTest::keyClick(&c, Qt::Key_Escape); },
+    const std::function<void(TextChooser&)> closes[] = {
+        [](TextChooser& c) { QTest::mouseClick(c.mCmdCancel, Qt::LeftButton); },
+        [](TextChooser& c) { c.close(); },
+        [](TextChooser& c) { QTest::keyClick(&c, Qt::Key_Escape); },
     };
     for (const auto& close : closes) {
-      QVERIFY(Choose([&](frmFile& chooser) {
+      QVERIFY(Choose([&](TextChooser& chooser) {
         Select(chooser, "a.txt");
         close(chooser);
       }));
-      QCOMPARE(Chooser().gFileNm, QString());
+      QCOMPARE(Chooser().ChosenPath(), std::string());
       QCOMPARE(w.windowTitle(), QStringLiteral("c.Txt - Kelmoa Ver1.1.1"));
     }
   }
@@ -380,11 +380,11 @@ class FrmTextCommandsTest : public QObject {
   // A file name that is not UTF-8 (Shift_JIS bytes, as files copied from Windows have) keeps
   // its bytes from the chooser's list, through the open routine, to the editor's argument.
   void aNameThatIsNotUtf8KeepsItsBytesEndToEnd() {
-    frmText& w = Ready();
+    MainWindow& w = Ready();
     const std::string name = "caf\xE9 \x82\xA0.txt";  // Latin-1 e-acute, Shift_JIS "あ"
     const std::string path = Text(name, {"the dog"});
     Text("b.txt", {"the b"});
-    QVERIFY(Choose([&](frmFile& chooser) {
+    QVERIFY(Choose([&](TextChooser& chooser) {
       const QStringList listed = Listed(chooser);
       QCOMPARE(listed.size(), 2);
       QCOMPARE(listed[1], QFile::decodeName(QByteArray::fromStdString(name)));
@@ -424,12 +424,12 @@ class FrmTextCommandsTest : public QObject {
   // Help says when the page did not open: no page, an opener that cannot start, an opener that
   // fails (no browser set up). An opener that succeeds says nothing.
   void helpReportsAPageThatDidNotOpen() {
-    frmText& w = Ready();
+    MainWindow& w = Ready();
     const std::string page = mDir / "htm/index.htm";
     const QString shownPage = QString::fromStdString(page);
     HelpPageOpener& opener = *w.mHelpPage;
     opener.SetProgram(QStringLiteral("true"));
-    w.cmdDispHowToUse_Click();
+    w.ShowHelp();
     QCOMPARE(mPlain, QStringList{"ヘルプページを開けませんでした。\r\n    ファイル名＝" +
                                  shownPage + "\r\n    理由＝ヘルプページのファイルがありません"});
     mPlain.clear();
@@ -447,7 +447,7 @@ class FrmTextCommandsTest : public QObject {
     for (const auto& c : cases) {
       mPlain.clear();
       opener.SetProgram(c.program);
-      w.cmdDispHowToUse_Click();
+      w.ShowHelp();
       if (c.reason.isEmpty()) {
         QTest::qWait(300);  // time for the opener to end
         QVERIFY(mPlain.isEmpty());
@@ -462,7 +462,7 @@ class FrmTextCommandsTest : public QObject {
   }
 
   void f1FromAnyControlOfTheWindowOpensTheHelpPage() {
-    frmText& w = Ready();
+    MainWindow& w = Ready();
     Open(Text("t.txt", Lines(200, "the dog")));
     QList<QUrl> opened;
     w.SetHelpOpener([&](const QUrl& page) { opened << page; });
@@ -470,7 +470,7 @@ class FrmTextCommandsTest : public QObject {
     w.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&w));
     const QList<QWidget*> controls = {w.mCmdFile,  w.mCmdEdit, w.mCmdReRead, w.mCmdEditDic,
-                                      w.mChkSpeak, w.mCmdIni,  w.mCmdEnd,    w.mPicDummy};
+                                      w.mSpeakBox, w.mCmdIni,  w.mCmdEnd,    w.mPicDummy};
     for (QWidget* control : controls) {
       control->setFocus();
       QTRY_COMPARE(QApplication::focusWidget(), control);
@@ -484,15 +484,15 @@ class FrmTextCommandsTest : public QObject {
 
   void theEndButtonStoresTheLeftEdgeUnlessTheWindowIsOffScreen() {
     Ready().move(30, 0);
-    QSignalSpy ended(mW.get(), &frmText::programEnded);
-    mW->cmdEnd_Click();
+    QSignalSpy ended(mW.get(), &MainWindow::programEnded);
+    mW->StorePlaceAndEnd();
     QCOMPARE(ended.count(), 1);
     QCOMPARE(IniValue(u"FormLeft"), QStringLiteral("30"));
     QCOMPARE(IniValue(u"FontSize"), QStringLiteral("(none)"));  // only the one key
     for (const QPoint off : {QPoint(-20, 0), QPoint(40, -5)}) {
       std::filesystem::remove(IniPath());
       Ready().move(off);
-      mW->cmdEnd_Click();
+      mW->StorePlaceAndEnd();
       QVERIFY(!std::filesystem::exists(IniPath()));
     }
     Ready().close();  // closing through the frame stores nothing
@@ -502,7 +502,7 @@ class FrmTextCommandsTest : public QObject {
   // ---- the external editor ---------------------------------------------------------------
 
   void eachKnownEditorGetsItsOwnArguments() {
-    frmText& w = Ready();
+    MainWindow& w = Ready();
     // A name that begins with a dash and holds quotes and spaces, opened by a relative path.
     const std::string name = "-odd \"quoted\" name.txt";
     const QString path = QString::fromStdString(Text(name, Lines(300, "the dog")));
@@ -529,7 +529,7 @@ class FrmTextCommandsTest : public QObject {
     for (const auto& [editorName, args] : cases) {
       const std::string editor = FakeEditor(editorName, marker);
       // The launch takes the settings window's field, also after a cancel.
-      QVERIFY(Settings([&](frmIni& ini) {
+      QVERIFY(Settings([&](SettingsDialog& ini) {
         ini.mTxtTextEditor->setText(QString::fromStdString(editor));
         QTest::mouseClick(ini.mCmdCancel, Qt::LeftButton);
       }));
@@ -544,5 +544,5 @@ class FrmTextCommandsTest : public QObject {
 
 }  // namespace kelmoa
 
-QTEST_MAIN(kelmoa::FrmTextCommandsTest)
-#include "frm_text_commands_test.moc"
+QTEST_MAIN(kelmoa::MainWindowCommandsTest)
+#include "main_window_commands_test.moc"

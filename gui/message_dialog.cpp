@@ -1,4 +1,4 @@
-#include "gui/frm_msg.h"
+#include "gui/message_dialog.h"
 
 #include <QEvent>
 #include <QFontMetrics>
@@ -92,7 +92,7 @@ QString FitMessage(const QString& text, const QFont& font, int maxWidth, int max
 
 }  // namespace
 
-frmMsg::frmMsg(QString programFolder, QString caption, QWidget* parent)
+MessageDialog::MessageDialog(QString programFolder, QString caption, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint),
       mProgramFolder(std::move(programFolder)),
       mCaption(std::move(caption)),
@@ -114,25 +114,25 @@ frmMsg::frmMsg(QString programFolder, QString caption, QWidget* parent)
   mCmdConvert->resize(std::max(kButtonWidth, mCmdConvert->sizeHint().width()), kButtonHeight);
   mCmdConvert->hide();
   setTabOrder(mCmdCancel, mCmdConvert);
-  connect(mCmdOK, &QPushButton::clicked, this, &frmMsg::cmdOK_Click);
-  connect(mCmdCancel, &QPushButton::clicked, this, &frmMsg::cmdCancel_Click);
-  connect(mCmdConvert, &QPushButton::clicked, this, &frmMsg::cmdConvert_Click);
+  connect(mCmdOK, &QPushButton::clicked, this, &MessageDialog::AnswerOK);
+  connect(mCmdCancel, &QPushButton::clicked, this, &MessageDialog::Cancel);
+  connect(mCmdConvert, &QPushButton::clicked, this, &MessageDialog::AnswerConvert);
 }
 
-int frmMsg::DispFrmMsg(QWidget* pParentForm, const QString& pMsg, int pBtn, const QString& pWav,
+int MessageDialog::Ask(QWidget* parent, const QString& msg, int btn, const QString& wav,
                        bool offerConvert) {
-  QString text = pMsg;
+  QString text = msg;
   text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   // The dialog never grows past the screen: a long line is wrapped, a message still too tall
   // loses the middles of its longest lines.
-  const QRect room = ScreenRoom(pParentForm);
+  const QRect room = ScreenRoom(parent);
   const QFontMetrics fm = mLblMsg->fontMetrics();
   const int maxWidth = room.width() - (kLblLeft + 10 + kFrameSidesPx);
   const int maxHeight = room.height() - (kLblTop + 80 + kFrameSidesPx);
   mLblMsg->setText(FitMessage(text, mLblMsg->font(), std::max(maxWidth, 1),
                               std::max(maxHeight / std::max(fm.lineSpacing(), 1), 1)));
   mLblMsg->adjustSize();
-  const bool twoButtons = pBtn != 0;
+  const bool twoButtons = btn != 0;
   mCmdCancel->setVisible(twoButtons);
 
   const int width = mLblMsg->x() + mLblMsg->width() + 10;
@@ -157,10 +157,10 @@ int frmMsg::DispFrmMsg(QWidget* pParentForm, const QString& pMsg, int pBtn, cons
     mCmdCancel->move(left + kButtonWidth + 2, buttonTop);
     mCmdConvert->move(left + rowWidth - mCmdConvert->width(), buttonTop);
   }
-  if (pParentForm != nullptr) {
+  if (parent != nullptr) {
     // The upper part of the parent, not its middle; over a parent partly off the screen it
     // stays on the screen.
-    const QRect p = pParentForm->frameGeometry();
+    const QRect p = parent->frameGeometry();
     const double top = p.y() + (p.height() - outerHeight) / 8.0;
     const double left = p.x() + (p.width() - width) / 2.0;
     const int x = std::clamp(static_cast<int>(std::lround(left)), room.left(),
@@ -170,11 +170,11 @@ int frmMsg::DispFrmMsg(QWidget* pParentForm, const QString& pMsg, int pBtn, cons
     move(x, y);
   }
 
-  if (!pWav.isEmpty())
-    PlayWav(pWav, mProgramFolder, this);
+  if (!wav.isEmpty())
+    PlayWav(wav, mProgramFolder, this);
   mCmdOK->setFocus();
   if (mResponder) {
-    const int answer = mResponder(text, pBtn);
+    const int answer = mResponder(text, btn);
     mBtnResult = answer == kOK ? kOK : answer == kConvert && offerConvert ? kConvert : kCancel;
     return mBtnResult;
   }
@@ -182,32 +182,32 @@ int frmMsg::DispFrmMsg(QWidget* pParentForm, const QString& pMsg, int pBtn, cons
   return mBtnResult;
 }
 
-void frmMsg::cmdOK_Click() {
+void MessageDialog::AnswerOK() {
   mBtnResult = kOK;
   done(Accepted);  // hides the dialog and ends its modal showing
 }
 
-void frmMsg::cmdCancel_Click() {
+void MessageDialog::Cancel() {
   mBtnResult = kCancel;
   done(Rejected);
 }
 
-void frmMsg::cmdConvert_Click() {
+void MessageDialog::AnswerConvert() {
   mBtnResult = kConvert;
   done(Accepted);
 }
 
-void frmMsg::reject() {
-  cmdCancel_Click();
+void MessageDialog::reject() {
+  Cancel();
 }
 
-void frmMsg::Form_Activate() {
+void MessageDialog::ShowCaption() {
   setWindowTitle(mCaption);
 }
 
-bool frmMsg::event(QEvent* event) {
+bool MessageDialog::event(QEvent* event) {
   if (event->type() == QEvent::WindowActivate)
-    Form_Activate();
+    ShowCaption();
   return QDialog::event(event);
 }
 

@@ -1,4 +1,4 @@
-#include "gui/frm_msg.h"
+#include "gui/message_dialog.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -11,28 +11,28 @@
 
 namespace kelmoa {
 
-class FrmMsgTest : public QObject {
+class MessageDialogTest : public QObject {
   Q_OBJECT
 
   // Shows the dialog for real and has `answer` press or close it from inside the modal loop.
   template <typename Fn>
-  static int ShowAndAnswer(frmMsg& dlg, int btn, Fn answer) {
+  static int ShowAndAnswer(MessageDialog& dlg, int btn, Fn answer) {
     QTimer::singleShot(0, &dlg, [&dlg, answer] {
       QTRY_VERIFY(dlg.isVisible());
       answer();
     });
-    return dlg.DispFrmMsg(nullptr, QStringLiteral("question?"), btn, QString());
+    return dlg.Ask(nullptr, QStringLiteral("question?"), btn, QString());
   }
 
  private slots:
   void initTestCase() { RegisterFontSubstitutions(); }
 
   void sizesItselfToTheMessageAndLaysOutItsButtons() {
-    frmMsg dlg(QString(), QStringLiteral("ケルモア Kelmoa"), nullptr);
-    dlg.SetResponder([](const QString&, int) { return frmMsg::kOK; });
+    MessageDialog dlg(QString(), QStringLiteral("ケルモア Kelmoa"), nullptr);
+    dlg.SetResponder([](const QString&, int) { return MessageDialog::kOK; });
     QVERIFY(dlg.windowFlags().testFlag(Qt::WindowStaysOnTopHint) && dlg.isModal());
 
-    dlg.DispFrmMsg(nullptr, QStringLiteral("a message long enough for both of the buttons"), 0, {});
+    dlg.Ask(nullptr, QStringLiteral("a message long enough for both of the buttons"), 0, {});
     const QLabel& lbl = dlg.lblMsg();
     QCOMPARE(lbl.pos(), QPoint(8, 8));
     QCOMPARE(dlg.width(), 8 + lbl.width() + 10);
@@ -40,7 +40,7 @@ class FrmMsgTest : public QObject {
     QCOMPARE(dlg.cmdOK().geometry(), QRect((dlg.width() - 73) / 2, dlg.height() - 30, 73, 25));
     const int oneLine = dlg.height();
 
-    dlg.DispFrmMsg(nullptr, QStringLiteral("one\r\ntwo\r\nthree\r\nfour\r\nfive"), 1, {});
+    dlg.Ask(nullptr, QStringLiteral("one\r\ntwo\r\nthree\r\nfour\r\nfive"), 1, {});
     QCOMPARE(lbl.text(), QStringLiteral("one\ntwo\nthree\nfour\nfive"));
     QVERIFY(qAbs(dlg.height() - oneLine - 4 * lbl.fontMetrics().lineSpacing()) <= 4);
     // The pair is centred, 2 pixels apart; a narrow dialog lets them overhang its edges.
@@ -53,9 +53,9 @@ class FrmMsgTest : public QObject {
   void standsInTheUpperPartOfItsParent() {
     QWidget parent;
     parent.setGeometry(100, 50, 600, 800);
-    frmMsg dlg(QString(), QStringLiteral("caption"), &parent);
-    dlg.SetResponder([](const QString&, int) { return frmMsg::kOK; });
-    dlg.DispFrmMsg(&parent, QStringLiteral("message"), 0, QString());
+    MessageDialog dlg(QString(), QStringLiteral("caption"), &parent);
+    dlg.SetResponder([](const QString&, int) { return MessageDialog::kOK; });
+    dlg.Ask(&parent, QStringLiteral("message"), 0, QString());
     const QRect p = parent.frameGeometry();
     const int outerHeight = dlg.lblMsg().height() + 8 + 80;  // the caption bar counted in
     QCOMPARE(dlg.pos(), QPoint(qRound(p.x() + (p.width() - dlg.width()) / 2.0),
@@ -67,11 +67,11 @@ class FrmMsgTest : public QObject {
   void neverGrowsPastTheScreen() {
     QWidget parent;
     parent.setGeometry(700, 500, 600, 400);  // reaching past the screen's corner
-    frmMsg dlg(QString(), QStringLiteral("caption"), &parent);
+    MessageDialog dlg(QString(), QStringLiteral("caption"), &parent);
     QString shownToUser;
     dlg.SetResponder([&](const QString& msg, int) {
       shownToUser = msg;
-      return frmMsg::kOK;
+      return MessageDialog::kOK;
     });
     const QRect room = QGuiApplication::primaryScreen()->availableGeometry();
     QString path = QStringLiteral("/home/user/");
@@ -93,7 +93,7 @@ class FrmMsgTest : public QObject {
         {path + QStringLiteral("\r\n") + path, false},
     };
     for (const auto& c : cases) {
-      dlg.DispFrmMsg(&parent, c.msg, 1, {});
+      dlg.Ask(&parent, c.msg, 1, {});
       QCOMPARE(shownToUser, QString(c.msg).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
       const QString label = dlg.lblMsg().text();
       QVERIFY(dlg.width() <= room.width());
@@ -115,41 +115,42 @@ class FrmMsgTest : public QObject {
               joined.endsWith(u'…'));
     }
     // The path's file name is still shown at the end of its line.
-    dlg.DispFrmMsg(&parent, QStringLiteral("ファイル名＝") + path + QStringLiteral("\r\nOK?"), 1,
-                   {});
+    dlg.Ask(&parent, QStringLiteral("ファイル名＝") + path + QStringLiteral("\r\nOK?"), 1, {});
     QVERIFY(dlg.lblMsg().text().contains(QStringLiteral("end.txt\nOK?")));
   }
 
   void answersOneForOkAndTwoForCancelOrClosing() {
-    frmMsg dlg(QStringLiteral("/nonexistent-folder"), QStringLiteral("caption"), nullptr);
+    MessageDialog dlg(QStringLiteral("/nonexistent-folder"), QStringLiteral("caption"), nullptr);
     auto* ok = const_cast<QPushButton*>(&dlg.cmdOK());
     auto* cancel = const_cast<QPushButton*>(&dlg.cmdCancel());
-    QCOMPARE(ShowAndAnswer(dlg, 1, [ok] { QTest::mouseClick(ok, Qt::LeftButton); }), frmMsg::kOK);
+    QCOMPARE(ShowAndAnswer(dlg, 1, [ok] { QTest::mouseClick(ok, Qt::LeftButton); }),
+             MessageDialog::kOK);
     QVERIFY(!dlg.isVisible());
     QCOMPARE(ShowAndAnswer(dlg, 1, [cancel] { QTest::mouseClick(cancel, Qt::LeftButton); }),
-             frmMsg::kCancel);
-    QCOMPARE(ShowAndAnswer(dlg, 1, [ok] { QTest::mouseClick(ok, Qt::LeftButton); }), frmMsg::kOK);
+             MessageDialog::kCancel);
+    QCOMPARE(ShowAndAnswer(dlg, 1, [ok] { QTest::mouseClick(ok, Qt::LeftButton); }),
+             MessageDialog::kOK);
     // Closing through the frame after an OK still answers Cancel.
-    QCOMPARE(ShowAndAnswer(dlg, 1, [&dlg] { dlg.close(); }), frmMsg::kCancel);
+    QCOMPARE(ShowAndAnswer(dlg, 1, [&dlg] { dlg.close(); }), MessageDialog::kCancel);
     QCOMPARE(ShowAndAnswer(dlg, 0, [&dlg] { QTest::keyClick(&dlg, Qt::Key_Escape); }),
-             frmMsg::kCancel);
+             MessageDialog::kCancel);
     // A sound file that is not there plays nothing and reports nothing.
-    dlg.SetResponder([](const QString&, int) { return frmMsg::kOK; });
-    QCOMPARE(dlg.DispFrmMsg(nullptr, QStringLiteral("m"), 0, QStringLiteral("notify.wav")),
-             frmMsg::kOK);
+    dlg.SetResponder([](const QString&, int) { return MessageDialog::kOK; });
+    QCOMPARE(dlg.Ask(nullptr, QStringLiteral("m"), 0, QStringLiteral("notify.wav")),
+             MessageDialog::kOK);
     QVERIFY(dlg.findChildren<QSoundEffect*>().isEmpty());
   }
 
   void theConvertButtonJoinsTheRowOnlyWhenOffered() {
-    frmMsg dlg(QString(), QStringLiteral("caption"), nullptr);
-    dlg.SetResponder([](const QString&, int) { return frmMsg::kConvert; });
+    MessageDialog dlg(QString(), QStringLiteral("caption"), nullptr);
+    dlg.SetResponder([](const QString&, int) { return MessageDialog::kConvert; });
     const QString msg = QStringLiteral("a message long enough for all three of the buttons here");
     // Not offered: the button stays hidden, and an answer of it counts as Cancel.
-    QCOMPARE(dlg.DispFrmMsg(nullptr, msg, 1, {}), frmMsg::kCancel);
+    QCOMPARE(dlg.Ask(nullptr, msg, 1, {}), MessageDialog::kCancel);
     QVERIFY(dlg.cmdConvert().isHidden());
     const QRect twoOk = dlg.cmdOK().geometry();
 
-    QCOMPARE(dlg.DispFrmMsg(nullptr, msg, 1, {}, true), frmMsg::kConvert);
+    QCOMPARE(dlg.Ask(nullptr, msg, 1, {}, true), MessageDialog::kConvert);
     QVERIFY(!dlg.cmdConvert().isHidden() && !dlg.cmdCancel().isHidden());
     QCOMPARE(dlg.cmdConvert().text(), QStringLiteral("変換して開く"));
     const QRect ok = dlg.cmdOK().geometry(), cancel = dlg.cmdCancel().geometry(),
@@ -165,38 +166,38 @@ class FrmMsgTest : public QObject {
     QCOMPARE(dlg.width(), 8 + dlg.lblMsg().width() + 10);  // the message still sets the size
 
     // OK only with the button: the pair is centred the same way.
-    QCOMPARE(dlg.DispFrmMsg(nullptr, msg, 0, {}, true), frmMsg::kConvert);
+    QCOMPARE(dlg.Ask(nullptr, msg, 0, {}, true), MessageDialog::kConvert);
     QVERIFY(dlg.cmdCancel().isHidden());
     QCOMPARE(dlg.cmdConvert().x(), dlg.cmdOK().x() + 73 + 2);
     QCOMPARE(dlg.cmdOK().x(), (dlg.width() - (73 + 2 + dlg.cmdConvert().width())) / 2);
 
     // The next call without it hides it and lays the buttons out as before.
-    dlg.DispFrmMsg(nullptr, msg, 1, {});
+    dlg.Ask(nullptr, msg, 1, {});
     QVERIFY(dlg.cmdConvert().isHidden());
     QCOMPARE(dlg.cmdOK().geometry(), twoOk);
   }
 
   void clickingTheConvertButtonAnswersItsOwnValue() {
-    frmMsg dlg(QString(), QStringLiteral("caption"), nullptr);
+    MessageDialog dlg(QString(), QStringLiteral("caption"), nullptr);
     auto* convert = const_cast<QPushButton*>(&dlg.cmdConvert());
     QTimer::singleShot(0, &dlg, [&dlg, convert] {
       QTRY_VERIFY(dlg.isVisible());
       QTest::mouseClick(convert, Qt::LeftButton);
     });
-    QCOMPARE(dlg.DispFrmMsg(nullptr, QStringLiteral("question?"), 1, QString(), true),
-             frmMsg::kConvert);
+    QCOMPARE(dlg.Ask(nullptr, QStringLiteral("question?"), 1, QString(), true),
+             MessageDialog::kConvert);
     QVERIFY(!dlg.isVisible());
     // Escape still answers Cancel with the button shown.
     QTimer::singleShot(0, &dlg, [&dlg] {
       QTRY_VERIFY(dlg.isVisible());
       QTest::keyClick(&dlg, Qt::Key_Escape);
     });
-    QCOMPARE(dlg.DispFrmMsg(nullptr, QStringLiteral("question?"), 1, QString(), true),
-             frmMsg::kCancel);
+    QCOMPARE(dlg.Ask(nullptr, QStringLiteral("question?"), 1, QString(), true),
+             MessageDialog::kCancel);
   }
 };
 
 }  // namespace kelmoa
 
-QTEST_MAIN(kelmoa::FrmMsgTest)
-#include "frm_msg_test.moc"
+QTEST_MAIN(kelmoa::MessageDialogTest)
+#include "message_dialog_test.moc"

@@ -6,19 +6,19 @@
 #include <QGuiApplication>
 #include <QScrollBar>
 
-#include "gui/frm_text.h"
-#include "gui/frm_edit_dic.h"
-#include "core/text/meaning_popup.h"
+#include "core/text/popup_text.h"
+#include "gui/dictionary_editor.h"
+#include "gui/main_window.h"
 
 namespace kelmoa {
 
-void frmText::picText_MouseDown(Qt::MouseButton button, double x, double y) {
-  if (!gFlgTextFileRead)
+void MainWindow::PressAt(Qt::MouseButton button, double x, double y) {
+  if (!mTextLoaded)
     return;
-  const bool speak = button == Qt::LeftButton && mChkSpeak->isChecked();
+  const bool speak = button == Qt::LeftButton && mSpeakBox->isChecked();
   // The editor feeds on right clicks only while it is on screen.
   const bool toEditor =
-      button == Qt::RightButton && mFrmEditDic != nullptr && mFrmEditDic->isVisible();
+      button == Qt::RightButton && mDictionaryEditor != nullptr && mDictionaryEditor->isVisible();
   if (!speak && !toEditor)
     return;
   const WordTable& t = mDoc->words;
@@ -32,7 +32,7 @@ void frmText::picText_MouseDown(Qt::MouseButton button, double x, double y) {
     (void)mSpeaker.SpeakWord(word);  // a failure to speak stays silent
     return;
   }
-  mFrmEditDic->SetWord(word);
+  mDictionaryEditor->SetWord(word);
   QClipboard* clipboard = QGuiApplication::clipboard();
   clipboard->clear();
   clipboard->setText(word);

@@ -1,4 +1,4 @@
-#include "gui/frm_ini.h"
+#include "gui/settings_dialog.h"
 
 #include <QEvent>
 #include <QFile>
@@ -8,11 +8,11 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "gui/frm_text_messages.h"
 #include "core/base/codepage.h"
 #include "core/base/helpers.h"
-#include "gui/window_helpers.h"
 #include "gui/editor_launch.h"
+#include "gui/main_window_messages.h"
+#include "gui/window_helpers.h"
 
 namespace kelmoa {
 namespace {
@@ -26,7 +26,8 @@ const QString kPlainEditorName = QString::fromLatin1(kPlainEditor);
 
 }  // namespace
 
-frmIni::frmIni(QString programFolder, PlainMessageFn showPlainMessage, QWidget* parent)
+SettingsDialog::SettingsDialog(QString programFolder, PlainMessageFn showPlainMessage,
+                               QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint),
       mProgramFolder(std::move(programFolder)),
       mShowPlainMessage(std::move(showPlainMessage)) {
@@ -34,7 +35,7 @@ frmIni::frmIni(QString programFolder, PlainMessageFn showPlainMessage, QWidget* 
 }
 
 // The window's design: every control at its place, with its caption and tooltip.
-void frmIni::BuildControls() {
+void SettingsDialog::BuildControls() {
   setWindowTitle(QStringLiteral("設定"));
   setFont(QFont(kPaneFontName, static_cast<int>(kUiFontPointSize)));
   setModal(true);
@@ -86,55 +87,67 @@ void frmIni::BuildControls() {
   mCmdCancel->setToolTip(QStringLiteral("元の設定内容に戻してこの画面を閉じます"));
   mCmdCancel->setFont(buttonFont);
 
-  connect(mCmdAdd[0], &QPushButton::clicked, this, [this] { cmdAdd_Click(0); });
-  connect(mCmdAdd[1], &QPushButton::clicked, this, [this] { cmdAdd_Click(1); });
-  connect(mCmdRunEditor, &QPushButton::clicked, this, &frmIni::cmdRunEditor_Click);
-  connect(mCmdChangeSetting, &QPushButton::clicked, this, &frmIni::cmdChangeSetting_Click);
-  connect(mCmdCancel, &QPushButton::clicked, this, &frmIni::cmdCancel_Click);
+  connect(mCmdAdd[0], &QPushButton::clicked, this, [this] { StepLineSpace(0); });
+  connect(mCmdAdd[1], &QPushButton::clicked, this, [this] { StepLineSpace(1); });
+  connect(mCmdRunEditor, &QPushButton::clicked, this, &SettingsDialog::TryEditor);
+  connect(mCmdChangeSetting, &QPushButton::clicked, this, &SettingsDialog::ConfirmChange);
+  connect(mCmdCancel, &QPushButton::clicked, this, &SettingsDialog::Cancel);
 }
 
-void frmIni::DispLSpaceRange(const SettingInfo& pMin, const SettingInfo& pMax) {
-  mLSpaceRangeMin = pMin.LineSpace;
-  mLSpaceRangeMax = pMax.LineSpace;
+void SettingsDialog::ShowLineSpaceRange(const SettingInfo& min, const SettingInfo& max) {
+  mLSpaceRangeMin = min.LineSpace;
+  mLSpaceRangeMax = max.LineSpace;
   mLblLSpaceRange->setText(QStringLiteral("(%1-%2)").arg(mLSpaceRangeMin).arg(mLSpaceRangeMax));
 }
 
-void frmIni::SetSettingToFrmIni(const SettingInfo& pSetting) {
+void SettingsDialog::FillFields(const SettingInfo& setting) {
   for (size_t i = 0; i < std::size(kFontSizes); ++i) {
-    if (pSetting.FontSize == kFontSizes[i])
+    if (setting.FontSize == kFontSizes[i])
       mOptFontsize[i]->setChecked(true);
   }
-  mTxtLineSpace->setText(QString::number(pSetting.LineSpace));
-  mTxtTextEditor->setText(Q(pSetting.TextEditor));
+  mTxtLineSpace->setText(QString::number(setting.LineSpace));
+  mTxtTextEditor->setText(Q(setting.TextEditor));
 }
 
-void frmIni::GetSettingFromFrmIni(SettingInfo& oSetting) const {
+void SettingsDialog::ReadFields(SettingInfo& setting) const {
   if (mOptFontsize[0]->isChecked()) {
-    oSetting.FontSize = kFontSizes[0];
+    setting.FontSize = kFontSizes[0];
   } else if (mOptFontsize[1]->isChecked()) {
-    oSetting.FontSize = kFontSizes[1];
+    setting.FontSize = kFontSizes[1];
   } else {
-    oSetting.FontSize = kFontSizes[2];
+    setting.FontSize = kFontSizes[2];
   }
-  oSetting.LineSpace = mTxtLineSpace->text().toInt();
-  oSetting.TextEditor = mTxtTextEditor->text().toStdU16String();
+  setting.LineSpace = mTxtLineSpace->text().toInt();
+  setting.TextEditor = mTxtTextEditor->text().toStdU16String();
 }
 
-void frmIni::SetFontSizeEnabled(bool enabled) {
+void SettingsDialog::SetFontSizeEnabled(bool enabled) {
   mFrameFontSize->setEnabled(enabled);
   for (QRadioButton* option : mOptFontsize)
     option->setEnabled(enabled);
 }
 
-QString frmIni::TextEditorText() const {
+QString SettingsDialog::TextEditorText() const {
   return mTxtTextEditor->text();
 }
 
-void frmIni::Form_Activate() {
+std::optional<SettingInfo> SettingsDialog::Edit(const SettingInfo& current, int minLineSpace,
+                                                int maxLineSpace) {
+  FillFields(current);
+  mLineSpaceMin = minLineSpace;
+  mLineSpaceMax = maxLineSpace;
+  if (exec() != Accepted)
+    return std::nullopt;
+  SettingInfo edited = current;
+  ReadFields(edited);
+  return edited;
+}
+
+void SettingsDialog::FocusCancel() {
   mCmdCancel->setFocus();
 }
 
-void frmIni::cmdAdd_Click(int index) {
+void SettingsDialog::StepLineSpace(int index) {
   const std::u16string text = mTxtLineSpace->text().toStdU16String();
   if (!IsTextInRange(text, 0, kStepFieldMax))
     return;  // letters, nothing, or a number too long to step
@@ -146,12 +159,12 @@ void frmIni::cmdAdd_Click(int index) {
   }
 }
 
-void frmIni::txtSample_Click(int index) {
+void SettingsDialog::TakeSample(int index) {
   mTxtTextEditor->setText(mTxtSample[static_cast<size_t>(index)]->text());
   mTxtTextEditor->setFocus();
 }
 
-void frmIni::cmdRunEditor_Click() {
+void SettingsDialog::TryEditor() {
   const QString editor = mTxtTextEditor->text();
   if (editor.isEmpty()) {
     mShowPlainMessage(Q(kMsgNoEditorGiven), this);
@@ -172,19 +185,18 @@ void frmIni::cmdRunEditor_Click() {
                       this);
 }
 
-void frmIni::cmdChangeSetting_Click() {
-  if (!ChkTextBoxRange(*mTxtLineSpace, kLineSpaceItem, gLineSpaceMin, gLineSpaceMax))
+void SettingsDialog::ConfirmChange() {
+  if (!CheckFieldRange(*mTxtLineSpace, kLineSpaceItem, mLineSpaceMin, mLineSpaceMax))
     return;
-  gBolChangeSetting = true;
   done(Accepted);  // hides the window and ends its modal showing
 }
 
-void frmIni::cmdCancel_Click() {
-  gBolChangeSetting = false;
+void SettingsDialog::Cancel() {
   done(Rejected);
 }
 
-bool frmIni::ChkTextBoxRange(QLineEdit& field, std::u16string_view itemName, int min, int max) {
+bool SettingsDialog::CheckFieldRange(QLineEdit& field, std::u16string_view itemName, int min,
+                                     int max) {
   if (IsTextInRange(field.text().toStdU16String(), min, max))
     return true;
   PlayWav(Q(kNotifyWav), mProgramFolder, this);
@@ -193,20 +205,20 @@ bool frmIni::ChkTextBoxRange(QLineEdit& field, std::u16string_view itemName, int
   return false;
 }
 
-void frmIni::showEvent(QShowEvent* event) {
+void SettingsDialog::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
-  Form_Activate();
+  FocusCancel();
 }
 
-void frmIni::reject() {
-  cmdCancel_Click();
+void SettingsDialog::reject() {
+  Cancel();
 }
 
-bool frmIni::eventFilter(QObject* watched, QEvent* event) {
+bool SettingsDialog::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::MouseButtonPress) {
     for (size_t i = 0; i < mTxtSample.size(); ++i) {
       if (watched == mTxtSample[i]) {
-        txtSample_Click(static_cast<int>(i));
+        TakeSample(static_cast<int>(i));
         return true;
       }
     }

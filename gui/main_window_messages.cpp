@@ -1,4 +1,4 @@
-#include "gui/frm_text_messages.h"
+#include "gui/main_window_messages.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "gui/frm_edit_dic.h"
+#include "gui/dictionary_editor.h"
 
 #include <QCloseEvent>
 #include <QEvent>
@@ -9,16 +9,16 @@
 #include <initializer_list>
 #include <new>
 
-#include "gui/frm_text.h"
 #include "core/base/codepage.h"
-#include "gui/frm_msg.h"
 #include "core/base/helpers.h"
 #include "core/base/status.h"
 #include "core/base/str_list.h"
-#include "gui/window_helpers.h"
 #include "core/dictionary/dictionary.h"
 #include "core/dictionary/dictionary_messages.h"
-#include "gui/frm_edit_dic_messages.h"
+#include "gui/dictionary_editor_messages.h"
+#include "gui/main_window.h"
+#include "gui/message_dialog.h"
+#include "gui/window_helpers.h"
 
 namespace kelmoa {
 namespace {
@@ -41,14 +41,14 @@ class WaitCursor {
 
 }  // namespace
 
-frmEditDic::frmEditDic(frmText& main)
+DictionaryEditor::DictionaryEditor(MainWindow& main)
     : QWidget(&main, Qt::Window | Qt::MSWindowsFixedSizeDialogHint), mMain(main) {
   BuildControls();
-  Form_Load();
+  FillFixedFields();
 }
 
 // The window's design: every control at its place, in the keyboard focus order.
-void frmEditDic::BuildControls() {
+void DictionaryEditor::BuildControls() {
   setWindowTitle(QStringLiteral("辞書編集"));
   setFont(QFont(kUiFontName, static_cast<int>(kUiFontPointSize)));
   setFixedSize(566, 345);
@@ -57,15 +57,16 @@ void frmEditDic::BuildControls() {
   mTxtDic = new QLineEdit(this);
   mTxtDic->setGeometry(84, 4, 125, 21);
   mTxtDic->setReadOnly(true);
-  mLabel5 = MakeLabel(this, QStringLiteral("辞書ファイル"), QRect(8, 8, 73, 13));
-  mLabel1 = MakeLabel(this, QStringLiteral("登録済み単語・意味の一覧"), QRect(8, 32, 157, 13));
+  mDictionaryFileLabel = MakeLabel(this, QStringLiteral("辞書ファイル"), QRect(8, 8, 73, 13));
+  mEntryListLabel =
+      MakeLabel(this, QStringLiteral("登録済み単語・意味の一覧"), QRect(8, 32, 157, 13));
   mLstEntry = new QListWidget(this);
   mLstEntry->setGeometry(4, 48, 493, 95);
   mCmdClose = MakeButton(this, QStringLiteral("閉じる"), QRect(508, 0, 57, 29));
   mCmdDel = MakeButton(this, QStringLiteral("削除"), QRect(500, 60, 57, 29));
   mCmdDel->setToolTip(QStringLiteral("選択した単語を辞書ファイルから削除します"));
-  mLabel2 = MakeLabel(this, QStringLiteral("単語 (入力必須)"), QRect(8, 156, 85, 13));
-  mLabel3 = MakeLabel(this, QStringLiteral("意味 (入力必須)"), QRect(176, 156, 105, 13));
+  mWordLabel = MakeLabel(this, QStringLiteral("単語 (入力必須)"), QRect(8, 156, 85, 13));
+  mMeaningLabel = MakeLabel(this, QStringLiteral("意味 (入力必須)"), QRect(176, 156, 105, 13));
   mTxtWord = new QLineEdit(this);
   mTxtWord->setGeometry(8, 172, 161, 21);
   mTxtMeaning = new QLineEdit(this);
@@ -73,7 +74,7 @@ void frmEditDic::BuildControls() {
   mCmdAdd = MakeButton(this, QStringLiteral("登録"), QRect(500, 168, 57, 29));
   mCmdLower = MakeButton(this, QStringLiteral("小文字に"), QRect(12, 196, 57, 21));
   mCmdDelLastChr = MakeButton(this, QStringLiteral("末尾文字削除"), QRect(72, 196, 89, 21));
-  mLabel4 = MakeLabel(this, QStringLiteral("品詞"), QRect(176, 200, 37, 13));
+  mWordClassLabel = MakeLabel(this, QStringLiteral("品詞"), QRect(176, 200, 37, 13));
   mCmdHowToUse = MakeButton(this, QStringLiteral("使い方"), QRect(500, 204, 57, 21));
   mLstWordClass = new QListWidget(this);
   mLstWordClass->setGeometry(172, 216, 61, 121);
@@ -95,37 +96,37 @@ void frmEditDic::BuildControls() {
     previous = w;
   }
 
-  connect(mTxtWord, &QLineEdit::textChanged, this, &frmEditDic::txtWord_Change);
+  connect(mTxtWord, &QLineEdit::textChanged, this, &DictionaryEditor::ListTypedWord);
   // A tag is applied by a click, or by Enter on the current tag; applying the same tag twice
   // changes nothing, so a platform that reports both for one click does no harm.
-  connect(mLstWordClass, &QListWidget::itemClicked, this, &frmEditDic::lstWordClass_Click);
-  connect(mLstWordClass, &QListWidget::itemActivated, this, &frmEditDic::lstWordClass_Click);
-  connect(mCmdAdd, &QPushButton::clicked, this, &frmEditDic::cmdAdd_Click);
-  connect(mCmdDel, &QPushButton::clicked, this, &frmEditDic::cmdDel_Click);
-  connect(mCmdLower, &QPushButton::clicked, this, &frmEditDic::cmdLower_Click);
-  connect(mCmdDelLastChr, &QPushButton::clicked, this, &frmEditDic::cmdDelLastChr_Click);
-  connect(mCmdHowToUse, &QPushButton::clicked, this, &frmEditDic::cmdHowToUse_Click);
-  connect(mCmdNote, &QPushButton::clicked, this, &frmEditDic::cmdNote_Click);
-  connect(mCmdClose, &QPushButton::clicked, this, &frmEditDic::cmdClose_Click);
+  connect(mLstWordClass, &QListWidget::itemClicked, this, &DictionaryEditor::PutTagInMeaning);
+  connect(mLstWordClass, &QListWidget::itemActivated, this, &DictionaryEditor::PutTagInMeaning);
+  connect(mCmdAdd, &QPushButton::clicked, this, &DictionaryEditor::AddEntry);
+  connect(mCmdDel, &QPushButton::clicked, this, &DictionaryEditor::DeleteSelectedEntry);
+  connect(mCmdLower, &QPushButton::clicked, this, &DictionaryEditor::LowerWord);
+  connect(mCmdDelLastChr, &QPushButton::clicked, this, &DictionaryEditor::DeleteLastCharacter);
+  connect(mCmdHowToUse, &QPushButton::clicked, this, &DictionaryEditor::ShowHowToUse);
+  connect(mCmdNote, &QPushButton::clicked, this, &DictionaryEditor::ShowNote);
+  connect(mCmdClose, &QPushButton::clicked, this, &DictionaryEditor::HideEditor);
 }
 
-void frmEditDic::Form_Load() {
+void DictionaryEditor::FillFixedFields() {
   mTxtDic->setText(QString::fromLatin1(kDicDefault));
   SetWordClassList(*mLstWordClass);
 }
 
-void frmEditDic::SetWordClassList(QListWidget& list) {
+void DictionaryEditor::SetWordClassList(QListWidget& list) {
   list.clear();
   for (const char16_t* tag : kWordClassTags)
     list.addItem(Q(tag));
 }
 
-void frmEditDic::Form_Activate() {
+void DictionaryEditor::StandBesideMainWindow() {
   const QRect main = mMain.frameGeometry();
   move(main.x() + main.width(), y());
 }
 
-void frmEditDic::txtWord_Change() {
+void DictionaryEditor::ListTypedWord() {
   std::u16string form;
   StrList meanings;
   mMain.GetWordMeaningP(mTxtWord->text().toLower().toStdU16String(), mCurDicIdx, form, meanings);
@@ -136,7 +137,7 @@ void frmEditDic::txtWord_Change() {
     mLstEntry->addItem(Q(form + u" " + meanings[static_cast<size_t>(i)]));
 }
 
-void frmEditDic::lstWordClass_Click() {
+void DictionaryEditor::PutTagInMeaning() {
   const QListWidgetItem* item = mLstWordClass->currentItem();
   if (item == nullptr)
     return;
@@ -152,7 +153,7 @@ void frmEditDic::lstWordClass_Click() {
   }
 }
 
-QString frmEditDic::ChkInputData() {
+QString DictionaryEditor::CheckInput() {
   const QString word = mTxtWord->text();
   if (word.size() < 2 || word.size() > 30) {
     mTxtWord->setFocus();
@@ -181,8 +182,8 @@ QString frmEditDic::ChkInputData() {
   return {};
 }
 
-void frmEditDic::cmdAdd_Click() {
-  const QString msg = ChkInputData();
+void DictionaryEditor::AddEntry() {
+  const QString msg = CheckInput();
   if (!msg.isEmpty()) {
     mMain.ShowPlainMessage(msg, this);
     return;
@@ -200,7 +201,7 @@ void frmEditDic::cmdAdd_Click() {
       return;
     }
     mTxtMeaning->clear();
-    txtWord_Change();
+    ListTypedWord();
     mLstWordClass->setCurrentRow(-1);
     mLstWordClass->clearSelection();
     if (mLstEntry->count() > 0)
@@ -212,7 +213,7 @@ void frmEditDic::cmdAdd_Click() {
   }
 }
 
-void frmEditDic::cmdDel_Click() {
+void DictionaryEditor::DeleteSelectedEntry() {
   const QList<QListWidgetItem*> selected = mLstEntry->selectedItems();
   if (selected.isEmpty()) {
     DispMsg(Q(kMsgSelectEntry), 0, Q(kNotifyWav));
@@ -222,7 +223,7 @@ void frmEditDic::cmdDel_Click() {
   const int row = mLstEntry->row(selected.first());
   const int answer = DispMsg(Q(MsgConfirmDelete(line.toStdU16String())), 1, {});
   repaint();
-  if (answer == frmMsg::kCancel)
+  if (answer == MessageDialog::kCancel)
     return;
   try {
     DicChange change;
@@ -237,7 +238,7 @@ void frmEditDic::cmdDel_Click() {
       return;
     }
     mTxtMeaning->clear();
-    txtWord_Change();
+    ListTypedWord();
     mCmdHowToUse->setFocus();
     mLstWordClass->setCurrentRow(-1);
     mLstWordClass->clearSelection();
@@ -246,7 +247,7 @@ void frmEditDic::cmdDel_Click() {
   }
 }
 
-bool frmEditDic::ShowChange(const DicChange& change, bool adding) {
+bool DictionaryEditor::ShowChange(const DicChange& change, bool adding) {
   // A reload replaced the whole dictionary, whatever became of the change: the main window
   // marks its words again.
   if (change.ok() || change.reloaded) {
@@ -257,7 +258,7 @@ bool frmEditDic::ShowChange(const DicChange& change, bool adding) {
     case DicChange::Outcome::kWritten:
     case DicChange::Outcome::kUnchanged:
       if (change.reloaded) {
-        txtWord_Change();
+        ListTypedWord();
         mMain.ShowPlainMessage(Q(MsgDicReloaded(change)), this);
       }
       return true;
@@ -271,25 +272,25 @@ bool frmEditDic::ShowChange(const DicChange& change, bool adding) {
   return false;
 }
 
-void frmEditDic::ShowWriteFailure(const QString& msg) {
+void DictionaryEditor::ShowWriteFailure(const QString& msg) {
   unsetCursor();
   DispMsg(msg, 0, Q(kNotifyWav));
   // The dictionary was taken back to what it was (or is the file's, after a reload); list that.
-  txtWord_Change();
+  ListTypedWord();
 }
 
-void frmEditDic::RefreshMainWindow() {
-  if (!mMain.FlgTextFileRead())
+void DictionaryEditor::RefreshMainWindow() {
+  if (!mMain.HasText())
     return;
-  mMain.gGetWordInfoInTextP();
-  mMain.VScroll_Change();
+  mMain.MarkKnownWords();
+  mMain.DrawPage();
 }
 
-void frmEditDic::cmdLower_Click() {
+void DictionaryEditor::LowerWord() {
   mTxtWord->setText(mTxtWord->text().toLower());
 }
 
-void frmEditDic::cmdDelLastChr_Click() {
+void DictionaryEditor::DeleteLastCharacter() {
   QString word = mTxtWord->text();
   if (word.isEmpty())
     return;
@@ -300,38 +301,38 @@ void frmEditDic::cmdDelLastChr_Click() {
   mTxtWord->setText(word);
 }
 
-void frmEditDic::cmdHowToUse_Click() {
+void DictionaryEditor::ShowHowToUse() {
   DispMsg(Q(HowToUseText()), 0, {});
 }
 
-void frmEditDic::cmdNote_Click() {
+void DictionaryEditor::ShowNote() {
   DispMsg(Q(NoteText()), 0, {});
 }
 
-void frmEditDic::cmdClose_Click() {
+void DictionaryEditor::HideEditor() {
   hide();
 }
 
-void frmEditDic::SetWord(const QString& word) {
+void DictionaryEditor::SetWord(const QString& word) {
   mTxtWord->setText(word);
 }
 
-QString frmEditDic::Word() const {
+QString DictionaryEditor::Word() const {
   return mTxtWord->text();
 }
 
-int frmEditDic::DispMsg(const QString& msg, int btn, const QString& wav) {
-  return mMain.MsgDialog().DispFrmMsg(this, msg, btn, wav);
+int DictionaryEditor::DispMsg(const QString& msg, int btn, const QString& wav) {
+  return mMain.MsgDialog().Ask(this, msg, btn, wav);
 }
 
-bool frmEditDic::event(QEvent* event) {
+bool DictionaryEditor::event(QEvent* event) {
   if (event->type() == QEvent::WindowActivate)
-    Form_Activate();
+    StandBesideMainWindow();
   return QWidget::event(event);
 }
 
-void frmEditDic::closeEvent(QCloseEvent* event) {
-  cmdClose_Click();
+void DictionaryEditor::closeEvent(QCloseEvent* event) {
+  HideEditor();
   event->accept();
 }
 
