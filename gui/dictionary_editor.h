@@ -1,3 +1,4 @@
+// The dictionary editor window: lists, adds and deletes entries, written through at once.
 #pragma once
 
 #include <QString>

@@ -1,3 +1,4 @@
+// Texts of the dictionary editor.
 #include "gui/dictionary_editor_messages.h"
 
 #include <initializer_list>

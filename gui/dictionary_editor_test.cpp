@@ -1,3 +1,4 @@
+// Window tests of the dictionary editor, with failing disks and changes by other programs.
 #include "gui/dictionary_editor.h"
 
 #include <sys/stat.h>

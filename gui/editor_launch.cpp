@@ -1,3 +1,4 @@
+// Starts the external editor (or any program) detached, without a shell.
 #include "gui/editor_launch.h"
 
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// Starts the external editor (or any program) detached, without a shell.
 #pragma once
 
 #include <QString>

@@ -1,3 +1,4 @@
+// The main window: building it, the first activation, opening texts, drawing and the popup.
 #include "gui/main_window.h"
 
 #include <QApplication>

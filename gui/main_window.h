@@ -1,3 +1,4 @@
+// The main window: the command row, the text pane with the meaning popup, the scroll bar.
 #pragma once
 
 #include <QFont>

@@ -1,3 +1,4 @@
+// Window tests of the main window's commands: chooser, settings, editor, help.
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>

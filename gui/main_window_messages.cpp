@@ -1,3 +1,4 @@
+// Texts of the main window.
 #include "gui/main_window_messages.h"
 
 #include <sys/stat.h>

@@ -1,3 +1,4 @@
+// Window tests of the main window: startup, opening texts, the popup, scrolling.
 #include "gui/main_window.h"
 
 #include <QApplication>

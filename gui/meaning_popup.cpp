@@ -1,3 +1,4 @@
+// The meaning popup on screen: sizes, fills and places the box over the text pane.
 #include "gui/meaning_popup.h"
 
 #include <QFontMetrics>

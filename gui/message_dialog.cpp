@@ -1,3 +1,4 @@
+// The program's own message box.
 #include "gui/message_dialog.h"
 
 #include <QEvent>

@@ -1,3 +1,4 @@
+// The program's own message box.
 #pragma once
 
 #include <QDialog>

@@ -1,3 +1,4 @@
+// Window tests of the message box: sizing, buttons and answers.
 #include "gui/message_dialog.h"
 
 #include <QLabel>

@@ -1,3 +1,4 @@
+// The settings window: font size, line spacing and external editor.
 #include "gui/settings_dialog.h"
 
 #include <QEvent>

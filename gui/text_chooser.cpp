@@ -1,3 +1,4 @@
+// The text-file chooser: lists a folder's text files and hands back the chosen one.
 #include "gui/text_chooser.h"
 
 #include <QByteArray>

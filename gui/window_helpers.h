@@ -1,3 +1,4 @@
+// Helpers the windows share: fonts, conversions, controls at their design positions.
 #pragma once
 
 #include <QFont>

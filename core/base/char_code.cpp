@@ -1,3 +1,4 @@
+// Character-code detection: names the code a text file is written in, read whole or streamed.
 #include "core/base/char_code.h"
 
 #include <unistd.h>

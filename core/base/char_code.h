@@ -1,3 +1,4 @@
+// Character-code detection: which of the known codes a text file is written in.
 #pragma once
 
 #include <cstdint>

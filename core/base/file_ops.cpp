@@ -1,3 +1,4 @@
+// File operations on POSIX: stamps, crash-safe replacement, links and renames.
 #include "core/base/file_ops.h"
 
 #include <dirent.h>

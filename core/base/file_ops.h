@@ -1,3 +1,4 @@
+// The file operations the dictionary and the settings go through, so tests can make any fail.
 #pragma once
 
 #include <sys/types.h>

@@ -1,3 +1,4 @@
+// Tests of the run's folders and the startup checks.
 #include "core/base/startup.h"
 
 #include <gtest/gtest.h>

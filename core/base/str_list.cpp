@@ -1,3 +1,4 @@
+// The 1-based string list: sorting, searching, reading and writing as CP932 lines.
 #include "core/base/str_list.h"
 
 #include <algorithm>

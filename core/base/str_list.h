@@ -1,3 +1,4 @@
+// The 1-based string list the text and the dictionary are kept in, with its searches and files.
 #pragma once
 
 #include <string>

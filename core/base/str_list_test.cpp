@@ -1,3 +1,4 @@
+// Tests of the string list: searches, sorting, files.
 #include "core/base/str_list.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// The dictionary store: loading, lookup tables, changes in memory and the written-through file.
 #include "core/dictionary/dictionary.h"
 
 #include <sys/stat.h>

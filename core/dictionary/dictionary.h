@@ -1,3 +1,4 @@
+// The dictionary store: the entries in memory and the file they are written through to.
 #pragma once
 
 #include <ctime>

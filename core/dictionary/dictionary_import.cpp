@@ -1,3 +1,4 @@
+// Builds the default English-Japanese dictionary from the packaged sources.
 #include "core/dictionary/dictionary_import.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// Builds the default English-Japanese dictionary from sources Debian ships.
 #pragma once
 // Builds Kelmoa's default English-Japanese dictionary from three sources Debian ships and a
 // table of everyday words the project keeps:

@@ -1,3 +1,4 @@
+// Tests of the dictionary import on small excerpts of its sources.
 #include "core/dictionary/dictionary_import.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// Tests of the dictionary store, with failing file systems and changes by other programs.
 #include "core/dictionary/dictionary.h"
 
 #include <gtest/gtest.h>

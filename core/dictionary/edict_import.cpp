@@ -1,3 +1,4 @@
+// Reads EDICT's Japanese-English entries for the dictionary import.
 #include "core/dictionary/edict_import.h"
 
 #include <iconv.h>

@@ -1,3 +1,4 @@
+// Reads EDICT's Japanese-English entries for the dictionary import.
 #pragma once
 // Reads EDICT, the Japanese-English dictionary file of the Electronic Dictionary Research and
 // Development Group, into the candidate meanings of English head words.

@@ -1,3 +1,4 @@
+// Reads FreeDict's English-Japanese dictionary (dictd format) for the dictionary import.
 #include "core/dictionary/freedict_import.h"
 
 #include <zlib.h>

@@ -1,3 +1,4 @@
+// Reads FreeDict's English-Japanese dictionary (dictd format) for the dictionary import.
 #pragma once
 // Reads FreeDict's English-Japanese dictionary (made by WikDict from Wiktionary) in the dictd
 // format: an index of `word TAB offset TAB length` lines (base-64 numbers) and the entries'

@@ -1,3 +1,4 @@
+// Word lookup: a word and the forms it may be inflected from, searched in the dictionary.
 #include "core/dictionary/lookup.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// Word lookup: a word and the forms it may be inflected from, searched in the dictionary.
 #pragma once
 
 #include <string>

@@ -1,3 +1,4 @@
+// Tests of the word lookup and its inflection rules.
 #include "core/dictionary/lookup.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// The settings file in the profile ("ini") format, keeping other programs' lines.
 #include "core/settings/ini_file.h"
 
 #include <optional>

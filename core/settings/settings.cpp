@@ -1,3 +1,4 @@
+// The settings record: defaults, limits, and reading and writing the settings file.
 #include "core/settings/settings.h"
 
 #include <charconv>

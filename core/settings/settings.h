@@ -1,3 +1,4 @@
+// The settings record: what the user sets, with its defaults, limits and file.
 #pragma once
 
 #include <functional>

@@ -1,3 +1,4 @@
+// Tests of the settings record and the settings file.
 #include "core/settings/settings.h"
 
 #include <gtest/gtest.h>

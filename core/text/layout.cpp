@@ -1,3 +1,4 @@
+// The page layout: the character grids and the x position of every character.
 #include "core/text/layout.h"
 
 #include <algorithm>

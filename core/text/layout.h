@@ -1,3 +1,4 @@
+// The page layout: the character grids of the loaded text and where each character stands.
 #pragma once
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// Opening a text: names its character code, reads it under the limits, or says why it is refused.
 #include "core/text/open_text.h"
 
 #include "core/base/char_code.h"

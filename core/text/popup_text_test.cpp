@@ -1,3 +1,4 @@
+// Tests of the popup text: hit testing, composing and layout.
 #include "core/text/popup_text.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// Preparing a refused text into a copy the reader accepts.
 #include "core/text/prepare_text.h"
 
 #include <unicode/normalizer2.h>

@@ -1,3 +1,4 @@
+// Preparing a refused text into a copy the reader accepts.
 #pragma once
 // Preparing a text that the reader refuses (another character code, long lines, too many
 // lines) into a copy it accepts: CP932 with CR LF, short lines, parts of at most kMaxLines.

@@ -1,3 +1,4 @@
+// The text reader: a text file's lines in UTF-16, or why it is refused.
 #include "core/text/text_reader.h"
 
 #include <unistd.h>

@@ -1,3 +1,4 @@
+// Tests of the text reader and its limits.
 #include "core/text/text_reader.h"
 
 #include <gtest/gtest.h>

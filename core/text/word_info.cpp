@@ -1,3 +1,4 @@
+// The words of a text: where each stands and what the dictionary knows of it.
 #include "core/text/word_info.h"
 
 #include <algorithm>

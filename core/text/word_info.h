@@ -1,3 +1,4 @@
+// The words of a text: where each stands and what the dictionary knows of it.
 #pragma once
 
 #include "core/base/str_list.h"

@@ -1,3 +1,4 @@
+// Tests of word splitting and the words' dictionary results.
 #include "core/text/word_info.h"
 
 #include <gtest/gtest.h>
