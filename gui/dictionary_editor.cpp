@@ -55,65 +55,67 @@ void DictionaryEditor::BuildControls() {
   setFixedSize(566, 345);
   const QFont boxFont = PaneFont(kBoxFontPointSize);
 
-  mTxtDic = new QLineEdit(this);
-  mTxtDic->setGeometry(84, 4, 125, 21);
-  mTxtDic->setReadOnly(true);
+  mDictionaryFileField = new QLineEdit(this);
+  mDictionaryFileField->setGeometry(84, 4, 125, 21);
+  mDictionaryFileField->setReadOnly(true);
   mDictionaryFileLabel = MakeLabel(this, QStringLiteral("辞書ファイル"), QRect(8, 8, 73, 13));
   mEntryListLabel =
       MakeLabel(this, QStringLiteral("登録済み単語・意味の一覧"), QRect(8, 32, 157, 13));
-  mLstEntry = new QListWidget(this);
-  mLstEntry->setGeometry(4, 48, 493, 95);
-  mCmdClose = MakeButton(this, QStringLiteral("閉じる"), QRect(508, 0, 57, 29));
-  mCmdDel = MakeButton(this, QStringLiteral("削除"), QRect(500, 60, 57, 29));
-  mCmdDel->setToolTip(QStringLiteral("選択した単語を辞書ファイルから削除します"));
+  mEntryList = new QListWidget(this);
+  mEntryList->setGeometry(4, 48, 493, 95);
+  mCloseButton = MakeButton(this, QStringLiteral("閉じる"), QRect(508, 0, 57, 29));
+  mDeleteButton = MakeButton(this, QStringLiteral("削除"), QRect(500, 60, 57, 29));
+  mDeleteButton->setToolTip(QStringLiteral("選択した単語を辞書ファイルから削除します"));
   mWordLabel = MakeLabel(this, QStringLiteral("単語 (入力必須)"), QRect(8, 156, 85, 13));
   mMeaningLabel = MakeLabel(this, QStringLiteral("意味 (入力必須)"), QRect(176, 156, 105, 13));
-  mTxtWord = new QLineEdit(this);
-  mTxtWord->setGeometry(8, 172, 161, 21);
-  mTxtMeaning = new QLineEdit(this);
-  mTxtMeaning->setGeometry(172, 172, 325, 21);
-  mCmdAdd = MakeButton(this, QStringLiteral("登録"), QRect(500, 168, 57, 29));
-  mCmdLower = MakeButton(this, QStringLiteral("小文字に"), QRect(12, 196, 57, 21));
-  mCmdDelLastChr = MakeButton(this, QStringLiteral("末尾文字削除"), QRect(72, 196, 89, 21));
+  mWordField = new QLineEdit(this);
+  mWordField->setGeometry(8, 172, 161, 21);
+  mMeaningField = new QLineEdit(this);
+  mMeaningField->setGeometry(172, 172, 325, 21);
+  mAddButton = MakeButton(this, QStringLiteral("登録"), QRect(500, 168, 57, 29));
+  mLowerButton = MakeButton(this, QStringLiteral("小文字に"), QRect(12, 196, 57, 21));
+  mDeleteLastCharButton = MakeButton(this, QStringLiteral("末尾文字削除"), QRect(72, 196, 89, 21));
   mWordClassLabel = MakeLabel(this, QStringLiteral("品詞"), QRect(176, 200, 37, 13));
-  mCmdHowToUse = MakeButton(this, QStringLiteral("使い方"), QRect(500, 204, 57, 21));
-  mLstWordClass = new QListWidget(this);
-  mLstWordClass->setGeometry(172, 216, 61, 121);
-  mCmdNote = MakeButton(this, QStringLiteral("参考"), QRect(500, 228, 57, 21));
+  mHowToUseButton = MakeButton(this, QStringLiteral("使い方"), QRect(500, 204, 57, 21));
+  mWordClassList = new QListWidget(this);
+  mWordClassList->setGeometry(172, 216, 61, 121);
+  mNoteButton = MakeButton(this, QStringLiteral("参考"), QRect(500, 228, 57, 21));
 
-  for (QWidget* box :
-       std::initializer_list<QWidget*>{mTxtDic, mLstEntry, mTxtWord, mTxtMeaning, mLstWordClass}) {
+  for (QWidget* box : std::initializer_list<QWidget*>{mDictionaryFileField, mEntryList, mWordField,
+                                                      mMeaningField, mWordClassList}) {
     box->setFont(boxFont);
   }
-  for (QListWidget* list : {mLstEntry, mLstWordClass})
+  for (QListWidget* list : {mEntryList, mWordClassList})
     list->setSelectionMode(QAbstractItemView::SingleSelection);
 
   QWidget* previous = nullptr;
   for (QWidget* w : std::initializer_list<QWidget*>{
-           mLstEntry, mCmdDel, mTxtWord, mTxtMeaning, mCmdAdd, mLstWordClass, mCmdHowToUse, mTxtDic,
-           mCmdNote, mCmdClose, mCmdLower, mCmdDelLastChr}) {
+           mEntryList, mDeleteButton, mWordField, mMeaningField, mAddButton, mWordClassList,
+           mHowToUseButton, mDictionaryFileField, mNoteButton, mCloseButton, mLowerButton,
+           mDeleteLastCharButton}) {
     if (previous != nullptr)
       setTabOrder(previous, w);
     previous = w;
   }
 
-  connect(mTxtWord, &QLineEdit::textChanged, this, &DictionaryEditor::ListTypedWord);
+  connect(mWordField, &QLineEdit::textChanged, this, &DictionaryEditor::ListTypedWord);
   // A tag is applied by a click, or by Enter on the current tag; applying the same tag twice
   // changes nothing, so a platform that reports both for one click does no harm.
-  connect(mLstWordClass, &QListWidget::itemClicked, this, &DictionaryEditor::PutTagInMeaning);
-  connect(mLstWordClass, &QListWidget::itemActivated, this, &DictionaryEditor::PutTagInMeaning);
-  connect(mCmdAdd, &QPushButton::clicked, this, &DictionaryEditor::AddEntry);
-  connect(mCmdDel, &QPushButton::clicked, this, &DictionaryEditor::DeleteSelectedEntry);
-  connect(mCmdLower, &QPushButton::clicked, this, &DictionaryEditor::LowerWord);
-  connect(mCmdDelLastChr, &QPushButton::clicked, this, &DictionaryEditor::DeleteLastCharacter);
-  connect(mCmdHowToUse, &QPushButton::clicked, this, &DictionaryEditor::ShowHowToUse);
-  connect(mCmdNote, &QPushButton::clicked, this, &DictionaryEditor::ShowNote);
-  connect(mCmdClose, &QPushButton::clicked, this, &DictionaryEditor::HideEditor);
+  connect(mWordClassList, &QListWidget::itemClicked, this, &DictionaryEditor::PutTagInMeaning);
+  connect(mWordClassList, &QListWidget::itemActivated, this, &DictionaryEditor::PutTagInMeaning);
+  connect(mAddButton, &QPushButton::clicked, this, &DictionaryEditor::AddEntry);
+  connect(mDeleteButton, &QPushButton::clicked, this, &DictionaryEditor::DeleteSelectedEntry);
+  connect(mLowerButton, &QPushButton::clicked, this, &DictionaryEditor::LowerWord);
+  connect(mDeleteLastCharButton, &QPushButton::clicked, this,
+          &DictionaryEditor::DeleteLastCharacter);
+  connect(mHowToUseButton, &QPushButton::clicked, this, &DictionaryEditor::ShowHowToUse);
+  connect(mNoteButton, &QPushButton::clicked, this, &DictionaryEditor::ShowNote);
+  connect(mCloseButton, &QPushButton::clicked, this, &DictionaryEditor::HideEditor);
 }
 
 void DictionaryEditor::FillFixedFields() {
-  mTxtDic->setText(QString::fromLatin1(kDicDefault));
-  SetWordClassList(*mLstWordClass);
+  mDictionaryFileField->setText(QString::fromLatin1(kDicDefault));
+  SetWordClassList(*mWordClassList);
 }
 
 void DictionaryEditor::SetWordClassList(QListWidget& list) {
@@ -130,53 +132,53 @@ void DictionaryEditor::StandBesideMainWindow() {
 void DictionaryEditor::ListTypedWord() {
   std::u16string form;
   StrList meanings;
-  mMain.GetWordMeaningP(mTxtWord->text().toLower().toStdU16String(), mCurDicIdx, form, meanings);
-  mLstEntry->clear();
+  mMain.GetWordMeaningP(mWordField->text().toLower().toStdU16String(), mCurDicIdx, form, meanings);
+  mEntryList->clear();
   if (mCurDicIdx <= 0)
     return;
   for (int i = 1; i <= UpperBound(meanings); ++i)
-    mLstEntry->addItem(Q(form + u" " + meanings[static_cast<size_t>(i)]));
+    mEntryList->addItem(Q(form + u" " + meanings[static_cast<size_t>(i)]));
 }
 
 void DictionaryEditor::PutTagInMeaning() {
-  const QListWidgetItem* item = mLstWordClass->currentItem();
+  const QListWidgetItem* item = mWordClassList->currentItem();
   if (item == nullptr)
     return;
   const QString tag = item->text();
-  if (mTxtMeaning->text().isEmpty())
-    mTxtMeaning->setText(tag);
-  const QString t = mTxtMeaning->text();
+  if (mMeaningField->text().isEmpty())
+    mMeaningField->setText(tag);
+  const QString t = mMeaningField->text();
   // A one-character tag at the head is replaced; anything else gets the tag in front.
   if (t.size() >= 3 && t[0] == u'【' && t[2] == u'】') {
-    mTxtMeaning->setText(tag + t.mid(3));
+    mMeaningField->setText(tag + t.mid(3));
   } else {
-    mTxtMeaning->setText(tag + t);
+    mMeaningField->setText(tag + t);
   }
 }
 
 QString DictionaryEditor::CheckInput() {
-  const QString word = mTxtWord->text();
+  const QString word = mWordField->text();
   if (word.size() < 2 || word.size() > 30) {
-    mTxtWord->setFocus();
+    mWordField->setFocus();
     return Q(kMsgWordLength);
   }
   if (!IsEnglishWord(word.toStdU16String())) {
-    mTxtWord->setFocus();
+    mWordField->setFocus();
     return Q(kMsgWordLetters);
   }
-  const std::u16string meaning = mTxtMeaning->text().toStdU16String();
+  const std::u16string meaning = mMeaningField->text().toStdU16String();
   const long long bytes = GetSjisByteLen(meaning);
   if (bytes < 1 || bytes > 50) {
-    mTxtMeaning->setFocus();
+    mMeaningField->setFocus();
     return Q(kMsgMeaningBytes);
   }
   if (!IsStorableEntry(word.toStdU16String(), meaning)) {
-    mTxtMeaning->setFocus();
+    mMeaningField->setFocus();
     return Q(kMsgMeaningUnstorable);
   }
   // The dictionary file is Shift_JIS: what it cannot hold would come back as "?".
   if (const size_t at = FindNonSjis(meaning); at != std::u16string::npos) {
-    mTxtMeaning->setFocus();
+    mMeaningField->setFocus();
     const bool pair = QChar::isHighSurrogate(meaning[at]) && at + 1 < meaning.size();
     return Q(MsgNonSjisCharacter(std::u16string_view(meaning).substr(at, pair ? 2 : 1), false));
   }
@@ -194,34 +196,34 @@ void DictionaryEditor::AddEntry() {
     {
       const WaitCursor wait(*this);
       // The word is stored as typed; the list below looks it up lowered.
-      change = mMain.AddEntryAndWriteDic(mTxtWord->text().toStdU16String(),
-                                         mTxtMeaning->text().toStdU16String());
+      change = mMain.AddEntryAndWriteDic(mWordField->text().toStdU16String(),
+                                         mMeaningField->text().toStdU16String());
     }
     if (!ShowChange(change, true)) {
-      mTxtMeaning->setFocus();  // the typed meaning stays for another try
+      mMeaningField->setFocus();  // the typed meaning stays for another try
       return;
     }
-    mTxtMeaning->clear();
+    mMeaningField->clear();
     ListTypedWord();
-    mLstWordClass->setCurrentRow(-1);
-    mLstWordClass->clearSelection();
-    if (mLstEntry->count() > 0)
-      mLstEntry->setCurrentRow(0);
-    mTxtDic->setFocus();
-    mLstEntry->setFocus();
+    mWordClassList->setCurrentRow(-1);
+    mWordClassList->clearSelection();
+    if (mEntryList->count() > 0)
+      mEntryList->setCurrentRow(0);
+    mDictionaryFileField->setFocus();
+    mEntryList->setFocus();
   } catch (const std::bad_alloc&) {
     ShowWriteFailure(Q(kMsgOutOfMemory));
   }
 }
 
 void DictionaryEditor::DeleteSelectedEntry() {
-  const QList<QListWidgetItem*> selected = mLstEntry->selectedItems();
+  const QList<QListWidgetItem*> selected = mEntryList->selectedItems();
   if (selected.isEmpty()) {
     DispMsg(Q(kMsgSelectEntry), 0, Q(kNotifyWav));
     return;
   }
   const QString line = selected.first()->text();
-  const int row = mLstEntry->row(selected.first());
+  const int row = mEntryList->row(selected.first());
   const int answer = DispMsg(Q(MsgConfirmDelete(line.toStdU16String())), 1, {});
   repaint();
   if (answer == MessageDialog::kCancel)
@@ -234,15 +236,15 @@ void DictionaryEditor::DeleteSelectedEntry() {
     }
     if (!ShowChange(change, false)) {
       // The line is still there: keep it selected for another try.
-      if (row < mLstEntry->count() && mLstEntry->item(row)->text() == line)
-        mLstEntry->setCurrentRow(row);
+      if (row < mEntryList->count() && mEntryList->item(row)->text() == line)
+        mEntryList->setCurrentRow(row);
       return;
     }
-    mTxtMeaning->clear();
+    mMeaningField->clear();
     ListTypedWord();
-    mCmdHowToUse->setFocus();
-    mLstWordClass->setCurrentRow(-1);
-    mLstWordClass->clearSelection();
+    mHowToUseButton->setFocus();
+    mWordClassList->setCurrentRow(-1);
+    mWordClassList->clearSelection();
   } catch (const std::bad_alloc&) {
     ShowWriteFailure(Q(kMsgOutOfMemory));
   }
@@ -288,18 +290,18 @@ void DictionaryEditor::RefreshMainWindow() {
 }
 
 void DictionaryEditor::LowerWord() {
-  mTxtWord->setText(mTxtWord->text().toLower());
+  mWordField->setText(mWordField->text().toLower());
 }
 
 void DictionaryEditor::DeleteLastCharacter() {
-  QString word = mTxtWord->text();
+  QString word = mWordField->text();
   if (word.isEmpty())
     return;
   // A character outside the basic plane goes whole, not half of it.
   const bool pair = word.size() >= 2 && word.back().isLowSurrogate() &&
                     word.at(word.size() - 2).isHighSurrogate();
   word.chop(pair ? 2 : 1);
-  mTxtWord->setText(word);
+  mWordField->setText(word);
 }
 
 void DictionaryEditor::ShowHowToUse() {
@@ -315,11 +317,11 @@ void DictionaryEditor::HideEditor() {
 }
 
 void DictionaryEditor::SetWord(const QString& word) {
-  mTxtWord->setText(word);
+  mWordField->setText(word);
 }
 
 QString DictionaryEditor::Word() const {
-  return mTxtWord->text();
+  return mWordField->text();
 }
 
 int DictionaryEditor::DispMsg(const QString& msg, int btn, const QString& wav) {

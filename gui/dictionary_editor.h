@@ -76,23 +76,23 @@ class DictionaryEditor : public QWidget {
   MainWindow& mMain;
   int mCurDicIdx = 0;
 
-  QLineEdit* mTxtDic;
+  QLineEdit* mDictionaryFileField;
   QLabel* mDictionaryFileLabel;
   QLabel* mEntryListLabel;
-  QListWidget* mLstEntry;
-  QPushButton* mCmdClose;
-  QPushButton* mCmdDel;
+  QListWidget* mEntryList;
+  QPushButton* mCloseButton;
+  QPushButton* mDeleteButton;
   QLabel* mWordLabel;
   QLabel* mMeaningLabel;
-  QLineEdit* mTxtWord;
-  QLineEdit* mTxtMeaning;
-  QPushButton* mCmdAdd;
-  QPushButton* mCmdLower;
-  QPushButton* mCmdDelLastChr;
+  QLineEdit* mWordField;
+  QLineEdit* mMeaningField;
+  QPushButton* mAddButton;
+  QPushButton* mLowerButton;
+  QPushButton* mDeleteLastCharButton;
   QLabel* mWordClassLabel;
-  QPushButton* mCmdHowToUse;
-  QListWidget* mLstWordClass;
-  QPushButton* mCmdNote;
+  QPushButton* mHowToUseButton;
+  QListWidget* mWordClassList;
+  QPushButton* mNoteButton;
 };
 
 }  // namespace kelmoa

@@ -106,13 +106,13 @@ class DictionaryEditorTest : public QObject {
 
   QStringList List() {
     QStringList lines;
-    for (int i = 0; i < E().mLstEntry->count(); ++i)
-      lines << E().mLstEntry->item(i)->text();
+    for (int i = 0; i < E().mEntryList->count(); ++i)
+      lines << E().mEntryList->item(i)->text();
     return lines;
   }
   QStringList Selected() {
     QStringList lines;
-    for (const QListWidgetItem* item : E().mLstEntry->selectedItems())
+    for (const QListWidgetItem* item : E().mEntryList->selectedItems())
       lines << item->text();
     return lines;
   }
@@ -124,8 +124,8 @@ class DictionaryEditorTest : public QObject {
     return names;
   }
   void Type(const QString& word, const QString& meaning) {
-    E().mTxtWord->setText(word);
-    E().mTxtMeaning->setText(meaning);
+    E().mWordField->setText(word);
+    E().mMeaningField->setText(meaning);
   }
 
   int Pitch() const { return mW->mSetting.CharHeight + mW->mSetting.LineSpace; }
@@ -134,7 +134,7 @@ class DictionaryEditorTest : public QObject {
     const WordTable& t = mW->mDoc->words;
     for (int k = 1; k <= t.Count(); ++k) {
       if (t.Word(k) == U16(word) && --occurrence == 0) {
-        const int top = (t.mWordLine[k] - mW->mVScroll->value()) * Pitch() + 5;
+        const int top = (t.mWordLine[k] - mW->mScrollBar->value()) * Pitch() + 5;
         return QPointF((t.mWordX1[k] + t.mWordX2[k]) / 2.0, top + 7);
       }
     }
@@ -144,7 +144,7 @@ class DictionaryEditorTest : public QObject {
   bool DrawnBlue(const std::string& word, int occurrence = 1) const {
     const QPointF p = At(word, occurrence);
     const QRect cell(static_cast<int>(p.x()) - 6, static_cast<int>(p.y()) - 7, 12, 14);
-    const QImage& page = mW->mPicText->Image();
+    const QImage& page = mW->mTextPane->Image();
     int n = 0;
     for (int y = cell.top(); y <= cell.bottom(); ++y) {
       for (int x = cell.left(); x <= cell.right(); ++x)
@@ -154,9 +154,9 @@ class DictionaryEditorTest : public QObject {
   }
   void Hover(QPointF p) { mW->HoverAt(p.x(), p.y()); }
   void Press(Qt::MouseButton button, QPointF p) {
-    QMouseEvent press(QEvent::MouseButtonPress, p, mW->mPicText->mapToGlobal(p), button, button,
+    QMouseEvent press(QEvent::MouseButtonPress, p, mW->mTextPane->mapToGlobal(p), button, button,
                       Qt::NoModifier);
-    QApplication::sendEvent(mW->mPicText, &press);
+    QApplication::sendEvent(mW->mTextPane, &press);
   }
 
   // A stand-in for the speech program on PATH: every run leaves a file holding its argument
@@ -221,7 +221,7 @@ class DictionaryEditorTest : public QObject {
         {'s', {"run 走る", "run 運営する"}},  // runs: found through its base form
     };
     for (const auto& [key, expected] : steps) {
-      QTest::keyClick(e.mTxtWord, key);
+      QTest::keyClick(e.mWordField, key);
       QCOMPARE(List(), expected);
       QCOMPARE(e.CurDicIdx() > 0, !expected.isEmpty());
       QVERIFY(Selected().isEmpty());
@@ -252,21 +252,21 @@ class DictionaryEditorTest : public QObject {
       QString word, meaning, msg;
       QWidget* focus;
     } rejected[] = {
-        {"a", "あ", length, e.mTxtWord},
-        {QString(31, u'a'), "あ", length, e.mTxtWord},
-        {"ice cream", "あ", letters, e.mTxtWord},
-        {"ice-cream", "あ", letters, e.mTxtWord},
-        {"r2d2", "あ", letters, e.mTxtWord},
-        {"ｄｏｇ", "あ", letters, e.mTxtWord},
-        {"'tis", "あ", letters, e.mTxtWord},
-        {"zebra", "", bytes, e.mTxtMeaning},
-        {"zebra", kanji25 + u'漢', bytes, e.mTxtMeaning},  // 52 bytes
-        {"zebra", "   ", unstorable, e.mTxtMeaning},       // would not load back
-        {"zebra", "縞\t馬", unstorable, e.mTxtMeaning},    // would load back as two
+        {"a", "あ", length, e.mWordField},
+        {QString(31, u'a'), "あ", length, e.mWordField},
+        {"ice cream", "あ", letters, e.mWordField},
+        {"ice-cream", "あ", letters, e.mWordField},
+        {"r2d2", "あ", letters, e.mWordField},
+        {"ｄｏｇ", "あ", letters, e.mWordField},
+        {"'tis", "あ", letters, e.mWordField},
+        {"zebra", "", bytes, e.mMeaningField},
+        {"zebra", kanji25 + u'漢', bytes, e.mMeaningField},  // 52 bytes
+        {"zebra", "   ", unstorable, e.mMeaningField},       // would not load back
+        {"zebra", "縞\t馬", unstorable, e.mMeaningField},    // would load back as two
     };
     for (const auto& r : rejected) {
       Type(r.word, r.meaning);
-      e.mCmdClose->setFocus();
+      e.mCloseButton->setFocus();
       e.AddEntry();
       QCOMPARE(mPlainMessages, QStringList{r.msg});
       QCOMPARE(e.focusWidget(), r.focus);
@@ -290,8 +290,8 @@ class DictionaryEditorTest : public QObject {
     DictionaryEditor& e = Ready();
     mW->ShowDictionaryEditor();
     QStringList tags;
-    for (int i = 0; i < e.mLstWordClass->count(); ++i)
-      tags << e.mLstWordClass->item(i)->text();
+    for (int i = 0; i < e.mWordClassList->count(); ++i)
+      tags << e.mWordClassList->item(i)->text();
     QCOMPARE(tags, (QStringList{"【名】", "【形】", "【副】", "【他】", "【自】", "【助】",
                                 "【前】", "【接】"}));
     // A meaning typed before the click (none: keep the box as it is), the tag, the result.
@@ -307,13 +307,13 @@ class DictionaryEditorTest : public QObject {
         {nullptr, 4, "【自】見る"},
         {"【名詞】犬", 0, "【名】【名詞】犬"},  // not a one-character tag
     };
-    QListWidget& list = *e.mLstWordClass;
+    QListWidget& list = *e.mWordClassList;
     for (const auto& step : steps) {
       if (step.typed != nullptr)
-        e.mTxtMeaning->setText(QString::fromUtf8(step.typed));
+        e.mMeaningField->setText(QString::fromUtf8(step.typed));
       const QRect r = list.visualItemRect(list.item(step.row));
       QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, r.center());
-      QCOMPARE(e.mTxtMeaning->text(), step.expected);
+      QCOMPARE(e.mMeaningField->text(), step.expected);
     }
   }
 
@@ -328,8 +328,8 @@ class DictionaryEditorTest : public QObject {
     QVERIFY(mPlainMessages.isEmpty() && mMessages.isEmpty());
     QCOMPARE(List(), QStringList{"zebra シマウマ"});
     QCOMPARE(Selected(), QStringList{"zebra シマウマ"});
-    QCOMPARE(e.mTxtMeaning->text(), QString());
-    QCOMPARE(e.focusWidget(), e.mLstEntry);
+    QCOMPARE(e.mMeaningField->text(), QString());
+    QCOMPARE(e.focusWidget(), e.mEntryList);
     // The file holds the change; the backup holds the file as it was.
     QCOMPARE(DicFile(), U16("dog\tいぬ\r\ndog\t犬\r\nrun\t走る\r\nrun\t運営する\r\nthe\tその\r\n"
                             "zebra\tシマウマ\r\n"));
@@ -339,23 +339,23 @@ class DictionaryEditorTest : public QObject {
     // The text follows at once: blue, and a popup with the new meaning.
     QVERIFY(DrawnBlue("zebra"));
     Hover(At("zebra"));
-    QVERIFY(!mW->mPicDialog->isHidden());
-    QCOMPARE(mW->mPicDialog->height(), Pitch() + 5);
+    QVERIFY(!mW->mPopupBox->isHidden());
+    QCOMPARE(mW->mPopupBox->height(), Pitch() + 5);
   }
 
   void aMeaningForAKnownWordGoesLastAndTheOpenPopupIsRebuilt() {
     DictionaryEditor& e = Ready({"the dog"});
     Hover(At("dog"));
-    QCOMPARE(mW->mPicDialog->height(), 2 * Pitch() + 5);
+    QCOMPARE(mW->mPopupBox->height(), 2 * Pitch() + 5);
     Type("dog", "ワンちゃん");
     e.AddEntry();
     QCOMPARE(List(), (QStringList{"dog いぬ", "dog 犬", "dog ワンちゃん"}));
     QCOMPARE(Selected(), QStringList{"dog いぬ"});  // the first line
     QVERIFY(DicFile().find(u"dog\t犬\r\ndog\tワンちゃん\r\nrun") != std::u16string::npos);
     // The popup shown before the change does not stay with the old meanings.
-    QVERIFY(mW->mPicDialog->isHidden());
+    QVERIFY(mW->mPopupBox->isHidden());
     Hover(At("dog"));
-    QCOMPARE(mW->mPicDialog->height(), 3 * Pitch() + 5);
+    QCOMPARE(mW->mPopupBox->height(), 3 * Pitch() + 5);
   }
 
   void aWordWithCapitalsIsStoredButNeitherListedNorMarked() {
@@ -377,7 +377,7 @@ class DictionaryEditorTest : public QObject {
   void deletingOneOfTwoMeaningsKeepsTheOtherAndTheOnlyOneRemovesTheWord() {
     DictionaryEditor& e = Ready({"the dog"});
     e.SetWord(QStringLiteral("dog"));
-    e.mLstEntry->setCurrentRow(1);  // dog 犬
+    e.mEntryList->setCurrentRow(1);  // dog 犬
     mAnswer = MessageDialog::kCancel;
     e.DeleteSelectedEntry();
     QCOMPARE(mMessages, QStringList{"この単語・意味を削除してよろしいですか？\n    dog 犬"});
@@ -390,10 +390,10 @@ class DictionaryEditorTest : public QObject {
     QCOMPARE(List(), QStringList{"dog いぬ"});
     QVERIFY(DicFile().starts_with(u"dog\tいぬ\r\nrun"));
     QCOMPARE(Backups().size(), 1u);
-    QCOMPARE(e.focusWidget(), e.mCmdHowToUse);
+    QCOMPARE(e.focusWidget(), e.mHowToUseButton);
     QVERIFY(DrawnBlue("dog"));
 
-    e.mLstEntry->setCurrentRow(0);
+    e.mEntryList->setCurrentRow(0);
     e.DeleteSelectedEntry();
     QVERIFY(List().isEmpty());
     QCOMPARE(e.CurDicIdx(), 0);
@@ -403,8 +403,8 @@ class DictionaryEditorTest : public QObject {
     // Later entries moved down by one; the text's index lists follow.
     QVERIFY(DrawnBlue("the"));
     Hover(At("the"));
-    QVERIFY(!mW->mPicDialog->isHidden());
-    QCOMPARE(mW->mPicDialog->height(), Pitch() + 5);
+    QVERIFY(!mW->mPopupBox->isHidden());
+    QCOMPARE(mW->mPopupBox->height(), Pitch() + 5);
     QVERIFY(mMessages.size() == 3);
   }
 
@@ -443,11 +443,11 @@ class DictionaryEditorTest : public QObject {
     QVERIFY2(mMessages[0].endsWith("Not a directory"), qPrintable(mMessages[0]));
     QVERIFY(unchanged());
     QVERIFY(List().isEmpty());
-    QCOMPARE(e.mTxtMeaning->text(), QStringLiteral("シマウマ"));  // kept for another try
+    QCOMPARE(e.mMeaningField->text(), QStringLiteral("シマウマ"));  // kept for another try
     QVERIFY(!DrawnBlue("zebra"));
 
     e.SetWord(QStringLiteral("dog"));
-    e.mLstEntry->setCurrentRow(1);
+    e.mEntryList->setCurrentRow(1);
     e.DeleteSelectedEntry();  // confirmed, then fails
     QCOMPARE(mMessages.size(), 3);
     QVERIFY(mMessages[2].startsWith("単語・意味を辞書から削除できませんでした。\n"));
@@ -517,7 +517,7 @@ class DictionaryEditorTest : public QObject {
                                      other.Words().begin());
     QVERIFY(DictionaryFiles(mDir.path()).DeleteEntry(other, dog, u"dog 犬", LocalNow()).ok());
     QVERIFY(DicFile().find(u"dog	犬") == std::u16string::npos);
-    e.mLstEntry->setCurrentRow(1);
+    e.mEntryList->setCurrentRow(1);
     mPlainMessages.clear();
     e.DeleteSelectedEntry();
     QCOMPARE(mPlainMessages.size(), 1);
@@ -535,7 +535,7 @@ class DictionaryEditorTest : public QObject {
     e.AddEntry();
     QCOMPARE(mPlainMessages.size(), 1);
     QVERIFY2(mPlainMessages[0].contains("「😀」(U+1F600)"), qPrintable(mPlainMessages[0]));
-    QVERIFY(e.mTxtMeaning->hasFocus() || !e.isVisible());
+    QVERIFY(e.mMeaningField->hasFocus() || !e.isVisible());
 
     struct Case {
       const char* name;
@@ -562,7 +562,7 @@ class DictionaryEditorTest : public QObject {
       QVERIFY2(mMessages.size() == 1 && mMessages[0].contains(c.says), c.name);
       QCOMPARE(ReadBytes(DicPath()), before);
       QVERIFY(Backups().empty());
-      QCOMPARE(e.mTxtMeaning->text(), QStringLiteral("シマウマ"));  // kept for another try
+      QCOMPARE(e.mMeaningField->text(), QStringLiteral("シマウマ"));  // kept for another try
       QVERIFY(!DrawnBlue("zebra"));
     }
     ::chmod(DicPath().c_str(), 0644);
@@ -608,14 +608,14 @@ class DictionaryEditorTest : public QObject {
     Type("dogs", "ワン");
     const int idx = e.CurDicIdx();
 
-    e.mCmdClose->click();
+    e.mCloseButton->click();
     QVERIFY(!e.isVisible());
     e.move(10, 500);
     mW->ShowDictionaryEditor();
     QVERIFY(e.isVisible());
     QCOMPARE(e.Word(), QStringLiteral("dogs"));
     QCOMPARE(List(), (QStringList{"dog いぬ", "dog 犬"}));
-    QCOMPARE(e.mTxtMeaning->text(), QStringLiteral("ワン"));
+    QCOMPARE(e.mMeaningField->text(), QStringLiteral("ワン"));
     QCOMPARE(e.CurDicIdx(), idx);
     QCOMPARE(e.pos().x(), main.x() + main.width());
 
@@ -635,15 +635,16 @@ class DictionaryEditorTest : public QObject {
     e.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&e));
     const std::vector<QWidget*> order = {
-        e.mLstEntry,    e.mCmdDel, e.mTxtWord, e.mTxtMeaning, e.mCmdAdd,   e.mLstWordClass,
-        e.mCmdHowToUse, e.mTxtDic, e.mCmdNote, e.mCmdClose,   e.mCmdLower, e.mCmdDelLastChr};
-    e.mLstEntry->setFocus();
-    QTRY_COMPARE(QApplication::focusWidget(), e.mLstEntry);
+        e.mEntryList,  e.mDeleteButton,  e.mWordField,      e.mMeaningField,
+        e.mAddButton,  e.mWordClassList, e.mHowToUseButton, e.mDictionaryFileField,
+        e.mNoteButton, e.mCloseButton,   e.mLowerButton,    e.mDeleteLastCharButton};
+    e.mEntryList->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), e.mEntryList);
     for (size_t i = 1; i < order.size(); ++i) {
       QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
       QCOMPARE(QApplication::focusWidget(), order[i]);
     }
-    QVERIFY(e.mTxtMeaning->text().isEmpty());  // tabbing through the tags applied none
+    QVERIFY(e.mMeaningField->text().isEmpty());  // tabbing through the tags applied none
   }
 
   void theHelpButtonsShowTheirTexts() {

@@ -87,72 +87,72 @@ void MainWindow::BuildControls() {
   setFont(QFont(kUiFontName, static_cast<int>(kUiFontPointSize)));
   resize(561, 662);
 
-  mCmdFile = MakeButton(this, QStringLiteral("ファイル"), QRect(0, 0, 53, 21));
+  mOpenTextButton = MakeButton(this, QStringLiteral("ファイル"), QRect(0, 0, 53, 21));
   mOpenTextLabel = new QLabel(QStringLiteral("テキストファイルを"), this);
   mOpenTextLabel->setGeometry(60, 4, 97, 13);
-  mCmdEdit = MakeButton(this, QStringLiteral("編集"), QRect(156, 0, 37, 21),
-                        QStringLiteral("現在表示中のテキストファイルを編集します"));
-  mCmdReRead =
+  mEditTextButton = MakeButton(this, QStringLiteral("編集"), QRect(156, 0, 37, 21),
+                               QStringLiteral("現在表示中のテキストファイルを編集します"));
+  mReopenButton =
       MakeButton(this, QStringLiteral("再読"), QRect(196, 0, 37, 21),
                  QStringLiteral("テキストファイルを編集し保存したら，このボタンをクリックして，"
                                 "テキストファイルを再度読み込みします"));
-  mCmdEditDic = MakeButton(this, QStringLiteral("辞書編集"), QRect(240, 0, 61, 21),
-                           QStringLiteral("辞書ファイルを編集します"));
+  mDictionaryEditorButton = MakeButton(this, QStringLiteral("辞書編集"), QRect(240, 0, 61, 21),
+                                       QStringLiteral("辞書ファイルを編集します"));
   mSpeakBox = new QCheckBox(QStringLiteral("単語を発音"), this);
   mSpeakBox->setGeometry(304, 4, 81, 13);
-  mCmdIni = MakeButton(this, QStringLiteral("設定"), QRect(388, 0, 37, 21),
-                       QStringLiteral("フォントサイズなどを設定します"));
-  mCmdDispHowToUse = MakeButton(this, QStringLiteral("ﾍﾙﾌﾟ"), QRect(428, 0, 37, 21));
-  mCmdEnd = MakeButton(this, QStringLiteral("終了"), QRect(524, 0, 37, 21));
+  mSettingsButton = MakeButton(this, QStringLiteral("設定"), QRect(388, 0, 37, 21),
+                               QStringLiteral("フォントサイズなどを設定します"));
+  mHelpButton = MakeButton(this, QStringLiteral("ﾍﾙﾌﾟ"), QRect(428, 0, 37, 21));
+  mEndButton = MakeButton(this, QStringLiteral("終了"), QRect(524, 0, 37, 21));
 
-  mPicText = new PictureBox(this, Qt::white);
-  mPicText->setGeometry(0, 20, 537, 637);
-  mPicText->setMouseTracking(true);
-  mPicText->setAcceptDrops(true);
-  mPicText->installEventFilter(this);
+  mTextPane = new PictureBox(this, Qt::white);
+  mTextPane->setGeometry(0, 20, 537, 637);
+  mTextPane->setMouseTracking(true);
+  mTextPane->setAcceptDrops(true);
+  mTextPane->installEventFilter(this);
 
-  mVScroll = new QScrollBar(Qt::Vertical, this);
-  mVScroll->setGeometry(536, 20, 25, 637);
-  mVScroll->setRange(1, 1);
-  mVScroll->installEventFilter(this);
+  mScrollBar = new QScrollBar(Qt::Vertical, this);
+  mScrollBar->setGeometry(536, 20, 25, 637);
+  mScrollBar->setRange(1, 1);
+  mScrollBar->installEventFilter(this);
 
   // The popup floats over the text inside the pane. The pointer passes through it: a move over
   // it reaches the pane, so moving onto the lines it covers moves or hides it.
-  mPicDialog = new PictureBox(mPicText, QColor(kPopupBackground));
-  mPicDialog->setGeometry(0, 0, 185, 41);
-  mPicDialog->setAttribute(Qt::WA_TransparentForMouseEvents);
-  mPicDialog->hide();
+  mPopupBox = new PictureBox(mTextPane, QColor(kPopupBackground));
+  mPopupBox->setGeometry(0, 0, 185, 41);
+  mPopupBox->setAttribute(Qt::WA_TransparentForMouseEvents);
+  mPopupBox->hide();
 
   // Takes the keyboard focus, so that the scroll bar never keeps it.
-  mPicDummy = new PictureBox(this, palette().color(QPalette::Window));
-  mPicDummy->setGeometry(508, 4, 9, 13);
-  mPicDummy->setFocusPolicy(Qt::StrongFocus);
+  mFocusSink = new PictureBox(this, palette().color(QPalette::Window));
+  mFocusSink->setGeometry(508, 4, 9, 13);
+  mFocusSink->setFocusPolicy(Qt::StrongFocus);
 
-  mCmdEdit->setEnabled(false);
-  mCmdReRead->setEnabled(false);
+  mEditTextButton->setEnabled(false);
+  mReopenButton->setEnabled(false);
   mSpeakBox->setEnabled(false);
 
   mMsg = new MessageDialog(
       QString::fromStdString(mPaths.programFolder),
       QString::fromUtf8(kProductName) + u' ' + QString::fromStdString(mPaths.exeBaseName), this);
 
-  connect(mCmdFile, &QPushButton::clicked, this, &MainWindow::ChooseAndOpenText);
-  connect(mCmdEdit, &QPushButton::clicked, this, &MainWindow::EditTextInEditor);
-  connect(mCmdReRead, &QPushButton::clicked, this, &MainWindow::ReopenText);
-  connect(mCmdEditDic, &QPushButton::clicked, this, &MainWindow::ShowDictionaryEditor);
-  connect(mCmdIni, &QPushButton::clicked, this, &MainWindow::EditSettings);
-  connect(mCmdDispHowToUse, &QPushButton::clicked, this, &MainWindow::ShowHelp);
-  connect(mCmdEnd, &QPushButton::clicked, this, &MainWindow::StorePlaceAndEnd);
-  connect(mVScroll, &QScrollBar::valueChanged, this, &MainWindow::DrawPage);
-  connect(mPicText, &PictureBox::mouseMoved, this,
+  connect(mOpenTextButton, &QPushButton::clicked, this, &MainWindow::ChooseAndOpenText);
+  connect(mEditTextButton, &QPushButton::clicked, this, &MainWindow::EditTextInEditor);
+  connect(mReopenButton, &QPushButton::clicked, this, &MainWindow::ReopenText);
+  connect(mDictionaryEditorButton, &QPushButton::clicked, this, &MainWindow::ShowDictionaryEditor);
+  connect(mSettingsButton, &QPushButton::clicked, this, &MainWindow::EditSettings);
+  connect(mHelpButton, &QPushButton::clicked, this, &MainWindow::ShowHelp);
+  connect(mEndButton, &QPushButton::clicked, this, &MainWindow::StorePlaceAndEnd);
+  connect(mScrollBar, &QScrollBar::valueChanged, this, &MainWindow::DrawPage);
+  connect(mTextPane, &PictureBox::mouseMoved, this,
           [this](QPointF pos) { HoverAt(pos.x(), pos.y()); });
-  connect(mPicText, &PictureBox::mousePressed, this,
+  connect(mTextPane, &PictureBox::mousePressed, this,
           [this](QPointF pos, Qt::MouseButton button) { PressAt(button, pos.x(), pos.y()); });
 }
 
 void MainWindow::PrepareWindow() {
   setWindowTitle(BaseCaption());
-  mPicText->setCursor(Qt::IBeamCursor);
+  mTextPane->setCursor(Qt::IBeamCursor);
   const QRect screen = ScreenGeometry();
   mWindowMetrics.ScreenHeightPx = screen.height();
   SetDefaultSettings(screen.width(), mSettingDef, mSettingMax);
@@ -166,7 +166,7 @@ void MainWindow::PrepareWindow() {
   GetFontMetrics();
   if (!mWindowMetrics.FontSizeOk) {
     mPaneFont = PaneFont(9.6);
-    mPicText->setFont(mPaneFont);
+    mTextPane->setFont(mPaneFont);
     mPageFont = std::make_unique<PageFont>(mPaneFont);
   }
   CreateCommandWindows();
@@ -178,20 +178,20 @@ void MainWindow::SetInitialLayout() {
   move(mSetting.FormLeft, kFormTop);
   const int height = static_cast<int>(RoundHalfEven(0.92 * mWindowMetrics.ScreenHeightPx));
   resize(width(), height);
-  mPicText->setGeometry(0, mPicText->y(), width(), height - mCmdEnd->height() - 5);
-  mVScroll->hide();
+  mTextPane->setGeometry(0, mTextPane->y(), width(), height - mEndButton->height() - 5);
+  mScrollBar->hide();
 }
 
 // Gives the pane the chosen font size and measures it: single-byte advance, double-byte
 // advance, cell height, and the lines that fit the pane.
 void MainWindow::GetFontMetrics() {
   mPaneFont = PaneFont(mSetting.FontSize);
-  mPicText->setFont(mPaneFont);
-  mPicDialog->setFont(mPaneFont);
+  mTextPane->setFont(mPaneFont);
+  mPopupBox->setFont(mPaneFont);
   bool sizeOk = false;
   GetPicTextMetrics(mPaneFont, mSetting.HalfWidth, mSetting.FullWidth, mSetting.CharHeight, sizeOk);
   mWindowMetrics.FontSizeOk = sizeOk;
-  mSetting.LinesPerPage = ComputeLinesPerPage(mPicText->height(), mSetting);
+  mSetting.LinesPerPage = ComputeLinesPerPage(mTextPane->height(), mSetting);
   mPageFont = std::make_unique<PageFont>(mPaneFont);
 }
 
@@ -222,10 +222,10 @@ void MainWindow::ActivateFirstTime() {
 
   PanePrint(u"", true);
   PanePrint(kDicLoading, false);
-  mPicText->setCursor(Qt::WaitCursor);
-  mPicText->repaint();
+  mTextPane->setCursor(Qt::WaitCursor);
+  mTextPane->repaint();
   const Status loaded = mDic.LoadDicFile(dicPath);
-  mPicText->setCursor(Qt::IBeamCursor);
+  mTextPane->setCursor(Qt::IBeamCursor);
   if (!loaded.ok()) {
     DispMsg(MsgDicUnreadable(UPath(dicPath), SystemReason(loaded)), 0);
     EndProgram();
@@ -251,7 +251,7 @@ void MainWindow::ActivateFirstTime() {
     for (const char16_t* line : kGreetingLines)
       PanePrint(line, true);
   }
-  mPicText->update();
+  mTextPane->update();
 }
 
 void MainWindow::OpenTextFile() {
@@ -287,34 +287,35 @@ void MainWindow::OpenTextFile() {
       break;
   }
 
-  mPicText->setCursor(Qt::WaitCursor);
+  mTextPane->setCursor(Qt::WaitCursor);
   TextDocument& doc = *mDoc;
   int maxRight = 0;
   int longestLine = 0;
   SetNewTextLines(doc, std::move(check.lines), mSetting, maxRight, longestLine);
   mTextLoaded = true;
-  mCmdEdit->setEnabled(true);
-  mCmdReRead->setEnabled(true);
+  mEditTextButton->setEnabled(true);
+  mReopenButton->setEnabled(true);
   mSpeakBox->setEnabled(true);
   mLastTextFilePath = mTextFilePath;
   FitWindowToText(maxRight);
   kelmoa::MarkKnownWords(doc, mDic.Words());
-  if (mVScroll->value() == 1) {
+  if (mScrollBar->value() == 1) {
     DrawPage();
   } else {
-    mVScroll->setValue(1);  // redraws the page
+    mScrollBar->setValue(1);  // redraws the page
   }
-  mPicText->setCursor(Qt::IBeamCursor);
+  mTextPane->setCursor(Qt::IBeamCursor);
   setWindowTitle(QPath(GetFileNameOfPath(mTextFilePath)) + QStringLiteral(" - ") + BaseCaption());
 }
 
 // The text is never wrapped: the window grows to the longest line instead.
 void MainWindow::FitWindowToText(int maxRight) {
-  SetVScrollRange(mDoc->LineCount(), mSetting.LinesPerPage, *mVScroll);
-  const int picWidth = SetPicTextWidth(maxRight, mSetting.HalfWidth, kPicTextMinWidthPx, *mPicText);
-  SetFormWidth(picWidth, !mVScroll->isHidden(), mVScroll->width(), *this);
-  mVScroll->setGeometry(picWidth, mPicText->y(), mVScroll->width(), mPicText->height());
-  mCmdEnd->move(width() - mCmdEnd->width(), mCmdEnd->y());
+  SetVScrollRange(mDoc->LineCount(), mSetting.LinesPerPage, *mScrollBar);
+  const int picWidth =
+      SetPicTextWidth(maxRight, mSetting.HalfWidth, kPicTextMinWidthPx, *mTextPane);
+  SetFormWidth(picWidth, !mScrollBar->isHidden(), mScrollBar->width(), *this);
+  mScrollBar->setGeometry(picWidth, mTextPane->y(), mScrollBar->width(), mTextPane->height());
+  mEndButton->move(width() - mEndButton->width(), mEndButton->y());
 }
 
 void MainWindow::KeepCaptionOnScreen() {
@@ -336,25 +337,25 @@ void MainWindow::DrawPage() {
   // The words move under the pointer: a popup would show the meanings of a word no longer
   // there. The next pointer move builds it again.
   HideMeaningPopup();
-  const int first = mVScroll->value();
-  QImage& page = mPicText->Image();
+  const int first = mScrollBar->value();
+  QImage& page = mTextPane->Image();
   DrawTextPage(page, *mPageFont, *mDoc, mSetting, mDoc->LineCount(), first);
   DrawLineNumbers(page, *mPageFont, mDoc->LineCount(), first, mSetting);
   if (isVisible())
-    mPicDummy->setFocus();
-  mPicText->update();
+    mFocusSink->setFocus();
+  mTextPane->update();
 }
 
 void MainWindow::PassScrollBarFocus() {
   if (isVisible())
-    mPicDummy->setFocus();
+    mFocusSink->setFocus();
 }
 
 void MainWindow::HoverAt(double x, double y) {
   if (!mTextLoaded)
     return;
   const int pitch = mSetting.CharHeight + mSetting.LineSpace;
-  const int first = mVScroll->value();
+  const int first = mScrollBar->value();
   const WordTable& t = mDoc->words;
   const int k = GetWordIdxAtPoint(x, y, first, pitch, t.mLineFirstWord, t.mLineLastWord, t.mWordX1,
                                   t.mWordX2);
@@ -374,12 +375,12 @@ void MainWindow::HoverAt(double x, double y) {
   }
   const int top = (t.mWordLine[ki] - first) * pitch + kPageTopPx;
   const std::u16string text = ComposePopupText(w, idxList, mDic.Words(), mDic.Meanings());
-  ShowMeaningPopup(*mPicDialog, text, top, t.mWordX1[ki], pitch, mPaneFont);
+  ShowMeaningPopup(*mPopupBox, text, top, t.mWordX1[ki], pitch, mPaneFont);
   mPrevHoverWord = w;
 }
 
 void MainWindow::HideMeaningPopup() {
-  mPicDialog->hide();
+  mPopupBox->hide();
   mPrevHoverWord.clear();
 }
 
@@ -403,17 +404,17 @@ void MainWindow::WheelRoll(int delta, Qt::KeyboardModifiers modifiers) {
     amount = mWheelRemainder;
   }
   mWheelRemainder = 0;
-  if (mVScroll->isHidden())
+  if (mScrollBar->isHidden())
     return;
   const int step = modifiers.testFlag(Qt::ControlModifier) ? 10 : 5;
-  const int value = mVScroll->value() + (amount > 0 ? -step : step);
-  mVScroll->setValue(std::clamp(value, mVScroll->minimum(), mVScroll->maximum()));
+  const int value = mScrollBar->value() + (amount > 0 ? -step : step);
+  mScrollBar->setValue(std::clamp(value, mScrollBar->minimum(), mScrollBar->maximum()));
 }
 
 void MainWindow::ScrollByKey(ScrollKey key) {
-  if (mVScroll->isHidden())
+  if (mScrollBar->isHidden())
     return;  // the whole text is on the page
-  int value = mVScroll->value();
+  int value = mScrollBar->value();
   switch (key) {
     case ScrollKey::kLineUp:
       value -= 1;
@@ -422,19 +423,19 @@ void MainWindow::ScrollByKey(ScrollKey key) {
       value += 1;
       break;
     case ScrollKey::kPageUp:
-      value -= mVScroll->pageStep();
+      value -= mScrollBar->pageStep();
       break;
     case ScrollKey::kPageDown:
-      value += mVScroll->pageStep();
+      value += mScrollBar->pageStep();
       break;
     case ScrollKey::kTop:
-      value = mVScroll->minimum();
+      value = mScrollBar->minimum();
       break;
     case ScrollKey::kBottom:
-      value = mVScroll->maximum();
+      value = mScrollBar->maximum();
       break;
   }
-  mVScroll->setValue(std::clamp(value, mVScroll->minimum(), mVScroll->maximum()));
+  mScrollBar->setValue(std::clamp(value, mScrollBar->minimum(), mScrollBar->maximum()));
 }
 
 void MainWindow::ReopenText() {
@@ -444,7 +445,7 @@ void MainWindow::ReopenText() {
 void MainWindow::EditTextInEditor() {
   const QRect frame = frameGeometry();
   EditorPlace place;
-  place.line = mVScroll->value();
+  place.line = mScrollBar->value();
   place.x = frame.x() + frame.width();
   place.y = frame.y();
   place.w = ScreenGeometry().width() - (frame.width() + frame.x());
@@ -498,7 +499,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == mVScroll) {
+  if (watched == mScrollBar) {
     if (event->type() == QEvent::FocusIn) {
       PassScrollBarFocus();
     } else if (event->type() == QEvent::Wheel) {
@@ -506,7 +507,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
       wheelEvent(static_cast<QWheelEvent*>(event));
       return true;
     }
-  } else if (watched == mPicText) {
+  } else if (watched == mTextPane) {
     if (event->type() == QEvent::Leave) {
       HideMeaningPopup();
       return false;
@@ -539,7 +540,7 @@ void MainWindow::PanePrint(std::u16string_view text, bool endLine) {
   } else {
     mPaneLines.append(s);
   }
-  QPainter painter(&mPicText->Image());
+  QPainter painter(&mTextPane->Image());
   painter.setFont(mPaneFont);
   painter.setPen(Qt::black);
   painter.drawText(QPointF(mPrintX, mPrintY + QFontMetrics(mPaneFont).ascent()), s);
@@ -550,7 +551,7 @@ void MainWindow::PanePrint(std::u16string_view text, bool endLine) {
     mPrintX = 0;
     mPrintY += mSetting.CharHeight;
   }
-  mPicText->update();
+  mTextPane->update();
 }
 
 int MainWindow::DispMsg(const std::u16string& msg, int btn, bool offerConvert) {
@@ -558,10 +559,10 @@ int MainWindow::DispMsg(const std::u16string& msg, int btn, bool offerConvert) {
 }
 
 void MainWindow::OpenPreparedCopy(const std::string& refusedPath) {
-  const QCursor before = mPicText->cursor();
-  mPicText->setCursor(Qt::WaitCursor);
+  const QCursor before = mTextPane->cursor();
+  mTextPane->setCursor(Qt::WaitCursor);
   const auto fail = [&](const std::u16string& msg) {
-    mPicText->setCursor(before);
+    mTextPane->setCursor(before);
     DispMsg(msg, 0);
   };
   if (!mTextPreparer) {
@@ -587,7 +588,7 @@ void MainWindow::OpenPreparedCopy(const std::string& refusedPath) {
   s = WritePreparedParts(DefaultFileOps(), path, prepared.parts, written);
   if (!s.ok())
     return fail(MsgTextNotPrepared(UPath(path), SystemReason(s)));
-  mPicText->setCursor(before);
+  mTextPane->setCursor(before);
   mTextFilePath = written.front();
   OpenTextFile();
 }

@@ -182,19 +182,19 @@ class MainWindow : public QWidget {
   ProgramPaths mPaths;
   std::string mCommandLine;
 
-  QPushButton* mCmdFile;
+  QPushButton* mOpenTextButton;
   QLabel* mOpenTextLabel;
-  QPushButton* mCmdEdit;
-  QPushButton* mCmdReRead;
-  QPushButton* mCmdEditDic;
+  QPushButton* mEditTextButton;
+  QPushButton* mReopenButton;
+  QPushButton* mDictionaryEditorButton;
   QCheckBox* mSpeakBox;
-  QPushButton* mCmdIni;
-  QPushButton* mCmdDispHowToUse;
-  QPushButton* mCmdEnd;
-  PictureBox* mPicText;
-  QScrollBar* mVScroll;
-  PictureBox* mPicDialog;
-  PictureBox* mPicDummy;
+  QPushButton* mSettingsButton;
+  QPushButton* mHelpButton;
+  QPushButton* mEndButton;
+  PictureBox* mTextPane;
+  QScrollBar* mScrollBar;
+  PictureBox* mPopupBox;
+  PictureBox* mFocusSink;
   MessageDialog* mMsg;
 
   std::string mTextFilePath;

@@ -22,8 +22,9 @@ void MainWindow::PressAt(Qt::MouseButton button, double x, double y) {
   if (!speak && !toEditor)
     return;
   const WordTable& t = mDoc->words;
-  const int k = GetWordIdxAtPoint(x, y, mVScroll->value(), mSetting.CharHeight + mSetting.LineSpace,
-                                  t.mLineFirstWord, t.mLineLastWord, t.mWordX1, t.mWordX2);
+  const int k =
+      GetWordIdxAtPoint(x, y, mScrollBar->value(), mSetting.CharHeight + mSetting.LineSpace,
+                        t.mLineFirstWord, t.mLineLastWord, t.mWordX1, t.mWordX2);
   if (k < 1)
     return;
   // The word as written in the text, capitals kept.

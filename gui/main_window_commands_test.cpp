@@ -97,8 +97,8 @@ class MainWindowCommandsTest : public QObject {
 
   SettingsDialog& Ini() { return *mW->mSettingsDialog; }
   TextChooser& Chooser() { return *mW->mTextChooser; }
-  QScrollBar& VScroll() { return *mW->mVScroll; }
-  const QImage& Page() const { return mW->mPicText->Image(); }
+  QScrollBar& VScroll() { return *mW->mScrollBar; }
+  const QImage& Page() const { return mW->mTextPane->Image(); }
   const SettingInfo& Setting() const { return mW->mSetting; }
 
   // "設定" with act working in the settings window.
@@ -109,8 +109,8 @@ class MainWindowCommandsTest : public QObject {
   }
   bool ChangeFontSize(int option) {
     return Settings([option](SettingsDialog& ini) {
-      QTest::mouseClick(ini.mOptFontsize[option], Qt::LeftButton);
-      QTest::mouseClick(ini.mCmdChangeSetting, Qt::LeftButton);
+      QTest::mouseClick(ini.mFontSizeOptions[option], Qt::LeftButton);
+      QTest::mouseClick(ini.mConfirmButton, Qt::LeftButton);
     });
   }
   // "ファイル" with act working in the chooser.
@@ -121,12 +121,13 @@ class MainWindowCommandsTest : public QObject {
   }
   static QStringList Listed(const TextChooser& chooser) {
     QStringList names;
-    for (int i = 0; i < chooser.mFile1->count(); ++i)
-      names << chooser.mFile1->item(i)->text();
+    for (int i = 0; i < chooser.mFileList->count(); ++i)
+      names << chooser.mFileList->item(i)->text();
     return names;
   }
   static void Select(TextChooser& chooser, const QString& name) {
-    chooser.mFile1->setCurrentItem(chooser.mFile1->findItems(name, Qt::MatchExactly).value(0));
+    chooser.mFileList->setCurrentItem(
+        chooser.mFileList->findItems(name, Qt::MatchExactly).value(0));
   }
 
   // An editor program that writes the number of its arguments and then each argument, one a
@@ -186,14 +187,14 @@ class MainWindowCommandsTest : public QObject {
     const WordTable& t = w.mDoc->words;
     QVERIFY(t.mWordDicIdxId == dicIdx);
     QCOMPARE(t.mWordX1[2], 6 * hw + 5 + 4 * hw);
-    QVERIFY(w.mPicDialog->isHidden());
+    QVERIFY(w.mPopupBox->isHidden());
     // The page is drawn anew from the current state, and the pointer finds the words.
     QVERIFY(Page() != before);
     const QImage shown = Page();
     w.DrawPage();
     QCOMPARE(Page(), shown);
     w.HoverAt((t.mWordX1[2] + t.mWordX2[2]) / 2.0, 10);
-    QVERIFY(!w.mPicDialog->isHidden());
+    QVERIFY(!w.mPopupBox->isHidden());
     QCOMPARE(IniValue(u"FontSize"), QStringLiteral("12.75"));
     QCOMPARE(IniValue(u"LineSpace"), QStringLiteral("3"));
     QCOMPARE(IniValue(u"TextEditor"), QString());
@@ -212,9 +213,9 @@ class MainWindowCommandsTest : public QObject {
     MainWindow& w = Ready();
     const QImage greeting = Page();
     QVERIFY(Settings([](SettingsDialog& ini) {
-      QTest::mouseClick(ini.mOptFontsize[1], Qt::LeftButton);
-      QTest::mouseClick(ini.mCmdAdd[0], Qt::LeftButton);
-      QTest::mouseClick(ini.mCmdChangeSetting, Qt::LeftButton);
+      QTest::mouseClick(ini.mFontSizeOptions[1], Qt::LeftButton);
+      QTest::mouseClick(ini.mStepButtons[0], Qt::LeftButton);
+      QTest::mouseClick(ini.mConfirmButton, Qt::LeftButton);
     }));
     QCOMPARE(w.mPaneFont.pointSizeF(), 11.25);
     QCOMPARE(Setting().LineSpace, 4);
@@ -237,18 +238,18 @@ class MainWindowCommandsTest : public QObject {
   void cancellingOrClosingChangesNothingAndEachShowingStartsOnCancel() {
     MainWindow& w = Ready();
     const auto edit = [](SettingsDialog& ini) {
-      QCOMPARE(ini.focusWidget(), ini.mCmdCancel);
-      QCOMPARE(ini.mTxtTextEditor->text(), QString());  // filled from the settings
-      ini.mOptFontsize[2]->setChecked(true);
-      ini.mTxtLineSpace->setText(QStringLiteral("5"));
-      ini.mTxtTextEditor->setText(QStringLiteral("/typed/editor"));
-      ini.mTxtTextEditor->setFocus();
+      QCOMPARE(ini.focusWidget(), ini.mCancelButton);
+      QCOMPARE(ini.mEditorField->text(), QString());  // filled from the settings
+      ini.mFontSizeOptions[2]->setChecked(true);
+      ini.mLineSpaceField->setText(QStringLiteral("5"));
+      ini.mEditorField->setText(QStringLiteral("/typed/editor"));
+      ini.mEditorField->setFocus();
     };
     const std::function<void(SettingsDialog&)> closes[] = {
-        [](SettingsDialog& ini) { QTest::mouseClick(ini.mCmdCancel, Qt::LeftButton); },
+        [](SettingsDialog& ini) { QTest::mouseClick(ini.mCancelButton, Qt::LeftButton); },
         [](SettingsDialog& ini) { ini.close(); },  // through the frame
         [](SettingsDialog& ini) { QTest::keyClick(&ini, Qt::Key_Escape); },
-        [](SettingsDialog& ini) { QTest::keyClick(ini.mCmdCancel, Qt::Key_Return); },
+        [](SettingsDialog& ini) { QTest::keyClick(ini.mCancelButton, Qt::Key_Return); },
     };
     for (const auto& close : closes) {
       QVERIFY(Settings([&](SettingsDialog& ini) {
@@ -267,11 +268,11 @@ class MainWindowCommandsTest : public QObject {
   void theStepButtonsKeepToTheRangeShown() {
     Ready();
     SettingsDialog& ini = Ini();
-    QCOMPARE(ini.mLblLSpaceRange->text(), QStringLiteral("(3-5)"));
+    QCOMPARE(ini.mLineSpaceRangeLabel->text(), QStringLiteral("(3-5)"));
     const auto step = [&](const char16_t* start, int index, const char16_t* expected) {
-      ini.mTxtLineSpace->setText(Q(start));
-      QTest::mouseClick(ini.mCmdAdd[index], Qt::LeftButton);
-      QCOMPARE(ini.mTxtLineSpace->text(), Q(expected));
+      ini.mLineSpaceField->setText(Q(start));
+      QTest::mouseClick(ini.mStepButtons[index], Qt::LeftButton);
+      QCOMPARE(ini.mLineSpaceField->text(), Q(expected));
     };
     step(u"5", 0, u"5");
     step(u"3", 1, u"3");
@@ -287,14 +288,14 @@ class MainWindowCommandsTest : public QObject {
     Ready();
     QVERIFY(Settings([&](SettingsDialog& ini) {
       for (const char16_t* bad : {u"", u"6", u"2", u"4.0", u"４", u"99999999999"}) {
-        ini.mTxtLineSpace->setText(Q(bad));
-        QTest::mouseClick(ini.mCmdChangeSetting, Qt::LeftButton);
+        ini.mLineSpaceField->setText(Q(bad));
+        QTest::mouseClick(ini.mConfirmButton, Qt::LeftButton);
         QVERIFY(ini.isVisible());
         QCOMPARE(mPlain.takeFirst(), "行間：次の範囲で設定してください。\r\n    3-5");
-        QCOMPARE(ini.focusWidget(), ini.mTxtLineSpace);
+        QCOMPARE(ini.focusWidget(), ini.mLineSpaceField);
       }
-      ini.mTxtLineSpace->setText(QStringLiteral("4"));
-      QTest::mouseClick(ini.mCmdChangeSetting, Qt::LeftButton);
+      ini.mLineSpaceField->setText(QStringLiteral("4"));
+      QTest::mouseClick(ini.mConfirmButton, Qt::LeftButton);
     }));
     QCOMPARE(Setting().LineSpace, 4);
   }
@@ -303,8 +304,8 @@ class MainWindowCommandsTest : public QObject {
     Ready();
     SettingsDialog& ini = Ini();
     const auto run = [&](const std::string& editor) {
-      ini.mTxtTextEditor->setText(QString::fromStdString(editor));
-      QTest::mouseClick(ini.mCmdRunEditor, Qt::LeftButton);
+      ini.mEditorField->setText(QString::fromStdString(editor));
+      QTest::mouseClick(ini.mTryEditorButton, Qt::LeftButton);
     };
     run("");
     run(mDir / "bin/no-editor");
@@ -325,10 +326,10 @@ class MainWindowCommandsTest : public QObject {
     QVERIFY(mPlain.isEmpty());
 
     ini.show();
-    QTest::mouseClick(ini.mTxtSample[1], Qt::LeftButton);
-    QCOMPARE(ini.mTxtTextEditor->text(), "C:\\Program Files (x86)\\Terapad\\Terapad.exe");
-    QCOMPARE(ini.focusWidget(), ini.mTxtTextEditor);
-    ini.mCmdCancel->click();
+    QTest::mouseClick(ini.mSampleFields[1], Qt::LeftButton);
+    QCOMPARE(ini.mEditorField->text(), "C:\\Program Files (x86)\\Terapad\\Terapad.exe");
+    QCOMPARE(ini.focusWidget(), ini.mEditorField);
+    ini.mCancelButton->click();
   }
 
   // ---- the chooser -----------------------------------------------------------------------
@@ -340,15 +341,15 @@ class MainWindowCommandsTest : public QObject {
     std::filesystem::create_directory(mDir / "txt_shift_jis/folder.txt");
     QVERIFY(Choose([&](TextChooser& chooser) {
       QCOMPARE(chooser.pos(), w.pos() + QPoint(40, 20));
-      QCOMPARE(chooser.mLblFolder->text(), QString::fromStdString(mDir / "txt_shift_jis"));
+      QCOMPARE(chooser.mFolderLabel->text(), QString::fromStdString(mDir / "txt_shift_jis"));
       QCOMPARE(Listed(chooser), (QStringList{"a.txt", "B.TXT", "c.Txt"}));
-      QTest::mouseClick(chooser.mCmdSelect, Qt::LeftButton);  // nothing selected yet
+      QTest::mouseClick(chooser.mSelectButton, Qt::LeftButton);  // nothing selected yet
       QCOMPARE(mPlain, QStringList{Q(kMsgSelectOneFile)});
       Text("f.TXT", {"the f"});
       Select(chooser, "c.Txt");
-      QTest::mouseClick(chooser.mCmdRefresh, Qt::LeftButton);
+      QTest::mouseClick(chooser.mRefreshButton, Qt::LeftButton);
       QCOMPARE(Listed(chooser), (QStringList{"a.txt", "B.TXT", "c.Txt", "f.TXT"}));
-      QTest::mouseClick(chooser.mCmdSelect, Qt::LeftButton);
+      QTest::mouseClick(chooser.mSelectButton, Qt::LeftButton);
     }));
     QCOMPARE(w.mTextFilePath, mDir / "txt_shift_jis/c.Txt");
     QCOMPARE(w.windowTitle(), QStringLiteral("c.Txt - Kelmoa Ver1.1.1"));
@@ -358,13 +359,13 @@ class MainWindowCommandsTest : public QObject {
     Text("c.Txt", {"changed"});
     QVERIFY(Choose([&](TextChooser& chooser) {
       QCOMPARE(Listed(chooser).size(), 4);
-      QTest::mouseClick(chooser.mCmdSelect, Qt::LeftButton);
+      QTest::mouseClick(chooser.mSelectButton, Qt::LeftButton);
     }));
     QCOMPARE(w.mDoc->mTxt, (StrList{u"", u"changed"}));
 
     // Cancelling or closing opens nothing, after an earlier choice too.
     const std::function<void(TextChooser&)> closes[] = {
-        [](TextChooser& c) { QTest::mouseClick(c.mCmdCancel, Qt::LeftButton); },
+        [](TextChooser& c) { QTest::mouseClick(c.mCancelButton, Qt::LeftButton); },
         [](TextChooser& c) { c.close(); },
         [](TextChooser& c) { QTest::keyClick(&c, Qt::Key_Escape); },
     };
@@ -390,8 +391,8 @@ class MainWindowCommandsTest : public QObject {
       QCOMPARE(listed.size(), 2);
       QCOMPARE(listed[1], QFile::decodeName(QByteArray::fromStdString(name)));
       QVERIFY(listed[1].contains(QChar::ReplacementCharacter));
-      chooser.mFile1->setCurrentRow(1);
-      QTest::mouseClick(chooser.mCmdSelect, Qt::LeftButton);
+      chooser.mFileList->setCurrentRow(1);
+      QTest::mouseClick(chooser.mSelectButton, Qt::LeftButton);
     }));
     QCOMPARE(w.mTextFilePath, path);
     QCOMPARE(Chooser().ChosenPath(), path);
@@ -401,8 +402,8 @@ class MainWindowCommandsTest : public QObject {
     // The editor gets the bytes as the file system stores them.
     const std::string marker = mDir / "args.txt";
     const std::string editor = FakeEditor("my editor", marker);
-    Ini().mTxtTextEditor->setText(QString::fromStdString(editor));
-    QTest::mouseClick(w.mCmdEdit, Qt::LeftButton);
+    Ini().mEditorField->setText(QString::fromStdString(editor));
+    QTest::mouseClick(w.mEditTextButton, Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(std::filesystem::exists(marker), 10000);
     QCOMPARE(ReadBytes(marker), "1\n" + path + "\n");
     QVERIFY(mPlain.isEmpty());
@@ -413,9 +414,9 @@ class MainWindowCommandsTest : public QObject {
     mime.setUrls(
         {QUrl::fromEncoded("file://" + QByteArray::fromStdString(path).toPercentEncoding("/"))});
     QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &mime, Qt::LeftButton, {});
-    QApplication::sendEvent(w.mPicText, &enter);
+    QApplication::sendEvent(w.mTextPane, &enter);
     QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &mime, Qt::LeftButton, {});
-    QApplication::sendEvent(w.mPicText, &drop);
+    QApplication::sendEvent(w.mTextPane, &drop);
     QCOMPARE(w.mTextFilePath, path);
     QCOMPARE(w.mDoc->mTxt, (StrList{u"", u"the dog"}));
   }
@@ -470,15 +471,16 @@ class MainWindowCommandsTest : public QObject {
     Show();
     w.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&w));
-    const QList<QWidget*> controls = {w.mCmdFile,  w.mCmdEdit, w.mCmdReRead, w.mCmdEditDic,
-                                      w.mSpeakBox, w.mCmdIni,  w.mCmdEnd,    w.mPicDummy};
+    const QList<QWidget*> controls = {
+        w.mOpenTextButton, w.mEditTextButton, w.mReopenButton, w.mDictionaryEditorButton,
+        w.mSpeakBox,       w.mSettingsButton, w.mEndButton,    w.mFocusSink};
     for (QWidget* control : controls) {
       control->setFocus();
       QTRY_COMPARE(QApplication::focusWidget(), control);
       QTest::keyClick(control, Qt::Key_F1);
     }
-    QTest::keyClick(w.mCmdFile, Qt::Key_F2);  // other keys do nothing here
-    QTest::mouseClick(w.mCmdDispHowToUse, Qt::LeftButton);
+    QTest::keyClick(w.mOpenTextButton, Qt::Key_F2);  // other keys do nothing here
+    QTest::mouseClick(w.mHelpButton, Qt::LeftButton);
     const QUrl page = QUrl::fromLocalFile(QString::fromStdString(mDir / "htm/index.htm"));
     QCOMPARE(opened, QList<QUrl>(controls.size() + 1, page));
   }
@@ -531,11 +533,11 @@ class MainWindowCommandsTest : public QObject {
       const std::string editor = FakeEditor(editorName, marker);
       // The launch takes the settings window's field, also after a cancel.
       QVERIFY(Settings([&](SettingsDialog& ini) {
-        ini.mTxtTextEditor->setText(QString::fromStdString(editor));
-        QTest::mouseClick(ini.mCmdCancel, Qt::LeftButton);
+        ini.mEditorField->setText(QString::fromStdString(editor));
+        QTest::mouseClick(ini.mCancelButton, Qt::LeftButton);
       }));
       std::filesystem::remove(marker);
-      QTest::mouseClick(w.mCmdEdit, Qt::LeftButton);
+      QTest::mouseClick(w.mEditTextButton, Qt::LeftButton);
       QTRY_VERIFY_WITH_TIMEOUT(std::filesystem::exists(marker), 10000);
       QCOMPARE(ArgsWritten(marker), args);
     }

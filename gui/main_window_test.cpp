@@ -117,16 +117,16 @@ class MainWindowTest : public QObject {
 
   int Pitch() const { return mW->mSetting.CharHeight + mW->mSetting.LineSpace; }
   int Lpp() const { return mW->mSetting.LinesPerPage; }
-  const QImage& Page() const { return mW->mPicText->Image(); }
-  QScrollBar& VScroll() { return *mW->mVScroll; }
-  PictureBox& Popup() { return *mW->mPicDialog; }
+  const QImage& Page() const { return mW->mTextPane->Image(); }
+  QScrollBar& VScroll() { return *mW->mScrollBar; }
+  PictureBox& Popup() { return *mW->mPopupBox; }
   const StrList& Txt() const { return mW->mDoc->mTxt; }
   // The middle of the n-th occurrence of word in the text, in pane coordinates.
   QPointF At(const std::string& word, int occurrence = 1) const {
     const WordTable& t = mW->mDoc->words;
     for (int k = 1; k <= t.Count(); ++k) {
       if (t.Word(k) == U16(word) && --occurrence == 0) {
-        const int top = (t.mWordLine[k] - mW->mVScroll->value()) * Pitch() + 5;
+        const int top = (t.mWordLine[k] - mW->mScrollBar->value()) * Pitch() + 5;
         return QPointF((t.mWordX1[k] + t.mWordX2[k]) / 2.0, top + 7);
       }
     }
@@ -309,12 +309,14 @@ class MainWindowTest : public QObject {
 
   void aGoodFileIsShownFromItsFirstLine() {
     MainWindow& w = Ready();
-    QVERIFY(!w.mCmdEdit->isEnabled() && !w.mCmdReRead->isEnabled() && !w.mSpeakBox->isEnabled());
+    QVERIFY(!w.mEditTextButton->isEnabled() && !w.mReopenButton->isEnabled() &&
+            !w.mSpeakBox->isEnabled());
     Open(Text("long.txt", Lines(Lpp() + 10)));
     VScroll().setValue(5);
     Open(Text("story.txt", Lines(Lpp() + 10, "the dog")));
     QVERIFY(w.mTextLoaded);
-    QVERIFY(w.mCmdEdit->isEnabled() && w.mCmdReRead->isEnabled() && w.mSpeakBox->isEnabled());
+    QVERIFY(w.mEditTextButton->isEnabled() && w.mReopenButton->isEnabled() &&
+            w.mSpeakBox->isEnabled());
     QCOMPARE(w.windowTitle(), QStringLiteral("story.txt - Kelmoa Ver1.1.1"));
     QCOMPARE(VScroll().value(), 1);
     QCOMPARE(VScroll().maximum(), 11);
@@ -401,10 +403,10 @@ class MainWindowTest : public QObject {
     for (QMimeData* mime : {&words, &file}) {
       // A drop reaches the widget that accepted the drag when it entered.
       QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, mime, Qt::LeftButton, {});
-      QApplication::sendEvent(w.mPicText, &enter);
+      QApplication::sendEvent(w.mTextPane, &enter);
       QCOMPARE(enter.isAccepted(), mime == &file);
       QDropEvent drop(QPointF(100, 100), Qt::CopyAction, mime, Qt::LeftButton, {});
-      QApplication::sendEvent(w.mPicText, &drop);
+      QApplication::sendEvent(w.mTextPane, &drop);
     }
     QCOMPARE(w.windowTitle(), QStringLiteral("dropped.txt - Kelmoa Ver1.1.1"));
     QVERIFY(mMessages.isEmpty());
@@ -437,20 +439,20 @@ class MainWindowTest : public QObject {
     Open(Text("page.txt", Lines(Lpp())));
     QVERIFY(VScroll().isHidden());
     QCOMPARE(w.width(), 561);  // the pane's minimum width
-    QCOMPARE(w.mCmdEnd->x(), 561 - 37);
+    QCOMPARE(w.mEndButton->x(), 561 - 37);
 
     Open(Text("page1.txt", Lines(Lpp() + 1)));
     QVERIFY(!VScroll().isHidden());
     QCOMPARE(VScroll().maximum(), 2);
-    QCOMPARE(VScroll().geometry(), QRect(561, w.mPicText->y(), 25, w.mPicText->height()));
+    QCOMPARE(VScroll().geometry(), QRect(561, w.mTextPane->y(), 25, w.mTextPane->height()));
     QCOMPARE(w.width(), 561 + 25);
-    QCOMPARE(w.mCmdEnd->x(), 561 + 25 - 37);
+    QCOMPARE(w.mEndButton->x(), 561 + 25 - 37);
 
     // The longest line ends at 47 + 100 * 7; three half widths of room follow it.
     Open(Text("wide.txt", {"short", std::string(100, 'x')}));
-    QCOMPARE(w.mPicText->width(), 747 + 21);
+    QCOMPARE(w.mTextPane->width(), 747 + 21);
     QCOMPARE(w.width(), 768);
-    QCOMPARE(w.mCmdEnd->x(), 768 - 37);
+    QCOMPARE(w.mEndButton->x(), 768 - 37);
   }
 
   void theScrollBarHandsTheFocusToTheDummy() {
@@ -460,7 +462,7 @@ class MainWindowTest : public QObject {
     w.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&w));
     VScroll().setFocus();
-    QTRY_COMPARE(QApplication::focusWidget(), w.mPicDummy);
+    QTRY_COMPARE(QApplication::focusWidget(), w.mFocusSink);
   }
 
   // Up/Down move a line, PageUp/PageDown a page less one line, Ctrl+Home/Ctrl+End to the ends,
@@ -479,16 +481,16 @@ class MainWindowTest : public QObject {
       int expected;
     };
     const Step steps[] = {
-        {w.mPicDummy, Qt::Key_Down, Qt::NoModifier, 2},
-        {w.mPicDummy, Qt::Key_Up, Qt::NoModifier, 1},
-        {w.mPicDummy, Qt::Key_Up, Qt::NoModifier, 1},  // stays at the top
-        {w.mCmdFile, Qt::Key_PageDown, Qt::NoModifier, Lpp()},
+        {w.mFocusSink, Qt::Key_Down, Qt::NoModifier, 2},
+        {w.mFocusSink, Qt::Key_Up, Qt::NoModifier, 1},
+        {w.mFocusSink, Qt::Key_Up, Qt::NoModifier, 1},  // stays at the top
+        {w.mOpenTextButton, Qt::Key_PageDown, Qt::NoModifier, Lpp()},
         {w.mSpeakBox, Qt::Key_PageDown, Qt::NoModifier, 2 * Lpp() - 1},
-        {w.mPicDummy, Qt::Key_PageDown, Qt::NoModifier, last},  // clamped at the end
-        {w.mPicDummy, Qt::Key_PageUp, Qt::NoModifier, last - (Lpp() - 1)},
-        {w.mCmdEnd, Qt::Key_Home, Qt::ControlModifier, 1},
-        {w.mPicDummy, Qt::Key_End, Qt::ControlModifier, last},
-        {w.mPicDummy, Qt::Key_Down, Qt::NoModifier, last},
+        {w.mFocusSink, Qt::Key_PageDown, Qt::NoModifier, last},  // clamped at the end
+        {w.mFocusSink, Qt::Key_PageUp, Qt::NoModifier, last - (Lpp() - 1)},
+        {w.mEndButton, Qt::Key_Home, Qt::ControlModifier, 1},
+        {w.mFocusSink, Qt::Key_End, Qt::ControlModifier, last},
+        {w.mFocusSink, Qt::Key_Down, Qt::NoModifier, last},
     };
     for (const Step& step : steps) {
       QTest::keyClick(step.target, step.key, step.mods);
@@ -564,11 +566,11 @@ class MainWindowTest : public QObject {
     QVERIFY(Popup().isHidden());
     Open(Text("t.txt", {"the dog runs"}));
     // A real pointer move over the pane reaches the handler.
-    QMouseEvent move(QEvent::MouseMove, At("dog"), w.mPicText->mapToGlobal(At("dog")), Qt::NoButton,
-                     Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(w.mPicText, &move);
+    QMouseEvent move(QEvent::MouseMove, At("dog"), w.mTextPane->mapToGlobal(At("dog")),
+                     Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(w.mTextPane, &move);
     QVERIFY(!Popup().isHidden());
-    QCOMPARE(Popup().parentWidget(), w.mPicText);
+    QCOMPARE(Popup().parentWidget(), w.mTextPane);
     QCOMPARE(Popup().pos(), QPoint(47 + 4 * 7, 5 + 17));
     QCOMPARE(Popup().height(), 2 * Pitch() + 5);  // 犬, いぬ
     const QFontMetricsF fm(w.mPaneFont);
@@ -625,7 +627,7 @@ class MainWindowTest : public QObject {
         [&] { Open(text); },
         [&] {
           QEvent leave(QEvent::Leave);
-          QApplication::sendEvent(w.mPicText, &leave);
+          QApplication::sendEvent(w.mTextPane, &leave);
         },
         [&] {
           QEvent deactivate(QEvent::WindowDeactivate);
@@ -647,8 +649,8 @@ class MainWindowTest : public QObject {
     VScroll().setValue(1);
     Hover(At("dog"));
     const QPoint inside = Popup().geometry().center();
-    QCOMPARE(w.mPicText->childAt(inside), nullptr);
-    QVERIFY(w.mPicText->rect().contains(inside));
+    QCOMPARE(w.mTextPane->childAt(inside), nullptr);
+    QVERIFY(w.mTextPane->rect().contains(inside));
   }
 
   // ---- page drawing ------------------------------------------------------------------------
@@ -726,7 +728,7 @@ class MainWindowTest : public QObject {
     WriteBytes(story, paragraph + "\n\nEnd.\n");
     Open(story);
     QCOMPARE(mMessages.takeFirst(), Shown(MsgNotShiftJis(u"story.md", u"UTF8")));
-    QVERIFY(!w.MsgDialog().cmdConvert().isHidden());
+    QVERIFY(!w.MsgDialog().ConvertButton().isHidden());
     QCOMPARE(w.mTextFilePath, mDir / "txt_shift_jis/story.txt");
     QCOMPARE(w.windowTitle(), QStringLiteral("story.txt - Kelmoa Ver1.1.1"));
     QCOMPARE(Txt()[1].substr(0, 32), u"The dog's cafe -- the dog runs t");
@@ -747,7 +749,7 @@ class MainWindowTest : public QObject {
       words += "dog ";
     Open(Text("wide.txt", {"short", words}));
     QCOMPARE(mMessages.takeFirst(), Shown(WithQuestion(MsgLineTooLong(2, 120))));
-    QVERIFY(!w.MsgDialog().cmdConvert().isHidden());
+    QVERIFY(!w.MsgDialog().ConvertButton().isHidden());
     QCOMPARE(w.windowTitle(), QStringLiteral("wide (2).txt - Kelmoa Ver1.1.1"));
     QCOMPARE(UpperBound(Txt()), 3);
 
@@ -762,7 +764,7 @@ class MainWindowTest : public QObject {
     WriteBytes(mDir / "elsewhere/binary.txt", "ab\xE3");
     Open(mDir / "elsewhere/binary.txt");
     QCOMPARE(mMessages.takeFirst(), Shown(MsgNotShiftJis(u"binary.txt", u"NONE")));
-    QVERIFY(w.MsgDialog().cmdConvert().isHidden());
+    QVERIFY(w.MsgDialog().ConvertButton().isHidden());
     QCOMPARE(w.windowTitle(), QStringLiteral("many-1.txt - Kelmoa Ver1.1.1"));
     QVERIFY(!std::filesystem::exists(mDir / "txt_shift_jis/binary.txt"));
 
@@ -791,9 +793,9 @@ class MainWindowTest : public QObject {
     QMimeData file;
     file.setUrls({QUrl::fromLocalFile(QString::fromStdString(mDir / "utf8.txt"))});
     QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &file, Qt::LeftButton, {});
-    QApplication::sendEvent(mW->mPicText, &enter);
+    QApplication::sendEvent(mW->mTextPane, &enter);
     QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &file, Qt::LeftButton, {});
-    QApplication::sendEvent(mW->mPicText, &drop);
+    QApplication::sendEvent(mW->mTextPane, &drop);
     QCOMPARE(mMessages.size(), 1);
     QCOMPARE(mW->mTextFilePath, mDir / "txt_shift_jis/utf8 (2).txt");
   }

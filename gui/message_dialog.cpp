@@ -97,27 +97,27 @@ MessageDialog::MessageDialog(QString programFolder, QString caption, QWidget* pa
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint),
       mProgramFolder(std::move(programFolder)),
       mCaption(std::move(caption)),
-      mLblMsg(new QLabel(this)),
-      mCmdOK(new QPushButton(QStringLiteral("O K"), this)),
-      mCmdCancel(new QPushButton(QStringLiteral("キャンセル"), this)),
-      mCmdConvert(new QPushButton(QStringLiteral("変換して開く"), this)) {
+      mMessageLabel(new QLabel(this)),
+      mOKButton(new QPushButton(QStringLiteral("O K"), this)),
+      mCancelButton(new QPushButton(QStringLiteral("キャンセル"), this)),
+      mConvertButton(new QPushButton(QStringLiteral("変換して開く"), this)) {
   setFont(QFont(kUiFontName, static_cast<int>(kUiFontPointSize)));
   setModal(true);
   SetTopMost(*this);
   setWindowTitle(mCaption);
-  mLblMsg->setTextFormat(Qt::PlainText);
-  mLblMsg->move(kLblLeft, kLblTop);
-  mCmdOK->resize(kButtonWidth, kButtonHeight);
-  mCmdCancel->resize(kButtonWidth, kButtonHeight);
-  mCmdOK->setDefault(true);
-  setTabOrder(mCmdOK, mCmdCancel);
+  mMessageLabel->setTextFormat(Qt::PlainText);
+  mMessageLabel->move(kLblLeft, kLblTop);
+  mOKButton->resize(kButtonWidth, kButtonHeight);
+  mCancelButton->resize(kButtonWidth, kButtonHeight);
+  mOKButton->setDefault(true);
+  setTabOrder(mOKButton, mCancelButton);
   // As high as the others, and as wide unless its caption needs more.
-  mCmdConvert->resize(std::max(kButtonWidth, mCmdConvert->sizeHint().width()), kButtonHeight);
-  mCmdConvert->hide();
-  setTabOrder(mCmdCancel, mCmdConvert);
-  connect(mCmdOK, &QPushButton::clicked, this, &MessageDialog::AnswerOK);
-  connect(mCmdCancel, &QPushButton::clicked, this, &MessageDialog::Cancel);
-  connect(mCmdConvert, &QPushButton::clicked, this, &MessageDialog::AnswerConvert);
+  mConvertButton->resize(std::max(kButtonWidth, mConvertButton->sizeHint().width()), kButtonHeight);
+  mConvertButton->hide();
+  setTabOrder(mCancelButton, mConvertButton);
+  connect(mOKButton, &QPushButton::clicked, this, &MessageDialog::AnswerOK);
+  connect(mCancelButton, &QPushButton::clicked, this, &MessageDialog::Cancel);
+  connect(mConvertButton, &QPushButton::clicked, this, &MessageDialog::AnswerConvert);
 }
 
 int MessageDialog::Ask(QWidget* parent, const QString& msg, int btn, const QString& wav,
@@ -127,36 +127,36 @@ int MessageDialog::Ask(QWidget* parent, const QString& msg, int btn, const QStri
   // The dialog never grows past the screen: a long line is wrapped, a message still too tall
   // loses the middles of its longest lines.
   const QRect room = ScreenRoom(parent);
-  const QFontMetrics fm = mLblMsg->fontMetrics();
+  const QFontMetrics fm = mMessageLabel->fontMetrics();
   const int maxWidth = room.width() - (kLblLeft + 10 + kFrameSidesPx);
   const int maxHeight = room.height() - (kLblTop + 80 + kFrameSidesPx);
-  mLblMsg->setText(FitMessage(text, mLblMsg->font(), std::max(maxWidth, 1),
-                              std::max(maxHeight / std::max(fm.lineSpacing(), 1), 1)));
-  mLblMsg->adjustSize();
+  mMessageLabel->setText(FitMessage(text, mMessageLabel->font(), std::max(maxWidth, 1),
+                                    std::max(maxHeight / std::max(fm.lineSpacing(), 1), 1)));
+  mMessageLabel->adjustSize();
   const bool twoButtons = btn != 0;
-  mCmdCancel->setVisible(twoButtons);
+  mCancelButton->setVisible(twoButtons);
 
-  const int width = mLblMsg->x() + mLblMsg->width() + 10;
-  const int outerHeight = mLblMsg->y() + mLblMsg->height() + 80;
+  const int width = mMessageLabel->x() + mMessageLabel->width() + 10;
+  const int outerHeight = mMessageLabel->y() + mMessageLabel->height() + 80;
   const int height = outerHeight - kCaptionBarPx;
   setFixedSize(width, height);
   const int buttonTop = height - (5 + kButtonHeight);
   if (twoButtons) {
     const int okLeft = (width - (kButtonWidth + kButtonWidth)) / 2;
-    mCmdOK->move(okLeft, buttonTop);
-    mCmdCancel->move(okLeft + kButtonWidth + 2, buttonTop);
+    mOKButton->move(okLeft, buttonTop);
+    mCancelButton->move(okLeft + kButtonWidth + 2, buttonTop);
   } else {
-    mCmdOK->move((width - kButtonWidth) / 2, buttonTop);
+    mOKButton->move((width - kButtonWidth) / 2, buttonTop);
   }
-  mCmdConvert->setVisible(offerConvert);
+  mConvertButton->setVisible(offerConvert);
   if (offerConvert) {
     // The convert button joins the row: all of it centred, 2 pixels between buttons.
     const int rowWidth =
-        (twoButtons ? 2 * (kButtonWidth + 2) : kButtonWidth + 2) + mCmdConvert->width();
+        (twoButtons ? 2 * (kButtonWidth + 2) : kButtonWidth + 2) + mConvertButton->width();
     const int left = (width - rowWidth) / 2;
-    mCmdOK->move(left, buttonTop);
-    mCmdCancel->move(left + kButtonWidth + 2, buttonTop);
-    mCmdConvert->move(left + rowWidth - mCmdConvert->width(), buttonTop);
+    mOKButton->move(left, buttonTop);
+    mCancelButton->move(left + kButtonWidth + 2, buttonTop);
+    mConvertButton->move(left + rowWidth - mConvertButton->width(), buttonTop);
   }
   if (parent != nullptr) {
     // The upper part of the parent, not its middle; over a parent partly off the screen it
@@ -173,7 +173,7 @@ int MessageDialog::Ask(QWidget* parent, const QString& msg, int btn, const QStri
 
   if (!wav.isEmpty())
     PlayWav(wav, mProgramFolder, this);
-  mCmdOK->setFocus();
+  mOKButton->setFocus();
   if (mResponder) {
     const int answer = mResponder(text, btn);
     mBtnResult = answer == kOK ? kOK : answer == kConvert && offerConvert ? kConvert : kCancel;

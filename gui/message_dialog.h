@@ -46,10 +46,10 @@ class MessageDialog : public QDialog {
   void AnswerConvert();
   void ShowCaption();
 
-  const QLabel& lblMsg() const { return *mLblMsg; }
-  const QPushButton& cmdOK() const { return *mCmdOK; }
-  const QPushButton& cmdCancel() const { return *mCmdCancel; }
-  const QPushButton& cmdConvert() const { return *mCmdConvert; }
+  const QLabel& MessageLabel() const { return *mMessageLabel; }
+  const QPushButton& OKButton() const { return *mOKButton; }
+  const QPushButton& CancelButton() const { return *mCancelButton; }
+  const QPushButton& ConvertButton() const { return *mConvertButton; }
 
  protected:
   bool event(QEvent* event) override;
@@ -59,10 +59,10 @@ class MessageDialog : public QDialog {
  private:
   QString mProgramFolder;
   QString mCaption;
-  QLabel* mLblMsg;
-  QPushButton* mCmdOK;
-  QPushButton* mCmdCancel;
-  QPushButton* mCmdConvert;
+  QLabel* mMessageLabel;
+  QPushButton* mOKButton;
+  QPushButton* mCancelButton;
+  QPushButton* mConvertButton;
   int mBtnResult = 0;
   Responder mResponder;
 };

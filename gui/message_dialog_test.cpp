@@ -34,21 +34,21 @@ class MessageDialogTest : public QObject {
     QVERIFY(dlg.windowFlags().testFlag(Qt::WindowStaysOnTopHint) && dlg.isModal());
 
     dlg.Ask(nullptr, QStringLiteral("a message long enough for both of the buttons"), 0, {});
-    const QLabel& lbl = dlg.lblMsg();
+    const QLabel& lbl = dlg.MessageLabel();
     QCOMPARE(lbl.pos(), QPoint(8, 8));
     QCOMPARE(dlg.width(), 8 + lbl.width() + 10);
-    QVERIFY(dlg.cmdCancel().isHidden());
-    QCOMPARE(dlg.cmdOK().geometry(), QRect((dlg.width() - 73) / 2, dlg.height() - 30, 73, 25));
+    QVERIFY(dlg.CancelButton().isHidden());
+    QCOMPARE(dlg.OKButton().geometry(), QRect((dlg.width() - 73) / 2, dlg.height() - 30, 73, 25));
     const int oneLine = dlg.height();
 
     dlg.Ask(nullptr, QStringLiteral("one\r\ntwo\r\nthree\r\nfour\r\nfive"), 1, {});
     QCOMPARE(lbl.text(), QStringLiteral("one\ntwo\nthree\nfour\nfive"));
     QVERIFY(qAbs(dlg.height() - oneLine - 4 * lbl.fontMetrics().lineSpacing()) <= 4);
     // The pair is centred, 2 pixels apart; a narrow dialog lets them overhang its edges.
-    QVERIFY(!dlg.cmdCancel().isHidden());
-    QCOMPARE(dlg.cmdOK().x(), (dlg.width() - 146) / 2);
-    QVERIFY(dlg.cmdOK().x() < 0);
-    QCOMPARE(dlg.cmdCancel().pos(), dlg.cmdOK().pos() + QPoint(75, 0));
+    QVERIFY(!dlg.CancelButton().isHidden());
+    QCOMPARE(dlg.OKButton().x(), (dlg.width() - 146) / 2);
+    QVERIFY(dlg.OKButton().x() < 0);
+    QCOMPARE(dlg.CancelButton().pos(), dlg.OKButton().pos() + QPoint(75, 0));
   }
 
   void standsInTheUpperPartOfItsParent() {
@@ -58,7 +58,7 @@ class MessageDialogTest : public QObject {
     dlg.SetResponder([](const QString&, int) { return MessageDialog::kOK; });
     dlg.Ask(&parent, QStringLiteral("message"), 0, QString());
     const QRect p = parent.frameGeometry();
-    const int outerHeight = dlg.lblMsg().height() + 8 + 80;  // the caption bar counted in
+    const int outerHeight = dlg.MessageLabel().height() + 8 + 80;  // the caption bar counted in
     QCOMPARE(dlg.pos(), QPoint(qRound(p.x() + (p.width() - dlg.width()) / 2.0),
                                qRound(p.y() + (p.height() - outerHeight) / 8.0)));
   }
@@ -96,12 +96,12 @@ class MessageDialogTest : public QObject {
     for (const auto& c : cases) {
       dlg.Ask(&parent, c.msg, 1, {});
       QCOMPARE(shownToUser, QString(c.msg).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
-      const QString label = dlg.lblMsg().text();
+      const QString label = dlg.MessageLabel().text();
       QVERIFY(dlg.width() <= room.width());
       QVERIFY(dlg.height() + 30 <= room.height());
       QVERIFY(room.contains(QRect(dlg.pos(), dlg.size())));
-      QVERIFY(dlg.lblMsg().width() + 8 <= dlg.width());
-      QVERIFY(dlg.lblMsg().y() + dlg.lblMsg().height() <= dlg.cmdOK().y());
+      QVERIFY(dlg.MessageLabel().width() + 8 <= dlg.width());
+      QVERIFY(dlg.MessageLabel().y() + dlg.MessageLabel().height() <= dlg.OKButton().y());
       QString joined = label;
       joined.remove(u'\n');
       if (c.whole) {
@@ -117,13 +117,13 @@ class MessageDialogTest : public QObject {
     }
     // The path's file name is still shown at the end of its line.
     dlg.Ask(&parent, QStringLiteral("ファイル名＝") + path + QStringLiteral("\r\nOK?"), 1, {});
-    QVERIFY(dlg.lblMsg().text().contains(QStringLiteral("end.txt\nOK?")));
+    QVERIFY(dlg.MessageLabel().text().contains(QStringLiteral("end.txt\nOK?")));
   }
 
   void answersOneForOkAndTwoForCancelOrClosing() {
     MessageDialog dlg(QStringLiteral("/nonexistent-folder"), QStringLiteral("caption"), nullptr);
-    auto* ok = const_cast<QPushButton*>(&dlg.cmdOK());
-    auto* cancel = const_cast<QPushButton*>(&dlg.cmdCancel());
+    auto* ok = const_cast<QPushButton*>(&dlg.OKButton());
+    auto* cancel = const_cast<QPushButton*>(&dlg.CancelButton());
     QCOMPARE(ShowAndAnswer(dlg, 1, [ok] { QTest::mouseClick(ok, Qt::LeftButton); }),
              MessageDialog::kOK);
     QVERIFY(!dlg.isVisible());
@@ -148,39 +148,39 @@ class MessageDialogTest : public QObject {
     const QString msg = QStringLiteral("a message long enough for all three of the buttons here");
     // Not offered: the button stays hidden, and an answer of it counts as Cancel.
     QCOMPARE(dlg.Ask(nullptr, msg, 1, {}), MessageDialog::kCancel);
-    QVERIFY(dlg.cmdConvert().isHidden());
-    const QRect twoOk = dlg.cmdOK().geometry();
+    QVERIFY(dlg.ConvertButton().isHidden());
+    const QRect twoOk = dlg.OKButton().geometry();
 
     QCOMPARE(dlg.Ask(nullptr, msg, 1, {}, true), MessageDialog::kConvert);
-    QVERIFY(!dlg.cmdConvert().isHidden() && !dlg.cmdCancel().isHidden());
-    QCOMPARE(dlg.cmdConvert().text(), QStringLiteral("変換して開く"));
-    const QRect ok = dlg.cmdOK().geometry(), cancel = dlg.cmdCancel().geometry(),
-                convert = dlg.cmdConvert().geometry();
+    QVERIFY(!dlg.ConvertButton().isHidden() && !dlg.CancelButton().isHidden());
+    QCOMPARE(dlg.ConvertButton().text(), QStringLiteral("変換して開く"));
+    const QRect ok = dlg.OKButton().geometry(), cancel = dlg.CancelButton().geometry(),
+                convert = dlg.ConvertButton().geometry();
     // One row, as high as the other buttons, 2 pixels apart, the whole row centred; the
     // button is as wide as the others unless its caption needs more.
     QCOMPARE(convert.top(), ok.top());
     QCOMPARE(convert.height(), 25);
-    QVERIFY(convert.width() >= qMax(73, dlg.cmdConvert().sizeHint().width()));
+    QVERIFY(convert.width() >= qMax(73, dlg.ConvertButton().sizeHint().width()));
     QCOMPARE(cancel.left(), ok.left() + 73 + 2);
     QCOMPARE(convert.left(), cancel.left() + 73 + 2);
     QCOMPARE(ok.left(), (dlg.width() - (73 + 2 + 73 + 2 + convert.width())) / 2);
-    QCOMPARE(dlg.width(), 8 + dlg.lblMsg().width() + 10);  // the message still sets the size
+    QCOMPARE(dlg.width(), 8 + dlg.MessageLabel().width() + 10);  // the message still sets the size
 
     // OK only with the button: the pair is centred the same way.
     QCOMPARE(dlg.Ask(nullptr, msg, 0, {}, true), MessageDialog::kConvert);
-    QVERIFY(dlg.cmdCancel().isHidden());
-    QCOMPARE(dlg.cmdConvert().x(), dlg.cmdOK().x() + 73 + 2);
-    QCOMPARE(dlg.cmdOK().x(), (dlg.width() - (73 + 2 + dlg.cmdConvert().width())) / 2);
+    QVERIFY(dlg.CancelButton().isHidden());
+    QCOMPARE(dlg.ConvertButton().x(), dlg.OKButton().x() + 73 + 2);
+    QCOMPARE(dlg.OKButton().x(), (dlg.width() - (73 + 2 + dlg.ConvertButton().width())) / 2);
 
     // The next call without it hides it and lays the buttons out as before.
     dlg.Ask(nullptr, msg, 1, {});
-    QVERIFY(dlg.cmdConvert().isHidden());
-    QCOMPARE(dlg.cmdOK().geometry(), twoOk);
+    QVERIFY(dlg.ConvertButton().isHidden());
+    QCOMPARE(dlg.OKButton().geometry(), twoOk);
   }
 
   void clickingTheConvertButtonAnswersItsOwnValue() {
     MessageDialog dlg(QString(), QStringLiteral("caption"), nullptr);
-    auto* convert = const_cast<QPushButton*>(&dlg.cmdConvert());
+    auto* convert = const_cast<QPushButton*>(&dlg.ConvertButton());
     QTimer::singleShot(0, &dlg, [&dlg, convert] {
       QTRY_VERIFY(dlg.isVisible());
       QTest::mouseClick(convert, Qt::LeftButton);

@@ -42,94 +42,95 @@ void SettingsDialog::BuildControls() {
   setModal(true);
   setFixedSize(490, 195);
 
-  mFrameFontSize = new QGroupBox(QStringLiteral("フォントサイズ"), this);
-  mFrameFontSize->setGeometry(4, 4, 109, 73);
+  mFontSizeFrame = new QGroupBox(QStringLiteral("フォントサイズ"), this);
+  mFontSizeFrame->setGeometry(4, 4, 109, 73);
   const std::array<QString, 3> sizes = {QStringLiteral(" 9.75pt"), QStringLiteral("11.25pt"),
                                         QStringLiteral("12.75pt")};
   for (int i = 0; i < 3; ++i) {
-    mOptFontsize[i] = new QRadioButton(sizes[i], mFrameFontSize);
-    mOptFontsize[i]->setGeometry(12, 20 + 16 * i, i == 0 ? 69 : 73, 13);
+    mFontSizeOptions[i] = new QRadioButton(sizes[i], mFontSizeFrame);
+    mFontSizeOptions[i]->setGeometry(12, 20 + 16 * i, i == 0 ? 69 : 73, 13);
   }
 
-  mFrame3 = new QGroupBox(QStringLiteral("行間"), this);
-  mFrame3->setGeometry(120, 4, 121, 65);
-  mTxtLineSpace = new QLineEdit(QStringLiteral("3"), mFrame3);
-  mTxtLineSpace->setGeometry(12, 16, 25, 18);
-  MakeLabel(mFrame3, QStringLiteral("ピクセル"), QRect(44, 20, 53, 13));
-  mCmdAdd[1] = MakeButton(mFrame3, QStringLiteral("-1"), QRect(56, 36, 25, 21));
-  mCmdAdd[0] = MakeButton(mFrame3, QStringLiteral("+1"), QRect(80, 36, 25, 21));
-  mLblLSpaceRange = MakeLabel(mFrame3, QString(), QRect(8, 40, 41, 13));
+  mLineSpaceFrame = new QGroupBox(QStringLiteral("行間"), this);
+  mLineSpaceFrame->setGeometry(120, 4, 121, 65);
+  mLineSpaceField = new QLineEdit(QStringLiteral("3"), mLineSpaceFrame);
+  mLineSpaceField->setGeometry(12, 16, 25, 18);
+  MakeLabel(mLineSpaceFrame, QStringLiteral("ピクセル"), QRect(44, 20, 53, 13));
+  mStepButtons[1] = MakeButton(mLineSpaceFrame, QStringLiteral("-1"), QRect(56, 36, 25, 21));
+  mStepButtons[0] = MakeButton(mLineSpaceFrame, QStringLiteral("+1"), QRect(80, 36, 25, 21));
+  mLineSpaceRangeLabel = MakeLabel(mLineSpaceFrame, QString(), QRect(8, 40, 41, 13));
 
   MakeLabel(this, QStringLiteral("テキストエディタへのパス"), QRect(4, 84, 149, 13));
-  mCmdRunEditor = MakeButton(this, QStringLiteral("エディタを起動"), QRect(280, 80, 101, 21));
-  mTxtTextEditor = new QLineEdit(this);
-  mTxtTextEditor->setGeometry(4, 100, 381, 21);
+  mTryEditorButton = MakeButton(this, QStringLiteral("エディタを起動"), QRect(280, 80, 101, 21));
+  mEditorField = new QLineEdit(this);
+  mEditorField->setGeometry(4, 100, 381, 21);
 
   const std::array<QString, 2> samples = {
       QStringLiteral("C:\\Program Files (x86)\\sakura\\sakura.exe"),
       QStringLiteral("C:\\Program Files (x86)\\Terapad\\Terapad.exe")};
   for (int i = 0; i < 2; ++i) {
     MakeLabel(this, QStringLiteral("(入力例)"), QRect(4, 128 + 24 * i, 57, 13));
-    mTxtSample[i] = new QLineEdit(samples[i], this);
-    mTxtSample[i]->setGeometry(64, 124 + 24 * i, 321, 19);
-    mTxtSample[i]->setReadOnly(true);
-    QPalette grey = mTxtSample[i]->palette();
+    mSampleFields[i] = new QLineEdit(samples[i], this);
+    mSampleFields[i]->setGeometry(64, 124 + 24 * i, 321, 19);
+    mSampleFields[i]->setReadOnly(true);
+    QPalette grey = mSampleFields[i]->palette();
     grey.setColor(QPalette::Base, QColor(192, 192, 192));
-    mTxtSample[i]->setPalette(grey);
-    mTxtSample[i]->installEventFilter(this);
+    mSampleFields[i]->setPalette(grey);
+    mSampleFields[i]->installEventFilter(this);
   }
 
   const QFont buttonFont(kUiFontName, static_cast<int>(kUiFontPointSize));
-  mCmdChangeSetting = MakeButton(this, QStringLiteral("設定変更(&R)"), QRect(392, 100, 93, 63));
-  mCmdChangeSetting->setToolTip(
+  mConfirmButton = MakeButton(this, QStringLiteral("設定変更(&R)"), QRect(392, 100, 93, 63));
+  mConfirmButton->setToolTip(
       QStringLiteral("設定を変更し、変更内容を設定ファイルに保存してこの画面を閉じます"));
-  mCmdChangeSetting->setFont(buttonFont);
-  mCmdCancel = MakeButton(this, QStringLiteral("キャンセル(&C)"), QRect(392, 164, 93, 27));
-  mCmdCancel->setToolTip(QStringLiteral("元の設定内容に戻してこの画面を閉じます"));
-  mCmdCancel->setFont(buttonFont);
+  mConfirmButton->setFont(buttonFont);
+  mCancelButton = MakeButton(this, QStringLiteral("キャンセル(&C)"), QRect(392, 164, 93, 27));
+  mCancelButton->setToolTip(QStringLiteral("元の設定内容に戻してこの画面を閉じます"));
+  mCancelButton->setFont(buttonFont);
 
-  connect(mCmdAdd[0], &QPushButton::clicked, this, [this] { StepLineSpace(0); });
-  connect(mCmdAdd[1], &QPushButton::clicked, this, [this] { StepLineSpace(1); });
-  connect(mCmdRunEditor, &QPushButton::clicked, this, &SettingsDialog::TryEditor);
-  connect(mCmdChangeSetting, &QPushButton::clicked, this, &SettingsDialog::ConfirmChange);
-  connect(mCmdCancel, &QPushButton::clicked, this, &SettingsDialog::Cancel);
+  connect(mStepButtons[0], &QPushButton::clicked, this, [this] { StepLineSpace(0); });
+  connect(mStepButtons[1], &QPushButton::clicked, this, [this] { StepLineSpace(1); });
+  connect(mTryEditorButton, &QPushButton::clicked, this, &SettingsDialog::TryEditor);
+  connect(mConfirmButton, &QPushButton::clicked, this, &SettingsDialog::ConfirmChange);
+  connect(mCancelButton, &QPushButton::clicked, this, &SettingsDialog::Cancel);
 }
 
 void SettingsDialog::ShowLineSpaceRange(const SettingInfo& min, const SettingInfo& max) {
   mLSpaceRangeMin = min.LineSpace;
   mLSpaceRangeMax = max.LineSpace;
-  mLblLSpaceRange->setText(QStringLiteral("(%1-%2)").arg(mLSpaceRangeMin).arg(mLSpaceRangeMax));
+  mLineSpaceRangeLabel->setText(
+      QStringLiteral("(%1-%2)").arg(mLSpaceRangeMin).arg(mLSpaceRangeMax));
 }
 
 void SettingsDialog::FillFields(const SettingInfo& setting) {
   for (size_t i = 0; i < std::size(kFontSizes); ++i) {
     if (setting.FontSize == kFontSizes[i])
-      mOptFontsize[i]->setChecked(true);
+      mFontSizeOptions[i]->setChecked(true);
   }
-  mTxtLineSpace->setText(QString::number(setting.LineSpace));
-  mTxtTextEditor->setText(Q(setting.TextEditor));
+  mLineSpaceField->setText(QString::number(setting.LineSpace));
+  mEditorField->setText(Q(setting.TextEditor));
 }
 
 void SettingsDialog::ReadFields(SettingInfo& setting) const {
-  if (mOptFontsize[0]->isChecked()) {
+  if (mFontSizeOptions[0]->isChecked()) {
     setting.FontSize = kFontSizes[0];
-  } else if (mOptFontsize[1]->isChecked()) {
+  } else if (mFontSizeOptions[1]->isChecked()) {
     setting.FontSize = kFontSizes[1];
   } else {
     setting.FontSize = kFontSizes[2];
   }
-  setting.LineSpace = mTxtLineSpace->text().toInt();
-  setting.TextEditor = mTxtTextEditor->text().toStdU16String();
+  setting.LineSpace = mLineSpaceField->text().toInt();
+  setting.TextEditor = mEditorField->text().toStdU16String();
 }
 
 void SettingsDialog::SetFontSizeEnabled(bool enabled) {
-  mFrameFontSize->setEnabled(enabled);
-  for (QRadioButton* option : mOptFontsize)
+  mFontSizeFrame->setEnabled(enabled);
+  for (QRadioButton* option : mFontSizeOptions)
     option->setEnabled(enabled);
 }
 
 QString SettingsDialog::TextEditorText() const {
-  return mTxtTextEditor->text();
+  return mEditorField->text();
 }
 
 std::optional<SettingInfo> SettingsDialog::Edit(const SettingInfo& current, int minLineSpace,
@@ -145,28 +146,28 @@ std::optional<SettingInfo> SettingsDialog::Edit(const SettingInfo& current, int 
 }
 
 void SettingsDialog::FocusCancel() {
-  mCmdCancel->setFocus();
+  mCancelButton->setFocus();
 }
 
 void SettingsDialog::StepLineSpace(int index) {
-  const std::u16string text = mTxtLineSpace->text().toStdU16String();
+  const std::u16string text = mLineSpaceField->text().toStdU16String();
   if (!IsTextInRange(text, 0, kStepFieldMax))
     return;  // letters, nothing, or a number too long to step
-  const int value = mTxtLineSpace->text().toInt();
+  const int value = mLineSpaceField->text().toInt();
   if (index == 1 && value > mLSpaceRangeMin) {
-    mTxtLineSpace->setText(QString::number(value - 1));
+    mLineSpaceField->setText(QString::number(value - 1));
   } else if (index == 0 && value < mLSpaceRangeMax) {
-    mTxtLineSpace->setText(QString::number(value + 1));
+    mLineSpaceField->setText(QString::number(value + 1));
   }
 }
 
 void SettingsDialog::TakeSample(int index) {
-  mTxtTextEditor->setText(mTxtSample[static_cast<size_t>(index)]->text());
-  mTxtTextEditor->setFocus();
+  mEditorField->setText(mSampleFields[static_cast<size_t>(index)]->text());
+  mEditorField->setFocus();
 }
 
 void SettingsDialog::TryEditor() {
-  const QString editor = mTxtTextEditor->text();
+  const QString editor = mEditorField->text();
   if (editor.isEmpty()) {
     mShowPlainMessage(Q(kMsgNoEditorGiven), this);
     return;
@@ -187,7 +188,7 @@ void SettingsDialog::TryEditor() {
 }
 
 void SettingsDialog::ConfirmChange() {
-  if (!CheckFieldRange(*mTxtLineSpace, kLineSpaceItem, mLineSpaceMin, mLineSpaceMax))
+  if (!CheckFieldRange(*mLineSpaceField, kLineSpaceItem, mLineSpaceMin, mLineSpaceMax))
     return;
   done(Accepted);  // hides the window and ends its modal showing
 }
@@ -217,8 +218,8 @@ void SettingsDialog::reject() {
 
 bool SettingsDialog::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::MouseButtonPress) {
-    for (size_t i = 0; i < mTxtSample.size(); ++i) {
-      if (watched == mTxtSample[i]) {
+    for (size_t i = 0; i < mSampleFields.size(); ++i) {
+      if (watched == mSampleFields[i]) {
         TakeSample(static_cast<int>(i));
         return true;
       }

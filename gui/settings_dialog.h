@@ -78,20 +78,20 @@ class SettingsDialog : public QDialog {
   PlainMessageFn mShowPlainMessage;
   int mLineSpaceMin = 0;  // the accepted line spacings of the current showing
   int mLineSpaceMax = 0;
-  int mLSpaceRangeMin = 0;  // the range shown in lblLSpaceRange
+  int mLSpaceRangeMin = 0;  // the range shown in the line-spacing range label
   int mLSpaceRangeMax = 0;
 
-  QGroupBox* mFrameFontSize;
-  std::array<QRadioButton*, 3> mOptFontsize;
-  QGroupBox* mFrame3;
-  QLineEdit* mTxtLineSpace;
-  std::array<QPushButton*, 2> mCmdAdd;
-  QLabel* mLblLSpaceRange;
-  QPushButton* mCmdRunEditor;
-  QLineEdit* mTxtTextEditor;
-  std::array<QLineEdit*, 2> mTxtSample;
-  QPushButton* mCmdChangeSetting;
-  QPushButton* mCmdCancel;
+  QGroupBox* mFontSizeFrame;
+  std::array<QRadioButton*, 3> mFontSizeOptions;
+  QGroupBox* mLineSpaceFrame;
+  QLineEdit* mLineSpaceField;
+  std::array<QPushButton*, 2> mStepButtons;
+  QLabel* mLineSpaceRangeLabel;
+  QPushButton* mTryEditorButton;
+  QLineEdit* mEditorField;
+  std::array<QLineEdit*, 2> mSampleFields;
+  QPushButton* mConfirmButton;
+  QPushButton* mCancelButton;
 };
 
 // Messages of the settings window's editor test.

@@ -58,25 +58,25 @@ TextChooser::TextChooser(std::string folder, PlainMessageFn showPlainMessage, QW
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint),
       mFolder(std::move(folder)),
       mShowPlainMessage(std::move(showPlainMessage)),
-      mLblFolder(new QLabel(this)),
-      mFile1(new QListWidget(this)),
-      mCmdRefresh(MakeButton(this, QStringLiteral("一覧更新"), QRect(336, 4, 65, 21))),
-      mCmdSelect(MakeButton(this, QStringLiteral("選択"), QRect(336, 28, 65, 237))),
-      mCmdCancel(MakeButton(this, QStringLiteral("キャンセル"), QRect(336, 268, 65, 27))) {
+      mFolderLabel(new QLabel(this)),
+      mFileList(new QListWidget(this)),
+      mRefreshButton(MakeButton(this, QStringLiteral("一覧更新"), QRect(336, 4, 65, 21))),
+      mSelectButton(MakeButton(this, QStringLiteral("選択"), QRect(336, 28, 65, 237))),
+      mCancelButton(MakeButton(this, QStringLiteral("キャンセル"), QRect(336, 268, 65, 27))) {
   setWindowTitle(QStringLiteral(" ファイル選択"));
   setFont(QFont(kUiFontName, static_cast<int>(kUiFontPointSize)));
   setModal(true);
   setFixedSize(402, 434);
-  mLblFolder->setGeometry(4, 0, 325, 33);
-  mLblFolder->setWordWrap(true);
-  mLblFolder->setTextFormat(Qt::PlainText);
-  mFile1->setGeometry(4, 36, 325, 396);
-  mFile1->setFont(QFont(kPaneFontName, static_cast<int>(kUiFontPointSize)));
-  mFile1->setSelectionMode(QAbstractItemView::SingleSelection);
+  mFolderLabel->setGeometry(4, 0, 325, 33);
+  mFolderLabel->setWordWrap(true);
+  mFolderLabel->setTextFormat(Qt::PlainText);
+  mFileList->setGeometry(4, 36, 325, 396);
+  mFileList->setFont(QFont(kPaneFontName, static_cast<int>(kUiFontPointSize)));
+  mFileList->setSelectionMode(QAbstractItemView::SingleSelection);
 
-  connect(mCmdRefresh, &QPushButton::clicked, this, &TextChooser::Refresh);
-  connect(mCmdSelect, &QPushButton::clicked, this, &TextChooser::SelectFile);
-  connect(mCmdCancel, &QPushButton::clicked, this, &TextChooser::Cancel);
+  connect(mRefreshButton, &QPushButton::clicked, this, &TextChooser::Refresh);
+  connect(mSelectButton, &QPushButton::clicked, this, &TextChooser::SelectFile);
+  connect(mCancelButton, &QPushButton::clicked, this, &TextChooser::Cancel);
 }
 
 QString TextChooser::Folder() const {
@@ -94,12 +94,12 @@ std::optional<std::string> TextChooser::Choose() {
 }
 
 void TextChooser::ShowFolder() {
-  mLblFolder->setText(Folder());
+  mFolderLabel->setText(Folder());
   ListFolder();
 }
 
 void TextChooser::SelectFile() {
-  const QList<QListWidgetItem*> selected = mFile1->selectedItems();
+  const QList<QListWidgetItem*> selected = mFileList->selectedItems();
   if (selected.isEmpty() || selected.first()->text().isEmpty()) {
     mShowPlainMessage(QString::fromUtf16(kMsgSelectOneFile), this);
     return;
@@ -121,7 +121,7 @@ void TextChooser::Cancel() {
 // regardless of letter case; hidden files and folders are not listed. A folder that is gone
 // gives an empty list.
 void TextChooser::ListFolder() {
-  const QList<QListWidgetItem*> selected = mFile1->selectedItems();
+  const QList<QListWidgetItem*> selected = mFileList->selectedItems();
   const QByteArray keep =
       selected.isEmpty() ? QByteArray() : selected.first()->data(kNameBytesRole).toByteArray();
   std::vector<std::pair<QString, std::string>> files;
@@ -131,12 +131,12 @@ void TextChooser::ListFolder() {
     const int c = QString::compare(a.first, b.first, Qt::CaseInsensitive);
     return c != 0 ? c < 0 : a.second < b.second;
   });
-  mFile1->clear();
+  mFileList->clear();
   for (const auto& [shown, bytes] : files) {
-    auto* item = new QListWidgetItem(shown, mFile1);
+    auto* item = new QListWidgetItem(shown, mFileList);
     item->setData(kNameBytesRole, QByteArray::fromStdString(bytes));
     if (!keep.isEmpty() && item->data(kNameBytesRole).toByteArray() == keep)
-      mFile1->setCurrentItem(item);
+      mFileList->setCurrentItem(item);
   }
 }
 

@@ -61,11 +61,11 @@ class TextChooser : public QDialog {
   PlainMessageFn mShowPlainMessage;
   bool mLoaded = false;
 
-  QLabel* mLblFolder;
-  QListWidget* mFile1;
-  QPushButton* mCmdRefresh;
-  QPushButton* mCmdSelect;
-  QPushButton* mCmdCancel;
+  QLabel* mFolderLabel;
+  QListWidget* mFileList;
+  QPushButton* mRefreshButton;
+  QPushButton* mSelectButton;
+  QPushButton* mCancelButton;
 };
 
 // Shown when "選択" is pressed with no file selected.
