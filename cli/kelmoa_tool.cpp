@@ -162,7 +162,7 @@ int Meaning(const Args& a) {
     int idx = 0;
     std::u16string form;
     StrList meanings;
-    GetWordMeaningP(dic, LowerAscii(Utf8ToUtf16(a[w])), idx, form, meanings);
+    LookUpMeanings(dic, LowerAscii(Utf8ToUtf16(a[w])), idx, form, meanings);
     std::cout << a[w] << '\t' << idx << '\t' << Out(form) << '\n';
     for (size_t m = 1; m < meanings.size(); ++m)
       std::cout << '\t' << Out(meanings[m]) << '\n';

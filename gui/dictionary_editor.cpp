@@ -132,7 +132,7 @@ void DictionaryEditor::StandBesideMainWindow() {
 void DictionaryEditor::ListTypedWord() {
   std::u16string form;
   StrList meanings;
-  mMain.GetWordMeaningP(mWordField->text().toLower().toStdU16String(), mCurDicIdx, form, meanings);
+  mMain.LookUpMeanings(mWordField->text().toLower().toStdU16String(), mCurDicIdx, form, meanings);
   mEntryList->clear();
   if (mCurDicIdx <= 0)
     return;
@@ -219,12 +219,12 @@ void DictionaryEditor::AddEntry() {
 void DictionaryEditor::DeleteSelectedEntry() {
   const QList<QListWidgetItem*> selected = mEntryList->selectedItems();
   if (selected.isEmpty()) {
-    DispMsg(Q(kMsgSelectEntry), 0, Q(kNotifyWav));
+    ShowMessage(Q(kMsgSelectEntry), 0, Q(kNotifyWav));
     return;
   }
   const QString line = selected.first()->text();
   const int row = mEntryList->row(selected.first());
-  const int answer = DispMsg(Q(MsgConfirmDelete(line.toStdU16String())), 1, {});
+  const int answer = ShowMessage(Q(MsgConfirmDelete(line.toStdU16String())), 1, {});
   repaint();
   if (answer == MessageDialog::kCancel)
     return;
@@ -277,7 +277,7 @@ bool DictionaryEditor::ShowChange(const DicChange& change, bool adding) {
 
 void DictionaryEditor::ShowWriteFailure(const QString& msg) {
   unsetCursor();
-  DispMsg(msg, 0, Q(kNotifyWav));
+  ShowMessage(msg, 0, Q(kNotifyWav));
   // The dictionary was taken back to what it was (or is the file's, after a reload); list that.
   ListTypedWord();
 }
@@ -305,11 +305,11 @@ void DictionaryEditor::DeleteLastCharacter() {
 }
 
 void DictionaryEditor::ShowHowToUse() {
-  DispMsg(Q(HowToUseText()), 0, {});
+  ShowMessage(Q(HowToUseText()), 0, {});
 }
 
 void DictionaryEditor::ShowNote() {
-  DispMsg(Q(NoteText()), 0, {});
+  ShowMessage(Q(NoteText()), 0, {});
 }
 
 void DictionaryEditor::HideEditor() {
@@ -324,7 +324,7 @@ QString DictionaryEditor::Word() const {
   return mWordField->text();
 }
 
-int DictionaryEditor::DispMsg(const QString& msg, int btn, const QString& wav) {
+int DictionaryEditor::ShowMessage(const QString& msg, int btn, const QString& wav) {
   return mMain.MsgDialog().Ask(this, msg, btn, wav);
 }
 

@@ -71,7 +71,7 @@ class DictionaryEditor : public QWidget {
   void ShowWriteFailure(const QString& msg);
   // Re-runs the main window's word information and redraws its page, when a text is loaded.
   void RefreshMainWindow();
-  int DispMsg(const QString& msg, int btn, const QString& wav);
+  int ShowMessage(const QString& msg, int btn, const QString& wav);
 
   MainWindow& mMain;
   int mCurDicIdx = 0;

@@ -204,18 +204,18 @@ void MainWindow::ActivateFirstTime() {
 
   const std::string dicPath = mPaths.DataPath("dic", kDicDefault);
   if (!IsFileExist(dicPath)) {
-    DispMsg(MsgDicNotFound(UPath(dicPath)), 0);
+    ShowMessage(MsgDicNotFound(UPath(dicPath)), 0);
     EndProgram();
     return;
   }
   std::string code;
   if (const Status status = GetFileCharCode(dicPath, code); !status.ok()) {
-    DispMsg(MsgDicUnreadable(UPath(dicPath), SystemReason(status)), 0);
+    ShowMessage(MsgDicUnreadable(UPath(dicPath), SystemReason(status)), 0);
     EndProgram();
     return;
   }
   if (code != "ASCII" && code != "SJIS") {
-    DispMsg(MsgDicNotShiftJis(UPath(dicPath), Utf8ToUtf16(code)), 0);
+    ShowMessage(MsgDicNotShiftJis(UPath(dicPath), Utf8ToUtf16(code)), 0);
     EndProgram();
     return;
   }
@@ -227,7 +227,7 @@ void MainWindow::ActivateFirstTime() {
   const Status loaded = mDic.LoadDicFile(dicPath);
   mTextPane->setCursor(Qt::IBeamCursor);
   if (!loaded.ok()) {
-    DispMsg(MsgDicUnreadable(UPath(dicPath), SystemReason(loaded)), 0);
+    ShowMessage(MsgDicUnreadable(UPath(dicPath), SystemReason(loaded)), 0);
     EndProgram();
     return;
   }
@@ -247,7 +247,7 @@ void MainWindow::ActivateFirstTime() {
     OpenTextFile();
   } else {
     if (!problem.empty())
-      DispMsg(MsgTextFileUnreadable(UPath(mCommandLine), problem), 0);
+      ShowMessage(MsgTextFileUnreadable(UPath(mCommandLine), problem), 0);
     for (const char16_t* line : kGreetingLines)
       PanePrint(line, true);
   }
@@ -262,7 +262,7 @@ void MainWindow::OpenTextFile() {
       std::u16string reason = TextFileProblem(mTextFilePath);
       if (reason.empty())
         reason = SystemReason(check.status);
-      DispMsg(MsgTextFileUnreadable(UPath(mTextFilePath), reason), 0);
+      ShowMessage(MsgTextFileUnreadable(UPath(mTextFilePath), reason), 0);
       mTextFilePath = mLastTextFilePath;
       return;
     }
@@ -274,7 +274,7 @@ void MainWindow::OpenTextFile() {
       // A text in a code that can be read, or one too long, can be prepared into a copy.
       const bool preparable =
           check.result == TextFileCheck::kTooLarge || CanPrepareCode(check.codeName);
-      const int answer = DispMsg(msg, 1, preparable);
+      const int answer = ShowMessage(msg, 1, preparable);
       if (answer == MessageDialog::kOK)
         EditTextInEditor();  // opens the rejected file
       const std::string rejected = mTextFilePath;
@@ -554,7 +554,7 @@ void MainWindow::PanePrint(std::u16string_view text, bool endLine) {
   mTextPane->update();
 }
 
-int MainWindow::DispMsg(const std::u16string& msg, int btn, bool offerConvert) {
+int MainWindow::ShowMessage(const std::u16string& msg, int btn, bool offerConvert) {
   return mMsg->Ask(this, Q(msg), btn, Q(kNotifyWav), offerConvert);
 }
 
@@ -563,7 +563,7 @@ void MainWindow::OpenPreparedCopy(const std::string& refusedPath) {
   mTextPane->setCursor(Qt::WaitCursor);
   const auto fail = [&](const std::u16string& msg) {
     mTextPane->setCursor(before);
-    DispMsg(msg, 0);
+    ShowMessage(msg, 0);
   };
   if (!mTextPreparer) {
     if (Status s = TextPreparer::Create(mTextPreparer); !s.ok())

@@ -120,8 +120,8 @@ class MainWindow : public QWidget {
   DictionaryEditor& DictionaryEditorWindow();
   // The editor's lookup of typed (lower case): the entry index (0 when none), the form that
   // matched and its meanings in elements 1..p.
-  void GetWordMeaningP(std::u16string_view typed, int& idx, std::u16string& word,
-                       StrList& meaning) const;
+  void LookUpMeanings(std::u16string_view typed, int& idx, std::u16string& word,
+                      StrList& meaning) const;
   // AddInMemory written through: the meaning is added in memory, the dictionary
   // file is kept in dic_backup (KeepBackup) and written anew (WriteDictionary).
   // When the backup or the write fails, memory is as before, the file is untouched, and the
@@ -171,7 +171,7 @@ class MainWindow : public QWidget {
   void HideMeaningPopup();
   // Writes text into the pane at the print position; endLine moves it to the next line.
   void PanePrint(std::u16string_view text, bool endLine);
-  int DispMsg(const std::u16string& msg, int btn, bool offerConvert = false);
+  int ShowMessage(const std::u16string& msg, int btn, bool offerConvert = false);
   // Prepares a refused text into a copy in txt_shift_jis that Kelmoa reads, and opens the
   // copy (its first part, when it had to be split). The refused file is only read.
   void OpenPreparedCopy(const std::string& refusedPath);

@@ -30,9 +30,9 @@ void MainWindow::ShowDictionaryEditor() {
   editor.activateWindow();
 }
 
-void MainWindow::GetWordMeaningP(std::u16string_view typed, int& idx, std::u16string& word,
-                                 StrList& meaning) const {
-  kelmoa::GetWordMeaningP(mDic, typed, idx, word, meaning);
+void MainWindow::LookUpMeanings(std::u16string_view typed, int& idx, std::u16string& word,
+                                StrList& meaning) const {
+  kelmoa::LookUpMeanings(mDic, typed, idx, word, meaning);
 }
 
 DicChange MainWindow::AddEntryAndWriteDic(const std::u16string& headWord,

@@ -124,7 +124,7 @@ TEST_F(ExcerptImport, TheFileLoadsInRankOrderBeforeWhatAUserAdds) {
   int idx = 0;
   std::u16string form;
   StrList meanings;
-  GetWordMeaningP(dic, u"dog", idx, form, meanings);
+  LookUpMeanings(dic, u"dog", idx, form, meanings);
   Strings shown;
   for (size_t i = 1; i < meanings.size(); ++i)
     shown.push_back(Utf16ToUtf8(meanings[i]));

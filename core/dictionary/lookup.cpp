@@ -135,8 +135,8 @@ std::u16string GetDicIdxListOfWord(const StrList& dicWord, std::u16string_view w
   return list;
 }
 
-void GetWordMeaningP(const Dictionary& dic, std::u16string_view typed, int& entryIdx,
-                     std::u16string& word, StrList& meaning) {
+void LookUpMeanings(const Dictionary& dic, std::u16string_view typed, int& entryIdx,
+                    std::u16string& word, StrList& meaning) {
   entryIdx = 0;
   word.clear();
   meaning = NewStrList();

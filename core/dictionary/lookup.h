@@ -33,7 +33,7 @@ std::u16string GetDicIdxListOfWord(const StrList& dicWord, std::u16string_view w
 // candidates that is a head word. entryIdx gets its entry index (0 when none), word the form that
 // matched (empty when none) and meaning its meanings in elements 1..p (element 0 only when
 // none).
-void GetWordMeaningP(const Dictionary& dic, std::u16string_view typed, int& entryIdx,
-                     std::u16string& word, StrList& meaning);
+void LookUpMeanings(const Dictionary& dic, std::u16string_view typed, int& entryIdx,
+                    std::u16string& word, StrList& meaning);
 
 }  // namespace kelmoa

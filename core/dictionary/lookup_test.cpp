@@ -83,13 +83,13 @@ TEST(WordMeaning, FirstMatchingCandidateWithItsMeanings) {
   int idx = -1;
   std::u16string form;
   StrList meanings;
-  GetWordMeaningP(dic, u"running", idx, form, meanings);
+  LookUpMeanings(dic, u"running", idx, form, meanings);
   EXPECT_EQ(idx, 1);
   EXPECT_EQ(form, u"run");
   EXPECT_EQ(meanings, (StrList{u"", u"走る", u"運営する"}));
-  GetWordMeaningP(dic, u"runs", idx, form, meanings);
+  LookUpMeanings(dic, u"runs", idx, form, meanings);
   EXPECT_EQ(form, u"runs");
-  GetWordMeaningP(dic, u"walk", idx, form, meanings);
+  LookUpMeanings(dic, u"walk", idx, form, meanings);
   EXPECT_EQ(idx, 0);
   EXPECT_EQ(form, u"");
   EXPECT_EQ(meanings, NewStrList());

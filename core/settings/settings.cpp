@@ -122,7 +122,7 @@ void ReadIniSettings(const std::string& iniPath, const SettingInfo& def, const S
     showMessage(kMsgEditorNotFound);
     setting.TextEditor.clear();
   }
-  setting.DispLineNo = true;
+  setting.ShowLineNumbers = true;
 
   if (left && *left >= def.FormLeft && *left <= max.FormLeft) {
     setting.FormLeft = *left;

@@ -14,7 +14,7 @@ struct SettingInfo {
   int LineSpace = 3;          // extra pixels between text lines
   int FormLeft = 0;           // main window's left edge, pixels from the screen's left edge
   std::u16string TextEditor;  // external editor path; empty when none is set
-  bool DispLineNo = true;     // the line-number column is always drawn
+  bool ShowLineNumbers = true;  // the line-number column is always drawn
   int HalfWidth = 0;          // advance of a single-byte character, pixels
   int FullWidth = 0;          // advance of a double-byte character, pixels
   int CharHeight = 0;         // character cell height, pixels

@@ -51,7 +51,7 @@ TEST(SettingsRead, GoodValuesInAnyLetterCaseAreTaken) {
   EXPECT_EQ(r.setting.LineSpace, 5);
   EXPECT_EQ(r.setting.FormLeft, 120);
   EXPECT_EQ(r.setting.TextEditor, u"");
-  EXPECT_TRUE(r.setting.DispLineNo);
+  EXPECT_TRUE(r.setting.ShowLineNumbers);
 }
 
 TEST(SettingsRead, EachBadValueGivesItsMessageThenTheDefault) {
