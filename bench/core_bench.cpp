@@ -103,7 +103,7 @@ struct Cleanup {
       }
     }
   }
-} gCleanup;
+} removeFilesAtExit;
 
 void BM_DicFloorReadDecode(benchmark::State& state) {
   const std::string path = SyntheticDictionary(100000, state.range(0) != 0);
@@ -243,7 +243,7 @@ void BM_OpenText(benchmark::State& state) {
     TextFileCheck check = CheckAndReadTextFile(path);
     int right = 0, longest = 0;
     SetNewTextLines(*doc, std::move(check.lines), setting, right, longest);
-    gGetWordInfoInTextP(*doc, dic.Words());
+    MarkKnownWords(*doc, dic.Words());
     benchmark::DoNotOptimize(doc->words.Count());
   }
   state.counters["lines"] = doc->LineCount();

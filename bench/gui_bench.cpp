@@ -23,29 +23,29 @@
 #include <string>
 #include <vector>
 
-#include "gui/frm_text.h"
 #include "core/base/codepage.h"
 #include "core/base/file_ops.h"
-#include "gui/frm_msg.h"
 #include "core/base/helpers.h"
-#include "gui/window_helpers.h"
 #include "core/dictionary/dictionary.h"
 #include "core/dictionary/dictionary_import.h"
 #include "core/text/layout.h"
 #include "core/text/open_text.h"
-#include "gui/page_render.h"
 #include "core/text/word_info.h"
+#include "gui/main_window.h"
+#include "gui/message_dialog.h"
+#include "gui/page_render.h"
+#include "gui/window_helpers.h"
 
 // Counts allocations while a case asks for it, to show that a pointer move inside a word
 // allocates nothing.
 namespace {
-std::atomic<bool> gCountAllocations{false};
-std::atomic<long> gAllocations{0};
+std::atomic<bool> countingAllocations{false};
+std::atomic<long> allocationCount{0};
 }  // namespace
 
 void* operator new(std::size_t n) {
-  if (gCountAllocations.load(std::memory_order_relaxed))
-    ++gAllocations;
+  if (countingAllocations.load(std::memory_order_relaxed))
+    ++allocationCount;
   if (void* p = std::malloc(n == 0 ? 1 : n))
     return p;
   throw std::bad_alloc();
@@ -119,16 +119,16 @@ struct Installed {
 };
 
 // The main window, started on the installed data with the prose text open.
-std::unique_ptr<frmText> StartKelmoa(const Installed& inst) {
-  auto w = std::make_unique<frmText>(ProgramPaths::FromProgramFile(inst.base + "/bin/Kelmoa"),
-                                     inst.text);
+std::unique_ptr<MainWindow> StartKelmoa(const Installed& inst) {
+  auto w = std::make_unique<MainWindow>(ProgramPaths::FromProgramFile(inst.base + "/bin/Kelmoa"),
+                                        inst.text);
   w->MsgDialog().SetResponder([](const QString& msg, int) {
     std::fprintf(stderr, "unexpected message: %s\n", msg.toLocal8Bit().constData());
-    return frmMsg::kCancel;
+    return MessageDialog::kCancel;
   });
   w->SetPlainMessageResponder([](const QString&) {});
   w->show();
-  w->Form_Activate();
+  w->ActivateFirstTime();
   QApplication::processEvents();
   return w;
 }
@@ -138,7 +138,7 @@ struct Targets {
   int a = 0, b = 0;
 };
 
-Targets FindTargets(const frmText& w) {
+Targets FindTargets(const MainWindow& w) {
   const WordTable& t = w.Document().words;
   Targets found;
   for (int k = 1; k <= t.Count(); ++k) {
@@ -156,38 +156,38 @@ Targets FindTargets(const frmText& w) {
   return found;
 }
 
-double MidY(const frmText& w, int k) {
+double MidY(const MainWindow& w, int k) {
   const SettingInfo& s = w.Setting();
   return (w.Document().words.mWordLine[k] - 1) * (s.CharHeight + s.LineSpace) + 5 +
          s.CharHeight / 2.0;
 }
 
-void PointerMoveSameWord(benchmark::State& state, frmText& w) {
+void PointerMoveSameWord(benchmark::State& state, MainWindow& w) {
   const Targets t = FindTargets(w);
   const WordTable& words = w.Document().words;
   const double y = MidY(w, t.a);
   const double x1 = words.mWordX1[t.a] + 2, x2 = words.mWordX2[t.a] - 2;
-  w.picText_MouseMove(x1, y);  // the popup shows
-  gAllocations = 0;
-  gCountAllocations = true;
+  w.HoverAt(x1, y);  // the popup shows
+  allocationCount = 0;
+  countingAllocations = true;
   bool left = false;
   for (auto _ : state) {
-    w.picText_MouseMove(left ? x1 : x2, y);
+    w.HoverAt(left ? x1 : x2, y);
     left = !left;
   }
-  gCountAllocations = false;
+  countingAllocations = false;
   state.counters["allocs_per_move"] =
-      benchmark::Counter(static_cast<double>(gAllocations), benchmark::Counter::kAvgIterations);
+      benchmark::Counter(static_cast<double>(allocationCount), benchmark::Counter::kAvgIterations);
 }
 
-void PointerMoveNewWord(benchmark::State& state, frmText& w) {
+void PointerMoveNewWord(benchmark::State& state, MainWindow& w) {
   const Targets t = FindTargets(w);
   const WordTable& words = w.Document().words;
   const int ks[2] = {t.a, t.b};
   int i = 0;
   for (auto _ : state) {
     const int k = ks[i ^= 1];
-    w.picText_MouseMove((words.mWordX1[k] + words.mWordX2[k]) / 2.0, MidY(w, k));
+    w.HoverAt((words.mWordX1[k] + words.mWordX2[k]) / 2.0, MidY(w, k));
   }
 }
 
@@ -239,14 +239,14 @@ struct ChangeFixture {
     font = std::make_unique<PageFont>(f);
     int right = 0, longest = 0;
     SetNewTextLines(*doc, CheckAndReadTextFile(inst.text).lines, s, right, longest);
-    gGetWordInfoInTextP(*doc, dic.Words());
+    MarkKnownWords(*doc, dic.Words());
     page = QImage(right + 3 * s.HalfWidth, 637, QImage::Format_RGB32);
   }
 };
 
 void WordInformation(benchmark::State& state, ChangeFixture& f) {
   for (auto _ : state)
-    gGetWordInfoInTextP(*f.doc, f.dic.Words());
+    MarkKnownWords(*f.doc, f.dic.Words());
 }
 
 void DictionaryChangeFloor(benchmark::State& state, ChangeFixture& f) {
@@ -272,7 +272,7 @@ void DictionaryChange(benchmark::State& state, ChangeFixture& f) {
       state.SkipWithError("the change was not written");
       break;
     }
-    gGetWordInfoInTextP(*f.doc, f.dic.Words());
+    MarkKnownWords(*f.doc, f.dic.Words());
     DrawTextPage(f.page, *f.font, *f.doc, f.s, f.doc->LineCount(), 1);
     DrawLineNumbers(f.page, *f.font, f.doc->LineCount(), 1, f.s);
   }
@@ -317,10 +317,11 @@ int PeakMemoryMode(const std::string& mode) {
     std::printf("%ld\n", PeakResidentKiB());
     return 0;
   }
-  frmText w(ProgramPaths::FromProgramFile(mode + "/bin/Kelmoa"), mode + "/txt_shift_jis/prose.txt");
-  w.MsgDialog().SetResponder([](const QString&, int) { return frmMsg::kCancel; });
+  MainWindow w(ProgramPaths::FromProgramFile(mode + "/bin/Kelmoa"),
+               mode + "/txt_shift_jis/prose.txt");
+  w.MsgDialog().SetResponder([](const QString&, int) { return MessageDialog::kCancel; });
   w.show();
-  w.Form_Activate();
+  w.ActivateFirstTime();
   QApplication::processEvents();
   std::printf("%ld\n", PeakResidentKiB());
   return 0;

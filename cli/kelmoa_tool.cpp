@@ -95,7 +95,7 @@ int Read(const Args& a) {
     return Usage();
   StrList lines;
   Status status;
-  const std::u16string msg = ReadFileToAryAndChkMsg(a[0], lines, status);
+  const std::u16string msg = ReadTextLines(a[0], lines, status);
   if (!status.ok())
     return IoError(status);
   if (!msg.empty()) {
@@ -162,7 +162,7 @@ int Meaning(const Args& a) {
     int idx = 0;
     std::u16string form;
     StrList meanings;
-    GetWordMeaningP(dic, LowerAscii(Utf8ToUtf16(a[w])), idx, form, meanings);
+    LookUpMeanings(dic, LowerAscii(Utf8ToUtf16(a[w])), idx, form, meanings);
     std::cout << a[w] << '\t' << idx << '\t' << Out(form) << '\n';
     for (size_t m = 1; m < meanings.size(); ++m)
       std::cout << '\t' << Out(meanings[m]) << '\n';
@@ -246,7 +246,7 @@ int Annotate(const Args& a) {
   setting.FullWidth = 14;
   int maxRight = 0, longest = 0;
   SetNewTextLines(*doc, std::move(check.lines), setting, maxRight, longest);
-  gGetWordInfoInTextP(*doc, dic.Words());
+  MarkKnownWords(*doc, dic.Words());
   const WordTable& t = doc->words;
   for (int k = 1; k <= t.Count(); ++k) {
     std::cout << t.mWordLine[k] << '\t' << t.mWordCol[k] << '\t' << Out(t.Word(k)) << '\t'

@@ -95,8 +95,9 @@ TEST(Tool, EachCommandPrintsItsResultOrEndsWithItsCode) {
   for (const Case& c : cases) {
     const ToolRun r = Tool(dir, c.args);
     EXPECT_EQ(r.code, c.code) << c.args[0] << " " << c.args.size();
-    if (c.out != "*")
+    if (c.out != "*") {
       EXPECT_EQ(r.out, c.out) << c.args[0] << " " << c.args.size();
+    }
   }
   EXPECT_NE(Tool(dir, {"detect", dir / "none.txt"}).err.find("none.txt"), std::string::npos);
 }

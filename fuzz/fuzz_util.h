@@ -1,3 +1,4 @@
+// Shared by the fuzz targets: the input written to a file in a private folder.
 #pragma once
 // Shared by the fuzz targets: a file in a private temporary folder holding the input.
 

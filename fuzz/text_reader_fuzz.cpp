@@ -11,11 +11,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string path = kelmoa::fuzz::WriteInput("text.txt", data, size);
   kelmoa::StrList lines;
   kelmoa::Status status;
-  const std::u16string msg = kelmoa::ReadFileToAryAndChkMsg(path, lines, status);
+  const std::u16string msg = kelmoa::ReadTextLines(path, lines, status);
   if (!status.ok())
     std::abort();
   kelmoa::StrList pieces;
-  if (kelmoa::StreamFileToAryAndChkMsg(path, pieces, status) != msg || pieces != lines)
+  if (kelmoa::StreamTextLines(path, pieces, status) != msg || pieces != lines)
     std::abort();
   if (!msg.empty()) {
     if (kelmoa::UpperBound(lines) != 0)

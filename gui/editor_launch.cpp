@@ -1,3 +1,4 @@
+// Starts the external editor (or any program) detached, without a shell.
 #include "gui/editor_launch.h"
 
 #include <fcntl.h>
@@ -17,7 +18,7 @@
 
 namespace kelmoa {
 
-bool StartDetachedProgram(const QString& program, const QStringList& args, QString& oReason) {
+bool StartDetachedProgram(const QString& program, const QStringList& args, QString& reason) {
   QProcess process;
   process.setProgram(program);
   process.setArguments(args);
@@ -25,7 +26,7 @@ bool StartDetachedProgram(const QString& program, const QStringList& args, QStri
   process.setStandardInputFile(QProcess::nullDevice());
   if (process.startDetached())
     return true;
-  oReason = process.errorString();
+  reason = process.errorString();
   return false;
 }
 
@@ -64,7 +65,7 @@ struct SpawnSetup {
 }  // namespace
 
 bool StartDetachedProgram(const std::string& program, const std::vector<std::string>& args,
-                          QString& oReason) {
+                          QString& reason) {
   std::vector<char*> argv;
   argv.reserve(args.size() + 2);
   argv.push_back(const_cast<char*>(program.c_str()));
@@ -81,7 +82,7 @@ bool StartDetachedProgram(const std::string& program, const std::vector<std::str
   const int err =
       posix_spawnp(&pid, program.c_str(), &setup.actions, &setup.attributes, argv.data(), environ);
   if (err != 0) {
-    oReason = StartFailure(err);
+    reason = StartFailure(err);
     return false;
   }
   // Nothing waits for the program; its end is collected beside, so that it leaves no zombie.
@@ -101,13 +102,13 @@ std::string AbsolutePath(const std::string& path) {
 }
 
 bool StartEditor(const std::string& editorField, const std::string& file, const EditorPlace& place,
-                 std::string& oProgram, QString& oReason) {
+                 std::string& startedProgram, QString& reason) {
   const EditorCommand command =
       BuildEditorCommand(ResolveEditor(editorField), AbsolutePath(file), place);
   // A program named without a folder would be looked for on the search path only.
-  oProgram = IsFileExist(command.program) ? AbsolutePath(command.program) : command.program;
+  startedProgram = IsFileExist(command.program) ? AbsolutePath(command.program) : command.program;
   // The file's path goes over as its bytes: a name that is not UTF-8 reaches the editor whole.
-  return StartDetachedProgram(oProgram, command.args, oReason);
+  return StartDetachedProgram(startedProgram, command.args, reason);
 }
 
 }  // namespace kelmoa

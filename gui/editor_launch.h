@@ -1,3 +1,4 @@
+// Starts the external editor (or any program) detached, without a shell.
 #pragma once
 
 #include <QString>
@@ -12,13 +13,13 @@ namespace kelmoa {
 // Starts program with the argument list, detached and without a shell: the call returns at
 // once, and every argument reaches the program as one argument, whatever spaces, quotes or
 // leading dashes it holds. False with the system's reason when the program cannot be started.
-bool StartDetachedProgram(const QString& program, const QStringList& args, QString& oReason);
+bool StartDetachedProgram(const QString& program, const QStringList& args, QString& reason);
 
 // The same with the program and the arguments as file-system bytes, handed over unchanged: a
 // path that is not UTF-8 reaches the program as the file system stores it. A program named
-// without a "/" is looked for on the search path. oReason is in the user's words.
+// without a "/" is looked for on the search path. reason is in the user's words.
 bool StartDetachedProgram(const std::string& program, const std::vector<std::string>& args,
-                          QString& oReason);
+                          QString& reason);
 
 // path made absolute against the current folder; an empty path stays empty.
 std::string AbsolutePath(const std::string& path);
@@ -29,6 +30,6 @@ std::string AbsolutePath(const std::string& path);
 // the current folder is started from there. False with the program tried and the reason when
 // the editor cannot be started.
 bool StartEditor(const std::string& editorField, const std::string& file, const EditorPlace& place,
-                 std::string& oProgram, QString& oReason);
+                 std::string& startedProgram, QString& reason);
 
 }  // namespace kelmoa

@@ -1,3 +1,4 @@
+// The help page: its address, and handing it to the desktop's opener.
 #pragma once
 
 #include <QObject>

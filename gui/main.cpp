@@ -6,8 +6,8 @@
 #include <string>
 #include <system_error>
 
-#include "gui/frm_text.h"
 #include "core/base/startup.h"
+#include "gui/main_window.h"
 #include "gui/window_helpers.h"
 
 namespace {
@@ -45,11 +45,11 @@ int main(int argc, char** argv) {
 
   QApplication app(argc, argv);
   kelmoa::RegisterFontSubstitutions();
-  kelmoa::frmText window(paths, commandLine);
-  QObject::connect(&window, &kelmoa::frmText::programEnded, &app,
+  kelmoa::MainWindow window(paths, commandLine);
+  QObject::connect(&window, &kelmoa::MainWindow::programEnded, &app,
                    [] { QCoreApplication::exit(0); });
   window.show();
   // The first activation also runs where no window manager activates the window.
-  QMetaObject::invokeMethod(&window, &kelmoa::frmText::Form_Activate, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(&window, &kelmoa::MainWindow::ActivateFirstTime, Qt::QueuedConnection);
   return app.exec();
 }

@@ -1,3 +1,4 @@
+// Draws a page of the text into the pane, character by character at its grid position.
 #pragma once
 
 #include <QFont>

@@ -1,3 +1,4 @@
+// A widget that keeps what is drawn into it in an image.
 #include "gui/picture_box.h"
 
 #include <QMouseEvent>

@@ -1,3 +1,4 @@
+// Fits the scroll bar and the text pane's width to the loaded text.
 #pragma once
 
 class QScrollBar;

@@ -1,3 +1,4 @@
+// Speaks words through an outside speech program.
 #include "gui/speech.h"
 
 #include <QProcess>

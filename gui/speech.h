@@ -1,3 +1,4 @@
+// Speaks words through an outside speech program.
 #pragma once
 
 #include <QString>

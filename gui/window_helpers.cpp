@@ -1,3 +1,4 @@
+// Helpers the windows share: fonts, conversions, controls at their design positions.
 #include "gui/window_helpers.h"
 
 #include <QCoreApplication>
@@ -73,13 +74,13 @@ void CenterFormOnParent(QWidget& window, const QWidget& parent) {
   window.move(p.x() + (p.width() - w.width()) / 2, p.y() + (p.height() - w.height()) / 6);
 }
 
-void GetPicTextMetrics(const QFont& font, int& oAveWidth, int& oMaxWidth, int& oHeight,
-                       bool& oSizeOk) {
+void GetPicTextMetrics(const QFont& font, int& aveWidth, int& maxCharWidth, int& lineHeight,
+                       bool& sizeOk) {
   const QFontMetrics fm(font);
-  oAveWidth = fm.averageCharWidth();
-  oMaxWidth = fm.maxWidth();
-  oHeight = fm.height();
-  oSizeOk = IsValidFontSize(static_cast<float>(font.pointSizeF()));
+  aveWidth = fm.averageCharWidth();
+  maxCharWidth = fm.maxWidth();
+  lineHeight = fm.height();
+  sizeOk = IsValidFontSize(static_cast<float>(font.pointSizeF()));
 }
 
 }  // namespace kelmoa

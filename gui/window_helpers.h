@@ -1,3 +1,4 @@
+// Helpers the windows share: fonts, conversions, controls at their design positions.
 #pragma once
 
 #include <QFont>
@@ -47,8 +48,8 @@ void SetTopMost(QWidget& window);
 void CenterFormOnParent(QWidget& window, const QWidget& parent);
 
 // The text metrics of a font in pixels: average character width, maximum character width and
-// height. oSizeOk is true when the font's size is 9.75, 11.25 or 12.75 points.
-void GetPicTextMetrics(const QFont& font, int& oAveWidth, int& oMaxWidth, int& oHeight,
-                       bool& oSizeOk);
+// height. sizeOk is true when the font's size is 9.75, 11.25 or 12.75 points.
+void GetPicTextMetrics(const QFont& font, int& aveWidth, int& maxCharWidth, int& lineHeight,
+                       bool& sizeOk);
 
 }  // namespace kelmoa

@@ -1,3 +1,4 @@
+// Character-code detection: names the code a text file is written in, read whole or streamed.
 #include "core/base/char_code.h"
 
 #include <unistd.h>
@@ -414,8 +415,8 @@ int DetectCharCode(std::string_view bytes) {
   return Detector(bytes).Run();
 }
 
-Status GetFileCharCode(const std::string& path, std::string& oName) {
-  oName.clear();
+Status GetFileCharCode(const std::string& path, std::string& name) {
+  name.clear();
   ReadOnlyFile file;
   if (Status s = file.Open(path); !s.ok())
     return s;
@@ -423,7 +424,7 @@ Status GetFileCharCode(const std::string& path, std::string& oName) {
   const int code = DetectCharCode(source);
   if (source.error() != 0)
     return Status::FromErrno("read", path, source.error());
-  oName = GetCharCodeName(code);
+  name = GetCharCodeName(code);
   return Status::Ok();
 }
 

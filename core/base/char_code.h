@@ -1,3 +1,4 @@
+// Character-code detection: which of the known codes a text file is written in.
 #pragma once
 
 #include <cstdint>
@@ -49,6 +50,6 @@ int DetectCharCode(std::string_view bytes);
 
 // Names the character code of a file. A file that cannot be opened or read, or that is no
 // plain file (a folder, a pipe), is an error and gets no name.
-Status GetFileCharCode(const std::string& path, std::string& oName);
+Status GetFileCharCode(const std::string& path, std::string& name);
 
 }  // namespace kelmoa

@@ -1,3 +1,4 @@
+// The reference detector the character-code tests compare the real one against.
 #pragma once
 // The detector's algorithm transcribed over a whole buffer, as the reference that the
 // streaming detector is checked against (by the tests and the fuzzer).

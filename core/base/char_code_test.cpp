@@ -1,3 +1,4 @@
+// Tests of character-code detection, against the reference detector and hand-made files.
 #include "core/base/char_code.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// Conversions between CP932 bytes, UTF-8 and UTF-16 through iconv.
 #include "core/base/codepage.h"
 
 #include <iconv.h>

@@ -1,3 +1,4 @@
+// Conversions between the file encoding (CP932), UTF-8 and the UTF-16 the program works in.
 #pragma once
 
 #include <array>

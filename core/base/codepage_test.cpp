@@ -1,3 +1,4 @@
+// Tests of the CP932 conversions, broken files included.
 #include "core/base/codepage.h"
 
 #include <gtest/gtest.h>

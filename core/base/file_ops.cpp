@@ -1,3 +1,4 @@
+// File operations on POSIX: stamps, crash-safe replacement, links and renames.
 #include "core/base/file_ops.h"
 
 #include <dirent.h>
@@ -310,7 +311,7 @@ Status ReplaceFileAtomically(FileOps& fs, const std::string& named, std::string_
 }
 
 Status KeepBackupCopy(FileOps& fs, const std::string& src, const std::string& backupDir,
-                      const std::string& stem, const std::string& ext, std::string* oName,
+                      const std::string& stem, const std::string& ext, std::string* usedName,
                       bool syncDir) {
   std::string copy;  // read only when the file system cannot link
   bool linkable = true;
@@ -322,8 +323,8 @@ Status KeepBackupCopy(FileOps& fs, const std::string& src, const std::string& ba
     if (linkable) {
       Status s = fs.Link(src, dst);
       if (s.ok()) {
-        if (oName)
-          *oName = name;
+        if (usedName)
+          *usedName = name;
         if (syncDir)
           fs.SyncDir(backupDir);
         return Status::Ok();
@@ -347,8 +348,8 @@ Status KeepBackupCopy(FileOps& fs, const std::string& src, const std::string& ba
       fs.Remove(tmp);
       return s;
     }
-    if (oName)
-      *oName = name;
+    if (usedName)
+      *usedName = name;
     if (syncDir)
       fs.SyncDir(backupDir);
     return Status::Ok();

@@ -1,3 +1,4 @@
+// The file operations the dictionary and the settings go through, so tests can make any fail.
 #pragma once
 
 #include <sys/types.h>
@@ -144,10 +145,10 @@ Status ReplaceFileAtomically(FileOps& fs, const std::string& path, std::string_v
 // Keeps the current content of src under a new name in backupDir without touching src:
 // backupDir/stem + ext, or stem + "_2" + ext, "_3", ... when that name is taken; an existing
 // file is never overwritten. A hard link is tried first; where the file system has none, the
-// content is copied (synced first, then put under its name). oName receives the name used.
+// content is copied (synced first, then put under its name). usedName receives the name used.
 // backupDir is synced at the end unless syncDir is false: then the caller syncs it.
 Status KeepBackupCopy(FileOps& fs, const std::string& src, const std::string& backupDir,
-                      const std::string& stem, const std::string& ext, std::string* oName,
+                      const std::string& stem, const std::string& ext, std::string* usedName,
                       bool syncDir = true);
 
 }  // namespace kelmoa

@@ -1,3 +1,4 @@
+// Shared test fixtures: a temporary folder, byte files, CP932 literals.
 #pragma once
 // Helpers shared by the tests: a temporary folder, byte files, CP932 literals.
 

@@ -1,3 +1,4 @@
+// Small string and path helpers shared by the core.
 #include "core/base/helpers.h"
 
 #include <sys/stat.h>

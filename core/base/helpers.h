@@ -1,3 +1,4 @@
+// Small string and path helpers shared by the core.
 #pragma once
 
 #include <ctime>

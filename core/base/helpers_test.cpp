@@ -1,3 +1,4 @@
+// Tests of the small string and path helpers.
 #include "core/base/helpers.h"
 
 #include <gtest/gtest.h>

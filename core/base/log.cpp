@@ -1,3 +1,4 @@
+// The run log: CP932 lines with a local time stamp, in the program folder.
 #include "core/base/log.h"
 
 #include <cerrno>

@@ -1,3 +1,4 @@
+// The run log: what the program did and what went wrong, for the user to send in.
 #pragma once
 
 #include <string>

@@ -1,3 +1,4 @@
+// The side thread that runs the second of two jobs while the caller runs the first.
 #include "core/base/side_by_side.h"
 
 #include <unistd.h>

@@ -1,3 +1,4 @@
+// The side thread: runs two jobs side by side, the second one on a thread kept for the run.
 #pragma once
 
 #include <exception>

@@ -1,3 +1,4 @@
+// Tests of the side thread: both jobs run, exceptions come back, forks and nested calls work.
 #include "core/base/side_by_side.h"
 
 #include <gtest/gtest.h>

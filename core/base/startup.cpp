@@ -1,3 +1,4 @@
+// The folders of a run, and the data folders checked at startup.
 #include "core/base/startup.h"
 
 #include "core/base/codepage.h"

@@ -1,3 +1,4 @@
+// The folders of a run, and the data folders checked at startup.
 #pragma once
 
 #include <string>

@@ -1,3 +1,4 @@
+// Tests of the run's folders and the startup checks.
 #include "core/base/startup.h"
 
 #include <gtest/gtest.h>
@@ -48,9 +49,10 @@ TEST(Startup, TheLogNamesTheFirstMissingDataFolder) {
     const std::string log = ReadBytes(dir / "bin/Kelmoa.log");
     EXPECT_TRUE(std::regex_match(log, std::regex("\\d\\d:\\d\\d:\\d\\d log start\r\n" + own)))
         << c.name << ": " << log;
-    if (c.program != std::string("Kelmoa"))
+    if (c.program != std::string("Kelmoa")) {
       EXPECT_NE(ReadBytes(dir / "bin/reader.log").find(" " + c.missing + "\r\n"),
                 std::string::npos);
+    }
     for (const std::string& folder : c.removed)
       EXPECT_EQ(std::filesystem::exists(dir / folder), folder == "dic" && c.dicIsAFile)
           << "nothing is created: " << c.name;

@@ -1,3 +1,4 @@
+// Status: the outcome of an operation that touches files, ok or what failed and why.
 #pragma once
 
 #include <string>

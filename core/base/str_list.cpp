@@ -1,3 +1,4 @@
+// The 1-based string list: sorting, searching, reading and writing as CP932 lines.
 #include "core/base/str_list.h"
 
 #include <algorithm>
@@ -6,7 +7,7 @@
 
 namespace kelmoa {
 
-void SortStrAry(StrList& list) {
+void SortList(StrList& list) {
   // Equal strings are indistinguishable, so any correct sort gives the one ascending list.
   std::sort(list.begin(), list.end());
 }
@@ -62,13 +63,13 @@ Pos LowerBoundNear(const StrList& list, std::u16string_view key, int near) {
 
 }  // namespace
 
-bool BinSearchStrAry(const StrList& list, std::u16string_view key, int& oIdx) {
+bool FindInSortedList(const StrList& list, std::u16string_view key, int& idx) {
   int near = 0;
-  return BinSearchStrAryNear(list, key, near, oIdx);
+  return FindInSortedListNear(list, key, near, idx);
 }
 
-bool BinSearchStrAryNear(const StrList& list, std::u16string_view key, int& near, int& oIdx) {
-  oIdx = 0;
+bool FindInSortedListNear(const StrList& list, std::u16string_view key, int& near, int& idx) {
+  idx = 0;
   if (list.size() < 2)
     return false;
   const Pos it = LowerBoundNear(list, key, near);
@@ -76,13 +77,13 @@ bool BinSearchStrAryNear(const StrList& list, std::u16string_view key, int& near
       static_cast<int>(std::min(it - list.begin(), static_cast<std::ptrdiff_t>(list.size()) - 1));
   if (it == list.end() || *it != key)
     return false;
-  oIdx = static_cast<int>(it - list.begin());
+  idx = static_cast<int>(it - list.begin());
   return true;
 }
 
 bool SearchDicByPrefix(const StrList& list, const StrList& exclusion, std::u16string_view key,
-                       std::u16string& oIdxList) {
-  oIdxList.clear();
+                       std::u16string& idxList) {
+  idxList.clear();
   if (list.size() < 2)
     return false;
   // Every element whose prefix equals key is >= key, and they form one run starting at the
@@ -95,9 +96,9 @@ bool SearchDicByPrefix(const StrList& list, const StrList& exclusion, std::u16st
     if (IndexOfStr(exclusion, *it) != -1)
       continue;
     if (count > 0)
-      oIdxList += u',';
+      idxList += u',';
     const std::string idx = std::to_string(it - list.begin());
-    oIdxList.append(idx.begin(), idx.end());
+    idxList.append(idx.begin(), idx.end());
     ++count;
   }
   return count > 0;
@@ -111,7 +112,7 @@ int IndexOfStr(const StrList& list, std::u16string_view s) {
   return -1;
 }
 
-Status WriteStrAryToFile(const StrList& list, const std::string& path, FileOps& fs) {
+Status WriteLinesToFile(const StrList& list, const std::string& path, FileOps& fs) {
   std::u16string text;
   for (size_t i = 1; i < list.size(); ++i) {
     text += list[i];

@@ -1,3 +1,4 @@
+// The 1-based string list the text and the dictionary are kept in, with its searches and files.
 #pragma once
 
 #include <string>
@@ -25,31 +26,31 @@ inline int UpperBound(const StrList& list) {
 }
 
 // Sorts elements 0..n in place, ascending. Element 0, the empty string, stays first.
-void SortStrAry(StrList& list);
+void SortList(StrList& list);
 
-// Exact search among elements 1..n of an ascending list: true with oIdx the key's position,
-// or false with oIdx 0.
-bool BinSearchStrAry(const StrList& list, std::u16string_view key, int& oIdx);
+// Exact search among elements 1..n of an ascending list: true with idx the key's position,
+// or false with idx 0.
+bool FindInSortedList(const StrList& list, std::u16string_view key, int& idx);
 
 // The same search begun at position near, where the key is expected to lie: it costs little
 // when the key is close to near, and any near (0 for none) gives the same result. On return
 // near is the key's place in the list, where it stands or would be inserted (at most n), so
 // that searching keys in ascending order steps through the list.
-bool BinSearchStrAryNear(const StrList& list, std::u16string_view key, int& near, int& oIdx);
+bool FindInSortedListNear(const StrList& list, std::u16string_view key, int& near, int& idx);
 
 // Collects, lowest position first, at most three elements of an ascending list whose first
-// Len(key) characters equal key and that are not in exclusion (IndexOfStr = -1). oIdxList gets
+// Len(key) characters equal key and that are not in exclusion (IndexOfStr = -1). idxList gets
 // their positions joined by ","; empty when none. Returns true when it collected any.
 bool SearchDicByPrefix(const StrList& list, const StrList& exclusion, std::u16string_view key,
-                       std::u16string& oIdxList);
+                       std::u16string& idxList);
 
 // The first position 0..n whose element equals s, or -1.
 int IndexOfStr(const StrList& list, std::u16string_view s);
 
 // Replaces the file with elements 1..n, each followed by CR LF, in CP932. The file is
 // replaced atomically: it holds either its old content or all of the new lines.
-Status WriteStrAryToFile(const StrList& list, const std::string& path,
-                         FileOps& fs = DefaultFileOps());
+Status WriteLinesToFile(const StrList& list, const std::string& path,
+                        FileOps& fs = DefaultFileOps());
 
 // Splits decoded file text into lines: a line ends at CR LF or a lone CR (a lone LF does not
 // end a line); the break is not part of the line; a last line without a break counts.

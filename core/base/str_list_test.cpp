@@ -17,16 +17,16 @@ StrList L(std::initializer_list<const char16_t*> items) {
   return l;
 }
 
-TEST(SortStrAry, OrdersByCodeUnitWithEmptyElementZeroFirst) {
+TEST(SortList, OrdersByCodeUnitWithEmptyElementZeroFirst) {
   StrList mixed{u"", u"apple", u"Zoo", u"ab", u"a", u"'tis"};
-  SortStrAry(mixed);
+  SortList(mixed);
   EXPECT_EQ(mixed, (StrList{u"", u"'tis", u"Zoo", u"a", u"ab", u"apple"}));
 }
 
-TEST(BinSearchStrAryNear, AgreesWithThePlainSearchFromAnyStart) {
+TEST(FindInSortedListNear, AgreesWithThePlainSearchFromAnyStart) {
   // Sizes around the powers of two, where the widening steps meet the list's ends.
   int idx = -1;
-  EXPECT_FALSE(BinSearchStrAry(NewStrList(), u"a", idx));
+  EXPECT_FALSE(FindInSortedList(NewStrList(), u"a", idx));
   EXPECT_EQ(idx, 0);
   for (const int n : {1, 2, 3, 7, 8, 9, 33, 100}) {
     StrList list = NewStrList();
@@ -37,13 +37,13 @@ TEST(BinSearchStrAryNear, AgreesWithThePlainSearchFromAnyStart) {
     keys.insert(keys.end(), {u"a", u"bb", u"bba", u"bbc", u"c", u""});
     for (const std::u16string& key : keys) {
       int want = 0;
-      const bool found = BinSearchStrAry(list, key, want);
+      const bool found = FindInSortedList(list, key, want);
       const auto place = std::lower_bound(list.begin() + 1, list.end(), key) - list.begin();
       EXPECT_EQ(found, place <= n && list[static_cast<size_t>(place)] == key) << key.size();
       EXPECT_EQ(want, found ? place : 0);
       for (int start = -1; start <= n + 2; ++start) {
         int near = start, idx = -1;
-        EXPECT_EQ(BinSearchStrAryNear(list, key, near, idx), found);
+        EXPECT_EQ(FindInSortedListNear(list, key, near, idx), found);
         EXPECT_EQ(idx, want);
         EXPECT_EQ(near, std::min<long>(place, n)) << "n " << n << " start " << start;
       }
@@ -73,15 +73,15 @@ TEST(SplitTextLines, CrLfAndLoneCrEndLinesButLoneLfDoesNot) {
   EXPECT_EQ(SplitTextLines(u"a\r\r\nb"), L({u"a", u"", u"b"}));
 }
 
-TEST(WriteStrAryToFile, WritesElementsOneToNInCp932WithCrLf) {
+TEST(WriteLinesToFile, WritesElementsOneToNInCp932WithCrLf) {
   testing::TempDir dir;
   const std::string path = dir / "out.txt";
-  ASSERT_TRUE(WriteStrAryToFile(L({u"dog\t犬", u"～"}), path).ok());
+  ASSERT_TRUE(WriteLinesToFile(L({u"dog\t犬", u"～"}), path).ok());
   EXPECT_EQ(testing::ReadBytes(path), "dog\t\x8c\xa2\r\n\x81\x60\r\n");
-  ASSERT_TRUE(WriteStrAryToFile(NewStrList(), path).ok());
+  ASSERT_TRUE(WriteLinesToFile(NewStrList(), path).ok());
   EXPECT_TRUE(std::filesystem::exists(path));
   EXPECT_EQ(testing::ReadBytes(path), "");
-  EXPECT_FALSE(WriteStrAryToFile(L({u"x"}), dir / "missing/out.txt").ok());
+  EXPECT_FALSE(WriteLinesToFile(L({u"x"}), dir / "missing/out.txt").ok());
 }
 
 }  // namespace

@@ -1,3 +1,4 @@
+// The dictionary store: loading, lookup tables, changes in memory and the written-through file.
 #include "core/dictionary/dictionary.h"
 
 #include <sys/stat.h>
@@ -240,8 +241,8 @@ size_t FindLineEnd(std::u16string_view text, size_t from) {
 }
 
 // The line's first TAB (npos when none) if the line is an entry line; false when it is not.
-bool FindEntryTab(std::u16string_view line, size_t tab, size_t& oTab) {
-  oTab = tab;
+bool FindEntryTab(std::u16string_view line, size_t tab, size_t& foundTab) {
+  foundTab = tab;
   // Most lines have no spaces at either end: then the line is its own trimmed form.
   if (!line.empty() && line.front() != u' ' && line.back() != u' ')
     return tab != std::u16string_view::npos && tab >= 2 && line.size() > tab + 1;
@@ -355,14 +356,14 @@ Status ReadEntryLines(const std::string& path, FileOps& fs, EntryLines& out,
 
 }  // namespace
 
-Status ReadFileToAryWithSortChk(const std::string& path, StrList& oLines, bool& oSorted,
-                                FileOps& fs) {
+Status ReadLinesAndCheckOrder(const std::string& path, StrList& fileLines, bool& inOrder,
+                              FileOps& fs) {
   EntryLines entries;
   Status status = ReadEntryLines(path, fs, entries);
-  oLines = NewStrList();
+  fileLines = NewStrList();
   for (const LineRef& r : entries.lines)
-    oLines.emplace_back(entries.Line(r));
-  oSorted = entries.sorted;
+    fileLines.emplace_back(entries.Line(r));
+  inOrder = entries.sorted;
   return status;
 }
 
@@ -520,13 +521,12 @@ Status Dictionary::LoadDicFile(const std::string& path, FileOps& fs) {
   }
 }
 
-void Dictionary::GetAddEntryToMemoryDic(const std::u16string& pWord,
-                                        const std::u16string& pMeaning) {
-  Add(pWord, pMeaning);
+void Dictionary::AddInMemory(const std::u16string& word, const std::u16string& meaning) {
+  Add(word, meaning);
 }
 
-void Dictionary::GetDelEntryFromMemoryDic(int pIdx, const std::u16string& pEntry) {
-  Delete(pIdx, pEntry);
+void Dictionary::DeleteInMemory(int idx, const std::u16string& entry) {
+  Delete(idx, entry);
 }
 
 Dictionary::Undo Dictionary::Add(const std::u16string& word, const std::u16string& meaning) {
@@ -618,20 +618,19 @@ std::string DictionaryFiles::BackupName(const std::tm& t) {
   return name.substr(0, name.size() - 4) + stamp + ".txt";
 }
 
-Status DictionaryFiles::WriteFileRenameCurDic(const std::tm& t, std::string* oName,
-                                              bool syncFolder) {
-  if (oName)
-    oName->clear();
+Status DictionaryFiles::KeepBackup(const std::tm& t, std::string* backupName, bool syncFolder) {
+  if (backupName)
+    backupName->clear();
   // The backup holds the bytes of the file a link leads to, never a copy of the link.
   const std::string current = FollowLinks(DicPath());
   if (!mFs.Exists(current))
     return Status::Ok();
   const std::string name = BackupName(t);
   const std::string stem = name.substr(0, name.size() - 4);
-  return KeepBackupCopy(mFs, current, BackupFolder(), stem, ".txt", oName, syncFolder);
+  return KeepBackupCopy(mFs, current, BackupFolder(), stem, ".txt", backupName, syncFolder);
 }
 
-Status DictionaryFiles::WriteFileMemoryDic(const Dictionary& dic, const std::string& syncFirst) {
+Status DictionaryFiles::WriteDictionary(const Dictionary& dic, const std::string& syncFirst) {
   return ReplaceFileAtomically(mFs, DicPath(), MakeDicFileBytes(dic.Words(), dic.Meanings()),
                                syncFirst);
 }
@@ -817,9 +816,9 @@ DicChange DictionaryFiles::WriteThrough(Dictionary& dic, const Request& request,
     try {
       // The backup folder is synced with the new file, before it replaces the old one: the
       // backup is on the disk first all the same, and the disk is waited for once fewer.
-      s = WriteFileRenameCurDic(t, &backup, false);
+      s = KeepBackup(t, &backup, false);
       if (s.ok())
-        s = WriteFileMemoryDic(dic, backup.empty() ? std::string() : BackupFolder());
+        s = WriteDictionary(dic, backup.empty() ? std::string() : BackupFolder());
     } catch (const std::bad_alloc&) {
       s = Status::Error("write " + change.path + ": " + OutOfMemory());
     }

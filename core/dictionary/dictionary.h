@@ -1,3 +1,4 @@
+// The dictionary store: the entries in memory and the file they are written through to.
 #pragma once
 
 #include <ctime>
@@ -36,11 +37,11 @@ bool IsStorableEntry(std::u16string_view word, std::u16string_view meaning);
 // without characters below TAB this is the plain code-unit order of the whole lines.
 bool DicLineLess(std::u16string_view a, std::u16string_view b);
 
-// Reads the entry lines of a dictionary file into oLines (elements 1..m, untrimmed); oSorted
+// Reads the entry lines of a dictionary file into fileLines (elements 1..m, untrimmed); inOrder
 // tells whether they were already in order. A read error is returned with the lines read
-// up to it kept in oLines.
-Status ReadFileToAryWithSortChk(const std::string& path, StrList& oLines, bool& oSorted,
-                                FileOps& fs = DefaultFileOps());
+// up to it kept in fileLines.
+Status ReadLinesAndCheckOrder(const std::string& path, StrList& fileLines, bool& inOrder,
+                              FileOps& fs = DefaultFileOps());
 
 // The file lines of a dictionary as one text: one line per meaning (head word, TAB, meaning),
 // each ended by CR LF, head words in their order and the meanings of each in theirs.
@@ -68,15 +69,15 @@ class Dictionary {
   // so that its bytes are never rewritten as "?".
   const std::optional<ForeignCode>& Foreign() const { return mForeign; }
 
-  // Adds pMeaning to the head word pWord (stored as given), creating the entry in its place
+  // Adds the meaning to the head word (stored as given), creating the entry in its place
   // when the word is new. The meaning goes last, even when an equal one is there already.
-  void GetAddEntryToMemoryDic(const std::u16string& pWord, const std::u16string& pMeaning);
+  void AddInMemory(const std::u16string& word, const std::u16string& meaning);
 
-  // Removes from entry pIdx the meaning that follows the first space of pEntry (a line of the
+  // Removes from entry idx the meaning that follows the first space of entry (a line of the
   // editor's list: head word, space, meaning); every copy of it goes. An entry left without
   // meanings, or with a single meaning, is removed and later entries move down by one.
   // An index outside 1..n changes nothing.
-  void GetDelEntryFromMemoryDic(int pIdx, const std::u16string& pEntry);
+  void DeleteInMemory(int idx, const std::u16string& entry);
 
  private:
   friend class DictionaryFiles;
@@ -147,16 +148,15 @@ class DictionaryFiles {
 
   // Keeps the dictionary file as it is now under the backup name of time t in dic_backup
   // (another name, "_2" and on, when that one is taken; an older backup is never replaced).
-  // The dictionary file itself stays where it is until WriteFileMemoryDic replaces it.
-  // A missing dictionary file needs no backup. oName receives the name used. The backup folder
+  // The dictionary file itself stays where it is until WriteDictionary replaces it.
+  // A missing dictionary file needs no backup. backupName receives the name used. The backup folder
   // is synced unless syncFolder is false (the write that follows syncs it).
-  Status WriteFileRenameCurDic(const std::tm& t, std::string* oName = nullptr,
-                               bool syncFolder = true);
+  Status KeepBackup(const std::tm& t, std::string* backupName = nullptr, bool syncFolder = true);
 
   // Replaces the dictionary file with the dictionary, atomically: the file holds either the
   // old or the new dictionary in full at every moment.
   // The folder syncFirst, when given, is synced before the new file takes the old one's name.
-  Status WriteFileMemoryDic(const Dictionary& dic, const std::string& syncFirst = {});
+  Status WriteDictionary(const Dictionary& dic, const std::string& syncFirst = {});
 
   // One change written through: change in memory, backup, write, all under the lock of the
   // dictionary's folder, so that programs changing one dictionary take turns. When the file
@@ -167,7 +167,7 @@ class DictionaryFiles {
   // removed on the way.
   DicChange AddEntry(Dictionary& dic, const std::u16string& word, const std::u16string& meaning,
                      const std::tm& t);
-  // Deletes as GetDelEntryFromMemoryDic does. When the file had to be loaded again, the entry
+  // Deletes as DeleteInMemory does. When the file had to be loaded again, the entry
   // is found again by its head word, and only a meaning that is still there is deleted.
   DicChange DeleteEntry(Dictionary& dic, int idx, const std::u16string& entry, const std::tm& t);
 

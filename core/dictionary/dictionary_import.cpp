@@ -1,3 +1,4 @@
+// Builds the default English-Japanese dictionary from the packaged sources.
 #include "core/dictionary/dictionary_import.h"
 
 #include <algorithm>
@@ -226,10 +227,10 @@ bool ReachedByAccident(std::u16string_view h, const OrdinaryWords& ordinary) {
 
 // ---- The everyday words
 
-// Reads the table: word TAB meaning TAB meaning..., "#" starts a comment line. oBadLines gets
+// Reads the table: word TAB meaning TAB meaning..., "#" starts a comment line. badLines gets
 // the numbers of lines that are not such an entry (or a meaning too long or not in CP932).
 std::map<std::u16string, std::vector<std::u16string>> ReadEverydayWords(
-    std::string_view table, std::vector<int>& oBadLines) {
+    std::string_view table, std::vector<int>& badLines) {
   std::map<std::u16string, std::vector<std::u16string>> words;
   const std::u16string text = Utf8ToUtf16(table);
   size_t start = 0;
@@ -263,7 +264,7 @@ std::map<std::u16string, std::vector<std::u16string>> ReadEverydayWords(
                         return bytes > 0 && bytes <= kMaxMeaningBytes && IsStorableEntry(head, m);
                       });
     if (!good) {
-      oBadLines.push_back(lineNo);
+      badLines.push_back(lineNo);
       continue;
     }
     words.emplace(head, std::move(pieces));
@@ -674,9 +675,9 @@ std::string MakeImportedDicFileBytes(const ImportedDictionary& dic) {
   return Utf16ToSjis(text);
 }
 
-Status ImportDictionary(const DictionarySources& sources, std::string& oDicBytes,
-                        DictionaryImportStats* oStats) {
-  oDicBytes.clear();
+Status ImportDictionary(const DictionarySources& sources, std::string& dicBytes,
+                        DictionaryImportStats* importStats) {
+  dicBytes.clear();
   std::vector<int> badLines;
   ReadEverydayWords(sources.everydayWords, badLines);
   if (!badLines.empty()) {
@@ -684,8 +685,8 @@ Status ImportDictionary(const DictionarySources& sources, std::string& oDicBytes
                          " of the everyday-words table is not word TAB meaning...");
   }
   const ImportedDictionary dic = BuildDictionary(sources);
-  if (oStats != nullptr)
-    *oStats = dic.stats;
+  if (importStats != nullptr)
+    *importStats = dic.stats;
   const EdictImportStats& edict = dic.stats.edict;
   if (edict.headWords == 0) {
     return Status::Error("no EDICT entry with a one-word English gloss found (" +
@@ -693,18 +694,18 @@ Status ImportDictionary(const DictionarySources& sources, std::string& oDicBytes
                          std::to_string(edict.undecodableLines) +
                          " of them not EUC-JP); expected lines like \"犬 [いぬ] /(n) dog/(P)/\"");
   }
-  oDicBytes = MakeImportedDicFileBytes(dic);
+  dicBytes = MakeImportedDicFileBytes(dic);
   return Status::Ok();
 }
 
-Status ReadDictionarySources(const SourcePaths& paths, DictionarySources& oSources) {
-  oSources = {};
+Status ReadDictionarySources(const SourcePaths& paths, DictionarySources& sources) {
+  sources = {};
   FileOps& fs = DefaultFileOps();
   // A file's failure with the Debian package that brings it.
   const auto failed = [](const Status& s, const char* package) {
     return Status::Error(s.message() + " (Debian package " + package + ")");
   };
-  if (Status s = fs.ReadAll(paths.edict, oSources.edict); !s.ok())
+  if (Status s = fs.ReadAll(paths.edict, sources.edict); !s.ok())
     return failed(s, "edict");
 
   std::string index, compressed, entries;
@@ -717,7 +718,7 @@ Status ReadDictionarySources(const SourcePaths& paths, DictionarySources& oSourc
   } else if (Status plain = fs.ReadAll(paths.freedict + ".dict", entries); !plain.ok()) {
     return failed(s, "dict-freedict-eng-jpn");
   }
-  if (Status s = ReadFreedict(index, entries, oSources.freedict); !s.ok())
+  if (Status s = ReadFreedict(index, entries, sources.freedict); !s.ok())
     return failed(Status::Error(paths.freedict + ".index: " + s.message()),
                   "dict-freedict-eng-jpn");
 
@@ -733,12 +734,12 @@ Status ReadDictionarySources(const SourcePaths& paths, DictionarySources& oSourc
   }
   if (Status s = fs.ReadAll(paths.wordnet + "/cntlist.rev", wordnet.senseCounts); !s.ok())
     return failed(s, "wordnet-base");
-  oSources.wordnet = ReadWordnet(wordnet);
-  if (oSources.wordnet.lemmas.empty()) {
+  sources.wordnet = ReadWordnet(wordnet);
+  if (sources.wordnet.lemmas.empty()) {
     return Status::Error(paths.wordnet + ": no WordNet lemma in index.noun and the others" +
                          " (Debian package wordnet-base)");
   }
-  oSources.everydayWords = std::string(EverydayWordsTable());
+  sources.everydayWords = std::string(EverydayWordsTable());
   return Status::Ok();
 }
 

@@ -1,3 +1,4 @@
+// Builds the default English-Japanese dictionary from sources Debian ships.
 #pragma once
 // Builds Kelmoa's default English-Japanese dictionary from three sources Debian ships and a
 // table of everyday words the project keeps:
@@ -64,11 +65,11 @@ ImportedDictionary BuildDictionary(const DictionarySources& sources);
 // program sorts lines in (so it loads them without sorting), CP932, each line ended by CR LF.
 std::string MakeImportedDicFileBytes(const ImportedDictionary& dic);
 
-// BuildDictionary and MakeImportedDicFileBytes in one. Fails, leaving oDicBytes empty, when
+// BuildDictionary and MakeImportedDicFileBytes in one. Fails, leaving dicBytes empty, when
 // EDICT gives no entry at all (not EDICT, or not EUC-JP), so that a wrong input never
 // replaces a dictionary with an empty one.
-Status ImportDictionary(const DictionarySources& sources, std::string& oDicBytes,
-                        DictionaryImportStats* oStats = nullptr);
+Status ImportDictionary(const DictionarySources& sources, std::string& dicBytes,
+                        DictionaryImportStats* importStats = nullptr);
 
 // Where the sources are on a Debian system.
 struct SourcePaths {
@@ -79,7 +80,7 @@ struct SourcePaths {
 
 // Reads the source files (the everyday table is built into the program). Fails, naming the
 // file and the Debian package that brings it, when one cannot be read or makes no sense.
-Status ReadDictionarySources(const SourcePaths& paths, DictionarySources& oSources);
+Status ReadDictionarySources(const SourcePaths& paths, DictionarySources& sources);
 
 // The everyday-words table built into the program (UTF-8).
 std::string_view EverydayWordsTable();

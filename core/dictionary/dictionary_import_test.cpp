@@ -1,3 +1,4 @@
+// Tests of the dictionary import on small excerpts of its sources.
 #include "core/dictionary/dictionary_import.h"
 
 #include <gtest/gtest.h>
@@ -116,14 +117,14 @@ TEST_F(ExcerptImport, TheFileLoadsInRankOrderBeforeWhatAUserAdds) {
              MakeImportedDicFileBytes(*sDic) + testing::Sjis("dog\t犬ころ\r\ndog\tいぬっころ\r\n"));
   StrList lines;
   bool sorted = false;
-  ASSERT_TRUE(ReadFileToAryWithSortChk(dir / "Dic_EJ.txt", lines, sorted).ok());
+  ASSERT_TRUE(ReadLinesAndCheckOrder(dir / "Dic_EJ.txt", lines, sorted).ok());
   EXPECT_FALSE(sorted);  // the user's lines came last
   Dictionary dic;
   ASSERT_TRUE(dic.LoadDicFile(dir / "Dic_EJ.txt").ok());
   int idx = 0;
   std::u16string form;
   StrList meanings;
-  GetWordMeaningP(dic, u"dog", idx, form, meanings);
+  LookUpMeanings(dic, u"dog", idx, form, meanings);
   Strings shown;
   for (size_t i = 1; i < meanings.size(); ++i)
     shown.push_back(Utf16ToUtf8(meanings[i]));
@@ -131,7 +132,7 @@ TEST_F(ExcerptImport, TheFileLoadsInRankOrderBeforeWhatAUserAdds) {
                             "いぬっころ", "犬ころ"}));
   // Without the user's lines the file is in load order already.
   WriteBytes(dir / "Dic_EJ.txt", MakeImportedDicFileBytes(*sDic));
-  ASSERT_TRUE(ReadFileToAryWithSortChk(dir / "Dic_EJ.txt", lines, sorted).ok());
+  ASSERT_TRUE(ReadLinesAndCheckOrder(dir / "Dic_EJ.txt", lines, sorted).ok());
   EXPECT_TRUE(sorted);
   EXPECT_EQ(UpperBound(lines), sDic->stats.meanings);
 }

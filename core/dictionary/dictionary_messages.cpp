@@ -1,3 +1,4 @@
+// Messages telling the user what became of a dictionary change.
 #include "core/dictionary/dictionary_messages.h"
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+// Messages telling the user what became of a dictionary change.
 #pragma once
 // The messages that tell the user what became of a dictionary change, for the dictionary
 // editor and for kelmoa-tool alike. Lines are joined by CR LF.

@@ -1,3 +1,4 @@
+// Tests of the dictionary store, with failing file systems and changes by other programs.
 #include "core/dictionary/dictionary.h"
 
 #include <gtest/gtest.h>
@@ -170,19 +171,19 @@ TEST(DictionaryLoad, WritingAndLoadingAgainGivesTheSameEntries) {
 TEST(DictionaryChange, AddKeepsHeadWordsUniqueAndAscending) {
   TempDir dir;
   Dictionary d = LoadFrom(dir, "cat\t猫\r\ndog\t犬\r\n");
-  d.GetAddEntryToMemoryDic(u"cow", u"牛");
+  d.AddInMemory(u"cow", u"牛");
   EXPECT_EQ(d.Words(), (StrList{u"", u"cat", u"cow", u"dog"}));
-  d.GetAddEntryToMemoryDic(u"dog", u"いぬ");
+  d.AddInMemory(u"dog", u"いぬ");
   EXPECT_EQ(d.Meanings()[3], u"犬\tいぬ");
-  d.GetAddEntryToMemoryDic(u"dog", u"犬");
+  d.AddInMemory(u"dog", u"犬");
   EXPECT_EQ(d.Meanings()[3], u"犬\tいぬ\t犬") << "an equal meaning is added again";
-  d.GetAddEntryToMemoryDic(u"Zebra", u"しまうま");
+  d.AddInMemory(u"Zebra", u"しまうま");
   EXPECT_EQ(d.Words()[1], u"Zebra");
-  d.GetAddEntryToMemoryDic(u"zoo", u"動物園");
+  d.AddInMemory(u"zoo", u"動物園");
   EXPECT_EQ(d.Words().back(), u"zoo");
 
   Dictionary empty;
-  empty.GetAddEntryToMemoryDic(u"first", u"最初");
+  empty.AddInMemory(u"first", u"最初");
   EXPECT_EQ(empty.Words(), (StrList{u"", u"first"}));
 }
 
@@ -190,15 +191,15 @@ TEST(DictionaryChange, DeleteRemovesAMeaningOrTheWholeEntry) {
   TempDir dir;
   Dictionary d = LoadFrom(dir, "cat\t猫\r\ndog\t犬\r\ndog\tいぬ\r\ndog\t犬\r\nhen\tめんどり\r\n");
   ASSERT_EQ(d.Meanings()[2], u"いぬ\t犬\t犬");
-  d.GetDelEntryFromMemoryDic(2, u"dog 犬");
+  d.DeleteInMemory(2, u"dog 犬");
   EXPECT_EQ(d.Meanings()[2], u"いぬ") << "every copy goes";
-  d.GetDelEntryFromMemoryDic(1, u"cat whatever");
+  d.DeleteInMemory(1, u"cat whatever");
   EXPECT_EQ(d.Words(), (StrList{u"", u"dog", u"hen"})) << "a single meaning goes with its entry";
-  d.GetDelEntryFromMemoryDic(9, u"hen めんどり");
+  d.DeleteInMemory(9, u"hen めんどり");
   EXPECT_EQ(d.Count(), 2) << "an index outside the dictionary changes nothing";
 
   Dictionary twice = LoadFrom(dir, "ox\t牛\r\nox\t牛\r\n");
-  twice.GetDelEntryFromMemoryDic(1, u"ox 牛");
+  twice.DeleteInMemory(1, u"ox 牛");
   EXPECT_EQ(twice.Count(), 0) << "no entry is left without a meaning";
 }
 

@@ -1,3 +1,4 @@
+// Reads EDICT's Japanese-English entries for the dictionary import.
 #include "core/dictionary/edict_import.h"
 
 #include <iconv.h>
@@ -373,8 +374,8 @@ long long Cp932BytesOrMinus(std::u16string_view text) {
 }
 
 std::vector<EdictCandidate> ReadEdictCandidates(std::string_view edictBytes,
-                                                EdictImportStats& oStats) {
-  oStats = {};
+                                                EdictImportStats& stats) {
+  stats = {};
   Iconv decoder("UTF-16LE", {"EUC-JP-MS", "EUC-JP"});
   std::vector<EdictCandidate> candidates;
   LineParser parser(candidates);
@@ -388,13 +389,13 @@ std::vector<EdictCandidate> ReadEdictCandidates(std::string_view edictBytes,
     start = end + 1;
     if (raw.ends_with('\r'))
       raw.remove_suffix(1);
-    ++oStats.lines;
+    ++stats.lines;
     // An EUC-JP character never takes fewer bytes than its UTF-16 code units.
     if (!decoder.Convert(raw, decoded, raw.size())) {
-      ++oStats.undecodableLines;
+      ++stats.undecodableLines;
       continue;
     }
-    parser.Parse(decoded, oStats.lines);
+    parser.Parse(decoded, stats.lines);
   }
   return candidates;
 }

@@ -1,3 +1,4 @@
+// Reads EDICT's Japanese-English entries for the dictionary import.
 #pragma once
 // Reads EDICT, the Japanese-English dictionary file of the Electronic Dictionary Research and
 // Development Group, into the candidate meanings of English head words.
@@ -62,7 +63,7 @@ inline constexpr int kMaxMeaningBytes = 48;
 // encode, gives nothing. Candidates whose meaning is longer than kMaxMeaningBytes are left
 // out. The result depends on the bytes only.
 std::vector<EdictCandidate> ReadEdictCandidates(std::string_view edictBytes,
-                                                EdictImportStats& oStats);
+                                                EdictImportStats& stats);
 
 // The number of CP932 bytes of text, or -1 when CP932 cannot encode a character of it.
 long long Cp932BytesOrMinus(std::u16string_view text);

@@ -1,3 +1,4 @@
+// Tests of the EDICT reader.
 #include "core/dictionary/edict_import.h"
 
 #include <gtest/gtest.h>

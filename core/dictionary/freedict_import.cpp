@@ -1,3 +1,4 @@
+// Reads FreeDict's English-Japanese dictionary (dictd format) for the dictionary import.
 #include "core/dictionary/freedict_import.h"
 
 #include <zlib.h>
@@ -12,8 +13,8 @@ namespace {
 
 // A dictd number: base 64 with the digits A-Z a-z 0-9 + /. False for anything else or one too
 // large to be an offset.
-bool DecodeNumber(std::string_view digits, size_t& oValue) {
-  oValue = 0;
+bool DecodeNumber(std::string_view digits, size_t& value) {
+  value = 0;
   if (digits.empty() || digits.size() > 8)
     return false;
   for (const char c : digits) {
@@ -30,7 +31,7 @@ bool DecodeNumber(std::string_view digits, size_t& oValue) {
       d = 63;
     else
       return false;
-    oValue = oValue * 64 + static_cast<size_t>(d);
+    value = value * 64 + static_cast<size_t>(d);
   }
   return true;
 }
@@ -123,8 +124,8 @@ void ReadEntry(std::u16string_view text, size_t headLength, std::vector<Freedict
 
 }  // namespace
 
-Status ReadFreedict(std::string_view index, std::string_view entries, FreedictWords& oWords) {
-  oWords.clear();
+Status ReadFreedict(std::string_view index, std::string_view entries, FreedictWords& words) {
+  words.clear();
   long long usable = 0;
   size_t start = 0;
   while (start < index.size()) {
@@ -149,15 +150,15 @@ Status ReadFreedict(std::string_view index, std::string_view entries, FreedictWo
                            std::string(line.substr(0, tab1)) + "\")");
     }
     ++usable;
-    ReadEntry(Utf8ToUtf16(entries.substr(offset, length)), head.size(), oWords[head]);
+    ReadEntry(Utf8ToUtf16(entries.substr(offset, length)), head.size(), words[head]);
   }
   if (usable == 0)
     return Status::Error("no dictd index line of a one-word English head word found");
   return Status::Ok();
 }
 
-Status Gunzip(std::string_view gz, std::string& oData) {
-  oData.clear();
+Status Gunzip(std::string_view gz, std::string& unpacked) {
+  unpacked.clear();
   z_stream zs{};
   // 16 + MAX_WBITS: a gzip header and trailer around the deflate data.
   if (inflateInit2(&zs, 16 + MAX_WBITS) != Z_OK)
@@ -170,7 +171,7 @@ Status Gunzip(std::string_view gz, std::string& oData) {
     zs.next_out = reinterpret_cast<Bytef*>(buffer);
     zs.avail_out = sizeof buffer;
     rc = inflate(&zs, Z_NO_FLUSH);
-    oData.append(buffer, sizeof buffer - zs.avail_out);
+    unpacked.append(buffer, sizeof buffer - zs.avail_out);
     if (rc == Z_STREAM_END && zs.avail_in > 0) {
       inflateReset(&zs);  // another member follows
       continue;
@@ -180,7 +181,7 @@ Status Gunzip(std::string_view gz, std::string& oData) {
   }
   inflateEnd(&zs);
   if (rc != Z_STREAM_END) {
-    oData.clear();
+    unpacked.clear();
     return Status::Error("not gzip data, or cut short");
   }
   return Status::Ok();

@@ -1,3 +1,4 @@
+// Reads FreeDict's English-Japanese dictionary (dictd format) for the dictionary import.
 #pragma once
 // Reads FreeDict's English-Japanese dictionary (made by WikDict from Wiktionary) in the dictd
 // format: an index of `word TAB offset TAB length` lines (base-64 numbers) and the entries'
@@ -26,12 +27,12 @@ struct FreedictTranslation {
 // little about which translation is the everyday one.
 using FreedictWords = std::unordered_map<std::u16string, std::vector<FreedictTranslation>>;
 
-// Fills oWords from the index text and the (decompressed) entries' text. A translation is a
+// Fills words from the index text and the (decompressed) entries' text. A translation is a
 // comma-separated piece of an entry's line written in kana and kanji only, which CP932 can
 // encode. Fails when the index holds no usable line, or points outside the entries' text.
-Status ReadFreedict(std::string_view index, std::string_view entries, FreedictWords& oWords);
+Status ReadFreedict(std::string_view index, std::string_view entries, FreedictWords& words);
 
 // The data of a gzip file (one member or several, as dictzip writes them).
-Status Gunzip(std::string_view gz, std::string& oData);
+Status Gunzip(std::string_view gz, std::string& unpacked);
 
 }  // namespace kelmoa

@@ -1,3 +1,4 @@
+// Small excerpts of the dictionary import's sources, written for its tests.
 #pragma once
 // A small EDICT, FreeDict and WordNet written for the tests of the dictionary import: each line
 // is there for one of its rules.

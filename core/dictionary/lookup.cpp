@@ -1,3 +1,4 @@
+// Word lookup: a word and the forms it may be inflected from, searched in the dictionary.
 #include "core/dictionary/lookup.h"
 
 #include <algorithm>
@@ -97,15 +98,15 @@ std::u16string GetDicIdxListOfWord(const StrList& dicWord, std::u16string_view w
   // The word comes in lower case; lowering it again is only for a caller that forgot.
   const bool lower =
       std::none_of(w.begin(), w.end(), [](char16_t ch) { return ch >= u'A' && ch <= u'Z'; });
-  const bool found = lower ? BinSearchStrAryNear(dicWord, w, near, idx)
-                           : BinSearchStrAryNear(dicWord, LowerAscii(w), near, idx);
+  const bool found = lower ? FindInSortedListNear(dicWord, w, near, idx)
+                           : FindInSortedListNear(dicWord, LowerAscii(w), near, idx);
   if (found)
     AppendIndex(list, idx);
 
   // The forms it comes from share its first letters and stand near it in the dictionary.
   auto search = [&](std::u16string_view form) {
     int at = near;
-    return BinSearchStrAryNear(dicWord, form, at, idx);
+    return FindInSortedListNear(dicWord, form, at, idx);
   };
   const StrList candidates = GetInflectedBaseForms(w);
   for (size_t j = 2; j < candidates.size(); ++j) {
@@ -134,23 +135,23 @@ std::u16string GetDicIdxListOfWord(const StrList& dicWord, std::u16string_view w
   return list;
 }
 
-void GetWordMeaningP(const Dictionary& dic, std::u16string_view pWord, int& oIdx,
-                     std::u16string& oWord, StrList& oMeaning) {
-  oIdx = 0;
-  oWord.clear();
-  oMeaning = NewStrList();
-  const StrList candidates = GetInflectedBaseForms(pWord);
+void LookUpMeanings(const Dictionary& dic, std::u16string_view typed, int& entryIdx,
+                    std::u16string& word, StrList& meaning) {
+  entryIdx = 0;
+  word.clear();
+  meaning = NewStrList();
+  const StrList candidates = GetInflectedBaseForms(typed);
   for (size_t j = 1; j < candidates.size(); ++j) {
     int idx = 0;
-    if (!BinSearchStrAry(dic.Words(), candidates[j], idx))
+    if (!FindInSortedList(dic.Words(), candidates[j], idx))
       continue;
-    oIdx = idx;
-    oWord = candidates[j];
+    entryIdx = idx;
+    word = candidates[j];
     const std::u16string_view meanings = dic.Meanings()[static_cast<size_t>(idx)];
     size_t start = 0;
     for (;;) {
       const size_t tab = meanings.find(u'\t', start);
-      oMeaning.emplace_back(
+      meaning.emplace_back(
           meanings.substr(start, tab == std::u16string_view::npos ? tab : tab - start));
       if (tab == std::u16string_view::npos)
         break;

@@ -1,3 +1,4 @@
+// Word lookup: a word and the forms it may be inflected from, searched in the dictionary.
 #pragma once
 
 #include <string>
@@ -29,10 +30,10 @@ std::u16string GetDicIdxListOfWord(const StrList& dicWord, std::u16string_view w
 std::u16string GetDicIdxListOfWord(const StrList& dicWord, std::u16string_view w, int& near);
 
 // The editor's lookup of a lower-case word: the first of the word and its inflection
-// candidates that is a head word. oIdx gets its entry index (0 when none), oWord the form that
-// matched (empty when none) and oMeaning its meanings in elements 1..p (element 0 only when
+// candidates that is a head word. entryIdx gets its entry index (0 when none), word the form that
+// matched (empty when none) and meaning its meanings in elements 1..p (element 0 only when
 // none).
-void GetWordMeaningP(const Dictionary& dic, std::u16string_view pWord, int& oIdx,
-                     std::u16string& oWord, StrList& oMeaning);
+void LookUpMeanings(const Dictionary& dic, std::u16string_view typed, int& entryIdx,
+                    std::u16string& word, StrList& meaning);
 
 }  // namespace kelmoa

@@ -1,3 +1,4 @@
+// Tests of the word lookup and its inflection rules.
 #include "core/dictionary/lookup.h"
 
 #include <gtest/gtest.h>
@@ -76,19 +77,19 @@ TEST(DicIdxList, SevenLetterPrefixSearchForLongUnknownWords) {
 
 TEST(WordMeaning, FirstMatchingCandidateWithItsMeanings) {
   Dictionary dic;
-  dic.GetAddEntryToMemoryDic(u"run", u"走る");
-  dic.GetAddEntryToMemoryDic(u"run", u"運営する");
-  dic.GetAddEntryToMemoryDic(u"runs", u"連続");
+  dic.AddInMemory(u"run", u"走る");
+  dic.AddInMemory(u"run", u"運営する");
+  dic.AddInMemory(u"runs", u"連続");
   int idx = -1;
   std::u16string form;
   StrList meanings;
-  GetWordMeaningP(dic, u"running", idx, form, meanings);
+  LookUpMeanings(dic, u"running", idx, form, meanings);
   EXPECT_EQ(idx, 1);
   EXPECT_EQ(form, u"run");
   EXPECT_EQ(meanings, (StrList{u"", u"走る", u"運営する"}));
-  GetWordMeaningP(dic, u"runs", idx, form, meanings);
+  LookUpMeanings(dic, u"runs", idx, form, meanings);
   EXPECT_EQ(form, u"runs");
-  GetWordMeaningP(dic, u"walk", idx, form, meanings);
+  LookUpMeanings(dic, u"walk", idx, form, meanings);
   EXPECT_EQ(idx, 0);
   EXPECT_EQ(form, u"");
   EXPECT_EQ(meanings, NewStrList());

@@ -1,3 +1,4 @@
+// Reads the WordNet files the dictionary import uses: lemmas, irregular forms, sense counts.
 #include "core/dictionary/wordnet_import.h"
 
 #include "core/base/helpers.h"

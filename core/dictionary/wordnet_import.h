@@ -1,3 +1,4 @@
+// Reads the WordNet files the dictionary import uses: lemmas, irregular forms, sense counts.
 #pragma once
 // Reads the parts of WordNet (Princeton University's lexical database of English) the
 // dictionary import uses: the lemmas of each word class (index.noun ...), the irregular forms

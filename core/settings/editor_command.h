@@ -1,3 +1,4 @@
+// The external editor's command line and argument list, for a launch without a shell.
 #pragma once
 
 #include <string>

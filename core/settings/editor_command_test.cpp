@@ -1,3 +1,4 @@
+// Tests of the editor command line.
 #include "core/settings/editor_command.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// The settings file in the profile ("ini") format, keeping other programs' lines.
 #include "core/settings/ini_file.h"
 
 #include <optional>
@@ -24,11 +25,12 @@ bool SameName(std::u16string_view a, std::u16string_view b) {
 
 // The file's lines. Other programs may end lines with LF alone, so LF, CR LF and CR all end
 // a line here.
-std::vector<std::u16string> ReadLines(const std::string& path, bool& oExists) {
+std::vector<std::u16string> ReadLines(const std::string& path, bool& exists) {
   std::string bytes;
-  oExists = DefaultFileOps().ReadAll(path, bytes).ok();
+  exists = DefaultFileOps().ReadAll(path, bytes).ok();
   std::vector<std::u16string> lines;
-  if (!oExists) return lines;
+  if (!exists)
+    return lines;
   const std::u16string text = SjisToUtf16(bytes);
   size_t start = 0;
   while (start < text.size()) {

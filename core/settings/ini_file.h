@@ -1,3 +1,4 @@
+// The settings file in the profile ("ini") format, keeping other programs' lines.
 #pragma once
 
 #include <string>

@@ -1,3 +1,4 @@
+// The settings record: defaults, limits, and reading and writing the settings file.
 #include "core/settings/settings.h"
 
 #include <charconv>
@@ -61,12 +62,12 @@ bool IsValidFontSize(float size) {
   return false;
 }
 
-void SetDefaultSettings(int screenWidthPx, SettingInfo& oDef, SettingInfo& oMax) {
-  oDef = SettingInfo{};
-  oMax = SettingInfo{};
-  oMax.FontSize = 12.75f;
-  oMax.LineSpace = 5;
-  oMax.FormLeft = static_cast<int>(RoundHalfEven(0.9 * screenWidthPx));
+void SetDefaultSettings(int screenWidthPx, SettingInfo& def, SettingInfo& max) {
+  def = SettingInfo{};
+  max = SettingInfo{};
+  max.FontSize = 12.75f;
+  max.LineSpace = 5;
+  max.FormLeft = static_cast<int>(RoundHalfEven(0.9 * screenWidthPx));
 }
 
 std::u16string FormatFontSize(float size) { return FormatNumber(size); }
@@ -79,9 +80,9 @@ std::u16string MsgIniOutOfRange(std::u16string_view label, std::u16string_view v
 }
 
 void ReadIniSettings(const std::string& iniPath, const SettingInfo& def, const SettingInfo& max,
-                     SettingInfo& oSetting,
+                     SettingInfo& setting,
                      const std::function<void(const std::u16string&)>& showMessage) {
-  oSetting = def;
+  setting = def;
   auto read = [&](std::u16string_view key, std::u16string_view fallback) {
     return GetIniValue(iniPath, kIniSection, key, fallback);
   };
@@ -94,21 +95,21 @@ void ReadIniSettings(const std::string& iniPath, const SettingInfo& def, const S
   const std::optional<double> font = ParseNumber(fontText);
   if (font && IsValidFontSize(static_cast<float>(*font)) &&
       static_cast<double>(static_cast<float>(*font)) == *font) {
-    oSetting.FontSize = static_cast<float>(*font);
+    setting.FontSize = static_cast<float>(*font);
   } else {
     showMessage(MsgIniOutOfRange(u"フォントサイズ：", shown(fontText, font),
                                  FormatFontSize(def.FontSize)));
-    oSetting.FontSize = def.FontSize;
+    setting.FontSize = def.FontSize;
   }
 
   const std::u16string spaceText = read(u"LineSpace", FormatInt(def.LineSpace));
   const std::optional<int> space = ParseWhole(spaceText);
   if (space && *space >= def.LineSpace && *space <= max.LineSpace) {
-    oSetting.LineSpace = *space;
+    setting.LineSpace = *space;
   } else {
     showMessage(MsgIniOutOfRange(
         u"行間：", space ? FormatInt(*space) : spaceText, FormatInt(def.LineSpace)));
-    oSetting.LineSpace = def.LineSpace;
+    setting.LineSpace = def.LineSpace;
   }
 
   // FormWidth and FormHeight may stand in the file; the window is always fitted to the text,
@@ -116,19 +117,19 @@ void ReadIniSettings(const std::string& iniPath, const SettingInfo& def, const S
   const std::u16string leftText = read(u"FormLeft", FormatInt(def.FormLeft));
   const std::optional<int> left = ParseWhole(leftText);
 
-  oSetting.TextEditor = read(u"TextEditor", u"");
-  if (!oSetting.TextEditor.empty() && !IsFileExist(Utf16ToUtf8(oSetting.TextEditor))) {
+  setting.TextEditor = read(u"TextEditor", u"");
+  if (!setting.TextEditor.empty() && !IsFileExist(Utf16ToUtf8(setting.TextEditor))) {
     showMessage(kMsgEditorNotFound);
-    oSetting.TextEditor.clear();
+    setting.TextEditor.clear();
   }
-  oSetting.DispLineNo = true;
+  setting.ShowLineNumbers = true;
 
   if (left && *left >= def.FormLeft && *left <= max.FormLeft) {
-    oSetting.FormLeft = *left;
+    setting.FormLeft = *left;
   } else {
     showMessage(MsgIniOutOfRange(u"フォームLeft：", left ? FormatInt(*left) : leftText,
                                  FormatInt(def.FormLeft)));
-    oSetting.FormLeft = def.FormLeft;
+    setting.FormLeft = def.FormLeft;
   }
 }
 

@@ -1,3 +1,4 @@
+// The settings record: what the user sets, with its defaults, limits and file.
 #pragma once
 
 #include <functional>
@@ -13,7 +14,7 @@ struct SettingInfo {
   int LineSpace = 3;          // extra pixels between text lines
   int FormLeft = 0;           // main window's left edge, pixels from the screen's left edge
   std::u16string TextEditor;  // external editor path; empty when none is set
-  bool DispLineNo = true;     // the line-number column is always drawn
+  bool ShowLineNumbers = true;  // the line-number column is always drawn
   int HalfWidth = 0;          // advance of a single-byte character, pixels
   int FullWidth = 0;          // advance of a double-byte character, pixels
   int CharHeight = 0;         // character cell height, pixels
@@ -30,17 +31,17 @@ bool IsValidFontSize(float size);
 
 // Defaults (which are also the lower limits) and upper limits. The upper limit of FormLeft is
 // 0.9 of the screen width, to the nearest pixel.
-void SetDefaultSettings(int screenWidthPx, SettingInfo& oDef, SettingInfo& oMax);
+void SetDefaultSettings(int screenWidthPx, SettingInfo& def, SettingInfo& max);
 
 // Numbers as the settings file holds them: plain decimal, "." as separator (9.75, 3, -20).
 std::u16string FormatFontSize(float size);
 
-// Reads the settings file into oSetting, starting from the defaults. A value outside its valid
+// Reads the settings file into setting, starting from the defaults. A value outside its valid
 // set or range, or one that is no number, is reported through showMessage and replaced by its
 // default; an editor path that names no file is reported and cleared. Messages come in the
 // order FontSize, LineSpace, editor, FormLeft, each a complete text for a message box.
 void ReadIniSettings(const std::string& iniPath, const SettingInfo& def, const SettingInfo& max,
-                     SettingInfo& oSetting,
+                     SettingInfo& setting,
                      const std::function<void(const std::u16string&)>& showMessage);
 
 // Writes the four keys after a settings change: Fontsize, LineSpace, TextEditor and FormLeft

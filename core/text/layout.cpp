@@ -1,3 +1,4 @@
+// The page layout: the character grids and the x position of every character.
 #include "core/text/layout.h"
 
 #include <algorithm>
@@ -28,13 +29,13 @@ constexpr int kLinesForTwoThreads = 1000;
 
 }  // namespace
 
-void ClearChrAry(Grid<char16_t>& chr) {
+void ClearCharGrid(Grid<char16_t>& chr) {
   // Rows 1..kGridLines lie one after the other: one fill clears them all (and the unused
   // cells at the rows' ends with them).
   std::fill(&chr(1, 0), &chr(kGridLines, kGridCols + 1) + 1, u'\0');
 }
 
-void SetTxtToChrAry(const StrList& lines, Grid<char16_t>& chr) {
+void FillCharGrid(const StrList& lines, Grid<char16_t>& chr) {
   for (int i = 1; i <= UpperBound(lines) && i <= kGridLines; ++i) {
     const std::u16string& line = lines[static_cast<size_t>(i)];
     const auto len = std::min(line.size(), static_cast<size_t>(kGridCols));
@@ -46,7 +47,7 @@ void SetTxtToChrAry(const StrList& lines, Grid<char16_t>& chr) {
   }
 }
 
-void InitColorAry(const StrList& lines, Grid<uint8_t>& color) {
+void ResetColors(const StrList& lines, Grid<uint8_t>& color) {
   // Rows 1..n lie one after the other: one fill sets them all (and the unused cells at the
   // rows' ends, which are black too).
   const int n = std::min(UpperBound(lines), kGridLines);
@@ -119,8 +120,8 @@ RowScan ScanRow(const char16_t* row, bool rowFollows) {
 
 }  // namespace
 
-void GetChrPosAry(const Grid<char16_t>& chr, const SettingInfo& setting, int n, Grid<int16_t>& pos,
-                  int& maxRight, int& longestLine) {
+void ComputeCharPositions(const Grid<char16_t>& chr, const SettingInfo& setting, int n,
+                          Grid<int16_t>& pos, int& maxRight, int& longestLine) {
   const int half = setting.HalfWidth;
   const int full = setting.FullWidth;
   const auto& bytes = SjisByteLengths();
@@ -161,10 +162,10 @@ void SetNewTextLines(TextDocument& doc, StrList lines, const SettingInfo& settin
   RunSideBySide(
       UpperBound(old) >= kLinesForTwoThreads,
       [&] {
-        ClearChrAry(doc.mChr);
-        SetTxtToChrAry(doc.mTxt, doc.mChr);
-        InitColorAry(doc.mTxt, doc.mChrColor);
-        GetChrPosAry(doc.mChr, setting, doc.LineCount(), doc.mChrX, maxRight, longestLine);
+        ClearCharGrid(doc.mChr);
+        FillCharGrid(doc.mTxt, doc.mChr);
+        ResetColors(doc.mTxt, doc.mChrColor);
+        ComputeCharPositions(doc.mChr, setting, doc.LineCount(), doc.mChrX, maxRight, longestLine);
       },
       [&] { StrList().swap(old); });
 }
@@ -268,12 +269,12 @@ void ForEachWordInLine(std::u16string_view line, Emit emit) {
 
 }  // namespace
 
-void GetWordsInLine(std::u16string_view line, StrList& oWords, std::vector<int>& oCols) {
-  oWords.resize(1);  // keeps the lists' storage from line to line
-  oCols.resize(1);
+void GetWordsInLine(std::u16string_view line, StrList& words, std::vector<int>& cols) {
+  words.resize(1);  // keeps the lists' storage from line to line
+  cols.resize(1);
   ForEachWordInLine(line, [&](int col, int len) {
-    oWords.emplace_back(line.substr(static_cast<size_t>(col - 1), static_cast<size_t>(len)));
-    oCols.push_back(col);
+    words.emplace_back(line.substr(static_cast<size_t>(col - 1), static_cast<size_t>(len)));
+    cols.push_back(col);
   });
 }
 

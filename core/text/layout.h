@@ -1,3 +1,4 @@
+// The page layout: the character grids of the loaded text and where each character stands.
 #pragma once
 
 #include <cstdint>
@@ -93,11 +94,11 @@ struct TextDocument {
 };
 
 // Empties rows 1..kGridLines of the character grid.
-void ClearChrAry(Grid<char16_t>& chr);
+void ClearCharGrid(Grid<char16_t>& chr);
 // Puts character k of line i into cell (i, k).
-void SetTxtToChrAry(const StrList& lines, Grid<char16_t>& chr);
+void FillCharGrid(const StrList& lines, Grid<char16_t>& chr);
 // Sets the colour of every cell of lines 1..n to black.
-void InitColorAry(const StrList& lines, Grid<uint8_t>& color);
+void ResetColors(const StrList& lines, Grid<uint8_t>& color);
 // The number of characters of a grid line: the first empty cell's column minus 1.
 int GetLineLen(const Grid<char16_t>& chr, int line);
 
@@ -114,19 +115,19 @@ inline int TextLeft(const SettingInfo& s) {
 // advances FullWidth, everything else HalfWidth. Raises maxRight and longestLine to the line
 // with the largest right edge (the first of equals); the right edge of a line is one HalfWidth
 // past its last character's left edge.
-void GetChrPosAry(const Grid<char16_t>& chr, const SettingInfo& setting, int n, Grid<int16_t>& pos,
-                  int& maxRight, int& longestLine);
+void ComputeCharPositions(const Grid<char16_t>& chr, const SettingInfo& setting, int n,
+                          Grid<int16_t>& pos, int& maxRight, int& longestLine);
 
 // Puts the lines of a newly read text into the document and fills the grids from them: the
 // characters, their colours (all black) and their positions, with maxRight and longestLine as
-// GetChrPosAry sets them. The old text's lines are freed beside the filling.
+// ComputeCharPositions sets them. The old text's lines are freed beside the filling.
 void SetNewTextLines(TextDocument& doc, StrList lines, const SettingInfo& setting, int& maxRight,
                      int& longestLine);
 
 // Splits one line into words: a word starts with a letter A-Z or a-z and goes on with letters
 // and apostrophes; one-letter words other than "I", "A" and "a" are dropped. Both lists come
 // back with entries 1..m; the column of word j is that of its first character.
-void GetWordsInLine(std::u16string_view line, StrList& oWords, std::vector<int>& oCols);
+void GetWordsInLine(std::u16string_view line, StrList& words, std::vector<int>& cols);
 
 // Builds the word table for lines 1..n. Joined forms and index lists are left as they are:
 // after a change of font or line spacing only the positions change.

@@ -1,3 +1,4 @@
+// Tests of the page layout.
 #include "core/text/layout.h"
 
 #include <gtest/gtest.h>

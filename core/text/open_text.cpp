@@ -1,3 +1,4 @@
+// Opening a text: names its character code, reads it under the limits, or says why it is refused.
 #include "core/text/open_text.h"
 
 #include "core/base/char_code.h"
@@ -39,14 +40,14 @@ TextFileCheck CheckAndReadTextFile(const std::string& path) {
   if (fits) {
     code = GetCharCodeName(DetectCharCode(bytes));
     if (code == "ASCII" || code == "SJIS")
-      msg = SplitTextToAryAndChkMsg(bytes, check.lines);
+      msg = DecodeTextLines(bytes, check.lines);
   } else {
     // A larger file is read piece by piece while its code is worked out beside it; what was
     // read is dropped when the code turns out to be another. Reading stops at the limits of a
     // text file, so a file of another code costs no more than one of Shift_JIS.
     RunSideBySide(
         true, [&] { check.status = GetFileCharCode(path, code); },
-        [&] { msg = StreamFileToAryAndChkMsg(path, check.lines, readStatus); });
+        [&] { msg = StreamTextLines(path, check.lines, readStatus); });
     if (!check.status.ok()) {
       check.result = TextFileCheck::kUnreadable;
       check.lines = NewStrList();

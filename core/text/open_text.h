@@ -1,3 +1,4 @@
+// Opening a text: names its character code, reads it under the limits, or says why it is refused.
 #pragma once
 
 #include <string>

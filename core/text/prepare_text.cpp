@@ -1,3 +1,4 @@
+// Preparing a refused text into a copy the reader accepts.
 #include "core/text/prepare_text.h"
 
 #include <unicode/normalizer2.h>
@@ -397,17 +398,18 @@ Status PrepareTextFile(FileOps& fs, TextPreparer& preparer, const std::string& p
 }
 
 Status WritePreparedParts(FileOps& fs, const std::string& path,
-                          const std::vector<std::string>& parts, std::vector<std::string>& oPaths) {
-  oPaths.clear();
+                          const std::vector<std::string>& parts,
+                          std::vector<std::string>& partPaths) {
+  partPaths.clear();
   const std::vector<std::string> paths = PartPaths(path, parts.size());
   for (const std::string& p : paths) {
     if (fs.Exists(p))
       return Status::FromErrno("create", p, EEXIST);
   }
   const auto undo = [&](Status s) {
-    for (const std::string& p : oPaths)
+    for (const std::string& p : partPaths)
       fs.Remove(p);
-    oPaths.clear();
+    partPaths.clear();
     return s;
   };
   const std::string dir = DirOf(path);
@@ -427,7 +429,7 @@ Status WritePreparedParts(FileOps& fs, const std::string& path,
     fs.Remove(tmp);
     if (!linked.ok())
       return undo(linked);
-    oPaths.push_back(p);
+    partPaths.push_back(p);
   }
   fs.SyncDir(dir);
   return Status::Ok();

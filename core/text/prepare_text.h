@@ -1,3 +1,4 @@
+// Preparing a refused text into a copy the reader accepts.
 #pragma once
 // Preparing a text that the reader refuses (another character code, long lines, too many
 // lines) into a copy it accepts: CP932 with CR LF, short lines, parts of at most kMaxLines.
@@ -102,9 +103,10 @@ Status PrepareTextFile(FileOps& fs, TextPreparer& preparer, const std::string& p
 
 // Writes the parts to PartPaths(path, parts.size()). An existing file is never overwritten:
 // when one of the paths is taken nothing is written. Each part appears under its name whole
-// or not at all; when one fails, the parts written before it are removed again. oPaths gets
+// or not at all; when one fails, the parts written before it are removed again. partPaths gets
 // the paths written.
 Status WritePreparedParts(FileOps& fs, const std::string& path,
-                          const std::vector<std::string>& parts, std::vector<std::string>& oPaths);
+                          const std::vector<std::string>& parts,
+                          std::vector<std::string>& partPaths);
 
 }  // namespace kelmoa

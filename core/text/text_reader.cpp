@@ -1,3 +1,4 @@
+// The text reader: a text file's lines in UTF-16, or why it is refused.
 #include "core/text/text_reader.h"
 
 #include <unistd.h>
@@ -147,7 +148,7 @@ Status ReadSmallTextFile(const std::string& path, std::string& bytes, bool& fits
   return Status::Ok();
 }
 
-std::u16string SplitTextToAryAndChkMsg(std::string_view bytes, StrList& oTxt) {
+std::u16string DecodeTextLines(std::string_view bytes, StrList& txt) {
   // A long text is split in two stretches side by side, the second starting after the first
   // CR from the middle on.
   size_t cut = bytes.size();
@@ -173,7 +174,7 @@ std::u16string SplitTextToAryAndChkMsg(std::string_view bytes, StrList& oTxt) {
 
   // The message for the first line that fails, counted through both stretches, as reading
   // them one after the other would give it.
-  oTxt = NewStrList();
+  txt = NewStrList();
   const auto firstCount = static_cast<long long>(first.lines.size()) - 1;
   auto tooLong = [](const Stretch& stretch, long long line) {
     return stretch.failAtLeast ? MsgLineTooLongAtLeast(line, stretch.failLen)
@@ -189,24 +190,24 @@ std::u16string SplitTextToAryAndChkMsg(std::string_view bytes, StrList& oTxt) {
       firstCount + static_cast<long long>(second.lines.size()) > kMaxLines) {
     return MsgTooManyLines();
   }
-  oTxt = std::move(first.lines);
-  std::move(second.lines.begin(), second.lines.end(), std::back_inserter(oTxt));
+  txt = std::move(first.lines);
+  std::move(second.lines.begin(), second.lines.end(), std::back_inserter(txt));
   // The lines stay for as long as the text: a short text gives back the room it did not use.
-  if (oTxt.capacity() > 2 * oTxt.size())
-    oTxt.shrink_to_fit();
+  if (txt.capacity() > 2 * txt.size())
+    txt.shrink_to_fit();
   return {};
 }
 
-std::u16string ReadFileToAryAndChkMsg(const std::string& pPath, StrList& oTxt, Status& oStatus) {
-  oTxt = NewStrList();
+std::u16string ReadTextLines(const std::string& path, StrList& txt, Status& status) {
+  txt = NewStrList();
   std::string bytes;
   bool fits = false;
-  oStatus = ReadSmallTextFile(pPath, bytes, fits);
-  if (!oStatus.ok())
+  status = ReadSmallTextFile(path, bytes, fits);
+  if (!status.ok())
     return {};
   if (fits)
-    return SplitTextToAryAndChkMsg(bytes, oTxt);
-  return StreamFileToAryAndChkMsg(pPath, oTxt, oStatus);
+    return DecodeTextLines(bytes, txt);
+  return StreamTextLines(path, txt, status);
 }
 
 std::u16string MsgLineTooLong(long long lineNo, long long byteLen) {
@@ -227,11 +228,11 @@ std::u16string MsgTooManyLines() {
   return u"読込むテキストファイルの行数は" + Num(kMaxLines) + u"行までです。";
 }
 
-std::u16string StreamFileToAryAndChkMsg(const std::string& pPath, StrList& oTxt, Status& oStatus) {
-  oTxt = NewStrList();
+std::u16string StreamTextLines(const std::string& path, StrList& txt, Status& status) {
+  txt = NewStrList();
   ReadOnlyFile file;
-  oStatus = file.Open(pPath);
-  if (!oStatus.ok())
+  status = file.Open(path);
+  if (!status.ok())
     return {};
 
   SjisDecoder decoder;
@@ -242,7 +243,7 @@ std::u16string StreamFileToAryAndChkMsg(const std::string& pPath, StrList& oTxt,
   std::u16string result;
 
   // A file within the limits has at most one line more than it has bytes.
-  oTxt.reserve(static_cast<size_t>(std::min<long long>(file.size(), kMaxLines) + 2));
+  txt.reserve(static_cast<size_t>(std::min<long long>(file.size(), kMaxLines) + 2));
 
   // Stores the current line, whose first bytes are kept (all of them unless it is too long);
   // false (with result set) when it fails a check.
@@ -257,10 +258,10 @@ std::u16string StreamFileToAryAndChkMsg(const std::string& pPath, StrList& oTxt,
     } else if (i > kMaxLines) {
       result = MsgTooManyLines();
     } else {
-      oTxt.push_back(std::move(text));
+      txt.push_back(std::move(text));
       return true;
     }
-    oTxt = NewStrList();
+    txt = NewStrList();
     return false;
   };
 
@@ -270,8 +271,8 @@ std::u16string StreamFileToAryAndChkMsg(const std::string& pPath, StrList& oTxt,
     if (got < 0) {
       if (errno == EINTR)
         continue;
-      oStatus = Status::FromErrno("read", pPath, errno);
-      oTxt = NewStrList();
+      status = Status::FromErrno("read", path, errno);
+      txt = NewStrList();
       return {};
     }
     if (got == 0)
@@ -294,7 +295,7 @@ std::u16string StreamFileToAryAndChkMsg(const std::string& pPath, StrList& oTxt,
       lineBytes += static_cast<long long>(n);
       if (lineBytes > kCountBytesUpTo) {
         result = MsgLineTooLongAtLeast(i + 1, kCountBytesUpTo);
-        oTxt = NewStrList();
+        txt = NewStrList();
         return result;
       }
       if (!cr)

@@ -1,3 +1,4 @@
+// The text reader: a text file's lines in UTF-16, or why it is refused.
 #pragma once
 
 #include <string>
@@ -19,14 +20,14 @@ std::u16string MsgLineTooLongAtLeast(long long lineNo, long long byteLen);
 // Message B: more than kMaxLines lines.
 std::u16string MsgTooManyLines();
 
-// Reads a text file into oTxt (lines in elements 1..n) under the limits: a line ends at CR LF or
+// Reads a text file into txt (lines in elements 1..n) under the limits: a line ends at CR LF or
 // a lone CR, lines are stored exactly as read. Returns the empty string on success, or the
-// complete rejection message for the first failing line (oTxt then holds no lines). Reading
+// complete rejection message for the first failing line (txt then holds no lines). Reading
 // stops at that line, so a huge file costs no more than its first 9001 lines; a line is read
 // up to 1 MiB, and a longer one is reported as at least that long.
 // A file that cannot be opened or read (missing, a folder, a pipe, no permission) is reported
-// in oStatus with no lines and an empty message; it is not a rejection.
-std::u16string ReadFileToAryAndChkMsg(const std::string& pPath, StrList& oTxt, Status& oStatus);
+// in status with no lines and an empty message; it is not a rejection.
+std::u16string ReadTextLines(const std::string& path, StrList& txt, Status& status);
 
 // The most bytes a text within the limits can have: kMaxLines lines of kMaxLineBytes bytes,
 // each ended by CR LF.
@@ -34,14 +35,14 @@ inline constexpr long long kMaxTextFileBytes =
     static_cast<long long>(kMaxLines) * (kMaxLineBytes + 2);
 
 // Reads a file of at most kMaxTextFileBytes whole into bytes; fits is false (and bytes empty)
-// for a larger one. Errors are those of ReadFileToAryAndChkMsg.
+// for a larger one. Errors are those of ReadTextLines.
 Status ReadSmallTextFile(const std::string& path, std::string& bytes, bool& fits);
 
-// ReadFileToAryAndChkMsg for a file's bytes read whole: the same lines, or the same message.
-std::u16string SplitTextToAryAndChkMsg(std::string_view bytes, StrList& oTxt);
+// ReadTextLines for a file's bytes read whole: the same lines, or the same message.
+std::u16string DecodeTextLines(std::string_view bytes, StrList& txt);
 
-// ReadFileToAryAndChkMsg for a file of any size, read piece by piece: what it does with a file
+// ReadTextLines for a file of any size, read piece by piece: what it does with a file
 // too large to read whole.
-std::u16string StreamFileToAryAndChkMsg(const std::string& pPath, StrList& oTxt, Status& oStatus);
+std::u16string StreamTextLines(const std::string& path, StrList& txt, Status& status);
 
 }  // namespace kelmoa

@@ -1,3 +1,4 @@
+// Tests of the text reader and its limits.
 #include "core/text/text_reader.h"
 
 #include <gtest/gtest.h>
@@ -23,7 +24,7 @@ struct Read {
 
 Read ReadText(const std::string& path) {
   Read r;
-  r.msg = ReadFileToAryAndChkMsg(path, r.lines, r.status);
+  r.msg = ReadTextLines(path, r.lines, r.status);
   return r;
 }
 
@@ -112,7 +113,7 @@ TEST(TextReader, LinesAcrossTheFilesReadPiecesComeWhole) {
   // And read piece by piece, as a file too large to read whole is.
   StrList pieces;
   Status status;
-  ASSERT_EQ(StreamFileToAryAndChkMsg(dir / "long.txt", pieces, status), u"");
+  ASSERT_EQ(StreamTextLines(dir / "long.txt", pieces, status), u"");
   EXPECT_EQ(pieces, expected);
 }
 
@@ -151,8 +152,8 @@ TEST(TextReader, AWholeFileSplitInTwoGivesWhatReadingPieceByPieceGives) {
     WriteBytes(dir / "t.txt", bytes);
     StrList whole, pieces;
     Status status;
-    const std::u16string msg = SplitTextToAryAndChkMsg(bytes, whole);
-    ASSERT_EQ(msg, StreamFileToAryAndChkMsg(dir / "t.txt", pieces, status)) << round;
+    const std::u16string msg = DecodeTextLines(bytes, whole);
+    ASSERT_EQ(msg, StreamTextLines(dir / "t.txt", pieces, status)) << round;
     ASSERT_TRUE(status.ok());
     ASSERT_EQ(whole, pieces) << round;
   }
@@ -164,8 +165,8 @@ TEST(TextReader, TheCutBetweenTheTwoHalvesMissesNoLineAndNoLimit) {
     StrList whole, pieces;
     Status status;
     WriteBytes(dir / "t.txt", bytes);
-    const std::u16string msg = SplitTextToAryAndChkMsg(bytes, whole);
-    EXPECT_EQ(msg, StreamFileToAryAndChkMsg(dir / "t.txt", pieces, status));
+    const std::u16string msg = DecodeTextLines(bytes, whole);
+    EXPECT_EQ(msg, StreamTextLines(dir / "t.txt", pieces, status));
     EXPECT_EQ(whole, pieces);
     return msg;
   };

@@ -1,3 +1,4 @@
+// The words of a text: where each stands and what the dictionary knows of it.
 #include "core/text/word_info.h"
 
 #include <algorithm>
@@ -323,11 +324,11 @@ void SetKnownWordColor(const WordTable& t, Grid<uint8_t>& color) {
       [&] { PaintWords(t, color, firstLater, t.mWordLen.size(), kGridLines + 1); });
 }
 
-void gGetWordInfoInTextP(TextDocument& doc, const StrList& dicWord) {
+void MarkKnownWords(TextDocument& doc, const StrList& dicWord) {
   GetWordListOfText(doc.mTxt, doc.mChrX, doc.words);
   JoinHyphenatedWords(doc.mTxt, doc.words);
   GetDicIdxOfWords(dicWord, doc.words);
-  InitColorAry(doc.mTxt, doc.mChrColor);
+  ResetColors(doc.mTxt, doc.mChrColor);
   SetKnownWordColor(doc.words, doc.mChrColor);
 }
 

@@ -1,3 +1,4 @@
+// The words of a text: where each stands and what the dictionary knows of it.
 #pragma once
 
 #include "core/base/str_list.h"
@@ -16,13 +17,13 @@ void JoinHyphenatedWords(const StrList& lines, WordTable& t);
 void GetDicIdxOfWords(const StrList& dicWord, WordTable& t);
 
 // Colours blue every character of each word with a non-empty index list, and black those of
-// the other words (after InitColorAry, which leaves every cell black). The cells after a word
+// the other words (after ResetColors, which leaves every cell black). The cells after a word
 // up to its 16th are set black too, which they are already unless a later word stands there.
 void SetKnownWordColor(const WordTable& t, Grid<uint8_t>& color);
 
 // Works out which words of the loaded text the dictionary knows: the word table, hyphen
 // joining, index lists and the blue colour grid. Run after every load and every dictionary
 // change.
-void gGetWordInfoInTextP(TextDocument& doc, const StrList& dicWord);
+void MarkKnownWords(TextDocument& doc, const StrList& dicWord);
 
 }  // namespace kelmoa

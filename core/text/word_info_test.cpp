@@ -1,3 +1,4 @@
+// Tests of word splitting and the words' dictionary results.
 #include "core/text/word_info.h"
 
 #include <gtest/gtest.h>
@@ -21,14 +22,14 @@ class WordInfo : public ::testing::Test {
     for (const char16_t* h : heads)
       dic.emplace_back(h);
     doc->mTxt = std::move(lines);
-    ClearChrAry(doc->mChr);
-    SetTxtToChrAry(doc->mTxt, doc->mChr);
+    ClearCharGrid(doc->mChr);
+    FillCharGrid(doc->mTxt, doc->mChr);
     SettingInfo s;
     s.HalfWidth = 7;
     s.FullWidth = 14;
     int right = 0, longest = 0;
-    GetChrPosAry(doc->mChr, s, doc->LineCount(), doc->mChrX, right, longest);
-    gGetWordInfoInTextP(*doc, dic);
+    ComputeCharPositions(doc->mChr, s, doc->LineCount(), doc->mChrX, right, longest);
+    MarkKnownWords(*doc, dic);
   }
   // Index of the first word equal to w.
   int Find(std::u16string_view w) const {
@@ -105,7 +106,7 @@ TEST_F(WordInfo, ARealEnglishTextAgreesWithWordByWordLookups) {
   testing::WriteBytes(dir / "gpl.txt", folded + folded + backwards + folded);
   StrList lines;
   Status status;
-  ASSERT_EQ(ReadFileToAryAndChkMsg(dir / "gpl.txt", lines, status), u"");
+  ASSERT_EQ(ReadTextLines(dir / "gpl.txt", lines, status), u"");
   Run(lines, {u"copy", u"eht", u"free", u"krow", u"license", u"program", u"software", u"the",
               u"work", u"ypoc"});
   const WordTable& t = doc->words;

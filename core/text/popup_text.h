@@ -1,3 +1,4 @@
+// The popup text: the word under the pointer, its meanings as popup lines, the box's layout.
 #pragma once
 
 #include <cstdint>

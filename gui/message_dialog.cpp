@@ -1,4 +1,5 @@
-#include "gui/frm_msg.h"
+// The program's own message box.
+#include "gui/message_dialog.h"
 
 #include <QEvent>
 #include <QFontMetrics>
@@ -92,75 +93,75 @@ QString FitMessage(const QString& text, const QFont& font, int maxWidth, int max
 
 }  // namespace
 
-frmMsg::frmMsg(QString programFolder, QString caption, QWidget* parent)
+MessageDialog::MessageDialog(QString programFolder, QString caption, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint),
       mProgramFolder(std::move(programFolder)),
       mCaption(std::move(caption)),
-      mLblMsg(new QLabel(this)),
-      mCmdOK(new QPushButton(QStringLiteral("O K"), this)),
-      mCmdCancel(new QPushButton(QStringLiteral("キャンセル"), this)),
-      mCmdConvert(new QPushButton(QStringLiteral("変換して開く"), this)) {
+      mMessageLabel(new QLabel(this)),
+      mOKButton(new QPushButton(QStringLiteral("O K"), this)),
+      mCancelButton(new QPushButton(QStringLiteral("キャンセル"), this)),
+      mConvertButton(new QPushButton(QStringLiteral("変換して開く"), this)) {
   setFont(QFont(kUiFontName, static_cast<int>(kUiFontPointSize)));
   setModal(true);
   SetTopMost(*this);
   setWindowTitle(mCaption);
-  mLblMsg->setTextFormat(Qt::PlainText);
-  mLblMsg->move(kLblLeft, kLblTop);
-  mCmdOK->resize(kButtonWidth, kButtonHeight);
-  mCmdCancel->resize(kButtonWidth, kButtonHeight);
-  mCmdOK->setDefault(true);
-  setTabOrder(mCmdOK, mCmdCancel);
+  mMessageLabel->setTextFormat(Qt::PlainText);
+  mMessageLabel->move(kLblLeft, kLblTop);
+  mOKButton->resize(kButtonWidth, kButtonHeight);
+  mCancelButton->resize(kButtonWidth, kButtonHeight);
+  mOKButton->setDefault(true);
+  setTabOrder(mOKButton, mCancelButton);
   // As high as the others, and as wide unless its caption needs more.
-  mCmdConvert->resize(std::max(kButtonWidth, mCmdConvert->sizeHint().width()), kButtonHeight);
-  mCmdConvert->hide();
-  setTabOrder(mCmdCancel, mCmdConvert);
-  connect(mCmdOK, &QPushButton::clicked, this, &frmMsg::cmdOK_Click);
-  connect(mCmdCancel, &QPushButton::clicked, this, &frmMsg::cmdCancel_Click);
-  connect(mCmdConvert, &QPushButton::clicked, this, &frmMsg::cmdConvert_Click);
+  mConvertButton->resize(std::max(kButtonWidth, mConvertButton->sizeHint().width()), kButtonHeight);
+  mConvertButton->hide();
+  setTabOrder(mCancelButton, mConvertButton);
+  connect(mOKButton, &QPushButton::clicked, this, &MessageDialog::AnswerOK);
+  connect(mCancelButton, &QPushButton::clicked, this, &MessageDialog::Cancel);
+  connect(mConvertButton, &QPushButton::clicked, this, &MessageDialog::AnswerConvert);
 }
 
-int frmMsg::DispFrmMsg(QWidget* pParentForm, const QString& pMsg, int pBtn, const QString& pWav,
+int MessageDialog::Ask(QWidget* parent, const QString& msg, int btn, const QString& wav,
                        bool offerConvert) {
-  QString text = pMsg;
+  QString text = msg;
   text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   // The dialog never grows past the screen: a long line is wrapped, a message still too tall
   // loses the middles of its longest lines.
-  const QRect room = ScreenRoom(pParentForm);
-  const QFontMetrics fm = mLblMsg->fontMetrics();
+  const QRect room = ScreenRoom(parent);
+  const QFontMetrics fm = mMessageLabel->fontMetrics();
   const int maxWidth = room.width() - (kLblLeft + 10 + kFrameSidesPx);
   const int maxHeight = room.height() - (kLblTop + 80 + kFrameSidesPx);
-  mLblMsg->setText(FitMessage(text, mLblMsg->font(), std::max(maxWidth, 1),
-                              std::max(maxHeight / std::max(fm.lineSpacing(), 1), 1)));
-  mLblMsg->adjustSize();
-  const bool twoButtons = pBtn != 0;
-  mCmdCancel->setVisible(twoButtons);
+  mMessageLabel->setText(FitMessage(text, mMessageLabel->font(), std::max(maxWidth, 1),
+                                    std::max(maxHeight / std::max(fm.lineSpacing(), 1), 1)));
+  mMessageLabel->adjustSize();
+  const bool twoButtons = btn != 0;
+  mCancelButton->setVisible(twoButtons);
 
-  const int width = mLblMsg->x() + mLblMsg->width() + 10;
-  const int outerHeight = mLblMsg->y() + mLblMsg->height() + 80;
+  const int width = mMessageLabel->x() + mMessageLabel->width() + 10;
+  const int outerHeight = mMessageLabel->y() + mMessageLabel->height() + 80;
   const int height = outerHeight - kCaptionBarPx;
   setFixedSize(width, height);
   const int buttonTop = height - (5 + kButtonHeight);
   if (twoButtons) {
     const int okLeft = (width - (kButtonWidth + kButtonWidth)) / 2;
-    mCmdOK->move(okLeft, buttonTop);
-    mCmdCancel->move(okLeft + kButtonWidth + 2, buttonTop);
+    mOKButton->move(okLeft, buttonTop);
+    mCancelButton->move(okLeft + kButtonWidth + 2, buttonTop);
   } else {
-    mCmdOK->move((width - kButtonWidth) / 2, buttonTop);
+    mOKButton->move((width - kButtonWidth) / 2, buttonTop);
   }
-  mCmdConvert->setVisible(offerConvert);
+  mConvertButton->setVisible(offerConvert);
   if (offerConvert) {
     // The convert button joins the row: all of it centred, 2 pixels between buttons.
     const int rowWidth =
-        (twoButtons ? 2 * (kButtonWidth + 2) : kButtonWidth + 2) + mCmdConvert->width();
+        (twoButtons ? 2 * (kButtonWidth + 2) : kButtonWidth + 2) + mConvertButton->width();
     const int left = (width - rowWidth) / 2;
-    mCmdOK->move(left, buttonTop);
-    mCmdCancel->move(left + kButtonWidth + 2, buttonTop);
-    mCmdConvert->move(left + rowWidth - mCmdConvert->width(), buttonTop);
+    mOKButton->move(left, buttonTop);
+    mCancelButton->move(left + kButtonWidth + 2, buttonTop);
+    mConvertButton->move(left + rowWidth - mConvertButton->width(), buttonTop);
   }
-  if (pParentForm != nullptr) {
+  if (parent != nullptr) {
     // The upper part of the parent, not its middle; over a parent partly off the screen it
     // stays on the screen.
-    const QRect p = pParentForm->frameGeometry();
+    const QRect p = parent->frameGeometry();
     const double top = p.y() + (p.height() - outerHeight) / 8.0;
     const double left = p.x() + (p.width() - width) / 2.0;
     const int x = std::clamp(static_cast<int>(std::lround(left)), room.left(),
@@ -170,11 +171,11 @@ int frmMsg::DispFrmMsg(QWidget* pParentForm, const QString& pMsg, int pBtn, cons
     move(x, y);
   }
 
-  if (!pWav.isEmpty())
-    PlayWav(pWav, mProgramFolder, this);
-  mCmdOK->setFocus();
+  if (!wav.isEmpty())
+    PlayWav(wav, mProgramFolder, this);
+  mOKButton->setFocus();
   if (mResponder) {
-    const int answer = mResponder(text, pBtn);
+    const int answer = mResponder(text, btn);
     mBtnResult = answer == kOK ? kOK : answer == kConvert && offerConvert ? kConvert : kCancel;
     return mBtnResult;
   }
@@ -182,32 +183,32 @@ int frmMsg::DispFrmMsg(QWidget* pParentForm, const QString& pMsg, int pBtn, cons
   return mBtnResult;
 }
 
-void frmMsg::cmdOK_Click() {
+void MessageDialog::AnswerOK() {
   mBtnResult = kOK;
   done(Accepted);  // hides the dialog and ends its modal showing
 }
 
-void frmMsg::cmdCancel_Click() {
+void MessageDialog::Cancel() {
   mBtnResult = kCancel;
   done(Rejected);
 }
 
-void frmMsg::cmdConvert_Click() {
+void MessageDialog::AnswerConvert() {
   mBtnResult = kConvert;
   done(Accepted);
 }
 
-void frmMsg::reject() {
-  cmdCancel_Click();
+void MessageDialog::reject() {
+  Cancel();
 }
 
-void frmMsg::Form_Activate() {
+void MessageDialog::ShowCaption() {
   setWindowTitle(mCaption);
 }
 
-bool frmMsg::event(QEvent* event) {
+bool MessageDialog::event(QEvent* event) {
   if (event->type() == QEvent::WindowActivate)
-    Form_Activate();
+    ShowCaption();
   return QDialog::event(event);
 }
 

@@ -1,3 +1,4 @@
+// The main window: the command row, the text pane with the meaning popup, the scroll bar.
 #pragma once
 
 #include <QFont>
@@ -10,10 +11,10 @@
 #include <string>
 
 #include "core/base/startup.h"
-#include "gui/speech.h"
 #include "core/dictionary/dictionary.h"
-#include "core/text/layout.h"
 #include "core/settings/settings.h"
+#include "core/text/layout.h"
+#include "gui/speech.h"
 
 class QCheckBox;
 class QLabel;
@@ -25,17 +26,17 @@ namespace kelmoa {
 
 class PageFont;
 class PictureBox;
-class frmEditDic;
-class frmFile;
-class frmIni;
-class frmMsg;
+class DictionaryEditor;
+class TextChooser;
+class SettingsDialog;
+class MessageDialog;
 class HelpPageOpener;
 class TextPreparer;
 
 // The main window: the command row along the top, the text pane with its line numbers and
 // known words in blue, the scroll bar, and the meaning popup over the pane. It holds the
 // loaded text, the dictionary and the settings for the whole run.
-class frmText : public QWidget {
+class MainWindow : public QWidget {
   Q_OBJECT
 
  public:
@@ -43,35 +44,35 @@ class frmText : public QWidget {
   // created.
   struct WindowMetrics {
     int ScreenHeightPx = 0;
-    bool FlgFontSizeOk = true;
+    bool FontSizeOk = true;
   };
 
   // paths: the program and base folders. commandLine: the program's arguments joined by single
   // spaces, taken whole as the path of a text to open at the first activation.
-  frmText(ProgramPaths paths, std::string commandLine, QWidget* parent = nullptr);
-  ~frmText() override;
+  MainWindow(ProgramPaths paths, std::string commandLine, QWidget* parent = nullptr);
+  ~MainWindow() override;
 
   // The first activation: checks and loads the dictionary while writing its progress into the
   // pane, then opens the text named on the command line or writes the greeting. Does its work
   // once per run; every later call returns at once.
-  void Form_Activate();
+  void ActivateFirstTime();
 
   // Opens mTextFilePath and shows its first page. A rejected or unreadable file is reported in
   // the message dialog; the text shown before stays, and mTextFilePath names it again.
-  void OpenTextFileAndDisp();
+  void OpenTextFile();
 
   // Redraws the page from the scroll bar's value; the one way every part redraws the page.
-  void VScroll_Change();
-  void VScroll_GotFocus();
+  void DrawPage();
+  void PassScrollBarFocus();
 
   // The pointer at (x, y) of the text pane: shows, moves or hides the meaning popup.
-  void picText_MouseMove(double x, double y);
+  void HoverAt(double x, double y);
   // Opens a file dropped onto the pane.
-  void picText_OLEDragDrop(const std::string& path);
+  void OpenDroppedFile(const std::string& path);
   // A button pressed at (x, y) of the pane: the left one speaks the word there while the
   // speak box is checked; the right one puts it into the shown dictionary editor and on the
   // clipboard.
-  void picText_MouseDown(Qt::MouseButton button, double x, double y);
+  void PressAt(Qt::MouseButton button, double x, double y);
 
   // One wheel turn of delta (1/8 degree; one notch is 120): 5 lines, 10 with Ctrl, up when
   // delta is positive, only while the scroll bar shows.
@@ -82,16 +83,16 @@ class frmText : public QWidget {
   enum class ScrollKey { kLineUp, kLineDown, kPageUp, kPageDown, kTop, kBottom };
   void ScrollByKey(ScrollKey key);
 
-  void cmdFile_Click();
-  void cmdReRead_Click();
-  void cmdEdit_Click();
-  void cmdEditDic_Click();
-  void cmdIni_Click();
-  void cmdDispHowToUse_Click();
-  void cmdEnd_Click();
-  void Form_Unload();
+  void ChooseAndOpenText();
+  void ReopenText();
+  void EditTextInEditor();
+  void ShowDictionaryEditor();
+  void EditSettings();
+  void ShowHelp();
+  void StorePlaceAndEnd();
+  void EndOnClose();
   // F1 opens the help page; every other key is ignored here.
-  void Form_KeyDown(int keyCode);
+  void HandleKey(int keyCode);
 
   // The loaded text with its layout and word information, and the current settings with the
   // font metrics (read-only; benchmarks and tools look at them).
@@ -103,7 +104,7 @@ class frmText : public QWidget {
   std::string TextEditorField() const;
 
   // The shared message dialog.
-  frmMsg& MsgDialog() { return *mMsg; }
+  MessageDialog& MsgDialog() { return *mMsg; }
   // Stands in for the plain message box in tests.
   void SetPlainMessageResponder(std::function<void(const QString&)> responder) {
     mPlainMessageResponder = std::move(responder);
@@ -116,25 +117,25 @@ class frmText : public QWidget {
 
   // ---- for the dictionary editor ----
   // The dictionary editor, created at its first use and then only shown and hidden.
-  frmEditDic& EditDic();
-  // The editor's lookup of pWord (lower case): the entry index (0 when none), the form that
+  DictionaryEditor& DictionaryEditorWindow();
+  // The editor's lookup of typed (lower case): the entry index (0 when none), the form that
   // matched and its meanings in elements 1..p.
-  void GetWordMeaningP(std::u16string_view pWord, int& oIdx, std::u16string& oWord,
-                       StrList& oMeaning) const;
-  // GetAddEntryToMemoryDic written through: the meaning is added in memory, the dictionary
-  // file is kept in dic_backup (WriteFileRenameCurDic) and written anew (WriteFileMemoryDic).
+  void LookUpMeanings(std::u16string_view typed, int& idx, std::u16string& word,
+                      StrList& meaning) const;
+  // AddInMemory written through: the meaning is added in memory, the dictionary
+  // file is kept in dic_backup (KeepBackup) and written anew (WriteDictionary).
   // When the backup or the write fails, memory is as before, the file is untouched, and the
   // failure is returned. When another program had changed the file, the dictionary is that
   // file's now (reloaded), whatever became of the change.
-  DicChange AddEntryAndWriteDic(const std::u16string& pWord, const std::u16string& pMeaning);
-  // GetDelEntryFromMemoryDic written through, in the same way.
-  DicChange DelEntryAndWriteDic(int pIdx, const std::u16string& pEntry);
+  DicChange AddEntryAndWriteDic(const std::u16string& headWord, const std::u16string& meaning);
+  // DeleteInMemory written through, in the same way.
+  DicChange DelEntryAndWriteDic(int idx, const std::u16string& entry);
   // Whether a text is loaded.
-  bool FlgTextFileRead() const { return gFlgTextFileRead; }
+  bool HasText() const { return mTextLoaded; }
   // Works out again which words of the loaded text the dictionary knows, after a dictionary
   // change. The popup on screen is taken down, so that the next pointer move builds it from the
   // changed dictionary.
-  void gGetWordInfoInTextP();
+  void MarkKnownWords();
   // The file system the dictionary is written through; tests put a failing one here.
   void SetFileOps(FileOps& fs) { mFileOps = &fs; }
 
@@ -149,12 +150,12 @@ class frmText : public QWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  friend class FrmTextTest;
-  friend class FrmTextCommandsTest;
-  friend class FrmEditDicTest;
+  friend class MainWindowTest;
+  friend class MainWindowCommandsTest;
+  friend class DictionaryEditorTest;
 
   void BuildControls();
-  void Form_Load();
+  void PrepareWindow();
   void SetInitialLayout();
   void GetFontMetrics();
   void FitWindowToText(int maxRight);
@@ -170,7 +171,7 @@ class frmText : public QWidget {
   void HideMeaningPopup();
   // Writes text into the pane at the print position; endLine moves it to the next line.
   void PanePrint(std::u16string_view text, bool endLine);
-  int DispMsg(const std::u16string& msg, int btn, bool offerConvert = false);
+  int ShowMessage(const std::u16string& msg, int btn, bool offerConvert = false);
   // Prepares a refused text into a copy in txt_shift_jis that Kelmoa reads, and opens the
   // copy (its first part, when it had to be split). The refused file is only read.
   void OpenPreparedCopy(const std::string& refusedPath);
@@ -181,25 +182,25 @@ class frmText : public QWidget {
   ProgramPaths mPaths;
   std::string mCommandLine;
 
-  QPushButton* mCmdFile;
-  QLabel* mLabel1;
-  QPushButton* mCmdEdit;
-  QPushButton* mCmdReRead;
-  QPushButton* mCmdEditDic;
-  QCheckBox* mChkSpeak;
-  QPushButton* mCmdIni;
-  QPushButton* mCmdDispHowToUse;
-  QPushButton* mCmdEnd;
-  PictureBox* mPicText;
-  QScrollBar* mVScroll;
-  PictureBox* mPicDialog;
-  PictureBox* mPicDummy;
-  frmMsg* mMsg;
+  QPushButton* mOpenTextButton;
+  QLabel* mOpenTextLabel;
+  QPushButton* mEditTextButton;
+  QPushButton* mReopenButton;
+  QPushButton* mDictionaryEditorButton;
+  QCheckBox* mSpeakBox;
+  QPushButton* mSettingsButton;
+  QPushButton* mHelpButton;
+  QPushButton* mEndButton;
+  PictureBox* mTextPane;
+  QScrollBar* mScrollBar;
+  PictureBox* mPopupBox;
+  PictureBox* mFocusSink;
+  MessageDialog* mMsg;
 
   std::string mTextFilePath;
   std::string mLastTextFilePath;
-  bool gFlgTextFileRead = false;
-  bool mFlgInitDone = false;
+  bool mTextLoaded = false;
+  bool mActivated = false;
   bool mProgramEnded = false;
   std::unique_ptr<TextDocument> mDoc;
   Dictionary mDic;
@@ -219,12 +220,13 @@ class frmText : public QWidget {
   QStringList mPaneLines;  // what PanePrint wrote, one entry per pane line
 
   std::function<void(const QString&)> mPlainMessageResponder;
-  frmIni* mFrmIni = nullptr;    // a child window for the whole run
-  frmFile* mFrmFile = nullptr;  // likewise
+  SettingsDialog* mSettingsDialog = nullptr;  // a child window for the whole run
+  TextChooser* mTextChooser = nullptr;        // likewise
   std::function<void(const QUrl&)> mHelpOpener;
   HelpPageOpener* mHelpPage = nullptr;  // a child for the whole run
 
-  frmEditDic* mFrmEditDic = nullptr;  // a child window, created by EditDic()
+  DictionaryEditor* mDictionaryEditor =
+      nullptr;  // a child window, created by DictionaryEditorWindow()
   FileOps* mFileOps = &DefaultFileOps();
   WordSpeaker mSpeaker;
   std::unique_ptr<TextPreparer> mTextPreparer;  // made at its first use

@@ -1,4 +1,4 @@
-#include "gui/frm_text.h"
+#include "gui/main_window.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -22,9 +22,9 @@
 #include "core/base/fixtures_test.h"
 #include "core/text/open_text.h"
 #include "core/text/text_reader.h"
-#include "gui/frm_ini.h"
-#include "gui/frm_msg.h"
-#include "gui/frm_text_messages.h"
+#include "gui/settings_dialog.h"
+#include "gui/message_dialog.h"
+#include "gui/main_window_messages.h"
 #include "gui/picture_box.h"
 #include "gui/window_helpers.h"
 
@@ -68,14 +68,14 @@ int Count(const QImage& image, const QRect& r, Pred pred) {
 
 // Runs the main window on an installed program in a temporary base folder (bin, dic,
 // dic_backup, txt_shift_jis); the test answers its dialogs.
-class FrmTextTest : public QObject {
+class MainWindowTest : public QObject {
   Q_OBJECT
 
   testing::TempDir mDir;
-  std::unique_ptr<frmText> mW;
+  std::unique_ptr<MainWindow> mW;
   QStringList mMessages;
   QStringList mPlainMessages;
-  int mAnswer = frmMsg::kCancel;
+  int mAnswer = MessageDialog::kCancel;
 
   std::string DicPath() const { return mDir / "dic/Dic_EJ.txt"; }
   std::string Text(const std::string& name, const std::vector<std::string>& lines) {
@@ -83,8 +83,8 @@ class FrmTextTest : public QObject {
     WriteBytes(path, SjisLines(lines));
     return path;
   }
-  frmText& Start(const std::string& commandLine = {}) {
-    mW = std::make_unique<frmText>(ProgramPaths::FromProgramFile(mDir / "bin/Kelmoa"), commandLine);
+  MainWindow& Start(const std::string& commandLine = {}) {
+    mW = std::make_unique<MainWindow>(ProgramPaths::FromProgramFile(mDir / "bin/Kelmoa"), commandLine);
     mW->MsgDialog().SetResponder([this](const QString& msg, int) {
       mMessages << msg;
       return mAnswer;
@@ -93,35 +93,35 @@ class FrmTextTest : public QObject {
     return *mW;
   }
   // Started and activated with a small dictionary.
-  frmText& Ready(const std::string& commandLine = {}) {
+  MainWindow& Ready(const std::string& commandLine = {}) {
     WriteBytes(DicPath(),
                SjisLines({"dog\t犬", "dog\tいぬ", "run\t走る", "run\t運営する", "the\tその"}));
-    Start(commandLine).Form_Activate();
+    Start(commandLine).ActivateFirstTime();
     return *mW;
   }
   void Open(const std::string& path) {
     mW->mTextFilePath = path;
-    mW->OpenTextFileAndDisp();
+    mW->OpenTextFile();
   }
 
   int Pitch() const { return mW->mSetting.CharHeight + mW->mSetting.LineSpace; }
   int Lpp() const { return mW->mSetting.LinesPerPage; }
-  const QImage& Page() const { return mW->mPicText->Image(); }
-  QScrollBar& VScroll() { return *mW->mVScroll; }
-  PictureBox& Popup() { return *mW->mPicDialog; }
+  const QImage& Page() const { return mW->mTextPane->Image(); }
+  QScrollBar& VScroll() { return *mW->mScrollBar; }
+  PictureBox& Popup() { return *mW->mPopupBox; }
   const StrList& Txt() const { return mW->mDoc->mTxt; }
   // The middle of the n-th occurrence of word in the text, in pane coordinates.
   QPointF At(const std::string& word, int occurrence = 1) const {
     const WordTable& t = mW->mDoc->words;
     for (int k = 1; k <= t.Count(); ++k) {
       if (t.Word(k) == U16(word) && --occurrence == 0) {
-        const int top = (t.mWordLine[k] - mW->mVScroll->value()) * Pitch() + 5;
+        const int top = (t.mWordLine[k] - mW->mScrollBar->value()) * Pitch() + 5;
         return QPointF((t.mWordX1[k] + t.mWordX2[k]) / 2.0, top + 7);
       }
     }
     return {};
   }
-  void Hover(QPointF p) { mW->picText_MouseMove(p.x(), p.y()); }
+  void Hover(QPointF p) { mW->HoverAt(p.x(), p.y()); }
 
  private slots:
   void initTestCase() { RegisterFontSubstitutions(); }
@@ -130,7 +130,7 @@ class FrmTextTest : public QObject {
     testing::MakeDataFolders(mDir.path());
     mMessages.clear();
     mPlainMessages.clear();
-    mAnswer = frmMsg::kCancel;
+    mAnswer = MessageDialog::kCancel;
   }
 
   void cleanup() {
@@ -158,8 +158,8 @@ class FrmTextTest : public QObject {
   }
 
   void aDictionaryThatCannotBeUsedIsReportedAndEndsTheProgram() {
-    QSignalSpy ended(&Start(), &frmText::programEnded);
-    mW->Form_Activate();
+    QSignalSpy ended(&Start(), &MainWindow::programEnded);
+    mW->ActivateFirstTime();
     const QString path = QString::fromStdString(DicPath());
     QCOMPARE(mMessages, QStringList{"辞書ファイルが見つかりません。\n\n  " + path +
                                     "\n\nプログラムを終了します。"});
@@ -167,8 +167,8 @@ class FrmTextTest : public QObject {
 
     WriteBytes(DicPath(), "dog\t犬\r\n");  // UTF-8
     mMessages.clear();
-    QSignalSpy endedAgain(&Start(), &frmText::programEnded);
-    mW->Form_Activate();
+    QSignalSpy endedAgain(&Start(), &MainWindow::programEnded);
+    mW->ActivateFirstTime();
     QCOMPARE(mMessages,
              QStringList{"辞書ファイルの文字コードがShift_JIS以外になっています。\n  " + path +
                          "\n  文字コード＝UTF8\n辞書ファイルを開き，文字コードをShift_"
@@ -205,7 +205,7 @@ class FrmTextTest : public QObject {
       Ready(c.path);  // a pipe without a writer does not hold the window
       QCOMPARE(mMessages, QStringList{"このテキストファイルを開けませんでした。\n    ファイル名＝" +
                                       QString::fromStdString(c.path) + "\n    理由＝" + c.reason});
-      QVERIFY(!mW->gFlgTextFileRead);
+      QVERIFY(!mW->mTextLoaded);
       QCOMPARE(mW->mPaneLines.size(), 3 + 12);  // the greeting
     }
     mMessages.clear();
@@ -219,7 +219,7 @@ class FrmTextTest : public QObject {
     QVERIFY(mMessages.isEmpty());
     // A file re-read that has gone meanwhile gets the same words; the shown text stays.
     std::filesystem::remove(mDir / "txt_shift_jis/.hidden.txt");
-    mW->cmdReRead_Click();
+    mW->ReopenText();
     QVERIFY(mMessages.takeFirst().endsWith("理由＝ファイルが見つかりません"));
     QCOMPARE(Txt(), (StrList{u"", u"the dog"}));
   }
@@ -259,19 +259,19 @@ class FrmTextTest : public QObject {
   // ---- the open routine --------------------------------------------------------------------
 
   void aGoodFileIsShownFromItsFirstLine() {
-    frmText& w = Ready();
-    QVERIFY(!w.mCmdEdit->isEnabled() && !w.mCmdReRead->isEnabled() && !w.mChkSpeak->isEnabled());
+    MainWindow& w = Ready();
+    QVERIFY(!w.mEditTextButton->isEnabled() && !w.mReopenButton->isEnabled() && !w.mSpeakBox->isEnabled());
     Open(Text("long.txt", Lines(Lpp() + 10)));
     VScroll().setValue(5);
     Open(Text("story.txt", Lines(Lpp() + 10, "the dog")));
-    QVERIFY(w.mCmdEdit->isEnabled() && w.mCmdReRead->isEnabled() && w.mChkSpeak->isEnabled());
+    QVERIFY(w.mEditTextButton->isEnabled() && w.mReopenButton->isEnabled() && w.mSpeakBox->isEnabled());
     QCOMPARE(w.windowTitle(), QStringLiteral("story.txt - Kelmoa Ver1.1.1"));
     QCOMPARE(VScroll().value(), 1);
     QCOMPARE(VScroll().maximum(), 11);
   }
 
   void aRejectedFileLeavesThePreviousTextWhole() {
-    frmText& w = Ready();
+    MainWindow& w = Ready();
     const std::string good = Text("good.txt", {"the dog runs", "fast"});
     Open(good);
     const QImage before = Page();
@@ -279,7 +279,7 @@ class FrmTextTest : public QObject {
       QCOMPARE(w.mTextFilePath, good);
       QCOMPARE(w.windowTitle(), QStringLiteral("good.txt - Kelmoa Ver1.1.1"));
       QCOMPARE(Txt(), (StrList{u"", u"the dog runs", u"fast"}));
-      w.VScroll_Change();  // the next redraw still shows the text
+      w.DrawPage();  // the next redraw still shows the text
       QCOMPARE(Page(), before);
     };
 
@@ -302,22 +302,22 @@ class FrmTextTest : public QObject {
     QVERIFY(!Popup().isHidden());
 
     WriteBytes(good, SjisLines({"new content"}));
-    w.cmdReRead_Click();  // loads the last good file again
+    w.ReopenText();  // loads the last good file again
     QCOMPARE(Txt(), (StrList{u"", u"new content"}));
   }
 
   void okInTheRejectionDialogOpensTheRejectedFileInTheEditor() {
-    frmText& w = Ready();
+    MainWindow& w = Ready();
     const std::string marker = mDir / "editor-args.txt";
     const std::string editor = mDir / "bin/editor.sh";
     WriteBytes(editor, "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"" + marker + ".tmp\"\nmv \"" + marker +
                            ".tmp\" \"" + marker + "\"\n");
     std::filesystem::permissions(editor, std::filesystem::perms::owner_all);
     w.mSetting.TextEditor = U16(editor);
-    w.mFrmIni->SetSettingToFrmIni(w.mSetting);
+    w.mSettingsDialog->FillFields(w.mSetting);
     Open(Text("good.txt", {"the dog"}));
     const std::string bad = Text("bad.txt", {std::string(120, 'x')});
-    mAnswer = frmMsg::kOK;
+    mAnswer = MessageDialog::kOK;
     Open(bad);
     QTRY_VERIFY_WITH_TIMEOUT(std::filesystem::exists(marker), 10000);
     QCOMPARE(ReadBytes(marker), bad + "\n");
@@ -326,8 +326,8 @@ class FrmTextTest : public QObject {
     const std::string notAProgram = mDir / "bin/editor.txt";
     WriteBytes(notAProgram, "plain text\n");
     w.mSetting.TextEditor = U16(notAProgram);
-    w.mFrmIni->SetSettingToFrmIni(w.mSetting);
-    w.cmdEdit_Click();
+    w.mSettingsDialog->FillFields(w.mSetting);
+    w.EditTextInEditor();
     QCOMPARE(mPlainMessages.size(), 1);
     QVERIFY(mPlainMessages.first().startsWith(
         "テキストエディタを起動できませんでした。\r\n    エディタ＝" +
@@ -335,7 +335,7 @@ class FrmTextTest : public QObject {
   }
 
   void aDroppedFileIsOpenedAndOtherDropsAreIgnored() {
-    frmText& w = Ready();
+    MainWindow& w = Ready();
     const std::string text = Text("dropped.txt", {"the dog"});
     QMimeData file;
     file.setUrls({QUrl::fromLocalFile(QString::fromStdString(text))});
@@ -344,10 +344,10 @@ class FrmTextTest : public QObject {
     for (QMimeData* mime : {&words, &file}) {
       // A drop reaches the widget that accepted the drag when it entered.
       QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, mime, Qt::LeftButton, {});
-      QApplication::sendEvent(w.mPicText, &enter);
+      QApplication::sendEvent(w.mTextPane, &enter);
       QCOMPARE(enter.isAccepted(), mime == &file);
       QDropEvent drop(QPointF(100, 100), Qt::CopyAction, mime, Qt::LeftButton, {});
-      QApplication::sendEvent(w.mPicText, &drop);
+      QApplication::sendEvent(w.mTextPane, &drop);
     }
     QCOMPARE(w.windowTitle(), QStringLiteral("dropped.txt - Kelmoa Ver1.1.1"));
     QVERIFY(mMessages.isEmpty());
@@ -356,7 +356,7 @@ class FrmTextTest : public QObject {
   // A NUL or another control character draws as a blank and ends the word before it; the
   // rest of the line is drawn and its words are found.
   void aNulInALineHidesNothingAfterIt() {
-    frmText& w = Ready();
+    MainWindow& w = Ready();
     Open(Text("nul.txt", {std::string("the cat\0dog\x01runs", 16), "next"}));
     QVERIFY(mMessages.isEmpty());
     const TextDocument& d = *w.mDoc;
@@ -377,7 +377,7 @@ class FrmTextTest : public QObject {
   // Up/Down move a line, PageUp/PageDown a page less one line, Ctrl+Home/Ctrl+End to the ends,
   // from whichever control has the focus; nothing while the whole text is on the page.
   void theKeysScrollByLinePageAndToTheEnds() {
-    frmText& w = Ready();
+    MainWindow& w = Ready();
     Open(Text("long.txt", Lines(Lpp() * 3)));  // maximum 2 * Lpp + 1
     const int last = 2 * Lpp() + 1;
     w.show();
@@ -390,29 +390,29 @@ class FrmTextTest : public QObject {
       int expected;
     };
     const Step steps[] = {
-        {w.mPicDummy, Qt::Key_Down, Qt::NoModifier, 2},
-        {w.mPicDummy, Qt::Key_Up, Qt::NoModifier, 1},
-        {w.mCmdFile, Qt::Key_PageDown, Qt::NoModifier, Lpp()},
-        {w.mChkSpeak, Qt::Key_PageDown, Qt::NoModifier, 2 * Lpp() - 1},
-        {w.mPicDummy, Qt::Key_PageDown, Qt::NoModifier, last},  // clamped at the end
-        {w.mPicDummy, Qt::Key_PageUp, Qt::NoModifier, last - (Lpp() - 1)},
-        {w.mCmdEnd, Qt::Key_Home, Qt::ControlModifier, 1},
-        {w.mPicDummy, Qt::Key_End, Qt::ControlModifier, last},
+        {w.mFocusSink, Qt::Key_Down, Qt::NoModifier, 2},
+        {w.mFocusSink, Qt::Key_Up, Qt::NoModifier, 1},
+        {w.mOpenTextButton, Qt::Key_PageDown, Qt::NoModifier, Lpp()},
+        {w.mSpeakBox, Qt::Key_PageDown, Qt::NoModifier, 2 * Lpp() - 1},
+        {w.mFocusSink, Qt::Key_PageDown, Qt::NoModifier, last},  // clamped at the end
+        {w.mFocusSink, Qt::Key_PageUp, Qt::NoModifier, last - (Lpp() - 1)},
+        {w.mEndButton, Qt::Key_Home, Qt::ControlModifier, 1},
+        {w.mFocusSink, Qt::Key_End, Qt::ControlModifier, last},
     };
     for (const Step& step : steps) {
       QTest::keyClick(step.target, step.key, step.mods);
       QCOMPARE(VScroll().value(), step.expected);
     }
     Open(Text("short.txt", Lines(3)));
-    w.ScrollByKey(frmText::ScrollKey::kPageDown);
-    w.ScrollByKey(frmText::ScrollKey::kBottom);
+    w.ScrollByKey(MainWindow::ScrollKey::kPageDown);
+    w.ScrollByKey(MainWindow::ScrollKey::kBottom);
     QCOMPARE(VScroll().value(), 1);
   }
 
   // The window's frame, caption and all, stands on the screen when the text widens it: also
   // when the window system has put the inside of the window at the top instead of its frame.
   void theCaptionStaysOnTheScreen() {
-    frmText& w = Ready();
+    MainWindow& w = Ready();
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     QCOMPARE(w.frameGeometry().top(), 0);
@@ -433,7 +433,7 @@ class FrmTextTest : public QObject {
   }
 
   void theWheelScrollsFiveLinesOrTenWithCtrlWhileTheBarShows() {
-    frmText& w = Ready();
+    MainWindow& w = Ready();
     w.WheelRoll(-120, Qt::NoModifier);  // no text
     QCOMPARE(VScroll().value(), 1);
     Open(Text("long.txt", Lines(Lpp() + 30)));  // maximum 31
@@ -468,14 +468,14 @@ class FrmTextTest : public QObject {
   // ---- hover popup -------------------------------------------------------------------------
 
   void aKnownWordShowsItsMeaningsBelowItsLine() {
-    frmText& w = Ready();
+    MainWindow& w = Ready();
     Hover(QPointF(60, 40));  // no text yet: nothing happens
     QVERIFY(Popup().isHidden());
     Open(Text("t.txt", {"the dog runs"}));
     // A real pointer move over the pane reaches the handler.
-    QMouseEvent move(QEvent::MouseMove, At("dog"), w.mPicText->mapToGlobal(At("dog")), Qt::NoButton,
+    QMouseEvent move(QEvent::MouseMove, At("dog"), w.mTextPane->mapToGlobal(At("dog")), Qt::NoButton,
                      Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(w.mPicText, &move);
+    QApplication::sendEvent(w.mTextPane, &move);
     QVERIFY(!Popup().isHidden());
     QVERIFY(Popup().y() > At("dog").y());         // below the word's line
     QCOMPARE(Popup().height(), 2 * Pitch() + 5);  // 犬, いぬ
@@ -516,18 +516,18 @@ class FrmTextTest : public QObject {
   // key, another text, the pointer leaving the pane, another window becoming active. The
   // pointer passes through it to the lines it covers.
   void thePopupGoesWhenTheWordUnderThePointerMayHaveChanged() {
-    frmText& w = Ready();
+    MainWindow& w = Ready();
     const std::string text = Text("t.txt", Lines(Lpp() + 30, "the dog runs"));
     Open(text);
     QVERIFY(Popup().testAttribute(Qt::WA_TransparentForMouseEvents));
     const std::function<void()> hiders[] = {
         [&] { VScroll().setValue(VScroll().value() + 1); },
         [&] { w.WheelRoll(-120, Qt::NoModifier); },
-        [&] { w.ScrollByKey(frmText::ScrollKey::kLineDown); },
+        [&] { w.ScrollByKey(MainWindow::ScrollKey::kLineDown); },
         [&] { Open(text); },
         [&] {
           QEvent leave(QEvent::Leave);
-          QApplication::sendEvent(w.mPicText, &leave);
+          QApplication::sendEvent(w.mTextPane, &leave);
         },
         [&] {
           QEvent deactivate(QEvent::WindowDeactivate);
@@ -549,14 +549,14 @@ class FrmTextTest : public QObject {
     VScroll().setValue(1);
     Hover(At("dog"));
     const QPoint inside = Popup().geometry().center();
-    QCOMPARE(w.mPicText->childAt(inside), nullptr);
-    QVERIFY(w.mPicText->rect().contains(inside));
+    QCOMPARE(w.mTextPane->childAt(inside), nullptr);
+    QVERIFY(w.mTextPane->rect().contains(inside));
   }
 
   // ---- page drawing ------------------------------------------------------------------------
 
   void knownWordsAreBlueAndEveryCharacterStandsAtItsGridPosition() {
-    frmText& w = Ready();
+    MainWindow& w = Ready();
     // Double-byte characters advance FullWidth, the rest HalfWidth, whatever the glyphs' own
     // widths (IPAGothic draws single-byte glyphs 6.5 pixels wide at this size).
     const std::u16string line = U16("the cat ああ今日 (A1) runs.");
@@ -597,9 +597,9 @@ class FrmTextTest : public QObject {
   }
 
   void theConvertButtonOpensAPreparedCopyAndLeavesTheTextAlone() {
-    frmText& w = Ready();
+    MainWindow& w = Ready();
     Open(Text("good.txt", {"the dog"}));
-    mAnswer = frmMsg::kConvert;
+    mAnswer = MessageDialog::kConvert;
     // A UTF-8 text from elsewhere: typographic characters and a paragraph on one line.
     std::filesystem::create_directories(mDir / "elsewhere");
     std::string paragraph = "The dog\u2019s caf\u00e9 \u2014";
@@ -609,7 +609,7 @@ class FrmTextTest : public QObject {
     WriteBytes(story, paragraph + "\n\nEnd.\n");
     Open(story);
     QCOMPARE(mMessages.takeFirst(), Shown(MsgNotShiftJis(u"story.md", u"UTF8")));
-    QVERIFY(!w.MsgDialog().cmdConvert().isHidden());
+    QVERIFY(!w.MsgDialog().ConvertButton().isHidden());
     QCOMPARE(w.mTextFilePath, mDir / "txt_shift_jis/story.txt");
     QCOMPARE(w.windowTitle(), QStringLiteral("story.txt - Kelmoa Ver1.1.1"));
     QCOMPARE(Txt()[1].substr(0, 32), u"The dog's cafe -- the dog runs t");
@@ -635,7 +635,7 @@ class FrmTextTest : public QObject {
     WriteBytes(mDir / "elsewhere/binary.txt", "ab\xE3");
     Open(mDir / "elsewhere/binary.txt");
     QCOMPARE(mMessages.takeFirst(), Shown(MsgNotShiftJis(u"binary.txt", u"NONE")));
-    QVERIFY(w.MsgDialog().cmdConvert().isHidden());
+    QVERIFY(w.MsgDialog().ConvertButton().isHidden());
     QCOMPARE(w.windowTitle(), QStringLiteral("many-1.txt - Kelmoa Ver1.1.1"));
     QVERIFY(!std::filesystem::exists(mDir / "txt_shift_jis/binary.txt"));
 
@@ -655,5 +655,5 @@ class FrmTextTest : public QObject {
 
 }  // namespace kelmoa
 
-QTEST_MAIN(kelmoa::FrmTextTest)
-#include "frm_text_test.moc"
+QTEST_MAIN(kelmoa::MainWindowTest)
+#include "main_window_test.moc"

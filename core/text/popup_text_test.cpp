@@ -1,4 +1,5 @@
-#include "core/text/meaning_popup.h"
+// Tests of the popup text: hit testing, composing and layout.
+#include "core/text/popup_text.h"
 
 #include <gtest/gtest.h>
 

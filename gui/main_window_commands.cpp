@@ -6,16 +6,17 @@
 #include <QKeySequence>
 #include <QScrollBar>
 #include <QShortcut>
+#include <optional>
 #include <utility>
 
-#include "gui/frm_text.h"
-#include "gui/frm_text_messages.h"
 #include "core/base/codepage.h"
-#include "gui/picture_box.h"
-#include "gui/window_helpers.h"
-#include "gui/frm_ini.h"
-#include "gui/frm_file.h"
 #include "gui/help_page.h"
+#include "gui/main_window.h"
+#include "gui/main_window_messages.h"
+#include "gui/picture_box.h"
+#include "gui/settings_dialog.h"
+#include "gui/text_chooser.h"
+#include "gui/window_helpers.h"
 
 namespace kelmoa {
 namespace {
@@ -29,16 +30,16 @@ QString QPath(const std::string& path) {
 
 }  // namespace
 
-void frmText::CreateCommandWindows() {
+void MainWindow::CreateCommandWindows() {
   const auto plain = [this](const QString& text, QWidget* parent) {
     ShowPlainMessage(text, parent);
   };
-  mFrmIni = new frmIni(QString::fromStdString(mPaths.programFolder), plain, this);
-  mFrmIni->DispLSpaceRange(mSettingDef, mSettingMax);
-  mFrmIni->SetSettingToFrmIni(mSetting);
-  mFrmIni->SetFontSizeEnabled(mWindowMetrics.FlgFontSizeOk);
+  mSettingsDialog = new SettingsDialog(QString::fromStdString(mPaths.programFolder), plain, this);
+  mSettingsDialog->ShowLineSpaceRange(mSettingDef, mSettingMax);
+  mSettingsDialog->FillFields(mSetting);
+  mSettingsDialog->SetFontSizeEnabled(mWindowMetrics.FontSizeOk);
 
-  mFrmFile = new frmFile(mPaths.DataPath("txt_shift_jis"), plain, this);
+  mTextChooser = new TextChooser(mPaths.DataPath("txt_shift_jis"), plain, this);
 
   // A help page that does not open is reported, so the user knows to look for a browser.
   mHelpPage = new HelpPageOpener(
@@ -65,7 +66,7 @@ void frmText::CreateCommandWindows() {
   // Key preview: F1 reaches the window whichever of its controls has the focus.
   auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
   f1->setContext(Qt::WindowShortcut);
-  connect(f1, &QShortcut::activated, this, [this] { Form_KeyDown(Qt::Key_F1); });
+  connect(f1, &QShortcut::activated, this, [this] { HandleKey(Qt::Key_F1); });
 
   // The scrolling keys likewise, whichever control has the focus.
   const std::pair<QKeySequence, ScrollKey> scrollKeys[] = {
@@ -84,28 +85,26 @@ void frmText::CreateCommandWindows() {
   }
 }
 
-void frmText::cmdFile_Click() {
-  mFrmFile->move(pos() + kChooserOffset);
-  mFrmFile->exec();
-  if (mFrmFile->gFileNm.isEmpty())
+void MainWindow::ChooseAndOpenText() {
+  mTextChooser->move(pos() + kChooserOffset);
+  const std::optional<std::string> chosen = mTextChooser->Choose();
+  if (!chosen)
     return;
   // The window repaints where the chooser stood before the file is read.
   QCoreApplication::processEvents();
-  mTextFilePath = mFrmFile->ChosenPath();
-  OpenTextFileAndDisp();
+  mTextFilePath = *chosen;
+  OpenTextFile();
 }
 
-void frmText::cmdIni_Click() {
-  CenterFormOnParent(*mFrmIni, *this);
+void MainWindow::EditSettings() {
+  CenterFormOnParent(*mSettingsDialog, *this);
   // Edits left from a cancelled showing are dropped.
-  mFrmIni->SetSettingToFrmIni(mSetting);
-  mFrmIni->gLineSpaceMin = mSettingDef.LineSpace;
-  mFrmIni->gLineSpaceMax = mSettingMax.LineSpace;
-  mFrmIni->exec();
-  if (!mFrmIni->gBolChangeSetting)
+  const std::optional<SettingInfo> edited =
+      mSettingsDialog->Edit(mSetting, mSettingDef.LineSpace, mSettingMax.LineSpace);
+  if (!edited)
     return;
 
-  mFrmIni->GetSettingFromFrmIni(mSetting);
+  mSetting = *edited;
   const Status written = WriteIniSettings(IniPath(), mSetting, frameGeometry().x());
   ApplySettingChange();
   // The settings hold for this run whether or not they could be stored; the user hears when
@@ -115,22 +114,22 @@ void frmText::cmdIni_Click() {
   }
 }
 
-void frmText::ApplySettingChange() {
+void MainWindow::ApplySettingChange() {
   GetFontMetrics();
-  if (!gFlgTextFileRead)
+  if (!mTextLoaded)
     return;  // the greeting or the empty pane stays as drawn
   // The popup stood at the old positions, in the old font.
   HideMeaningPopup();
   TextDocument& doc = *mDoc;
   int maxRight = 0;
   int longestLine = 0;
-  GetChrPosAry(doc.mChr, mSetting, doc.LineCount(), doc.mChrX, maxRight, longestLine);
+  ComputeCharPositions(doc.mChr, mSetting, doc.LineCount(), doc.mChrX, maxRight, longestLine);
   FitWindowToText(maxRight);
   GetWordListOfText(doc.mTxt, doc.mChrX, doc.words);
-  VScroll_Change();
+  DrawPage();
 }
 
-void frmText::cmdDispHowToUse_Click() {
+void MainWindow::ShowHelp() {
   if (mHelpOpener) {
     mHelpOpener(HelpPageUrl(mPaths.baseFolder));
   } else {
@@ -138,13 +137,13 @@ void frmText::cmdDispHowToUse_Click() {
   }
 }
 
-void frmText::Form_KeyDown(int keyCode) {
+void MainWindow::HandleKey(int keyCode) {
   if (keyCode == Qt::Key_F1)
-    cmdDispHowToUse_Click();
+    ShowHelp();
 }
 
-std::string frmText::TextEditorField() const {
-  return Utf16ToUtf8(mFrmIni->TextEditorText().toStdU16String());
+std::string MainWindow::TextEditorField() const {
+  return Utf16ToUtf8(mSettingsDialog->TextEditorText().toStdU16String());
 }
 
 }  // namespace kelmoa

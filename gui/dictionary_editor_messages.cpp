@@ -1,4 +1,5 @@
-#include "gui/frm_edit_dic_messages.h"
+// Texts of the dictionary editor.
+#include "gui/dictionary_editor_messages.h"
 
 #include <initializer_list>
 

@@ -1,4 +1,5 @@
-#include "gui/meaning_popup_view.h"
+// The meaning popup on screen: sizes, fills and places the box over the text pane.
+#include "gui/meaning_popup.h"
 
 #include <QFontMetrics>
 #include <QFontMetricsF>
@@ -8,7 +9,7 @@
 
 namespace kelmoa {
 
-PopupLayout DispMeaningPopup(PictureBox& popup, std::u16string_view text, int lineTop, int leftX,
+PopupLayout ShowMeaningPopup(PictureBox& popup, std::u16string_view text, int lineTop, int leftX,
                              int pitch, const QFont& font) {
   const QWidget& pane = *popup.parentWidget();
   const QFontMetricsF metrics(font);

@@ -1,4 +1,5 @@
-#include "gui/frm_text.h"
+// The main window: building it, the first activation, opening texts, drawing and the popup.
+#include "gui/main_window.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -21,22 +22,22 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "gui/frm_text_messages.h"
 #include "core/base/char_code.h"
 #include "core/base/codepage.h"
-#include "gui/frm_msg.h"
 #include "core/base/helpers.h"
-#include "gui/picture_box.h"
-#include "gui/window_helpers.h"
-#include "core/text/open_text.h"
-#include "core/text/prepare_text.h"
-#include "gui/page_render.h"
-#include "gui/scroll_fit.h"
-#include "core/text/word_info.h"
-#include "core/text/meaning_popup.h"
-#include "gui/meaning_popup_view.h"
 #include "core/settings/editor_command.h"
+#include "core/text/open_text.h"
+#include "core/text/popup_text.h"
+#include "core/text/prepare_text.h"
+#include "core/text/word_info.h"
 #include "gui/editor_launch.h"
+#include "gui/main_window_messages.h"
+#include "gui/meaning_popup.h"
+#include "gui/message_dialog.h"
+#include "gui/page_render.h"
+#include "gui/picture_box.h"
+#include "gui/scroll_fit.h"
+#include "gui/window_helpers.h"
 
 namespace kelmoa {
 namespace {
@@ -70,89 +71,88 @@ QRect ScreenGeometry() {
 
 }  // namespace
 
-frmText::frmText(ProgramPaths paths, std::string commandLine, QWidget* parent)
+MainWindow::MainWindow(ProgramPaths paths, std::string commandLine, QWidget* parent)
     : QWidget(parent),
       mPaths(std::move(paths)),
       mCommandLine(std::move(commandLine)),
       mDoc(std::make_unique<TextDocument>()) {
   BuildControls();
-  Form_Load();
+  PrepareWindow();
 }
 
-frmText::~frmText() = default;
+MainWindow::~MainWindow() = default;
 
 // The window's design: every control at its place, with its caption and tooltip.
-void frmText::BuildControls() {
+void MainWindow::BuildControls() {
   setFont(QFont(kUiFontName, static_cast<int>(kUiFontPointSize)));
   resize(561, 662);
 
-  mCmdFile = MakeButton(this, QStringLiteral("ファイル"), QRect(0, 0, 53, 21));
-  mLabel1 = new QLabel(QStringLiteral("テキストファイルを"), this);
-  mLabel1->setGeometry(60, 4, 97, 13);
-  mCmdEdit = MakeButton(this, QStringLiteral("編集"), QRect(156, 0, 37, 21),
-                        QStringLiteral("現在表示中のテキストファイルを編集します"));
-  mCmdReRead =
+  mOpenTextButton = MakeButton(this, QStringLiteral("ファイル"), QRect(0, 0, 53, 21));
+  mOpenTextLabel = new QLabel(QStringLiteral("テキストファイルを"), this);
+  mOpenTextLabel->setGeometry(60, 4, 97, 13);
+  mEditTextButton = MakeButton(this, QStringLiteral("編集"), QRect(156, 0, 37, 21),
+                               QStringLiteral("現在表示中のテキストファイルを編集します"));
+  mReopenButton =
       MakeButton(this, QStringLiteral("再読"), QRect(196, 0, 37, 21),
                  QStringLiteral("テキストファイルを編集し保存したら，このボタンをクリックして，"
                                 "テキストファイルを再度読み込みします"));
-  mCmdEditDic = MakeButton(this, QStringLiteral("辞書編集"), QRect(240, 0, 61, 21),
-                           QStringLiteral("辞書ファイルを編集します"));
-  mChkSpeak = new QCheckBox(QStringLiteral("単語を発音"), this);
-  mChkSpeak->setGeometry(304, 4, 81, 13);
-  mCmdIni = MakeButton(this, QStringLiteral("設定"), QRect(388, 0, 37, 21),
-                       QStringLiteral("フォントサイズなどを設定します"));
-  mCmdDispHowToUse = MakeButton(this, QStringLiteral("ﾍﾙﾌﾟ"), QRect(428, 0, 37, 21));
-  mCmdEnd = MakeButton(this, QStringLiteral("終了"), QRect(524, 0, 37, 21));
+  mDictionaryEditorButton = MakeButton(this, QStringLiteral("辞書編集"), QRect(240, 0, 61, 21),
+                                       QStringLiteral("辞書ファイルを編集します"));
+  mSpeakBox = new QCheckBox(QStringLiteral("単語を発音"), this);
+  mSpeakBox->setGeometry(304, 4, 81, 13);
+  mSettingsButton = MakeButton(this, QStringLiteral("設定"), QRect(388, 0, 37, 21),
+                               QStringLiteral("フォントサイズなどを設定します"));
+  mHelpButton = MakeButton(this, QStringLiteral("ﾍﾙﾌﾟ"), QRect(428, 0, 37, 21));
+  mEndButton = MakeButton(this, QStringLiteral("終了"), QRect(524, 0, 37, 21));
 
-  mPicText = new PictureBox(this, Qt::white);
-  mPicText->setGeometry(0, 20, 537, 637);
-  mPicText->setMouseTracking(true);
-  mPicText->setAcceptDrops(true);
-  mPicText->installEventFilter(this);
+  mTextPane = new PictureBox(this, Qt::white);
+  mTextPane->setGeometry(0, 20, 537, 637);
+  mTextPane->setMouseTracking(true);
+  mTextPane->setAcceptDrops(true);
+  mTextPane->installEventFilter(this);
 
-  mVScroll = new QScrollBar(Qt::Vertical, this);
-  mVScroll->setGeometry(536, 20, 25, 637);
-  mVScroll->setRange(1, 1);
-  mVScroll->installEventFilter(this);
+  mScrollBar = new QScrollBar(Qt::Vertical, this);
+  mScrollBar->setGeometry(536, 20, 25, 637);
+  mScrollBar->setRange(1, 1);
+  mScrollBar->installEventFilter(this);
 
   // The popup floats over the text inside the pane. The pointer passes through it: a move over
   // it reaches the pane, so moving onto the lines it covers moves or hides it.
-  mPicDialog = new PictureBox(mPicText, QColor(kPopupBackground));
-  mPicDialog->setGeometry(0, 0, 185, 41);
-  mPicDialog->setAttribute(Qt::WA_TransparentForMouseEvents);
-  mPicDialog->hide();
+  mPopupBox = new PictureBox(mTextPane, QColor(kPopupBackground));
+  mPopupBox->setGeometry(0, 0, 185, 41);
+  mPopupBox->setAttribute(Qt::WA_TransparentForMouseEvents);
+  mPopupBox->hide();
 
   // Takes the keyboard focus, so that the scroll bar never keeps it.
-  mPicDummy = new PictureBox(this, palette().color(QPalette::Window));
-  mPicDummy->setGeometry(508, 4, 9, 13);
-  mPicDummy->setFocusPolicy(Qt::StrongFocus);
+  mFocusSink = new PictureBox(this, palette().color(QPalette::Window));
+  mFocusSink->setGeometry(508, 4, 9, 13);
+  mFocusSink->setFocusPolicy(Qt::StrongFocus);
 
-  mCmdEdit->setEnabled(false);
-  mCmdReRead->setEnabled(false);
-  mChkSpeak->setEnabled(false);
+  mEditTextButton->setEnabled(false);
+  mReopenButton->setEnabled(false);
+  mSpeakBox->setEnabled(false);
 
-  mMsg = new frmMsg(
+  mMsg = new MessageDialog(
       QString::fromStdString(mPaths.programFolder),
       QString::fromUtf8(kProductName) + u' ' + QString::fromStdString(mPaths.exeBaseName), this);
 
-  connect(mCmdFile, &QPushButton::clicked, this, &frmText::cmdFile_Click);
-  connect(mCmdEdit, &QPushButton::clicked, this, &frmText::cmdEdit_Click);
-  connect(mCmdReRead, &QPushButton::clicked, this, &frmText::cmdReRead_Click);
-  connect(mCmdEditDic, &QPushButton::clicked, this, &frmText::cmdEditDic_Click);
-  connect(mCmdIni, &QPushButton::clicked, this, &frmText::cmdIni_Click);
-  connect(mCmdDispHowToUse, &QPushButton::clicked, this, &frmText::cmdDispHowToUse_Click);
-  connect(mCmdEnd, &QPushButton::clicked, this, &frmText::cmdEnd_Click);
-  connect(mVScroll, &QScrollBar::valueChanged, this, &frmText::VScroll_Change);
-  connect(mPicText, &PictureBox::mouseMoved, this,
-          [this](QPointF pos) { picText_MouseMove(pos.x(), pos.y()); });
-  connect(mPicText, &PictureBox::mousePressed, this, [this](QPointF pos, Qt::MouseButton button) {
-    picText_MouseDown(button, pos.x(), pos.y());
-  });
+  connect(mOpenTextButton, &QPushButton::clicked, this, &MainWindow::ChooseAndOpenText);
+  connect(mEditTextButton, &QPushButton::clicked, this, &MainWindow::EditTextInEditor);
+  connect(mReopenButton, &QPushButton::clicked, this, &MainWindow::ReopenText);
+  connect(mDictionaryEditorButton, &QPushButton::clicked, this, &MainWindow::ShowDictionaryEditor);
+  connect(mSettingsButton, &QPushButton::clicked, this, &MainWindow::EditSettings);
+  connect(mHelpButton, &QPushButton::clicked, this, &MainWindow::ShowHelp);
+  connect(mEndButton, &QPushButton::clicked, this, &MainWindow::StorePlaceAndEnd);
+  connect(mScrollBar, &QScrollBar::valueChanged, this, &MainWindow::DrawPage);
+  connect(mTextPane, &PictureBox::mouseMoved, this,
+          [this](QPointF pos) { HoverAt(pos.x(), pos.y()); });
+  connect(mTextPane, &PictureBox::mousePressed, this,
+          [this](QPointF pos, Qt::MouseButton button) { PressAt(button, pos.x(), pos.y()); });
 }
 
-void frmText::Form_Load() {
+void MainWindow::PrepareWindow() {
   setWindowTitle(BaseCaption());
-  mPicText->setCursor(Qt::IBeamCursor);
+  mTextPane->setCursor(Qt::IBeamCursor);
   const QRect screen = ScreenGeometry();
   mWindowMetrics.ScreenHeightPx = screen.height();
   SetDefaultSettings(screen.width(), mSettingDef, mSettingMax);
@@ -164,9 +164,9 @@ void frmText::Form_Load() {
   }
   SetInitialLayout();
   GetFontMetrics();
-  if (!mWindowMetrics.FlgFontSizeOk) {
+  if (!mWindowMetrics.FontSizeOk) {
     mPaneFont = PaneFont(9.6);
-    mPicText->setFont(mPaneFont);
+    mTextPane->setFont(mPaneFont);
     mPageFont = std::make_unique<PageFont>(mPaneFont);
   }
   CreateCommandWindows();
@@ -174,60 +174,60 @@ void frmText::Form_Load() {
 
 // The window stands at the stored left edge, at the top of the screen, 0.92 of the screen
 // high; it keeps its designed width until a text is loaded.
-void frmText::SetInitialLayout() {
+void MainWindow::SetInitialLayout() {
   move(mSetting.FormLeft, kFormTop);
   const int height = static_cast<int>(RoundHalfEven(0.92 * mWindowMetrics.ScreenHeightPx));
   resize(width(), height);
-  mPicText->setGeometry(0, mPicText->y(), width(), height - mCmdEnd->height() - 5);
-  mVScroll->hide();
+  mTextPane->setGeometry(0, mTextPane->y(), width(), height - mEndButton->height() - 5);
+  mScrollBar->hide();
 }
 
 // Gives the pane the chosen font size and measures it: single-byte advance, double-byte
 // advance, cell height, and the lines that fit the pane.
-void frmText::GetFontMetrics() {
+void MainWindow::GetFontMetrics() {
   mPaneFont = PaneFont(mSetting.FontSize);
-  mPicText->setFont(mPaneFont);
-  mPicDialog->setFont(mPaneFont);
+  mTextPane->setFont(mPaneFont);
+  mPopupBox->setFont(mPaneFont);
   bool sizeOk = false;
   GetPicTextMetrics(mPaneFont, mSetting.HalfWidth, mSetting.FullWidth, mSetting.CharHeight, sizeOk);
-  mWindowMetrics.FlgFontSizeOk = sizeOk;
-  mSetting.LinesPerPage = ComputeLinesPerPage(mPicText->height(), mSetting);
+  mWindowMetrics.FontSizeOk = sizeOk;
+  mSetting.LinesPerPage = ComputeLinesPerPage(mTextPane->height(), mSetting);
   mPageFont = std::make_unique<PageFont>(mPaneFont);
 }
 
-void frmText::Form_Activate() {
-  if (mFlgInitDone)
+void MainWindow::ActivateFirstTime() {
+  if (mActivated)
     return;
   // Set before the work: the message dialogs below make this window active again before
   // this call returns, and the dictionary is read once per run.
-  mFlgInitDone = true;
+  mActivated = true;
 
   const std::string dicPath = mPaths.DataPath("dic", kDicDefault);
   if (!IsFileExist(dicPath)) {
-    DispMsg(MsgDicNotFound(UPath(dicPath)), 0);
+    ShowMessage(MsgDicNotFound(UPath(dicPath)), 0);
     EndProgram();
     return;
   }
   std::string code;
   if (const Status status = GetFileCharCode(dicPath, code); !status.ok()) {
-    DispMsg(MsgDicUnreadable(UPath(dicPath), SystemReason(status)), 0);
+    ShowMessage(MsgDicUnreadable(UPath(dicPath), SystemReason(status)), 0);
     EndProgram();
     return;
   }
   if (code != "ASCII" && code != "SJIS") {
-    DispMsg(MsgDicNotShiftJis(UPath(dicPath), Utf8ToUtf16(code)), 0);
+    ShowMessage(MsgDicNotShiftJis(UPath(dicPath), Utf8ToUtf16(code)), 0);
     EndProgram();
     return;
   }
 
   PanePrint(u"", true);
   PanePrint(kDicLoading, false);
-  mPicText->setCursor(Qt::WaitCursor);
-  mPicText->repaint();
+  mTextPane->setCursor(Qt::WaitCursor);
+  mTextPane->repaint();
   const Status loaded = mDic.LoadDicFile(dicPath);
-  mPicText->setCursor(Qt::IBeamCursor);
+  mTextPane->setCursor(Qt::IBeamCursor);
   if (!loaded.ok()) {
-    DispMsg(MsgDicUnreadable(UPath(dicPath), SystemReason(loaded)), 0);
+    ShowMessage(MsgDicUnreadable(UPath(dicPath), SystemReason(loaded)), 0);
     EndProgram();
     return;
   }
@@ -244,17 +244,17 @@ void frmText::Form_Activate() {
     std::error_code ec;
     const std::filesystem::path whole = std::filesystem::absolute(mCommandLine, ec);
     mTextFilePath = ec ? mCommandLine : whole.string();
-    OpenTextFileAndDisp();
+    OpenTextFile();
   } else {
     if (!problem.empty())
-      DispMsg(MsgTextFileUnreadable(UPath(mCommandLine), problem), 0);
+      ShowMessage(MsgTextFileUnreadable(UPath(mCommandLine), problem), 0);
     for (const char16_t* line : kGreetingLines)
       PanePrint(line, true);
   }
-  mPicText->update();
+  mTextPane->update();
 }
 
-void frmText::OpenTextFileAndDisp() {
+void MainWindow::OpenTextFile() {
   TextFileCheck check = CheckAndReadTextFile(mTextFilePath);
   switch (check.result) {
     case TextFileCheck::kUnreadable: {
@@ -262,7 +262,7 @@ void frmText::OpenTextFileAndDisp() {
       std::u16string reason = TextFileProblem(mTextFilePath);
       if (reason.empty())
         reason = SystemReason(check.status);
-      DispMsg(MsgTextFileUnreadable(UPath(mTextFilePath), reason), 0);
+      ShowMessage(MsgTextFileUnreadable(UPath(mTextFilePath), reason), 0);
       mTextFilePath = mLastTextFilePath;
       return;
     }
@@ -274,12 +274,12 @@ void frmText::OpenTextFileAndDisp() {
       // A text in a code that can be read, or one too long, can be prepared into a copy.
       const bool preparable =
           check.result == TextFileCheck::kTooLarge || CanPrepareCode(check.codeName);
-      const int answer = DispMsg(msg, 1, preparable);
-      if (answer == frmMsg::kOK)
-        cmdEdit_Click();  // opens the rejected file
+      const int answer = ShowMessage(msg, 1, preparable);
+      if (answer == MessageDialog::kOK)
+        EditTextInEditor();  // opens the rejected file
       const std::string rejected = mTextFilePath;
       mTextFilePath = mLastTextFilePath;
-      if (answer == frmMsg::kConvert)
+      if (answer == MessageDialog::kConvert)
         OpenPreparedCopy(rejected);
       return;
     }
@@ -287,37 +287,38 @@ void frmText::OpenTextFileAndDisp() {
       break;
   }
 
-  mPicText->setCursor(Qt::WaitCursor);
+  mTextPane->setCursor(Qt::WaitCursor);
   TextDocument& doc = *mDoc;
   int maxRight = 0;
   int longestLine = 0;
   SetNewTextLines(doc, std::move(check.lines), mSetting, maxRight, longestLine);
-  gFlgTextFileRead = true;
-  mCmdEdit->setEnabled(true);
-  mCmdReRead->setEnabled(true);
-  mChkSpeak->setEnabled(true);
+  mTextLoaded = true;
+  mEditTextButton->setEnabled(true);
+  mReopenButton->setEnabled(true);
+  mSpeakBox->setEnabled(true);
   mLastTextFilePath = mTextFilePath;
   FitWindowToText(maxRight);
-  kelmoa::gGetWordInfoInTextP(doc, mDic.Words());
-  if (mVScroll->value() == 1) {
-    VScroll_Change();
+  kelmoa::MarkKnownWords(doc, mDic.Words());
+  if (mScrollBar->value() == 1) {
+    DrawPage();
   } else {
-    mVScroll->setValue(1);  // redraws the page
+    mScrollBar->setValue(1);  // redraws the page
   }
-  mPicText->setCursor(Qt::IBeamCursor);
+  mTextPane->setCursor(Qt::IBeamCursor);
   setWindowTitle(QPath(GetFileNameOfPath(mTextFilePath)) + QStringLiteral(" - ") + BaseCaption());
 }
 
 // The text is never wrapped: the window grows to the longest line instead.
-void frmText::FitWindowToText(int maxRight) {
-  SetVScrollRange(mDoc->LineCount(), mSetting.LinesPerPage, *mVScroll);
-  const int picWidth = SetPicTextWidth(maxRight, mSetting.HalfWidth, kPicTextMinWidthPx, *mPicText);
-  SetFormWidth(picWidth, !mVScroll->isHidden(), mVScroll->width(), *this);
-  mVScroll->setGeometry(picWidth, mPicText->y(), mVScroll->width(), mPicText->height());
-  mCmdEnd->move(width() - mCmdEnd->width(), mCmdEnd->y());
+void MainWindow::FitWindowToText(int maxRight) {
+  SetVScrollRange(mDoc->LineCount(), mSetting.LinesPerPage, *mScrollBar);
+  const int picWidth =
+      SetPicTextWidth(maxRight, mSetting.HalfWidth, kPicTextMinWidthPx, *mTextPane);
+  SetFormWidth(picWidth, !mScrollBar->isHidden(), mScrollBar->width(), *this);
+  mScrollBar->setGeometry(picWidth, mTextPane->y(), mScrollBar->width(), mTextPane->height());
+  mEndButton->move(width() - mEndButton->width(), mEndButton->y());
 }
 
-void frmText::KeepCaptionOnScreen() {
+void MainWindow::KeepCaptionOnScreen() {
   // A window widened before the window system has framed it can be put with its inside where
   // its frame was to stand: the caption above the screen, the left border left of the stored
   // edge. Only that is mended; a window the user moves stays where it is.
@@ -332,29 +333,29 @@ void frmText::KeepCaptionOnScreen() {
   move(placed.x(), top);  // a window's move places its frame
 }
 
-void frmText::VScroll_Change() {
+void MainWindow::DrawPage() {
   // The words move under the pointer: a popup would show the meanings of a word no longer
   // there. The next pointer move builds it again.
   HideMeaningPopup();
-  const int first = mVScroll->value();
-  QImage& page = mPicText->Image();
+  const int first = mScrollBar->value();
+  QImage& page = mTextPane->Image();
   DrawTextPage(page, *mPageFont, *mDoc, mSetting, mDoc->LineCount(), first);
   DrawLineNumbers(page, *mPageFont, mDoc->LineCount(), first, mSetting);
   if (isVisible())
-    mPicDummy->setFocus();
-  mPicText->update();
+    mFocusSink->setFocus();
+  mTextPane->update();
 }
 
-void frmText::VScroll_GotFocus() {
+void MainWindow::PassScrollBarFocus() {
   if (isVisible())
-    mPicDummy->setFocus();
+    mFocusSink->setFocus();
 }
 
-void frmText::picText_MouseMove(double x, double y) {
-  if (!gFlgTextFileRead)
+void MainWindow::HoverAt(double x, double y) {
+  if (!mTextLoaded)
     return;
   const int pitch = mSetting.CharHeight + mSetting.LineSpace;
-  const int first = mVScroll->value();
+  const int first = mScrollBar->value();
   const WordTable& t = mDoc->words;
   const int k = GetWordIdxAtPoint(x, y, first, pitch, t.mLineFirstWord, t.mLineLastWord, t.mWordX1,
                                   t.mWordX2);
@@ -374,21 +375,21 @@ void frmText::picText_MouseMove(double x, double y) {
   }
   const int top = (t.mWordLine[ki] - first) * pitch + kPageTopPx;
   const std::u16string text = ComposePopupText(w, idxList, mDic.Words(), mDic.Meanings());
-  DispMeaningPopup(*mPicDialog, text, top, t.mWordX1[ki], pitch, mPaneFont);
+  ShowMeaningPopup(*mPopupBox, text, top, t.mWordX1[ki], pitch, mPaneFont);
   mPrevHoverWord = w;
 }
 
-void frmText::HideMeaningPopup() {
-  mPicDialog->hide();
+void MainWindow::HideMeaningPopup() {
+  mPopupBox->hide();
   mPrevHoverWord.clear();
 }
 
-void frmText::picText_OLEDragDrop(const std::string& path) {
+void MainWindow::OpenDroppedFile(const std::string& path) {
   mTextFilePath = path;
-  OpenTextFileAndDisp();
+  OpenTextFile();
 }
 
-void frmText::WheelRoll(int delta, Qt::KeyboardModifiers modifiers) {
+void MainWindow::WheelRoll(int delta, Qt::KeyboardModifiers modifiers) {
   if (delta == 0)
     return;  // a sideways wheel
   int amount = delta;
@@ -403,17 +404,17 @@ void frmText::WheelRoll(int delta, Qt::KeyboardModifiers modifiers) {
     amount = mWheelRemainder;
   }
   mWheelRemainder = 0;
-  if (mVScroll->isHidden())
+  if (mScrollBar->isHidden())
     return;
   const int step = modifiers.testFlag(Qt::ControlModifier) ? 10 : 5;
-  const int value = mVScroll->value() + (amount > 0 ? -step : step);
-  mVScroll->setValue(std::clamp(value, mVScroll->minimum(), mVScroll->maximum()));
+  const int value = mScrollBar->value() + (amount > 0 ? -step : step);
+  mScrollBar->setValue(std::clamp(value, mScrollBar->minimum(), mScrollBar->maximum()));
 }
 
-void frmText::ScrollByKey(ScrollKey key) {
-  if (mVScroll->isHidden())
+void MainWindow::ScrollByKey(ScrollKey key) {
+  if (mScrollBar->isHidden())
     return;  // the whole text is on the page
-  int value = mVScroll->value();
+  int value = mScrollBar->value();
   switch (key) {
     case ScrollKey::kLineUp:
       value -= 1;
@@ -422,29 +423,29 @@ void frmText::ScrollByKey(ScrollKey key) {
       value += 1;
       break;
     case ScrollKey::kPageUp:
-      value -= mVScroll->pageStep();
+      value -= mScrollBar->pageStep();
       break;
     case ScrollKey::kPageDown:
-      value += mVScroll->pageStep();
+      value += mScrollBar->pageStep();
       break;
     case ScrollKey::kTop:
-      value = mVScroll->minimum();
+      value = mScrollBar->minimum();
       break;
     case ScrollKey::kBottom:
-      value = mVScroll->maximum();
+      value = mScrollBar->maximum();
       break;
   }
-  mVScroll->setValue(std::clamp(value, mVScroll->minimum(), mVScroll->maximum()));
+  mScrollBar->setValue(std::clamp(value, mScrollBar->minimum(), mScrollBar->maximum()));
 }
 
-void frmText::cmdReRead_Click() {
-  OpenTextFileAndDisp();
+void MainWindow::ReopenText() {
+  OpenTextFile();
 }
 
-void frmText::cmdEdit_Click() {
+void MainWindow::EditTextInEditor() {
   const QRect frame = frameGeometry();
   EditorPlace place;
-  place.line = mVScroll->value();
+  place.line = mScrollBar->value();
   place.x = frame.x() + frame.width();
   place.y = frame.y();
   place.w = ScreenGeometry().width() - (frame.width() + frame.x());
@@ -455,21 +456,21 @@ void frmText::cmdEdit_Click() {
     ShowPlainMessage(Q(MsgEditorNotStarted(UPath(program), reason.toStdU16String())));
 }
 
-void frmText::cmdEnd_Click() {
+void MainWindow::StorePlaceAndEnd() {
   const QRect frame = frameGeometry();
   // The left edge is kept for the next run; a window partly off the screen stores nothing.
   (void)WriteIniFormLeft(IniPath(), frame.x(), frame.y());
   EndProgram();
 }
 
-void frmText::Form_Unload() {
+void MainWindow::EndOnClose() {
   EndProgram();
 }
 
-bool frmText::event(QEvent* event) {
+bool MainWindow::event(QEvent* event) {
   switch (event->type()) {
     case QEvent::WindowActivate:
-      Form_Activate();
+      ActivateFirstTime();
       break;
     case QEvent::WindowDeactivate:
       HideMeaningPopup();  // the pointer is with another window now
@@ -487,26 +488,26 @@ bool frmText::event(QEvent* event) {
   return QWidget::event(event);
 }
 
-void frmText::wheelEvent(QWheelEvent* event) {
+void MainWindow::wheelEvent(QWheelEvent* event) {
   WheelRoll(event->angleDelta().y(), event->modifiers());
   event->accept();
 }
 
-void frmText::closeEvent(QCloseEvent* event) {
-  Form_Unload();
+void MainWindow::closeEvent(QCloseEvent* event) {
+  EndOnClose();
   event->accept();
 }
 
-bool frmText::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == mVScroll) {
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == mScrollBar) {
     if (event->type() == QEvent::FocusIn) {
-      VScroll_GotFocus();
+      PassScrollBarFocus();
     } else if (event->type() == QEvent::Wheel) {
       // The wheel scrolls the same way wherever the pointer is.
       wheelEvent(static_cast<QWheelEvent*>(event));
       return true;
     }
-  } else if (watched == mPicText) {
+  } else if (watched == mTextPane) {
     if (event->type() == QEvent::Leave) {
       HideMeaningPopup();
       return false;
@@ -524,7 +525,7 @@ bool frmText::eventFilter(QObject* watched, QEvent* event) {
       // A drop without a local file (dragged text, a web address) is ignored.
       if (!urls.isEmpty() && urls.first().isLocalFile()) {
         drop->acceptProposedAction();
-        picText_OLEDragDrop(LocalFilePath(urls.first()));
+        OpenDroppedFile(LocalFilePath(urls.first()));
       }
       return true;
     }
@@ -532,14 +533,14 @@ bool frmText::eventFilter(QObject* watched, QEvent* event) {
   return QWidget::eventFilter(watched, event);
 }
 
-void frmText::PanePrint(std::u16string_view text, bool endLine) {
+void MainWindow::PanePrint(std::u16string_view text, bool endLine) {
   const QString s = Q(text);
   if (mPrintLineOpen) {
     mPaneLines.back() += s;
   } else {
     mPaneLines.append(s);
   }
-  QPainter painter(&mPicText->Image());
+  QPainter painter(&mTextPane->Image());
   painter.setFont(mPaneFont);
   painter.setPen(Qt::black);
   painter.drawText(QPointF(mPrintX, mPrintY + QFontMetrics(mPaneFont).ascent()), s);
@@ -550,19 +551,19 @@ void frmText::PanePrint(std::u16string_view text, bool endLine) {
     mPrintX = 0;
     mPrintY += mSetting.CharHeight;
   }
-  mPicText->update();
+  mTextPane->update();
 }
 
-int frmText::DispMsg(const std::u16string& msg, int btn, bool offerConvert) {
-  return mMsg->DispFrmMsg(this, Q(msg), btn, Q(kNotifyWav), offerConvert);
+int MainWindow::ShowMessage(const std::u16string& msg, int btn, bool offerConvert) {
+  return mMsg->Ask(this, Q(msg), btn, Q(kNotifyWav), offerConvert);
 }
 
-void frmText::OpenPreparedCopy(const std::string& refusedPath) {
-  const QCursor before = mPicText->cursor();
-  mPicText->setCursor(Qt::WaitCursor);
+void MainWindow::OpenPreparedCopy(const std::string& refusedPath) {
+  const QCursor before = mTextPane->cursor();
+  mTextPane->setCursor(Qt::WaitCursor);
   const auto fail = [&](const std::u16string& msg) {
-    mPicText->setCursor(before);
-    DispMsg(msg, 0);
+    mTextPane->setCursor(before);
+    ShowMessage(msg, 0);
   };
   if (!mTextPreparer) {
     if (Status s = TextPreparer::Create(mTextPreparer); !s.ok())
@@ -587,12 +588,12 @@ void frmText::OpenPreparedCopy(const std::string& refusedPath) {
   s = WritePreparedParts(DefaultFileOps(), path, prepared.parts, written);
   if (!s.ok())
     return fail(MsgTextNotPrepared(UPath(path), SystemReason(s)));
-  mPicText->setCursor(before);
+  mTextPane->setCursor(before);
   mTextFilePath = written.front();
-  OpenTextFileAndDisp();
+  OpenTextFile();
 }
 
-void frmText::ShowPlainMessage(const QString& text, QWidget* parent) {
+void MainWindow::ShowPlainMessage(const QString& text, QWidget* parent) {
   if (mPlainMessageResponder) {
     mPlainMessageResponder(text);
     return;
@@ -604,20 +605,20 @@ void frmText::ShowPlainMessage(const QString& text, QWidget* parent) {
   box.exec();
 }
 
-void frmText::EndProgram() {
+void MainWindow::EndProgram() {
   mProgramEnded = true;
   hide();
   emit programEnded();
 }
 
-QString frmText::BaseCaption() const {
+QString MainWindow::BaseCaption() const {
   return QString::fromStdString(mPaths.exeBaseName) + QStringLiteral(" Ver%1.%2.%3")
                                                           .arg(KELMOA_VERSION_MAJOR)
                                                           .arg(KELMOA_VERSION_MINOR)
                                                           .arg(KELMOA_VERSION_PATCH);
 }
 
-std::string frmText::IniPath() const {
+std::string MainWindow::IniPath() const {
   return mPaths.programFolder + "/" + mPaths.title + kIniExtension;
 }
 

@@ -1,3 +1,4 @@
+// The program's own message box.
 #pragma once
 
 #include <QDialog>
@@ -12,11 +13,11 @@ namespace kelmoa {
 // The program's own message box: sizes itself to the message, sits in the upper part of the
 // calling window, may play a sound, stays above other windows and is modal. One instance
 // serves the whole run; it is hidden, not destroyed, after every answer.
-class frmMsg : public QDialog {
+class MessageDialog : public QDialog {
   Q_OBJECT
 
  public:
-  // The answers DispFrmMsg returns.
+  // The answers Ask returns.
   static constexpr int kOK = 1;
   static constexpr int kCancel = 2;
   // The answer of the button that prepares a refused text into a copy and opens that.
@@ -27,28 +28,28 @@ class frmMsg : public QDialog {
   using Responder = std::function<int(const QString& msg, int btn)>;
 
   // programFolder holds the sound files; caption is the window title.
-  frmMsg(QString programFolder, QString caption, QWidget* parent);
+  MessageDialog(QString programFolder, QString caption, QWidget* parent);
 
-  // Shows pMsg (lines separated by CR LF) with "O K" only (pBtn 0) or "O K" and "キャンセル",
-  // plays pWav from the program folder when it is not empty and the file exists, and waits for
+  // Shows msg (lines separated by CR LF) with "O K" only (btn 0) or "O K" and "キャンセル",
+  // plays wav from the program folder when it is not empty and the file exists, and waits for
   // the answer: kOK or kCancel. Closing the dialog through its frame counts as Cancel. The
   // dialog stays within the screen: long lines are wrapped, and a message still too tall shows
   // its long lines' beginnings and ends around a "…".
   // offerConvert adds the button "変換して開く" at the end of the row; it answers kConvert.
-  int DispFrmMsg(QWidget* pParentForm, const QString& pMsg, int pBtn, const QString& pWav,
-                 bool offerConvert = false);
+  int Ask(QWidget* parent, const QString& msg, int btn, const QString& wav,
+          bool offerConvert = false);
 
   void SetResponder(Responder responder) { mResponder = std::move(responder); }
 
-  void cmdOK_Click();
-  void cmdCancel_Click();
-  void cmdConvert_Click();
-  void Form_Activate();
+  void AnswerOK();
+  void Cancel();
+  void AnswerConvert();
+  void ShowCaption();
 
-  const QLabel& lblMsg() const { return *mLblMsg; }
-  const QPushButton& cmdOK() const { return *mCmdOK; }
-  const QPushButton& cmdCancel() const { return *mCmdCancel; }
-  const QPushButton& cmdConvert() const { return *mCmdConvert; }
+  const QLabel& MessageLabel() const { return *mMessageLabel; }
+  const QPushButton& OKButton() const { return *mOKButton; }
+  const QPushButton& CancelButton() const { return *mCancelButton; }
+  const QPushButton& ConvertButton() const { return *mConvertButton; }
 
  protected:
   bool event(QEvent* event) override;
@@ -58,10 +59,10 @@ class frmMsg : public QDialog {
  private:
   QString mProgramFolder;
   QString mCaption;
-  QLabel* mLblMsg;
-  QPushButton* mCmdOK;
-  QPushButton* mCmdCancel;
-  QPushButton* mCmdConvert;
+  QLabel* mMessageLabel;
+  QPushButton* mOKButton;
+  QPushButton* mCancelButton;
+  QPushButton* mConvertButton;
   int mBtnResult = 0;
   Responder mResponder;
 };

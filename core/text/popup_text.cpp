@@ -1,4 +1,5 @@
-#include "core/text/meaning_popup.h"
+// The popup text: the word under the pointer, its meanings as popup lines, the box's layout.
+#include "core/text/popup_text.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,3 +1,4 @@
+// Texts of the main window.
 #pragma once
 
 #include <array>

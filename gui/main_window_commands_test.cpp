@@ -19,10 +19,10 @@
 #include "core/base/codepage.h"
 #include "core/base/fixtures_test.h"
 #include "core/settings/ini_file.h"
-#include "gui/frm_file.h"
-#include "gui/frm_ini.h"
-#include "gui/frm_msg.h"
-#include "gui/frm_text.h"
+#include "gui/text_chooser.h"
+#include "gui/settings_dialog.h"
+#include "gui/message_dialog.h"
+#include "gui/main_window.h"
 #include "gui/help_page.h"
 #include "gui/picture_box.h"
 #include "gui/window_helpers.h"
@@ -73,11 +73,11 @@ void Press(const QWidget& window, const QString& caption) {
 
 // The command row of the main window on an installed program in a temporary base folder; the
 // test works the settings window and the chooser from inside their modal showings.
-class FrmTextCommandsTest : public QObject {
+class MainWindowCommandsTest : public QObject {
   Q_OBJECT
 
   testing::TempDir mDir;
-  std::unique_ptr<frmText> mW;
+  std::unique_ptr<MainWindow> mW;
   QStringList mPlain;  // plain messages of the main window, the settings window and the chooser
   QString mStartFolder = QDir::currentPath();
 
@@ -89,17 +89,17 @@ class FrmTextCommandsTest : public QObject {
     WriteBytes(mDir / ("txt_shift_jis/" + name), testing::SjisLines(lines));
     return mDir / ("txt_shift_jis/" + name);
   }
-  frmText& Ready() {
+  MainWindow& Ready() {
     WriteBytes(mDir / "dic/Dic_EJ.txt", testing::Sjis("dog\t犬\r\nthe\tその\r\n"));
-    mW = std::make_unique<frmText>(ProgramPaths::FromProgramFile(mDir / "bin/Kelmoa"), "");
-    mW->MsgDialog().SetResponder([](const QString&, int) { return frmMsg::kCancel; });
+    mW = std::make_unique<MainWindow>(ProgramPaths::FromProgramFile(mDir / "bin/Kelmoa"), "");
+    mW->MsgDialog().SetResponder([](const QString&, int) { return MessageDialog::kCancel; });
     mW->SetPlainMessageResponder([this](const QString& msg) { mPlain << msg; });
-    mW->Form_Activate();
+    mW->ActivateFirstTime();
     return *mW;
   }
   void Open(const std::string& path) {
     mW->mTextFilePath = path;
-    mW->OpenTextFileAndDisp();
+    mW->OpenTextFile();
   }
   // The window shown, so that its frame stands where it will stay.
   void Show() {
@@ -107,20 +107,20 @@ class FrmTextCommandsTest : public QObject {
     QVERIFY(QTest::qWaitForWindowExposed(mW.get()));
   }
 
-  frmIni& Ini() { return *mW->mFrmIni; }
-  frmFile& Chooser() { return *mW->mFrmFile; }
-  QScrollBar& VScroll() { return *mW->mVScroll; }
-  const QImage& Page() const { return mW->mPicText->Image(); }
+  SettingsDialog& Ini() { return *mW->mSettingsDialog; }
+  TextChooser& Chooser() { return *mW->mTextChooser; }
+  QScrollBar& VScroll() { return *mW->mScrollBar; }
+  const QImage& Page() const { return mW->mTextPane->Image(); }
   const SettingInfo& Setting() const { return mW->mSetting; }
 
   // "設定" with act working in the settings window.
   template <typename Act>
   bool Settings(Act act) {
     return WhileShown(
-        Ini(), [&] { act(Ini()); }, [this] { mW->cmdIni_Click(); });
+        Ini(), [&] { act(Ini()); }, [this] { mW->EditSettings(); });
   }
   bool ChangeFontSize(int option) {
-    return Settings([option](frmIni& ini) {
+    return Settings([option](SettingsDialog& ini) {
       QTest::mouseClick(FontSize(ini, option), Qt::LeftButton);
       Press(ini, "設定変更(&R)");
     });
@@ -129,34 +129,34 @@ class FrmTextCommandsTest : public QObject {
   template <typename Act>
   bool Choose(Act act) {
     return WhileShown(
-        Chooser(), [&] { act(Chooser()); }, [this] { mW->cmdFile_Click(); });
+        Chooser(), [&] { act(Chooser()); }, [this] { mW->ChooseAndOpenText(); });
   }
   // The chooser is worked as a user works it: its list and its buttons by their captions.
-  static QListWidget& FileList(const frmFile& chooser) {
+  static QListWidget& FileList(const TextChooser& chooser) {
     return *chooser.findChild<QListWidget*>();
   }
-  static QStringList Listed(const frmFile& chooser) {
+  static QStringList Listed(const TextChooser& chooser) {
     QStringList names;
     for (int i = 0; i < FileList(chooser).count(); ++i)
       names << FileList(chooser).item(i)->text();
     return names;
   }
-  static void Select(frmFile& chooser, const QString& name) {
+  static void Select(TextChooser& chooser, const QString& name) {
     FileList(chooser).setCurrentItem(FileList(chooser).findItems(name, Qt::MatchExactly).value(0));
   }
   // The settings window's fields: the font sizes in their order, the line spacing in its
   // group, the editor path as the first field of the window itself.
-  static QRadioButton* FontSize(const frmIni& ini, int option) {
+  static QRadioButton* FontSize(const SettingsDialog& ini, int option) {
     return ini.findChildren<QRadioButton*>().value(option);
   }
-  static QLineEdit* LineSpace(const frmIni& ini) {
+  static QLineEdit* LineSpace(const SettingsDialog& ini) {
     for (const QGroupBox* group : ini.findChildren<QGroupBox*>()) {
       if (group->title() == QStringLiteral("行間"))
         return group->findChild<QLineEdit*>();
     }
     return nullptr;
   }
-  static QLineEdit* EditorField(const frmIni& ini) {
+  static QLineEdit* EditorField(const SettingsDialog& ini) {
     return ini.findChildren<QLineEdit*>(QString(), Qt::FindDirectChildrenOnly).value(0);
   }
 
@@ -192,7 +192,7 @@ class FrmTextCommandsTest : public QObject {
   // ---- settings change -------------------------------------------------------------------
 
   void aSettingsChangeLaysTheTextOutAgainAtItsPlace() {
-    frmText& w = Ready();
+    MainWindow& w = Ready();
     std::vector<std::string> lines = Lines(200, "the dog runs");
     lines[9] = std::string(100, 'x');
     Open(Text("long.txt", lines));
@@ -200,7 +200,7 @@ class FrmTextCommandsTest : public QObject {
     const int left = w.frameGeometry().x();
     VScroll().setValue(40);
     const std::vector<uint32_t> dicIdx = w.mDoc->words.mWordDicIdxId;
-    w.picText_MouseMove(60, 10);  // a popup in the old layout
+    w.HoverAt(60, 10);  // a popup in the old layout
     const QImage before = Page();
 
     QVERIFY(ChangeFontSize(2));
@@ -213,14 +213,14 @@ class FrmTextCommandsTest : public QObject {
     // Positions only: the words' dictionary results are those of before.
     const WordTable& t = w.mDoc->words;
     QVERIFY(t.mWordDicIdxId == dicIdx);
-    QVERIFY(w.mPicDialog->isHidden());
+    QVERIFY(w.mPopupBox->isHidden());
     // The page is drawn anew from the current state, and the pointer finds the words.
     QVERIFY(Page() != before);
     const QImage shown = Page();
-    w.VScroll_Change();
+    w.DrawPage();
     QCOMPARE(Page(), shown);
-    w.picText_MouseMove((t.mWordX1[2] + t.mWordX2[2]) / 2.0, 10);
-    QVERIFY(!w.mPicDialog->isHidden());
+    w.HoverAt((t.mWordX1[2] + t.mWordX2[2]) / 2.0, 10);
+    QVERIFY(!w.mPopupBox->isHidden());
     QCOMPARE(IniValue(u"FontSize"), QStringLiteral("12.75"));
     QCOMPARE(IniValue(u"FormLeft"), QString::number(left));
 
@@ -233,7 +233,7 @@ class FrmTextCommandsTest : public QObject {
   }
 
   void aSettingsFileThatCannotBeWrittenIsReported() {
-    frmText& w = Ready();
+    MainWindow& w = Ready();
     std::filesystem::create_directory(IniPath());  // a folder where the file belongs
     QVERIFY(ChangeFontSize(2));
     QCOMPARE(w.mPaneFont.pointSizeF(), 12.75);  // the change holds for this run
@@ -245,24 +245,24 @@ class FrmTextCommandsTest : public QObject {
   // ---- the settings window ---------------------------------------------------------------
 
   void cancellingOrClosingChangesNothingAndEachShowingStartsOnCancel() {
-    frmText& w = Ready();
-    const auto edit = [](frmIni& ini) {
+    MainWindow& w = Ready();
+    const auto edit = [](SettingsDialog& ini) {
       QCOMPARE(ini.focusWidget(), Button(ini, "キャンセル(&C)"));
       FontSize(ini, 2)->setChecked(true);
       LineSpace(ini)->setText(QStringLiteral("5"));
       EditorField(ini)->setText(QStringLiteral("/typed/editor"));
       EditorField(ini)->setFocus();
     };
-    const std::function<void(frmIni&)> closes[] = {
-        [](frmIni& ini) { ini.close(); },  // through the frame
-        [](frmIni& ini) { QTest::keyClick(&ini, Qt::Key_Escape); },
+    const std::function<void(SettingsDialog&)> closes[] = {
+        [](SettingsDialog& ini) { ini.close(); },  // through the frame
+        [](SettingsDialog& ini) { QTest::keyClick(&ini, Qt::Key_Escape); },
     };
     for (const auto& close : closes) {
-      QVERIFY(Settings([&](frmIni& ini) {
+      QVERIFY(Settings([&](SettingsDialog& ini) {
         edit(ini);
         close(ini);
       }));
-      QVERIFY(!Ini().gBolChangeSetting);
+      QVERIFY((Ini().result() == QDialog::Rejected));
       QCOMPARE(Setting().FontSize, 9.75f);
       QCOMPARE(Setting().LineSpace, 3);
       // The field keeps what was typed until the window is opened again.
@@ -273,7 +273,7 @@ class FrmTextCommandsTest : public QObject {
 
   void confirmingALineSpacingOutOfRangeKeepsTheWindowOpen() {
     Ready();
-    QVERIFY(Settings([&](frmIni& ini) {
+    QVERIFY(Settings([&](SettingsDialog& ini) {
       for (const char16_t* bad : {u"", u"6", u"2", u"４", u"99999999999"}) {
         LineSpace(ini)->setText(Q(bad));
         Press(ini, "設定変更(&R)");
@@ -289,7 +289,7 @@ class FrmTextCommandsTest : public QObject {
 
   void theEditorTestAndTheExamples() {
     Ready();
-    frmIni& ini = Ini();
+    SettingsDialog& ini = Ini();
     const auto run = [&](const std::string& editor) {
       EditorField(ini)->setText(QString::fromStdString(editor));
       Press(ini, "エディタを起動");
@@ -313,11 +313,11 @@ class FrmTextCommandsTest : public QObject {
   // ---- the chooser -----------------------------------------------------------------------
 
   void theChooserListsTextFilesInAnyLetterCaseAndKeepsItsSelection() {
-    frmText& w = Ready();
+    MainWindow& w = Ready();
     for (const char* name : {"a.txt", "B.TXT", "c.Txt", "d.md", "e.txt.bak", ".hidden.txt"})
       Text(name, {"the " + std::string(name)});
     std::filesystem::create_directory(mDir / "txt_shift_jis/folder.txt");
-    QVERIFY(Choose([&](frmFile& chooser) {
+    QVERIFY(Choose([&](TextChooser& chooser) {
       QCOMPARE(chooser.pos(), w.pos() + QPoint(40, 20));
       QCOMPARE(chooser.Folder(), QString::fromStdString(mDir / "txt_shift_jis"));
       QCOMPARE(Listed(chooser), (QStringList{"a.txt", "B.TXT", "c.Txt"}));
@@ -335,29 +335,29 @@ class FrmTextCommandsTest : public QObject {
     // The list stands as last read, and "選択" at once takes the file chosen last time.
     Text("g.txt", {"the g"});
     Text("c.Txt", {"changed"});
-    QVERIFY(Choose([&](frmFile& chooser) {
+    QVERIFY(Choose([&](TextChooser& chooser) {
       QCOMPARE(Listed(chooser).size(), 4);
       Press(chooser, "選択");
     }));
     QCOMPARE(w.mDoc->mTxt, (StrList{u"", u"changed"}));
 
     // Cancelling or closing opens nothing, after an earlier choice too.
-    QVERIFY(Choose([&](frmFile& chooser) {
+    QVERIFY(Choose([&](TextChooser& chooser) {
       Select(chooser, "a.txt");
       chooser.close();
     }));
-    QCOMPARE(Chooser().gFileNm, QString());
+    QCOMPARE(Chooser().ChosenPath(), std::string());
     QCOMPARE(w.windowTitle(), QStringLiteral("c.Txt - Kelmoa Ver1.1.1"));
   }
 
   // A file name that is not UTF-8 (Shift_JIS bytes, as files copied from Windows have) keeps
   // its bytes from the chooser's list, through the open routine, to the editor's argument.
   void aNameThatIsNotUtf8KeepsItsBytesEndToEnd() {
-    frmText& w = Ready();
+    MainWindow& w = Ready();
     const std::string name = "caf\xE9 \x82\xA0.txt";  // Latin-1 e-acute, Shift_JIS "あ"
     const std::string path = Text(name, {"the dog"});
     Text("b.txt", {"the b"});
-    QVERIFY(Choose([&](frmFile& chooser) {
+    QVERIFY(Choose([&](TextChooser& chooser) {
       const QStringList listed = Listed(chooser);
       QCOMPARE(listed.size(), 2);
       QCOMPARE(listed[1], QFile::decodeName(QByteArray::fromStdString(name)));
@@ -374,7 +374,7 @@ class FrmTextCommandsTest : public QObject {
     const std::string marker = mDir / "args.txt";
     const std::string editor = FakeEditor("my editor", marker);
     EditorField(Ini())->setText(QString::fromStdString(editor));
-    QTest::mouseClick(w.mCmdEdit, Qt::LeftButton);
+    QTest::mouseClick(w.mEditTextButton, Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(std::filesystem::exists(marker), 10000);
     QCOMPARE(ReadBytes(marker), "1\n" + path + "\n");
     QVERIFY(mPlain.isEmpty());
@@ -385,9 +385,9 @@ class FrmTextCommandsTest : public QObject {
     mime.setUrls(
         {QUrl::fromEncoded("file://" + QByteArray::fromStdString(path).toPercentEncoding("/"))});
     QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &mime, Qt::LeftButton, {});
-    QApplication::sendEvent(w.mPicText, &enter);
+    QApplication::sendEvent(w.mTextPane, &enter);
     QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &mime, Qt::LeftButton, {});
-    QApplication::sendEvent(w.mPicText, &drop);
+    QApplication::sendEvent(w.mTextPane, &drop);
     QCOMPARE(w.mTextFilePath, path);
     QCOMPARE(w.mDoc->mTxt, (StrList{u"", u"the dog"}));
   }
@@ -397,12 +397,12 @@ class FrmTextCommandsTest : public QObject {
   // Help says when the page did not open: no page, an opener that cannot start, an opener that
   // fails (no browser set up). An opener that succeeds says nothing.
   void helpReportsAPageThatDidNotOpen() {
-    frmText& w = Ready();
+    MainWindow& w = Ready();
     const std::string page = mDir / "htm/index.htm";
     const QString shownPage = QString::fromStdString(page);
     HelpPageOpener& opener = *w.mHelpPage;
     opener.SetProgram(QStringLiteral("true"));
-    w.cmdDispHowToUse_Click();
+    w.ShowHelp();
     QCOMPARE(mPlain, QStringList{"ヘルプページを開けませんでした。\r\n    ファイル名＝" +
                                  shownPage + "\r\n    理由＝ヘルプページのファイルがありません"});
     mPlain.clear();
@@ -420,7 +420,7 @@ class FrmTextCommandsTest : public QObject {
     for (const auto& c : cases) {
       mPlain.clear();
       opener.SetProgram(c.program);
-      w.cmdDispHowToUse_Click();
+      w.ShowHelp();
       if (c.reason.isEmpty()) {
         QTest::qWait(300);  // time for the opener to end
         QVERIFY(mPlain.isEmpty());
@@ -435,35 +435,35 @@ class FrmTextCommandsTest : public QObject {
   }
 
   void f1FromAnyControlOfTheWindowOpensTheHelpPage() {
-    frmText& w = Ready();
+    MainWindow& w = Ready();
     Open(Text("t.txt", Lines(200, "the dog")));
     QList<QUrl> opened;
     w.SetHelpOpener([&](const QUrl& page) { opened << page; });
     Show();
     w.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&w));
-    const QList<QWidget*> controls = {w.mCmdFile, w.mChkSpeak, w.mPicDummy};
+    const QList<QWidget*> controls = {w.mOpenTextButton, w.mSpeakBox, w.mFocusSink};
     for (QWidget* control : controls) {
       control->setFocus();
       QTRY_COMPARE(QApplication::focusWidget(), control);
       QTest::keyClick(control, Qt::Key_F1);
     }
-    QTest::keyClick(w.mCmdFile, Qt::Key_F2);  // other keys do nothing here
-    QTest::mouseClick(w.mCmdDispHowToUse, Qt::LeftButton);
+    QTest::keyClick(w.mOpenTextButton, Qt::Key_F2);  // other keys do nothing here
+    QTest::mouseClick(w.mHelpButton, Qt::LeftButton);
     const QUrl page = QUrl::fromLocalFile(QString::fromStdString(mDir / "htm/index.htm"));
     QCOMPARE(opened, QList<QUrl>(controls.size() + 1, page));
   }
 
   void theEndButtonStoresTheLeftEdgeUnlessTheWindowIsOffScreen() {
     Ready().move(30, 0);
-    QSignalSpy ended(mW.get(), &frmText::programEnded);
-    mW->cmdEnd_Click();
+    QSignalSpy ended(mW.get(), &MainWindow::programEnded);
+    mW->StorePlaceAndEnd();
     QCOMPARE(ended.count(), 1);
     QCOMPARE(IniValue(u"FormLeft"), QStringLiteral("30"));
     QCOMPARE(IniValue(u"FontSize"), QStringLiteral("(none)"));  // only the one key
     std::filesystem::remove(IniPath());
     Ready().move(-20, 0);  // off the screen
-    mW->cmdEnd_Click();
+    mW->StorePlaceAndEnd();
     QVERIFY(!std::filesystem::exists(IniPath()));
     Ready().close();  // closing through the frame stores nothing
     QVERIFY(!std::filesystem::exists(IniPath()));
@@ -472,7 +472,7 @@ class FrmTextCommandsTest : public QObject {
   // ---- the external editor ---------------------------------------------------------------
 
   void eachKnownEditorGetsItsOwnArguments() {
-    frmText& w = Ready();
+    MainWindow& w = Ready();
     // A name that begins with a dash and holds quotes and spaces, opened by a relative path.
     const std::string name = "-odd \"quoted\" name.txt";
     const QString path = QString::fromStdString(Text(name, Lines(300, "the dog")));
@@ -498,12 +498,12 @@ class FrmTextCommandsTest : public QObject {
     for (const auto& [editorName, args] : cases) {
       const std::string editor = FakeEditor(editorName, marker);
       // The launch takes the settings window's field, also after a cancel.
-      QVERIFY(Settings([&](frmIni& ini) {
+      QVERIFY(Settings([&](SettingsDialog& ini) {
         EditorField(ini)->setText(QString::fromStdString(editor));
         Press(ini, "キャンセル(&C)");
       }));
       std::filesystem::remove(marker);
-      QTest::mouseClick(w.mCmdEdit, Qt::LeftButton);
+      QTest::mouseClick(w.mEditTextButton, Qt::LeftButton);
       QTRY_VERIFY_WITH_TIMEOUT(std::filesystem::exists(marker), 10000);
       QCOMPARE(ArgsWritten(marker), args);
     }
@@ -513,5 +513,5 @@ class FrmTextCommandsTest : public QObject {
 
 }  // namespace kelmoa
 
-QTEST_MAIN(kelmoa::FrmTextCommandsTest)
-#include "frm_text_commands_test.moc"
+QTEST_MAIN(kelmoa::MainWindowCommandsTest)
+#include "main_window_commands_test.moc"

@@ -1,9 +1,11 @@
+// The settings window: font size, line spacing and external editor.
 #pragma once
 
 #include <QDialog>
 #include <QString>
 #include <array>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "core/settings/settings.h"
@@ -20,31 +22,29 @@ namespace kelmoa {
 // of the editor. It only holds the edited values; the main window reads them after a
 // confirmed showing, applies them and stores them. Created hidden with the main window and
 // only hidden after every showing, so its fields keep what was typed until it is filled again.
-class frmIni : public QDialog {
+class SettingsDialog : public QDialog {
   Q_OBJECT
 
  public:
-  // Set by the main window before each showing: the accepted line spacings.
-  int gLineSpaceMin = 0;
-  int gLineSpaceMax = 0;
-  // The result of the last showing: true after "設定変更(&R)", false after "キャンセル(&C)" or
-  // closing the window.
-  bool gBolChangeSetting = false;
-
   // Shows a plain message box with the text over the given window.
   using PlainMessageFn = std::function<void(const QString& text, QWidget* parent)>;
 
   // programFolder holds the notify sound.
-  frmIni(QString programFolder, PlainMessageFn showPlainMessage, QWidget* parent);
+  SettingsDialog(QString programFolder, PlainMessageFn showPlainMessage, QWidget* parent);
 
   // Shows the line-spacing range "(min-max)"; the step buttons keep within it.
-  void DispLSpaceRange(const SettingInfo& pMin, const SettingInfo& pMax);
+  void ShowLineSpaceRange(const SettingInfo& min, const SettingInfo& max);
+  // Shows the window modally with the fields filled from current, accepting a line spacing of
+  // minLineSpace..maxLineSpace. Returns the edited settings after "設定変更(&R)", nothing after
+  // "キャンセル(&C)" or closing the window.
+  std::optional<SettingInfo> Edit(const SettingInfo& current, int minLineSpace, int maxLineSpace);
+
   // Fills the fields from a settings record. A font size other than the three leaves the
   // options as they are.
-  void SetSettingToFrmIni(const SettingInfo& pSetting);
+  void FillFields(const SettingInfo& setting);
   // Copies font size, line spacing and editor path from the fields. The line spacing is the
   // field's number, which "設定変更(&R)" has checked.
-  void GetSettingFromFrmIni(SettingInfo& oSetting) const;
+  void ReadFields(SettingInfo& setting) const;
   // Off when the pane cannot take the three sizes: no size can be chosen for the rest of the
   // run.
   void SetFontSizeEnabled(bool enabled);
@@ -52,13 +52,13 @@ class frmIni : public QDialog {
   QString TextEditorText() const;
 
   // Runs at every showing: the focus starts on "キャンセル(&C)", so Enter cancels.
-  void Form_Activate();
+  void FocusCancel();
   // Index 0 is "+1", index 1 "-1".
-  void cmdAdd_Click(int index);
-  void txtSample_Click(int index);
-  void cmdRunEditor_Click();
-  void cmdChangeSetting_Click();
-  void cmdCancel_Click();
+  void StepLineSpace(int index);
+  void TakeSample(int index);
+  void TryEditor();
+  void ConfirmChange();
+  void Cancel();
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -70,24 +70,26 @@ class frmIni : public QDialog {
   void BuildControls();
   // The range test of a numeric field: on failure the notify sound, the range message and the
   // focus back in the field.
-  bool ChkTextBoxRange(QLineEdit& field, std::u16string_view itemName, int min, int max);
+  bool CheckFieldRange(QLineEdit& field, std::u16string_view itemName, int min, int max);
 
   QString mProgramFolder;
   PlainMessageFn mShowPlainMessage;
-  int mLSpaceRangeMin = 0;  // the range shown in lblLSpaceRange
+  int mLineSpaceMin = 0;  // the accepted line spacings of the current showing
+  int mLineSpaceMax = 0;
+  int mLSpaceRangeMin = 0;  // the range shown in the line-spacing range label
   int mLSpaceRangeMax = 0;
 
-  QGroupBox* mFrameFontSize;
-  std::array<QRadioButton*, 3> mOptFontsize;
-  QGroupBox* mFrame3;
-  QLineEdit* mTxtLineSpace;
-  std::array<QPushButton*, 2> mCmdAdd;
-  QLabel* mLblLSpaceRange;
-  QPushButton* mCmdRunEditor;
-  QLineEdit* mTxtTextEditor;
-  std::array<QLineEdit*, 2> mTxtSample;
-  QPushButton* mCmdChangeSetting;
-  QPushButton* mCmdCancel;
+  QGroupBox* mFontSizeFrame;
+  std::array<QRadioButton*, 3> mFontSizeOptions;
+  QGroupBox* mLineSpaceFrame;
+  QLineEdit* mLineSpaceField;
+  std::array<QPushButton*, 2> mStepButtons;
+  QLabel* mLineSpaceRangeLabel;
+  QPushButton* mTryEditorButton;
+  QLineEdit* mEditorField;
+  std::array<QLineEdit*, 2> mSampleFields;
+  QPushButton* mConfirmButton;
+  QPushButton* mCancelButton;
 };
 
 // Messages of the settings window's editor test.

@@ -1,3 +1,4 @@
+// The dictionary editor window: lists, adds and deletes entries, written through at once.
 #pragma once
 
 #include <QString>
@@ -10,7 +11,7 @@ class QPushButton;
 
 namespace kelmoa {
 
-class frmText;
+class MainWindow;
 struct DicChange;
 
 // The dictionary editor: a modeless window beside the main window. The word box lists what the
@@ -18,32 +19,32 @@ struct DicChange;
 // the selected line. Every change is written through at once (backup, then the new file), and
 // the main window's blue marking follows. Closing only hides the window: its word, list and
 // meaning stay for the next showing.
-class frmEditDic : public QWidget {
+class DictionaryEditor : public QWidget {
   Q_OBJECT
 
  public:
   // main owns the dictionary and the loaded text; the editor is its child window.
-  explicit frmEditDic(frmText& main);
+  explicit DictionaryEditor(MainWindow& main);
 
   // Stands against the main window's right edge, keeping its own top.
-  void Form_Activate();
+  void StandBesideMainWindow();
 
   // Lists the meanings of the word box's text (lowered), one line "head word, space, meaning"
   // each; the head word is the form the lookup matched. Nothing is selected afterwards.
-  void txtWord_Change();
+  void ListTypedWord();
   // Puts the clicked tag at the head of the meaning, replacing a tag that stands there.
-  void lstWordClass_Click();
-  void cmdAdd_Click();
-  void cmdDel_Click();
-  void cmdLower_Click();
-  void cmdDelLastChr_Click();
-  void cmdHowToUse_Click();
-  void cmdNote_Click();
-  void cmdClose_Click();
+  void PutTagInMeaning();
+  void AddEntry();
+  void DeleteSelectedEntry();
+  void LowerWord();
+  void DeleteLastCharacter();
+  void ShowHowToUse();
+  void ShowNote();
+  void HideEditor();
 
   // The validation message for the word and meaning boxes, empty when both are valid. On a
   // failure the keyboard focus goes to the box at fault.
-  QString ChkInputData();
+  QString CheckInput();
 
   // The word box; the main window's right click fills it.
   void SetWord(const QString& word);
@@ -58,7 +59,7 @@ class frmEditDic : public QWidget {
 
  private:
   void BuildControls();
-  void Form_Load();
+  void FillFixedFields();
   static void SetWordClassList(QListWidget& list);
   // Shows what became of a change: a reload in one line, a refusal or a failure in the
   // message dialog; after a reload the main window marks its words again. True when the
@@ -68,28 +69,28 @@ class frmEditDic : public QWidget {
   void ShowWriteFailure(const QString& msg);
   // Re-runs the main window's word information and redraws its page, when a text is loaded.
   void RefreshMainWindow();
-  int DispMsg(const QString& msg, int btn, const QString& wav);
+  int ShowMessage(const QString& msg, int btn, const QString& wav);
 
-  frmText& mMain;
+  MainWindow& mMain;
   int mCurDicIdx = 0;
 
-  QLineEdit* mTxtDic;
-  QLabel* mLabel5;
-  QLabel* mLabel1;
-  QListWidget* mLstEntry;
-  QPushButton* mCmdClose;
-  QPushButton* mCmdDel;
-  QLabel* mLabel2;
-  QLabel* mLabel3;
-  QLineEdit* mTxtWord;
-  QLineEdit* mTxtMeaning;
-  QPushButton* mCmdAdd;
-  QPushButton* mCmdLower;
-  QPushButton* mCmdDelLastChr;
-  QLabel* mLabel4;
-  QPushButton* mCmdHowToUse;
-  QListWidget* mLstWordClass;
-  QPushButton* mCmdNote;
+  QLineEdit* mDictionaryFileField;
+  QLabel* mDictionaryFileLabel;
+  QLabel* mEntryListLabel;
+  QListWidget* mEntryList;
+  QPushButton* mCloseButton;
+  QPushButton* mDeleteButton;
+  QLabel* mWordLabel;
+  QLabel* mMeaningLabel;
+  QLineEdit* mWordField;
+  QLineEdit* mMeaningField;
+  QPushButton* mAddButton;
+  QPushButton* mLowerButton;
+  QPushButton* mDeleteLastCharButton;
+  QLabel* mWordClassLabel;
+  QPushButton* mHowToUseButton;
+  QListWidget* mWordClassList;
+  QPushButton* mNoteButton;
 };
 
 }  // namespace kelmoa

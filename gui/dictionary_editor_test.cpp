@@ -1,4 +1,4 @@
-#include "gui/frm_edit_dic.h"
+#include "gui/dictionary_editor.h"
 
 #include <sys/stat.h>
 #include <QApplication>
@@ -21,9 +21,9 @@
 #include "core/base/fixtures_test.h"
 #include "core/base/helpers.h"
 #include "core/dictionary/dictionary.h"
-#include "gui/frm_edit_dic_messages.h"
-#include "gui/frm_msg.h"
-#include "gui/frm_text.h"
+#include "gui/dictionary_editor_messages.h"
+#include "gui/message_dialog.h"
+#include "gui/main_window.h"
 #include "gui/picture_box.h"
 #include "gui/speech.h"
 #include "gui/window_helpers.h"
@@ -61,15 +61,15 @@ const std::vector<std::string> kDic = {"dog\t犬", "dog\tいぬ", "run\t走る",
 
 // The dictionary editor beside a main window that runs on a temporary base folder; the test
 // answers the dialogs and message boxes.
-class FrmEditDicTest : public QObject {
+class DictionaryEditorTest : public QObject {
   Q_OBJECT
 
   testing::TempDir mDir;
-  std::unique_ptr<frmText> mW;
+  std::unique_ptr<MainWindow> mW;
   QStringList mMessages;       // the message dialog
   QStringList mPlainMessages;  // the plain message box
   QList<int> mButtons;         // the dialog's button set for each message
-  int mAnswer = frmMsg::kOK;
+  int mAnswer = MessageDialog::kOK;
 
   std::string DicPath() const { return mDir / "dic/Dic_EJ.txt"; }
   std::string Text(const std::string& name, const std::vector<std::string>& lines) {
@@ -78,9 +78,9 @@ class FrmEditDicTest : public QObject {
     return path;
   }
   // A main window with the small dictionary, showing the text (when given), and the editor.
-  frmEditDic& Ready(const std::vector<std::string>& text = {}) {
+  DictionaryEditor& Ready(const std::vector<std::string>& text = {}) {
     WriteBytes(DicPath(), SjisLines(kDic));
-    mW = std::make_unique<frmText>(ProgramPaths::FromProgramFile(mDir / "bin/Kelmoa"),
+    mW = std::make_unique<MainWindow>(ProgramPaths::FromProgramFile(mDir / "bin/Kelmoa"),
                                    std::string());
     mW->MsgDialog().SetResponder([this](const QString& msg, int btn) {
       mMessages << msg;
@@ -88,14 +88,14 @@ class FrmEditDicTest : public QObject {
       return mAnswer;
     });
     mW->SetPlainMessageResponder([this](const QString& msg) { mPlainMessages << msg; });
-    mW->Form_Activate();
+    mW->ActivateFirstTime();
     if (!text.empty()) {
       mW->mTextFilePath = Text("t.txt", text);
-      mW->OpenTextFileAndDisp();
+      mW->OpenTextFile();
     }
-    return mW->EditDic();
+    return mW->DictionaryEditorWindow();
   }
-  frmEditDic& E() { return mW->EditDic(); }
+  DictionaryEditor& E() { return mW->DictionaryEditorWindow(); }
   // The editor's boxes and lists as a user finds them: the word and meaning boxes follow the
   // dictionary's name, the entry list comes before the tag list.
   QLineEdit* WordBox() { return LineEdits().value(1); }
@@ -143,7 +143,7 @@ class FrmEditDicTest : public QObject {
     const WordTable& t = mW->mDoc->words;
     for (int k = 1; k <= t.Count(); ++k) {
       if (t.Word(k) == U16(word) && --occurrence == 0) {
-        const int top = (t.mWordLine[k] - mW->mVScroll->value()) * Pitch() + 5;
+        const int top = (t.mWordLine[k] - mW->mScrollBar->value()) * Pitch() + 5;
         return QPointF((t.mWordX1[k] + t.mWordX2[k]) / 2.0, top + 7);
       }
     }
@@ -153,7 +153,7 @@ class FrmEditDicTest : public QObject {
   bool DrawnBlue(const std::string& word, int occurrence = 1) const {
     const QPointF p = At(word, occurrence);
     const QRect cell(static_cast<int>(p.x()) - 6, static_cast<int>(p.y()) - 7, 12, 14);
-    const QImage& page = mW->mPicText->Image();
+    const QImage& page = mW->mTextPane->Image();
     int n = 0;
     for (int y = cell.top(); y <= cell.bottom(); ++y) {
       for (int x = cell.left(); x <= cell.right(); ++x)
@@ -161,11 +161,11 @@ class FrmEditDicTest : public QObject {
     }
     return n > 8;
   }
-  void Hover(QPointF p) { mW->picText_MouseMove(p.x(), p.y()); }
+  void Hover(QPointF p) { mW->HoverAt(p.x(), p.y()); }
   void Press(Qt::MouseButton button, QPointF p) {
-    QMouseEvent press(QEvent::MouseButtonPress, p, mW->mPicText->mapToGlobal(p), button, button,
+    QMouseEvent press(QEvent::MouseButtonPress, p, mW->mTextPane->mapToGlobal(p), button, button,
                       Qt::NoModifier);
-    QApplication::sendEvent(mW->mPicText, &press);
+    QApplication::sendEvent(mW->mTextPane, &press);
   }
 
   // A stand-in for the speech program on PATH: every run leaves a file holding its argument
@@ -209,7 +209,7 @@ class FrmEditDicTest : public QObject {
     mMessages.clear();
     mPlainMessages.clear();
     mButtons.clear();
-    mAnswer = frmMsg::kOK;
+    mAnswer = MessageDialog::kOK;
   }
 
   void cleanup() {
@@ -221,7 +221,7 @@ class FrmEditDicTest : public QObject {
   // ---- the list follows the word -----------------------------------------------------------
 
   void theListFollowsEveryKeystroke() {
-    frmEditDic& e = Ready();
+    DictionaryEditor& e = Ready();
     QVERIFY(List().isEmpty());
     const std::vector<std::pair<char, QStringList>> steps = {
         {'r', {}},
@@ -237,15 +237,15 @@ class FrmEditDicTest : public QObject {
     }
     e.SetWord(QStringLiteral("DOGS"));  // looked up lowered
     QCOMPARE(List(), (QStringList{"dog いぬ", "dog 犬"}));
-    e.cmdLower_Click();
+    e.LowerWord();
     QCOMPARE(e.Word(), QStringLiteral("dogs"));
   }
 
   // ---- validation --------------------------------------------------------------------------
 
   void invalidInputIsRejectedWithItsMessageAndNothingChanges() {
-    frmEditDic& e = Ready();
-    mW->cmdEditDic_Click();
+    DictionaryEditor& e = Ready();
+    mW->ShowDictionaryEditor();
     const std::u16string before = DicFile();
     const QString length = "単語は2～30文字で入力してください。";
     const QString letters = "単語には英字と単一引用符だけを入力してください。";
@@ -269,7 +269,7 @@ class FrmEditDicTest : public QObject {
     for (const auto& r : rejected) {
       Type(r.word, r.meaning);
       Button("閉じる")->setFocus();
-      e.cmdAdd_Click();
+      e.AddEntry();
       QCOMPARE(mPlainMessages, QStringList{r.msg});
       QVERIFY2(e.focusWidget() == r.focus, qPrintable(r.word));
       mPlainMessages.clear();
@@ -282,15 +282,15 @@ class FrmEditDicTest : public QObject {
     for (const auto& [word, meaning] : std::vector<std::pair<QString, QString>>{
              {"ox", kanji25}, {QString(30, u'z'), QString(50, u'x')}, {"don't", "x"}}) {
       Type(word, meaning);
-      QCOMPARE(e.ChkInputData(), QString());
+      QCOMPARE(e.CheckInput(), QString());
     }
   }
 
   // ---- tags --------------------------------------------------------------------------------
 
   void aTagClickPutsTheTagAtTheHeadOfTheMeaning() {
-    frmEditDic& e = Ready();
-    mW->cmdEditDic_Click();
+    Ready();
+    mW->ShowDictionaryEditor();
     // A meaning typed before the click (none: keep the box as it is), the tag, the result.
     const struct {
       const char* typed;
@@ -315,11 +315,11 @@ class FrmEditDicTest : public QObject {
   // ---- adding ------------------------------------------------------------------------------
 
   void aNewWordIsWrittenThroughListedAndTurnsBlue() {
-    frmEditDic& e = Ready({"the zebra runs"});
+    DictionaryEditor& e = Ready({"the zebra runs"});
     const std::u16string before = DicFile();
     QVERIFY(DrawnBlue("the") && !DrawnBlue("zebra"));
     Type("zebra", "シマウマ");
-    e.cmdAdd_Click();
+    e.AddEntry();
     QVERIFY(mPlainMessages.isEmpty() && mMessages.isEmpty());
     QCOMPARE(Selected(), QStringList{"zebra シマウマ"});
     QCOMPARE(MeaningBox()->text(), QString());
@@ -331,42 +331,42 @@ class FrmEditDicTest : public QObject {
     // The text follows at once: blue, and a popup with the new meaning.
     QVERIFY(DrawnBlue("zebra"));
     Hover(At("zebra"));
-    QVERIFY(!mW->mPicDialog->isHidden());
-    QCOMPARE(mW->mPicDialog->height(), Pitch() + 5);
+    QVERIFY(!mW->mPopupBox->isHidden());
+    QCOMPARE(mW->mPopupBox->height(), Pitch() + 5);
   }
 
   void aMeaningForAKnownWordGoesLastAndTheOpenPopupIsRebuilt() {
-    frmEditDic& e = Ready({"the dog"});
+    DictionaryEditor& e = Ready({"the dog"});
     Hover(At("dog"));
-    QCOMPARE(mW->mPicDialog->height(), 2 * Pitch() + 5);
+    QCOMPARE(mW->mPopupBox->height(), 2 * Pitch() + 5);
     Type("dog", "ワンちゃん");
-    e.cmdAdd_Click();
+    e.AddEntry();
     QCOMPARE(List(), (QStringList{"dog いぬ", "dog 犬", "dog ワンちゃん"}));
     QCOMPARE(Selected(), QStringList{"dog いぬ"});  // the first line
     QVERIFY(DicFile().find(u"dog\t犬\r\ndog\tワンちゃん\r\nrun") != std::u16string::npos);
     // The popup shown before the change does not stay with the old meanings.
-    QVERIFY(mW->mPicDialog->isHidden());
+    QVERIFY(mW->mPopupBox->isHidden());
     Hover(At("dog"));
-    QCOMPARE(mW->mPicDialog->height(), 3 * Pitch() + 5);
+    QCOMPARE(mW->mPopupBox->height(), 3 * Pitch() + 5);
   }
 
   // ---- deleting ----------------------------------------------------------------------------
 
   void deletingOneOfTwoMeaningsKeepsTheOtherAndTheOnlyOneRemovesTheWord() {
-    frmEditDic& e = Ready({"the dog"});
+    DictionaryEditor& e = Ready({"the dog"});
     e.SetWord(QStringLiteral("dog"));
-    e.cmdDel_Click();  // nothing selected
+    e.DeleteSelectedEntry();  // nothing selected
     QCOMPARE(mMessages.takeFirst(), "辞書から削除する単語・意味を1項目選択してください。");
     EntryList()->setCurrentRow(1);  // dog 犬
-    mAnswer = frmMsg::kCancel;
-    e.cmdDel_Click();
+    mAnswer = MessageDialog::kCancel;
+    e.DeleteSelectedEntry();
     QCOMPARE(mMessages, QStringList{"この単語・意味を削除してよろしいですか？\n    dog 犬"});
     QCOMPARE(mButtons, (QList<int>{0, 1}));
     QCOMPARE(List().size(), 2);
     QVERIFY(Backups().empty());
 
-    mAnswer = frmMsg::kOK;
-    e.cmdDel_Click();
+    mAnswer = MessageDialog::kOK;
+    e.DeleteSelectedEntry();
     QCOMPARE(List(), QStringList{"dog いぬ"});
     QVERIFY(DicFile().starts_with(u"dog\tいぬ\r\nrun"));
     QCOMPARE(Backups().size(), 1u);
@@ -374,7 +374,7 @@ class FrmEditDicTest : public QObject {
     QVERIFY(DrawnBlue("dog"));
 
     EntryList()->setCurrentRow(0);
-    e.cmdDel_Click();
+    e.DeleteSelectedEntry();
     QVERIFY(List().isEmpty());
     QCOMPARE(e.CurDicIdx(), 0);
     QCOMPARE(DicFile(), U16("run\t走る\r\nrun\t運営する\r\nthe\tその\r\n"));
@@ -383,13 +383,13 @@ class FrmEditDicTest : public QObject {
     // Later entries moved down by one; the text's index lists follow.
     QVERIFY(DrawnBlue("the"));
     Hover(At("the"));
-    QCOMPARE(mW->mPicDialog->height(), Pitch() + 5);
+    QCOMPARE(mW->mPopupBox->height(), Pitch() + 5);
   }
 
   // ---- failed writes -----------------------------------------------------------------------
 
   void aBackupThatCannotBeMadeChangesNothing() {
-    frmEditDic& e = Ready({"the zebra dog"});
+    DictionaryEditor& e = Ready({"the zebra dog"});
     const std::u16string before = DicFile();
     const StrList words = mW->mDic.Words(), meanings = mW->mDic.Meanings();
     const auto unchanged = [&] {
@@ -400,7 +400,7 @@ class FrmEditDicTest : public QObject {
     WriteBytes(mDir / "dic_backup", "not a folder");
 
     Type("zebra", "シマウマ");
-    e.cmdAdd_Click();
+    e.AddEntry();
     QCOMPARE(mMessages.size(), 1);
     QVERIFY(mMessages[0].startsWith(
         "単語・意味を辞書に登録できませんでした。\n"
@@ -414,7 +414,7 @@ class FrmEditDicTest : public QObject {
 
     e.SetWord(QStringLiteral("dog"));
     EntryList()->setCurrentRow(1);
-    e.cmdDel_Click();  // confirmed, then fails
+    e.DeleteSelectedEntry();  // confirmed, then fails
     QCOMPARE(mMessages.size(), 3);
     QVERIFY(mMessages[2].startsWith("単語・意味を辞書から削除できませんでした。\n"));
     QCOMPARE(List(), (QStringList{"dog いぬ", "dog 犬"}));
@@ -425,19 +425,19 @@ class FrmEditDicTest : public QObject {
     // With the folder back, the same click goes through.
     fs::remove(mDir / "dic_backup");
     fs::create_directory(mDir / "dic_backup");
-    e.cmdDel_Click();
+    e.DeleteSelectedEntry();
     QCOMPARE(List(), QStringList{"dog いぬ"});
     QCOMPARE(Backups().size(), 1u);
   }
 
   void aFullDiskChangesNothingAndLeavesNoBackup() {
     FullDisk disk;
-    frmEditDic& e = Ready({"the zebra"});
+    DictionaryEditor& e = Ready({"the zebra"});
     mW->SetFileOps(disk);
     const std::u16string before = DicFile();
     disk.full = true;
     Type("zebra", "シマウマ");
-    e.cmdAdd_Click();
+    e.AddEntry();
     QCOMPARE(mMessages.size(), 1);
     QVERIFY2(mMessages[0].endsWith("No space left on device"), qPrintable(mMessages[0]));
     QCOMPARE(DicFile(), before);
@@ -447,7 +447,7 @@ class FrmEditDicTest : public QObject {
     QVERIFY(!DrawnBlue("zebra"));
 
     disk.full = false;
-    e.cmdAdd_Click();
+    e.AddEntry();
     QCOMPARE(List(), QStringList{"zebra シマウマ"});
     QVERIFY(DrawnBlue("zebra"));
   }
@@ -457,14 +457,14 @@ class FrmEditDicTest : public QObject {
   // Another program adds a word while Kelmoa runs; Kelmoa's next change keeps it, says so in
   // one line, and the main window marks the other program's word too.
   void aChangeMadeElsewhereIsKeptAndMarked() {
-    frmEditDic& e = Ready({"the zebra and the cat"});
+    DictionaryEditor& e = Ready({"the zebra and the cat"});
     QVERIFY(!DrawnBlue("cat"));
     Dictionary other;
     QVERIFY(other.LoadDicFile(DicPath()).ok());
     QVERIFY(DictionaryFiles(mDir.path()).AddEntry(other, u"cat", u"猫", LocalNow()).ok());
 
     Type("zebra", "シマウマ");
-    e.cmdAdd_Click();
+    e.AddEntry();
     QCOMPARE(mPlainMessages, QStringList{"辞書ファイルがほかのプログラムで変更されていたため，"
                                          "読み込み直してから変更しました。"});
     QVERIFY(mMessages.isEmpty());
@@ -485,7 +485,7 @@ class FrmEditDicTest : public QObject {
     QVERIFY(DicFile().find(u"dog	犬") == std::u16string::npos);
     EntryList()->setCurrentRow(1);
     mPlainMessages.clear();
-    e.cmdDel_Click();
+    e.DeleteSelectedEntry();
     QCOMPARE(mPlainMessages.size(), 1);
     QVERIFY(mPlainMessages[0].endsWith("削除する意味はすでにありません。"));
     QCOMPARE(List(), QStringList{"dog いぬ"});
@@ -495,10 +495,10 @@ class FrmEditDicTest : public QObject {
   // The file another program left is one no change may touch: the refusal names its cause,
   // and the file keeps its bytes.
   void refusedChangesSayWhyAndChangeNothing() {
-    frmEditDic& e = Ready({"the zebra"});
+    DictionaryEditor& e = Ready({"the zebra"});
     // A meaning CP932 cannot hold is stopped at the input check.
     Type("zebra", "縞馬😀");
-    e.cmdAdd_Click();
+    e.AddEntry();
     QCOMPARE(mPlainMessages.size(), 1);
     QVERIFY2(mPlainMessages[0].contains("「😀」(U+1F600)"), qPrintable(mPlainMessages[0]));
     QVERIFY(MeaningBox()->hasFocus() || !e.isVisible());
@@ -522,7 +522,7 @@ class FrmEditDicTest : public QObject {
       mMessages.clear();
       mPlainMessages.clear();
       Type("zebra", "シマウマ");
-      e.cmdAdd_Click();
+      e.AddEntry();
       QVERIFY2(mMessages.size() == 1 && mMessages[0].contains(c.says), c.name);
       QCOMPARE(ReadBytes(DicPath()), before);
       QVERIFY(Backups().empty());
@@ -538,14 +538,14 @@ class FrmEditDicTest : public QObject {
     std::string bytes = SjisLines(kDic);
     bytes.resize(kMaxDicFileBytes + 1, '\n');
     WriteBytes(DicPath(), bytes);
-    mW = std::make_unique<frmText>(ProgramPaths::FromProgramFile(mDir / "bin/Kelmoa"),
+    mW = std::make_unique<MainWindow>(ProgramPaths::FromProgramFile(mDir / "bin/Kelmoa"),
                                    std::string());
     mW->MsgDialog().SetResponder([this](const QString& msg, int) {
       mMessages << msg;
-      return frmMsg::kOK;
+      return MessageDialog::kOK;
     });
-    QSignalSpy ended(mW.get(), &frmText::programEnded);
-    mW->Form_Activate();
+    QSignalSpy ended(mW.get(), &MainWindow::programEnded);
+    mW->ActivateFirstTime();
     QCOMPARE(mMessages.size(), 1);
     QVERIFY2(mMessages[0].startsWith("辞書ファイルを読み込めませんでした。") &&
                  mMessages[0].contains("理由＝辞書ファイルが大きすぎます（65 MiB，上限は64 MiB）"),
@@ -557,12 +557,12 @@ class FrmEditDicTest : public QObject {
   // ---- showing, hiding, placing ------------------------------------------------------------
 
   void closingKeepsTheStateAndOpeningPlacesItBesideTheMainWindow() {
-    frmEditDic& e = Ready();
+    DictionaryEditor& e = Ready();
     QVERIFY(!e.isVisible());
     mW->move(30, 40);
     mW->show();
     QVERIFY(QTest::qWaitForWindowExposed(mW.get()));
-    mW->cmdEditDic_Click();
+    mW->ShowDictionaryEditor();
     QVERIFY(e.isVisible());
     QCOMPARE(e.windowTitle(), QStringLiteral("辞書編集"));
     const QRect main = mW->frameGeometry();
@@ -575,7 +575,7 @@ class FrmEditDicTest : public QObject {
     Button("閉じる")->click();
     QVERIFY(!e.isVisible());
     e.move(10, 500);
-    mW->cmdEditDic_Click();
+    mW->ShowDictionaryEditor();
     QCOMPARE(e.Word(), QStringLiteral("dogs"));
     QCOMPARE(MeaningBox()->text(), QStringLiteral("ワン"));
     QCOMPARE(e.CurDicIdx(), idx);
@@ -584,7 +584,7 @@ class FrmEditDicTest : public QObject {
     // The frame's close button hides it too; becoming active moves it back to the right edge
     // and keeps its top.
     e.move(5, 321);
-    e.Form_Activate();
+    e.StandBesideMainWindow();
     QCOMPARE(e.pos(), QPoint(main.x() + main.width(), 321));
     QVERIFY(e.close());
     QVERIFY(!e.isVisible());
@@ -597,10 +597,10 @@ class FrmEditDicTest : public QObject {
     QClipboard& clipboard = *QApplication::clipboard();
     clipboard.setText(QStringLiteral("before"));
     Press(Qt::RightButton, At("Running"));  // the editor has never been shown
-    QCOMPARE(mW->mFrmEditDic->isVisible(), false);
+    QCOMPARE(mW->mDictionaryEditor->isVisible(), false);
     QCOMPARE(clipboard.text(), QStringLiteral("before"));
 
-    mW->cmdEditDic_Click();
+    mW->ShowDictionaryEditor();
     Press(Qt::RightButton, At("Running"));
     QCOMPARE(E().Word(), QStringLiteral("Running"));
     QCOMPARE(List(), (QStringList{"run 走る", "run 運営する"}));
@@ -620,7 +620,7 @@ class FrmEditDicTest : public QObject {
     qputenv("PATH", QByteArray::fromStdString(FakeSpeechProgram()) + ":" + path);
     Ready({"Running dogs don't fly"});
     Press(Qt::LeftButton, At("Running"));  // unchecked
-    mW->mChkSpeak->setChecked(true);
+    mW->mSpeakBox->setChecked(true);
     Press(Qt::LeftButton, (At("dogs") + At("don't")) / 2);  // a gap
     Press(Qt::RightButton, At("dogs"));                     // the editor is hidden
     Press(Qt::LeftButton, At("Running"));
@@ -651,5 +651,5 @@ class FrmEditDicTest : public QObject {
 
 }  // namespace kelmoa
 
-QTEST_MAIN(kelmoa::FrmEditDicTest)
-#include "frm_edit_dic_test.moc"
+QTEST_MAIN(kelmoa::DictionaryEditorTest)
+#include "dictionary_editor_test.moc"

@@ -1,4 +1,4 @@
-#include "gui/frm_msg.h"
+#include "gui/message_dialog.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -11,17 +11,17 @@
 
 namespace kelmoa {
 
-class FrmMsgTest : public QObject {
+class MessageDialogTest : public QObject {
   Q_OBJECT
 
   // Shows the dialog for real and has `answer` press or close it from inside the modal loop.
   template <typename Fn>
-  static int ShowAndAnswer(frmMsg& dlg, int btn, Fn answer) {
+  static int ShowAndAnswer(MessageDialog& dlg, int btn, Fn answer) {
     QTimer::singleShot(0, &dlg, [&dlg, answer] {
       QTRY_VERIFY(dlg.isVisible());
       answer();
     });
-    return dlg.DispFrmMsg(nullptr, QStringLiteral("question?"), btn, QString());
+    return dlg.Ask(nullptr, QStringLiteral("question?"), btn, QString());
   }
 
  private slots:
@@ -32,11 +32,11 @@ class FrmMsgTest : public QObject {
   void neverGrowsPastTheScreen() {
     QWidget parent;
     parent.setGeometry(700, 500, 600, 400);  // reaching past the screen's corner
-    frmMsg dlg(QString(), QStringLiteral("caption"), &parent);
+    MessageDialog dlg(QString(), QStringLiteral("caption"), &parent);
     QString shownToUser;
     dlg.SetResponder([&](const QString& msg, int) {
       shownToUser = msg;
-      return frmMsg::kOK;
+      return MessageDialog::kOK;
     });
     const QRect room = QGuiApplication::primaryScreen()->availableGeometry();
     QString path = QStringLiteral("/home/user/");
@@ -58,14 +58,14 @@ class FrmMsgTest : public QObject {
         {path + QStringLiteral("\r\n") + path, false},
     };
     for (const auto& c : cases) {
-      dlg.DispFrmMsg(&parent, c.msg, 1, {});
+      dlg.Ask(&parent, c.msg, 1, {});
       QCOMPARE(shownToUser, QString(c.msg).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
-      const QString label = dlg.lblMsg().text();
+      const QString label = dlg.MessageLabel().text();
       QVERIFY(dlg.width() <= room.width());
       QVERIFY(dlg.height() + 30 <= room.height());
       QVERIFY(room.contains(QRect(dlg.pos(), dlg.size())));
-      QVERIFY(dlg.lblMsg().width() + 8 <= dlg.width());
-      QVERIFY(dlg.lblMsg().y() + dlg.lblMsg().height() <= dlg.cmdOK().y());
+      QVERIFY(dlg.MessageLabel().width() + 8 <= dlg.width());
+      QVERIFY(dlg.MessageLabel().y() + dlg.MessageLabel().height() <= dlg.OKButton().y());
       QString joined = label;
       joined.remove(u'\n');
       if (c.whole) {
@@ -80,55 +80,55 @@ class FrmMsgTest : public QObject {
               joined.endsWith(u'…'));
     }
     // The path's file name is still shown at the end of its line.
-    dlg.DispFrmMsg(&parent, QStringLiteral("ファイル名＝") + path + QStringLiteral("\r\nOK?"), 1,
+    dlg.Ask(&parent, QStringLiteral("ファイル名＝") + path + QStringLiteral("\r\nOK?"), 1,
                    {});
-    QVERIFY(dlg.lblMsg().text().contains(QStringLiteral("end.txt\nOK?")));
+    QVERIFY(dlg.MessageLabel().text().contains(QStringLiteral("end.txt\nOK?")));
   }
 
   void answersOneForOkAndTwoForCancelOrClosing() {
-    frmMsg dlg(QStringLiteral("/nonexistent-folder"), QStringLiteral("caption"), nullptr);
-    auto* ok = const_cast<QPushButton*>(&dlg.cmdOK());
-    auto* cancel = const_cast<QPushButton*>(&dlg.cmdCancel());
-    QCOMPARE(ShowAndAnswer(dlg, 1, [ok] { QTest::mouseClick(ok, Qt::LeftButton); }), frmMsg::kOK);
+    MessageDialog dlg(QStringLiteral("/nonexistent-folder"), QStringLiteral("caption"), nullptr);
+    auto* ok = const_cast<QPushButton*>(&dlg.OKButton());
+    auto* cancel = const_cast<QPushButton*>(&dlg.CancelButton());
+    QCOMPARE(ShowAndAnswer(dlg, 1, [ok] { QTest::mouseClick(ok, Qt::LeftButton); }), MessageDialog::kOK);
     QVERIFY(!dlg.isVisible());
     QCOMPARE(ShowAndAnswer(dlg, 1, [cancel] { QTest::mouseClick(cancel, Qt::LeftButton); }),
-             frmMsg::kCancel);
-    QCOMPARE(ShowAndAnswer(dlg, 1, [ok] { QTest::mouseClick(ok, Qt::LeftButton); }), frmMsg::kOK);
+             MessageDialog::kCancel);
+    QCOMPARE(ShowAndAnswer(dlg, 1, [ok] { QTest::mouseClick(ok, Qt::LeftButton); }), MessageDialog::kOK);
     // Closing through the frame after an OK still answers Cancel.
-    QCOMPARE(ShowAndAnswer(dlg, 1, [&dlg] { dlg.close(); }), frmMsg::kCancel);
+    QCOMPARE(ShowAndAnswer(dlg, 1, [&dlg] { dlg.close(); }), MessageDialog::kCancel);
     QCOMPARE(ShowAndAnswer(dlg, 0, [&dlg] { QTest::keyClick(&dlg, Qt::Key_Escape); }),
-             frmMsg::kCancel);
+             MessageDialog::kCancel);
     // A sound file that is not there plays nothing and reports nothing.
-    dlg.SetResponder([](const QString&, int) { return frmMsg::kOK; });
-    QCOMPARE(dlg.DispFrmMsg(nullptr, QStringLiteral("m"), 0, QStringLiteral("notify.wav")),
-             frmMsg::kOK);
+    dlg.SetResponder([](const QString&, int) { return MessageDialog::kOK; });
+    QCOMPARE(dlg.Ask(nullptr, QStringLiteral("m"), 0, QStringLiteral("notify.wav")),
+             MessageDialog::kOK);
     QVERIFY(dlg.findChildren<QSoundEffect*>().isEmpty());
   }
 
   // The convert button shows only when offered, in one row with the others; clicking it
   // answers its own value, and an answer of it when not offered counts as Cancel.
   void theConvertButtonJoinsTheRowOnlyWhenOffered() {
-    frmMsg dlg(QString(), QStringLiteral("caption"), nullptr);
-    dlg.SetResponder([](const QString&, int) { return frmMsg::kConvert; });
-    QCOMPARE(dlg.DispFrmMsg(nullptr, QStringLiteral("question?"), 1, {}), frmMsg::kCancel);
-    QVERIFY(dlg.cmdConvert().isHidden());
-    QCOMPARE(dlg.DispFrmMsg(nullptr, QStringLiteral("question?"), 1, {}, true), frmMsg::kConvert);
-    QVERIFY(!dlg.cmdConvert().isHidden());
-    QCOMPARE(dlg.cmdConvert().y(), dlg.cmdOK().y());
-    QVERIFY(!dlg.cmdConvert().geometry().intersects(dlg.cmdCancel().geometry()));
+    MessageDialog dlg(QString(), QStringLiteral("caption"), nullptr);
+    dlg.SetResponder([](const QString&, int) { return MessageDialog::kConvert; });
+    QCOMPARE(dlg.Ask(nullptr, QStringLiteral("question?"), 1, {}), MessageDialog::kCancel);
+    QVERIFY(dlg.ConvertButton().isHidden());
+    QCOMPARE(dlg.Ask(nullptr, QStringLiteral("question?"), 1, {}, true), MessageDialog::kConvert);
+    QVERIFY(!dlg.ConvertButton().isHidden());
+    QCOMPARE(dlg.ConvertButton().y(), dlg.OKButton().y());
+    QVERIFY(!dlg.ConvertButton().geometry().intersects(dlg.CancelButton().geometry()));
 
-    frmMsg shown(QString(), QStringLiteral("caption"), nullptr);
-    auto* convert = const_cast<QPushButton*>(&shown.cmdConvert());
+    MessageDialog shown(QString(), QStringLiteral("caption"), nullptr);
+    auto* convert = const_cast<QPushButton*>(&shown.ConvertButton());
     QTimer::singleShot(0, &shown, [&shown, convert] {
       QTRY_VERIFY(shown.isVisible());
       QTest::mouseClick(convert, Qt::LeftButton);
     });
-    QCOMPARE(shown.DispFrmMsg(nullptr, QStringLiteral("question?"), 1, QString(), true),
-             frmMsg::kConvert);
+    QCOMPARE(shown.Ask(nullptr, QStringLiteral("question?"), 1, QString(), true),
+             MessageDialog::kConvert);
   }
 };
 
 }  // namespace kelmoa
 
-QTEST_MAIN(kelmoa::FrmMsgTest)
-#include "frm_msg_test.moc"
+QTEST_MAIN(kelmoa::MessageDialogTest)
+#include "message_dialog_test.moc"

@@ -1,8 +1,10 @@
+// The text-file chooser: lists a folder's text files and hands back the chosen one.
 #pragma once
 
 #include <QDialog>
 #include <QString>
 #include <functional>
+#include <optional>
 #include <string>
 
 class QLabel;
@@ -14,21 +16,21 @@ namespace kelmoa {
 // The text-file chooser: lists the "*.txt" files of one folder (any letter case) and hands
 // back the name the user selects. Names are kept as the file system stores them, so a name
 // that is not UTF-8 is listed (shown with a replacement mark) and opened by its own bytes. Only
-// hidden after every showing, so its list, its selection and gFileNm stay as they were until the
-// next showing.
-class frmFile : public QDialog {
+// hidden after every showing, so its list, its selection and the chosen file stay as they were
+// until the next showing.
+class TextChooser : public QDialog {
   Q_OBJECT
 
  public:
-  // The result of the last showing: the chosen file name without folder as shown, or empty
-  // when nothing was chosen.
-  QString gFileNm;
-
   // Shows a plain message box with the text over the given window.
   using PlainMessageFn = std::function<void(const QString& text, QWidget* parent)>;
 
   // folder (a file-system path, bytes as stored) is listed from the first showing on.
-  frmFile(std::string folder, PlainMessageFn showPlainMessage, QWidget* parent);
+  TextChooser(std::string folder, PlainMessageFn showPlainMessage, QWidget* parent);
+
+  // Shows the chooser modally. Returns the path of the chosen file, bytes as the file system
+  // stores them, or nothing when the user cancelled.
+  std::optional<std::string> Choose();
 
   // The folder the list shows, as shown; the chosen file lies in it.
   QString Folder() const;
@@ -37,12 +39,12 @@ class frmFile : public QDialog {
   std::string ChosenPath() const;
 
   // Runs at the first showing only: lists the folder.
-  void Form_Load();
-  void cmdSelect_Click();
+  void ShowFolder();
+  void SelectFile();
   // Reads the folder again: new files show, removed ones go; the selected name stays selected
   // while it is there.
-  void cmdRefresh_Click();
-  void cmdCancel_Click();
+  void Refresh();
+  void Cancel();
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -53,15 +55,15 @@ class frmFile : public QDialog {
   void ListFolder();
 
   std::string mFolder;
-  std::string mChosenName;  // bytes of gFileNm
+  std::string mChosenName;  // bytes as stored; empty when nothing was chosen
   PlainMessageFn mShowPlainMessage;
   bool mLoaded = false;
 
-  QLabel* mLblFolder;
-  QListWidget* mFile1;
-  QPushButton* mCmdRefresh;
-  QPushButton* mCmdSelect;
-  QPushButton* mCmdCancel;
+  QLabel* mFolderLabel;
+  QListWidget* mFileList;
+  QPushButton* mRefreshButton;
+  QPushButton* mSelectButton;
+  QPushButton* mCancelButton;
 };
 
 // Shown when "選択" is pressed with no file selected.

@@ -1,9 +1,10 @@
+// The meaning popup on screen: sizes, fills and places the box over the text pane.
 #pragma once
 
 #include <QFont>
 #include <string>
 
-#include "core/text/meaning_popup.h"
+#include "core/text/popup_text.h"
 
 namespace kelmoa {
 
@@ -13,7 +14,7 @@ class PictureBox;
 // separated by TAB), under or above the word's line: lineTop is the top of that line in the
 // pane, leftX the word's left edge. The lines are written in font, black on the popup's
 // background, with a one-pixel black frame along the box's inner edge. Returns the layout.
-PopupLayout DispMeaningPopup(PictureBox& popup, std::u16string_view text, int lineTop, int leftX,
+PopupLayout ShowMeaningPopup(PictureBox& popup, std::u16string_view text, int lineTop, int leftX,
                              int pitch, const QFont& font);
 
 }  // namespace kelmoa

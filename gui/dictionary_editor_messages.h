@@ -1,3 +1,4 @@
+// Texts of the dictionary editor.
 #pragma once
 
 #include <array>

@@ -1,4 +1,5 @@
-#include "gui/frm_file.h"
+// The text-file chooser: lists a folder's text files and hands back the chosen one.
+#include "gui/text_chooser.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -53,61 +54,65 @@ std::vector<std::string> TextFileNames(const std::string& folder) {
 
 }  // namespace
 
-frmFile::frmFile(std::string folder, PlainMessageFn showPlainMessage, QWidget* parent)
+TextChooser::TextChooser(std::string folder, PlainMessageFn showPlainMessage, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint),
       mFolder(std::move(folder)),
       mShowPlainMessage(std::move(showPlainMessage)),
-      mLblFolder(new QLabel(this)),
-      mFile1(new QListWidget(this)),
-      mCmdRefresh(MakeButton(this, QStringLiteral("一覧更新"), QRect(336, 4, 65, 21))),
-      mCmdSelect(MakeButton(this, QStringLiteral("選択"), QRect(336, 28, 65, 237))),
-      mCmdCancel(MakeButton(this, QStringLiteral("キャンセル"), QRect(336, 268, 65, 27))) {
+      mFolderLabel(new QLabel(this)),
+      mFileList(new QListWidget(this)),
+      mRefreshButton(MakeButton(this, QStringLiteral("一覧更新"), QRect(336, 4, 65, 21))),
+      mSelectButton(MakeButton(this, QStringLiteral("選択"), QRect(336, 28, 65, 237))),
+      mCancelButton(MakeButton(this, QStringLiteral("キャンセル"), QRect(336, 268, 65, 27))) {
   setWindowTitle(QStringLiteral(" ファイル選択"));
   setFont(QFont(kUiFontName, static_cast<int>(kUiFontPointSize)));
   setModal(true);
   setFixedSize(402, 434);
-  mLblFolder->setGeometry(4, 0, 325, 33);
-  mLblFolder->setWordWrap(true);
-  mLblFolder->setTextFormat(Qt::PlainText);
-  mFile1->setGeometry(4, 36, 325, 396);
-  mFile1->setFont(QFont(kPaneFontName, static_cast<int>(kUiFontPointSize)));
-  mFile1->setSelectionMode(QAbstractItemView::SingleSelection);
+  mFolderLabel->setGeometry(4, 0, 325, 33);
+  mFolderLabel->setWordWrap(true);
+  mFolderLabel->setTextFormat(Qt::PlainText);
+  mFileList->setGeometry(4, 36, 325, 396);
+  mFileList->setFont(QFont(kPaneFontName, static_cast<int>(kUiFontPointSize)));
+  mFileList->setSelectionMode(QAbstractItemView::SingleSelection);
 
-  connect(mCmdRefresh, &QPushButton::clicked, this, &frmFile::cmdRefresh_Click);
-  connect(mCmdSelect, &QPushButton::clicked, this, &frmFile::cmdSelect_Click);
-  connect(mCmdCancel, &QPushButton::clicked, this, &frmFile::cmdCancel_Click);
+  connect(mRefreshButton, &QPushButton::clicked, this, &TextChooser::Refresh);
+  connect(mSelectButton, &QPushButton::clicked, this, &TextChooser::SelectFile);
+  connect(mCancelButton, &QPushButton::clicked, this, &TextChooser::Cancel);
 }
 
-QString frmFile::Folder() const {
+QString TextChooser::Folder() const {
   return ShownName(mFolder);
 }
 
-std::string frmFile::ChosenPath() const {
+std::string TextChooser::ChosenPath() const {
   return mChosenName.empty() ? std::string() : mFolder + "/" + mChosenName;
 }
 
-void frmFile::Form_Load() {
-  mLblFolder->setText(Folder());
+std::optional<std::string> TextChooser::Choose() {
+  if (exec() != Accepted || mChosenName.empty())
+    return std::nullopt;
+  return ChosenPath();
+}
+
+void TextChooser::ShowFolder() {
+  mFolderLabel->setText(Folder());
   ListFolder();
 }
 
-void frmFile::cmdSelect_Click() {
-  const QList<QListWidgetItem*> selected = mFile1->selectedItems();
+void TextChooser::SelectFile() {
+  const QList<QListWidgetItem*> selected = mFileList->selectedItems();
   if (selected.isEmpty() || selected.first()->text().isEmpty()) {
     mShowPlainMessage(QString::fromUtf16(kMsgSelectOneFile), this);
     return;
   }
-  gFileNm = selected.first()->text();
   mChosenName = selected.first()->data(kNameBytesRole).toByteArray().toStdString();
   done(Accepted);
 }
 
-void frmFile::cmdRefresh_Click() {
+void TextChooser::Refresh() {
   ListFolder();
 }
 
-void frmFile::cmdCancel_Click() {
-  gFileNm.clear();
+void TextChooser::Cancel() {
   mChosenName.clear();
   done(Rejected);
 }
@@ -115,8 +120,8 @@ void frmFile::cmdCancel_Click() {
 // The plain files of the folder whose names end in ".txt" in any letter case, in name order
 // regardless of letter case; hidden files and folders are not listed. A folder that is gone
 // gives an empty list.
-void frmFile::ListFolder() {
-  const QList<QListWidgetItem*> selected = mFile1->selectedItems();
+void TextChooser::ListFolder() {
+  const QList<QListWidgetItem*> selected = mFileList->selectedItems();
   const QByteArray keep =
       selected.isEmpty() ? QByteArray() : selected.first()->data(kNameBytesRole).toByteArray();
   std::vector<std::pair<QString, std::string>> files;
@@ -126,25 +131,25 @@ void frmFile::ListFolder() {
     const int c = QString::compare(a.first, b.first, Qt::CaseInsensitive);
     return c != 0 ? c < 0 : a.second < b.second;
   });
-  mFile1->clear();
+  mFileList->clear();
   for (const auto& [shown, bytes] : files) {
-    auto* item = new QListWidgetItem(shown, mFile1);
+    auto* item = new QListWidgetItem(shown, mFileList);
     item->setData(kNameBytesRole, QByteArray::fromStdString(bytes));
     if (!keep.isEmpty() && item->data(kNameBytesRole).toByteArray() == keep)
-      mFile1->setCurrentItem(item);
+      mFileList->setCurrentItem(item);
   }
 }
 
-void frmFile::showEvent(QShowEvent* event) {
+void TextChooser::showEvent(QShowEvent* event) {
   if (!mLoaded) {
     mLoaded = true;
-    Form_Load();
+    ShowFolder();
   }
   QDialog::showEvent(event);
 }
 
-void frmFile::reject() {
-  cmdCancel_Click();
+void TextChooser::reject() {
+  Cancel();
 }
 
 }  // namespace kelmoa

@@ -1,4 +1,5 @@
-#include "gui/frm_text_messages.h"
+// Texts of the main window.
+#include "gui/main_window_messages.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

@@ -6,24 +6,25 @@
 #include <QGuiApplication>
 #include <QScrollBar>
 
-#include "gui/frm_text.h"
-#include "gui/frm_edit_dic.h"
-#include "core/text/meaning_popup.h"
+#include "core/text/popup_text.h"
+#include "gui/dictionary_editor.h"
+#include "gui/main_window.h"
 
 namespace kelmoa {
 
-void frmText::picText_MouseDown(Qt::MouseButton button, double x, double y) {
-  if (!gFlgTextFileRead)
+void MainWindow::PressAt(Qt::MouseButton button, double x, double y) {
+  if (!mTextLoaded)
     return;
-  const bool speak = button == Qt::LeftButton && mChkSpeak->isChecked();
+  const bool speak = button == Qt::LeftButton && mSpeakBox->isChecked();
   // The editor feeds on right clicks only while it is on screen.
   const bool toEditor =
-      button == Qt::RightButton && mFrmEditDic != nullptr && mFrmEditDic->isVisible();
+      button == Qt::RightButton && mDictionaryEditor != nullptr && mDictionaryEditor->isVisible();
   if (!speak && !toEditor)
     return;
   const WordTable& t = mDoc->words;
-  const int k = GetWordIdxAtPoint(x, y, mVScroll->value(), mSetting.CharHeight + mSetting.LineSpace,
-                                  t.mLineFirstWord, t.mLineLastWord, t.mWordX1, t.mWordX2);
+  const int k =
+      GetWordIdxAtPoint(x, y, mScrollBar->value(), mSetting.CharHeight + mSetting.LineSpace,
+                        t.mLineFirstWord, t.mLineLastWord, t.mWordX1, t.mWordX2);
   if (k < 1)
     return;
   // The word as written in the text, capitals kept.
@@ -32,7 +33,7 @@ void frmText::picText_MouseDown(Qt::MouseButton button, double x, double y) {
     (void)mSpeaker.SpeakWord(word);  // a failure to speak stays silent
     return;
   }
-  mFrmEditDic->SetWord(word);
+  mDictionaryEditor->SetWord(word);
   QClipboard* clipboard = QGuiApplication::clipboard();
   clipboard->clear();
   clipboard->setText(word);
