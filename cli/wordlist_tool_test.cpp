@@ -29,7 +29,8 @@ pid_t Start(const TempDir& dir, const std::vector<std::string>& args, const std:
     freopen((dir / (".out" + tag)).c_str(), "w", stdout);
     freopen((dir / (".err" + tag)).c_str(), "w", stderr);
     std::vector<char*> argv{const_cast<char*>(KELMOA_TOOL_PATH)};
-    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    for (const auto& a : args)
+      argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
     ::execv(KELMOA_TOOL_PATH, argv.data());
     ::_exit(127);
@@ -79,15 +80,15 @@ TEST(WordListTool, AddThenListAndExport) {
   EXPECT_EQ(r.code, 0) << r.err;
   const std::string sentence = "The alpha and beta were hungry, said gamma.";
   const std::string context = "\tcontext\tT\t" + in.text;
-  EXPECT_EQ(WithoutTimes(r.out), "alpha\t2\tT\tT\talpha\n"
-                                 "\tmeaning\tアルファ\n" +
-                                     context + "\t1\t" + sentence + "\n" + context + "\t1\t" +
-                                     sentence +
-                                     "\n"
-                                     "hungry\t1\tT\tT\thungry\n"
-                                     "\tmeaning\t空腹の\n"
-                                     "\tmeaning\t飢えた\n" +
-                                     context + "\t2\t" + sentence + "\n");
+  EXPECT_EQ(WithoutTimes(r.out),
+            "alpha\t2\tT\tT\talpha\n"
+            "\tmeaning\tアルファ\n" +
+                context + "\t1\t" + sentence + "\n" + context + "\t1\t" + sentence +
+                "\n"
+                "hungry\t1\tT\tT\thungry\n"
+                "\tmeaning\t空腹の\n"
+                "\tmeaning\t飢えた\n" +
+                context + "\t2\t" + sentence + "\n");
 
   const std::string tsv = in.dir / "cards.tsv", csv = in.dir / "list.csv";
   EXPECT_EQ(Tool(in.dir, {"wordlist-export", in.base, "tsv", tsv, "--filter", "空腹"}).code, 0);
