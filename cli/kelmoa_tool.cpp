@@ -396,19 +396,33 @@ bool OpenWordList(const std::string& base, std::unique_ptr<WordList>& list, int&
   return true;
 }
 
+// The entries of base's word list. An installed folder without one has an empty list: reading
+// it makes no file.
+bool ReadWordList(const std::string& base, std::vector<WordEntry>& entries, int& exitCode) {
+  entries.clear();
+  std::error_code ec;
+  if (IsFolderExist(base) && !std::filesystem::exists(WordList::PathIn(base), ec) && !ec)
+    return true;
+  std::unique_ptr<WordList> list;
+  if (!OpenWordList(base, list, exitCode))
+    return false;
+  if (Status s = list->Entries(entries); !s.ok()) {
+    exitCode = IoError(s);
+    return false;
+  }
+  return true;
+}
+
 // Prints the word list: per word, the word, count, first and last time added and head words
 // (joined by ", "), TAB-separated; then per meaning a line TAB "meaning" TAB meaning; then per
 // context, newest first, TAB "context" TAB time TAB file TAB line number TAB sentence.
 int WordListCmd(const Args& a) {
   if (a.size() != 1)
     return Usage();
-  std::unique_ptr<WordList> list;
-  int rc = kExitOk;
-  if (!OpenWordList(a[0], list, rc))
-    return rc;
   std::vector<WordEntry> entries;
-  if (Status s = list->Entries(entries); !s.ok())
-    return IoError(s);
+  int rc = kExitOk;
+  if (!ReadWordList(a[0], entries, rc))
+    return rc;
   for (const WordEntry& e : entries) {
     std::u16string heads;
     for (const std::u16string& h : e.headWords)
@@ -439,13 +453,10 @@ int WordListExport(const Args& a) {
     format = WordListFormat::kCsv;
   else
     return Usage();
-  std::unique_ptr<WordList> list;
-  int rc = kExitOk;
-  if (!OpenWordList(a[0], list, rc))
-    return rc;
   std::vector<WordEntry> entries;
-  if (Status s = list->Entries(entries); !s.ok())
-    return IoError(s);
+  int rc = kExitOk;
+  if (!ReadWordList(a[0], entries, rc))
+    return rc;
   const std::string bytes = ExportWordList(FilterWordEntries(entries, filter), format);
   if (Status s = WriteExportFile(a[2], bytes, false); !s.ok())
     return IoError(s);

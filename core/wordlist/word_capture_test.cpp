@@ -87,43 +87,34 @@ TEST(WordCapture, ContextTakesTheLinesTheSentenceRunsAcross) {
   }
 }
 
+// The word's own entry gives its meanings; one found through a base form gives its head word
+// on a line of its own above them, as in the popup. Words without an entry are not captured.
 TEST(WordCapture, CaptureKeepsWhatThePopupShows) {
-  StrList dicWord = Lines({"hungry", "run"});
-  StrList dicMeaning = Lines({"空腹の", "走る\t経営する"});
+  const StrList dicWord = Lines({"hungry", "run"});
+  const StrList dicMeaning = Lines({"空腹の", "走る\t経営する"});
   auto doc = std::make_unique<TextDocument>();
   SettingInfo setting;
-  setting.HalfWidth = 7;
-  setting.FullWidth = 14;
   int maxRight = 0, longest = 0;
   SetNewTextLines(*doc, Lines({"The Hungry dogs were", "running home. Zzzz"}), setting, maxRight,
                   longest);
   gGetWordInfoInTextP(*doc, dicWord);
+  using Strings = std::vector<std::u16string>;
 
   WordCapture c;
-  const int hungry = FindWordOnLine(doc->words, 1, u"hungry");
-  ASSERT_NE(hungry, 0);
-  ASSERT_TRUE(CaptureWord(*doc, hungry, dicWord, dicMeaning, "/t/a.txt", 0, c));
+  ASSERT_TRUE(CaptureWord(*doc, FindWordOnLine(doc->words, 1, u"hungry"), dicWord, dicMeaning,
+                          "a.txt", 0, c));
   EXPECT_EQ(c.word, u"Hungry");
-  EXPECT_EQ(c.headWords, std::vector<std::u16string>{u"hungry"});
-  EXPECT_EQ(c.meanings, std::vector<std::u16string>{u"空腹の"});
-  EXPECT_EQ(c.context.lineAfter, u"running home. Zzzz");
-  EXPECT_EQ(c.context.file, "/t/a.txt");
-  EXPECT_EQ(c.context.lineNumber, 1);
+  EXPECT_EQ(c.headWords, Strings{u"hungry"});
+  EXPECT_EQ(c.meanings, Strings{u"空腹の"});
   EXPECT_EQ(c.context.added, "1970-01-01T00:00:00Z");
-
-  // Found through its base form: the head word stands above its meanings, as in the popup.
-  const int running = FindWordOnLine(doc->words, 2, u"running");
-  ASSERT_TRUE(CaptureWord(*doc, running, dicWord, dicMeaning, "a.txt", 1796646896, c));
-  EXPECT_EQ(c.headWords, std::vector<std::u16string>{u"run"});
-  EXPECT_EQ(c.meanings, (std::vector<std::u16string>{u"run", u"走る", u"経営する"}));
+  ASSERT_TRUE(CaptureWord(*doc, FindWordOnLine(doc->words, 2, u"running"), dicWord, dicMeaning,
+                          "a.txt", 1796646896, c));
+  EXPECT_EQ(c.headWords, Strings{u"run"});
+  EXPECT_EQ(c.meanings, (Strings{u"run", u"走る", u"経営する"}));
   EXPECT_EQ(c.context.lineBefore, u"The Hungry dogs were");
   EXPECT_EQ(c.context.added, "2026-12-07T12:34:56Z");
-
-  // No popup, no capture; no such word on the line.
   EXPECT_FALSE(CaptureWord(*doc, FindWordOnLine(doc->words, 2, u"Zzzz"), dicWord, dicMeaning,
                            "a.txt", 0, c));
-  EXPECT_EQ(FindWordOnLine(doc->words, 2, u"hungry"), 0);
-  EXPECT_EQ(FindWordOnLine(doc->words, 3, u"hungry"), 0);
 }
 
 }  // namespace

@@ -180,23 +180,23 @@ int ReadInt(sqlite3* db, const char* sql, long long& value) {
 
 // Refuses a database of a newer schema version, or one holding tables of another program.
 Status CheckKnown(sqlite3* db, const std::string& path) {
-  long long version = 0;
-  if (int rc = ReadInt(db, "PRAGMA user_version", version); rc != SQLITE_OK)
-    return Failure(db, rc, path);
+  // Both read in one statement, so from one state of the file: a program creating the tables
+  // meanwhile commits them together with the version.
+  Statement st(db,
+               "SELECT (SELECT user_version FROM pragma_user_version),"
+               " (SELECT count(*) FROM sqlite_master)");
+  if (const int rc = st.Step(); rc != SQLITE_ROW)
+    return Failure(db, rc == SQLITE_DONE ? SQLITE_CORRUPT : rc, path);
+  const long long version = st.Int(0), tables = st.Int(1);
   if (version > kWordListSchemaVersion || version < 0) {
     return Status::Error("単語帳のデータベース" + Quoted(path) +
                          "は新しい版のKelmoaで作られた（版" + std::to_string(version) +
                          "）ため，使えません。ファイルはそのままにしてあります。");
   }
-  if (version == 0) {
-    long long tables = 0;
-    if (int rc = ReadInt(db, "SELECT count(*) FROM sqlite_master", tables); rc != SQLITE_OK)
-      return Failure(db, rc, path);
-    if (tables != 0) {
-      return Status::Error("ファイル" + Quoted(path) +
-                           "は単語帳ではないデータベースのため，使えません。"
-                           "ファイルはそのままにしてあります。");
-    }
+  if (version == 0 && tables != 0) {
+    return Status::Error("ファイル" + Quoted(path) +
+                         "は単語帳ではないデータベースのため，使えません。"
+                         "ファイルはそのままにしてあります。");
   }
   return Status::Ok();
 }

@@ -7,14 +7,9 @@
 #include <map>
 
 #include "core/base/codepage.h"
-#include "core/base/fixtures_test.h"
 
 namespace kelmoa {
 namespace {
-
-using testing::ReadBytes;
-using testing::TempDir;
-using testing::WriteBytes;
 
 std::vector<std::string> SplitOn(const std::string& s, char sep) {
   std::vector<std::string> parts(1);
@@ -182,25 +177,6 @@ TEST(WordListExport, CsvReadsBackToTheEntries) {
                                                e.lastAdded};
     EXPECT_EQ(records[1 + i], expected);
   }
-}
-
-TEST(WordListExport, AnExistingFileIsReplacedOnlyWhenAsked) {
-  TempDir dir;
-  const std::string out = dir / "cards.tsv";
-  ASSERT_TRUE(WriteExportFile(out, "one", false).ok());
-  EXPECT_EQ(ReadBytes(out), "one");
-  const Status s = WriteExportFile(out, "two", false);
-  EXPECT_FALSE(s.ok());
-  EXPECT_NE(s.message().find(out), std::string::npos);
-  EXPECT_EQ(ReadBytes(out), "one");
-  ASSERT_TRUE(WriteExportFile(out, "three", true).ok());
-  EXPECT_EQ(ReadBytes(out), "three");
-  EXPECT_FALSE(WriteExportFile(dir / "no/such/folder.csv", "x", false).ok());
-  // Nothing of the writes is left beside the file.
-  size_t files = 0;
-  for ([[maybe_unused]] const auto& f : std::filesystem::directory_iterator(dir.path()))
-    ++files;
-  EXPECT_EQ(files, 1u);
 }
 
 }  // namespace
