@@ -4,6 +4,8 @@
 // (message on stderr), 2 usage error, 3 a text rejected by the reader (message on stdout).
 #include <charconv>
 #include <cstdio>
+#include <ctime>
+#include <filesystem>
 #include <functional>
 #include <iostream>
 #include <map>
@@ -19,12 +21,15 @@
 #include "core/dictionary/dictionary_import.h"
 #include "core/dictionary/dictionary_messages.h"
 #include "core/dictionary/lookup.h"
+#include "core/settings/settings.h"
 #include "core/text/layout.h"
 #include "core/text/open_text.h"
 #include "core/text/prepare_text.h"
 #include "core/text/text_reader.h"
 #include "core/text/word_info.h"
-#include "core/settings/settings.h"
+#include "core/wordlist/word_capture.h"
+#include "core/wordlist/word_list.h"
+#include "core/wordlist/word_list_export.h"
 
 namespace kelmoa {
 namespace {
@@ -70,7 +75,10 @@ int Usage() {
                "[--wordnet DIR]\n"
                "  kelmoa-tool annotate DIC TEXT\n"
                "  kelmoa-tool settings INI [--screen-width PX]\n"
-               "  kelmoa-tool prepare IN OUT [--width N]\n";
+               "  kelmoa-tool prepare IN OUT [--width N]\n"
+               "  kelmoa-tool wordlist BASE\n"
+               "  kelmoa-tool wordlist-export BASE tsv|csv OUT [--filter TEXT]\n"
+               "  kelmoa-tool wordlist-add BASE TEXT LINE WORD\n";
   return kExitUsage;
 }
 
@@ -351,6 +359,162 @@ int Prepare(const Args& a) {
   return kExitOk;
 }
 
+// A field of the word list's lines: backslash, TAB, CR and LF written as \\, \t, \r and \n,
+// so that every field stays on its line and between its TABs.
+std::string ListField(std::string_view s) {
+  std::string out;
+  for (const char ch : s) {
+    switch (ch) {
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      default:
+        out += ch;
+    }
+  }
+  return out;
+}
+
+std::string ListField(std::u16string_view s) {
+  return ListField(std::string_view(Out(s)));
+}
+
+bool OpenWordList(const std::string& base, std::unique_ptr<WordList>& list, int& exitCode) {
+  if (Status s = WordList::Open(base, list); !s.ok()) {
+    exitCode = IoError(s);
+    return false;
+  }
+  return true;
+}
+
+// The entries of base's word list. An installed folder without one has an empty list: reading
+// it makes no file.
+bool ReadWordList(const std::string& base, std::vector<WordEntry>& entries, int& exitCode) {
+  entries.clear();
+  std::error_code ec;
+  if (IsFolderExist(base) && !std::filesystem::exists(WordList::PathIn(base), ec) && !ec)
+    return true;
+  std::unique_ptr<WordList> list;
+  if (!OpenWordList(base, list, exitCode))
+    return false;
+  if (Status s = list->Entries(entries); !s.ok()) {
+    exitCode = IoError(s);
+    return false;
+  }
+  return true;
+}
+
+// Prints the word list: per word, the word, count, first and last time added and head words
+// (joined by ", "), TAB-separated; then per meaning a line TAB "meaning" TAB meaning; then per
+// context, newest first, TAB "context" TAB time TAB file TAB line number TAB sentence.
+int WordListCmd(const Args& a) {
+  if (a.size() != 1)
+    return Usage();
+  std::vector<WordEntry> entries;
+  int rc = kExitOk;
+  if (!ReadWordList(a[0], entries, rc))
+    return rc;
+  for (const WordEntry& e : entries) {
+    std::u16string heads;
+    for (const std::u16string& h : e.headWords)
+      heads += (heads.empty() ? u"" : u", ") + h;
+    std::cout << ListField(e.word) << '\t' << e.count << '\t' << e.firstAdded << '\t' << e.lastAdded
+              << '\t' << ListField(heads) << '\n';
+    for (const std::u16string& m : e.meanings)
+      std::cout << "\tmeaning\t" << ListField(m) << '\n';
+    for (const WordContext& c : e.contexts) {
+      std::cout << "\tcontext\t" << c.added << '\t' << ListField(std::string_view(c.file)) << '\t'
+                << c.lineNumber << '\t' << ListField(SentenceOf(c).text) << '\n';
+    }
+  }
+  return kExitOk;
+}
+
+// Writes the word list (or the words matching --filter) to OUT, a file that must not exist yet.
+int WordListExport(const Args& a) {
+  std::u16string filter;
+  if (a.size() == 5 && a[3] == "--filter")
+    filter = Utf8ToUtf16(a[4]);
+  else if (a.size() != 3)
+    return Usage();
+  WordListFormat format;
+  if (a[1] == "tsv")
+    format = WordListFormat::kAnkiTsv;
+  else if (a[1] == "csv")
+    format = WordListFormat::kCsv;
+  else
+    return Usage();
+  std::vector<WordEntry> entries;
+  int rc = kExitOk;
+  if (!ReadWordList(a[0], entries, rc))
+    return rc;
+  const std::string bytes = ExportWordList(FilterWordEntries(entries, filter), format);
+  if (Status s = WriteExportFile(a[2], bytes, false); !s.ok())
+    return IoError(s);
+  return kExitOk;
+}
+
+// Adds WORD of line LINE of TEXT to BASE's word list with what its popup shows, looked up in
+// BASE/dic/Dic_EJ.txt; prints the word and its count.
+int WordListAdd(const Args& a) {
+  if (a.size() != 4)
+    return Usage();
+  int lineNumber = 0;
+  const auto [end, ec] = std::from_chars(a[2].data(), a[2].data() + a[2].size(), lineNumber);
+  if (ec != std::errc() || end != a[2].data() + a[2].size() || lineNumber < 1)
+    return Usage();
+  TextFileCheck check = CheckAndReadTextFile(a[1]);
+  if (check.result == TextFileCheck::kUnreadable)
+    return IoError(check.status);
+  if (check.result != TextFileCheck::kOk) {
+    std::cout << ShownMessage(check.message) << '\n';
+    return kExitRejected;
+  }
+  Dictionary dic;
+  int rc = kExitOk;
+  if (!LoadDic(DictionaryFiles(a[0]).DicPath(), dic, rc))
+    return rc;
+  auto doc = std::make_unique<TextDocument>();  // the grids are large: keep them off the stack
+  SettingInfo setting;
+  setting.HalfWidth = 7;
+  setting.FullWidth = 14;
+  int maxRight = 0, longest = 0;
+  SetNewTextLines(*doc, std::move(check.lines), setting, maxRight, longest);
+  MarkKnownWords(*doc, dic.Words());
+  const std::u16string word = Utf8ToUtf16(a[3]);
+  const int k = FindWordOnLine(doc->words, lineNumber, word);
+  if (k == 0) {
+    std::cerr << "kelmoa-tool: " << lineNumber << "行目に単語「" << a[3] << "」がありません。\n";
+    return kExitUsage;
+  }
+  std::error_code fsError;
+  const std::filesystem::path absolute = std::filesystem::absolute(a[1], fsError);
+  const std::string file = fsError ? a[1] : absolute.string();
+  WordCapture capture;
+  if (!CaptureWord(*doc, k, dic.Words(), dic.Meanings(), file, std::time(nullptr), capture)) {
+    std::cerr << "kelmoa-tool: 「" << Out(doc->words.Word(k))
+              << "」は辞書にないため，単語帳に加えませんでした。\n";
+    return kExitUsage;
+  }
+  std::unique_ptr<WordList> list;
+  if (!OpenWordList(a[0], list, rc))
+    return rc;
+  int count = 0;
+  if (Status s = list->Add(capture, &count); !s.ok())
+    return IoError(s);
+  std::cout << ListField(capture.word) << '\t' << count << '\n';
+  return kExitOk;
+}
+
 }  // namespace
 }  // namespace kelmoa
 
@@ -359,12 +523,20 @@ int main(int argc, char** argv) {
   if (argc < 2)
     return Usage();
   const std::map<std::string, std::function<int(const Args&)>> commands = {
-      {"detect", Detect},     {"read", Read},
-      {"entries", Entries},   {"lookup", Lookup},
-      {"meaning", Meaning},   {"add", Add},
-      {"delete", Delete},     {"import-dictionary", ImportDictionaryCmd},
-      {"annotate", Annotate}, {"settings", Settings},
+      {"detect", Detect},
+      {"read", Read},
+      {"entries", Entries},
+      {"lookup", Lookup},
+      {"meaning", Meaning},
+      {"add", Add},
+      {"delete", Delete},
+      {"import-dictionary", ImportDictionaryCmd},
+      {"annotate", Annotate},
+      {"settings", Settings},
       {"prepare", Prepare},
+      {"wordlist", WordListCmd},
+      {"wordlist-export", WordListExport},
+      {"wordlist-add", WordListAdd},
   };
   const auto it = commands.find(argv[1]);
   if (it == commands.end())

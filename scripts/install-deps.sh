@@ -11,6 +11,8 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   # text preparation: transliteration into ASCII
   libicu-dev
+  # the word list's database
+  libsqlite3-dev
   # desktop program
   qt6-base-dev qt6-multimedia-dev libgl-dev
   # fonts: "ＭＳ ゴシック" is drawn with IPAGothic

@@ -1,0 +1,179 @@
+// kelmoa-tool's word-list commands, run as separate programs, several at once.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "core/base/fixtures_test.h"
+
+namespace kelmoa {
+namespace {
+
+using testing::MakeDataFolders;
+using testing::ReadBytes;
+using testing::Sjis;
+using testing::TempDir;
+using testing::WriteBytes;
+
+struct ToolRun {
+  int code = -1;
+  std::string out, err;
+};
+
+pid_t Start(const TempDir& dir, const std::vector<std::string>& args, const std::string& tag) {
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    freopen((dir / (".out" + tag)).c_str(), "w", stdout);
+    freopen((dir / (".err" + tag)).c_str(), "w", stderr);
+    std::vector<char*> argv{const_cast<char*>(KELMOA_TOOL_PATH)};
+    for (const auto& a : args)
+      argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    ::execv(KELMOA_TOOL_PATH, argv.data());
+    ::_exit(127);
+  }
+  return pid;
+}
+
+ToolRun Finish(const TempDir& dir, pid_t pid, const std::string& tag) {
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadBytes(dir / (".out" + tag)),
+          ReadBytes(dir / (".err" + tag))};
+}
+
+ToolRun Tool(const TempDir& dir, const std::vector<std::string>& args) {
+  return Finish(dir, Start(dir, args, ""), "");
+}
+
+// An installed folder with a small dictionary and a text.
+struct Installed {
+  TempDir dir;
+  std::string base = dir / "base";
+  std::string text = dir / "base/txt_shift_jis/story.txt";
+  Installed() {
+    MakeDataFolders(base);
+    WriteBytes(base + "/dic/Dic_EJ.txt",
+               Sjis("alpha\tアルファ\r\nbeta\tベータ\r\ngamma\tガンマ\r\nhungry\t空腹の\r\n"
+                    "hungry\t飢えた\r\n"));
+    WriteBytes(text, "The alpha and beta were\r\nhungry, said gamma.\r\nZzzz end.\r\n");
+  }
+};
+
+std::string WithoutTimes(const std::string& s) {
+  static const std::regex time("\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\dZ");
+  return std::regex_replace(s, time, "T");
+}
+
+TEST(WordListTool, AddThenListAndExport) {
+  Installed in;
+  ToolRun r = Tool(in.dir, {"wordlist-add", in.base, in.text, "2", "hungry"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out, "hungry\t1\n");
+  EXPECT_EQ(Tool(in.dir, {"wordlist-add", in.base, in.text, "1", "ALPHA"}).out, "alpha\t1\n");
+  EXPECT_EQ(Tool(in.dir, {"wordlist-add", in.base, in.text, "1", "alpha"}).out, "alpha\t2\n");
+
+  r = Tool(in.dir, {"wordlist", in.base});
+  EXPECT_EQ(r.code, 0) << r.err;
+  const std::string sentence = "The alpha and beta were hungry, said gamma.";
+  const std::string context = "\tcontext\tT\t" + in.text;
+  EXPECT_EQ(WithoutTimes(r.out),
+            "alpha\t2\tT\tT\talpha\n"
+            "\tmeaning\tアルファ\n" +
+                context + "\t1\t" + sentence + "\n" + context + "\t1\t" + sentence +
+                "\n"
+                "hungry\t1\tT\tT\thungry\n"
+                "\tmeaning\t空腹の\n"
+                "\tmeaning\t飢えた\n" +
+                context + "\t2\t" + sentence + "\n");
+
+  const std::string tsv = in.dir / "cards.tsv", csv = in.dir / "list.csv";
+  EXPECT_EQ(Tool(in.dir, {"wordlist-export", in.base, "tsv", tsv, "--filter", "空腹"}).code, 0);
+  EXPECT_EQ(ReadBytes(tsv),
+            "#separator:tab\n#html:true\n#columns:Front\tBack\tContext\tSource\n"
+            "hungry\t空腹の<br>飢えた\tThe alpha and beta were <b>hungry</b>, said gamma.\t"
+            "story.txt:2\n");
+  EXPECT_EQ(Tool(in.dir, {"wordlist-export", in.base, "csv", csv}).code, 0);
+  EXPECT_NE(ReadBytes(csv).find("\r\nhungry,hungry,\"空腹の\n飢えた\",\"" + sentence + "\"," +
+                                in.text + ",2,1,"),
+            std::string::npos)
+      << ReadBytes(csv);
+  // An existing file is never written over.
+  r = Tool(in.dir, {"wordlist-export", in.base, "csv", tsv});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.err.find("すでにある"), std::string::npos) << r.err;
+  EXPECT_EQ(ReadBytes(tsv).substr(0, 14), "#separator:tab");
+}
+
+TEST(WordListTool, RefusalsAndTheirExitStatus) {
+  Installed in;
+  WriteBytes(in.dir / "long.txt", std::string(101, 'a'));
+  struct Case {
+    std::vector<std::string> args;
+    int code;
+    const char* says;  // on stderr
+  };
+  const Case cases[] = {
+      {{"wordlist-add", in.base, in.text, "2", "alpha"}, 2, "2行目に単語「alpha」がありません"},
+      {{"wordlist-add", in.base, in.text, "3", "zzzz"}, 2, "「Zzzz」は辞書にない"},
+      {{"wordlist-add", in.base, in.text, "0", "alpha"}, 2, "usage"},
+      {{"wordlist-add", in.base, in.dir / "none.txt", "1", "alpha"}, 1, "none.txt"},
+      {{"wordlist-add", in.base, in.dir / "long.txt", "1", "aaa"}, 3, ""},
+      {{"wordlist-add", in.dir / "nobase", in.text, "1", "alpha"}, 1, "nobase"},
+      {{"wordlist-export", in.base, "xls", in.dir / "x"}, 2, "usage"},
+      {{"wordlist", in.dir / "nobase"}, 1, "nobase"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args.front() + " " + c.args.back());
+    const ToolRun r = Tool(in.dir, c.args);
+    EXPECT_EQ(r.code, c.code) << r.err;
+    EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+  }
+  // Nothing was added by any of them, and listing an empty list makes no file.
+  EXPECT_EQ(Tool(in.dir, {"wordlist", in.base}).out, "");
+  EXPECT_FALSE(std::filesystem::exists(in.base + "/wordlist"));
+
+  // A damaged database is named and left as it is.
+  const std::string db = in.base + "/wordlist/wordlist.sqlite";
+  std::filesystem::create_directories(in.base + "/wordlist");
+  WriteBytes(db, std::string(4096, 'x'));
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"wordlist-add", in.base, in.text, "1", "alpha"},
+        std::vector<std::string>{"wordlist", in.base}}) {
+    const ToolRun r = Tool(in.dir, args);
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find("kelmoa-tool: 単語帳のデータベース「" + db + "」は壊れている"),
+              std::string::npos)
+        << r.err;
+  }
+  EXPECT_TRUE(ReadBytes(db) == std::string(4096, 'x'));
+}
+
+TEST(WordListTool, ToolsAddingAtOnceLoseNothing) {
+  Installed in;
+  const std::vector<std::string> words = {"alpha", "beta", "alpha", "hungry"};
+  const std::vector<std::string> lines = {"1", "1", "1", "2"};
+  constexpr int kRounds = 8;
+  for (int round = 0; round < kRounds; ++round) {
+    std::vector<pid_t> pids;
+    for (size_t i = 0; i < words.size(); ++i)
+      pids.push_back(
+          Start(in.dir, {"wordlist-add", in.base, in.text, lines[i], words[i]}, std::to_string(i)));
+    for (size_t i = 0; i < pids.size(); ++i) {
+      const ToolRun r = Finish(in.dir, pids[i], std::to_string(i));
+      ASSERT_EQ(r.code, 0) << r.err;
+    }
+  }
+  const std::string list = Tool(in.dir, {"wordlist", in.base}).out;
+  const std::string n = std::to_string(kRounds), twice = std::to_string(2 * kRounds);
+  EXPECT_NE(list.find("alpha\t" + twice + "\t"), std::string::npos) << list;
+  EXPECT_NE(list.find("\nbeta\t" + n + "\t"), std::string::npos) << list;
+  EXPECT_NE(list.find("\nhungry\t" + n + "\t"), std::string::npos) << list;
+}
+
+}  // namespace
+}  // namespace kelmoa

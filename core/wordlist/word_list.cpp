@@ -1,0 +1,491 @@
+#include "core/wordlist/word_list.h"
+
+#include <sqlite3.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+#include <map>
+#include <utility>
+
+#include "core/base/codepage.h"
+#include "core/base/helpers.h"
+
+namespace kelmoa {
+namespace {
+
+// The steps from each schema version to the next: step v upgrades version v to v + 1. Each
+// runs in the transaction that sets the new version, so that a database is never left half
+// upgraded.
+constexpr const char* kUpgradeSteps[] = {
+    // 0 -> 1: words, their head words and meanings, and their contexts.
+    "CREATE TABLE words ("
+    "  id INTEGER PRIMARY KEY,"
+    "  word_key TEXT NOT NULL UNIQUE,"  // the word lower-cased: one entry whatever the case
+    "  word TEXT NOT NULL,"             // as met last
+    "  count INTEGER NOT NULL,"
+    "  first_added TEXT NOT NULL,"
+    "  last_added TEXT NOT NULL);"
+    "CREATE TABLE head_words ("
+    "  word_id INTEGER NOT NULL REFERENCES words(id),"
+    "  position INTEGER NOT NULL,"
+    "  head_word TEXT NOT NULL,"
+    "  PRIMARY KEY (word_id, position));"
+    "CREATE TABLE meanings ("
+    "  word_id INTEGER NOT NULL REFERENCES words(id),"
+    "  position INTEGER NOT NULL,"
+    "  meaning TEXT NOT NULL,"
+    "  PRIMARY KEY (word_id, position));"
+    "CREATE TABLE contexts ("
+    "  id INTEGER PRIMARY KEY,"  // grows with every capture: the order of the contexts
+    "  word_id INTEGER NOT NULL REFERENCES words(id),"
+    "  line_before TEXT NOT NULL,"
+    "  line TEXT NOT NULL,"
+    "  line_after TEXT NOT NULL,"
+    "  word_column INTEGER NOT NULL,"
+    "  word_length INTEGER NOT NULL,"
+    "  file TEXT NOT NULL,"
+    "  line_number INTEGER NOT NULL,"
+    "  added TEXT NOT NULL);"
+    "CREATE INDEX contexts_of_word ON contexts (word_id, id);",
+};
+static_assert(std::size(kUpgradeSteps) == kWordListSchemaVersion);
+
+std::string Quoted(const std::string& path) {
+  return "「" + path + "」";
+}
+
+// The message for a failed SQLite call on the database at path.
+Status Failure(sqlite3* db, int rc, const std::string& path) {
+  const int primary = rc & 0xff;
+  if (primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT) {
+    return Status::Error("単語帳のデータベース" + Quoted(path) +
+                         "は壊れているか，データベースではないため，使えません。"
+                         "ファイルはそのままにしてあります。別の場所へ移すと，"
+                         "次に単語を加えたときに新しい単語帳が作られます。");
+  }
+  if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED) {
+    return Status::Error("単語帳のデータベース" + Quoted(path) +
+                         "は，ほかのプログラムが書き込み続けているため，使えませんでした。"
+                         "しばらくしてから，もう一度してください。");
+  }
+  std::string reason = db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+  if (primary == SQLITE_CANTOPEN || primary == SQLITE_READONLY || primary == SQLITE_PERM) {
+    return Status::Error("単語帳のデータベース" + Quoted(path) + "を開けないか，書き込めません（" +
+                         reason + "）。");
+  }
+  if (primary == SQLITE_FULL)
+    reason = std::strerror(ENOSPC);
+  return Status::Error("単語帳のデータベース" + Quoted(path) + "を読み書きできませんでした（" +
+                       reason + "）。");
+}
+
+// One prepared statement, finalized at the end of its scope.
+class Statement {
+ public:
+  Statement(sqlite3* db, const char* sql) {
+    mRc = sqlite3_prepare_v2(db, sql, -1, &mStmt, nullptr);
+  }
+  Statement(const Statement&) = delete;
+  Statement& operator=(const Statement&) = delete;
+  ~Statement() { sqlite3_finalize(mStmt); }
+
+  int code() const { return mRc; }
+  Statement& Bind(int i, std::u16string_view s) {
+    Keep(sqlite3_bind_text16(mStmt, i, s.data(), static_cast<int>(s.size() * 2), SQLITE_TRANSIENT));
+    return *this;
+  }
+  Statement& Bind(int i, const std::string& s) {
+    Keep(sqlite3_bind_text(mStmt, i, s.data(), static_cast<int>(s.size()), SQLITE_TRANSIENT));
+    return *this;
+  }
+  Statement& Bind(int i, long long v) {
+    Keep(sqlite3_bind_int64(mStmt, i, v));
+    return *this;
+  }
+  // SQLITE_ROW with a row to read, SQLITE_DONE at the end, or the error.
+  int Step() {
+    if (mRc != SQLITE_OK)
+      return mRc;
+    const int rc = sqlite3_step(mStmt);
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE)
+      mRc = rc;
+    return rc;
+  }
+  // Runs a statement that returns no row needed.
+  int Run() {
+    int rc = Step();
+    while (rc == SQLITE_ROW)
+      rc = Step();
+    return rc == SQLITE_DONE ? SQLITE_OK : rc;
+  }
+  long long Int(int col) const { return sqlite3_column_int64(mStmt, col); }
+  std::u16string Text16(int col) const {
+    const auto* p = static_cast<const char16_t*>(sqlite3_column_text16(mStmt, col));
+    return p == nullptr
+               ? std::u16string()
+               : std::u16string(p, static_cast<size_t>(sqlite3_column_bytes16(mStmt, col)) / 2);
+  }
+  std::string Text(int col) const {
+    const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(mStmt, col));
+    return p == nullptr ? std::string()
+                        : std::string(p, static_cast<size_t>(sqlite3_column_bytes(mStmt, col)));
+  }
+
+ private:
+  void Keep(int rc) {
+    if (mRc == SQLITE_OK && rc != SQLITE_OK)
+      mRc = rc;
+  }
+  sqlite3_stmt* mStmt = nullptr;
+  int mRc = SQLITE_OK;
+};
+
+int Exec(sqlite3* db, const char* sql) {
+  return sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
+}
+
+// A transaction rolled back at the end of its scope unless committed.
+class Transaction {
+ public:
+  Transaction(sqlite3* db, const char* begin) : mDb(db) { mRc = Exec(db, begin); }
+  Transaction(const Transaction&) = delete;
+  Transaction& operator=(const Transaction&) = delete;
+  ~Transaction() {
+    if (mRc == SQLITE_OK && !mDone)
+      Exec(mDb, "ROLLBACK");
+  }
+  int code() const { return mRc; }
+  int Commit() {
+    const int rc = Exec(mDb, "COMMIT");
+    mDone = rc == SQLITE_OK;
+    return rc;
+  }
+
+ private:
+  sqlite3* mDb;
+  int mRc = SQLITE_OK;
+  bool mDone = false;
+};
+
+int ReadInt(sqlite3* db, const char* sql, long long& value) {
+  Statement st(db, sql);
+  const int rc = st.Step();
+  if (rc == SQLITE_ROW) {
+    value = st.Int(0);
+    return SQLITE_OK;
+  }
+  return rc == SQLITE_DONE ? SQLITE_OK : rc;
+}
+
+// Refuses a database of a newer schema version, or one holding tables of another program.
+Status CheckKnown(sqlite3* db, const std::string& path) {
+  // Both read in one statement, so from one state of the file: a program creating the tables
+  // meanwhile commits them together with the version.
+  Statement st(db,
+               "SELECT (SELECT user_version FROM pragma_user_version),"
+               " (SELECT count(*) FROM sqlite_master)");
+  if (const int rc = st.Step(); rc != SQLITE_ROW)
+    return Failure(db, rc == SQLITE_DONE ? SQLITE_CORRUPT : rc, path);
+  const long long version = st.Int(0), tables = st.Int(1);
+  if (version > kWordListSchemaVersion || version < 0) {
+    return Status::Error("単語帳のデータベース" + Quoted(path) +
+                         "は新しい版のKelmoaで作られた（版" + std::to_string(version) +
+                         "）ため，使えません。ファイルはそのままにしてあります。");
+  }
+  if (version == 0 && tables != 0) {
+    return Status::Error("ファイル" + Quoted(path) +
+                         "は単語帳ではないデータベースのため，使えません。"
+                         "ファイルはそのままにしてあります。");
+  }
+  return Status::Ok();
+}
+
+// Brings the schema to kWordListSchemaVersion. A database of a newer version, or one with
+// tables of something else, is refused and left unchanged.
+Status UpgradeSchema(sqlite3* db, const std::string& path) {
+  long long version = 0;
+  if (int rc = ReadInt(db, "PRAGMA user_version", version); rc != SQLITE_OK)
+    return Failure(db, rc, path);
+  if (version == kWordListSchemaVersion)
+    return Status::Ok();
+  Transaction tx(db, "BEGIN IMMEDIATE");
+  if (tx.code() != SQLITE_OK)
+    return Failure(db, tx.code(), path);
+  // Read again under the write lock: another program may have upgraded it meanwhile.
+  if (int rc = ReadInt(db, "PRAGMA user_version", version); rc != SQLITE_OK)
+    return Failure(db, rc, path);
+  if (Status s = CheckKnown(db, path); !s.ok())
+    return s;
+  for (long long v = version; v < kWordListSchemaVersion; ++v) {
+    if (int rc = Exec(db, kUpgradeSteps[v]); rc != SQLITE_OK)
+      return Failure(db, rc, path);
+  }
+  const std::string setVersion = "PRAGMA user_version = " + std::to_string(kWordListSchemaVersion);
+  if (int rc = Exec(db, setVersion.c_str()); rc != SQLITE_OK)
+    return Failure(db, rc, path);
+  if (int rc = tx.Commit(); rc != SQLITE_OK)
+    return Failure(db, rc, path);
+  return Status::Ok();
+}
+
+}  // namespace
+
+void WordList::CloseDb::operator()(sqlite3* db) const {
+  sqlite3_close_v2(db);
+}
+
+WordList::WordList(Key, std::string path, std::unique_ptr<sqlite3, CloseDb> db)
+    : mPath(std::move(path)), mDb(std::move(db)) {}
+
+WordList::~WordList() = default;
+
+std::string WordList::PathIn(const std::string& base) {
+  return base + "/wordlist/wordlist.sqlite";
+}
+
+Status WordList::Open(const std::string& base, std::unique_ptr<WordList>& list) {
+  if (!IsFolderExist(base))
+    return Status::Error("フォルダ" + Quoted(base) + "がないため，単語帳を開けません。");
+  const std::string folder = base + "/wordlist";
+  if (::mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST) {
+    return Status::Error("単語帳のフォルダ" + Quoted(folder) + "を作れませんでした（" +
+                         std::strerror(errno) + "）。");
+  }
+  if (!IsFolderExist(folder))
+    return Status::Error(Quoted(folder) + "がフォルダではないため，単語帳を開けません。");
+  return OpenFile(PathIn(base), list);
+}
+
+Status WordList::OpenFile(const std::string& path, std::unique_ptr<WordList>& list) {
+  sqlite3* raw = nullptr;
+  const int openRc =
+      sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+  std::unique_ptr<sqlite3, CloseDb> db(raw);
+  if (openRc != SQLITE_OK)
+    return Failure(db.get(), openRc, path);
+  sqlite3_extended_result_codes(db.get(), 1);
+  sqlite3_busy_timeout(db.get(), kWordListBusyMs);
+  // Reading the header first tells a file that is no database, or not this program's, before
+  // anything is written to it.
+  if (Status s = CheckKnown(db.get(), path); !s.ok())
+    return s;
+  // WAL: readers and one writer at a time without blocking each other, and a killed writer
+  // leaves every committed transaction. FULL syncs each commit, so that a power cut keeps it
+  // too.
+  {
+    Statement mode(db.get(), "PRAGMA journal_mode = WAL");
+    if (const int rc = mode.Step(); rc != SQLITE_ROW && rc != SQLITE_DONE)
+      return Failure(db.get(), rc, path);
+  }
+  if (int rc = Exec(db.get(), "PRAGMA synchronous = FULL"); rc != SQLITE_OK)
+    return Failure(db.get(), rc, path);
+  if (Status s = UpgradeSchema(db.get(), path); !s.ok())
+    return s;
+  list = std::make_unique<WordList>(Key(), path, std::move(db));
+  return Status::Ok();
+}
+
+Status WordList::Add(const WordCapture& capture, int* newCount) {
+  sqlite3* db = mDb.get();
+  const std::u16string key = LowerAscii(capture.word);
+  const std::string& now = capture.context.added;
+  Transaction tx(db, "BEGIN IMMEDIATE");
+  if (tx.code() != SQLITE_OK)
+    return Failure(db, tx.code(), mPath);
+  long long id = 0, count = 0;
+  {
+    Statement find(db, "SELECT id, count FROM words WHERE word_key = ?");
+    find.Bind(1, key);
+    const int rc = find.Step();
+    if (rc == SQLITE_ROW) {
+      id = find.Int(0);
+      count = find.Int(1);
+    } else if (rc != SQLITE_DONE) {
+      return Failure(db, rc, mPath);
+    }
+  }
+  if (id != 0) {
+    Statement update(db, "UPDATE words SET word = ?, count = ?, last_added = ? WHERE id = ?");
+    update.Bind(1, capture.word).Bind(2, count + 1).Bind(3, now).Bind(4, id);
+    if (int rc = update.Run(); rc != SQLITE_OK)
+      return Failure(db, rc, mPath);
+  } else {
+    Statement insert(db,
+                     "INSERT INTO words (word_key, word, count, first_added, last_added) "
+                     "VALUES (?, ?, 1, ?, ?)");
+    insert.Bind(1, key).Bind(2, capture.word).Bind(3, now).Bind(4, now);
+    if (int rc = insert.Run(); rc != SQLITE_OK)
+      return Failure(db, rc, mPath);
+    id = sqlite3_last_insert_rowid(db);
+  }
+  ++count;
+  // The newest popup replaces the head words and meanings: the dictionary may have changed.
+  const std::pair<const char*, const std::vector<std::u16string>*> lists[] = {
+      {"DELETE FROM head_words WHERE word_id = ?", nullptr},
+      {"INSERT INTO head_words (word_id, position, head_word) VALUES (?, ?, ?)",
+       &capture.headWords},
+      {"DELETE FROM meanings WHERE word_id = ?", nullptr},
+      {"INSERT INTO meanings (word_id, position, meaning) VALUES (?, ?, ?)", &capture.meanings},
+  };
+  for (const auto& [sql, items] : lists) {
+    if (items == nullptr) {
+      Statement del(db, sql);
+      del.Bind(1, id);
+      if (int rc = del.Run(); rc != SQLITE_OK)
+        return Failure(db, rc, mPath);
+      continue;
+    }
+    for (size_t i = 0; i < items->size(); ++i) {
+      Statement ins(db, sql);
+      ins.Bind(1, id).Bind(2, static_cast<long long>(i + 1)).Bind(3, (*items)[i]);
+      if (int rc = ins.Run(); rc != SQLITE_OK)
+        return Failure(db, rc, mPath);
+    }
+  }
+  const WordContext& c = capture.context;
+  Statement ctx(db,
+                "INSERT INTO contexts (word_id, line_before, line, line_after, word_column, "
+                "word_length, file, line_number, added) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)");
+  ctx.Bind(1, id).Bind(2, c.lineBefore).Bind(3, c.line).Bind(4, c.lineAfter);
+  ctx.Bind(5, static_cast<long long>(c.column)).Bind(6, static_cast<long long>(c.length));
+  ctx.Bind(7, c.file).Bind(8, static_cast<long long>(c.lineNumber)).Bind(9, c.added);
+  if (int rc = ctx.Run(); rc != SQLITE_OK)
+    return Failure(db, rc, mPath);
+  // Keep the earliest context and the newest ones.
+  Statement prune(db,
+                  "DELETE FROM contexts WHERE word_id = ?1"
+                  " AND id <> (SELECT min(id) FROM contexts WHERE word_id = ?1)"
+                  " AND id NOT IN (SELECT id FROM contexts WHERE word_id = ?1"
+                  " ORDER BY id DESC LIMIT ?2)");
+  prune.Bind(1, id).Bind(2, static_cast<long long>(kMaxWordContexts - 1));
+  if (int rc = prune.Run(); rc != SQLITE_OK)
+    return Failure(db, rc, mPath);
+  if (int rc = tx.Commit(); rc != SQLITE_OK)
+    return Failure(db, rc, mPath);
+  if (newCount != nullptr)
+    *newCount = static_cast<int>(count);
+  return Status::Ok();
+}
+
+Status WordList::Entries(std::vector<WordEntry>& entries) const {
+  entries.clear();
+  sqlite3* db = mDb.get();
+  // One read transaction: a writer meanwhile is seen entirely or not at all.
+  Transaction tx(db, "BEGIN");
+  if (tx.code() != SQLITE_OK)
+    return Failure(db, tx.code(), mPath);
+  std::map<long long, size_t> byId;
+  std::vector<WordEntry> found;
+  {
+    Statement words(db,
+                    "SELECT id, word, count, first_added, last_added FROM words "
+                    "ORDER BY word_key, id");
+    int rc;
+    while ((rc = words.Step()) == SQLITE_ROW) {
+      WordEntry e;
+      e.word = words.Text16(1);
+      e.count = static_cast<int>(words.Int(2));
+      e.firstAdded = words.Text(3);
+      e.lastAdded = words.Text(4);
+      byId[words.Int(0)] = found.size();
+      found.push_back(std::move(e));
+    }
+    if (rc != SQLITE_DONE)
+      return Failure(db, rc, mPath);
+  }
+  const std::pair<const char*, std::vector<std::u16string> WordEntry::*> lists[] = {
+      {"SELECT word_id, head_word FROM head_words ORDER BY word_id, position",
+       &WordEntry::headWords},
+      {"SELECT word_id, meaning FROM meanings ORDER BY word_id, position", &WordEntry::meanings},
+  };
+  for (const auto& [sql, member] : lists) {
+    Statement st(db, sql);
+    int rc;
+    while ((rc = st.Step()) == SQLITE_ROW) {
+      if (const auto it = byId.find(st.Int(0)); it != byId.end())
+        (found[it->second].*member).push_back(st.Text16(1));
+    }
+    if (rc != SQLITE_DONE)
+      return Failure(db, rc, mPath);
+  }
+  Statement contexts(db,
+                     "SELECT word_id, line_before, line, line_after, word_column, word_length, "
+                     "file, line_number, added FROM contexts ORDER BY word_id, id DESC");
+  int rc;
+  while ((rc = contexts.Step()) == SQLITE_ROW) {
+    const auto it = byId.find(contexts.Int(0));
+    if (it == byId.end())
+      continue;
+    WordContext c;
+    c.lineBefore = contexts.Text16(1);
+    c.line = contexts.Text16(2);
+    c.lineAfter = contexts.Text16(3);
+    c.column = static_cast<int>(contexts.Int(4));
+    c.length = static_cast<int>(contexts.Int(5));
+    c.file = contexts.Text(6);
+    c.lineNumber = static_cast<int>(contexts.Int(7));
+    c.added = contexts.Text(8);
+    found[it->second].contexts.push_back(std::move(c));
+  }
+  if (rc != SQLITE_DONE)
+    return Failure(db, rc, mPath);
+  if (int commitRc = tx.Commit(); commitRc != SQLITE_OK)
+    return Failure(db, commitRc, mPath);
+  entries = std::move(found);
+  return Status::Ok();
+}
+
+Status WordList::Remove(std::u16string_view word) {
+  sqlite3* db = mDb.get();
+  Transaction tx(db, "BEGIN IMMEDIATE");
+  if (tx.code() != SQLITE_OK)
+    return Failure(db, tx.code(), mPath);
+  const std::u16string key = LowerAscii(word);
+  for (const char* sql :
+       {"DELETE FROM head_words WHERE word_id IN (SELECT id FROM words WHERE word_key = ?)",
+        "DELETE FROM meanings WHERE word_id IN (SELECT id FROM words WHERE word_key = ?)",
+        "DELETE FROM contexts WHERE word_id IN (SELECT id FROM words WHERE word_key = ?)",
+        "DELETE FROM words WHERE word_key = ?"}) {
+    Statement st(db, sql);
+    st.Bind(1, key);
+    if (int rc = st.Run(); rc != SQLITE_OK)
+      return Failure(db, rc, mPath);
+  }
+  if (int rc = tx.Commit(); rc != SQLITE_OK)
+    return Failure(db, rc, mPath);
+  return Status::Ok();
+}
+
+Status WordList::RemoveAll() {
+  sqlite3* db = mDb.get();
+  Transaction tx(db, "BEGIN IMMEDIATE");
+  if (tx.code() != SQLITE_OK)
+    return Failure(db, tx.code(), mPath);
+  if (int rc = Exec(db,
+                    "DELETE FROM head_words; DELETE FROM meanings; DELETE FROM contexts;"
+                    "DELETE FROM words;");
+      rc != SQLITE_OK)
+    return Failure(db, rc, mPath);
+  if (int rc = tx.Commit(); rc != SQLITE_OK)
+    return Failure(db, rc, mPath);
+  return Status::Ok();
+}
+
+std::vector<WordEntry> FilterWordEntries(const std::vector<WordEntry>& entries,
+                                         std::u16string_view filter) {
+  if (filter.empty())
+    return entries;
+  const std::u16string needle = LowerAscii(filter);
+  std::vector<WordEntry> kept;
+  for (const WordEntry& e : entries) {
+    bool match = LowerAscii(e.word).find(needle) != std::u16string::npos;
+    for (size_t i = 0; !match && i < e.meanings.size(); ++i)
+      match = LowerAscii(e.meanings[i]).find(needle) != std::u16string::npos;
+    if (match)
+      kept.push_back(e);
+  }
+  return kept;
+}
+
+}  // namespace kelmoa

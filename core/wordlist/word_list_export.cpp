@@ -1,0 +1,164 @@
+#include "core/wordlist/word_list_export.h"
+
+#include <unistd.h>
+
+#include "core/base/codepage.h"
+#include "core/base/helpers.h"
+
+namespace kelmoa {
+namespace {
+
+// HTML with the line breaks of s as <br> and its TABs as character references.
+std::string HtmlField(std::u16string_view s) {
+  std::string out;
+  const std::string escaped = HtmlEscape(s);
+  for (size_t i = 0; i < escaped.size(); ++i) {
+    const char ch = escaped[i];
+    if (ch == '\r') {
+      if (i + 1 < escaped.size() && escaped[i + 1] == '\n')
+        ++i;
+      out += "<br>";
+    } else if (ch == '\n') {
+      out += "<br>";
+    } else if (ch == '\t') {
+      out += "&#9;";
+    } else {
+      out += ch;
+    }
+  }
+  return out;
+}
+
+std::string CsvField(const std::string& s) {
+  if (s.find_first_of(",\"\r\n") == std::string::npos)
+    return s;
+  std::string out = "\"";
+  for (const char ch : s) {
+    if (ch == '"')
+      out += '"';
+    out += ch;
+  }
+  return out + '"';
+}
+
+std::u16string Join(const std::vector<std::u16string>& items, std::u16string_view separator) {
+  std::u16string out;
+  for (size_t i = 0; i < items.size(); ++i) {
+    if (i > 0)
+      out += separator;
+    out += items[i];
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string HtmlEscape(std::u16string_view s) {
+  std::string out;
+  for (const char ch : Utf16ToUtf8(s)) {
+    switch (ch) {
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      case '\'':
+        out += "&#39;";
+        break;
+      default:
+        out += ch;
+    }
+  }
+  return out;
+}
+
+std::string WordListToAnkiTsv(const std::vector<WordEntry>& entries) {
+  std::string out = "#separator:tab\n#html:true\n#columns:Front\tBack\tContext\tSource\n";
+  for (const WordEntry& e : entries) {
+    out += HtmlField(e.word);
+    out += '\t';
+    for (size_t i = 0; i < e.meanings.size(); ++i) {
+      if (i > 0)
+        out += "<br>";
+      out += HtmlField(e.meanings[i]);
+    }
+    out += '\t';
+    if (!e.contexts.empty()) {
+      const WordContext& c = e.contexts.front();
+      const ContextSentence s = SentenceOf(c);
+      const std::u16string_view text = s.text;
+      out += HtmlField(text.substr(0, s.wordStart)) + "<b>" +
+             HtmlField(text.substr(s.wordStart, s.wordLength)) + "</b>" +
+             HtmlField(text.substr(s.wordStart + s.wordLength));
+      out += '\t';
+      out += HtmlField(Utf8ToUtf16(NameOf(c.file) + ":" + std::to_string(c.lineNumber)));
+    } else {
+      out += '\t';
+    }
+    out += '\n';
+  }
+  return out;
+}
+
+std::string WordListToCsv(const std::vector<WordEntry>& entries) {
+  std::string out = "Word,Head words,Meanings,Sentence,File,Line,Count,First added,Last added\r\n";
+  for (const WordEntry& e : entries) {
+    std::string sentence, file, line;
+    if (!e.contexts.empty()) {
+      const WordContext& c = e.contexts.front();
+      sentence = Utf16ToUtf8(SentenceOf(c).text);
+      file = c.file;
+      line = std::to_string(c.lineNumber);
+    }
+    const std::string fields[] = {Utf16ToUtf8(e.word),
+                                  Utf16ToUtf8(Join(e.headWords, u", ")),
+                                  Utf16ToUtf8(Join(e.meanings, u"\n")),
+                                  sentence,
+                                  file,
+                                  line,
+                                  std::to_string(e.count),
+                                  e.firstAdded,
+                                  e.lastAdded};
+    for (size_t i = 0; i < std::size(fields); ++i) {
+      if (i > 0)
+        out += ',';
+      out += CsvField(fields[i]);
+    }
+    out += "\r\n";
+  }
+  return out;
+}
+
+std::string ExportWordList(const std::vector<WordEntry>& entries, WordListFormat format) {
+  return format == WordListFormat::kAnkiTsv ? WordListToAnkiTsv(entries) : WordListToCsv(entries);
+}
+
+Status WriteExportFile(const std::string& path, std::string_view bytes, bool replace, FileOps& fs) {
+  const auto exists = [&path] {
+    return Status::Error("ファイル「" + path + "」はすでにあるため，書き出しませんでした。");
+  };
+  if (replace)
+    return ReplaceFileAtomically(fs, path, bytes);
+  if (fs.Exists(path) || IsFolderExist(path))
+    return exists();
+  // Written in full under a name of its own first, then given its name by a link, which
+  // fails rather than replace a file made meanwhile.
+  const std::string dir = DirOf(path);
+  const std::string temp = dir + "/." + NameOf(path) + "." + std::to_string(::getpid()) + ".tmp";
+  if (Status s = fs.WriteSynced(temp, bytes); !s.ok())
+    return s;
+  Status linked = fs.Link(temp, path);
+  fs.Remove(temp);
+  if (!linked.ok())
+    return fs.Exists(path) ? exists() : linked;
+  return fs.SyncDir(dir);
+}
+
+}  // namespace kelmoa

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/base/file_ops.h"
+#include "core/base/status.h"
+#include "core/wordlist/word_list.h"
+
+namespace kelmoa {
+
+enum class WordListFormat {
+  kAnkiTsv,  // tab-separated, for Anki's text import
+  kCsv,      // comma-separated (RFC 4180), for spreadsheets
+};
+
+// The entries as Anki's text import reads them, in UTF-8 with LF line ends: the header lines
+// "#separator:tab", "#html:true" and "#columns:Front<TAB>Back<TAB>Context<TAB>Source", then one
+// line an entry. Front is the word; Back its meanings, one a line; Context the sentence of the
+// newest context with the word in <b>; Source the file's name, ":" and the line number. Fields
+// are HTML: "&", "<", ">", quotes are escaped, a line break becomes <br> and a TAB "&#9;", so
+// no field holds a TAB or a line break of the file.
+std::string WordListToAnkiTsv(const std::vector<WordEntry>& entries);
+
+// The entries as CSV (RFC 4180) in UTF-8: a header record, then one record an entry with the
+// word, its head words (joined by ", "), its meanings (one a line), the sentence of the newest
+// context, its file's path and line number, the count, the first and the last time it was
+// added. A field holding a comma, a quote or a line break is quoted, quotes doubled; records
+// end in CR LF.
+std::string WordListToCsv(const std::vector<WordEntry>& entries);
+
+std::string ExportWordList(const std::vector<WordEntry>& entries, WordListFormat format);
+
+// HTML text of s (UTF-8): "&", "<", ">", '"' and "'" escaped.
+std::string HtmlEscape(std::u16string_view s);
+
+// Writes an export to path, all or nothing: a half-written file never stands under the name.
+// Unless replace is set, an existing path is an error and stays as it is.
+Status WriteExportFile(const std::string& path, std::string_view bytes, bool replace,
+                       FileOps& fs = DefaultFileOps());
+
+}  // namespace kelmoa

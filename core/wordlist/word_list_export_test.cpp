@@ -1,0 +1,183 @@
+// Exports read back: a reference reader of Anki's tab-separated HTML fields and of RFC 4180
+// CSV takes every field back to what the word list holds.
+#include "core/wordlist/word_list_export.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "core/base/codepage.h"
+
+namespace kelmoa {
+namespace {
+
+std::vector<std::string> SplitOn(const std::string& s, char sep) {
+  std::vector<std::string> parts(1);
+  for (const char ch : s) {
+    if (ch == sep)
+      parts.emplace_back();
+    else
+      parts.back() += ch;
+  }
+  return parts;
+}
+
+std::string ReplaceAll(std::string s, const std::string& from, const std::string& to) {
+  for (size_t at = s.find(from); at != std::string::npos; at = s.find(from, at + to.size()))
+    s.replace(at, from.size(), to);
+  return s;
+}
+
+// An HTML field back to text: <br> a line break, the character references decoded.
+std::string FromHtml(std::string s) {
+  s = ReplaceAll(s, "<br>", "\n");
+  for (const auto& [ref, ch] : std::map<std::string, std::string>{
+           {"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""}, {"&#39;", "'"}, {"&#9;", "\t"}})
+    s = ReplaceAll(s, ref, ch);
+  return ReplaceAll(s, "&amp;", "&");
+}
+
+// RFC 4180 records: fields separated by commas, records by CR LF; a quoted field may hold
+// commas, line breaks and doubled quotes.
+std::vector<std::vector<std::string>> ParseCsv(const std::string& s) {
+  std::vector<std::vector<std::string>> records;
+  std::vector<std::string> record;
+  std::string field;
+  bool quoted = false;
+  for (size_t i = 0; i < s.size(); ++i) {
+    const char ch = s[i];
+    if (quoted) {
+      if (ch == '"' && i + 1 < s.size() && s[i + 1] == '"') {
+        field += '"';
+        ++i;
+      } else if (ch == '"') {
+        quoted = false;
+      } else {
+        field += ch;
+      }
+    } else if (ch == '"' && field.empty()) {
+      quoted = true;
+    } else if (ch == ',') {
+      record.push_back(std::move(field));
+      field.clear();
+    } else if (ch == '\r' && i + 1 < s.size() && s[i + 1] == '\n') {
+      record.push_back(std::move(field));
+      field.clear();
+      records.push_back(std::move(record));
+      record.clear();
+      ++i;
+    } else {
+      EXPECT_NE(ch, '"') << "a quote inside an unquoted field";
+      EXPECT_NE(ch, '\n') << "a bare line break";
+      field += ch;
+    }
+  }
+  EXPECT_FALSE(quoted);
+  EXPECT_TRUE(field.empty() && record.empty()) << "the last record has no CR LF";
+  return records;
+}
+
+std::vector<WordEntry> HostileEntries() {
+  const char* meanings[][3] = {
+      {"空腹の", "飢えた", "eager, \"hungry\" for"},
+      {"a\tb", "line one\nline two", "x, y; <b>z</b> & 'q'"},
+      {"\"quoted\"", "end\r\nwith CR LF", ""},
+  };
+  const char* lines[][3] = {
+      {"", "He was \"hungry\", and\ttired.", ""},
+      {"Before, the", "tab\there <tag> & \"q\"", "goes on. More"},
+      {"", "'single' quotes, commas, \"doubles\"", "   "},
+  };
+  const char* words[] = {"hungry", "tab", "single"};
+  std::vector<WordEntry> entries;
+  for (size_t i = 0; i < 3; ++i) {
+    WordEntry e;
+    e.word = U16(words[i]);
+    e.headWords = {e.word, u"a, b"};
+    for (const char* m : meanings[i])
+      e.meanings.push_back(U16(m));
+    e.count = static_cast<int>(i) + 1;
+    e.firstAdded = "2026-01-02T03:04:05Z";
+    e.lastAdded = "2026-12-07T12:34:56Z";
+    WordContext c;
+    c.lineBefore = U16(lines[i][0]);
+    c.line = U16(lines[i][1]);
+    c.lineAfter = U16(lines[i][2]);
+    c.column = static_cast<int>(c.line.find(e.word)) + 1;
+    c.length = static_cast<int>(e.word.size());
+    c.file = "/home/r/texts/my, \"story\".txt";
+    c.lineNumber = 10 + static_cast<int>(i);
+    c.added = e.lastAdded;
+    e.contexts.push_back(c);
+    e.contexts.push_back(WordContext{});  // an earlier one: not exported
+    entries.push_back(std::move(e));
+  }
+  return entries;
+}
+
+std::string Joined(const std::vector<std::u16string>& items, const std::string& sep) {
+  std::string out;
+  for (size_t i = 0; i < items.size(); ++i)
+    out += (i ? sep : "") + Utf16ToUtf8(items[i]);
+  return out;
+}
+
+TEST(WordListExport, AnkiTsvReadsBackToTheEntries) {
+  const auto entries = HostileEntries();
+  const std::string tsv = WordListToAnkiTsv(entries);
+  std::vector<std::string> lines = SplitOn(tsv, '\n');
+  ASSERT_EQ(lines.back(), "");
+  lines.pop_back();
+  ASSERT_EQ(lines.size(), 3 + entries.size());
+  EXPECT_EQ(lines[0], "#separator:tab");
+  EXPECT_EQ(lines[1], "#html:true");
+  EXPECT_EQ(lines[2], "#columns:Front\tBack\tContext\tSource");
+  EXPECT_EQ(tsv.find('\r'), std::string::npos);
+  for (size_t i = 0; i < entries.size(); ++i) {
+    const WordEntry& e = entries[i];
+    SCOPED_TRACE(Utf16ToUtf8(e.word));
+    const auto fields = SplitOn(lines[3 + i], '\t');
+    ASSERT_EQ(fields.size(), 4u);
+    EXPECT_EQ(FromHtml(fields[0]), Utf16ToUtf8(e.word));
+    EXPECT_EQ(FromHtml(fields[1]), ReplaceAll(Joined(e.meanings, "\n"), "\r\n", "\n"));
+    // The context: the sentence, with the word (and nothing else) in <b>.
+    const size_t open = fields[2].find("<b>"), close = fields[2].find("</b>");
+    ASSERT_NE(open, std::string::npos);
+    ASSERT_NE(close, std::string::npos);
+    EXPECT_EQ(fields[2].find("<b>", open + 1), std::string::npos);
+    EXPECT_EQ(FromHtml(fields[2].substr(open + 3, close - open - 3)), Utf16ToUtf8(e.word));
+    const std::string sentence =
+        FromHtml(fields[2].substr(0, open) + fields[2].substr(open + 3, close - open - 3) +
+                 fields[2].substr(close + 4));
+    EXPECT_EQ(sentence, Utf16ToUtf8(SentenceOf(e.contexts[0]).text));
+    EXPECT_EQ(FromHtml(fields[3]), "my, \"story\".txt:" + std::to_string(e.contexts[0].lineNumber));
+  }
+  // The sentence runs into the line after, up to its end.
+  EXPECT_NE(tsv.find("<b>tab</b>&#9;here &lt;tag&gt; &amp; &quot;q&quot; goes on.\t"),
+            std::string::npos);
+}
+
+TEST(WordListExport, CsvReadsBackToTheEntries) {
+  const auto entries = HostileEntries();
+  const auto records = ParseCsv(WordListToCsv(entries));
+  ASSERT_EQ(records.size(), 1 + entries.size());
+  EXPECT_EQ(records[0],
+            (std::vector<std::string>{"Word", "Head words", "Meanings", "Sentence", "File", "Line",
+                                      "Count", "First added", "Last added"}));
+  for (size_t i = 0; i < entries.size(); ++i) {
+    const WordEntry& e = entries[i];
+    const std::vector<std::string> expected = {Utf16ToUtf8(e.word),
+                                               Joined(e.headWords, ", "),
+                                               Joined(e.meanings, "\n"),
+                                               Utf16ToUtf8(SentenceOf(e.contexts[0]).text),
+                                               e.contexts[0].file,
+                                               std::to_string(e.contexts[0].lineNumber),
+                                               std::to_string(e.count),
+                                               e.firstAdded,
+                                               e.lastAdded};
+    EXPECT_EQ(records[1 + i], expected);
+  }
+}
+
+}  // namespace
+}  // namespace kelmoa

@@ -1,0 +1,236 @@
+// The word list's database: counts and contexts, a killed writer, and files that are not a
+// word list. Several writers at once: kelmoa-tool's tests.
+#include "core/wordlist/word_list.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sqlite3.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <functional>
+
+#include "core/base/codepage.h"
+#include "core/base/fixtures_test.h"
+#include "core/base/helpers.h"
+
+namespace kelmoa {
+namespace {
+
+using testing::ReadBytes;
+using testing::TempDir;
+using testing::WriteBytes;
+
+WordCapture Capture(const std::string& word, int lineNumber, const std::string& meaning = "意味") {
+  WordCapture c;
+  c.word = U16(word);
+  c.headWords = {LowerAscii(c.word)};
+  c.meanings = {U16(meaning), u"second line"};
+  c.context.line = U16("the " + word + " here");
+  c.context.column = 5;
+  c.context.length = static_cast<int>(word.size());
+  c.context.file = "/texts/a.txt";
+  c.context.lineNumber = lineNumber;
+  c.context.added = "2026-01-01T00:00:" + std::to_string(10 + lineNumber % 50) + "Z";
+  return c;
+}
+
+std::unique_ptr<WordList> OpenIn(const std::string& base) {
+  std::unique_ptr<WordList> list;
+  const Status s = WordList::Open(base, list);
+  EXPECT_TRUE(s.ok()) << s.message();
+  return list;
+}
+
+std::vector<WordEntry> EntriesOf(WordList& list) {
+  std::vector<WordEntry> entries;
+  const Status s = list.Entries(entries);
+  EXPECT_TRUE(s.ok()) << s.message();
+  return entries;
+}
+
+std::string SqlText(const std::string& path, const char* sql) {
+  sqlite3* db = nullptr;
+  sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+  sqlite3_stmt* st = nullptr;
+  std::string out;
+  if (sqlite3_prepare_v2(db, sql, -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
+    out = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
+  sqlite3_finalize(st);
+  sqlite3_close(db);
+  return out;
+}
+
+TEST(WordList, RepeatsRaiseTheCountAndKeepTheEarliestAndNewestContexts) {
+  TempDir dir;
+  auto list = OpenIn(dir.path());
+  ASSERT_TRUE(list);
+  EXPECT_TRUE(std::filesystem::exists(WordList::PathIn(dir.path())));
+  int count = 0;
+  for (int i = 1; i <= 6; ++i) {
+    // Any case is the same word; the newest form and meanings are kept.
+    ASSERT_TRUE(
+        list->Add(Capture(i % 2 ? "Hungry" : "hungry", i, "m" + std::to_string(i)), &count).ok());
+    EXPECT_EQ(count, i);
+  }
+  ASSERT_TRUE(list->Add(Capture("apple", 9), &count).ok());
+  EXPECT_EQ(count, 1);
+
+  const auto entries = EntriesOf(*list);
+  ASSERT_EQ(entries.size(), 2u);
+  EXPECT_EQ(entries[0].word, u"apple");
+  const WordEntry& e = entries[1];
+  EXPECT_EQ(e.word, u"hungry");
+  EXPECT_EQ(e.count, 6);
+  EXPECT_EQ(e.meanings, (std::vector<std::u16string>{u"m6", u"second line"}));
+  EXPECT_EQ(e.headWords, std::vector<std::u16string>{u"hungry"});
+  EXPECT_EQ(e.firstAdded, Capture("x", 1).context.added);
+  EXPECT_EQ(e.lastAdded, Capture("x", 6).context.added);
+  // Newest first: the three newest, then the first ever.
+  std::vector<int> lines;
+  for (const WordContext& c : e.contexts)
+    lines.push_back(c.lineNumber);
+  EXPECT_EQ(lines, (std::vector<int>{6, 5, 4, 1}));
+  EXPECT_EQ(e.contexts[0], Capture("hungry", 6).context);
+
+  ASSERT_TRUE(list->Remove(u"HUNGRY").ok());
+  EXPECT_EQ(EntriesOf(*list).size(), 1u);
+  ASSERT_TRUE(list->Remove(u"nothing").ok());
+  ASSERT_TRUE(list->RemoveAll().ok());
+  EXPECT_TRUE(EntriesOf(*list).empty());
+  EXPECT_EQ(SqlText(list->path(), "SELECT count(*) FROM contexts"), "0");
+}
+
+// Runs body in a child process; its exit status is 0 when body returned true.
+pid_t Child(const std::function<bool()>& body) {
+  const pid_t pid = ::fork();
+  if (pid == 0)
+    ::_exit(body() ? 0 : 1);
+  return pid;
+}
+
+TEST(WordList, AKilledWriterLeavesEveryCommittedWord) {
+  TempDir dir;
+  int pipeFds[2];
+  ASSERT_EQ(::pipe(pipeFds), 0);
+  const pid_t pid = Child([&dir, &pipeFds] {
+    ::close(pipeFds[0]);
+    std::unique_ptr<WordList> list;
+    if (!WordList::Open(dir.path(), list).ok())
+      return false;
+    for (int i = 0;; ++i) {
+      if (!list->Add(Capture("word" + std::to_string(i), i)).ok())
+        return false;
+      const char done = 'x';
+      if (::write(pipeFds[1], &done, 1) != 1)
+        return false;
+    }
+  });
+  ::close(pipeFds[1]);
+  // Killed at once after 40 words are committed, most likely amid the next one.
+  int committed = 0;
+  char ch;
+  while (committed < 40 && ::read(pipeFds[0], &ch, 1) == 1)
+    ++committed;
+  ::kill(pid, SIGKILL);
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  ::close(pipeFds[0]);
+  ASSERT_EQ(committed, 40);
+  ASSERT_TRUE(WIFSIGNALED(status));
+
+  auto list = OpenIn(dir.path());
+  ASSERT_TRUE(list);
+  const auto entries = EntriesOf(*list);
+  EXPECT_GE(entries.size(), 40u);
+  for (const WordEntry& e : entries) {
+    EXPECT_EQ(e.count, 1);
+    EXPECT_EQ(e.contexts.size(), 1u);
+    EXPECT_EQ(e.meanings.size(), 2u);
+  }
+  EXPECT_EQ(SqlText(list->path(), "PRAGMA integrity_check"), "ok");
+  EXPECT_TRUE(list->Add(Capture("after", 1)).ok());
+}
+
+// A database of a good word list, its bytes flushed into the main file.
+std::string GoodDatabase(const TempDir& dir) {
+  const std::string base = dir / "good";
+  std::filesystem::create_directory(base);
+  {
+    auto list = OpenIn(base);
+    for (int i = 0; i < 200; ++i)
+      EXPECT_TRUE(list->Add(Capture("word" + std::to_string(i), i, std::string(300, 'm'))).ok());
+  }
+  return ReadBytes(WordList::PathIn(base));
+}
+
+TEST(WordList, AFileThatIsNoWordListIsReportedAndLeftAsItIs) {
+  TempDir dir;
+  const std::string good = GoodDatabase(dir);
+  ASSERT_GT(good.size(), 8192u);
+  std::string otherProgram;
+  {
+    const std::string path = dir / "other.sqlite";
+    sqlite3* db = nullptr;
+    sqlite3_open(path.c_str(), &db);
+    sqlite3_exec(db, "CREATE TABLE notes (t TEXT); INSERT INTO notes VALUES ('x');", nullptr,
+                 nullptr, nullptr);
+    sqlite3_close(db);
+    otherProgram = ReadBytes(path);
+  }
+  std::string newer = good;
+  newer[63] = 99;  // user_version, big-endian at offset 60
+  std::string badPage = good;
+  for (size_t i = 4096 + 100; i < badPage.size(); i += 7)
+    badPage[i] = static_cast<char>(0xA5);
+
+  struct Case {
+    const char* name;
+    std::string bytes;
+    const char* says;
+  };
+  const Case cases[] = {
+      {"text", "this is not a database\n", "壊れている"},
+      {"random", std::string(5000, '\x7f'), "壊れている"},
+      {"header only", good.substr(0, 100), "壊れている"},
+      {"cut short", good.substr(0, good.size() / 2 + 50), "壊れている"},
+      {"damaged pages", badPage, "壊れている"},
+      {"another program's", otherProgram, "単語帳ではない"},
+      {"a newer version", newer, "新しい版"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string base = dir / c.name;
+    std::filesystem::create_directories(base + "/wordlist");
+    const std::string path = WordList::PathIn(base);
+    WriteBytes(path, c.bytes);
+    std::unique_ptr<WordList> list;
+    Status s = WordList::Open(base, list);
+    if (s.ok()) {
+      // Some damage shows only when the pages are read.
+      std::vector<WordEntry> entries;
+      s = list->Entries(entries);
+      if (s.ok())
+        s = list->Add(Capture("new", 1));
+      list.reset();
+    }
+    EXPECT_FALSE(s.ok());
+    EXPECT_NE(s.message().find(c.says), std::string::npos) << s.message();
+    EXPECT_NE(s.message().find(path), std::string::npos) << s.message();
+    EXPECT_EQ(ReadBytes(path), c.bytes);
+  }
+}
+
+TEST(WordList, AnEmptyDatabaseIsUpgraded) {
+  TempDir dir;
+  std::filesystem::create_directories(dir / "wordlist");
+  WriteBytes(WordList::PathIn(dir.path()), "");
+  auto list = OpenIn(dir.path());
+  ASSERT_TRUE(list);
+  EXPECT_EQ(SqlText(list->path(), "PRAGMA user_version"), std::to_string(kWordListSchemaVersion));
+  EXPECT_EQ(SqlText(list->path(), "PRAGMA journal_mode"), "wal");
+}
+
+}  // namespace
+}  // namespace kelmoa
