@@ -8,9 +8,7 @@
 set -euo pipefail
 tool=$(realpath "$1")
 src=$(cd "$(dirname "$0")/.." && pwd)
-# A fixed folder: some messages name the dictionary by its full path.
-work=${TMPDIR:-/tmp}/kelmoa-tool-transcript
-rm -rf "$work" && mkdir -p "$work"
+work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
 
@@ -20,7 +18,9 @@ sum() { sha256sum | cut -c1-16; }
 run() {
   local rc=0
   "$tool" "$@" >out 2>err || rc=$?
-  printf '%s | rc=%d | out=%s | err=%s\n' "$*" "$rc" "$(sum <out)" "$(sum <err)"
+  # Some messages name a file by its full path: the folder of this run is taken out.
+  printf '%s | rc=%d | out=%s | err=%s\n' "$*" "$rc" "$(sed "s|$work|WORK|g" out | sum)" \
+    "$(sed "s|$work|WORK|g" err | sum)"
 }
 
 mkdir texts dics inis
