@@ -2,16 +2,25 @@
 #pragma once
 // Helpers shared by the tests: a temporary folder, byte files, CP932 literals.
 
+#include <iconv.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
+#include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
 #include "core/base/codepage.h"
+#include "core/base/file_ops.h"
 
 namespace kelmoa::testing {
 
@@ -46,9 +55,32 @@ inline std::string ReadBytes(const std::string& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+// The names in a folder, sorted.
+inline std::vector<std::string> FileNames(const std::string& dir) {
+  std::vector<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(dir))
+    names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
 // CP932 bytes of a UTF-8 literal.
 inline std::string Sjis(std::string_view utf8) {
   return Utf16ToSjis(Utf8ToUtf16(utf8));
+}
+
+// The bytes of UTF-8 text in another code, by iconv: an encoder apart from the program's own.
+inline std::string Encode(std::string_view utf8, const char* code) {
+  const std::unique_ptr<void, int (*)(iconv_t)> cd(iconv_open(code, "UTF-8"), iconv_close);
+  std::string out(utf8.size() * 8 + 64, '\0');
+  char* in = const_cast<char*>(utf8.data());
+  size_t inLeft = utf8.size();
+  char* o = out.data();
+  size_t outLeft = out.size();
+  iconv(cd.get(), &in, &inLeft, &o, &outLeft);
+  iconv(cd.get(), nullptr, nullptr, &o, &outLeft);  // a stateful code's closing shift
+  out.resize(out.size() - outLeft);
+  return out;
 }
 
 // CP932 bytes of UTF-8 lines, each ended by CR LF.
@@ -66,9 +98,91 @@ inline void MakeDataFolders(const std::string& base) {
   }
 }
 
+// A file system whose n-th operation of a kind fails: what does a failed step leave behind?
+class FailingOps : public FileOps {
+ public:
+  std::string failOp;        // "write", "link", "rename" or "read"
+  int failAt = 1;            // which call of that kind fails (1 = the first)
+  bool outOfMemory = false;  // the failing call throws std::bad_alloc instead
+
+  Status WriteSynced(const std::string& path, std::string_view bytes,
+                     const std::optional<KeptMode>& mode) override {
+    if (Hit("write"))
+      return Status::Error("write " + path + ": No space left on device");
+    return FileOps::WriteSynced(path, bytes, mode);
+  }
+  Status Link(const std::string& from, const std::string& to) override {
+    if (Hit("link"))
+      return Status::Error("link " + to + ": Operation not permitted");
+    return FileOps::Link(from, to);
+  }
+  Status Rename(const std::string& from, const std::string& to) override {
+    if (Hit("rename"))
+      return Status::Error("rename " + from + ": Input/output error");
+    return FileOps::Rename(from, to);
+  }
+  Status ReadFile(const std::string& path, std::string& out, long long maxBytes,
+                  FileStamp* stamp) override {
+    if (Hit("read"))
+      return Status::Error("read " + path + ": Input/output error");
+    return FileOps::ReadFile(path, out, maxBytes, stamp);
+  }
+
+ private:
+  bool Hit(const std::string& op) {
+    if (op != failOp || ++mCalls[op] != failAt)
+      return false;
+    if (outOfMemory)
+      throw std::bad_alloc();
+    return true;
+  }
+  std::map<std::string, int> mCalls;
+};
+
 // An English prose text that no one here wrote: a licence text every Debian machine has.
 inline std::string LicenceText() {
   return ReadBytes("/usr/share/common-licenses/GPL-3");
 }
+
+#ifdef KELMOA_TOOL_PATH
+// What a run of kelmoa-tool ended with and printed.
+struct ToolRun {
+  int code = -1;
+  std::string out, err;
+};
+
+// Starts kelmoa-tool with args, output to dir/.out<tag> and dir/.err<tag>; returns its pid.
+// memoryLimit, when not 0, caps the address space the tool may use.
+inline pid_t StartTool(const TempDir& dir, const std::vector<std::string>& args,
+                       const std::string& tag = "", rlim_t memoryLimit = 0) {
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    std::freopen((dir / (".out" + tag)).c_str(), "w", stdout);
+    std::freopen((dir / (".err" + tag)).c_str(), "w", stderr);
+    if (memoryLimit != 0) {
+      const rlimit limit{memoryLimit, memoryLimit};
+      ::setrlimit(RLIMIT_AS, &limit);
+    }
+    std::vector<char*> argv{const_cast<char*>(KELMOA_TOOL_PATH)};
+    for (const auto& a : args)
+      argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    ::execv(KELMOA_TOOL_PATH, argv.data());
+    ::_exit(127);
+  }
+  return pid;
+}
+
+inline ToolRun FinishTool(const TempDir& dir, pid_t pid, const std::string& tag = "") {
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadBytes(dir / (".out" + tag)),
+          ReadBytes(dir / (".err" + tag))};
+}
+
+inline ToolRun RunTool(const TempDir& dir, const std::vector<std::string>& args) {
+  return FinishTool(dir, StartTool(dir, args));
+}
+#endif
 
 }  // namespace kelmoa::testing
