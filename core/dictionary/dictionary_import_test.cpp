@@ -168,15 +168,6 @@ TEST(DictionaryImport, TheEverydayTableIsWellFormed) {
   }
 }
 
-TEST(DictionaryImport, AnInputWithoutEdictEntriesIsRefused) {
-  DictionarySources sources = testing::ExcerptSources();
-  sources.edict = "This is a plain English text.\n";
-  std::string bytes = "left alone";
-  const Status s = ImportDictionary(sources, bytes);
-  EXPECT_NE(s.message().find("no EDICT entry"), std::string::npos);
-  EXPECT_TRUE(bytes.empty());
-}
-
 TEST(DictionaryImport, HostileFreedictAndWordnetFilesAreRefusedOrSkipped) {
   FreedictWords words;
   // An index that points past the entries, none at all, and garbage numbers.
@@ -211,38 +202,6 @@ TEST(DictionaryImport, HostileFreedictAndWordnetFilesAreRefusedOrSkipped) {
   EXPECT_EQ(wn.mainClass.size(), 1U);
 }
 
-TEST(DictionaryImport, MissingSourcesNameTheirDebianPackage) {
-  TempDir dir;
-  WriteBytes(dir / "edict", testing::Euc("犬 [いぬ] /(n) dog/(P)/\n"));
-  const auto [index, text] = testing::Dictd(testing::kExcerptFreedict);
-  WriteBytes(dir / "fd.index", index);
-  WriteBytes(dir / "fd.dict.dz", testing::Gzip(text));
-  WriteBytes(dir / "bad.index", index);
-  WriteBytes(dir / "bad.dict.dz", "not gzip");
-  std::filesystem::create_directory(dir / "wn");
-  const WordnetFiles wn = testing::ExcerptWordnetFiles();
-  for (size_t k = 0; k < 4; ++k) {
-    WriteBytes(dir / "wn/index." + kWordnetClassNames[k], wn.index[k]);
-    WriteBytes(dir / "wn/" + kWordnetClassNames[k] + ".exc", wn.exceptions[k]);
-  }
-  WriteBytes(dir / "wn/cntlist.rev", wn.senseCounts);
-  const SourcePaths good{dir / "edict", dir / "fd", dir / "wn"};
-  DictionarySources sources;
-  ASSERT_TRUE(ReadDictionarySources(good, sources).ok());
-  EXPECT_EQ(sources.freedict.size(), 7U);
-
-  const std::pair<SourcePaths, std::string> kCases[] = {
-      {{dir / "none", good.freedict, good.wordnet}, "edict"},
-      {{good.edict, dir / "none", good.wordnet}, "dict-freedict-eng-jpn"},
-      {{good.edict, dir / "bad", good.wordnet}, "not gzip"},
-      {{good.edict, good.freedict, dir / "none"}, "wordnet-base"},
-  };
-  for (const auto& [paths, said] : kCases) {
-    const Status s = ReadDictionarySources(paths, sources);
-    EXPECT_NE(s.message().find(said), std::string::npos) << s.message();
-  }
-}
-
 // ---- The real sources of the system, when they are installed
 
 class SystemSources : public ::testing::Test {
@@ -268,23 +227,26 @@ class SystemSources : public ::testing::Test {
   }
   // The first two lines of the popup a word of a text shows: the meanings of the entries of
   // its index list, in order.
+  // The entries a word of a text finds, in order.
+  static std::vector<int> EntriesOf(std::string_view word) {
+    std::vector<int> entries;
+    const std::string list = Utf16ToUtf8(GetDicIdxListOfWord(sFile->Words(), U16(word)));
+    for (size_t from = 0; from < list.size(); from = list.find(',', from) + 1) {
+      entries.push_back(std::stoi(list.substr(from)));
+      if (list.find(',', from) == std::string::npos)
+        break;
+    }
+    return entries;
+  }
   static Strings FirstTwoLines(std::string_view word) {
     Strings lines;
-    const std::u16string list = GetDicIdxListOfWord(sFile->Words(), U16(word));
-    for (size_t from = 0; from < list.size() && lines.size() < 2;) {
-      size_t comma = list.find(u',', from);
-      if (comma == std::u16string::npos)
-        comma = list.size();
-      const int idx = std::stoi(Utf16ToUtf8(list.substr(from, comma - from)));
-      std::u16string_view all = sFile->Meanings()[idx];
-      for (size_t at = 0; at <= all.size() && lines.size() < 2;) {
-        size_t tab = all.find(u'\t', at);
-        if (tab == std::u16string_view::npos)
-          tab = all.size();
-        lines.push_back(Utf16ToUtf8(all.substr(at, tab - at)));
-        at = tab + 1;
+    for (const int idx : EntriesOf(word)) {
+      const std::string all = Utf16ToUtf8(sFile->Meanings()[idx]);
+      for (size_t at = 0; at <= all.size() && lines.size() < 2; at = all.find('\t', at) + 1) {
+        lines.push_back(all.substr(at, all.find('\t', at) - at));
+        if (all.find('\t', at) == std::string::npos)
+          break;
       }
-      from = comma + 1;
     }
     return lines;
   }
@@ -341,19 +303,13 @@ TEST_F(SystemSources, FrequentWordsShowTheirEverydayJapaneseInTheFirstTwoLines) 
 
 TEST_F(SystemSources, NothingOrdinaryWordsReachByAccidentIsAnAcronym) {
   for (const char* word : {"road", "old", "coming", "has", "was", "its"}) {
-    const std::u16string list = GetDicIdxListOfWord(sFile->Words(), U16(word));
-    for (size_t from = 0; from < list.size();) {
-      size_t comma = list.find(u',', from);
-      if (comma == std::u16string::npos)
-        comma = list.size();
-      const int idx = std::stoi(Utf16ToUtf8(list.substr(from, comma - from)));
+    for (const int idx : EntriesOf(word)) {
       const std::u16string& head = sFile->Words()[idx];
       const std::string meanings = Utf16ToUtf8(sFile->Meanings()[idx]);
       // Only the word itself or its real base; ha is an interjection (ほらね), not HA.
       EXPECT_TRUE(head == U16(word) || head == u"come" || head == u"it" || head == u"ha")
           << word << " reaches " << Utf16ToUtf8(head) << ": " << meanings;
       EXPECT_EQ(meanings.find("ホームオートメーション"), std::string::npos) << word;
-      from = comma + 1;
     }
   }
 }

@@ -2,25 +2,13 @@
 #include "core/dictionary/edict_import.h"
 
 #include <gtest/gtest.h>
-#include <iconv.h>
 
 #include <algorithm>
-#include <filesystem>
-#include <memory>
-#include <utility>
 
-#include "core/base/fixtures_test.h"
-#include "core/base/helpers.h"
-#include "core/dictionary/dictionary.h"
 #include "core/dictionary/import_excerpt_test.h"
-#include "core/dictionary/lookup.h"
 
 namespace kelmoa {
 namespace {
-
-using testing::ReadBytes;
-using testing::TempDir;
-using testing::WriteBytes;
 
 using testing::Euc;
 
@@ -53,25 +41,22 @@ using Strings = std::vector<std::string>;
 
 // ---- Which glosses become head words
 
-TEST(EdictHeadWords, NotesTheToOfVerbsAndArticlesAreTakenOff) {
-  const std::vector<EdictCandidate> dic = Read(
-      "犬 [いぬ] /(n) (1) dog (Canis (lupus) familiaris)/(n) (2) (derog) (uk) squealer/(P)/\n"
-      "食べる [たべる] /(v1,vt) (1) to eat/(v1,vt) (2) to live on (e.g. a salary)/\n"
-      "今まで [いままで] /(adv,n) to date/\n"
-      "まで /(prt) to/\n"
-      "聾者 [ろうしゃ] /(n) the deaf/a deaf person/\n");
-  // "to date" is no verb and "to live on" two words; the particle "to" is a word of its own.
-  EXPECT_EQ(HeadWords(dic), (Strings{"deaf", "dog", "eat", "squealer", "to"}));
-}
-
-TEST(EdictHeadWords, OnlyWordsOfTwoLettersOrMoreAreLoweredAndKept) {
-  const std::vector<EdictCandidate> dic = Read(
-      "Ａ [エー] /(n) A/grade A/\n"
-      "馬鹿 [ばか] /(n) dumb-ass/fool/mp3/'cause/\n"
-      "括弧 [かっこ] /(n) bracket (unclosed/close) bracket)/\n"
-      "時 [じ] /(suf,ctr) o'clock/\n"
-      "水曜日 [すいようび] /(n-adv,n) Wednesday/(P)/\n");
-  EXPECT_EQ(HeadWords(dic), (Strings{"fool", "o'clock", "wednesday"}));
+TEST(EdictHeadWords, GlossesOfOneWordOfTwoLettersOrMoreAreKeptLowered) {
+  const std::pair<const char*, Strings> cases[] = {
+      // Notes, the to of verbs and articles are taken off; "to date" is no verb and "to live
+      // on" two words; the particle "to" is a word of its own.
+      {"犬 [いぬ] /(n) (1) dog (Canis (lupus) familiaris)/(n) (2) (derog) (uk) squealer/(P)/\n"
+       "食べる [たべる] /(v1,vt) (1) to eat/(v1,vt) (2) to live on (e.g. a salary)/\n"
+       "今まで [いままで] /(adv,n) to date/\nまで /(prt) to/\n聾者 [ろうしゃ] /(n) the deaf/a deaf "
+       "person/\n",
+       {"deaf", "dog", "eat", "squealer", "to"}},
+      {"Ａ [エー] /(n) A/grade A/\n馬鹿 [ばか] /(n) dumb-ass/fool/mp3/'cause/\n"
+       "括弧 [かっこ] /(n) bracket (unclosed/close) bracket)/\n時 [じ] /(suf,ctr) o'clock/\n"
+       "水曜日 [すいようび] /(n-adv,n) Wednesday/(P)/\n",
+       {"fool", "o'clock", "wednesday"}},
+  };
+  for (const auto& [text, heads] : cases)
+    EXPECT_EQ(HeadWords(Read(text)), heads) << text;
 }
 
 // ---- What a meaning holds

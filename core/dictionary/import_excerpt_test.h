@@ -3,7 +3,6 @@
 // A small EDICT, FreeDict and WordNet written for the tests of the dictionary import: each line
 // is there for one of its rules.
 
-#include <iconv.h>
 #include <zlib.h>
 
 #include <memory>
@@ -20,15 +19,7 @@ namespace kelmoa::testing {
 
 // EUC-JP bytes of UTF-8 text, as EDICT is shipped.
 inline std::string Euc(std::string_view utf8) {
-  const std::unique_ptr<void, int (*)(iconv_t)> cd(iconv_open("EUC-JP-MS", "UTF-8"), iconv_close);
-  std::string out(utf8.size() * 2 + 8, '\0');
-  char* in = const_cast<char*>(utf8.data());
-  size_t inLeft = utf8.size();
-  char* o = out.data();
-  size_t outLeft = out.size();
-  iconv(cd.get(), &in, &inLeft, &o, &outLeft);
-  out.resize(out.size() - outLeft);
-  return out;
+  return Encode(utf8, "EUC-JP-MS");
 }
 
 // gzip data of bytes.
