@@ -109,28 +109,8 @@ std::string TypographicParagraph(int i) {
 }
 
 std::string Utf16Bytes(std::string_view utf8, bool littleEndian) {
-  const std::u16string s = Utf8ToUtf16(utf8);
-  std::string out = littleEndian ? "\xFF\xFE" : "\xFE\xFF";
-  for (const char16_t c : s) {
-    const char lo = static_cast<char>(c & 0xFF), hi = static_cast<char>(c >> 8);
-    out += littleEndian ? std::string{lo, hi} : std::string{hi, lo};
-  }
-  return out;
-}
-
-std::string Iconv(std::string_view utf8, const char* to) {
-  std::string out;
-  const std::u16string s = Utf8ToUtf16(utf8);
-  std::string le;
-  for (const char16_t c : s)
-    le += std::string{static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
-  // Through the command-line iconv: an independent encoder for the test texts.
-  TempDir dir;
-  WriteBytes(dir / "in", le);
-  const std::string cmd =
-      "iconv -f UTF-16LE -t " + std::string(to) + " " + (dir / "in") + " > " + (dir / "out");
-  EXPECT_EQ(std::system(cmd.c_str()), 0);
-  return ReadBytes(dir / "out");
+  return (littleEndian ? "\xFF\xFE" : "\xFE\xFF") +
+         testing::Encode(utf8, littleEndian ? "UTF-16LE" : "UTF-16BE");
 }
 
 TEST(PrepareText, EachCharacterIsKeptMappedDroppedOrReplaced) {
@@ -227,7 +207,7 @@ TEST(PrepareText, TypographicTextsInEveryCodeAndLineEnd) {
                                Repeat("日本語の文章と English words, ～ “mixed” ｶﾀｶﾅ too. ", 8) +
                                "\n\n" + Repeat("短い行\r\n", 3);
   for (const char* code : {"CP932", "EUC-JP-MS", "ISO-2022-JP-2"}) {
-    const std::string bytes = Iconv(japanese, code);
+    const std::string bytes = testing::Encode(japanese, code);
     EXPECT_EQ(GetCharCodeName(DetectCharCode(bytes)), std::string(code) == "CP932" ? "SJIS"
                                                       : code[0] == 'E'             ? "EUC"
                                                                                    : "JIS");
@@ -241,17 +221,6 @@ TEST(PrepareText, TypographicTextsInEveryCodeAndLineEnd) {
     EXPECT_NE(joined.find("日本語の文章と English words, ～ “mixed” ｶﾀｶﾅ too."), std::string::npos)
         << code;
   }
-}
-
-TEST(PrepareText, TheReportCountsWhatChanged) {
-  const std::string text = TypographicParagraph(1) + "\n" + "short\n";
-  const PreparedText p = Preparer().Prepare(text, kDefaultPrepareWidth);
-  EXPECT_EQ(p.codeName, "UTF8");
-  EXPECT_EQ(p.counts.linesWrapped, 1);
-  // ë é ç é ß Ł ó ź, two em dashes, the no-break space, three apostrophes between letters
-  // ("François’" ends a word: its apostrophe stays as CP932 has it).
-  EXPECT_EQ(p.counts.charsTransliterated, 14);
-  EXPECT_EQ(p.counts.charsReplaced, 1);  // the emoji
 }
 
 TEST(PrepareText, ALongTextIsSplitAtABlankLineIntoPartsTheReaderTakes) {
@@ -384,30 +353,6 @@ TEST(PrepareText, RandomTextsComeOutReadableWholeAndStable) {
   }
 }
 
-// A file system whose n-th write fails, to see that a failed preparation leaves nothing.
-class FailingWrites : public FileOps {
- public:
-  explicit FailingWrites(int failAt) : mFailAt(failAt) {}
-  Status WriteSynced(const std::string& path, std::string_view bytes,
-                     const std::optional<KeptMode>& mode) override {
-    if (++mWrites == mFailAt)
-      return Status::Error("write " + path + ": No space left on device");
-    return FileOps::WriteSynced(path, bytes, mode);
-  }
-
- private:
-  int mFailAt;
-  int mWrites = 0;
-};
-
-std::vector<std::string> Listing(const std::string& dir) {
-  std::vector<std::string> names;
-  for (const auto& e : std::filesystem::directory_iterator(dir))
-    names.push_back(e.path().filename().string());
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 TEST(PrepareText, PartsAreWrittenBesideTheNameAndNothingIsOverwritten) {
   TempDir dir;
   EXPECT_EQ(PartPaths(dir / "book.txt", 1), std::vector<std::string>{dir / "book.txt"});
@@ -430,10 +375,12 @@ TEST(PrepareText, PartsAreWrittenBesideTheNameAndNothingIsOverwritten) {
   // A failing write takes back the parts already written and leaves no temporary file.
   for (int failAt = 1; failAt <= 3; ++failAt) {
     TempDir out;
-    FailingWrites fs(failAt);
+    testing::FailingOps fs;
+    fs.failOp = "write";
+    fs.failAt = failAt;
     EXPECT_FALSE(WritePreparedParts(fs, out / "t.txt", {"1", "2", "3"}, written).ok());
     EXPECT_TRUE(written.empty());
-    EXPECT_TRUE(Listing(out.path()).empty()) << failAt;
+    EXPECT_TRUE(testing::FileNames(out.path()).empty()) << failAt;
   }
 }
 
