@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "core/base/codepage.h"
+#include "core/base/helpers.h"
 #include "core/settings/settings.h"
 #include "core/text/word_info.h"
 
@@ -20,70 +21,55 @@ StrList Lines(std::initializer_list<const char*> lines) {
   return list;
 }
 
+// Split on '|'; the word (hungry, in any case) is on the line marked '*', and the lines marked
+// '+' are the ones its context keeps beside it.
 TEST(WordCapture, ContextTakesTheLinesTheSentenceRunsAcross) {
-  struct Case {
-    std::initializer_list<const char*> lines;
-    int line;
-    const char* word;
-    bool before, after;
-    const char* sentence;
-  };
-  const Case cases[] = {
-      {{"He was very hungry."}, 1, "hungry", false, false, "He was very hungry."},
-      {{"The old man was", "hungry and tired.", "Next."},
-       2,
-       "hungry",
-       true,
-       false,
-       "The old man was hungry and tired."},
-      {{"It rained. The man", "was hungry", "and cold. Then he"},
-       2,
-       "hungry",
-       true,
-       true,
-       "The man was hungry and cold."},
+  const std::pair<const char*, const char*> cases[] = {
+      {"*He was very hungry.", "He was very hungry."},
+      {"+The old man was|*hungry and tired.|Next.", "The old man was hungry and tired."},
+      {"+It rained. The man|*was hungry|+and cold. Then he", "The man was hungry and cold."},
       // The line before ends a sentence, with or without a closing quote.
-      {{"I ate.", "Hungry again, he slept."}, 2, "Hungry", false, false, "Hungry again, he slept."},
-      {{"he said \"Stop.\"", "hungry men ran", "far away."},
-       2,
-       "hungry",
-       false,
-       true,
-       "hungry men ran far away."},
+      {"I ate.|*Hungry again, he slept.", "Hungry again, he slept."},
+      {"he said \"Stop.\"|*hungry men ran|+far away.", "hungry men ran far away."},
       // A blank line is a paragraph break.
-      {{"", "hungry men ran", "  "}, 2, "hungry", false, false, "hungry men ran"},
+      {"|*hungry men ran|  ", "hungry men ran"},
       // A sentence ends in the line before or after the word.
-      {{"tired", "man. He was hungry", "and so"}, 2, "hungry", false, true, "He was hungry and so"},
-      {{"the", "hungry! Yes", "more"}, 2, "hungry", true, false, "the hungry!"},
+      {"tired|*man. He was hungry|+and so", "He was hungry and so"},
+      {"+the|*hungry! Yes|more", "the hungry!"},
       // The first and the last line of the text.
-      {{"hungry", "men"}, 1, "hungry", false, true, "hungry men"},
-      {{"the", "hungry"}, 2, "hungry", true, false, "the hungry"},
+      {"*hungry|+men", "hungry men"},
+      {"+the|*hungry", "the hungry"},
       // Indentation and TABs stay within the sentence, not around it.
-      {{"    Once the\tman", "  was hungry ", "  indeed. Then"},
-       2,
-       "hungry",
-       true,
-       true,
-       "Once the\tman was hungry indeed."},
+      {"+    Once the\tman|*  was hungry |+  indeed. Then", "Once the\tman was hungry indeed."},
   };
-  for (const Case& c : cases) {
-    const StrList lines = Lines(c.lines);
-    const std::u16string word = U16(c.word);
-    const int column = static_cast<int>(lines[static_cast<size_t>(c.line)].find(word)) + 1;
-    const WordContext ctx = ContextOfWord(lines, c.line, column, static_cast<int>(word.size()));
-    SCOPED_TRACE(c.sentence);
-    EXPECT_EQ(ctx.line, lines[static_cast<size_t>(c.line)]);
-    EXPECT_EQ(ctx.lineBefore.empty(), !c.before);
-    EXPECT_EQ(ctx.lineAfter.empty(), !c.after);
-    if (c.before) {
-      EXPECT_EQ(ctx.lineBefore, lines[static_cast<size_t>(c.line - 1)]);
+  for (const auto& [text, sentence] : cases) {
+    SCOPED_TRACE(text);
+    StrList lines = NewStrList();
+    std::u16string before, after;
+    int line = 0;
+    for (std::u16string rest = U16(text);;) {
+      std::u16string l = rest.substr(0, rest.find(u'|'));
+      const char16_t mark = l.empty() ? u' ' : l[0];
+      if (mark == u'*' || mark == u'+')
+        l.erase(0, 1);
+      if (mark == u'*')
+        line = static_cast<int>(lines.size());
+      else if (mark == u'+')
+        (line == 0 ? before : after) = l;
+      lines.push_back(l);
+      if (rest.find(u'|') == std::u16string::npos)
+        break;
+      rest.erase(0, rest.find(u'|') + 1);
     }
-    if (c.after) {
-      EXPECT_EQ(ctx.lineAfter, lines[static_cast<size_t>(c.line + 1)]);
-    }
+    const std::u16string& wordLine = lines[static_cast<size_t>(line)];
+    const int column = static_cast<int>(wordLine.find(u"ungry"));  // 1-based: at the h
+    const WordContext ctx = ContextOfWord(lines, line, column, 6);
+    EXPECT_EQ(ctx.line, wordLine);
+    EXPECT_EQ(ctx.lineBefore, before);
+    EXPECT_EQ(ctx.lineAfter, after);
     const ContextSentence s = SentenceOf(ctx);
-    EXPECT_EQ(Utf16ToUtf8(s.text), c.sentence);
-    EXPECT_EQ(s.text.substr(s.wordStart, s.wordLength), word);
+    EXPECT_EQ(Utf16ToUtf8(s.text), sentence);
+    EXPECT_EQ(LowerAscii(s.text.substr(s.wordStart, s.wordLength)), u"hungry");
   }
 }
 
