@@ -19,35 +19,10 @@ using testing::Sjis;
 using testing::TempDir;
 using testing::WriteBytes;
 
-struct ToolRun {
-  int code = -1;
-  std::string out, err;
-};
-
-pid_t Start(const TempDir& dir, const std::vector<std::string>& args, const std::string& tag) {
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    freopen((dir / (".out" + tag)).c_str(), "w", stdout);
-    freopen((dir / (".err" + tag)).c_str(), "w", stderr);
-    std::vector<char*> argv{const_cast<char*>(KELMOA_TOOL_PATH)};
-    for (const auto& a : args)
-      argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    ::execv(KELMOA_TOOL_PATH, argv.data());
-    ::_exit(127);
-  }
-  return pid;
-}
-
-ToolRun Finish(const TempDir& dir, pid_t pid, const std::string& tag) {
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadBytes(dir / (".out" + tag)),
-          ReadBytes(dir / (".err" + tag))};
-}
+using testing::ToolRun;
 
 ToolRun Tool(const TempDir& dir, const std::vector<std::string>& args) {
-  return Finish(dir, Start(dir, args, ""), "");
+  return testing::RunTool(dir, args);
 }
 
 // An installed folder with a small dictionary and a text.
@@ -161,10 +136,10 @@ TEST(WordListTool, ToolsAddingAtOnceLoseNothing) {
   for (int round = 0; round < kRounds; ++round) {
     std::vector<pid_t> pids;
     for (size_t i = 0; i < words.size(); ++i)
-      pids.push_back(
-          Start(in.dir, {"wordlist-add", in.base, in.text, lines[i], words[i]}, std::to_string(i)));
+      pids.push_back(testing::StartTool(
+          in.dir, {"wordlist-add", in.base, in.text, lines[i], words[i]}, std::to_string(i)));
     for (size_t i = 0; i < pids.size(); ++i) {
-      const ToolRun r = Finish(in.dir, pids[i], std::to_string(i));
+      const ToolRun r = testing::FinishTool(in.dir, pids[i], std::to_string(i));
       ASSERT_EQ(r.code, 0) << r.err;
     }
   }
