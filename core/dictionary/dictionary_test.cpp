@@ -2,7 +2,6 @@
 #include "core/dictionary/dictionary.h"
 
 #include <gtest/gtest.h>
-#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -308,38 +307,6 @@ TEST_F(WriteThrough, FoldersThatCannotBeWrittenAreReportedAndLoseNothing) {
     })) << folder;
   }
   EXPECT_TRUE(Backups().empty());
-}
-
-TEST_F(WriteThrough, AFullDiskIsReportedAndLosesNothing) {
-  // A small file system of its own where one can be mounted; failure injection covers the
-  // same path elsewhere.
-  TempDir disk;
-  if (::mount("tmpfs", disk.path().c_str(), "tmpfs", 0, "size=64k") != 0) {
-    GTEST_SKIP() << "no small file system can be mounted here";
-  }
-  struct Unmount {
-    std::string path;
-    ~Unmount() { ::umount2(path.c_str(), MNT_DETACH); }
-  } unmount{disk.path()};
-  testing::MakeDataFolders(disk.path());
-  std::string content;
-  for (int i = 0; i < 500; ++i)
-    content += "word" + std::to_string(1000 + i) + "\t語\r\n";
-  content = Sjis(content);
-  WriteBytes(disk / "dic/Dic_EJ.txt", content);
-  WriteBytes(disk / "filler", std::string(64 * 1024, 'x'));  // fills what is left
-  Dictionary dic;
-  ASSERT_TRUE(dic.LoadDicFile(disk / "dic/Dic_EJ.txt").ok());
-  DictionaryFiles files(disk.path());
-  const DicChange change = files.AddEntry(dic, u"zebra", u"しまうま", At(9, 0, 0));
-  const Status& s = change.status;
-  EXPECT_FALSE(change.ok());
-  EXPECT_NE(s.message().find("No space left"), std::string::npos) << s.message();
-  EXPECT_EQ(dic.Count(), 500);
-  EXPECT_EQ(ReadBytes(disk / "dic/Dic_EJ.txt"), content);
-  std::filesystem::remove(disk / "filler");
-  ASSERT_TRUE(files.AddEntry(dic, u"zebra", u"しまうま", At(9, 0, 0)).ok()) << "room again";
-  EXPECT_EQ(dic.Count(), 501);
 }
 
 TEST_F(WriteThrough, RefusesEntriesThatWouldNotLoadBack) {

@@ -140,15 +140,6 @@ TEST(EdictNotes, UsuallyKanaOffbeatAndSpecialistSensesAreMarked) {
   }
 }
 
-TEST(EdictNotes, CapitalsOnlyGlossesAndCommonEntriesAreMarked) {
-  const std::vector<EdictCandidate> dic =
-      Read("ＩＴ [アイティー] /(n) IT/(P)/\n鬼 [おに] /(n) it (in the game of tag)/\n");
-  ASSERT_EQ(dic.size(), 2U);
-  EXPECT_TRUE(dic[0].abbreviation && dic[0].common);
-  EXPECT_FALSE(dic[1].abbreviation || dic[1].common);
-  EXPECT_EQ(dic[0].head, u"it");
-}
-
 // ---- The text read
 
 TEST(EdictInput, UndecodableLinesAreSkippedAndCounted) {

@@ -34,16 +34,6 @@ TEST(InflectedBaseForms, RulesAddTheirCandidatesInOrder) {
   EXPECT_EQ(GetInflectedBaseForms(u"s"), Forms({u"s", u""})) << "short words fail the long tests";
 }
 
-TEST(SuffixBaseForms, DerivationalSuffixes) {
-  EXPECT_EQ(GetSuffixBaseForms(u"quickly"), Forms({u"quick"}));
-  EXPECT_EQ(GetSuffixBaseForms(u"national"), Forms({u"nation"}));
-  EXPECT_EQ(GetSuffixBaseForms(u"action"), Forms({u"act"}));
-  EXPECT_EQ(GetSuffixBaseForms(u"realism"), Forms({u"real"}));
-  EXPECT_EQ(GetSuffixBaseForms(u"movement"), Forms({u"move"}));
-  EXPECT_EQ(GetSuffixBaseForms(u"kindness"), Forms({u"kind"}));
-  EXPECT_EQ(GetSuffixBaseForms(u"dog"), Forms({}));
-}
-
 TEST(DicIdxList, ExactEntryFirstThenInflectionsInRuleOrder) {
   const StrList dic = Forms({u"Tokyo", u"carry", u"dog", u"dogs", u"run", u"stop"});
   EXPECT_EQ(GetDicIdxListOfWord(dic, u"dogs"), u"4,3");
