@@ -265,18 +265,6 @@ TEST(PrepareText, PartsEndAtTheLastBlankLineNearTheLimit) {
   EXPECT_TRUE(PartStarts(std::vector<std::u16string>(9000), kMaxLines).empty());
 }
 
-TEST(PrepareText, AWordOverAHundredBytesIsCutAndNothingElse) {
-  const std::string word(130, 'x');
-  const std::string text = "before " + word + " after\n";
-  const PreparedText p = Preparer().Prepare(text, kMaxPrepareWidth);
-  EXPECT_EQ(p.counts.linesWrapped, 1);
-  EXPECT_EQ(Words(ReadParts(p, kMaxPrepareWidth)),
-            (std::vector<std::u16string>{u"before", std::u16string(100, u'x'),
-                                         std::u16string(30, u'x') + u"", u"after"}));
-  EXPECT_EQ(p.parts[0],
-            "before\r\n" + std::string(100, 'x') + "\r\n" + std::string(30, 'x') + " after\r\n");
-}
-
 TEST(PrepareText, AnUnknownCodeIsRefusedAndEmptyTextsStayEmpty) {
   for (const std::string& bytes : {std::string("ab\xE3"), std::string("a+AGE-b+AGE-")}) {
     const PreparedText p = Preparer().Prepare(bytes, kDefaultPrepareWidth);
