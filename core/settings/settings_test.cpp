@@ -62,17 +62,10 @@ TEST(SettingsRead, EachBadValueGivesItsMessageThenTheDefault) {
 
 TEST(SettingsRead, LimitsAndValuesThatAreNoNumbers) {
   TempDir dir;
-  for (const auto& [space, ok] :
-       std::vector<std::pair<std::string, bool>>{{"3", true},
-                                                 {"5", true},
-                                                 {"2", false},
-                                                 {"6", false},
-                                                 {"", false},
-                                                 {"x", false},
-                                                 {"4.5", false},
-                                                 {"99999999999", false}}) {
-    WriteBytes(dir / "k.ini", "[setting]\r\nLineSpace=" + space + "\r\n");
-    EXPECT_EQ(ReadIni(dir / "k.ini").messages.empty(), ok) << space;
+  // 3 and 5 are the limits; 5 is taken in the test above.
+  for (const char* space : {"3", "2", "6", "", "x", "4.5", "99999999999"}) {
+    WriteBytes(dir / "k.ini", "[setting]\r\nLineSpace=" + std::string(space) + "\r\n");
+    EXPECT_EQ(ReadIni(dir / "k.ini").messages.size(), space[0] == '3' ? 0u : 1u) << space;
   }
   WriteBytes(dir / "k.ini", "[setting]\r\nFontSize=abc\r\nFormLeft=1728\r\n");
   const Read r = ReadIni(dir / "k.ini");
