@@ -129,9 +129,7 @@ TEST(WordListExport, AnkiTsvReadsBackToTheEntries) {
   ASSERT_EQ(lines.back(), "");
   lines.pop_back();
   ASSERT_EQ(lines.size(), 3 + entries.size());
-  EXPECT_EQ(lines[0], "#separator:tab");
-  EXPECT_EQ(lines[1], "#html:true");
-  EXPECT_EQ(lines[2], "#columns:Front\tBack\tContext\tSource");
+  // The three header lines are pinned by kelmoa-tool's export test.
   EXPECT_EQ(tsv.find('\r'), std::string::npos);
   for (size_t i = 0; i < entries.size(); ++i) {
     const WordEntry& e = entries[i];
