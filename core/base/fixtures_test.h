@@ -1,6 +1,6 @@
-// Shared test fixtures: a temporary folder, byte files, CP932 literals.
+// Shared test fixtures: temporary folders, byte files, encoders, failing file systems, tool runs.
 #pragma once
-// Helpers shared by the tests: a temporary folder, byte files, CP932 literals.
+// Helpers shared by the tests, so that each test states only its own case.
 
 #include <iconv.h>
 #include <sys/resource.h>
