@@ -1,8 +1,6 @@
 // Reads EDICT's Japanese-English entries for the dictionary import.
 #include "core/dictionary/edict_import.h"
 
-#include <iconv.h>
-
 #include <algorithm>
 #include <bit>
 #include <cstdint>
@@ -17,47 +15,6 @@ namespace kelmoa {
 static_assert(std::endian::native == std::endian::little);
 
 namespace {
-
-// One iconv conversion descriptor, closed when it goes out of scope.
-class Iconv {
- public:
-  // Opens the first of the source encodings iconv knows; when it knows none, every
-  // conversion fails.
-  Iconv(const char* to, std::initializer_list<const char*> froms) {
-    for (const char* from : froms) {
-      mCd = iconv_open(to, from);
-      if (mCd != Invalid())
-        return;
-    }
-  }
-  Iconv(const Iconv&) = delete;
-  Iconv& operator=(const Iconv&) = delete;
-  ~Iconv() {
-    if (mCd != Invalid())
-      iconv_close(mCd);
-  }
-
-  // Converts all of in into out (which must be large enough); false when in holds an invalid
-  // or unconvertible sequence. out is resized to what was written.
-  template <typename In, typename Out>
-  bool Convert(std::basic_string_view<In> in, std::basic_string<Out>& out, size_t outUnits) {
-    out.resize(outUnits);
-    if (mCd == Invalid())
-      return false;
-    iconv(mCd, nullptr, nullptr, nullptr, nullptr);
-    char* pin = const_cast<char*>(reinterpret_cast<const char*>(in.data()));
-    size_t inLeft = in.size() * sizeof(In);
-    char* pout = reinterpret_cast<char*>(out.data());
-    size_t outLeft = out.size() * sizeof(Out);
-    const size_t r = iconv(mCd, &pin, &inLeft, &pout, &outLeft);
-    out.resize(out.size() - outLeft / sizeof(Out));
-    return r != static_cast<size_t>(-1) && inLeft == 0;
-  }
-
- private:
-  static iconv_t Invalid() { return reinterpret_cast<iconv_t>(-1); }
-  iconv_t mCd = Invalid();
-};
 
 std::u16string_view Trim(std::u16string_view s) {
   const size_t first = s.find_first_not_of(u' ');
@@ -376,7 +333,7 @@ long long Cp932BytesOrMinus(std::u16string_view text) {
 std::vector<EdictCandidate> ReadEdictCandidates(std::string_view edictBytes,
                                                 EdictImportStats& stats) {
   stats = {};
-  Iconv decoder("UTF-16LE", {"EUC-JP-MS", "EUC-JP"});
+  IconvConverter decoder("UTF-16LE", {"EUC-JP-MS", "EUC-JP"});
   std::vector<EdictCandidate> candidates;
   LineParser parser(candidates);
   std::u16string decoded;
@@ -391,7 +348,7 @@ std::vector<EdictCandidate> ReadEdictCandidates(std::string_view edictBytes,
       raw.remove_suffix(1);
     ++stats.lines;
     // An EUC-JP character never takes fewer bytes than its UTF-16 code units.
-    if (!decoder.Convert(raw, decoded, raw.size())) {
+    if (!decoder.ConvertWhole(raw, decoded, raw.size())) {
       ++stats.undecodableLines;
       continue;
     }
