@@ -267,16 +267,16 @@ std::optional<ForeignCode> FindForeignCode(std::string_view bytes, size_t firstB
   const auto plain = [](unsigned char b) { return b < 0x80 && b != 0x1B && b != '+'; };
   if (firstBad == std::string_view::npos && std::all_of(bytes.begin(), bytes.end(), plain))
     return std::nullopt;
-  const int code = DetectCharCode(bytes);
-  if (firstBad == std::string_view::npos && (code == kCodeAscii || code == kCodeSjis))
+  const CharCode code = DetectCharCode(bytes);
+  if (firstBad == std::string_view::npos && IsSjisCompatible(code))
     return std::nullopt;
   ForeignCode foreign;
-  foreign.codeName = code == kCodeNone ? GetCharCodeName(kCodeSjis) : GetCharCodeName(code);
+  foreign.code = code == CharCode::kNone ? CharCode::kSjis : code;
   size_t at = firstBad;
   if (at == std::string_view::npos) {
     // Every byte decodes: the first line that is not plain ASCII shows the other code.
     const auto it = std::find_if(bytes.begin(), bytes.end(), [&](unsigned char b) {
-      return code == kCodeUtf7 ? b == '+' : (b >= 0x80 || b == 0x1B);
+      return code == CharCode::kUtf7 ? b == '+' : (b >= 0x80 || b == 0x1B);
     });
     at = static_cast<size_t>(it - bytes.begin());
   }
@@ -284,13 +284,13 @@ std::optional<ForeignCode> FindForeignCode(std::string_view bytes, size_t firstB
   return foreign;
 }
 
-// A dictionary file's message for a file over the size limit; the text after the last ": " is
-// the reason the window shows.
+// A dictionary file's failure for a file over the size limit; its reason is what the window
+// shows.
 Status TooLarge(const std::string& path, long long size) {
   constexpr long long kMiB = 1024LL * 1024;
-  return Status::Error("read " + path + ": 辞書ファイルが大きすぎます（" +
-                       std::to_string((size + kMiB - 1) / kMiB) + " MiB，上限は" +
-                       std::to_string(kMaxDicFileBytes / kMiB) + " MiB）");
+  return Status::Make(StatusCode::kTooLarge, "read " + path,
+                      "辞書ファイルが大きすぎます（" + std::to_string((size + kMiB - 1) / kMiB) +
+                          " MiB，上限は" + std::to_string(kMaxDicFileBytes / kMiB) + " MiB）");
 }
 
 Status ReadEntryLines(const std::string& path, FileOps& fs, EntryLines& out,
@@ -517,7 +517,8 @@ Status Dictionary::LoadDicFile(const std::string& path, FileOps& fs) {
     mDicMeaning.clear();
     mDicWord.shrink_to_fit();
     mDicMeaning.shrink_to_fit();
-    return Status::Error("read " + path + ": メモリが足りないため読み込めません");
+    return Status::Make(StatusCode::kOutOfMemory, "read " + path,
+                        "メモリが足りないため読み込めません");
   }
 }
 
@@ -820,7 +821,7 @@ DicChange DictionaryFiles::WriteThrough(Dictionary& dic, const Request& request,
       if (s.ok())
         s = WriteDictionary(dic, backup.empty() ? std::string() : BackupFolder());
     } catch (const std::bad_alloc&) {
-      s = Status::Error("write " + change.path + ": " + OutOfMemory());
+      s = Status::Make(StatusCode::kOutOfMemory, "write " + change.path, OutOfMemory());
     }
     if (!s.ok()) {
       // The dictionary file is unchanged, so the backup made for this change is a second
@@ -847,7 +848,8 @@ DicChange DictionaryFiles::WriteThrough(Dictionary& dic, const Request& request,
       dic.mStamp.reset();
     return change;
   } catch (const std::bad_alloc&) {
-    return Failed(change, Status::Error("change " + change.path + ": " + OutOfMemory()));
+    return Failed(change,
+                  Status::Make(StatusCode::kOutOfMemory, "change " + change.path, OutOfMemory()));
   }
 }
 
