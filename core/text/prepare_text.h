@@ -11,13 +11,14 @@
 #include "core/base/char_code.h"
 #include "core/base/file_ops.h"
 #include "core/base/status.h"
+#include "core/text/text_limits.h"
 
 namespace kelmoa {
 
 // The longest line of a prepared text in CP932 bytes: the default and the range allowed.
 inline constexpr int kDefaultPrepareWidth = 80;
 inline constexpr int kMinPrepareWidth = 40;
-inline constexpr int kMaxPrepareWidth = 100;
+inline constexpr int kMaxPrepareWidth = kMaxLineBytes;
 
 // The largest file that is prepared: far beyond any book, small enough to hold in memory.
 inline constexpr long long kMaxPrepareFileBytes = 64LL << 20;
