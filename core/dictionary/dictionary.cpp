@@ -17,6 +17,7 @@
 
 #include "core/base/char_code.h"
 #include "core/base/codepage.h"
+#include "core/base/helpers.h"
 #include "core/base/side_by_side.h"
 
 namespace kelmoa {
@@ -28,14 +29,7 @@ std::u16string_view HeadOf(std::u16string_view line) {
 
 // Appends the TAB-separated pieces of s to out.
 void SplitAtTabs(std::u16string_view s, StrList& out) {
-  size_t start = 0;
-  for (;;) {
-    const size_t tab = s.find(u'\t', start);
-    out.emplace_back(s.substr(start, tab == std::u16string_view::npos ? tab : tab - start));
-    if (tab == std::u16string_view::npos)
-      return;
-    start = tab + 1;
-  }
+  ForEachPiece(s, u'\t', [&](std::u16string_view piece) { out.emplace_back(piece); });
 }
 
 // Appends to joined (TAB-separated) the meanings of one entry line's text after its first TAB.
@@ -373,16 +367,8 @@ namespace {
 template <typename Line>
 void ForEachDicFileLine(const StrList& words, const StrList& meanings, Line line) {
   for (size_t i = 1; i < words.size(); ++i) {
-    const std::u16string_view mn = meanings[i];
-    size_t start = 0;
-    for (;;) {
-      const size_t tab = mn.find(u'\t', start);
-      line(std::u16string_view(words[i]),
-           mn.substr(start, tab == std::u16string_view::npos ? tab : tab - start));
-      if (tab == std::u16string_view::npos)
-        break;
-      start = tab + 1;
-    }
+    const std::u16string_view word = words[i];
+    ForEachPiece(meanings[i], u'\t', [&](std::u16string_view mn) { line(word, mn); });
   }
 }
 

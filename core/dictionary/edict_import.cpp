@@ -23,19 +23,6 @@ std::u16string_view Trim(std::u16string_view s) {
   return s.substr(first, s.find_last_not_of(u' ') - first + 1);
 }
 
-// Splits s at sep into views, keeping empty pieces.
-std::vector<std::u16string_view> Split(std::u16string_view s, char16_t sep) {
-  std::vector<std::u16string_view> parts;
-  size_t start = 0;
-  for (;;) {
-    const size_t at = s.find(sep, start);
-    parts.push_back(s.substr(start, at == std::u16string_view::npos ? at : at - start));
-    if (at == std::u16string_view::npos)
-      return parts;
-    start = at + 1;
-  }
-}
-
 // EDICT's part-of-speech codes (as opposed to its field, usage and dialect notes, which share
 // the parentheses).
 bool IsPosCode(std::u16string_view c) {
@@ -219,7 +206,7 @@ class LineParser {
     if (Cp932BytesOrMinus(written) < 0 || Cp932BytesOrMinus(reading) < 0)
       return;
 
-    std::vector<std::u16string_view> fields = Split(rest.substr(1), u'/');
+    std::vector<std::u16string_view> fields = SplitAt(rest.substr(1), u'/');
     const bool common = std::find(fields.begin(), fields.end(), u"(P)") != fields.end();
     const bool katakana = IsKatakanaOnly(written);
     bool oddSpelling = false;
@@ -254,7 +241,7 @@ class LineParser {
           endSense();
           sense = number;
           newSense = true;
-        } else if (std::vector<std::u16string_view> items = Split(inner, u',');
+        } else if (std::vector<std::u16string_view> items = SplitAt(inner, u',');
                    std::all_of(items.begin(), items.end(), IsPosCode)) {
           codes = std::move(items);
         } else {
