@@ -90,10 +90,10 @@ int Detect(const Args& a) {
   if (a.empty())
     return Usage();
   for (const std::string& path : a) {
-    std::string name;
-    if (Status s = GetFileCharCode(path, name); !s.ok())
+    CharCode code = CharCode::kNone;
+    if (Status s = GetFileCharCode(path, code); !s.ok())
       return IoError(s);
-    std::cout << name << '\t' << path << '\n';
+    std::cout << GetCharCodeName(code) << '\t' << path << '\n';
   }
   return kExitOk;
 }
@@ -321,7 +321,7 @@ int ImportDictionaryCmd(const Args& a) {
     return IoError(s);
   std::string dicBytes;
   if (Status s = ImportDictionary(sources, dicBytes); !s.ok())
-    return IoError(Status::Error(paths.edict + ": " + s.message()));
+    return IoError(s.WithContext(paths.edict));
   const Status s = ReplaceFileAtomically(DefaultFileOps(), a[0], dicBytes);
   return s.ok() ? kExitOk : IoError(s);
 }
@@ -345,7 +345,7 @@ int Prepare(const Args& a) {
   if (Status s = PrepareTextFile(DefaultFileOps(), *preparer, a[0], width, prepared); !s.ok())
     return IoError(s);
   if (prepared.refused) {
-    std::cout << a[0] << ": the character code is " << prepared.codeName
+    std::cout << a[0] << ": the character code is " << GetCharCodeName(prepared.code)
               << ", which cannot be read; nothing was written\n";
     return kExitRejected;
   }

@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return 0;
   const size_t piece = 1 + data[0] % 8;
   const std::string file(reinterpret_cast<const char*>(data + 1), size - 1);
-  const int expected = kelmoa::testing::DetectWholeBuffer(file);
+  const kelmoa::CharCode expected = kelmoa::testing::DetectWholeBuffer(file);
   kelmoa::testing::PieceSource source(file, piece);
   if (kelmoa::DetectCharCode(source, piece) != expected)
     std::abort();

@@ -33,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                     data[0] % (kelmoa::kMaxPrepareWidth - kelmoa::kMinPrepareWidth + 1);
   const std::string_view bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
   const kelmoa::PreparedText p = Preparer().Prepare(bytes, width);
-  if (p.refused != !kelmoa::CanPrepareCode(p.codeName) || (p.refused && !p.parts.empty()))
+  if (p.refused != !kelmoa::CanPrepareCode(p.code) || (p.refused && !p.parts.empty()))
     std::abort();
   for (const std::string& part : p.parts) {
     kelmoa::StrList lines;
@@ -43,8 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       if (kelmoa::GetSjisByteLen(lines[i]) > width)
         std::abort();
     }
-    const std::string code = kelmoa::GetCharCodeName(kelmoa::DetectCharCode(part));
-    if (code != "ASCII" && code != "SJIS")
+    if (!kelmoa::IsSjisCompatible(kelmoa::DetectCharCode(part)))
       continue;  // half-width katakana alone can look like UTF-8 to the detector
     const kelmoa::PreparedText again = Preparer().Prepare(part, width);
     if (again.parts.size() != 1 || again.parts[0] != part)

@@ -208,14 +208,14 @@ void MainWindow::ActivateFirstTime() {
     EndProgram();
     return;
   }
-  std::string code;
+  CharCode code = CharCode::kNone;
   if (const Status status = GetFileCharCode(dicPath, code); !status.ok()) {
     ShowMessage(MsgDicUnreadable(UPath(dicPath), SystemReason(status)), 0);
     EndProgram();
     return;
   }
-  if (code != "ASCII" && code != "SJIS") {
-    ShowMessage(MsgDicNotShiftJis(UPath(dicPath), Utf8ToUtf16(code)), 0);
+  if (!IsSjisCompatible(code)) {
+    ShowMessage(MsgDicNotShiftJis(UPath(dicPath), Utf8ToUtf16(GetCharCodeName(code))), 0);
     EndProgram();
     return;
   }
@@ -273,7 +273,7 @@ void MainWindow::OpenTextFile() {
           check.result == TextFileCheck::kWrongCode ? check.message : WithQuestion(check.message);
       // A text in a code that can be read, or one too long, can be prepared into a copy.
       const bool preparable =
-          check.result == TextFileCheck::kTooLarge || CanPrepareCode(check.codeName);
+          check.result == TextFileCheck::kTooLarge || CanPrepareCode(check.code);
       const int answer = ShowMessage(msg, 1, preparable);
       if (answer == MessageDialog::kOK)
         EditTextInEditor();  // opens the rejected file
@@ -576,7 +576,7 @@ void MainWindow::OpenPreparedCopy(const std::string& refusedPath) {
     return fail(MsgTextFileUnreadable(UPath(refusedPath), SystemReason(s)));
   if (prepared.refused) {  // the file changed since it was refused
     return fail(
-        MsgTextNotPrepared(UPath(refusedPath), u"文字コード＝" + Utf8ToUtf16(prepared.codeName)));
+        MsgTextNotPrepared(UPath(refusedPath), u"文字コード＝" + Utf8ToUtf16(GetCharCodeName(prepared.code))));
   }
   // The copy is named after the text, without its extension.
   std::string baseName = GetFileNameOfPath(refusedPath);

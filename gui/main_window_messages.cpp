@@ -11,9 +11,7 @@
 namespace kelmoa {
 
 std::u16string SystemReason(const Status& status) {
-  const std::string& m = status.message();
-  const size_t colon = m.rfind(": ");
-  return Utf8ToUtf16(colon == std::string::npos ? m : m.substr(colon + 2));
+  return Utf8ToUtf16(status.reason());
 }
 
 std::u16string MsgDicNotFound(std::u16string_view path) {

@@ -8,6 +8,8 @@
 #include <climits>
 #include <cstdint>
 #include <cstring>
+#include <iterator>
+#include <optional>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -17,12 +19,13 @@
 
 namespace kelmoa {
 
-std::string GetCharCodeName(int code) {
+std::string GetCharCodeName(CharCode code) {
   static constexpr const char* kNames[] = {"NONE",     "ASCII",    "SJIS", "EUC",      "JIS",
                                            "UTF16_LE", "UTF16_BE", "UTF8", "UTF8_BOM", "UTF7"};
-  if (code < 0 || code > 9)
+  const auto index = static_cast<size_t>(code);
+  if (index >= std::size(kNames))
     return {};
-  return kNames[code];
+  return kNames[index];
 }
 
 namespace {
@@ -106,33 +109,33 @@ class Detector {
       : mMain(source, pieceSize), mUtf7(source, std::min<size_t>(pieceSize, 4096)) {}
   explicit Detector(std::string_view bytes) : mMain(bytes), mUtf7(bytes) {}
 
-  int Run() {
+  CharCode Run() {
     // Byte-order marks, when the data holds at least two bytes.
     if (mMain.Has(1)) {
       const uint8_t b0 = mMain.At(0), b1 = mMain.At(1), b2 = mMain.At(2);
       if ((b0 == 0xFE || b0 == 0xFF) && (b1 == 0xFE || b1 == 0xFF)) {
-        return b0 == 0xFE && b1 == 0xFF ? kCodeUtf16Be : kCodeUtf16Le;
+        return b0 == 0xFE && b1 == 0xFF ? CharCode::kUtf16Be : CharCode::kUtf16Le;
       }
       if (b0 == 0xEF && b1 == 0xBB && b2 == 0xBF)
-        return kCodeUtf8Bom;
+        return CharCode::kUtf8Bom;
     }
     for (int64_t l = 0;; ++l) {
       l = SkipPlainAscii(l);
       const bool atEnd = !mMain.Has(l);  // l = E: the added zero byte
-      if (int code = Step(l); code >= 0)
-        return code;
+      if (const std::optional<CharCode> code = Step(l))
+        return *code;
       if (atEnd)
         break;
     }
     if (mAsciiFlag == 1 && mUtf7Pos >= 0 && mUtf7Len > 0)
-      return kCodeUtf7;
+      return CharCode::kUtf7;
     if (mUtf8Pos >= 0 && mUtf8Bytes > 0)
-      return kCodeUtf8;
+      return CharCode::kUtf8;
     if (mSjisPos >= 0 && mSjisBytes > mUtf8Bytes)
-      return kCodeSjis;
+      return CharCode::kSjis;
     if (mEucPos >= 0 && mEucBytes > mSjisBytes && mEucBytes > mUtf8Bytes)
-      return kCodeEuc;
-    return mAsciiFlag == 1 ? kCodeAscii : kCodeNone;
+      return CharCode::kEuc;
+    return mAsciiFlag == 1 ? CharCode::kAscii : CharCode::kNone;
   }
 
  private:
@@ -192,8 +195,8 @@ class Detector {
     }
   }
 
-  // Examines index l; returns a decided code, or -1 to go on.
-  int Step(int64_t l) {
+  // Examines index l; returns a decided code, or nothing to go on.
+  std::optional<CharCode> Step(int64_t l) {
     const uint8_t byte = mMain.At(l);
     // a. 7-bit step: ISO-2022-JP escapes and UTF-7 shift sequences.
     if (mAsciiFlag == 1) {
@@ -205,11 +208,11 @@ class Detector {
           const uint8_t c1 = mMain.At(l + 1), c2 = mMain.At(l + 2);
           if ((c1 == '(' && (c2 == 'B' || c2 == 'J' || c2 == 'I')) ||
               (c1 == '$' && (c2 == 'B' || c2 == '@' || c2 == '('))) {
-            return kCodeJis;
+            return CharCode::kJis;
           }
         }
       } else if (mUtf7Pos >= 0 && mUtf7Pos <= l) {
-        if (int code = Utf7Step(l); code >= 0)
+        if (const std::optional<CharCode> code = Utf7Step(l))
           return code;
       }
     }
@@ -219,32 +222,32 @@ class Detector {
     // e. Early decision once 8-bit data has left at most one candidate.
     if (mAsciiFlag == 0 && mAlive <= 1) {
       if (mUtf8Pos >= 0)
-        return kCodeUtf8;
+        return CharCode::kUtf8;
       if (mSjisPos >= 0)
-        return kCodeSjis;
+        return CharCode::kSjis;
       if (mEucPos >= 0)
-        return kCodeEuc;
-      int code = kCodeNone;
+        return CharCode::kEuc;
+      CharCode code = CharCode::kNone;
       if (mUtf7Len > 0)
-        code = kCodeUtf7;
+        code = CharCode::kUtf7;
       if (mUtf8Bytes > mUtf7Len)
-        code = kCodeUtf8;
+        code = CharCode::kUtf8;
       if (mSjisBytes > mUtf8Bytes && mSjisBytes > mUtf7Len)
-        code = kCodeSjis;
+        code = CharCode::kSjis;
       if (mEucBytes > mSjisBytes && mEucBytes > mUtf8Bytes && mEucBytes > mUtf7Len)
-        code = kCodeEuc;
+        code = CharCode::kEuc;
       return code;
     }
-    return -1;
+    return std::nullopt;
   }
 
   // The UTF-7 candidate reads at its own position j, which may lie behind l (after escapes) or
   // run ahead of it over a whole shift sequence.
-  int Utf7Step(int64_t l) {
+  std::optional<CharCode> Utf7Step(int64_t l) {
     int64_t j = mUtf7Pos;
     if (mUtf7.At(j) != '+') {
       mUtf7Pos = j + 1;
-      return -1;
+      return std::nullopt;
     }
     ++j;
     while (mUtf7.Has(j) && IsBase64(mUtf7.At(j))) {
@@ -253,17 +256,17 @@ class Detector {
     }
     if (!mUtf7.Has(j)) {  // the run reached the end of the data: the scan simply stops
       mUtf7Pos = j;
-      return -1;
+      return std::nullopt;
     }
     if (mUtf7.At(j) == '-' && (6 * mBase64Count) % 16 <= 5) {
       if (mUtf7Len > 0)
-        return kCodeUtf7;  // a second valid shift sequence
+        return CharCode::kUtf7;  // a second valid shift sequence
       mUtf7Pos = j + 1;
       mUtf7Len = mUtf7Pos - l;
     } else {
       mUtf7Pos = -1;
     }
-    return -1;
+    return std::nullopt;
   }
 
   void RuleOut(int64_t& pos) {
@@ -407,24 +410,24 @@ class FileSource : public ByteSource {
 
 }  // namespace
 
-int DetectCharCode(ByteSource& source, size_t pieceSize) {
+CharCode DetectCharCode(ByteSource& source, size_t pieceSize) {
   return Detector(source, std::max<size_t>(pieceSize, 1)).Run();
 }
 
-int DetectCharCode(std::string_view bytes) {
+CharCode DetectCharCode(std::string_view bytes) {
   return Detector(bytes).Run();
 }
 
-Status GetFileCharCode(const std::string& path, std::string& name) {
-  name.clear();
+Status GetFileCharCode(const std::string& path, CharCode& code) {
+  code = CharCode::kNone;
   ReadOnlyFile file;
   if (Status s = file.Open(path); !s.ok())
     return s;
   FileSource source(file.fd(), file.size());
-  const int code = DetectCharCode(source);
+  const CharCode detected = DetectCharCode(source);
   if (source.error() != 0)
     return Status::FromErrno("read", path, source.error());
-  name = GetCharCodeName(code);
+  code = detected;
   return Status::Ok();
 }
 

@@ -10,23 +10,29 @@
 
 namespace kelmoa {
 
-// The ten character codes a file can be named with, by code number.
-enum CharCode : int {
-  kCodeNone = 0,
-  kCodeAscii = 1,
-  kCodeSjis = 2,
-  kCodeEuc = 3,
-  kCodeJis = 4,
-  kCodeUtf16Le = 5,
-  kCodeUtf16Be = 6,
-  kCodeUtf8 = 7,
-  kCodeUtf8Bom = 8,
-  kCodeUtf7 = 9,
+// The ten character codes a file can be named with. kNone: 8-bit data that fits none of them.
+enum class CharCode : int {
+  kNone = 0,
+  kAscii = 1,
+  kSjis = 2,
+  kEuc = 3,
+  kJis = 4,
+  kUtf16Le = 5,
+  kUtf16Be = 6,
+  kUtf8 = 7,
+  kUtf8Bom = 8,
+  kUtf7 = 9,
 };
 
-// "NONE", "ASCII", "SJIS", "EUC", "JIS", "UTF16_LE", "UTF16_BE", "UTF8", "UTF8_BOM", "UTF7";
-// an empty string for any other number.
-std::string GetCharCodeName(int code);
+// The name a person reads for a code, in messages and in kelmoa-tool's output: "NONE",
+// "ASCII", "SJIS", "EUC", "JIS", "UTF16_LE", "UTF16_BE", "UTF8", "UTF8_BOM", "UTF7"; an empty
+// string for a value outside the enum.
+std::string GetCharCodeName(CharCode code);
+
+// True for the codes a file can be read as CP932 in: plain ASCII and Shift_JIS.
+inline bool IsSjisCompatible(CharCode code) {
+  return code == CharCode::kAscii || code == CharCode::kSjis;
+}
 
 // Where the detector reads its bytes: random access by offset, so that it can stream a file of
 // any size in small pieces while its UTF-7 candidate reads at a position of its own.
@@ -43,13 +49,13 @@ class ByteSource {
 // reads the source in pieces of pieceSize bytes through two cursors and keeps nothing else, so
 // a file of any size is judged with bounded memory, and it stops reading as soon as the
 // result is decided. The result does not depend on pieceSize.
-int DetectCharCode(ByteSource& source, size_t pieceSize = 1 << 16);
+CharCode DetectCharCode(ByteSource& source, size_t pieceSize = 1 << 16);
 
-// The code number of bytes held in memory.
-int DetectCharCode(std::string_view bytes);
+// The code of bytes held in memory.
+CharCode DetectCharCode(std::string_view bytes);
 
-// Names the character code of a file. A file that cannot be opened or read, or that is no
-// plain file (a folder, a pipe), is an error and gets no name.
-Status GetFileCharCode(const std::string& path, std::string& name);
+// Detects the character code of a file. A file that cannot be opened or read, or that is no
+// plain file (a folder, a pipe), is an error and leaves code kNone.
+Status GetFileCharCode(const std::string& path, CharCode& code);
 
 }  // namespace kelmoa

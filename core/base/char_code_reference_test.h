@@ -33,7 +33,7 @@ class PieceSource : public ByteSource {
 
 // The detector's algorithm over the whole file held in memory with the added zero byte, step
 // by step, without streaming: the reference the streamed detector must agree with.
-inline int DetectWholeBuffer(const std::string& file) {
+inline CharCode DetectWholeBuffer(const std::string& file) {
   std::vector<uint8_t> b(file.begin(), file.end());
   b.push_back(0);
   b.resize(b.size() + 8, 0);  // never read by a correct step; keeps a faulty one in bounds
@@ -41,10 +41,10 @@ inline int DetectWholeBuffer(const std::string& file) {
   auto in = [](uint8_t x, int lo, int hi) { return x >= lo && x <= hi; };
   if (E > 1) {
     if ((b[0] == 0xFE || b[0] == 0xFF) && (b[1] == 0xFE || b[1] == 0xFF)) {
-      return b[0] == 0xFE && b[1] == 0xFF ? kCodeUtf16Be : kCodeUtf16Le;
+      return b[0] == 0xFE && b[1] == 0xFF ? CharCode::kUtf16Be : CharCode::kUtf16Le;
     }
     if (b[0] == 0xEF && b[1] == 0xBB && b[2] == 0xBF)
-      return kCodeUtf8Bom;
+      return CharCode::kUtf8Bom;
   }
   long ascii = 1, alive = 3, u = 0, s = 0, e = 0, j = 0;
   long u8 = 0, sj = 0, eu = 0, u7len = 0, b64 = 0;
@@ -61,7 +61,7 @@ inline int DetectWholeBuffer(const std::string& file) {
         if (l + 2 < E &&
             ((b[l + 1] == '(' && (b[l + 2] == 'B' || b[l + 2] == 'J' || b[l + 2] == 'I')) ||
              (b[l + 1] == '$' && (b[l + 2] == 'B' || b[l + 2] == '@' || b[l + 2] == '(')))) {
-          return kCodeJis;
+          return CharCode::kJis;
         }
         goB = true;
       }
@@ -77,7 +77,7 @@ inline int DetectWholeBuffer(const std::string& file) {
           if (j < E) {
             if (b[j] == '-' && (6 * b64) % 16 <= 5) {
               if (u7len > 0)
-                return kCodeUtf7;
+                return CharCode::kUtf7;
               j = j + 1;
               u7len = j - l;
             } else {
@@ -136,32 +136,32 @@ inline int DetectWholeBuffer(const std::string& file) {
     }
     if (ascii == 0 && alive <= 1) {
       if (u >= 0)
-        return kCodeUtf8;
+        return CharCode::kUtf8;
       if (s >= 0)
-        return kCodeSjis;
+        return CharCode::kSjis;
       if (e >= 0)
-        return kCodeEuc;
-      int r = kCodeNone;
+        return CharCode::kEuc;
+      CharCode r = CharCode::kNone;
       if (u7len > 0)
-        r = kCodeUtf7;
+        r = CharCode::kUtf7;
       if (u8 > u7len)
-        r = kCodeUtf8;
+        r = CharCode::kUtf8;
       if (sj > u8 && sj > u7len)
-        r = kCodeSjis;
+        r = CharCode::kSjis;
       if (eu > sj && eu > u8 && eu > u7len)
-        r = kCodeEuc;
+        r = CharCode::kEuc;
       return r;
     }
   }
   if (ascii == 1 && j >= 0 && u7len > 0)
-    return kCodeUtf7;
+    return CharCode::kUtf7;
   if (u >= 0 && u8 > 0)
-    return kCodeUtf8;
+    return CharCode::kUtf8;
   if (s >= 0 && sj > u8)
-    return kCodeSjis;
+    return CharCode::kSjis;
   if (e >= 0 && eu > sj && eu > u8)
-    return kCodeEuc;
-  return ascii == 1 ? kCodeAscii : kCodeNone;
+    return CharCode::kEuc;
+  return ascii == 1 ? CharCode::kAscii : CharCode::kNone;
 }
 
 }  // namespace kelmoa::testing

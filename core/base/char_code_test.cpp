@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <random>
 
@@ -73,7 +74,7 @@ TEST(CharCode, StreamedResultEqualsTheWholeBufferResultHoweverTheBytesArriveInPi
   std::uniform_int_distribution<size_t> piece(1, 7);
   for (int round = 0; round < 60000; ++round) {
     const std::string file = RandomFile(rng);
-    const int expected = testing::DetectWholeBuffer(file);
+    const CharCode expected = testing::DetectWholeBuffer(file);
     ASSERT_EQ(DetectCharCode(file), expected) << ::testing::PrintToString(file);
     testing::PieceSource source(file, piece(rng));
     ASSERT_EQ(DetectCharCode(source, piece(rng)), expected) << ::testing::PrintToString(file);
@@ -107,14 +108,16 @@ TEST(CharCode, ShiftSequenceAndCharactersAcrossTheReadBoundaryOfAFile) {
   far += "+AGE-" + std::string(200000, 'b') + "+AGI!" + std::string(70000, 'c');
   testing::WriteBytes(dir / "far.txt", far);
   for (const char* f : {"utf7.txt", "sjis.txt", "far.txt"}) {
-    std::string name;
-    ASSERT_TRUE(GetFileCharCode(dir / f, name).ok());
-    EXPECT_EQ(name, GetCharCodeName(testing::DetectWholeBuffer(testing::ReadBytes(dir / f)))) << f;
+    CharCode code = CharCode::kNone;
+    ASSERT_TRUE(GetFileCharCode(dir / f, code).ok());
+    EXPECT_EQ(code, testing::DetectWholeBuffer(testing::ReadBytes(dir / f))) << f;
   }
-  std::string name;
-  EXPECT_FALSE(GetFileCharCode(dir / "missing.txt", name).ok());
-  EXPECT_FALSE(GetFileCharCode(dir.path(), name).ok()) << "a folder is no file";
-  EXPECT_EQ(name, "");
+  CharCode code = CharCode::kAscii;
+  const Status missing = GetFileCharCode(dir / "missing.txt", code);
+  EXPECT_TRUE(missing.IsNotFound()) << missing.message();
+  EXPECT_EQ(missing.reason(), std::strerror(ENOENT));
+  EXPECT_EQ(code, CharCode::kNone);
+  EXPECT_FALSE(GetFileCharCode(dir.path(), code).ok()) << "a folder is no file";
 }
 
 }  // namespace

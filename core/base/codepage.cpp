@@ -9,43 +9,56 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
-#include <stdexcept>
+#include <new>
+#include <type_traits>
 
 namespace kelmoa {
 
 // The conversions name UTF-16LE: char16_t strings are in the machine's order.
 static_assert(std::endian::native == std::endian::little);
 static_assert(sizeof(wchar_t) == sizeof(char32_t));
-
-namespace detail {
-
-// One iconv conversion descriptor, closed when it goes out of scope.
-class Converter {
- public:
-  Converter(const char* to, const char* from) : mCd(iconv_open(to, from)) {
-    if (mCd == reinterpret_cast<iconv_t>(-1)) {
-      throw std::runtime_error(std::string("iconv cannot convert from ") + from + " to " + to);
-    }
-  }
-  Converter(const Converter&) = delete;
-  Converter& operator=(const Converter&) = delete;
-  ~Converter() { iconv_close(mCd); }
-
-  // Converts as much as it can; returns the iconv result and advances the pointers.
-  size_t Run(const char** in, size_t* inLeft, char** out, size_t* outLeft) {
-    return iconv(mCd, const_cast<char**>(in), inLeft, out, outLeft);
-  }
-  void Reset() { iconv(mCd, nullptr, nullptr, nullptr, nullptr); }
-
- private:
-  iconv_t mCd;
-};
-
-}  // namespace detail
+static_assert(std::is_same_v<iconv_t, void*>);
 
 namespace {
 
-using detail::Converter;
+const iconv_t kNoConverter = reinterpret_cast<iconv_t>(-1);
+
+}  // namespace
+
+IconvConverter::IconvConverter(const char* to, std::initializer_list<const char*> froms)
+    : mCd(kNoConverter) {
+  for (const char* from : froms) {
+    mCd = iconv_open(to, from);
+    if (mCd != kNoConverter)
+      return;
+  }
+}
+
+IconvConverter::~IconvConverter() {
+  if (mCd != kNoConverter)
+    iconv_close(mCd);
+}
+
+bool IconvConverter::valid() const {
+  return mCd != kNoConverter;
+}
+
+size_t IconvConverter::Run(const char** in, size_t* inLeft, char** out, size_t* outLeft) {
+  if (mCd == kNoConverter) {
+    errno = EBADF;
+    return static_cast<size_t>(-1);
+  }
+  return iconv(mCd, const_cast<char**>(in), inLeft, out, outLeft);
+}
+
+void IconvConverter::Reset() {
+  if (mCd != kNoConverter)
+    iconv(mCd, nullptr, nullptr, nullptr, nullptr);
+}
+
+namespace {
+
+using Converter = IconvConverter;
 
 // Converts `in` with cd into units of type Out; on an invalid or unconvertible input unit,
 // skips `skip` input bytes and appends `replacement`.
@@ -53,6 +66,8 @@ template <typename Out>
 std::basic_string<Out> ConvertAll(Converter& cd, const char* in, size_t inLeft, size_t skip,
                                   Out replacement) {
   std::basic_string<Out> result;
+  if (!cd.valid())
+    return result;
   result.resize(inLeft + 16);
   size_t used = 0;
   cd.Reset();
@@ -169,7 +184,7 @@ std::u16string SjisToUtf16(std::string_view bytes) {
 
 // Decoding goes to the C library's own wide characters (UCS-4), its fastest path, and is then
 // narrowed: every CP932 character lies in the basic plane, so each is one UTF-16 unit.
-SjisDecoder::SjisDecoder() : mCd(std::make_unique<Converter>("WCHAR_T", "CP932")) {}
+SjisDecoder::SjisDecoder() : mCd("WCHAR_T", "CP932") {}
 
 SjisDecoder::~SjisDecoder() = default;
 
@@ -188,7 +203,7 @@ std::u16string SjisDecoder::Decode(std::string_view bytes) {
   while (inLeft > 0) {
     char* out = reinterpret_cast<char*>(wide);
     size_t outLeft = sizeof wide;
-    const size_t r = mCd->Run(&in, &inLeft, &out, &outLeft);
+    const size_t r = mCd.Run(&in, &inLeft, &out, &outLeft);
     const size_t got = (sizeof wide - outLeft) / sizeof(char32_t);
     for (size_t i = 0; i < got; ++i) {
       if (wide[i] > 0xFFFF) {
@@ -210,7 +225,7 @@ std::u16string SjisDecoder::Decode(std::string_view bytes) {
       ++in;
       --inLeft;
       text.push_back(u'\uFFFD');
-      mCd->Reset();
+      mCd.Reset();
     }
   }
   return text;
@@ -219,11 +234,13 @@ std::u16string SjisDecoder::Decode(std::string_view bytes) {
 bool DecodeToUtf16(std::string_view bytes, const char* encoding, size_t unitBytes,
                    std::u16string& out) {
   out.clear();
+  Converter cd("UTF-16LE", encoding);
+  if (!cd.valid())
+    return false;  // no such encoding here
   try {
-    Converter cd("UTF-16LE", encoding);
     out = ConvertAll<char16_t>(cd, bytes.data(), bytes.size(), unitBytes, u'\uFFFD');
-  } catch (const std::exception&) {
-    return false;  // no such encoding here (or no memory for the text)
+  } catch (const std::bad_alloc&) {
+    return false;  // no memory for the text
   }
   return true;
 }

@@ -4,15 +4,48 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
-#include <memory>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
 namespace kelmoa {
 
-namespace detail {
-class Converter;
-}
+// One iconv conversion, opened once and closed when it goes out of scope. It throws nothing:
+// when iconv knows none of the source encodings, valid() is false and every conversion fails.
+class IconvConverter {
+ public:
+  // Opens the first of the source encodings iconv knows.
+  IconvConverter(const char* to, std::initializer_list<const char*> froms);
+  IconvConverter(const char* to, const char* from) : IconvConverter(to, {from}) {}
+  IconvConverter(const IconvConverter&) = delete;
+  IconvConverter& operator=(const IconvConverter&) = delete;
+  ~IconvConverter();
+
+  bool valid() const;
+  // Converts as much as it can and advances the pointers; returns iconv's result, -1 with
+  // errno set on a failure (EBADF when the converter is not valid).
+  size_t Run(const char** in, size_t* inLeft, char** out, size_t* outLeft);
+  // Back to the initial shift state.
+  void Reset();
+
+  // Converts all of in into out (outUnits long at first, then cut to what was written);
+  // false when in holds an invalid or unconvertible sequence, or out is too short.
+  template <typename In, typename Out>
+  bool ConvertWhole(std::basic_string_view<In> in, std::basic_string<Out>& out, size_t outUnits) {
+    out.resize(outUnits);
+    Reset();
+    const char* pin = reinterpret_cast<const char*>(in.data());
+    size_t inLeft = in.size() * sizeof(In);
+    char* pout = reinterpret_cast<char*>(out.data());
+    size_t outLeft = out.size() * sizeof(Out);
+    const size_t r = Run(&pin, &inLeft, &pout, &outLeft);
+    out.resize(out.size() - outLeft / sizeof(Out));
+    return r != static_cast<size_t>(-1) && inLeft == 0;
+  }
+
+ private:
+  void* mCd;  // an iconv_t
+};
 
 // Conversions between the file encoding (Microsoft code page 932, "Shift_JIS" in this
 // program's texts) and UTF-16 in memory. Every CP932 character is one UTF-16 code unit.
@@ -35,7 +68,7 @@ class SjisDecoder {
   size_t FirstBadByte() const { return mFirstBad; }
 
  private:
-  std::unique_ptr<detail::Converter> mCd;
+  IconvConverter mCd;
   size_t mFirstBad = std::u16string::npos;
 };
 

@@ -18,8 +18,42 @@
 
 namespace kelmoa {
 
+namespace {
+
+StatusCode CodeOfErrno(int err) {
+  switch (err) {
+    case ENOENT:
+    case ENOTDIR:
+      return StatusCode::kNotFound;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+      return StatusCode::kPermissionDenied;
+    case EEXIST:
+      return StatusCode::kAlreadyExists;
+    case EISDIR:
+    case EINVAL:
+      return StatusCode::kInvalidArgument;
+    case EFBIG:
+    case EOVERFLOW:
+      return StatusCode::kTooLarge;
+    case ENOMEM:
+      return StatusCode::kOutOfMemory;
+    case EBUSY:
+    case ETXTBSY:
+      return StatusCode::kBusy;
+    case ENOSPC:
+    case EDQUOT:
+      return StatusCode::kNoSpace;
+    default:
+      return StatusCode::kIoError;
+  }
+}
+
+}  // namespace
+
 Status Status::FromErrno(const std::string& what, const std::string& path, int err) {
-  return Error(what + " " + path + ": " + std::strerror(err));
+  return Make(CodeOfErrno(err), what + " " + path, std::strerror(err));
 }
 
 namespace {

@@ -8,18 +8,28 @@
 
 namespace kelmoa {
 
+std::vector<std::u16string_view> SplitAt(std::u16string_view s, char16_t sep) {
+  std::vector<std::u16string_view> parts;
+  ForEachPiece(s, sep, [&](std::u16string_view part) { parts.push_back(part); });
+  return parts;
+}
+
 bool IsAllDigits(std::u16string_view s) {
-  if (s.empty()) return false;
+  if (s.empty())
+    return false;
   for (const char16_t ch : s) {
-    if (ch < u'0' || ch > u'9') return false;
+    if (ch < u'0' || ch > u'9')
+      return false;
   }
   return true;
 }
 
 bool IsEnglishWord(std::u16string_view s) {
-  if (s.empty() || !IsAlphabet(s[0])) return false;
+  if (s.empty() || !IsAlphabet(s[0]))
+    return false;
   for (const char16_t ch : s.substr(1)) {
-    if (!IsWordChr(ch)) return false;
+    if (!IsWordChr(ch))
+      return false;
   }
   return true;
 }
@@ -27,7 +37,8 @@ bool IsEnglishWord(std::u16string_view s) {
 std::u16string LowerAscii(std::u16string_view s) {
   std::u16string out(s);
   for (char16_t& ch : out) {
-    if (ch >= u'A' && ch <= u'Z') ch = static_cast<char16_t>(ch + (u'a' - u'A'));
+    if (ch >= u'A' && ch <= u'Z')
+      ch = static_cast<char16_t>(ch + (u'a' - u'A'));
   }
   return out;
 }
@@ -36,7 +47,8 @@ namespace {
 
 // Position (0-based) of the last "/" among the characters before the last one, or npos.
 size_t LastInnerSlash(const std::string& path) {
-  if (path.size() < 2) return std::string::npos;
+  if (path.size() < 2)
+    return std::string::npos;
   return path.rfind('/', path.size() - 2);
 }
 
@@ -53,16 +65,19 @@ std::string GetBaseFolder(const std::string& path) {
 }
 
 bool IsFileExist(const std::string& path) {
-  if (path.empty()) return false;
+  if (path.empty())
+    return false;
   const size_t slash = path.rfind('/');
   const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
-  if (nameStart < path.size() && path[nameStart] == '.') return false;
+  if (nameStart < path.size() && path[nameStart] == '.')
+    return false;
   struct stat st {};
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 bool IsFolderExist(const std::string& path) {
-  if (path.empty()) return false;
+  if (path.empty())
+    return false;
   struct stat st {};
   return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
@@ -84,14 +99,18 @@ std::string FormatTimeOfDay(const std::tm& t) {
 
 namespace kelmoa {
 
-long long RoundHalfEven(double x) { return static_cast<long long>(std::nearbyint(x)); }
+long long RoundHalfEven(double x) {
+  return static_cast<long long>(std::nearbyint(x));
+}
 
 bool IsTextInRange(std::u16string_view text, int min, int max) {
-  if (!IsAllDigits(text)) return false;
+  if (!IsAllDigits(text))
+    return false;
   long long value = 0;
   for (const char16_t ch : text) {
     value = value * 10 + (ch - u'0');
-    if (value > 0x7FFFFFFFLL) return false;
+    if (value > 0x7FFFFFFFLL)
+      return false;
   }
   return value >= min && value <= max;
 }

@@ -4,8 +4,26 @@
 #include <ctime>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kelmoa {
+
+// Calls piece(part) for every part of s between separators sep, in order, empty parts included
+// (an empty s is one empty part). The parts are views into s; nothing is allocated.
+template <typename Piece>
+void ForEachPiece(std::u16string_view s, char16_t sep, Piece piece) {
+  size_t start = 0;
+  for (;;) {
+    const size_t at = s.find(sep, start);
+    piece(s.substr(start, at == std::u16string_view::npos ? at : at - start));
+    if (at == std::u16string_view::npos)
+      return;
+    start = at + 1;
+  }
+}
+
+// The parts of s between separators sep, as ForEachPiece gives them.
+std::vector<std::u16string_view> SplitAt(std::u16string_view s, char16_t sep);
 
 // True for a non-empty string of the ASCII digits "0" to "9" only.
 bool IsAllDigits(std::u16string_view s);
@@ -14,10 +32,14 @@ bool IsAllDigits(std::u16string_view s);
 bool IsEnglishWord(std::u16string_view s);
 
 // True for "A" to "Z" and "a" to "z" only.
-inline bool IsAlphabet(char16_t ch) { return (ch >= u'A' && ch <= u'Z') || (ch >= u'a' && ch <= u'z'); }
+inline bool IsAlphabet(char16_t ch) {
+  return (ch >= u'A' && ch <= u'Z') || (ch >= u'a' && ch <= u'z');
+}
 
 // A letter or the apostrophe: the characters that may continue a word.
-inline bool IsWordChr(char16_t ch) { return IsAlphabet(ch) || ch == u'\''; }
+inline bool IsWordChr(char16_t ch) {
+  return IsAlphabet(ch) || ch == u'\'';
+}
 
 // The word with A-Z lowered and every other character kept, as text words are looked up.
 std::u16string LowerAscii(std::u16string_view s);

@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <vector>
 
+#include "core/base/codepage.h"
 #include "core/base/fixtures_test.h"
 
 namespace kelmoa {
@@ -25,6 +27,21 @@ TEST(Helpers, DigitAndWordTests) {
   EXPECT_FALSE(IsEnglishWord(u"café"));
 
   EXPECT_EQ(LowerAscii(u"The DOG's Ä"), u"the dog's Ä");
+}
+
+TEST(Helpers, SplitAtKeepsEmptyParts) {
+  using Parts = std::vector<std::u16string_view>;
+  const struct {
+    std::u16string_view text;
+    Parts parts;
+  } cases[] = {
+      {u"", {u""}},
+      {u"a", {u"a"}},
+      {u"a\tb", {u"a", u"b"}},
+      {u"\ta\t\t", {u"", u"a", u"", u""}},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(SplitAt(c.text, u'\t'), c.parts) << Utf16ToUtf8(c.text);
 }
 
 TEST(Helpers, PathPartsSkipATrailingSlash) {

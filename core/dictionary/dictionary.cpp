@@ -17,6 +17,7 @@
 
 #include "core/base/char_code.h"
 #include "core/base/codepage.h"
+#include "core/base/helpers.h"
 #include "core/base/side_by_side.h"
 
 namespace kelmoa {
@@ -28,14 +29,7 @@ std::u16string_view HeadOf(std::u16string_view line) {
 
 // Appends the TAB-separated pieces of s to out.
 void SplitAtTabs(std::u16string_view s, StrList& out) {
-  size_t start = 0;
-  for (;;) {
-    const size_t tab = s.find(u'\t', start);
-    out.emplace_back(s.substr(start, tab == std::u16string_view::npos ? tab : tab - start));
-    if (tab == std::u16string_view::npos)
-      return;
-    start = tab + 1;
-  }
+  ForEachPiece(s, u'\t', [&](std::u16string_view piece) { out.emplace_back(piece); });
 }
 
 // Appends to joined (TAB-separated) the meanings of one entry line's text after its first TAB.
@@ -267,16 +261,16 @@ std::optional<ForeignCode> FindForeignCode(std::string_view bytes, size_t firstB
   const auto plain = [](unsigned char b) { return b < 0x80 && b != 0x1B && b != '+'; };
   if (firstBad == std::string_view::npos && std::all_of(bytes.begin(), bytes.end(), plain))
     return std::nullopt;
-  const int code = DetectCharCode(bytes);
-  if (firstBad == std::string_view::npos && (code == kCodeAscii || code == kCodeSjis))
+  const CharCode code = DetectCharCode(bytes);
+  if (firstBad == std::string_view::npos && IsSjisCompatible(code))
     return std::nullopt;
   ForeignCode foreign;
-  foreign.codeName = code == kCodeNone ? GetCharCodeName(kCodeSjis) : GetCharCodeName(code);
+  foreign.code = code == CharCode::kNone ? CharCode::kSjis : code;
   size_t at = firstBad;
   if (at == std::string_view::npos) {
     // Every byte decodes: the first line that is not plain ASCII shows the other code.
     const auto it = std::find_if(bytes.begin(), bytes.end(), [&](unsigned char b) {
-      return code == kCodeUtf7 ? b == '+' : (b >= 0x80 || b == 0x1B);
+      return code == CharCode::kUtf7 ? b == '+' : (b >= 0x80 || b == 0x1B);
     });
     at = static_cast<size_t>(it - bytes.begin());
   }
@@ -284,13 +278,13 @@ std::optional<ForeignCode> FindForeignCode(std::string_view bytes, size_t firstB
   return foreign;
 }
 
-// A dictionary file's message for a file over the size limit; the text after the last ": " is
-// the reason the window shows.
+// A dictionary file's failure for a file over the size limit; its reason is what the window
+// shows.
 Status TooLarge(const std::string& path, long long size) {
   constexpr long long kMiB = 1024LL * 1024;
-  return Status::Error("read " + path + ": 辞書ファイルが大きすぎます（" +
-                       std::to_string((size + kMiB - 1) / kMiB) + " MiB，上限は" +
-                       std::to_string(kMaxDicFileBytes / kMiB) + " MiB）");
+  return Status::Make(StatusCode::kTooLarge, "read " + path,
+                      "辞書ファイルが大きすぎます（" + std::to_string((size + kMiB - 1) / kMiB) +
+                          " MiB，上限は" + std::to_string(kMaxDicFileBytes / kMiB) + " MiB）");
 }
 
 Status ReadEntryLines(const std::string& path, FileOps& fs, EntryLines& out,
@@ -373,16 +367,8 @@ namespace {
 template <typename Line>
 void ForEachDicFileLine(const StrList& words, const StrList& meanings, Line line) {
   for (size_t i = 1; i < words.size(); ++i) {
-    const std::u16string_view mn = meanings[i];
-    size_t start = 0;
-    for (;;) {
-      const size_t tab = mn.find(u'\t', start);
-      line(std::u16string_view(words[i]),
-           mn.substr(start, tab == std::u16string_view::npos ? tab : tab - start));
-      if (tab == std::u16string_view::npos)
-        break;
-      start = tab + 1;
-    }
+    const std::u16string_view word = words[i];
+    ForEachPiece(meanings[i], u'\t', [&](std::u16string_view mn) { line(word, mn); });
   }
 }
 
@@ -517,7 +503,8 @@ Status Dictionary::LoadDicFile(const std::string& path, FileOps& fs) {
     mDicMeaning.clear();
     mDicWord.shrink_to_fit();
     mDicMeaning.shrink_to_fit();
-    return Status::Error("read " + path + ": メモリが足りないため読み込めません");
+    return Status::Make(StatusCode::kOutOfMemory, "read " + path,
+                        "メモリが足りないため読み込めません");
   }
 }
 
@@ -820,7 +807,7 @@ DicChange DictionaryFiles::WriteThrough(Dictionary& dic, const Request& request,
       if (s.ok())
         s = WriteDictionary(dic, backup.empty() ? std::string() : BackupFolder());
     } catch (const std::bad_alloc&) {
-      s = Status::Error("write " + change.path + ": " + OutOfMemory());
+      s = Status::Make(StatusCode::kOutOfMemory, "write " + change.path, OutOfMemory());
     }
     if (!s.ok()) {
       // The dictionary file is unchanged, so the backup made for this change is a second
@@ -847,7 +834,8 @@ DicChange DictionaryFiles::WriteThrough(Dictionary& dic, const Request& request,
       dic.mStamp.reset();
     return change;
   } catch (const std::bad_alloc&) {
-    return Failed(change, Status::Error("change " + change.path + ": " + OutOfMemory()));
+    return Failed(change,
+                  Status::Make(StatusCode::kOutOfMemory, "change " + change.path, OutOfMemory()));
   }
 }
 

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "core/base/char_code.h"
 #include "core/base/file_ops.h"
 #include "core/base/status.h"
 #include "core/base/str_list.h"
@@ -21,7 +22,7 @@ inline constexpr long long kMaxDicFileBytes = 64LL * 1024 * 1024;
 // How a loaded dictionary file fails to be plain CP932: the character code it was taken for
 // and the first line (from 1) that shows it.
 struct ForeignCode {
-  std::string codeName;  // "UTF8", "EUC", ...; "SJIS" when bytes merely fail to decode
+  CharCode code = CharCode::kSjis;  // kSjis when bytes merely fail to decode
   long long line = 0;
 };
 

@@ -681,18 +681,20 @@ Status ImportDictionary(const DictionarySources& sources, std::string& dicBytes,
   std::vector<int> badLines;
   ReadEverydayWords(sources.everydayWords, badLines);
   if (!badLines.empty()) {
-    return Status::Error("line " + std::to_string(badLines.front()) +
-                         " of the everyday-words table is not word TAB meaning...");
+    return Status::Make(StatusCode::kCorrupt, "",
+                        "line " + std::to_string(badLines.front()) +
+                            " of the everyday-words table is not word TAB meaning...");
   }
   const ImportedDictionary dic = BuildDictionary(sources);
   if (importStats != nullptr)
     *importStats = dic.stats;
   const EdictImportStats& edict = dic.stats.edict;
   if (edict.headWords == 0) {
-    return Status::Error("no EDICT entry with a one-word English gloss found (" +
-                         std::to_string(edict.lines) + " lines read, " +
-                         std::to_string(edict.undecodableLines) +
-                         " of them not EUC-JP); expected lines like \"犬 [いぬ] /(n) dog/(P)/\"");
+    return Status::Make(
+        StatusCode::kCorrupt, "",
+        "no EDICT entry with a one-word English gloss found (" + std::to_string(edict.lines) +
+            " lines read, " + std::to_string(edict.undecodableLines) +
+            " of them not EUC-JP); expected lines like \"犬 [いぬ] /(n) dog/(P)/\"");
   }
   dicBytes = MakeImportedDicFileBytes(dic);
   return Status::Ok();
@@ -703,7 +705,7 @@ Status ReadDictionarySources(const SourcePaths& paths, DictionarySources& source
   FileOps& fs = DefaultFileOps();
   // A file's failure with the Debian package that brings it.
   const auto failed = [](const Status& s, const char* package) {
-    return Status::Error(s.message() + " (Debian package " + package + ")");
+    return Status::Make(s.code(), s.context(), s.reason() + " (Debian package " + package + ")");
   };
   if (Status s = fs.ReadAll(paths.edict, sources.edict); !s.ok())
     return failed(s, "edict");
@@ -713,14 +715,12 @@ Status ReadDictionarySources(const SourcePaths& paths, DictionarySources& source
     return failed(s, "dict-freedict-eng-jpn");
   if (Status s = fs.ReadAll(paths.freedict + ".dict.dz", compressed); s.ok()) {
     if (Status z = Gunzip(compressed, entries); !z.ok())
-      return failed(Status::Error(paths.freedict + ".dict.dz: " + z.message()),
-                    "dict-freedict-eng-jpn");
+      return failed(z.WithContext(paths.freedict + ".dict.dz"), "dict-freedict-eng-jpn");
   } else if (Status plain = fs.ReadAll(paths.freedict + ".dict", entries); !plain.ok()) {
     return failed(s, "dict-freedict-eng-jpn");
   }
   if (Status s = ReadFreedict(index, entries, sources.freedict); !s.ok())
-    return failed(Status::Error(paths.freedict + ".index: " + s.message()),
-                  "dict-freedict-eng-jpn");
+    return failed(s.WithContext(paths.freedict + ".index"), "dict-freedict-eng-jpn");
 
   WordnetFiles wordnet;
   for (size_t k = 0; k < kWordnetClasses.size(); ++k) {
@@ -736,8 +736,9 @@ Status ReadDictionarySources(const SourcePaths& paths, DictionarySources& source
     return failed(s, "wordnet-base");
   sources.wordnet = ReadWordnet(wordnet);
   if (sources.wordnet.lemmas.empty()) {
-    return Status::Error(paths.wordnet + ": no WordNet lemma in index.noun and the others" +
-                         " (Debian package wordnet-base)");
+    return Status::Make(StatusCode::kCorrupt, paths.wordnet,
+                        "no WordNet lemma in index.noun and the others"
+                        " (Debian package wordnet-base)");
   }
   sources.everydayWords = std::string(EverydayWordsTable());
   return Status::Ok();

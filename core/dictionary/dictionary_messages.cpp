@@ -20,27 +20,32 @@ std::u16string CodePointName(std::u16string_view ch) {
 
 // The name iconv knows a detected character code by, empty when there is nothing to convert
 // from (bytes that are broken in a Shift_JIS file).
-const char* IconvName(const std::string& codeName) {
-  if (codeName == "UTF8" || codeName == "UTF8_BOM")
-    return "UTF-8";
-  if (codeName == "EUC")
-    return "EUC-JP";
-  if (codeName == "JIS")
-    return "ISO-2022-JP";
-  if (codeName == "UTF16_LE" || codeName == "UTF16_BE")
-    return "UTF-16";
-  if (codeName == "UTF7")
-    return "UTF-7";
-  return "";
+const char* IconvName(CharCode code) {
+  switch (code) {
+    case CharCode::kUtf8:
+    case CharCode::kUtf8Bom:
+      return "UTF-8";
+    case CharCode::kEuc:
+      return "EUC-JP";
+    case CharCode::kJis:
+      return "ISO-2022-JP";
+    case CharCode::kUtf16Le:
+    case CharCode::kUtf16Be:
+      return "UTF-16";
+    case CharCode::kUtf7:
+      return "UTF-7";
+    default:
+      return "";
+  }
 }
 
 std::u16string ForeignFileMessage(const DicChange& change) {
   const std::u16string path = Utf8ToUtf16(change.path);
-  const std::string& code = change.foreign.codeName;
+  const CharCode code = change.foreign.code;
   std::u16string msg =
       u"辞書ファイルがShift_JISとして正しく読めないため，辞書を変更できません。\r\n"
       u"    ファイル名＝" +
-      path + u"\r\n    文字コード＝" + Utf8ToUtf16(code) + u"\r\n    " +
+      path + u"\r\n    文字コード＝" + Utf8ToUtf16(GetCharCodeName(code)) + u"\r\n    " +
       Utf8ToUtf16(std::to_string(change.foreign.line)) +
       u"行目に，Shift_JISでない文字があります。\r\n\r\n";
   const std::string from = IconvName(code);

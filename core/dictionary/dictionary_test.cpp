@@ -432,7 +432,7 @@ TEST_F(WriteThrough, AFileNotInCp932IsReadButRefusesEveryChange) {
                                     files.DeleteEntry(mDic, 1, u"x y", At(9, 0, 0))}) {
       EXPECT_EQ(change.outcome, DicChange::Outcome::kRefused) << c.name;
       EXPECT_EQ(change.refusal, DicChange::Refusal::kForeignFile) << c.name;
-      EXPECT_EQ(change.foreign.codeName, c.codeName) << c.name;
+      EXPECT_EQ(GetCharCodeName(change.foreign.code), c.codeName) << c.name;
       EXPECT_EQ(change.foreign.line, c.line) << c.name;
       const std::string msg = Utf16ToUtf8(MsgChangeRefused(change));
       EXPECT_NE(msg.find(std::to_string(c.line) + "行目"), std::string::npos) << msg;

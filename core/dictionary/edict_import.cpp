@@ -1,8 +1,6 @@
 // Reads EDICT's Japanese-English entries for the dictionary import.
 #include "core/dictionary/edict_import.h"
 
-#include <iconv.h>
-
 #include <algorithm>
 #include <bit>
 #include <cstdint>
@@ -18,65 +16,11 @@ static_assert(std::endian::native == std::endian::little);
 
 namespace {
 
-// One iconv conversion descriptor, closed when it goes out of scope.
-class Iconv {
- public:
-  // Opens the first of the source encodings iconv knows; when it knows none, every
-  // conversion fails.
-  Iconv(const char* to, std::initializer_list<const char*> froms) {
-    for (const char* from : froms) {
-      mCd = iconv_open(to, from);
-      if (mCd != Invalid())
-        return;
-    }
-  }
-  Iconv(const Iconv&) = delete;
-  Iconv& operator=(const Iconv&) = delete;
-  ~Iconv() {
-    if (mCd != Invalid())
-      iconv_close(mCd);
-  }
-
-  // Converts all of in into out (which must be large enough); false when in holds an invalid
-  // or unconvertible sequence. out is resized to what was written.
-  template <typename In, typename Out>
-  bool Convert(std::basic_string_view<In> in, std::basic_string<Out>& out, size_t outUnits) {
-    out.resize(outUnits);
-    if (mCd == Invalid())
-      return false;
-    iconv(mCd, nullptr, nullptr, nullptr, nullptr);
-    char* pin = const_cast<char*>(reinterpret_cast<const char*>(in.data()));
-    size_t inLeft = in.size() * sizeof(In);
-    char* pout = reinterpret_cast<char*>(out.data());
-    size_t outLeft = out.size() * sizeof(Out);
-    const size_t r = iconv(mCd, &pin, &inLeft, &pout, &outLeft);
-    out.resize(out.size() - outLeft / sizeof(Out));
-    return r != static_cast<size_t>(-1) && inLeft == 0;
-  }
-
- private:
-  static iconv_t Invalid() { return reinterpret_cast<iconv_t>(-1); }
-  iconv_t mCd = Invalid();
-};
-
 std::u16string_view Trim(std::u16string_view s) {
   const size_t first = s.find_first_not_of(u' ');
   if (first == std::u16string_view::npos)
     return {};
   return s.substr(first, s.find_last_not_of(u' ') - first + 1);
-}
-
-// Splits s at sep into views, keeping empty pieces.
-std::vector<std::u16string_view> Split(std::u16string_view s, char16_t sep) {
-  std::vector<std::u16string_view> parts;
-  size_t start = 0;
-  for (;;) {
-    const size_t at = s.find(sep, start);
-    parts.push_back(s.substr(start, at == std::u16string_view::npos ? at : at - start));
-    if (at == std::u16string_view::npos)
-      return parts;
-    start = at + 1;
-  }
 }
 
 // EDICT's part-of-speech codes (as opposed to its field, usage and dialect notes, which share
@@ -262,7 +206,7 @@ class LineParser {
     if (Cp932BytesOrMinus(written) < 0 || Cp932BytesOrMinus(reading) < 0)
       return;
 
-    std::vector<std::u16string_view> fields = Split(rest.substr(1), u'/');
+    std::vector<std::u16string_view> fields = SplitAt(rest.substr(1), u'/');
     const bool common = std::find(fields.begin(), fields.end(), u"(P)") != fields.end();
     const bool katakana = IsKatakanaOnly(written);
     bool oddSpelling = false;
@@ -297,7 +241,7 @@ class LineParser {
           endSense();
           sense = number;
           newSense = true;
-        } else if (std::vector<std::u16string_view> items = Split(inner, u',');
+        } else if (std::vector<std::u16string_view> items = SplitAt(inner, u',');
                    std::all_of(items.begin(), items.end(), IsPosCode)) {
           codes = std::move(items);
         } else {
@@ -376,7 +320,7 @@ long long Cp932BytesOrMinus(std::u16string_view text) {
 std::vector<EdictCandidate> ReadEdictCandidates(std::string_view edictBytes,
                                                 EdictImportStats& stats) {
   stats = {};
-  Iconv decoder("UTF-16LE", {"EUC-JP-MS", "EUC-JP"});
+  IconvConverter decoder("UTF-16LE", {"EUC-JP-MS", "EUC-JP"});
   std::vector<EdictCandidate> candidates;
   LineParser parser(candidates);
   std::u16string decoded;
@@ -391,7 +335,7 @@ std::vector<EdictCandidate> ReadEdictCandidates(std::string_view edictBytes,
       raw.remove_suffix(1);
     ++stats.lines;
     // An EUC-JP character never takes fewer bytes than its UTF-16 code units.
-    if (!decoder.Convert(raw, decoded, raw.size())) {
+    if (!decoder.ConvertWhole(raw, decoded, raw.size())) {
       ++stats.undecodableLines;
       continue;
     }

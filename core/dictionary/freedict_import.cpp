@@ -146,14 +146,16 @@ Status ReadFreedict(std::string_view index, std::string_view entries, FreedictWo
     if (head.size() < 2 || !IsEnglishWord(head))
       continue;
     if (offset > entries.size() || length > entries.size() - offset) {
-      return Status::Error("the index points past the end of the entries (word \"" +
-                           std::string(line.substr(0, tab1)) + "\")");
+      return Status::Make(StatusCode::kCorrupt, "",
+                          "the index points past the end of the entries (word \"" +
+                              std::string(line.substr(0, tab1)) + "\")");
     }
     ++usable;
     ReadEntry(Utf8ToUtf16(entries.substr(offset, length)), head.size(), words[head]);
   }
   if (usable == 0)
-    return Status::Error("no dictd index line of a one-word English head word found");
+    return Status::Make(StatusCode::kCorrupt, "",
+                        "no dictd index line of a one-word English head word found");
   return Status::Ok();
 }
 
@@ -182,7 +184,7 @@ Status Gunzip(std::string_view gz, std::string& unpacked) {
   inflateEnd(&zs);
   if (rc != Z_STREAM_END) {
     unpacked.clear();
-    return Status::Error("not gzip data, or cut short");
+    return Status::Make(StatusCode::kCorrupt, "", "not gzip data, or cut short");
   }
   return Status::Ok();
 }

@@ -147,16 +147,8 @@ void LookUpMeanings(const Dictionary& dic, std::u16string_view typed, int& entry
       continue;
     entryIdx = idx;
     word = candidates[j];
-    const std::u16string_view meanings = dic.Meanings()[static_cast<size_t>(idx)];
-    size_t start = 0;
-    for (;;) {
-      const size_t tab = meanings.find(u'\t', start);
-      meaning.emplace_back(
-          meanings.substr(start, tab == std::u16string_view::npos ? tab : tab - start));
-      if (tab == std::u16string_view::npos)
-        break;
-      start = tab + 1;
-    }
+    ForEachPiece(dic.Meanings()[static_cast<size_t>(idx)], u'\t',
+                 [&](std::u16string_view mn) { meaning.emplace_back(mn); });
     return;
   }
 }

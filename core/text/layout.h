@@ -11,12 +11,14 @@
 
 #include "core/base/str_list.h"
 #include "core/settings/settings.h"
+#include "core/text/text_limits.h"
 
 namespace kelmoa {
 
-// The size of the character grids: one row per text line, one column per character.
-inline constexpr int kGridLines = 9000;
-inline constexpr int kGridCols = 100;
+// The size of the character grids: one row per text line, one column per byte of a line (a
+// line of single-byte characters fills them all).
+inline constexpr int kGridLines = kMaxLines;
+inline constexpr int kGridCols = kMaxLineBytes;
 
 // A fixed grid of rows 0..kGridLines and columns 0..kGridCols + 1, allocated once at full
 // size. Rows and columns are 1-based like the line and column numbers the user sees; row 0

@@ -34,12 +34,12 @@ TextFileCheck CheckAndReadTextFile(const std::string& path) {
     check.result = TextFileCheck::kUnreadable;
     return check;
   }
-  std::string code;
+  CharCode code = CharCode::kNone;
   std::u16string msg;
   Status readStatus;
   if (fits) {
-    code = GetCharCodeName(DetectCharCode(bytes));
-    if (code == "ASCII" || code == "SJIS")
+    code = DetectCharCode(bytes);
+    if (IsSjisCompatible(code))
       msg = DecodeTextLines(bytes, check.lines);
   } else {
     // A larger file is read piece by piece while its code is worked out beside it; what was
@@ -54,10 +54,11 @@ TextFileCheck CheckAndReadTextFile(const std::string& path) {
       return check;
     }
   }
-  check.codeName = code;
-  if (code != "ASCII" && code != "SJIS") {
+  check.code = code;
+  if (!IsSjisCompatible(code)) {
     check.result = TextFileCheck::kWrongCode;
-    check.message = MsgNotShiftJis(Utf8ToUtf16(GetFileNameOfPath(path)), Utf8ToUtf16(code));
+    check.message =
+        MsgNotShiftJis(Utf8ToUtf16(GetFileNameOfPath(path)), Utf8ToUtf16(GetCharCodeName(code)));
     check.lines = NewStrList();
     return check;
   }

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "core/base/char_code.h"
 #include "core/base/status.h"
 #include "core/base/str_list.h"
 
@@ -23,7 +24,7 @@ struct TextFileCheck {
     kUnreadable,  // status says why; nothing was read
   } result = kOk;
   std::u16string message;
-  std::string codeName;  // the character code the detector named, when it got that far
+  CharCode code = CharCode::kNone;  // the character code detected, when it got that far
   StrList lines = NewStrList();
   Status status;
 };

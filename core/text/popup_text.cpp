@@ -10,19 +10,6 @@
 namespace kelmoa {
 namespace {
 
-// The parts of s between separators; an empty s gives one empty part.
-std::vector<std::u16string_view> Split(std::u16string_view s, char16_t sep) {
-  std::vector<std::u16string_view> parts;
-  size_t start = 0;
-  for (;;) {
-    const size_t p = s.find(sep, start);
-    parts.push_back(s.substr(start, p == std::u16string_view::npos ? p : p - start));
-    if (p == std::u16string_view::npos)
-      return parts;
-    start = p + 1;
-  }
-}
-
 // A decimal entry index, or 0 when the text is none.
 int ParseIndex(std::u16string_view s) {
   if (!IsAllDigits(s) || s.size() > 9)
@@ -62,7 +49,7 @@ std::u16string ComposePopupText(std::u16string_view w, std::u16string_view idxLi
   const std::u16string lowered = LowerAscii(w);
   const int count = std::min(UpperBound(dicWord), UpperBound(dicMeaning));
   std::u16string text;
-  for (const std::u16string_view part : Split(idxList, u',')) {
+  for (const std::u16string_view part : SplitAt(idxList, u',')) {
     const int i = ParseIndex(part);
     if (i < 1 || i > count)
       continue;
@@ -85,7 +72,7 @@ PopupLayout LayoutMeaningPopup(std::u16string_view text, int lineTop, int leftX,
                                int paneWidth, int paneHeight,
                                const std::function<double(std::u16string_view)>& textWidth) {
   PopupLayout popup;
-  for (const std::u16string_view line : Split(text, u'\t'))
+  for (const std::u16string_view line : SplitAt(text, u'\t'))
     popup.lines.emplace_back(line);
   const int n = static_cast<int>(popup.lines.size());
 

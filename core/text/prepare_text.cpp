@@ -190,13 +190,8 @@ class CharMapper {
 
 }  // namespace detail
 
-bool CanPrepareCode(std::string_view codeName) {
-  for (const std::string_view name :
-       {"ASCII", "SJIS", "EUC", "JIS", "UTF16_LE", "UTF16_BE", "UTF8", "UTF8_BOM"}) {
-    if (codeName == name)
-      return true;
-  }
-  return false;
+bool CanPrepareCode(CharCode code) {
+  return code != CharCode::kNone && code != CharCode::kUtf7;
 }
 
 Status TextPreparer::Create(std::unique_ptr<TextPreparer>& out) {
@@ -206,10 +201,12 @@ Status TextPreparer::Create(std::unique_ptr<TextPreparer>& out) {
       icu::UnicodeString(u"Kelmoa-Prepare"), icu::UnicodeString(kTransliterationRules),
       UTRANS_FORWARD, parseError, err));
   if (U_FAILURE(err) || t == nullptr)
-    return Status::Error(std::string("the transliterator cannot be made: ") + u_errorName(err));
+    return Status::Make(StatusCode::kUnsupported, "the transliterator cannot be made",
+                        u_errorName(err));
   const icu::Normalizer2* nfc = icu::Normalizer2::getNFCInstance(err);
   if (U_FAILURE(err) || nfc == nullptr)
-    return Status::Error(std::string("the normalizer cannot be made: ") + u_errorName(err));
+    return Status::Make(StatusCode::kUnsupported, "the normalizer cannot be made",
+                        u_errorName(err));
   out.reset(new TextPreparer(std::make_unique<detail::CharMapper>(std::move(t), *nfc)));
   return Status::Ok();
 }
@@ -226,13 +223,13 @@ std::u16string TextPreparer::MapLine(std::u16string_view line, PrepareCounts& co
 PreparedText TextPreparer::Prepare(std::string_view bytes, int width) {
   width = std::clamp(width, kMinPrepareWidth, kMaxPrepareWidth);
   PreparedText prepared;
-  prepared.codeName = GetCharCodeName(DetectCharCode(bytes));
-  if (!CanPrepareCode(prepared.codeName)) {
+  prepared.code = DetectCharCode(bytes);
+  if (!CanPrepareCode(prepared.code)) {
     prepared.refused = true;
     return prepared;
   }
   std::vector<std::u16string> lines;
-  for (const std::u16string& line : SplitAnyLines(DecodeText(bytes, prepared.codeName))) {
+  for (const std::u16string& line : SplitAnyLines(DecodeText(bytes, prepared.code))) {
     std::u16string mapped = MapLine(line, prepared.counts);
     if (GetSjisByteLen(mapped) <= width) {
       lines.push_back(std::move(mapped));
@@ -257,20 +254,20 @@ PreparedText TextPreparer::Prepare(std::string_view bytes, int width) {
   return prepared;
 }
 
-std::u16string DecodeText(std::string_view bytes, std::string_view codeName) {
+std::u16string DecodeText(std::string_view bytes, CharCode code) {
   std::u16string text;
-  if (codeName == "UTF8" || codeName == "UTF8_BOM") {
+  if (code == CharCode::kUtf8 || code == CharCode::kUtf8Bom) {
     DecodeToUtf16(bytes, "UTF-8", 1, text);
     if (!text.empty() && text.front() == u'\uFEFF')
       text.erase(0, 1);  // the byte-order mark is no part of the first line
-  } else if (codeName == "UTF16_LE" || codeName == "UTF16_BE") {
+  } else if (code == CharCode::kUtf16Le || code == CharCode::kUtf16Be) {
     DecodeToUtf16(bytes.substr(std::min<size_t>(2, bytes.size())),
-                  codeName == "UTF16_LE" ? "UTF-16LE" : "UTF-16BE", 2, text);
-  } else if (codeName == "EUC") {
+                  code == CharCode::kUtf16Le ? "UTF-16LE" : "UTF-16BE", 2, text);
+  } else if (code == CharCode::kEuc) {
     // The Microsoft form of EUC-JP reads the characters as CP932 has them.
     if (!DecodeToUtf16(bytes, "EUC-JP-MS", 1, text))
       DecodeToUtf16(bytes, "EUC-JP", 1, text);
-  } else if (codeName == "JIS") {
+  } else if (code == CharCode::kJis) {
     DecodeToUtf16(bytes, "ISO-2022-JP-2", 1, text);  // takes half-width katakana too
     for (char16_t& c : text) {
       for (const auto& [from, to] : kJisToCp932) {
@@ -388,8 +385,9 @@ Status PrepareTextFile(FileOps& fs, TextPreparer& preparer, const std::string& p
   if (Status s = file.Open(path); !s.ok())
     return s;
   if (file.size() > kMaxPrepareFileBytes)
-    return Status::Error("read " + path + ": the file is larger than " +
-                         std::to_string(kMaxPrepareFileBytes >> 20) + " MiB");
+    return Status::Make(
+        StatusCode::kTooLarge, "read " + path,
+        "the file is larger than " + std::to_string(kMaxPrepareFileBytes >> 20) + " MiB");
   std::string bytes;
   if (Status s = fs.ReadAll(path, bytes); !s.ok())
     return s;

@@ -8,23 +8,25 @@
 #include <string_view>
 #include <vector>
 
+#include "core/base/char_code.h"
 #include "core/base/file_ops.h"
 #include "core/base/status.h"
+#include "core/text/text_limits.h"
 
 namespace kelmoa {
 
 // The longest line of a prepared text in CP932 bytes: the default and the range allowed.
 inline constexpr int kDefaultPrepareWidth = 80;
 inline constexpr int kMinPrepareWidth = 40;
-inline constexpr int kMaxPrepareWidth = 100;
+inline constexpr int kMaxPrepareWidth = kMaxLineBytes;
 
 // The largest file that is prepared: far beyond any book, small enough to hold in memory.
 inline constexpr long long kMaxPrepareFileBytes = 64LL << 20;
 
-// Whether a text in the character code of this name can be prepared: UTF-8 with or without a
-// byte-order mark, UTF-16 with one, CP932 or ASCII, EUC-JP and ISO-2022-JP. "NONE" (bytes no
-// code explains) and "UTF7" cannot.
-bool CanPrepareCode(std::string_view codeName);
+// Whether a text in this character code can be prepared: UTF-8 with or without a byte-order
+// mark, UTF-16 with one, CP932 or ASCII, EUC-JP and ISO-2022-JP. kNone (bytes no code
+// explains) and UTF-7 cannot.
+bool CanPrepareCode(CharCode code);
 
 // What preparing changed, for the report.
 struct PrepareCounts {
@@ -36,7 +38,7 @@ struct PrepareCounts {
 // A prepared text: the character code it was read in and its parts as CP932 bytes.
 struct PreparedText {
   bool refused = false;  // the character code cannot be read; there are no parts
-  std::string codeName;
+  CharCode code = CharCode::kNone;
   std::vector<std::string> parts;
   PrepareCounts counts;
 };
@@ -70,8 +72,8 @@ class TextPreparer {
   std::unique_ptr<detail::CharMapper> mMapper;
 };
 
-// Decodes a text in the named character code (one CanPrepareCode accepts) into UTF-16.
-std::u16string DecodeText(std::string_view bytes, std::string_view codeName);
+// Decodes a text in a character code CanPrepareCode accepts into UTF-16.
+std::u16string DecodeText(std::string_view bytes, CharCode code);
 
 // Splits a text into lines: CR LF, a lone CR, a lone LF, U+0085, U+2028 and U+2029 each end a
 // line. A last line without an ending is a line; an empty text has none.

@@ -48,7 +48,7 @@ std::vector<std::u16string> Words(const std::vector<std::u16string>& lines) {
 
 // The words of a text's bytes after its characters are mapped, before any wrapping.
 std::vector<std::u16string> MappedWords(std::string_view bytes) {
-  const std::string code = GetCharCodeName(DetectCharCode(bytes));
+  const CharCode code = DetectCharCode(bytes);
   std::vector<std::u16string> lines;
   PrepareCounts counts;
   for (const std::u16string& line : SplitAnyLines(DecodeText(bytes, code)))
@@ -88,7 +88,7 @@ void CheckPrepared(const std::string& name, const std::string& bytes,
   for (const int width : widths) {
     SCOPED_TRACE(width);
     const PreparedText p = Preparer().Prepare(bytes, width);
-    ASSERT_FALSE(p.refused) << p.codeName;
+    ASSERT_FALSE(p.refused) << GetCharCodeName(p.code);
     EXPECT_EQ(Words(ReadParts(p, width)), expected);
   }
 }
@@ -271,8 +271,8 @@ TEST(PrepareText, AnUnknownCodeIsRefusedAndEmptyTextsStayEmpty) {
     EXPECT_TRUE(p.refused);
     EXPECT_TRUE(p.parts.empty());
   }
-  EXPECT_FALSE(CanPrepareCode("NONE"));
-  EXPECT_FALSE(CanPrepareCode("UTF7"));
+  EXPECT_FALSE(CanPrepareCode(CharCode::kNone));
+  EXPECT_FALSE(CanPrepareCode(CharCode::kUtf7));
   for (const std::string& bytes :
        {std::string(), std::string("\xEF\xBB\xBF"), std::string("\xFF\xFE")}) {
     const PreparedText p = Preparer().Prepare(bytes, kDefaultPrepareWidth);
@@ -333,7 +333,7 @@ TEST(PrepareText, RandomTextsComeOutReadableWholeAndStable) {
     // Runs without a space longer than the width are cut, so the words are compared at the
     // widest width only.
     const PreparedText widest = Preparer().Prepare(text, kMaxPrepareWidth);
-    ASSERT_FALSE(widest.refused) << widest.codeName;
+    ASSERT_FALSE(widest.refused) << GetCharCodeName(widest.code);
     EXPECT_EQ(Words(ReadParts(widest, kMaxPrepareWidth)), MappedWords(text));
     ReadParts(Preparer().Prepare(text, kMinPrepareWidth), kMinPrepareWidth);
     ReadParts(Preparer().Prepare(Utf16Bytes(text, round % 2 == 0), kMinPrepareWidth),

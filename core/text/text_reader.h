@@ -6,12 +6,9 @@
 
 #include "core/base/status.h"
 #include "core/base/str_list.h"
+#include "core/text/text_limits.h"
 
 namespace kelmoa {
-
-// Limits of a text file: bytes per line (counted in CP932) and lines.
-inline constexpr int kMaxLineBytes = 100;
-inline constexpr int kMaxLines = 9000;
 
 // Message A: a line longer than kMaxLineBytes bytes, with its line number and byte length.
 std::u16string MsgLineTooLong(long long lineNo, long long byteLen);

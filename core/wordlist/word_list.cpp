@@ -59,25 +59,30 @@ std::string Quoted(const std::string& path) {
 Status Failure(sqlite3* db, int rc, const std::string& path) {
   const int primary = rc & 0xff;
   if (primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT) {
-    return Status::Error("単語帳のデータベース" + Quoted(path) +
-                         "は壊れているか，データベースではないため，使えません。"
-                         "ファイルはそのままにしてあります。別の場所へ移すと，"
-                         "次に単語を加えたときに新しい単語帳が作られます。");
+    return Status::Make(StatusCode::kCorrupt, "",
+                        "単語帳のデータベース" + Quoted(path) +
+                            "は壊れているか，データベースではないため，使えません。"
+                            "ファイルはそのままにしてあります。別の場所へ移すと，"
+                            "次に単語を加えたときに新しい単語帳が作られます。");
   }
   if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED) {
-    return Status::Error("単語帳のデータベース" + Quoted(path) +
-                         "は，ほかのプログラムが書き込み続けているため，使えませんでした。"
-                         "しばらくしてから，もう一度してください。");
+    return Status::Make(StatusCode::kBusy, "",
+                        "単語帳のデータベース" + Quoted(path) +
+                            "は，ほかのプログラムが書き込み続けているため，使えませんでした。"
+                            "しばらくしてから，もう一度してください。");
   }
   std::string reason = db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
   if (primary == SQLITE_CANTOPEN || primary == SQLITE_READONLY || primary == SQLITE_PERM) {
-    return Status::Error("単語帳のデータベース" + Quoted(path) + "を開けないか，書き込めません（" +
-                         reason + "）。");
+    return Status::Make(
+        StatusCode::kPermissionDenied, "",
+        "単語帳のデータベース" + Quoted(path) + "を開けないか，書き込めません（" + reason + "）。");
   }
+  const StatusCode code = primary == SQLITE_FULL ? StatusCode::kNoSpace : StatusCode::kIoError;
   if (primary == SQLITE_FULL)
     reason = std::strerror(ENOSPC);
-  return Status::Error("単語帳のデータベース" + Quoted(path) + "を読み書きできませんでした（" +
-                       reason + "）。");
+  return Status::Make(
+      code, "",
+      "単語帳のデータベース" + Quoted(path) + "を読み書きできませんでした（" + reason + "）。");
 }
 
 // One prepared statement, finalized at the end of its scope.
@@ -189,14 +194,16 @@ Status CheckKnown(sqlite3* db, const std::string& path) {
     return Failure(db, rc == SQLITE_DONE ? SQLITE_CORRUPT : rc, path);
   const long long version = st.Int(0), tables = st.Int(1);
   if (version > kWordListSchemaVersion || version < 0) {
-    return Status::Error("単語帳のデータベース" + Quoted(path) +
-                         "は新しい版のKelmoaで作られた（版" + std::to_string(version) +
-                         "）ため，使えません。ファイルはそのままにしてあります。");
+    return Status::Make(StatusCode::kUnsupported, "",
+                        "単語帳のデータベース" + Quoted(path) + "は新しい版のKelmoaで作られた（版" +
+                            std::to_string(version) +
+                            "）ため，使えません。ファイルはそのままにしてあります。");
   }
   if (version == 0 && tables != 0) {
-    return Status::Error("ファイル" + Quoted(path) +
-                         "は単語帳ではないデータベースのため，使えません。"
-                         "ファイルはそのままにしてあります。");
+    return Status::Make(StatusCode::kInvalidArgument, "",
+                        "ファイル" + Quoted(path) +
+                            "は単語帳ではないデータベースのため，使えません。"
+                            "ファイルはそのままにしてあります。");
   }
   return Status::Ok();
 }
@@ -246,14 +253,16 @@ std::string WordList::PathIn(const std::string& base) {
 
 Status WordList::Open(const std::string& base, std::unique_ptr<WordList>& list) {
   if (!IsFolderExist(base))
-    return Status::Error("フォルダ" + Quoted(base) + "がないため，単語帳を開けません。");
+    return Status::Make(StatusCode::kNotFound, "",
+                        "フォルダ" + Quoted(base) + "がないため，単語帳を開けません。");
   const std::string folder = base + "/wordlist";
   if (::mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST) {
     return Status::Error("単語帳のフォルダ" + Quoted(folder) + "を作れませんでした（" +
                          std::strerror(errno) + "）。");
   }
   if (!IsFolderExist(folder))
-    return Status::Error(Quoted(folder) + "がフォルダではないため，単語帳を開けません。");
+    return Status::Make(StatusCode::kInvalidArgument, "",
+                        Quoted(folder) + "がフォルダではないため，単語帳を開けません。");
   return OpenFile(PathIn(base), list);
 }
 
