@@ -29,13 +29,16 @@ Entries EntriesOf(const kelmoa::Dictionary& dic, bool asWritten) {
     size_t start = 0;
     for (;;) {
       const size_t tab = joined.find(u'\t', start);
-      const std::u16string m = joined.substr(start, tab == std::u16string::npos ? tab : tab - start);
+      const std::u16string m =
+          joined.substr(start, tab == std::u16string::npos ? tab : tab - start);
       entries[word].push_back(asWritten ? AsWritten(m) : m);
-      if (tab == std::u16string::npos) break;
+      if (tab == std::u16string::npos)
+        break;
       start = tab + 1;
     }
   }
-  for (auto& [word, meanings] : entries) std::sort(meanings.begin(), meanings.end());
+  for (auto& [word, meanings] : entries)
+    std::sort(meanings.begin(), meanings.end());
   return entries;
 }
 
@@ -47,7 +50,8 @@ kelmoa::Dictionary WriteAndLoad(const kelmoa::Dictionary& dic, const std::string
     std::abort();
   }
   kelmoa::Dictionary loaded;
-  if (!loaded.LoadDicFile(path).ok()) std::abort();
+  if (!loaded.LoadDicFile(path).ok())
+    std::abort();
   return loaded;
 }
 
@@ -56,17 +60,22 @@ kelmoa::Dictionary WriteAndLoad(const kelmoa::Dictionary& dic, const std::string
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string path = kelmoa::fuzz::WriteInput("dic.txt", data, size);
   kelmoa::Dictionary first;
-  if (!first.LoadDicFile(path).ok()) std::abort();
+  if (!first.LoadDicFile(path).ok())
+    std::abort();
   const kelmoa::StrList& w = first.Words();
   for (size_t i = 2; i < w.size(); ++i) {
-    if (!(w[i - 1] < w[i])) std::abort();
+    if (!(w[i - 1] < w[i]))
+      std::abort();
   }
   for (size_t i = 1; i < w.size(); ++i) {
-    if (first.Meanings()[i].empty()) std::abort();
+    if (first.Meanings()[i].empty())
+      std::abort();
   }
   const kelmoa::Dictionary second = WriteAndLoad(first, "second.txt");
-  if (EntriesOf(second, false) != EntriesOf(first, true)) std::abort();
+  if (EntriesOf(second, false) != EntriesOf(first, true))
+    std::abort();
   const kelmoa::Dictionary third = WriteAndLoad(second, "third.txt");
-  if (third.Words() != second.Words() || third.Meanings() != second.Meanings()) std::abort();
+  if (third.Words() != second.Words() || third.Meanings() != second.Meanings())
+    std::abort();
   return 0;
 }

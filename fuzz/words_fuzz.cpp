@@ -14,9 +14,9 @@ namespace {
 const kelmoa::StrList& Heads() {
   static const kelmoa::StrList heads = [] {
     kelmoa::StrList h = kelmoa::NewStrList();
-    for (const char16_t* w : {u"Tokyo", u"a", u"act", u"carry", u"dog", u"easy", u"happy",
-                              u"interest", u"internal", u"international", u"kind", u"run",
-                              u"stop", u"study", u"the"}) {
+    for (const char16_t* w :
+         {u"Tokyo", u"a", u"act", u"carry", u"dog", u"easy", u"happy", u"interest", u"internal",
+          u"international", u"kind", u"run", u"stop", u"study", u"the"}) {
       h.emplace_back(w);
     }
     return h;
@@ -35,15 +35,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (size_t j = 1; j < words.size(); ++j) {
     const std::u16string& w = words[j];
     const int c = cols[j];
-    if (c < 1 || line.compare(static_cast<size_t>(c - 1), w.size(), w) != 0) std::abort();
-    if (!kelmoa::IsEnglishWord(w)) std::abort();
+    if (c < 1 || line.compare(static_cast<size_t>(c - 1), w.size(), w) != 0)
+      std::abort();
+    if (!kelmoa::IsEnglishWord(w))
+      std::abort();
     const std::u16string list = kelmoa::GetDicIdxListOfWord(Heads(), kelmoa::LowerAscii(w));
     size_t start = 0;
     while (start < list.size()) {
       size_t comma = list.find(u',', start);
-      if (comma == std::u16string::npos) comma = list.size();
+      if (comma == std::u16string::npos)
+        comma = list.size();
       const int idx = std::stoi(kelmoa::Utf16ToUtf8(list.substr(start, comma - start)));
-      if (idx < 1 || idx > kelmoa::UpperBound(Heads())) std::abort();
+      if (idx < 1 || idx > kelmoa::UpperBound(Heads()))
+        std::abort();
       start = comma + 1;
     }
   }

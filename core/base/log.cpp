@@ -17,7 +17,8 @@ struct FileCloser {
 
 Status WriteLine(const std::string& path, const char* mode, const std::u16string& text) {
   std::unique_ptr<std::FILE, FileCloser> f(std::fopen(path.c_str(), mode));
-  if (!f) return Status::FromErrno("open", path, errno);
+  if (!f)
+    return Status::FromErrno("open", path, errno);
   const std::string line = FormatTimeOfDay(LocalNow()) + Utf16ToSjis(text) + "\r\n";
   if (std::fwrite(line.data(), 1, line.size(), f.get()) != line.size() ||
       std::fflush(f.get()) != 0) {

@@ -21,12 +21,14 @@ ProgramPaths ProgramPaths::FromProgramFile(const std::string& programFile) {
 
 std::string ProgramPaths::DataPath(const std::string& folder, const std::string& file) const {
   std::string path = baseFolder + "/" + folder;
-  if (!file.empty()) path += "/" + file;
+  if (!file.empty())
+    path += "/" + file;
   return path;
 }
 
 bool CheckDataFolder(const ProgramPaths& paths, const std::string& name) {
-  if (IsFolderExist(paths.DataPath(name))) return true;
+  if (IsFolderExist(paths.DataPath(name)))
+    return true;
   // The log is the only trace of a missing folder; a log that cannot be written changes
   // nothing about ending the run.
   WriteLog(paths.programFolder, paths.exeBaseName, Utf8ToUtf16(name));
@@ -36,7 +38,8 @@ bool CheckDataFolder(const ProgramPaths& paths, const std::string& name) {
 bool StartLogAndCheckDataFolders(const ProgramPaths& paths) {
   StartLog(paths.programFolder, paths.title);
   for (const char* name : kDataFolders) {
-    if (!CheckDataFolder(paths, name)) return false;
+    if (!CheckDataFolder(paths, name))
+      return false;
   }
   return true;
 }

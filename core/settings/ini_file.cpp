@@ -14,7 +14,8 @@ constexpr long long kMaxValueBytes = 99;
 
 std::u16string_view Trim(std::u16string_view s) {
   const size_t first = s.find_first_not_of(u" \t");
-  if (first == std::u16string_view::npos) return {};
+  if (first == std::u16string_view::npos)
+    return {};
   const size_t last = s.find_last_not_of(u" \t");
   return s.substr(first, last - first + 1);
 }
@@ -41,7 +42,8 @@ std::vector<std::u16string> ReadLines(const std::string& path, bool& exists) {
     }
     lines.emplace_back(text.substr(start, end - start));
     start = end + 1;
-    if (text[end] == u'\r' && start < text.size() && text[start] == u'\n') ++start;
+    if (text[end] == u'\r' && start < text.size() && text[start] == u'\n')
+      ++start;
   }
   return lines;
 }
@@ -49,16 +51,19 @@ std::vector<std::u16string> ReadLines(const std::string& path, bool& exists) {
 // The section name of a "[name]" line.
 std::optional<std::u16string_view> SectionOf(std::u16string_view line) {
   const std::u16string_view t = Trim(line);
-  if (t.size() < 2 || t.front() != u'[') return std::nullopt;
+  if (t.size() < 2 || t.front() != u'[')
+    return std::nullopt;
   const size_t close = t.find(u']');
-  if (close == std::u16string_view::npos) return std::nullopt;
+  if (close == std::u16string_view::npos)
+    return std::nullopt;
   return t.substr(1, close - 1);
 }
 
 // Where the key of a "key=value" line ends (the "=" position), if it is one.
 std::optional<size_t> EqualsOf(std::u16string_view line) {
   const size_t eq = line.find(u'=');
-  if (eq == std::u16string_view::npos || Trim(line.substr(0, eq)).empty()) return std::nullopt;
+  if (eq == std::u16string_view::npos || Trim(line.substr(0, eq)).empty())
+    return std::nullopt;
   return eq;
 }
 
@@ -74,13 +79,17 @@ Found Find(const std::vector<std::u16string>& lines, std::u16string_view section
   bool inSection = false;
   for (size_t i = 0; i < lines.size(); ++i) {
     if (const auto name = SectionOf(lines[i])) {
-      if (inSection) break;  // the section ended
+      if (inSection)
+        break;  // the section ended
       inSection = SameName(*name, section);
-      if (inSection) f.sectionLine = f.lastLine = static_cast<long>(i);
+      if (inSection)
+        f.sectionLine = f.lastLine = static_cast<long>(i);
       continue;
     }
-    if (!inSection) continue;
-    if (!Trim(lines[i]).empty()) f.lastLine = static_cast<long>(i);
+    if (!inSection)
+      continue;
+    if (!Trim(lines[i]).empty())
+      f.lastLine = static_cast<long>(i);
     const auto eq = EqualsOf(lines[i]);
     if (eq && f.keyLine < 0 && SameName(std::u16string_view(lines[i]).substr(0, *eq), key)) {
       f.keyLine = static_cast<long>(i);
@@ -96,7 +105,8 @@ std::u16string GetIniValue(const std::string& path, std::u16string_view section,
   bool exists = false;
   const std::vector<std::u16string> lines = ReadLines(path, exists);
   const Found f = Find(lines, section, key);
-  if (f.keyLine < 0) return std::u16string(defaultValue);
+  if (f.keyLine < 0)
+    return std::u16string(defaultValue);
   const std::u16string_view line = lines[static_cast<size_t>(f.keyLine)];
   std::u16string_view value = Trim(line.substr(*EqualsOf(line) + 1));
   if (value.size() >= 2 && value.front() == u'"' && value.back() == u'"') {
@@ -105,9 +115,11 @@ std::u16string GetIniValue(const std::string& path, std::u16string_view section,
   std::u16string result;
   long long bytes = 0;
   for (const char16_t ch : value) {
-    if (ch == u'\0') break;
+    if (ch == u'\0')
+      break;
     bytes += IsDoubleByteChar(ch) ? 2 : 1;
-    if (bytes > kMaxValueBytes) break;
+    if (bytes > kMaxValueBytes)
+      break;
     result += ch;
   }
   return result;

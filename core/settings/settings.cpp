@@ -11,14 +11,19 @@
 namespace kelmoa {
 namespace {
 
-std::u16string Ascii(const std::string& s) { return std::u16string(s.begin(), s.end()); }
+std::u16string Ascii(const std::string& s) {
+  return std::u16string(s.begin(), s.end());
+}
 
-std::u16string FormatInt(long long n) { return Ascii(std::to_string(n)); }
+std::u16string FormatInt(long long n) {
+  return Ascii(std::to_string(n));
+}
 
 std::string Narrow(std::u16string_view s) {
   std::string out;
   for (const char16_t ch : s) {
-    if (ch > 0x7F) return {};  // no number holds anything but ASCII
+    if (ch > 0x7F)
+      return {};  // no number holds anything but ASCII
     out += static_cast<char>(ch);
   }
   return out;
@@ -28,22 +33,26 @@ std::string Narrow(std::u16string_view s) {
 // number (letters, empty).
 std::optional<double> ParseNumber(std::u16string_view text) {
   const std::string s = Narrow(text);
-  if (s.empty()) return std::nullopt;
+  if (s.empty())
+    return std::nullopt;
   double value = 0;
   const char* begin = s.data() + (s[0] == '+' ? 1 : 0);
   const auto [end, ec] = std::from_chars(begin, s.data() + s.size(), value);
-  if (ec != std::errc() || end != s.data() + s.size()) return std::nullopt;
+  if (ec != std::errc() || end != s.data() + s.size())
+    return std::nullopt;
   return value;
 }
 
 // A whole number; nullopt when the text is no whole number or out of 32-bit range.
 std::optional<int> ParseWhole(std::u16string_view text) {
   const std::string s = Narrow(text);
-  if (s.empty()) return std::nullopt;
+  if (s.empty())
+    return std::nullopt;
   int value = 0;
   const char* begin = s.data() + (s[0] == '+' ? 1 : 0);
   const auto [end, ec] = std::from_chars(begin, s.data() + s.size(), value);
-  if (ec != std::errc() || end != s.data() + s.size()) return std::nullopt;
+  if (ec != std::errc() || end != s.data() + s.size())
+    return std::nullopt;
   return value;
 }
 
@@ -57,7 +66,8 @@ std::u16string FormatNumber(double v) {
 
 bool IsValidFontSize(float size) {
   for (const float s : kFontSizes) {
-    if (size == s) return true;
+    if (size == s)
+      return true;
   }
   return false;
 }
@@ -70,7 +80,9 @@ void SetDefaultSettings(int screenWidthPx, SettingInfo& def, SettingInfo& max) {
   max.FormLeft = static_cast<int>(RoundHalfEven(0.9 * screenWidthPx));
 }
 
-std::u16string FormatFontSize(float size) { return FormatNumber(size); }
+std::u16string FormatFontSize(float size) {
+  return FormatNumber(size);
+}
 
 std::u16string MsgIniOutOfRange(std::u16string_view label, std::u16string_view value,
                                 std::u16string_view defaultValue) {
@@ -97,8 +109,8 @@ void ReadIniSettings(const std::string& iniPath, const SettingInfo& def, const S
       static_cast<double>(static_cast<float>(*font)) == *font) {
     setting.FontSize = static_cast<float>(*font);
   } else {
-    showMessage(MsgIniOutOfRange(u"フォントサイズ：", shown(fontText, font),
-                                 FormatFontSize(def.FontSize)));
+    showMessage(
+        MsgIniOutOfRange(u"フォントサイズ：", shown(fontText, font), FormatFontSize(def.FontSize)));
     setting.FontSize = def.FontSize;
   }
 
@@ -107,8 +119,8 @@ void ReadIniSettings(const std::string& iniPath, const SettingInfo& def, const S
   if (space && *space >= def.LineSpace && *space <= max.LineSpace) {
     setting.LineSpace = *space;
   } else {
-    showMessage(MsgIniOutOfRange(
-        u"行間：", space ? FormatInt(*space) : spaceText, FormatInt(def.LineSpace)));
+    showMessage(MsgIniOutOfRange(u"行間：", space ? FormatInt(*space) : spaceText,
+                                 FormatInt(def.LineSpace)));
     setting.LineSpace = def.LineSpace;
   }
 
@@ -134,18 +146,20 @@ void ReadIniSettings(const std::string& iniPath, const SettingInfo& def, const S
 }
 
 Status WriteIniSettings(const std::string& iniPath, const SettingInfo& setting, int formLeftPx) {
-  for (const auto& [key, value] :
-       {std::pair<std::u16string_view, std::u16string>{u"Fontsize", FormatFontSize(setting.FontSize)},
-        {u"LineSpace", FormatInt(setting.LineSpace)},
-        {u"TextEditor", setting.TextEditor},
-        {u"FormLeft", FormatInt(formLeftPx)}}) {
-    if (Status s = SetIniValue(iniPath, kIniSection, key, value); !s.ok()) return s;
+  for (const auto& [key, value] : {std::pair<std::u16string_view, std::u16string>{
+                                       u"Fontsize", FormatFontSize(setting.FontSize)},
+                                   {u"LineSpace", FormatInt(setting.LineSpace)},
+                                   {u"TextEditor", setting.TextEditor},
+                                   {u"FormLeft", FormatInt(formLeftPx)}}) {
+    if (Status s = SetIniValue(iniPath, kIniSection, key, value); !s.ok())
+      return s;
   }
   return Status::Ok();
 }
 
 Status WriteIniFormLeft(const std::string& iniPath, int leftPx, int topPx) {
-  if (leftPx < 0 || topPx < 0) return Status::Ok();
+  if (leftPx < 0 || topPx < 0)
+    return Status::Ok();
   return SetIniValue(iniPath, kIniSection, u"FormLeft", FormatInt(leftPx));
 }
 

@@ -10,15 +10,15 @@ namespace kelmoa {
 
 // The settings record: what the user sets, and the font metrics the layout fills in.
 struct SettingInfo {
-  float FontSize = 9.75f;     // points: 9.75, 11.25 or 12.75
-  int LineSpace = 3;          // extra pixels between text lines
-  int FormLeft = 0;           // main window's left edge, pixels from the screen's left edge
-  std::u16string TextEditor;  // external editor path; empty when none is set
+  float FontSize = 9.75f;       // points: 9.75, 11.25 or 12.75
+  int LineSpace = 3;            // extra pixels between text lines
+  int FormLeft = 0;             // main window's left edge, pixels from the screen's left edge
+  std::u16string TextEditor;    // external editor path; empty when none is set
   bool ShowLineNumbers = true;  // the line-number column is always drawn
-  int HalfWidth = 0;          // advance of a single-byte character, pixels
-  int FullWidth = 0;          // advance of a double-byte character, pixels
-  int CharHeight = 0;         // character cell height, pixels
-  int LinesPerPage = 0;       // text lines that fit the text pane
+  int HalfWidth = 0;            // advance of a single-byte character, pixels
+  int FullWidth = 0;            // advance of a double-byte character, pixels
+  int CharHeight = 0;           // character cell height, pixels
+  int LinesPerPage = 0;         // text lines that fit the text pane
 };
 
 // The settings file's section, and its name beside the program: the title plus ".ini".
