@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "core/base/codepage.h"
 #include "core/base/helpers.h"
@@ -35,18 +36,22 @@ int ParseIndex(std::u16string_view s) {
 
 }  // namespace
 
-int GetWordIdxAtPoint(double x, double y, int firstLine, int pitch,
-                      const std::vector<int>& lineFirstWord, const std::vector<int>& lineLastWord,
-                      const std::vector<int16_t>& wordX1, const std::vector<int16_t>& wordX2) {
+int LineAtY(double y, int firstLine, int pitch) {
   if (y < kPageTopPx || pitch <= 0)
     return 0;
-  const long long row = RoundHalfEven(y - kPageTopPx) / pitch;
-  const long long line = firstLine + row;
-  const long long n = static_cast<long long>(lineFirstWord.size()) - 1;
-  if (line < 1 || line > n || line >= static_cast<long long>(lineLastWord.size()))
+  const long long line = firstLine + RoundHalfEven(y - kPageTopPx) / pitch;
+  // Far below the text, or before line 1: no line.
+  return line < 1 || line > std::numeric_limits<int>::max() ? 0 : static_cast<int>(line);
+}
+
+int WordOnLineAt(int line, double x, const std::vector<int>& lineFirstWord,
+                 const std::vector<int>& lineLastWord, const std::vector<int16_t>& wordX1,
+                 const std::vector<int16_t>& wordX2) {
+  const auto at = static_cast<size_t>(line);
+  if (line < 1 || at >= lineFirstWord.size() || at >= lineLastWord.size())
     return 0;
-  const int first = lineFirstWord[static_cast<size_t>(line)];
-  const int last = lineLastWord[static_cast<size_t>(line)];
+  const int first = lineFirstWord[at];
+  const int last = lineLastWord[at];
   for (int i = std::max(first, 1); i <= last; ++i) {
     const auto k = static_cast<size_t>(i);
     if (k >= wordX1.size() || k >= wordX2.size())
@@ -57,26 +62,40 @@ int GetWordIdxAtPoint(double x, double y, int firstLine, int pitch,
   return 0;
 }
 
-std::u16string ComposePopupText(std::u16string_view w, std::u16string_view idxList,
-                                const StrList& dicWord, const StrList& dicMeaning) {
+int GetWordIdxAtPoint(double x, double y, int firstLine, int pitch,
+                      const std::vector<int>& lineFirstWord, const std::vector<int>& lineLastWord,
+                      const std::vector<int16_t>& wordX1, const std::vector<int16_t>& wordX2) {
+  return WordOnLineAt(LineAtY(y, firstLine, pitch), x, lineFirstWord, lineLastWord, wordX1, wordX2);
+}
+
+std::vector<std::u16string> ComposePopupLines(std::u16string_view w, std::u16string_view idxList,
+                                              const StrList& dicWord, const StrList& dicMeaning) {
   const std::u16string lowered = LowerAscii(w);
   const int count = std::min(UpperBound(dicWord), UpperBound(dicMeaning));
-  std::u16string text;
+  std::vector<std::u16string> lines;
   for (const std::u16string_view part : Split(idxList, u',')) {
     const int i = ParseIndex(part);
     if (i < 1 || i > count)
       continue;
     const std::u16string& d = dicWord[static_cast<size_t>(i)];
-    const std::u16string& m = dicMeaning[static_cast<size_t>(i)];
+    // Found through an inflection, a suffix or the prefix search: the head word stands on a
+    // line of its own above its meanings.
+    if (LowerAscii(d) != lowered)
+      lines.push_back(d);
+    // The meanings of an entry are stored joined by TAB, one popup line each.
+    for (const std::u16string_view meaning : Split(dicMeaning[static_cast<size_t>(i)], u'\t'))
+      lines.emplace_back(meaning);
+  }
+  return lines;
+}
+
+std::u16string ComposePopupText(std::u16string_view w, std::u16string_view idxList,
+                                const StrList& dicWord, const StrList& dicMeaning) {
+  std::u16string text;
+  for (const std::u16string& line : ComposePopupLines(w, idxList, dicWord, dicMeaning)) {
     if (!text.empty())
       text += u'\t';
-    if (LowerAscii(d) == lowered) {
-      text += m;
-    } else {
-      // Found through an inflection, a suffix or the prefix search: the head word stands on a
-      // line of its own above its meanings.
-      text += d + u'\t' + m;
-    }
+    text += line;
   }
   return text;
 }
@@ -84,9 +103,20 @@ std::u16string ComposePopupText(std::u16string_view w, std::u16string_view idxLi
 PopupLayout LayoutMeaningPopup(std::u16string_view text, int lineTop, int leftX, int pitch,
                                int paneWidth, int paneHeight,
                                const std::function<double(std::u16string_view)>& textWidth) {
-  PopupLayout popup;
+  std::vector<std::u16string> lines;
   for (const std::u16string_view line : Split(text, u'\t'))
-    popup.lines.emplace_back(line);
+    lines.emplace_back(line);
+  return LayoutMeaningPopup(std::move(lines), lineTop, leftX, pitch, paneWidth, paneHeight,
+                            textWidth);
+}
+
+PopupLayout LayoutMeaningPopup(std::vector<std::u16string> lines, int lineTop, int leftX, int pitch,
+                               int paneWidth, int paneHeight,
+                               const std::function<double(std::u16string_view)>& textWidth) {
+  PopupLayout popup;
+  popup.lines = std::move(lines);
+  if (popup.lines.empty())
+    popup.lines.emplace_back();  // the box has one line at least, empty as it may be
   const int n = static_cast<int>(popup.lines.size());
 
   popup.height = n * pitch + 5;

@@ -24,10 +24,22 @@ int GetWordIdxAtPoint(double x, double y, int firstLine, int pitch,
                       const std::vector<int>& lineFirstWord, const std::vector<int>& lineLastWord,
                       const std::vector<int16_t>& wordX1, const std::vector<int16_t>& wordX2);
 
-// The popup text for word w with the index list idxList (entry indexes joined by ","): one
-// popup line per meaning, lines joined by TAB. The word's own entry gives its meanings alone;
+// The text line under y of the pane when firstLine is at the top (the row rounding as above),
+// or 0 above the first line.
+int LineAtY(double y, int firstLine, int pitch);
+
+// The word of line `line` (lineFirstWord..lineLastWord) that x falls strictly inside, or 0.
+int WordOnLineAt(int line, double x, const std::vector<int>& lineFirstWord,
+                 const std::vector<int>& lineLastWord, const std::vector<int16_t>& wordX1,
+                 const std::vector<int16_t>& wordX2);
+
+// The popup lines for word w with the index list idxList (entry indexes joined by ","): one
+// popup line per meaning. The word's own entry gives its meanings alone;
 // an entry found through a base form or a prefix gives its head word on a line above its
 // meanings. Indexes outside the dictionary are skipped.
+std::vector<std::u16string> ComposePopupLines(std::u16string_view w, std::u16string_view idxList,
+                                              const StrList& dicWord, const StrList& dicMeaning);
+// The same lines joined by TAB.
 std::u16string ComposePopupText(std::u16string_view w, std::u16string_view idxList,
                                 const StrList& dicWord, const StrList& dicMeaning);
 
@@ -43,11 +55,15 @@ struct PopupLayout {
   static constexpr int kTextTop = 3;
 };
 
-// Lays out the popup of text (lines separated by TAB) for a word whose line has its top at
+// Lays out the popup of lines for a word whose line has its top at
 // lineTop and whose left edge is leftX. The popup stands 17 pixels below the line's top, or
 // above the line when it would cross the pane's bottom; it is as wide as its widest line plus
 // 4 pixels on the left and 20 on the right, and shifts left when it would cross the pane's
 // right edge, keeping 2 pixels inside. textWidth gives the drawn width of a line.
+PopupLayout LayoutMeaningPopup(std::vector<std::u16string> lines, int lineTop, int leftX, int pitch,
+                               int paneWidth, int paneHeight,
+                               const std::function<double(std::u16string_view)>& textWidth);
+// The same for lines joined by TAB.
 PopupLayout LayoutMeaningPopup(std::u16string_view text, int lineTop, int leftX, int pitch,
                                int paneWidth, int paneHeight,
                                const std::function<double(std::u16string_view)>& textWidth);
