@@ -18,7 +18,7 @@
 #include "core/dictionary/dictionary_messages.h"
 #include "core/dictionary/lookup.h"
 #include "core/text/reading_session.h"
-#include "gui/dictionary_editor_messages.h"
+#include "core/text/editor_messages.h"
 #include "gui/main_window.h"
 #include "gui/message_dialog.h"
 #include "gui/window_helpers.h"

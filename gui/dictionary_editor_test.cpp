@@ -21,7 +21,7 @@
 #include "core/base/fixtures_test.h"
 #include "core/base/helpers.h"
 #include "core/dictionary/dictionary.h"
-#include "gui/dictionary_editor_messages.h"
+#include "core/text/editor_messages.h"
 #include "gui/main_window.h"
 #include "gui/message_dialog.h"
 #include "gui/picture_box.h"

@@ -30,7 +30,7 @@
 #include "core/text/popup_text.h"
 #include "core/text/prepare_text.h"
 #include "gui/editor_launch.h"
-#include "gui/main_window_messages.h"
+#include "core/text/messages.h"
 #include "gui/meaning_popup.h"
 #include "gui/message_dialog.h"
 #include "gui/page_render.h"

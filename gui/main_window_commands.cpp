@@ -12,7 +12,7 @@
 #include "core/base/codepage.h"
 #include "gui/help_page.h"
 #include "gui/main_window.h"
-#include "gui/main_window_messages.h"
+#include "core/text/messages.h"
 #include "gui/picture_box.h"
 #include "gui/settings_dialog.h"
 #include "gui/text_chooser.h"

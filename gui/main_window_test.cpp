@@ -20,9 +20,9 @@
 
 #include "core/base/codepage.h"
 #include "core/base/fixtures_test.h"
+#include "core/text/messages.h"
 #include "core/text/open_text.h"
 #include "core/text/text_reader.h"
-#include "gui/main_window_messages.h"
 #include "gui/message_dialog.h"
 #include "gui/picture_box.h"
 #include "gui/settings_dialog.h"

@@ -5,23 +5,10 @@
 #include "core/base/codepage.h"
 #include "core/base/helpers.h"
 #include "core/base/side_by_side.h"
+#include "core/text/messages.h"
 #include "core/text/text_reader.h"
 
 namespace kelmoa {
-
-// clang-format off
-std::u16string MsgNotShiftJis(std::u16string_view fileName, std::u16string_view codeName) {
-  return u"このテキストファイルの文字コードはShift_JISではありません。\r\n"
-         u"    ファイル名＝" + std::u16string(fileName) + u"\r\n" +
-         u"    文字コード＝" + std::u16string(codeName) + u"\r\n\r\n" +
-         u"このファイルをテキストエディタで開いて，ANSIまたはShift_JISで保存してから，\r\n"
-         u"再度このファイルを指定してください。\r\n\r\n" + kAskOpenInEditor;
-}
-// clang-format on
-
-std::u16string WithQuestion(std::u16string_view message) {
-  return std::u16string(message) + u"\r\n\r\n" + kAskOpenInEditor;
-}
 
 TextFileCheck CheckAndReadTextFile(const std::string& path) {
   TextFileCheck check;

@@ -8,12 +8,6 @@
 
 namespace kelmoa {
 
-// The question that follows every rejection: the user may open the file in the editor.
-inline constexpr char16_t kAskOpenInEditor[] = u"このテキストファイルを開きますか？";
-
-// Message C: the file is neither ASCII nor Shift_JIS.
-std::u16string MsgNotShiftJis(std::u16string_view fileName, std::u16string_view codeName);
-
 // The checks of the open routine, before anything of the shown text changes.
 struct TextFileCheck {
   enum Result {
@@ -27,9 +21,6 @@ struct TextFileCheck {
   StrList lines = NewStrList();
   Status status;
 };
-
-// A rejection message followed by an empty line and the question.
-std::u16string WithQuestion(std::u16string_view message);
 
 // Names the file's character code (only ASCII and Shift_JIS pass) and reads it under the
 // limits of a text file.
