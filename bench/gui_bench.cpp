@@ -159,8 +159,7 @@ Targets FindTargets(const MainWindow& w) {
 
 double MidY(const MainWindow& w, int k) {
   const SettingInfo& s = w.Setting();
-  return (w.Document().words.mWordLine[k] - 1) * (s.CharHeight + s.LineSpace) + 5 +
-         s.CharHeight / 2.0;
+  return PageGeometry::Of(s).LineTop(w.Document().words.mWordLine[k], 1) + s.CharHeight / 2.0;
 }
 
 void PointerMoveSameWord(benchmark::State& state, MainWindow& w) {

@@ -26,11 +26,11 @@
 #include "core/base/codepage.h"
 #include "core/base/helpers.h"
 #include "core/settings/editor_command.h"
+#include "core/text/messages.h"
 #include "core/text/open_text.h"
 #include "core/text/popup_text.h"
 #include "core/text/prepare_text.h"
 #include "gui/editor_launch.h"
-#include "core/text/messages.h"
 #include "gui/meaning_popup.h"
 #include "gui/message_dialog.h"
 #include "gui/page_render.h"
@@ -345,10 +345,10 @@ void MainWindow::PassScrollBarFocus() {
 void MainWindow::HoverAt(double x, double y) {
   if (!mSession.HasText())
     return;
-  const int pitch = mSetting.CharHeight + mSetting.LineSpace;
+  const PageGeometry geometry = PageGeometry::Of(mSetting);
   const int first = mScrollBar->value();
   const WordTable& t = Document().words;
-  const int k = mSession.WordAt(LineAtY(y, first, pitch), x);
+  const int k = mSession.WordAt(LineAtY(y, first, geometry.pitch), x);
   const auto ki = static_cast<size_t>(k);
   const std::u16string_view w = k == 0 ? std::u16string_view() : t.Word(k);
   if (w.empty()) {
@@ -363,8 +363,9 @@ void MainWindow::HoverAt(double x, double y) {
     HideMeaningPopup();
     return;
   }
-  const int top = (t.mWordLine[ki] - first) * pitch + kPageTopPx;
-  ShowMeaningPopup(*mPopupBox, mSession.PopupLines(k), top, t.mWordX1[ki], pitch, mPaneFont);
+  const int top = geometry.LineTop(t.mWordLine[ki], first);
+  ShowMeaningPopup(*mPopupBox, mSession.PopupLines(k), top, t.mWordX1[ki], geometry.pitch,
+                   mPaneFont);
   mPrevHoverWord = w;
 }
 

@@ -21,7 +21,7 @@ void MainWindow::PressAt(Qt::MouseButton button, double x, double y) {
       button == Qt::RightButton && mDictionaryEditor != nullptr && mDictionaryEditor->isVisible();
   if (!speak && !toEditor)
     return;
-  const int line = LineAtY(y, mScrollBar->value(), mSetting.CharHeight + mSetting.LineSpace);
+  const int line = LineAtY(y, mScrollBar->value(), PageGeometry::Of(mSetting).pitch);
   const int k = mSession.WordAt(line, x);
   if (k < 1)
     return;

@@ -64,10 +64,10 @@ int GetLineLen(const Grid<char16_t>& chr, int line) {
 }
 
 int ComputeLinesPerPage(int paneHeightPx, const SettingInfo& setting) {
-  const int pitch = setting.LineSpace + setting.CharHeight;
+  const int pitch = PageGeometry::Of(setting).pitch;
   if (pitch <= 0)
     return 0;
-  return static_cast<int>(RoundHalfEven(paneHeightPx - 10.0)) / pitch;
+  return static_cast<int>(RoundHalfEven(paneHeightPx - double{PageGeometry::kMarginsPx})) / pitch;
 }
 
 namespace {

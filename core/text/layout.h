@@ -1,6 +1,7 @@
 // The page layout: the character grids of the loaded text and where each character stands.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -101,6 +102,28 @@ void FillCharGrid(const StrList& lines, Grid<char16_t>& chr);
 void ResetColors(const StrList& lines, Grid<uint8_t>& color);
 // The number of characters of a grid line: the first empty cell's column minus 1.
 int GetLineLen(const Grid<char16_t>& chr, int line);
+
+// Where the lines of a page stand in the text pane. Text line i, with line firstLine at the top
+// of the page, has its top at (i - firstLine) * pitch + kTopMarginPx; a margin as high stays
+// below the last line.
+struct PageGeometry {
+  static constexpr int kTopMarginPx = 5;
+  static constexpr int kMarginsPx = 2 * kTopMarginPx;  // above the first line and below the last
+
+  int pitch = 0;         // CharHeight + LineSpace
+  int linesPerPage = 0;  // lines drawn on one page
+
+  static PageGeometry Of(const SettingInfo& s) {
+    return {s.CharHeight + s.LineSpace, s.LinesPerPage};
+  }
+  // The top of text line `line` when firstLine is at the top of the page.
+  int LineTop(int line, int firstLine) const { return (line - firstLine) * pitch + kTopMarginPx; }
+  // The last line drawn when firstLine is at the top and the text has n lines (never past
+  // the grid).
+  int LastLine(int firstLine, int n) const {
+    return std::min({firstLine + linesPerPage - 1, n, kGridLines});
+  }
+};
 
 // Text lines that fit a pane of the given inner height in pixels: (height - 10) divided by
 // the line pitch (CharHeight + LineSpace), the 10 being the top and bottom margins.

@@ -37,9 +37,10 @@ int ParseIndex(std::u16string_view s) {
 }  // namespace
 
 int LineAtY(double y, int firstLine, int pitch) {
-  if (y < kPageTopPx || pitch <= 0)
+  constexpr int top = PageGeometry::kTopMarginPx;
+  if (y < top || pitch <= 0)
     return 0;
-  const long long line = firstLine + RoundHalfEven(y - kPageTopPx) / pitch;
+  const long long line = firstLine + RoundHalfEven(y - top) / pitch;
   // Far below the text, or before line 1: no line.
   return line < 1 || line > std::numeric_limits<int>::max() ? 0 : static_cast<int>(line);
 }

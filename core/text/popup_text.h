@@ -8,17 +8,14 @@
 #include <vector>
 
 #include "core/base/str_list.h"
+#include "core/text/layout.h"
 
 namespace kelmoa {
 
-// The top margin of the text pane: line k of the page (k = 1, 2, ...) has its top at
-// (k - 1) * pitch + kPageTopPx.
-inline constexpr int kPageTopPx = 5;
-
 // The index of the word under the point (x, y) of the text pane in the word table, or 0. Only
 // the words of the one line under the point are looked at: the line is the first line plus
-// the row, the row being (y - 5) to the nearest whole pixel divided by the pitch, so a point
-// in the gap below a line belongs to that line. A point exactly on a word's left or right
+// the row, the row being (y - the top margin) to the nearest whole pixel divided by the pitch, so a
+// point in the gap below a line belongs to that line. A point exactly on a word's left or right
 // edge is outside it. lineFirstWord and lineLastWord hold entries 0..n for the n text lines.
 int GetWordIdxAtPoint(double x, double y, int firstLine, int pitch,
                       const std::vector<int>& lineFirstWord, const std::vector<int>& lineLastWord,
