@@ -145,7 +145,7 @@ Targets FindTargets(const MainWindow& w) {
   for (int k = 1; k <= t.Count(); ++k) {
     if (t.mWordLine[k] > w.Setting().LinesPerPage)
       break;
-    if (t.DicIdx(k).empty() || t.mWordX2[k] - t.mWordX1[k] < 20)
+    if (t.DicHits(k).empty() || t.mWordX2[k] - t.mWordX1[k] < 20)
       continue;
     if (found.a == 0) {
       found.a = k;

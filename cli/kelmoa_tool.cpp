@@ -172,15 +172,9 @@ int Lookup(const Args& a) {
   for (size_t w = 1; w < a.size(); ++w) {
     const std::u16string list = GetDicIdxListOfWord(dic.Words(), LowerAscii(Utf8ToUtf16(a[w])));
     std::cout << a[w] << '\t' << Out(list) << '\n';
-    size_t start = 0;
-    while (start < list.size()) {
-      size_t comma = list.find(u',', start);
-      if (comma == std::u16string::npos)
-        comma = list.size();
-      const int idx = std::stoi(Out(list.substr(start, comma - start)));
+    for (const int idx : ParseHits(list)) {
       std::cout << '\t' << idx << '\t' << Out(dic.Words()[idx]) << '\t'
                 << JoinTabs(dic.Meanings()[idx]) << '\n';
-      start = comma + 1;
     }
   }
   return kExitOk;

@@ -358,8 +358,7 @@ void MainWindow::HoverAt(double x, double y) {
   // Within the same word, or onto another occurrence of it, the popup stays as it is.
   if (w == mPrevHoverWord)
     return;
-  const std::u16string_view idxList = t.DicIdx(k);
-  if (idxList.empty()) {
+  if (t.DicHits(k).empty()) {
     HideMeaningPopup();
     return;
   }

@@ -19,6 +19,11 @@ namespace kelmoa {
 inline constexpr int kGridLines = 9000;
 inline constexpr int kGridCols = 100;
 
+// Entry indexes as text, joined by ",".
+std::u16string JoinHits(const std::vector<int>& hits);
+// The entry indexes of text joined by ","; a part that is no index is skipped.
+std::vector<int> ParseHits(std::u16string_view text);
+
 // A fixed grid of rows 0..kGridLines and columns 0..kGridCols + 1, allocated once at full
 // size. Rows and columns are 1-based like the line and column numbers the user sees; row 0
 // and column 0 exist and are not used. The extra column kGridCols + 1 holds, in the position
@@ -52,13 +57,13 @@ struct WordTable {
   std::vector<uint8_t> mWordLen{0};        // its length (a line has at most 100 characters)
   std::vector<int16_t> mWordX1{0};         // x of its first character
   std::vector<int16_t> mWordX2{0};         // x just right of its last character
-  std::vector<uint32_t> mWordDicIdxId{0};  // its index list: an entry of mDicIdxLists
+  std::vector<uint32_t> mWordDicIdxId{0};  // its dictionary hits: an entry of mDicHitLists
   std::vector<int> mLineFirstWord{0};      // first word of each line (0: none)
   std::vector<int> mLineLastWord{0};       // last word of each line (0: none)
 
-  std::vector<std::u16string> mDicIdxLists{std::u16string()};  // distinct lists; 0 is empty
-  std::unordered_map<int, std::u16string> mWordJoined;         // hyphen-joined forms by word
-  const StrList* mLines = nullptr;                             // the lines the words stand in
+  std::vector<std::vector<int>> mDicHitLists{std::vector<int>()};  // distinct lists; 0 is empty
+  std::unordered_map<int, std::u16string> mWordJoined;             // hyphen-joined forms by word
+  const StrList* mLines = nullptr;                                 // the lines the words stand in
 
   int Count() const { return static_cast<int>(mWordLen.size()) - 1; }
   // The word k exactly as in its line (case kept).
@@ -67,10 +72,12 @@ struct WordTable {
     return std::u16string_view((*mLines)[static_cast<size_t>(mWordLine[i])])
         .substr(static_cast<size_t>(mWordCol[i] - 1), mWordLen[i]);
   }
-  // The dictionary index list of word k: entry indexes joined by ",", or empty.
-  std::u16string_view DicIdx(int k) const {
-    return mDicIdxLists[mWordDicIdxId[static_cast<size_t>(k)]];
+  // The dictionary entries word k is found under (entry indexes, best first), or none.
+  const std::vector<int>& DicHits(int k) const {
+    return mDicHitLists[mWordDicIdxId[static_cast<size_t>(k)]];
   }
+  // The same as text: the entry indexes joined by ",", or empty.
+  std::u16string DicIdx(int k) const { return JoinHits(DicHits(k)); }
   // The hyphen-joined form of word k, or empty.
   std::u16string_view Joined(int k) const {
     const auto it = mWordJoined.find(k);

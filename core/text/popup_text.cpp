@@ -24,16 +24,6 @@ std::vector<std::u16string_view> Split(std::u16string_view s, char16_t sep) {
   }
 }
 
-// A decimal entry index, or 0 when the text is none.
-int ParseIndex(std::u16string_view s) {
-  if (!IsAllDigits(s) || s.size() > 9)
-    return 0;
-  int value = 0;
-  for (const char16_t ch : s)
-    value = value * 10 + (ch - u'0');
-  return value;
-}
-
 }  // namespace
 
 int LineAtY(double y, int firstLine, int pitch) {
@@ -69,13 +59,12 @@ int GetWordIdxAtPoint(double x, double y, int firstLine, int pitch,
   return WordOnLineAt(LineAtY(y, firstLine, pitch), x, lineFirstWord, lineLastWord, wordX1, wordX2);
 }
 
-std::vector<std::u16string> ComposePopupLines(std::u16string_view w, std::u16string_view idxList,
+std::vector<std::u16string> ComposePopupLines(std::u16string_view w, const std::vector<int>& hits,
                                               const StrList& dicWord, const StrList& dicMeaning) {
   const std::u16string lowered = LowerAscii(w);
   const int count = std::min(UpperBound(dicWord), UpperBound(dicMeaning));
   std::vector<std::u16string> lines;
-  for (const std::u16string_view part : Split(idxList, u',')) {
-    const int i = ParseIndex(part);
+  for (const int i : hits) {
     if (i < 1 || i > count)
       continue;
     const std::u16string& d = dicWord[static_cast<size_t>(i)];
@@ -93,7 +82,7 @@ std::vector<std::u16string> ComposePopupLines(std::u16string_view w, std::u16str
 std::u16string ComposePopupText(std::u16string_view w, std::u16string_view idxList,
                                 const StrList& dicWord, const StrList& dicMeaning) {
   std::u16string text;
-  for (const std::u16string& line : ComposePopupLines(w, idxList, dicWord, dicMeaning)) {
+  for (const std::u16string& line : ComposePopupLines(w, ParseHits(idxList), dicWord, dicMeaning)) {
     if (!text.empty())
       text += u'\t';
     text += line;

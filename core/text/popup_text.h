@@ -30,13 +30,13 @@ int WordOnLineAt(int line, double x, const std::vector<int>& lineFirstWord,
                  const std::vector<int>& lineLastWord, const std::vector<int16_t>& wordX1,
                  const std::vector<int16_t>& wordX2);
 
-// The popup lines for word w with the index list idxList (entry indexes joined by ","): one
-// popup line per meaning. The word's own entry gives its meanings alone;
+// The popup lines for word w found under the dictionary entries hits: one popup line per
+// meaning. The word's own entry gives its meanings alone;
 // an entry found through a base form or a prefix gives its head word on a line above its
 // meanings. Indexes outside the dictionary are skipped.
-std::vector<std::u16string> ComposePopupLines(std::u16string_view w, std::u16string_view idxList,
+std::vector<std::u16string> ComposePopupLines(std::u16string_view w, const std::vector<int>& hits,
                                               const StrList& dicWord, const StrList& dicMeaning);
-// The same lines joined by TAB.
+// The same lines joined by TAB, for an index list idxList (entry indexes joined by ",").
 std::u16string ComposePopupText(std::u16string_view w, std::u16string_view idxList,
                                 const StrList& dicWord, const StrList& dicMeaning);
 

@@ -77,7 +77,7 @@ std::vector<std::u16string> ReadingSession::PopupLines(int k) const {
   const WordTable& t = mDoc->words;
   if (k < 1 || k > t.Count())
     return {};
-  return ComposePopupLines(t.Word(k), t.DicIdx(k), mDic.Words(), mDic.Meanings());
+  return ComposePopupLines(t.Word(k), t.DicHits(k), mDic.Words(), mDic.Meanings());
 }
 
 DicChange ReadingSession::AddMeaning(const std::u16string& word, const std::u16string& meaning) {
