@@ -270,7 +270,7 @@ void MainWindow::OpenTextFile() {
       return;
     }
     // The shown text stays as it is: the file was read into a list of its own.
-    const bool tooLarge = rejection.kind == TextRejection::Kind::kTooLarge;
+    const bool tooLarge = rejection.TooLarge();
     const std::u16string msg = tooLarge ? WithQuestion(rejection.message) : rejection.message;
     // A text in a code that can be read, or one too long, can be prepared into a copy.
     const bool preparable = tooLarge || CanPrepareCode(rejection.codeName);

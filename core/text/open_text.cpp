@@ -22,19 +22,19 @@ TextFileCheck CheckAndReadTextFile(const std::string& path) {
     return check;
   }
   std::string code;
-  std::u16string msg;
+  TextLimitBreach breach;
   Status readStatus;
   if (fits) {
     code = GetCharCodeName(DetectCharCode(bytes));
     if (code == "ASCII" || code == "SJIS")
-      msg = DecodeTextLines(bytes, check.lines);
+      breach = DecodeText(bytes, check.lines);
   } else {
     // A larger file is read piece by piece while its code is worked out beside it; what was
     // read is dropped when the code turns out to be another. Reading stops at the limits of a
     // text file, so a file of another code costs no more than one of Shift_JIS.
     RunSideBySide(
         true, [&] { check.status = GetFileCharCode(path, code); },
-        [&] { msg = StreamTextLines(path, check.lines, readStatus); });
+        [&] { breach = StreamText(path, check.lines, readStatus); });
     if (!check.status.ok()) {
       check.result = TextFileCheck::kUnreadable;
       check.lines = NewStrList();
@@ -51,9 +51,10 @@ TextFileCheck CheckAndReadTextFile(const std::string& path) {
   check.status = readStatus;
   if (!check.status.ok()) {
     check.result = TextFileCheck::kUnreadable;
-  } else if (!msg.empty()) {
+  } else if (breach.broken()) {
     check.result = TextFileCheck::kTooLarge;
-    check.message = msg;
+    check.limit = breach;
+    check.message = MsgTextLimit(breach);
   }
   return check;
 }

@@ -5,6 +5,7 @@
 
 #include "core/base/status.h"
 #include "core/base/str_list.h"
+#include "core/text/text_reader.h"
 
 namespace kelmoa {
 
@@ -17,7 +18,8 @@ struct TextFileCheck {
     kUnreadable,  // status says why; nothing was read
   } result = kOk;
   std::u16string message;
-  std::string codeName;  // the character code the detector named, when it got that far
+  std::string codeName;   // the character code the detector named, when it got that far
+  TextLimitBreach limit;  // kTooLarge: which limit the text breaks
   StrList lines = NewStrList();
   Status status;
 };

@@ -38,7 +38,10 @@ OpenResult ReadingSession::Open(const std::string& path, const SettingInfo& sett
         rejection.kind = TextRejection::Kind::kWrongCode;
         break;
       case TextFileCheck::kTooLarge:
-        rejection.kind = TextRejection::Kind::kTooLarge;
+        rejection.kind = check.limit.kind == TextLimitBreach::Kind::kTooManyLines
+                             ? TextRejection::Kind::kTooManyLines
+                             : TextRejection::Kind::kLineTooLong;
+        rejection.limit = check.limit;
         break;
       default:
         rejection.kind = TextRejection::Kind::kUnreadable;

@@ -12,20 +12,27 @@
 #include "core/dictionary/dictionary.h"
 #include "core/settings/settings.h"
 #include "core/text/layout.h"
+#include "core/text/text_reader.h"
 
 namespace kelmoa {
 
 // Why a text was not opened. The text shown before stays open.
 struct TextRejection {
   enum class Kind {
-    kWrongCode,   // neither ASCII nor Shift_JIS: codeName names the code found
-    kTooLarge,    // over the limits of a text: message is the reader's rejection
-    kUnreadable,  // could not be opened or read: status says why
+    kWrongCode,     // neither ASCII nor Shift_JIS: codeName names the code found
+    kLineTooLong,   // a line over the limit: limit gives its number and length
+    kTooManyLines,  // more lines than a text may have
+    kUnreadable,    // could not be opened or read: status says why
   };
   Kind kind = Kind::kUnreadable;
-  std::string codeName;    // the code the detector named, when it got that far
-  std::u16string message;  // kWrongCode: message C with its question; kTooLarge: the rejection
-  Status status;           // kUnreadable
+  std::string codeName;   // the code the detector named, when it got that far
+  TextLimitBreach limit;  // kLineTooLong, kTooManyLines
+  // kWrongCode: message C with its question; kLineTooLong, kTooManyLines: the rejection
+  // (MsgTextLimit of limit) without it.
+  std::u16string message;
+  Status status;  // kUnreadable
+  // Over a limit of a text: such a text can be prepared into parts that keep them.
+  bool TooLarge() const { return kind == Kind::kLineTooLong || kind == Kind::kTooManyLines; }
 };
 
 // What became of Open: the text is open (rejection empty), or why not.

@@ -93,8 +93,9 @@ TEST_F(Session, ARejectedTextLeavesTheOpenOneAlone) {
     TextRejection::Kind kind;
   } const cases[] = {
       {"UTF-8", "caf\xc3\xa9\r\n", TextRejection::Kind::kWrongCode},
-      {"too many lines", manyLines, TextRejection::Kind::kTooLarge},
-      {"a long line", std::string(101, 'a') + "\r\n", TextRejection::Kind::kTooLarge},
+      {"too many lines", manyLines, TextRejection::Kind::kTooManyLines},
+      {"a long line", "short\r\n" + std::string(101, 'a') + "\r\n",
+       TextRejection::Kind::kLineTooLong},
   };
   for (const Case& c : cases) {
     const OpenResult opened = session.Open(Text(c.bytes), setting);
@@ -102,6 +103,12 @@ TEST_F(Session, ARejectedTextLeavesTheOpenOneAlone) {
     EXPECT_EQ(opened.rejection->kind, c.kind) << c.name;
     EXPECT_FALSE(opened.rejection->message.empty()) << c.name;
   }
+  // The numbers of a line over the limit, as its message gives them.
+  const OpenResult wide = session.Open(Text("short\r\n" + std::string(101, 'a') + "\r\n"), setting);
+  ASSERT_FALSE(wide.ok());
+  EXPECT_EQ(wide.rejection->limit.line, 2);
+  EXPECT_EQ(wide.rejection->limit.bytes, 101);
+  EXPECT_EQ(wide.rejection->message, MsgLineTooLong(2, 101));
   const OpenResult missing = session.Open(dir / "none.txt", setting);
   ASSERT_FALSE(missing.ok());
   EXPECT_EQ(missing.rejection->kind, TextRejection::Kind::kUnreadable);
