@@ -35,24 +35,6 @@ int LineAtY(double y, int firstLine, int pitch) {
   return line < 1 || line > std::numeric_limits<int>::max() ? 0 : static_cast<int>(line);
 }
 
-int WordOnLineAt(int line, double x, const std::vector<int>& lineFirstWord,
-                 const std::vector<int>& lineLastWord, const std::vector<int16_t>& wordX1,
-                 const std::vector<int16_t>& wordX2) {
-  const auto at = static_cast<size_t>(line);
-  if (line < 1 || at >= lineFirstWord.size() || at >= lineLastWord.size())
-    return 0;
-  const int first = lineFirstWord[at];
-  const int last = lineLastWord[at];
-  for (int i = std::max(first, 1); i <= last; ++i) {
-    const auto k = static_cast<size_t>(i);
-    if (k >= wordX1.size() || k >= wordX2.size())
-      break;
-    if (wordX1[k] < x && x < wordX2[k])
-      return i;
-  }
-  return 0;
-}
-
 int GetWordIdxAtPoint(double x, double y, int firstLine, int pitch,
                       const std::vector<int>& lineFirstWord, const std::vector<int>& lineLastWord,
                       const std::vector<int16_t>& wordX1, const std::vector<int16_t>& wordX2) {

@@ -1,6 +1,7 @@
 // The popup text: the word under the pointer, its meanings as popup lines, the box's layout.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -26,9 +27,24 @@ int GetWordIdxAtPoint(double x, double y, int firstLine, int pitch,
 int LineAtY(double y, int firstLine, int pitch);
 
 // The word of line `line` (lineFirstWord..lineLastWord) that x falls strictly inside, or 0.
-int WordOnLineAt(int line, double x, const std::vector<int>& lineFirstWord,
-                 const std::vector<int>& lineLastWord, const std::vector<int16_t>& wordX1,
-                 const std::vector<int16_t>& wordX2);
+// Inline: it runs on every pointer move.
+inline int WordOnLineAt(int line, double x, const std::vector<int>& lineFirstWord,
+                        const std::vector<int>& lineLastWord, const std::vector<int16_t>& wordX1,
+                        const std::vector<int16_t>& wordX2) {
+  const auto at = static_cast<size_t>(line);
+  if (line < 1 || at >= lineFirstWord.size() || at >= lineLastWord.size())
+    return 0;
+  const int first = lineFirstWord[at];
+  const int last = lineLastWord[at];
+  for (int i = std::max(first, 1); i <= last; ++i) {
+    const auto k = static_cast<size_t>(i);
+    if (k >= wordX1.size() || k >= wordX2.size())
+      break;
+    if (wordX1[k] < x && x < wordX2[k])
+      return i;
+  }
+  return 0;
+}
 
 // The popup lines for word w found under the dictionary entries hits: one popup line per
 // meaning. The word's own entry gives its meanings alone;

@@ -71,11 +71,6 @@ int ReadingSession::Relayout(const SettingInfo& setting) {
   return maxRight;
 }
 
-int ReadingSession::WordAt(int line, double x) const {
-  const WordTable& t = mDoc->words;
-  return WordOnLineAt(line, x, t.mLineFirstWord, t.mLineLastWord, t.mWordX1, t.mWordX2);
-}
-
 std::vector<std::u16string> ReadingSession::PopupLines(int k) const {
   const WordTable& t = mDoc->words;
   if (k < 1 || k > t.Count())

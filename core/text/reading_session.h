@@ -12,6 +12,7 @@
 #include "core/dictionary/dictionary.h"
 #include "core/settings/settings.h"
 #include "core/text/layout.h"
+#include "core/text/popup_text.h"
 #include "core/text/text_reader.h"
 
 namespace kelmoa {
@@ -90,7 +91,10 @@ class ReadingSession {
 
   // The word (index into the word table, 1-based) at x on text line `line`, or 0. A point
   // exactly on a word's edge is outside it.
-  int WordAt(int line, double x) const;
+  int WordAt(int line, double x) const {
+    const WordTable& t = mDoc->words;
+    return WordOnLineAt(line, x, t.mLineFirstWord, t.mLineLastWord, t.mWordX1, t.mWordX2);
+  }
 
   // The lines of word k's popup: its meanings; an entry found through a base form or a prefix
   // gives its head word on a line above its meanings. Empty for a word the dictionary does
