@@ -23,6 +23,7 @@
 #include "core/dictionary/dictionary_import.h"
 #include "core/text/layout.h"
 #include "core/text/open_text.h"
+#include "core/text/reading_session.h"
 #include "core/text/word_info.h"
 
 namespace kelmoa {
@@ -229,25 +230,22 @@ BENCHMARK(BM_OpenTextFloorReadDecode)->Unit(benchmark::kMillisecond);
 // Opening a text as the open routine does, short of drawing: detection, reading under the
 // limits, the character grid, positions, and the word information against the dictionary.
 void BM_OpenText(benchmark::State& state) {
-  Dictionary dic;
-  if (DefaultDictionary().empty() || !dic.LoadDicFile(DefaultDictionary()).ok()) {
+  ReadingSession session({});
+  if (DefaultDictionary().empty() || !session.LoadDictionary(DefaultDictionary()).ok()) {
     state.SkipWithError("EDICT is not installed");
     return;
   }
-  auto doc = std::make_unique<TextDocument>();
   SettingInfo setting;
   setting.HalfWidth = 7;
   setting.FullWidth = 13;
   const std::string path = ProseText();
   for (auto _ : state) {
-    TextFileCheck check = CheckAndReadTextFile(path);
-    int right = 0, longest = 0;
-    SetNewTextLines(*doc, std::move(check.lines), setting, right, longest);
-    MarkKnownWords(*doc, dic.Words());
-    benchmark::DoNotOptimize(doc->words.Count());
+    const OpenResult opened = session.Open(path, setting);
+    benchmark::DoNotOptimize(opened.maxRight);
   }
-  state.counters["lines"] = doc->LineCount();
-  state.counters["words"] = doc->words.Count();
+  const TextDocument& doc = session.Document();
+  state.counters["lines"] = doc.LineCount();
+  state.counters["words"] = doc.words.Count();
 }
 BENCHMARK(BM_OpenText)->Unit(benchmark::kMillisecond);
 

@@ -30,6 +30,7 @@
 #include "core/dictionary/dictionary_import.h"
 #include "core/text/layout.h"
 #include "core/text/open_text.h"
+#include "core/text/reading_session.h"
 #include "core/text/word_info.h"
 #include "gui/main_window.h"
 #include "gui/message_dialog.h"
@@ -144,7 +145,7 @@ Targets FindTargets(const MainWindow& w) {
   for (int k = 1; k <= t.Count(); ++k) {
     if (t.mWordLine[k] > w.Setting().LinesPerPage)
       break;
-    if (t.DicIdx(k).empty() || t.mWordX2[k] - t.mWordX1[k] < 20)
+    if (t.DicHits(k).empty() || t.mWordX2[k] - t.mWordX1[k] < 20)
       continue;
     if (found.a == 0) {
       found.a = k;
@@ -158,8 +159,7 @@ Targets FindTargets(const MainWindow& w) {
 
 double MidY(const MainWindow& w, int k) {
   const SettingInfo& s = w.Setting();
-  return (w.Document().words.mWordLine[k] - 1) * (s.CharHeight + s.LineSpace) + 5 +
-         s.CharHeight / 2.0;
+  return PageGeometry::Of(s).LineTop(w.Document().words.mWordLine[k], 1) + s.CharHeight / 2.0;
 }
 
 void PointerMoveSameWord(benchmark::State& state, MainWindow& w) {
@@ -224,29 +224,26 @@ void PageRedraw(benchmark::State& state) {
 // synced, atomic write), word information, redraw.
 struct ChangeFixture {
   const Installed& inst;
-  Dictionary dic;
-  std::unique_ptr<TextDocument> doc = std::make_unique<TextDocument>();
+  ReadingSession session;
   SettingInfo s;
   std::unique_ptr<PageFont> font;
   QImage page;
 
-  explicit ChangeFixture(const Installed& i) : inst(i) {
-    dic.LoadDicFile(inst.base + "/dic/Dic_EJ.txt");
+  explicit ChangeFixture(const Installed& i) : inst(i), session(i.base) {
+    session.LoadDictionary();
     QFont f = PaneFont(s.FontSize);
     bool ok = false;
     GetPicTextMetrics(f, s.HalfWidth, s.FullWidth, s.CharHeight, ok);
     s.LinesPerPage = ComputeLinesPerPage(637, s);
     font = std::make_unique<PageFont>(f);
-    int right = 0, longest = 0;
-    SetNewTextLines(*doc, CheckAndReadTextFile(inst.text).lines, s, right, longest);
-    MarkKnownWords(*doc, dic.Words());
-    page = QImage(right + 3 * s.HalfWidth, 637, QImage::Format_RGB32);
+    const OpenResult opened = session.Open(inst.text, s);
+    page = QImage(opened.maxRight + 3 * s.HalfWidth, 637, QImage::Format_RGB32);
   }
 };
 
 void WordInformation(benchmark::State& state, ChangeFixture& f) {
   for (auto _ : state)
-    MarkKnownWords(*f.doc, f.dic.Words());
+    f.session.MarkKnownWords();
 }
 
 void DictionaryChangeFloor(benchmark::State& state, ChangeFixture& f) {
@@ -262,19 +259,19 @@ void DictionaryChangeFloor(benchmark::State& state, ChangeFixture& f) {
 }
 
 void DictionaryChange(benchmark::State& state, ChangeFixture& f) {
-  DictionaryFiles files(f.inst.base);
   int n = 0;
+  const TextDocument& doc = f.session.Document();
   for (auto _ : state) {
     std::u16string word = u"zzbench";
     for (int v = ++n; v > 0; v /= 26)
       word += static_cast<char16_t>(u'a' + v % 26);
-    if (!files.AddEntry(f.dic, word, u"【名】試験", LocalNow()).ok()) {
+    // The change marks the words again.
+    if (!f.session.AddMeaning(word, u"【名】試験").ok()) {
       state.SkipWithError("the change was not written");
       break;
     }
-    MarkKnownWords(*f.doc, f.dic.Words());
-    DrawTextPage(f.page, *f.font, *f.doc, f.s, f.doc->LineCount(), 1);
-    DrawLineNumbers(f.page, *f.font, f.doc->LineCount(), 1, f.s);
+    DrawTextPage(f.page, *f.font, doc, f.s, doc.LineCount(), 1);
+    DrawLineNumbers(f.page, *f.font, doc.LineCount(), 1, f.s);
   }
 }
 

@@ -25,6 +25,7 @@
 #include "core/text/layout.h"
 #include "core/text/open_text.h"
 #include "core/text/prepare_text.h"
+#include "core/text/reading_session.h"
 #include "core/text/text_reader.h"
 #include "core/text/word_info.h"
 #include "core/wordlist/word_capture.h"
@@ -122,6 +123,32 @@ bool LoadDic(const std::string& path, Dictionary& dic, int& exitCode) {
   return true;
 }
 
+bool LoadDic(ReadingSession& session, const std::string& path, int& exitCode) {
+  if (Status s = session.LoadDictionary(path); !s.ok()) {
+    exitCode = IoError(s);
+    return false;
+  }
+  return true;
+}
+
+// Opens the text at path in the session, laid out in the window's default character widths.
+// A rejection is printed as the window shows it (exit 3), an unreadable file as an error.
+bool OpenText(ReadingSession& session, const std::string& path, int& exitCode) {
+  SettingInfo setting;
+  setting.HalfWidth = 7;
+  setting.FullWidth = 14;
+  const OpenResult opened = session.Open(path, setting);
+  if (opened.ok())
+    return true;
+  if (opened.rejection->kind == TextRejection::Kind::kUnreadable) {
+    exitCode = IoError(opened.rejection->status);
+  } else {
+    std::cout << ShownMessage(opened.rejection->message) << '\n';
+    exitCode = kExitRejected;
+  }
+  return false;
+}
+
 int Entries(const Args& a) {
   if (a.size() != 1)
     return Usage();
@@ -145,15 +172,9 @@ int Lookup(const Args& a) {
   for (size_t w = 1; w < a.size(); ++w) {
     const std::u16string list = GetDicIdxListOfWord(dic.Words(), LowerAscii(Utf8ToUtf16(a[w])));
     std::cout << a[w] << '\t' << Out(list) << '\n';
-    size_t start = 0;
-    while (start < list.size()) {
-      size_t comma = list.find(u',', start);
-      if (comma == std::u16string::npos)
-        comma = list.size();
-      const int idx = std::stoi(Out(list.substr(start, comma - start)));
+    for (const int idx : ParseHits(list)) {
       std::cout << '\t' << idx << '\t' << Out(dic.Words()[idx]) << '\t'
                 << JoinTabs(dic.Meanings()[idx]) << '\n';
-      start = comma + 1;
     }
   }
   return kExitOk;
@@ -207,13 +228,11 @@ int ReportChange(const DicChange& change) {
 int Add(const Args& a) {
   if (a.size() != 3)
     return Usage();
-  DictionaryFiles files(a[0]);
-  Dictionary dic;
+  ReadingSession session(a[0]);
   int rc = kExitOk;
-  if (!LoadDic(files.DicPath(), dic, rc))
+  if (!LoadDic(session, {}, rc))
     return rc;
-  const std::u16string word = Utf8ToUtf16(a[1]), meaning = Utf8ToUtf16(a[2]);
-  return ReportChange(files.AddEntry(dic, word, meaning, LocalNow()));
+  return ReportChange(session.AddMeaning(Utf8ToUtf16(a[1]), Utf8ToUtf16(a[2])));
 }
 
 int Delete(const Args& a) {
@@ -223,39 +242,26 @@ int Delete(const Args& a) {
   const auto [end, ec] = std::from_chars(a[1].data(), a[1].data() + a[1].size(), idx);
   if (ec != std::errc() || end != a[1].data() + a[1].size())
     return Usage();
-  DictionaryFiles files(a[0]);
-  Dictionary dic;
+  ReadingSession session(a[0]);
   int rc = kExitOk;
-  if (!LoadDic(files.DicPath(), dic, rc))
+  if (!LoadDic(session, {}, rc))
     return rc;
   // An index outside the dictionary is refused by the change itself.
+  const Dictionary& dic = session.Dic();
   const std::u16string entry =
       idx >= 1 && idx <= dic.Count() ? dic.Words()[idx] + u' ' + Utf8ToUtf16(a[2]) : u"";
-  return ReportChange(files.DeleteEntry(dic, idx, entry, LocalNow()));
+  return ReportChange(session.DeleteMeaning(idx, entry));
 }
 
 int Annotate(const Args& a) {
   if (a.size() != 2)
     return Usage();
-  TextFileCheck check = CheckAndReadTextFile(a[1]);
-  if (check.result == TextFileCheck::kUnreadable)
-    return IoError(check.status);
-  if (check.result != TextFileCheck::kOk) {
-    std::cout << ShownMessage(check.message) << '\n';
-    return kExitRejected;
-  }
-  Dictionary dic;
+  // The text is judged before the dictionary is read, so that a rejection is what is reported.
+  ReadingSession session({});
   int rc = kExitOk;
-  if (!LoadDic(a[0], dic, rc))
+  if (!OpenText(session, a[1], rc) || !LoadDic(session, a[0], rc))
     return rc;
-  auto doc = std::make_unique<TextDocument>();  // the grids are large: keep them off the stack
-  SettingInfo setting;
-  setting.HalfWidth = 7;
-  setting.FullWidth = 14;
-  int maxRight = 0, longest = 0;
-  SetNewTextLines(*doc, std::move(check.lines), setting, maxRight, longest);
-  MarkKnownWords(*doc, dic.Words());
-  const WordTable& t = doc->words;
+  const WordTable& t = session.Document().words;
   for (int k = 1; k <= t.Count(); ++k) {
     std::cout << t.mWordLine[k] << '\t' << t.mWordCol[k] << '\t' << Out(t.Word(k)) << '\t'
               << Out(t.Joined(k)) << '\t' << Out(t.DicIdx(k)) << '\t' << t.mWordX1[k] << '\t'
@@ -472,26 +478,14 @@ int WordListAdd(const Args& a) {
   const auto [end, ec] = std::from_chars(a[2].data(), a[2].data() + a[2].size(), lineNumber);
   if (ec != std::errc() || end != a[2].data() + a[2].size() || lineNumber < 1)
     return Usage();
-  TextFileCheck check = CheckAndReadTextFile(a[1]);
-  if (check.result == TextFileCheck::kUnreadable)
-    return IoError(check.status);
-  if (check.result != TextFileCheck::kOk) {
-    std::cout << ShownMessage(check.message) << '\n';
-    return kExitRejected;
-  }
-  Dictionary dic;
+  ReadingSession session(a[0]);
   int rc = kExitOk;
-  if (!LoadDic(DictionaryFiles(a[0]).DicPath(), dic, rc))
+  if (!OpenText(session, a[1], rc) || !LoadDic(session, {}, rc))
     return rc;
-  auto doc = std::make_unique<TextDocument>();  // the grids are large: keep them off the stack
-  SettingInfo setting;
-  setting.HalfWidth = 7;
-  setting.FullWidth = 14;
-  int maxRight = 0, longest = 0;
-  SetNewTextLines(*doc, std::move(check.lines), setting, maxRight, longest);
-  MarkKnownWords(*doc, dic.Words());
+  const TextDocument& doc = session.Document();
+  const Dictionary& dic = session.Dic();
   const std::u16string word = Utf8ToUtf16(a[3]);
-  const int k = FindWordOnLine(doc->words, lineNumber, word);
+  const int k = FindWordOnLine(doc.words, lineNumber, word);
   if (k == 0) {
     std::cerr << "kelmoa-tool: " << lineNumber << "行目に単語「" << a[3] << "」がありません。\n";
     return kExitUsage;
@@ -500,8 +494,8 @@ int WordListAdd(const Args& a) {
   const std::filesystem::path absolute = std::filesystem::absolute(a[1], fsError);
   const std::string file = fsError ? a[1] : absolute.string();
   WordCapture capture;
-  if (!CaptureWord(*doc, k, dic.Words(), dic.Meanings(), file, std::time(nullptr), capture)) {
-    std::cerr << "kelmoa-tool: 「" << Out(doc->words.Word(k))
+  if (!CaptureWord(doc, k, dic.Words(), dic.Meanings(), file, std::time(nullptr), capture)) {
+    std::cerr << "kelmoa-tool: 「" << Out(doc.words.Word(k))
               << "」は辞書にないため，単語帳に加えませんでした。\n";
     return kExitUsage;
   }

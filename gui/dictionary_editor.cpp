@@ -16,7 +16,9 @@
 #include "core/base/str_list.h"
 #include "core/dictionary/dictionary.h"
 #include "core/dictionary/dictionary_messages.h"
-#include "gui/dictionary_editor_messages.h"
+#include "core/dictionary/lookup.h"
+#include "core/text/reading_session.h"
+#include "core/text/editor_messages.h"
 #include "gui/main_window.h"
 #include "gui/message_dialog.h"
 #include "gui/window_helpers.h"
@@ -42,8 +44,10 @@ class WaitCursor {
 
 }  // namespace
 
-DictionaryEditor::DictionaryEditor(MainWindow& main)
-    : QWidget(&main, Qt::Window | Qt::MSWindowsFixedSizeDialogHint), mMain(main) {
+DictionaryEditor::DictionaryEditor(ReadingSession& session, MainWindow& main)
+    : QWidget(&main, Qt::Window | Qt::MSWindowsFixedSizeDialogHint),
+      mSession(session),
+      mMain(main) {
   BuildControls();
   FillFixedFields();
 }
@@ -132,7 +136,8 @@ void DictionaryEditor::StandBesideMainWindow() {
 void DictionaryEditor::ListTypedWord() {
   std::u16string form;
   StrList meanings;
-  mMain.LookUpMeanings(mWordField->text().toLower().toStdU16String(), mCurDicIdx, form, meanings);
+  LookUpMeanings(mSession.Dic(), mWordField->text().toLower().toStdU16String(), mCurDicIdx, form,
+                 meanings);
   mEntryList->clear();
   if (mCurDicIdx <= 0)
     return;
@@ -196,8 +201,9 @@ void DictionaryEditor::AddEntry() {
     {
       const WaitCursor wait(*this);
       // The word is stored as typed; the list below looks it up lowered.
-      change = mMain.AddEntryAndWriteDic(mWordField->text().toStdU16String(),
-                                         mMeaningField->text().toStdU16String());
+      // The session marks the words again and the main window redraws on its notice.
+      change = mSession.AddMeaning(mWordField->text().toStdU16String(),
+                                   mMeaningField->text().toStdU16String());
     }
     if (!ShowChange(change, true)) {
       mMeaningField->setFocus();  // the typed meaning stays for another try
@@ -232,7 +238,7 @@ void DictionaryEditor::DeleteSelectedEntry() {
     DicChange change;
     {
       const WaitCursor wait(*this);
-      change = mMain.DelEntryAndWriteDic(mCurDicIdx, line.toStdU16String());
+      change = mSession.DeleteMeaning(mCurDicIdx, line.toStdU16String());
     }
     if (!ShowChange(change, false)) {
       // The line is still there: keep it selected for another try.
@@ -251,12 +257,8 @@ void DictionaryEditor::DeleteSelectedEntry() {
 }
 
 bool DictionaryEditor::ShowChange(const DicChange& change, bool adding) {
-  // A reload replaced the whole dictionary, whatever became of the change: the main window
-  // marks its words again.
-  if (change.ok() || change.reloaded) {
-    const WaitCursor wait(*this);
-    RefreshMainWindow();
-  }
+  // The words of the text were marked again, and the page drawn again, by the session's
+  // notice, after a change and after a reload that replaced the whole dictionary.
   switch (change.outcome) {
     case DicChange::Outcome::kWritten:
     case DicChange::Outcome::kUnchanged:
@@ -280,13 +282,6 @@ void DictionaryEditor::ShowWriteFailure(const QString& msg) {
   ShowMessage(msg, 0, Q(kNotifyWav));
   // The dictionary was taken back to what it was (or is the file's, after a reload); list that.
   ListTypedWord();
-}
-
-void DictionaryEditor::RefreshMainWindow() {
-  if (!mMain.HasText())
-    return;
-  mMain.MarkKnownWords();
-  mMain.DrawPage();
 }
 
 void DictionaryEditor::LowerWord() {

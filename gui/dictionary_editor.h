@@ -12,6 +12,7 @@ class QPushButton;
 namespace kelmoa {
 
 class MainWindow;
+class ReadingSession;
 struct DicChange;
 
 // The dictionary editor: a modeless window beside the main window. The word box lists what the
@@ -24,7 +25,9 @@ class DictionaryEditor : public QWidget {
 
  public:
   // main owns the dictionary and the loaded text; the editor is its child window.
-  explicit DictionaryEditor(MainWindow& main);
+  // The editor looks up and changes the dictionary of session; main is the window it stands
+  // beside and whose message boxes it uses.
+  DictionaryEditor(ReadingSession& session, MainWindow& main);
 
   // Stands against the main window's right edge, keeping its own top.
   void StandBesideMainWindow();
@@ -68,9 +71,9 @@ class DictionaryEditor : public QWidget {
   // Shows a failed or refused change and lists the dictionary again.
   void ShowWriteFailure(const QString& msg);
   // Re-runs the main window's word information and redraws its page, when a text is loaded.
-  void RefreshMainWindow();
   int ShowMessage(const QString& msg, int btn, const QString& wav);
 
+  ReadingSession& mSession;
   MainWindow& mMain;
   int mCurDicIdx = 0;
 

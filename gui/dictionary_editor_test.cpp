@@ -21,9 +21,9 @@
 #include "core/base/fixtures_test.h"
 #include "core/base/helpers.h"
 #include "core/dictionary/dictionary.h"
-#include "gui/dictionary_editor_messages.h"
-#include "gui/message_dialog.h"
+#include "core/text/editor_messages.h"
 #include "gui/main_window.h"
+#include "gui/message_dialog.h"
 #include "gui/picture_box.h"
 #include "gui/speech.h"
 #include "gui/window_helpers.h"
@@ -81,7 +81,7 @@ class DictionaryEditorTest : public QObject {
   DictionaryEditor& Ready(const std::vector<std::string>& text = {}) {
     WriteBytes(DicPath(), SjisLines(kDic));
     mW = std::make_unique<MainWindow>(ProgramPaths::FromProgramFile(mDir / "bin/Kelmoa"),
-                                   std::string());
+                                      std::string());
     mW->MsgDialog().SetResponder([this](const QString& msg, int btn) {
       mMessages << msg;
       mButtons << btn;
@@ -140,7 +140,7 @@ class DictionaryEditorTest : public QObject {
   int Pitch() const { return mW->mSetting.CharHeight + mW->mSetting.LineSpace; }
   // The middle of the n-th occurrence of word in the text, in pane coordinates.
   QPointF At(const std::string& word, int occurrence = 1) const {
-    const WordTable& t = mW->mDoc->words;
+    const WordTable& t = mW->Document().words;
     for (int k = 1; k <= t.Count(); ++k) {
       if (t.Word(k) == U16(word) && --occurrence == 0) {
         const int top = (t.mWordLine[k] - mW->mScrollBar->value()) * Pitch() + 5;
@@ -276,7 +276,7 @@ class DictionaryEditorTest : public QObject {
     }
     QCOMPARE(DicFile(), before);
     QVERIFY(Backups().empty());
-    QCOMPARE(mW->mDic.Count(), 3);
+    QCOMPARE(mW->Session().Dic().Count(), 3);
 
     // The limits themselves pass.
     for (const auto& [word, meaning] : std::vector<std::pair<QString, QString>>{
@@ -391,9 +391,10 @@ class DictionaryEditorTest : public QObject {
   void aBackupThatCannotBeMadeChangesNothing() {
     DictionaryEditor& e = Ready({"the zebra dog"});
     const std::u16string before = DicFile();
-    const StrList words = mW->mDic.Words(), meanings = mW->mDic.Meanings();
+    const StrList words = mW->Session().Dic().Words(), meanings = mW->Session().Dic().Meanings();
     const auto unchanged = [&] {
-      return DicFile() == before && mW->mDic.Words() == words && mW->mDic.Meanings() == meanings;
+      return DicFile() == before && mW->Session().Dic().Words() == words &&
+             mW->Session().Dic().Meanings() == meanings;
     };
     // A plain file where the backup folder should be: no backup can go there.
     fs::remove(mDir / "dic_backup");
@@ -433,7 +434,7 @@ class DictionaryEditorTest : public QObject {
   void aFullDiskChangesNothingAndLeavesNoBackup() {
     FullDisk disk;
     DictionaryEditor& e = Ready({"the zebra"});
-    mW->SetFileOps(disk);
+    mW->Session().SetFileOps(disk);
     const std::u16string before = DicFile();
     disk.full = true;
     Type("zebra", "シマウマ");
@@ -441,7 +442,7 @@ class DictionaryEditorTest : public QObject {
     QCOMPARE(mMessages.size(), 1);
     QVERIFY2(mMessages[0].endsWith("No space left on device"), qPrintable(mMessages[0]));
     QCOMPARE(DicFile(), before);
-    QCOMPARE(mW->mDic.Count(), 3);
+    QCOMPARE(mW->Session().Dic().Count(), 3);
     QVERIFY(Backups().empty());  // the backup made for the change went with it
     QVERIFY(List().isEmpty());
     QVERIFY(!DrawnBlue("zebra"));
@@ -516,7 +517,7 @@ class DictionaryEditorTest : public QObject {
     for (const Case& c : cases) {
       WriteBytes(DicPath(), SjisLines(kDic));
       ::chmod(DicPath().c_str(), 0644);
-      QVERIFY(mW->mDic.LoadDicFile(DicPath()).ok());
+      QVERIFY(mW->Session().Dic().LoadDicFile(DicPath()).ok());
       c.spoil();
       const std::string before = ReadBytes(DicPath());
       mMessages.clear();
@@ -539,7 +540,7 @@ class DictionaryEditorTest : public QObject {
     bytes.resize(kMaxDicFileBytes + 1, '\n');
     WriteBytes(DicPath(), bytes);
     mW = std::make_unique<MainWindow>(ProgramPaths::FromProgramFile(mDir / "bin/Kelmoa"),
-                                   std::string());
+                                      std::string());
     mW->MsgDialog().SetResponder([this](const QString& msg, int) {
       mMessages << msg;
       return MessageDialog::kOK;
@@ -551,7 +552,7 @@ class DictionaryEditorTest : public QObject {
                  mMessages[0].contains("理由＝辞書ファイルが大きすぎます（65 MiB，上限は64 MiB）"),
              qPrintable(mMessages[0]));
     QCOMPARE(ended.count(), 1);
-    QCOMPARE(mW->mDic.Count(), 0);
+    QCOMPARE(mW->Session().Dic().Count(), 0);
   }
 
   // ---- showing, hiding, placing ------------------------------------------------------------

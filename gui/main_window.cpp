@@ -26,12 +26,11 @@
 #include "core/base/codepage.h"
 #include "core/base/helpers.h"
 #include "core/settings/editor_command.h"
+#include "core/text/messages.h"
 #include "core/text/open_text.h"
 #include "core/text/popup_text.h"
 #include "core/text/prepare_text.h"
-#include "core/text/word_info.h"
 #include "gui/editor_launch.h"
-#include "gui/main_window_messages.h"
 #include "gui/meaning_popup.h"
 #include "gui/message_dialog.h"
 #include "gui/page_render.h"
@@ -75,7 +74,8 @@ MainWindow::MainWindow(ProgramPaths paths, std::string commandLine, QWidget* par
     : QWidget(parent),
       mPaths(std::move(paths)),
       mCommandLine(std::move(commandLine)),
-      mDoc(std::make_unique<TextDocument>()) {
+      mSession(mPaths.baseFolder) {
+  mSession.AddObserver(*this);
   BuildControls();
   PrepareWindow();
 }
@@ -224,7 +224,7 @@ void MainWindow::ActivateFirstTime() {
   PanePrint(kDicLoading, false);
   mTextPane->setCursor(Qt::WaitCursor);
   mTextPane->repaint();
-  const Status loaded = mDic.LoadDicFile(dicPath);
+  const Status loaded = mSession.LoadDictionary(dicPath);
   mTextPane->setCursor(Qt::IBeamCursor);
   if (!loaded.ok()) {
     ShowMessage(MsgDicUnreadable(UPath(dicPath), SystemReason(loaded)), 0);
@@ -232,7 +232,7 @@ void MainWindow::ActivateFirstTime() {
     return;
   }
   PanePrint(kDicLoaded, true);
-  PanePrint(kDicWordCount + Utf8ToUtf16(std::to_string(mDic.Count())), true);
+  PanePrint(kDicWordCount + Utf8ToUtf16(std::to_string(mSession.Dic().Count())), true);
 
   // A file named on the command line that cannot be opened at all (missing, a folder, a pipe,
   // a device, not readable) is named with the reason, and the greeting follows. A hidden file
@@ -255,50 +255,40 @@ void MainWindow::ActivateFirstTime() {
 }
 
 void MainWindow::OpenTextFile() {
-  TextFileCheck check = CheckAndReadTextFile(mTextFilePath);
-  switch (check.result) {
-    case TextFileCheck::kUnreadable: {
+  mTextPane->setCursor(Qt::WaitCursor);
+  const OpenResult opened = mSession.Open(mTextFilePath, mSetting);
+  if (!opened.ok()) {
+    mTextPane->setCursor(Qt::IBeamCursor);
+    const TextRejection& rejection = *opened.rejection;
+    if (rejection.kind == TextRejection::Kind::kUnreadable) {
       // The reason in the user's words where the file system names one; else the system's.
       std::u16string reason = TextFileProblem(mTextFilePath);
       if (reason.empty())
-        reason = SystemReason(check.status);
+        reason = SystemReason(rejection.status);
       ShowMessage(MsgTextFileUnreadable(UPath(mTextFilePath), reason), 0);
       mTextFilePath = mLastTextFilePath;
       return;
     }
-    case TextFileCheck::kWrongCode:
-    case TextFileCheck::kTooLarge: {
-      // The shown text stays as it is: the file was read into a list of its own.
-      const std::u16string msg =
-          check.result == TextFileCheck::kWrongCode ? check.message : WithQuestion(check.message);
-      // A text in a code that can be read, or one too long, can be prepared into a copy.
-      const bool preparable =
-          check.result == TextFileCheck::kTooLarge || CanPrepareCode(check.code);
-      const int answer = ShowMessage(msg, 1, preparable);
-      if (answer == MessageDialog::kOK)
-        EditTextInEditor();  // opens the rejected file
-      const std::string rejected = mTextFilePath;
-      mTextFilePath = mLastTextFilePath;
-      if (answer == MessageDialog::kConvert)
-        OpenPreparedCopy(rejected);
-      return;
-    }
-    case TextFileCheck::kOk:
-      break;
+    // The shown text stays as it is: the file was read into a list of its own.
+    const bool tooLarge = rejection.TooLarge();
+    const std::u16string msg = tooLarge ? WithQuestion(rejection.message) : rejection.message;
+    // A text in a code that can be read, or one too long, can be prepared into a copy.
+    const bool preparable = tooLarge || CanPrepareCode(rejection.code);
+    const int answer = ShowMessage(msg, 1, preparable);
+    if (answer == MessageDialog::kOK)
+      EditTextInEditor();  // opens the rejected file
+    const std::string rejected = mTextFilePath;
+    mTextFilePath = mLastTextFilePath;
+    if (answer == MessageDialog::kConvert)
+      OpenPreparedCopy(rejected);
+    return;
   }
 
-  mTextPane->setCursor(Qt::WaitCursor);
-  TextDocument& doc = *mDoc;
-  int maxRight = 0;
-  int longestLine = 0;
-  SetNewTextLines(doc, std::move(check.lines), mSetting, maxRight, longestLine);
-  mTextLoaded = true;
   mEditTextButton->setEnabled(true);
   mReopenButton->setEnabled(true);
   mSpeakBox->setEnabled(true);
   mLastTextFilePath = mTextFilePath;
-  FitWindowToText(maxRight);
-  kelmoa::MarkKnownWords(doc, mDic.Words());
+  FitWindowToText(opened.maxRight);
   if (mScrollBar->value() == 1) {
     DrawPage();
   } else {
@@ -310,7 +300,7 @@ void MainWindow::OpenTextFile() {
 
 // The text is never wrapped: the window grows to the longest line instead.
 void MainWindow::FitWindowToText(int maxRight) {
-  SetVScrollRange(mDoc->LineCount(), mSetting.LinesPerPage, *mScrollBar);
+  SetVScrollRange(Document().LineCount(), mSetting.LinesPerPage, *mScrollBar);
   const int picWidth =
       SetPicTextWidth(maxRight, mSetting.HalfWidth, kPicTextMinWidthPx, *mTextPane);
   SetFormWidth(picWidth, !mScrollBar->isHidden(), mScrollBar->width(), *this);
@@ -339,8 +329,9 @@ void MainWindow::DrawPage() {
   HideMeaningPopup();
   const int first = mScrollBar->value();
   QImage& page = mTextPane->Image();
-  DrawTextPage(page, *mPageFont, *mDoc, mSetting, mDoc->LineCount(), first);
-  DrawLineNumbers(page, *mPageFont, mDoc->LineCount(), first, mSetting);
+  const TextDocument& doc = Document();
+  DrawTextPage(page, *mPageFont, doc, mSetting, doc.LineCount(), first);
+  DrawLineNumbers(page, *mPageFont, doc.LineCount(), first, mSetting);
   if (isVisible())
     mFocusSink->setFocus();
   mTextPane->update();
@@ -352,13 +343,12 @@ void MainWindow::PassScrollBarFocus() {
 }
 
 void MainWindow::HoverAt(double x, double y) {
-  if (!mTextLoaded)
+  if (!mSession.HasText())
     return;
-  const int pitch = mSetting.CharHeight + mSetting.LineSpace;
+  const PageGeometry geometry = PageGeometry::Of(mSetting);
   const int first = mScrollBar->value();
-  const WordTable& t = mDoc->words;
-  const int k = GetWordIdxAtPoint(x, y, first, pitch, t.mLineFirstWord, t.mLineLastWord, t.mWordX1,
-                                  t.mWordX2);
+  const WordTable& t = Document().words;
+  const int k = mSession.WordAt(LineAtY(y, first, geometry.pitch), x);
   const auto ki = static_cast<size_t>(k);
   const std::u16string_view w = k == 0 ? std::u16string_view() : t.Word(k);
   if (w.empty()) {
@@ -368,14 +358,13 @@ void MainWindow::HoverAt(double x, double y) {
   // Within the same word, or onto another occurrence of it, the popup stays as it is.
   if (w == mPrevHoverWord)
     return;
-  const std::u16string_view idxList = t.DicIdx(k);
-  if (idxList.empty()) {
+  if (t.DicHits(k).empty()) {
     HideMeaningPopup();
     return;
   }
-  const int top = (t.mWordLine[ki] - first) * pitch + kPageTopPx;
-  const std::u16string text = ComposePopupText(w, idxList, mDic.Words(), mDic.Meanings());
-  ShowMeaningPopup(*mPopupBox, text, top, t.mWordX1[ki], pitch, mPaneFont);
+  const int top = geometry.LineTop(t.mWordLine[ki], first);
+  ShowMeaningPopup(*mPopupBox, mSession.PopupLines(k), top, t.mWordX1[ki], geometry.pitch,
+                   mPaneFont);
   mPrevHoverWord = w;
 }
 
@@ -575,8 +564,8 @@ void MainWindow::OpenPreparedCopy(const std::string& refusedPath) {
   if (!s.ok())
     return fail(MsgTextFileUnreadable(UPath(refusedPath), SystemReason(s)));
   if (prepared.refused) {  // the file changed since it was refused
-    return fail(
-        MsgTextNotPrepared(UPath(refusedPath), u"文字コード＝" + Utf8ToUtf16(GetCharCodeName(prepared.code))));
+    return fail(MsgTextNotPrepared(UPath(refusedPath),
+                                   u"文字コード＝" + Utf8ToUtf16(GetCharCodeName(prepared.code))));
   }
   // The copy is named after the text, without its extension.
   std::string baseName = GetFileNameOfPath(refusedPath);

@@ -14,6 +14,7 @@
 #include "core/dictionary/dictionary.h"
 #include "core/settings/settings.h"
 #include "core/text/layout.h"
+#include "core/text/reading_session.h"
 #include "gui/speech.h"
 
 class QCheckBox;
@@ -35,8 +36,9 @@ class TextPreparer;
 
 // The main window: the command row along the top, the text pane with its line numbers and
 // known words in blue, the scroll bar, and the meaning popup over the pane. It holds the
-// loaded text, the dictionary and the settings for the whole run.
-class MainWindow : public QWidget {
+// reading session (the loaded text and the dictionary) and the settings for the whole run, and
+// redraws the page when the session's dictionary changes.
+class MainWindow : public QWidget, private SessionObserver {
   Q_OBJECT
 
  public:
@@ -96,7 +98,9 @@ class MainWindow : public QWidget {
 
   // The loaded text with its layout and word information, and the current settings with the
   // font metrics (read-only; benchmarks and tools look at them).
-  const TextDocument& Document() const { return *mDoc; }
+  const TextDocument& Document() const { return mSession.Document(); }
+  // The text and the dictionary; the dictionary editor changes the dictionary through it.
+  ReadingSession& Session() { return mSession; }
   const SettingInfo& Setting() const { return mSetting; }
 
   // The settings window's editor field as it stands, also after a cancelled showing: the
@@ -118,26 +122,6 @@ class MainWindow : public QWidget {
   // ---- for the dictionary editor ----
   // The dictionary editor, created at its first use and then only shown and hidden.
   DictionaryEditor& DictionaryEditorWindow();
-  // The editor's lookup of typed (lower case): the entry index (0 when none), the form that
-  // matched and its meanings in elements 1..p.
-  void LookUpMeanings(std::u16string_view typed, int& idx, std::u16string& word,
-                      StrList& meaning) const;
-  // AddInMemory written through: the meaning is added in memory, the dictionary
-  // file is kept in dic_backup (KeepBackup) and written anew (WriteDictionary).
-  // When the backup or the write fails, memory is as before, the file is untouched, and the
-  // failure is returned. When another program had changed the file, the dictionary is that
-  // file's now (reloaded), whatever became of the change.
-  DicChange AddEntryAndWriteDic(const std::u16string& headWord, const std::u16string& meaning);
-  // DeleteInMemory written through, in the same way.
-  DicChange DelEntryAndWriteDic(int idx, const std::u16string& entry);
-  // Whether a text is loaded.
-  bool HasText() const { return mTextLoaded; }
-  // Works out again which words of the loaded text the dictionary knows, after a dictionary
-  // change. The popup on screen is taken down, so that the next pointer move builds it from the
-  // changed dictionary.
-  void MarkKnownWords();
-  // The file system the dictionary is written through; tests put a failing one here.
-  void SetFileOps(FileOps& fs) { mFileOps = &fs; }
 
  signals:
   // The program is to end (end button, closing the window, a dictionary that cannot be used).
@@ -153,6 +137,11 @@ class MainWindow : public QWidget {
   friend class MainWindowTest;
   friend class MainWindowCommandsTest;
   friend class DictionaryEditorTest;
+
+  // The session's dictionary changed and the words are marked again: the popup on screen is
+  // taken down, so that the next pointer move builds it from the changed dictionary, and the
+  // page is drawn again.
+  void DictionaryChanged() override;
 
   void BuildControls();
   void PrepareWindow();
@@ -199,11 +188,9 @@ class MainWindow : public QWidget {
 
   std::string mTextFilePath;
   std::string mLastTextFilePath;
-  bool mTextLoaded = false;
   bool mActivated = false;
   bool mProgramEnded = false;
-  std::unique_ptr<TextDocument> mDoc;
-  Dictionary mDic;
+  ReadingSession mSession;
   SettingInfo mSetting;
   SettingInfo mSettingDef;
   SettingInfo mSettingMax;
@@ -227,7 +214,6 @@ class MainWindow : public QWidget {
 
   DictionaryEditor* mDictionaryEditor =
       nullptr;  // a child window, created by DictionaryEditorWindow()
-  FileOps* mFileOps = &DefaultFileOps();
   WordSpeaker mSpeaker;
   std::unique_ptr<TextPreparer> mTextPreparer;  // made at its first use
 };

@@ -13,7 +13,7 @@
 namespace kelmoa {
 
 void MainWindow::PressAt(Qt::MouseButton button, double x, double y) {
-  if (!mTextLoaded)
+  if (!mSession.HasText())
     return;
   const bool speak = button == Qt::LeftButton && mSpeakBox->isChecked();
   // The editor feeds on right clicks only while it is on screen.
@@ -21,14 +21,12 @@ void MainWindow::PressAt(Qt::MouseButton button, double x, double y) {
       button == Qt::RightButton && mDictionaryEditor != nullptr && mDictionaryEditor->isVisible();
   if (!speak && !toEditor)
     return;
-  const WordTable& t = mDoc->words;
-  const int k =
-      GetWordIdxAtPoint(x, y, mScrollBar->value(), mSetting.CharHeight + mSetting.LineSpace,
-                        t.mLineFirstWord, t.mLineLastWord, t.mWordX1, t.mWordX2);
+  const int line = LineAtY(y, mScrollBar->value(), PageGeometry::Of(mSetting).pitch);
+  const int k = mSession.WordAt(line, x);
   if (k < 1)
     return;
   // The word as written in the text, capitals kept.
-  const QString word = QStringView(t.Word(k)).toString();
+  const QString word = QStringView(Document().words.Word(k)).toString();
   if (speak) {
     (void)mSpeaker.SpeakWord(word);  // a failure to speak stays silent
     return;

@@ -12,7 +12,7 @@
 #include "core/base/codepage.h"
 #include "gui/help_page.h"
 #include "gui/main_window.h"
-#include "gui/main_window_messages.h"
+#include "core/text/messages.h"
 #include "gui/picture_box.h"
 #include "gui/settings_dialog.h"
 #include "gui/text_chooser.h"
@@ -116,16 +116,11 @@ void MainWindow::EditSettings() {
 
 void MainWindow::ApplySettingChange() {
   GetFontMetrics();
-  if (!mTextLoaded)
+  if (!mSession.HasText())
     return;  // the greeting or the empty pane stays as drawn
   // The popup stood at the old positions, in the old font.
   HideMeaningPopup();
-  TextDocument& doc = *mDoc;
-  int maxRight = 0;
-  int longestLine = 0;
-  ComputeCharPositions(doc.mChr, mSetting, doc.LineCount(), doc.mChrX, maxRight, longestLine);
-  FitWindowToText(maxRight);
-  GetWordListOfText(doc.mTxt, doc.mChrX, doc.words);
+  FitWindowToText(mSession.Relayout(mSetting));
   DrawPage();
 }
 

@@ -19,12 +19,12 @@
 #include "core/base/codepage.h"
 #include "core/base/fixtures_test.h"
 #include "core/settings/ini_file.h"
-#include "gui/text_chooser.h"
-#include "gui/settings_dialog.h"
-#include "gui/message_dialog.h"
-#include "gui/main_window.h"
 #include "gui/help_page.h"
+#include "gui/main_window.h"
+#include "gui/message_dialog.h"
 #include "gui/picture_box.h"
+#include "gui/settings_dialog.h"
+#include "gui/text_chooser.h"
 #include "gui/window_helpers.h"
 
 namespace kelmoa {
@@ -199,7 +199,7 @@ class MainWindowCommandsTest : public QObject {
     Show();
     const int left = w.frameGeometry().x();
     VScroll().setValue(40);
-    const std::vector<uint32_t> dicIdx = w.mDoc->words.mWordDicIdxId;
+    const std::vector<uint32_t> dicIdx = w.Document().words.mWordDicIdxId;
     w.HoverAt(60, 10);  // a popup in the old layout
     const QImage before = Page();
 
@@ -211,7 +211,7 @@ class MainWindowCommandsTest : public QObject {
     QCOMPARE(VScroll().maximum(), 200 - Setting().LinesPerPage + 1);
     QVERIFY(w.width() > 103 * hw);  // the window widens to the 100-character line
     // Positions only: the words' dictionary results are those of before.
-    const WordTable& t = w.mDoc->words;
+    const WordTable& t = w.Document().words;
     QVERIFY(t.mWordDicIdxId == dicIdx);
     QVERIFY(w.mPopupBox->isHidden());
     // The page is drawn anew from the current state, and the pointer finds the words.
@@ -339,7 +339,7 @@ class MainWindowCommandsTest : public QObject {
       QCOMPARE(Listed(chooser).size(), 4);
       Press(chooser, "選択");
     }));
-    QCOMPARE(w.mDoc->mTxt, (StrList{u"", u"changed"}));
+    QCOMPARE(w.Document().mTxt, (StrList{u"", u"changed"}));
 
     // Cancelling or closing opens nothing, after an earlier choice too.
     QVERIFY(Choose([&](TextChooser& chooser) {
@@ -367,7 +367,7 @@ class MainWindowCommandsTest : public QObject {
     }));
     QCOMPARE(w.mTextFilePath, path);
     QCOMPARE(Chooser().ChosenPath(), path);
-    QCOMPARE(w.mDoc->mTxt, (StrList{u"", u"the dog"}));
+    QCOMPARE(w.Document().mTxt, (StrList{u"", u"the dog"}));
     QVERIFY(w.windowTitle().endsWith(".txt - Kelmoa Ver1.1.1"));
 
     // The editor gets the bytes as the file system stores them.
@@ -389,7 +389,7 @@ class MainWindowCommandsTest : public QObject {
     QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &mime, Qt::LeftButton, {});
     QApplication::sendEvent(w.mTextPane, &drop);
     QCOMPARE(w.mTextFilePath, path);
-    QCOMPARE(w.mDoc->mTxt, (StrList{u"", u"the dog"}));
+    QCOMPARE(w.Document().mTxt, (StrList{u"", u"the dog"}));
   }
 
   // ---- help page and ending --------------------------------------------------------------

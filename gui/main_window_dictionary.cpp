@@ -4,8 +4,6 @@
 #include <QRect>
 
 #include "core/base/helpers.h"
-#include "core/dictionary/lookup.h"
-#include "core/text/word_info.h"
 #include "gui/dictionary_editor.h"
 #include "gui/main_window.h"
 #include "gui/picture_box.h"
@@ -14,7 +12,7 @@ namespace kelmoa {
 
 DictionaryEditor& MainWindow::DictionaryEditorWindow() {
   if (mDictionaryEditor == nullptr)
-    mDictionaryEditor = new DictionaryEditor(*this);
+    mDictionaryEditor = new DictionaryEditor(mSession, *this);
   return *mDictionaryEditor;
 }
 
@@ -30,25 +28,11 @@ void MainWindow::ShowDictionaryEditor() {
   editor.activateWindow();
 }
 
-void MainWindow::LookUpMeanings(std::u16string_view typed, int& idx, std::u16string& word,
-                                StrList& meaning) const {
-  kelmoa::LookUpMeanings(mDic, typed, idx, word, meaning);
-}
-
-DicChange MainWindow::AddEntryAndWriteDic(const std::u16string& headWord,
-                                          const std::u16string& meaning) {
-  DictionaryFiles files(mPaths.baseFolder, *mFileOps);
-  return files.AddEntry(mDic, headWord, meaning, LocalNow());
-}
-
-DicChange MainWindow::DelEntryAndWriteDic(int idx, const std::u16string& entry) {
-  DictionaryFiles files(mPaths.baseFolder, *mFileOps);
-  return files.DeleteEntry(mDic, idx, entry, LocalNow());
-}
-
-void MainWindow::MarkKnownWords() {
-  kelmoa::MarkKnownWords(*mDoc, mDic.Words());
+void MainWindow::DictionaryChanged() {
+  if (!mSession.HasText())
+    return;
   HideMeaningPopup();
+  DrawPage();
 }
 
 }  // namespace kelmoa

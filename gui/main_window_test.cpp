@@ -20,12 +20,12 @@
 
 #include "core/base/codepage.h"
 #include "core/base/fixtures_test.h"
+#include "core/text/messages.h"
 #include "core/text/open_text.h"
 #include "core/text/text_reader.h"
-#include "gui/settings_dialog.h"
 #include "gui/message_dialog.h"
-#include "gui/main_window_messages.h"
 #include "gui/picture_box.h"
+#include "gui/settings_dialog.h"
 #include "gui/window_helpers.h"
 
 namespace kelmoa {
@@ -84,7 +84,8 @@ class MainWindowTest : public QObject {
     return path;
   }
   MainWindow& Start(const std::string& commandLine = {}) {
-    mW = std::make_unique<MainWindow>(ProgramPaths::FromProgramFile(mDir / "bin/Kelmoa"), commandLine);
+    mW = std::make_unique<MainWindow>(ProgramPaths::FromProgramFile(mDir / "bin/Kelmoa"),
+                                      commandLine);
     mW->MsgDialog().SetResponder([this](const QString& msg, int) {
       mMessages << msg;
       return mAnswer;
@@ -109,10 +110,10 @@ class MainWindowTest : public QObject {
   const QImage& Page() const { return mW->mTextPane->Image(); }
   QScrollBar& VScroll() { return *mW->mScrollBar; }
   PictureBox& Popup() { return *mW->mPopupBox; }
-  const StrList& Txt() const { return mW->mDoc->mTxt; }
+  const StrList& Txt() const { return mW->Document().mTxt; }
   // The middle of the n-th occurrence of word in the text, in pane coordinates.
   QPointF At(const std::string& word, int occurrence = 1) const {
-    const WordTable& t = mW->mDoc->words;
+    const WordTable& t = mW->Document().words;
     for (int k = 1; k <= t.Count(); ++k) {
       if (t.Word(k) == U16(word) && --occurrence == 0) {
         const int top = (t.mWordLine[k] - mW->mScrollBar->value()) * Pitch() + 5;
@@ -205,7 +206,7 @@ class MainWindowTest : public QObject {
       Ready(c.path);  // a pipe without a writer does not hold the window
       QCOMPARE(mMessages, QStringList{"このテキストファイルを開けませんでした。\n    ファイル名＝" +
                                       QString::fromStdString(c.path) + "\n    理由＝" + c.reason});
-      QVERIFY(!mW->mTextLoaded);
+      QVERIFY(!mW->Session().HasText());
       QCOMPARE(mW->mPaneLines.size(), 3 + 12);  // the greeting
     }
     mMessages.clear();
@@ -260,11 +261,13 @@ class MainWindowTest : public QObject {
 
   void aGoodFileIsShownFromItsFirstLine() {
     MainWindow& w = Ready();
-    QVERIFY(!w.mEditTextButton->isEnabled() && !w.mReopenButton->isEnabled() && !w.mSpeakBox->isEnabled());
+    QVERIFY(!w.mEditTextButton->isEnabled() && !w.mReopenButton->isEnabled() &&
+            !w.mSpeakBox->isEnabled());
     Open(Text("long.txt", Lines(Lpp() + 10)));
     VScroll().setValue(5);
     Open(Text("story.txt", Lines(Lpp() + 10, "the dog")));
-    QVERIFY(w.mEditTextButton->isEnabled() && w.mReopenButton->isEnabled() && w.mSpeakBox->isEnabled());
+    QVERIFY(w.mEditTextButton->isEnabled() && w.mReopenButton->isEnabled() &&
+            w.mSpeakBox->isEnabled());
     QCOMPARE(w.windowTitle(), QStringLiteral("story.txt - Kelmoa Ver1.1.1"));
     QCOMPARE(VScroll().value(), 1);
     QCOMPARE(VScroll().maximum(), 11);
@@ -359,7 +362,7 @@ class MainWindowTest : public QObject {
     MainWindow& w = Ready();
     Open(Text("nul.txt", {std::string("the cat\0dog\x01runs", 16), "next"}));
     QVERIFY(mMessages.isEmpty());
-    const TextDocument& d = *w.mDoc;
+    const TextDocument& d = w.Document();
     QCOMPARE(GetLineLen(d.mChr, 1), 16);
     const auto cell = [&](int col, int len) {
       return QRect(d.mChrX(1, col), 5, d.mChrX(1, col + len) - d.mChrX(1, col), 14);
@@ -473,8 +476,8 @@ class MainWindowTest : public QObject {
     QVERIFY(Popup().isHidden());
     Open(Text("t.txt", {"the dog runs"}));
     // A real pointer move over the pane reaches the handler.
-    QMouseEvent move(QEvent::MouseMove, At("dog"), w.mTextPane->mapToGlobal(At("dog")), Qt::NoButton,
-                     Qt::NoButton, Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, At("dog"), w.mTextPane->mapToGlobal(At("dog")),
+                     Qt::NoButton, Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(w.mTextPane, &move);
     QVERIFY(!Popup().isHidden());
     QVERIFY(Popup().y() > At("dog").y());         // below the word's line
@@ -561,7 +564,7 @@ class MainWindowTest : public QObject {
     // widths (IPAGothic draws single-byte glyphs 6.5 pixels wide at this size).
     const std::u16string line = U16("the cat ああ今日 (A1) runs.");
     Open(Text("t.txt", {Utf16ToUtf8(line)}));
-    const TextDocument& d = *w.mDoc;
+    const TextDocument& d = w.Document();
     const auto cell = [&](int col, int len) {
       return QRect(d.mChrX(1, col), 5, d.mChrX(1, col + len) - d.mChrX(1, col), 14);
     };
@@ -588,7 +591,7 @@ class MainWindowTest : public QObject {
     std::vector<std::string> lines = Lines(Lpp() + 5, "x");
     lines[5] = std::string(99, 'x') + "W";
     Open(Text("t.txt", lines));
-    const int lastX = mW->mDoc->mChrX(6, 100);
+    const int lastX = mW->Document().mChrX(6, 100);
     const QRect last(lastX, 5 * Pitch() + 5, 7, 14);
     QVERIFY(Count(Page(), last, IsDark) > 5);
     VScroll().setValue(6);  // line 6 stands first

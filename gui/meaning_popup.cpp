@@ -9,12 +9,12 @@
 
 namespace kelmoa {
 
-PopupLayout ShowMeaningPopup(PictureBox& popup, std::u16string_view text, int lineTop, int leftX,
-                             int pitch, const QFont& font) {
+PopupLayout ShowMeaningPopup(PictureBox& popup, std::vector<std::u16string> lines, int lineTop,
+                             int leftX, int pitch, const QFont& font) {
   const QWidget& pane = *popup.parentWidget();
   const QFontMetricsF metrics(font);
   const PopupLayout layout = LayoutMeaningPopup(
-      text, lineTop, leftX, pitch, pane.width(), pane.height(),
+      std::move(lines), lineTop, leftX, pitch, pane.width(), pane.height(),
       [&metrics](std::u16string_view line) {
         return metrics.horizontalAdvance(QString::fromStdU16String(std::u16string(line)));
       });

@@ -12,7 +12,6 @@ namespace kelmoa {
 namespace {
 
 constexpr quint32 kUnknown = 0xFFFFFFFFu;
-constexpr int kPageTop = 5;
 
 // Characters that draw nothing: controls and the space.
 bool DrawsNothing(char16_t ch) {
@@ -64,8 +63,8 @@ quint32 PageFont::Glyph(char16_t ch) {
 void DrawTextPage(QImage& page, PageFont& font, const TextDocument& doc, const SettingInfo& setting,
                   int n, int firstLine) {
   page.fill(kRgbWhite);
-  const int pitch = setting.CharHeight + setting.LineSpace;
-  const int last = std::min({firstLine + setting.LinesPerPage - 1, n, kGridLines});
+  const PageGeometry geometry = PageGeometry::Of(setting);
+  const int last = geometry.LastLine(firstLine, n);
   if (firstLine < 1 || firstLine > last)
     return;
 
@@ -79,7 +78,7 @@ void DrawTextPage(QImage& page, PageFont& font, const TextDocument& doc, const S
   };
   std::vector<Missing> missing;
   for (int i = firstLine; i <= last; ++i) {
-    const int top = (i - firstLine) * pitch + kPageTop;
+    const int top = geometry.LineTop(i, firstLine);
     const double baseline = top + font.Ascent();
     const int len = GetLineLen(doc.mChr, i);
     for (int c = 1; c <= len; ++c) {
@@ -112,15 +111,16 @@ int LineNumberColumnWidth(int halfWidth) {
 
 void DrawLineNumbers(QImage& page, PageFont& font, int n, int firstLine,
                      const SettingInfo& setting) {
-  const int pitch = setting.CharHeight + setting.LineSpace;
+  const PageGeometry geometry = PageGeometry::Of(setting);
+  const int pitch = geometry.pitch;
   const int w = LineNumberColumnWidth(setting.HalfWidth);
   const int count = std::max(0, n < setting.LinesPerPage ? n : setting.LinesPerPage);
-  const int bottom = count * pitch + kPageTop;
+  const int bottom = geometry.LineTop(count + 1, 1);
 
   QPainter painter(&page);
   painter.setFont(font.Font());
   for (int k = 1; k <= count; ++k) {
-    const int top = (k - 1) * pitch + kPageTop;
+    const int top = geometry.LineTop(k, 1);
     // The box covers x = 2 .. w - 1 and the line's top to the next line's top, both ends
     // included.
     painter.fillRect(QRect(2, top, w - 2, pitch + 1), QColor(kRgbWhite));
@@ -131,7 +131,8 @@ void DrawLineNumbers(QImage& page, PageFont& font, int n, int firstLine,
   // The separator runs from y = 5 to the last line's bottom, that end excluded; with no line
   // at all it is the single point (w, 5).
   painter.setPen(QColor(kRgbGrey));
-  painter.drawLine(QPoint(w, kPageTop), QPoint(w, std::max(kPageTop, bottom - 1)));
+  constexpr int pageTop = PageGeometry::kTopMarginPx;
+  painter.drawLine(QPoint(w, pageTop), QPoint(w, std::max(pageTop, bottom - 1)));
 }
 
 }  // namespace kelmoa

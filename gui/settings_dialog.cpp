@@ -12,7 +12,7 @@
 #include "core/base/codepage.h"
 #include "core/base/helpers.h"
 #include "gui/editor_launch.h"
-#include "gui/main_window_messages.h"
+#include "core/text/messages.h"
 #include "gui/window_helpers.h"
 
 namespace kelmoa {

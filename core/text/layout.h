@@ -1,6 +1,7 @@
 // The page layout: the character grids of the loaded text and where each character stands.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -19,6 +20,11 @@ namespace kelmoa {
 // line of single-byte characters fills them all).
 inline constexpr int kGridLines = kMaxLines;
 inline constexpr int kGridCols = kMaxLineBytes;
+
+// Entry indexes as text, joined by ",".
+std::u16string JoinHits(const std::vector<int>& hits);
+// The entry indexes of text joined by ","; a part that is no index is skipped.
+std::vector<int> ParseHits(std::u16string_view text);
 
 // A fixed grid of rows 0..kGridLines and columns 0..kGridCols + 1, allocated once at full
 // size. Rows and columns are 1-based like the line and column numbers the user sees; row 0
@@ -53,13 +59,13 @@ struct WordTable {
   std::vector<uint8_t> mWordLen{0};        // its length (a line has at most 100 characters)
   std::vector<int16_t> mWordX1{0};         // x of its first character
   std::vector<int16_t> mWordX2{0};         // x just right of its last character
-  std::vector<uint32_t> mWordDicIdxId{0};  // its index list: an entry of mDicIdxLists
+  std::vector<uint32_t> mWordDicIdxId{0};  // its dictionary hits: an entry of mDicHitLists
   std::vector<int> mLineFirstWord{0};      // first word of each line (0: none)
   std::vector<int> mLineLastWord{0};       // last word of each line (0: none)
 
-  std::vector<std::u16string> mDicIdxLists{std::u16string()};  // distinct lists; 0 is empty
-  std::unordered_map<int, std::u16string> mWordJoined;         // hyphen-joined forms by word
-  const StrList* mLines = nullptr;                             // the lines the words stand in
+  std::vector<std::vector<int>> mDicHitLists{std::vector<int>()};  // distinct lists; 0 is empty
+  std::unordered_map<int, std::u16string> mWordJoined;             // hyphen-joined forms by word
+  const StrList* mLines = nullptr;                                 // the lines the words stand in
 
   int Count() const { return static_cast<int>(mWordLen.size()) - 1; }
   // The word k exactly as in its line (case kept).
@@ -68,10 +74,12 @@ struct WordTable {
     return std::u16string_view((*mLines)[static_cast<size_t>(mWordLine[i])])
         .substr(static_cast<size_t>(mWordCol[i] - 1), mWordLen[i]);
   }
-  // The dictionary index list of word k: entry indexes joined by ",", or empty.
-  std::u16string_view DicIdx(int k) const {
-    return mDicIdxLists[mWordDicIdxId[static_cast<size_t>(k)]];
+  // The dictionary entries word k is found under (entry indexes, best first), or none.
+  const std::vector<int>& DicHits(int k) const {
+    return mDicHitLists[mWordDicIdxId[static_cast<size_t>(k)]];
   }
+  // The same as text: the entry indexes joined by ",", or empty.
+  std::u16string DicIdx(int k) const { return JoinHits(DicHits(k)); }
   // The hyphen-joined form of word k, or empty.
   std::u16string_view Joined(int k) const {
     const auto it = mWordJoined.find(k);
@@ -103,6 +111,28 @@ void FillCharGrid(const StrList& lines, Grid<char16_t>& chr);
 void ResetColors(const StrList& lines, Grid<uint8_t>& color);
 // The number of characters of a grid line: the first empty cell's column minus 1.
 int GetLineLen(const Grid<char16_t>& chr, int line);
+
+// Where the lines of a page stand in the text pane. Text line i, with line firstLine at the top
+// of the page, has its top at (i - firstLine) * pitch + kTopMarginPx; a margin as high stays
+// below the last line.
+struct PageGeometry {
+  static constexpr int kTopMarginPx = 5;
+  static constexpr int kMarginsPx = 2 * kTopMarginPx;  // above the first line and below the last
+
+  int pitch = 0;         // CharHeight + LineSpace
+  int linesPerPage = 0;  // lines drawn on one page
+
+  static PageGeometry Of(const SettingInfo& s) {
+    return {s.CharHeight + s.LineSpace, s.LinesPerPage};
+  }
+  // The top of text line `line` when firstLine is at the top of the page.
+  int LineTop(int line, int firstLine) const { return (line - firstLine) * pitch + kTopMarginPx; }
+  // The last line drawn when firstLine is at the top and the text has n lines (never past
+  // the grid).
+  int LastLine(int firstLine, int n) const {
+    return std::min({firstLine + linesPerPage - 1, n, kGridLines});
+  }
+};
 
 // Text lines that fit a pane of the given inner height in pixels: (height - 10) divided by
 // the line pitch (CharHeight + LineSpace), the 10 being the top and bottom margins.

@@ -161,7 +161,7 @@ TEST_F(Layout, WordTableKeepsPerLineRangesAndARelayoutKeepsTheLookups) {
   const WordTable& t = doc->words;
   EXPECT_EQ(t.mLineFirstWord, (std::vector<int>{0, 1, 0, 0, 3}));
   EXPECT_EQ(t.mLineLastWord, (std::vector<int>{0, 2, 0, 0, 3}));
-  doc->words.mDicIdxLists = {u"", u"12"};
+  doc->words.mDicHitLists = {{}, {12}};
   doc->words.mWordDicIdxId.assign(doc->words.mWordLen.size(), 0);
   doc->words.mWordDicIdxId[1] = 1;
   setting.HalfWidth = 8;
@@ -203,6 +203,25 @@ TEST_F(Layout, EmptyTextAndControlCharactersInALine) {
   }
   Load({u"", u"x"});
   EXPECT_EQ(GetLineLen(doc->mChr, 1), 1) << "a load clears what the previous text left";
+}
+
+
+// A word's hits as text (the annotate output, the word list's input) and back: parts that are
+// no index, too long for one or empty are skipped, never read past.
+TEST(DicHits, TextAndBack) {
+  const struct {
+    std::u16string text;
+    std::vector<int> hits;
+  } cases[] = {
+      {u"", {}},
+      {u"3,2", {3, 2}},
+      {u"12", {12}},
+      {u"3,,x,-1,1234567890,7,", {3, 7}},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(ParseHits(c.text), c.hits) << std::string(c.text.begin(), c.text.end());
+  EXPECT_EQ(JoinHits({3, 2}), u"3,2");
+  EXPECT_EQ(JoinHits({}), u"");
 }
 
 }  // namespace

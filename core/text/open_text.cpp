@@ -5,23 +5,10 @@
 #include "core/base/codepage.h"
 #include "core/base/helpers.h"
 #include "core/base/side_by_side.h"
+#include "core/text/messages.h"
 #include "core/text/text_reader.h"
 
 namespace kelmoa {
-
-// clang-format off
-std::u16string MsgNotShiftJis(std::u16string_view fileName, std::u16string_view codeName) {
-  return u"このテキストファイルの文字コードはShift_JISではありません。\r\n"
-         u"    ファイル名＝" + std::u16string(fileName) + u"\r\n" +
-         u"    文字コード＝" + std::u16string(codeName) + u"\r\n\r\n" +
-         u"このファイルをテキストエディタで開いて，ANSIまたはShift_JISで保存してから，\r\n"
-         u"再度このファイルを指定してください。\r\n\r\n" + kAskOpenInEditor;
-}
-// clang-format on
-
-std::u16string WithQuestion(std::u16string_view message) {
-  return std::u16string(message) + u"\r\n\r\n" + kAskOpenInEditor;
-}
 
 TextFileCheck CheckAndReadTextFile(const std::string& path) {
   TextFileCheck check;
@@ -35,19 +22,19 @@ TextFileCheck CheckAndReadTextFile(const std::string& path) {
     return check;
   }
   CharCode code = CharCode::kNone;
-  std::u16string msg;
+  TextLimitBreach breach;
   Status readStatus;
   if (fits) {
     code = DetectCharCode(bytes);
     if (IsSjisCompatible(code))
-      msg = DecodeTextLines(bytes, check.lines);
+      breach = DecodeText(bytes, check.lines);
   } else {
     // A larger file is read piece by piece while its code is worked out beside it; what was
     // read is dropped when the code turns out to be another. Reading stops at the limits of a
     // text file, so a file of another code costs no more than one of Shift_JIS.
     RunSideBySide(
         true, [&] { check.status = GetFileCharCode(path, code); },
-        [&] { msg = StreamTextLines(path, check.lines, readStatus); });
+        [&] { breach = StreamText(path, check.lines, readStatus); });
     if (!check.status.ok()) {
       check.result = TextFileCheck::kUnreadable;
       check.lines = NewStrList();
@@ -65,9 +52,10 @@ TextFileCheck CheckAndReadTextFile(const std::string& path) {
   check.status = readStatus;
   if (!check.status.ok()) {
     check.result = TextFileCheck::kUnreadable;
-  } else if (!msg.empty()) {
+  } else if (breach.broken()) {
     check.result = TextFileCheck::kTooLarge;
-    check.message = msg;
+    check.limit = breach;
+    check.message = MsgTextLimit(breach);
   }
   return check;
 }

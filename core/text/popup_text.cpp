@@ -3,67 +3,55 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "core/base/codepage.h"
 #include "core/base/helpers.h"
 
 namespace kelmoa {
-namespace {
 
-// A decimal entry index, or 0 when the text is none.
-int ParseIndex(std::u16string_view s) {
-  if (!IsAllDigits(s) || s.size() > 9)
+int LineAtY(double y, int firstLine, int pitch) {
+  constexpr int top = PageGeometry::kTopMarginPx;
+  if (y < top || pitch <= 0)
     return 0;
-  int value = 0;
-  for (const char16_t ch : s)
-    value = value * 10 + (ch - u'0');
-  return value;
+  const long long line = firstLine + RoundHalfEven(y - top) / pitch;
+  // Far below the text, or before line 1: no line.
+  return line < 1 || line > std::numeric_limits<int>::max() ? 0 : static_cast<int>(line);
 }
-
-}  // namespace
 
 int GetWordIdxAtPoint(double x, double y, int firstLine, int pitch,
                       const std::vector<int>& lineFirstWord, const std::vector<int>& lineLastWord,
                       const std::vector<int16_t>& wordX1, const std::vector<int16_t>& wordX2) {
-  if (y < kPageTopPx || pitch <= 0)
-    return 0;
-  const long long row = RoundHalfEven(y - kPageTopPx) / pitch;
-  const long long line = firstLine + row;
-  const long long n = static_cast<long long>(lineFirstWord.size()) - 1;
-  if (line < 1 || line > n || line >= static_cast<long long>(lineLastWord.size()))
-    return 0;
-  const int first = lineFirstWord[static_cast<size_t>(line)];
-  const int last = lineLastWord[static_cast<size_t>(line)];
-  for (int i = std::max(first, 1); i <= last; ++i) {
-    const auto k = static_cast<size_t>(i);
-    if (k >= wordX1.size() || k >= wordX2.size())
-      break;
-    if (wordX1[k] < x && x < wordX2[k])
-      return i;
+  return WordOnLineAt(LineAtY(y, firstLine, pitch), x, lineFirstWord, lineLastWord, wordX1, wordX2);
+}
+
+std::vector<std::u16string> ComposePopupLines(std::u16string_view w, const std::vector<int>& hits,
+                                              const StrList& dicWord, const StrList& dicMeaning) {
+  const std::u16string lowered = LowerAscii(w);
+  const int count = std::min(UpperBound(dicWord), UpperBound(dicMeaning));
+  std::vector<std::u16string> lines;
+  for (const int i : hits) {
+    if (i < 1 || i > count)
+      continue;
+    const std::u16string& d = dicWord[static_cast<size_t>(i)];
+    // Found through an inflection, a suffix or the prefix search: the head word stands on a
+    // line of its own above its meanings.
+    if (LowerAscii(d) != lowered)
+      lines.push_back(d);
+    // The meanings of an entry are stored joined by TAB, one popup line each.
+    ForEachPiece(dicMeaning[static_cast<size_t>(i)], u'\t',
+                 [&](std::u16string_view meaning) { lines.emplace_back(meaning); });
   }
-  return 0;
+  return lines;
 }
 
 std::u16string ComposePopupText(std::u16string_view w, std::u16string_view idxList,
                                 const StrList& dicWord, const StrList& dicMeaning) {
-  const std::u16string lowered = LowerAscii(w);
-  const int count = std::min(UpperBound(dicWord), UpperBound(dicMeaning));
   std::u16string text;
-  for (const std::u16string_view part : SplitAt(idxList, u',')) {
-    const int i = ParseIndex(part);
-    if (i < 1 || i > count)
-      continue;
-    const std::u16string& d = dicWord[static_cast<size_t>(i)];
-    const std::u16string& m = dicMeaning[static_cast<size_t>(i)];
+  for (const std::u16string& line : ComposePopupLines(w, ParseHits(idxList), dicWord, dicMeaning)) {
     if (!text.empty())
       text += u'\t';
-    if (LowerAscii(d) == lowered) {
-      text += m;
-    } else {
-      // Found through an inflection, a suffix or the prefix search: the head word stands on a
-      // line of its own above its meanings.
-      text += d + u'\t' + m;
-    }
+    text += line;
   }
   return text;
 }
@@ -71,9 +59,20 @@ std::u16string ComposePopupText(std::u16string_view w, std::u16string_view idxLi
 PopupLayout LayoutMeaningPopup(std::u16string_view text, int lineTop, int leftX, int pitch,
                                int paneWidth, int paneHeight,
                                const std::function<double(std::u16string_view)>& textWidth) {
-  PopupLayout popup;
+  std::vector<std::u16string> lines;
   for (const std::u16string_view line : SplitAt(text, u'\t'))
-    popup.lines.emplace_back(line);
+    lines.emplace_back(line);
+  return LayoutMeaningPopup(std::move(lines), lineTop, leftX, pitch, paneWidth, paneHeight,
+                            textWidth);
+}
+
+PopupLayout LayoutMeaningPopup(std::vector<std::u16string> lines, int lineTop, int leftX, int pitch,
+                               int paneWidth, int paneHeight,
+                               const std::function<double(std::u16string_view)>& textWidth) {
+  PopupLayout popup;
+  popup.lines = std::move(lines);
+  if (popup.lines.empty())
+    popup.lines.emplace_back();  // the box has one line at least, empty as it may be
   const int n = static_cast<int>(popup.lines.size());
 
   popup.height = n * pitch + 5;

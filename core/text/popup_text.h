@@ -1,6 +1,7 @@
 // The popup text: the word under the pointer, its meanings as popup lines, the box's layout.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -8,26 +9,50 @@
 #include <vector>
 
 #include "core/base/str_list.h"
+#include "core/text/layout.h"
 
 namespace kelmoa {
 
-// The top margin of the text pane: line k of the page (k = 1, 2, ...) has its top at
-// (k - 1) * pitch + kPageTopPx.
-inline constexpr int kPageTopPx = 5;
-
 // The index of the word under the point (x, y) of the text pane in the word table, or 0. Only
 // the words of the one line under the point are looked at: the line is the first line plus
-// the row, the row being (y - 5) to the nearest whole pixel divided by the pitch, so a point
-// in the gap below a line belongs to that line. A point exactly on a word's left or right
+// the row, the row being (y - the top margin) to the nearest whole pixel divided by the pitch, so a
+// point in the gap below a line belongs to that line. A point exactly on a word's left or right
 // edge is outside it. lineFirstWord and lineLastWord hold entries 0..n for the n text lines.
 int GetWordIdxAtPoint(double x, double y, int firstLine, int pitch,
                       const std::vector<int>& lineFirstWord, const std::vector<int>& lineLastWord,
                       const std::vector<int16_t>& wordX1, const std::vector<int16_t>& wordX2);
 
-// The popup text for word w with the index list idxList (entry indexes joined by ","): one
-// popup line per meaning, lines joined by TAB. The word's own entry gives its meanings alone;
+// The text line under y of the pane when firstLine is at the top (the row rounding as above),
+// or 0 above the first line.
+int LineAtY(double y, int firstLine, int pitch);
+
+// The word of line `line` (lineFirstWord..lineLastWord) that x falls strictly inside, or 0.
+// Inline: it runs on every pointer move.
+inline int WordOnLineAt(int line, double x, const std::vector<int>& lineFirstWord,
+                        const std::vector<int>& lineLastWord, const std::vector<int16_t>& wordX1,
+                        const std::vector<int16_t>& wordX2) {
+  const auto at = static_cast<size_t>(line);
+  if (line < 1 || at >= lineFirstWord.size() || at >= lineLastWord.size())
+    return 0;
+  const int first = lineFirstWord[at];
+  const int last = lineLastWord[at];
+  for (int i = std::max(first, 1); i <= last; ++i) {
+    const auto k = static_cast<size_t>(i);
+    if (k >= wordX1.size() || k >= wordX2.size())
+      break;
+    if (wordX1[k] < x && x < wordX2[k])
+      return i;
+  }
+  return 0;
+}
+
+// The popup lines for word w found under the dictionary entries hits: one popup line per
+// meaning. The word's own entry gives its meanings alone;
 // an entry found through a base form or a prefix gives its head word on a line above its
 // meanings. Indexes outside the dictionary are skipped.
+std::vector<std::u16string> ComposePopupLines(std::u16string_view w, const std::vector<int>& hits,
+                                              const StrList& dicWord, const StrList& dicMeaning);
+// The same lines joined by TAB, for an index list idxList (entry indexes joined by ",").
 std::u16string ComposePopupText(std::u16string_view w, std::u16string_view idxList,
                                 const StrList& dicWord, const StrList& dicMeaning);
 
@@ -43,11 +68,15 @@ struct PopupLayout {
   static constexpr int kTextTop = 3;
 };
 
-// Lays out the popup of text (lines separated by TAB) for a word whose line has its top at
+// Lays out the popup of lines for a word whose line has its top at
 // lineTop and whose left edge is leftX. The popup stands 17 pixels below the line's top, or
 // above the line when it would cross the pane's bottom; it is as wide as its widest line plus
 // 4 pixels on the left and 20 on the right, and shifts left when it would cross the pane's
 // right edge, keeping 2 pixels inside. textWidth gives the drawn width of a line.
+PopupLayout LayoutMeaningPopup(std::vector<std::u16string> lines, int lineTop, int leftX, int pitch,
+                               int paneWidth, int paneHeight,
+                               const std::function<double(std::u16string_view)>& textWidth);
+// The same for lines joined by TAB.
 PopupLayout LayoutMeaningPopup(std::u16string_view text, int lineTop, int leftX, int pitch,
                                int paneWidth, int paneHeight,
                                const std::function<double(std::u16string_view)>& textWidth);

@@ -148,7 +148,24 @@ Status ReadSmallTextFile(const std::string& path, std::string& bytes, bool& fits
   return Status::Ok();
 }
 
+std::u16string MsgTextLimit(const TextLimitBreach& breach) {
+  switch (breach.kind) {
+    case TextLimitBreach::Kind::kLineTooLong:
+      return breach.atLeast ? MsgLineTooLongAtLeast(breach.line, breach.bytes)
+                            : MsgLineTooLong(breach.line, breach.bytes);
+    case TextLimitBreach::Kind::kTooManyLines:
+      return MsgTooManyLines();
+    case TextLimitBreach::Kind::kNone:
+      break;
+  }
+  return {};
+}
+
 std::u16string DecodeTextLines(std::string_view bytes, StrList& txt) {
+  return MsgTextLimit(DecodeText(bytes, txt));
+}
+
+TextLimitBreach DecodeText(std::string_view bytes, StrList& txt) {
   // A long text is split in two stretches side by side, the second starting after the first
   // CR from the middle on.
   size_t cut = bytes.size();
@@ -177,18 +194,19 @@ std::u16string DecodeTextLines(std::string_view bytes, StrList& txt) {
   txt = NewStrList();
   const auto firstCount = static_cast<long long>(first.lines.size()) - 1;
   auto tooLong = [](const Stretch& stretch, long long line) {
-    return stretch.failAtLeast ? MsgLineTooLongAtLeast(line, stretch.failLen)
-                               : MsgLineTooLong(line, stretch.failLen);
+    return TextLimitBreach{TextLimitBreach::Kind::kLineTooLong, line, stretch.failLen,
+                           stretch.failAtLeast};
   };
+  const TextLimitBreach tooMany{TextLimitBreach::Kind::kTooManyLines};
   if (first.failLine != 0)
     return tooLong(first, first.failLine);
   if (first.overLimit)
-    return MsgTooManyLines();
+    return tooMany;
   if (second.failLine != 0 && firstCount + second.failLine <= kMaxLines + 1)
     return tooLong(second, firstCount + second.failLine);
   if (second.failLine != 0 || second.overLimit ||
       firstCount + static_cast<long long>(second.lines.size()) > kMaxLines) {
-    return MsgTooManyLines();
+    return tooMany;
   }
   txt = std::move(first.lines);
   std::move(second.lines.begin(), second.lines.end(), std::back_inserter(txt));
@@ -229,6 +247,10 @@ std::u16string MsgTooManyLines() {
 }
 
 std::u16string StreamTextLines(const std::string& path, StrList& txt, Status& status) {
+  return MsgTextLimit(StreamText(path, txt, status));
+}
+
+TextLimitBreach StreamText(const std::string& path, StrList& txt, Status& status) {
   txt = NewStrList();
   ReadOnlyFile file;
   status = file.Open(path);
@@ -240,7 +262,7 @@ std::u16string StreamTextLines(const std::string& path, StrList& txt, Status& st
   long long lineBytes = 0;  // all of its bytes
   bool afterCr = false;     // the previous byte ended a line with CR
   long long i = 0;
-  std::u16string result;
+  TextLimitBreach result;
 
   // A file within the limits has at most one line more than it has bytes.
   txt.reserve(static_cast<size_t>(std::min<long long>(file.size(), kMaxLines) + 2));
@@ -254,9 +276,9 @@ std::u16string StreamTextLines(const std::string& path, StrList& txt, Status& st
     line.clear();
     lineBytes = 0;
     if (len > kMaxLineBytes) {
-      result = MsgLineTooLong(i, len);
+      result = {TextLimitBreach::Kind::kLineTooLong, i, len, false};
     } else if (i > kMaxLines) {
-      result = MsgTooManyLines();
+      result = {TextLimitBreach::Kind::kTooManyLines};
     } else {
       txt.push_back(std::move(text));
       return true;
@@ -294,7 +316,7 @@ std::u16string StreamTextLines(const std::string& path, StrList& txt, Status& st
         line.append(p, std::min(n, kKeepBytes - std::min(kKeepBytes, line.size())));
       lineBytes += static_cast<long long>(n);
       if (lineBytes > kCountBytesUpTo) {
-        result = MsgLineTooLongAtLeast(i + 1, kCountBytesUpTo);
+        result = {TextLimitBreach::Kind::kLineTooLong, i + 1, kCountBytesUpTo, true};
         txt = NewStrList();
         return result;
       }

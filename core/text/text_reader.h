@@ -10,6 +10,19 @@
 
 namespace kelmoa {
 
+// Why a text breaks the limits of a text file, or kNone.
+struct TextLimitBreach {
+  enum class Kind { kNone, kLineTooLong, kTooManyLines };
+  Kind kind = Kind::kNone;
+  long long line = 0;    // kLineTooLong: the line's number
+  long long bytes = 0;   // kLineTooLong: its length in bytes
+  bool atLeast = false;  // kLineTooLong: it was read only up to `bytes` bytes
+  bool broken() const { return kind != Kind::kNone; }
+};
+
+// The rejection message of a breach (message A or B), or empty for none.
+std::u16string MsgTextLimit(const TextLimitBreach& breach);
+
 // Message A: a line longer than kMaxLineBytes bytes, with its line number and byte length.
 std::u16string MsgLineTooLong(long long lineNo, long long byteLen);
 // Message A for a line read only up to byteLen bytes: its length is given as at least that.
@@ -37,9 +50,13 @@ Status ReadSmallTextFile(const std::string& path, std::string& bytes, bool& fits
 
 // ReadTextLines for a file's bytes read whole: the same lines, or the same message.
 std::u16string DecodeTextLines(std::string_view bytes, StrList& txt);
+// The same, giving the breach rather than its message.
+TextLimitBreach DecodeText(std::string_view bytes, StrList& txt);
 
 // ReadTextLines for a file of any size, read piece by piece: what it does with a file
 // too large to read whole.
 std::u16string StreamTextLines(const std::string& path, StrList& txt, Status& status);
+// The same, giving the breach rather than its message.
+TextLimitBreach StreamText(const std::string& path, StrList& txt, Status& status);
 
 }  // namespace kelmoa

@@ -191,7 +191,7 @@ std::vector<uint32_t> AlphabeticalOrder(const LoweredWords& distinct) {
 
 void GetDicIdxOfWords(const StrList& dicWord, WordTable& t) {
   t.mWordDicIdxId.assign(t.mWordLen.size(), 0);
-  t.mDicIdxLists.assign(1, std::u16string());
+  t.mDicHitLists.assign(1, std::vector<int>());
   // A long text is worked through in two halves side by side, each with its own table of
   // distinct words; the second table's words are then numbered in the first.
   const bool halves = t.Count() >= kWordsForTwoThreads;
@@ -224,7 +224,9 @@ void GetDicIdxOfWords(const StrList& dicWord, WordTable& t) {
   // The entries are found through an open-addressed table of their numbers, with room for
   // every list.
   const size_t most = lists.size() + t.mWordJoined.size() + 1;
-  t.mDicIdxLists.reserve(most);
+  t.mDicHitLists.reserve(most);
+  std::vector<std::u16string> listTexts(1);  // the lists as the lookup gave them, by id
+  listTexts.reserve(most);
   std::vector<uint32_t> listSlots(std::bit_ceil(2 * most));  // 0: free
   auto listId = [&](std::u16string list) -> uint32_t {
     if (list.empty())
@@ -232,11 +234,12 @@ void GetDicIdxOfWords(const StrList& dicWord, WordTable& t) {
     const size_t mask = listSlots.size() - 1;
     size_t i = std::hash<std::u16string_view>()(list) & mask;
     for (; listSlots[i] != 0; i = (i + 1) & mask) {
-      if (t.mDicIdxLists[listSlots[i]] == list)
+      if (listTexts[listSlots[i]] == list)
         return listSlots[i];
     }
-    const auto id = static_cast<uint32_t>(t.mDicIdxLists.size());
-    t.mDicIdxLists.push_back(std::move(list));
+    const auto id = static_cast<uint32_t>(t.mDicHitLists.size());
+    t.mDicHitLists.push_back(ParseHits(list));
+    listTexts.push_back(std::move(list));
     listSlots[i] = id;
     return id;
   };

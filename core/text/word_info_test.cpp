@@ -115,14 +115,14 @@ TEST_F(WordInfo, ARealEnglishTextAgreesWithWordByWordLookups) {
   for (int k = 1; k <= t.Count(); ++k) {
     if (!t.Joined(k).empty())
       continue;
-    ASSERT_EQ(t.DicIdx(k), GetDicIdxListOfWord(dic, LowerAscii(t.Word(k)))) << k;
-    known += t.DicIdx(k).empty() ? 0 : 1;
+    ASSERT_EQ(t.DicHits(k), ParseHits(GetDicIdxListOfWord(dic, LowerAscii(t.Word(k))))) << k;
+    known += t.DicHits(k).empty() ? 0 : 1;
   }
   EXPECT_GT(known, 500);
   // Every character of a known word is blue, every other one black.
   Grid<uint8_t> expected;
   for (int k = 1; k <= t.Count(); ++k) {
-    for (int c = 0; c < t.mWordLen[k] && !t.DicIdx(k).empty(); ++c)
+    for (int c = 0; c < t.mWordLen[k] && !t.DicHits(k).empty(); ++c)
       expected(t.mWordLine[k], t.mWordCol[k] + c) = kColorBlue;
   }
   for (int i = 1; i <= doc->LineCount(); ++i) {

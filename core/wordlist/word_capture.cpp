@@ -168,7 +168,7 @@ bool CaptureWord(const TextDocument& doc, int k, const StrList& dicWord, const S
   const WordTable& t = doc.words;
   if (k < 1 || k > t.Count() || t.mLines == nullptr)
     return false;
-  const std::u16string_view idxList = t.DicIdx(k);
+  const std::u16string idxList = t.DicIdx(k);
   if (idxList.empty())
     return false;
   WordCapture c;

@@ -1,5 +1,5 @@
-// Texts of the main window.
-#include "gui/main_window_messages.h"
+// Texts of the reading window: its progress lines, its greeting and its messages.
+#include "core/text/messages.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,6 +9,20 @@
 #include "core/base/codepage.h"
 
 namespace kelmoa {
+
+// clang-format off
+std::u16string MsgNotShiftJis(std::u16string_view fileName, std::u16string_view codeName) {
+  return u"このテキストファイルの文字コードはShift_JISではありません。\r\n"
+         u"    ファイル名＝" + std::u16string(fileName) + u"\r\n" +
+         u"    文字コード＝" + std::u16string(codeName) + u"\r\n\r\n" +
+         u"このファイルをテキストエディタで開いて，ANSIまたはShift_JISで保存してから，\r\n"
+         u"再度このファイルを指定してください。\r\n\r\n" + kAskOpenInEditor;
+}
+// clang-format on
+
+std::u16string WithQuestion(std::u16string_view message) {
+  return std::u16string(message) + u"\r\n\r\n" + kAskOpenInEditor;
+}
 
 std::u16string SystemReason(const Status& status) {
   return Utf8ToUtf16(status.reason());

@@ -1,4 +1,4 @@
-// Texts of the dictionary editor.
+// Texts of the dictionary editor: tags, checks of what is typed, questions, failure reports, help.
 #pragma once
 
 #include <array>

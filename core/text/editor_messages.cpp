@@ -1,5 +1,5 @@
-// Texts of the dictionary editor.
-#include "gui/dictionary_editor_messages.h"
+// Texts of the dictionary editor: tags, checks of what is typed, questions, failure reports, help.
+#include "core/text/editor_messages.h"
 
 #include <initializer_list>
 

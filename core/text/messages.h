@@ -1,4 +1,4 @@
-// Texts of the main window.
+// Texts of the reading window: its progress lines, its greeting and its messages.
 #pragma once
 
 #include <array>
@@ -31,6 +31,15 @@ inline constexpr std::array<const char16_t*, 12> kGreetingLines = {
     u"",
     u"　テキストファイルがここに表示されて，ケルモアを利用できます。",
 };
+
+// The question that follows every rejection of a text: the user may open the file in the editor.
+inline constexpr char16_t kAskOpenInEditor[] = u"このテキストファイルを開きますか？";
+
+// Message C: the text file is neither ASCII nor Shift_JIS.
+std::u16string MsgNotShiftJis(std::u16string_view fileName, std::u16string_view codeName);
+
+// A rejection message followed by an empty line and the question.
+std::u16string WithQuestion(std::u16string_view message);
 
 // The system's reason in a failed status ("open /x/a.txt: Permission denied" gives
 // "Permission denied").

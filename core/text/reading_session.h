@@ -1,0 +1,125 @@
+// The reading session: the dictionary and the open text, and what a reader does with them.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/base/char_code.h"
+#include "core/base/file_ops.h"
+#include "core/base/status.h"
+#include "core/dictionary/dictionary.h"
+#include "core/settings/settings.h"
+#include "core/text/layout.h"
+#include "core/text/popup_text.h"
+#include "core/text/text_reader.h"
+
+namespace kelmoa {
+
+// Why a text was not opened. The text shown before stays open.
+struct TextRejection {
+  enum class Kind {
+    kWrongCode,     // neither ASCII nor Shift_JIS: code is the code found
+    kLineTooLong,   // a line over the limit: limit gives its number and length
+    kTooManyLines,  // more lines than a text may have
+    kUnreadable,    // could not be opened or read: status says why
+  };
+  Kind kind = Kind::kUnreadable;
+  CharCode code = CharCode::kNone;  // the code the detector named, when it got that far
+  TextLimitBreach limit;            // kLineTooLong, kTooManyLines
+  // kWrongCode: message C with its question; kLineTooLong, kTooManyLines: the rejection
+  // (MsgTextLimit of limit) without it.
+  std::u16string message;
+  Status status;  // kUnreadable
+  // Over a limit of a text: such a text can be prepared into parts that keep them.
+  bool TooLarge() const { return kind == Kind::kLineTooLong || kind == Kind::kTooManyLines; }
+};
+
+// What became of Open: the text is open (rejection empty), or why not.
+struct OpenResult {
+  std::optional<TextRejection> rejection;
+  int maxRight = 0;     // the right edge of the longest line, in pixels
+  int longestLine = 0;  // that line's number
+  bool ok() const { return !rejection.has_value(); }
+};
+
+// Views of a session (windows) hear of its changes through this, and redraw.
+class SessionObserver {
+ public:
+  // A text was opened, or the open one laid out anew.
+  virtual void TextChanged() {}
+  // The dictionary changed (a meaning added or deleted, or the file loaded again), and the
+  // known words of the open text were marked again.
+  virtual void DictionaryChanged() {}
+
+ protected:
+  ~SessionObserver() = default;
+};
+
+// The dictionary of a base folder and the text open for reading. Opening a text, the hit
+// test, the popup's lines and dictionary changes go through here, so that every window and
+// kelmoa-tool run the same steps.
+class ReadingSession {
+ public:
+  explicit ReadingSession(std::string baseFolder, FileOps& fs = DefaultFileOps());
+  ReadingSession(const ReadingSession&) = delete;
+  ReadingSession& operator=(const ReadingSession&) = delete;
+
+  Dictionary& Dic() { return mDic; }
+  const Dictionary& Dic() const { return mDic; }
+  // The file system the dictionary is written through; tests put a failing one here.
+  void SetFileOps(FileOps& fs) { mFs = &fs; }
+
+  // Loads base/dic/Dic_EJ.txt, or path when given (as Dictionary::LoadDicFile does).
+  Status LoadDictionary(const std::string& path = {});
+
+  // Reads the text file at path under the limits and, when it passes, makes it the open text
+  // laid out with setting's character widths, its known words marked. A rejected or
+  // unreadable file leaves the open text as it was.
+  OpenResult Open(const std::string& path, const SettingInfo& setting);
+
+  // Works out again which words of the open text the dictionary knows, and tells the views.
+  void MarkKnownWords();
+
+  bool HasText() const { return mHasText; }
+  const TextDocument& Document() const { return *mDoc; }
+
+  // Lays the open text out again after a change of character widths; the words' dictionary
+  // results stay. Returns the new right edge of the longest line.
+  int Relayout(const SettingInfo& setting);
+
+  // The word (index into the word table, 1-based) at x on text line `line`, or 0. A point
+  // exactly on a word's edge is outside it.
+  int WordAt(int line, double x) const {
+    const WordTable& t = mDoc->words;
+    return WordOnLineAt(line, x, t.mLineFirstWord, t.mLineLastWord, t.mWordX1, t.mWordX2);
+  }
+
+  // The lines of word k's popup: its meanings; an entry found through a base form or a prefix
+  // gives its head word on a line above its meanings. Empty for a word the dictionary does
+  // not know.
+  std::vector<std::u16string> PopupLines(int k) const;
+
+  // The editor's changes, written through to the dictionary file (DictionaryFiles::AddEntry
+  // and DeleteEntry). After a change, or a reload of a file another program changed, the known
+  // words are marked again and the observers hear of it.
+  DicChange AddMeaning(const std::u16string& word, const std::u16string& meaning);
+  DicChange DeleteMeaning(int idx, const std::u16string& entry);
+
+  void AddObserver(SessionObserver& observer);
+  void RemoveObserver(SessionObserver& observer);
+
+ private:
+  void AfterChange(const DicChange& change);
+
+  std::string mBase;
+  FileOps* mFs;
+  Dictionary mDic;
+  std::unique_ptr<TextDocument> mDoc;  // the grids are large: kept off the stack
+  bool mHasText = false;
+  std::vector<SessionObserver*> mObservers;
+};
+
+}  // namespace kelmoa

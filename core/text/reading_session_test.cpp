@@ -1,0 +1,153 @@
+// The reading session as a window uses it: open, hit test, popup lines, dictionary changes
+// written through with their observers told, failures that leave everything as it was.
+#include "core/text/reading_session.h"
+
+#include <gtest/gtest.h>
+
+#include "core/base/fixtures_test.h"
+
+namespace kelmoa {
+namespace {
+
+using testing::TempDir;
+using testing::WriteBytes;
+
+// Counts what the session tells a view.
+struct CountingView : SessionObserver {
+  int texts = 0;
+  int dictionaries = 0;
+  void TextChanged() override { ++texts; }
+  void DictionaryChanged() override { ++dictionaries; }
+};
+
+// Fails every write of the dictionary file or its backup.
+class NoWriteOps : public FileOps {
+ public:
+  Status WriteSynced(const std::string& path, std::string_view,
+                     const std::optional<KeptMode>&) override {
+    return Status::Error("write " + path + ": No space left on device");
+  }
+  Status Link(const std::string&, const std::string& to) override {
+    return Status::Error("link " + to + ": No space left on device");
+  }
+};
+
+class Session : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    testing::MakeDataFolders(dir.path());
+    WriteBytes(dir / "dic/Dic_EJ.txt",
+               testing::SjisLines({"dog\t犬", "dog\t【動】つけ回す", "run\t走る"}));
+    ASSERT_TRUE(session.LoadDictionary().ok());
+    session.AddObserver(view);
+  }
+  std::string Text(const std::string& bytes) {
+    WriteBytes(dir / "t.txt", bytes);
+    return dir / "t.txt";
+  }
+  // The word k's x in the middle of it.
+  double Mid(int k) const {
+    const WordTable& t = session.Document().words;
+    return (t.mWordX1[static_cast<size_t>(k)] + t.mWordX2[static_cast<size_t>(k)]) / 2.0;
+  }
+
+  TempDir dir;
+  ReadingSession session{dir.path()};
+  CountingView view;
+  SettingInfo setting = [] {
+    SettingInfo s;
+    s.HalfWidth = 7;
+    s.FullWidth = 14;
+    return s;
+  }();
+};
+
+TEST_F(Session, OpensATextAndFindsItsWordsAndMeanings) {
+  const OpenResult opened = session.Open(Text("The dog runs.\r\nA cat.\r\n"), setting);
+  ASSERT_TRUE(opened.ok());
+  EXPECT_EQ(view.texts, 1);
+  EXPECT_TRUE(session.HasText());
+  const WordTable& t = session.Document().words;
+  ASSERT_EQ(t.Count(), 5);  // The dog runs A cat
+  EXPECT_EQ(session.WordAt(1, Mid(2)), 2);
+  EXPECT_EQ(session.WordAt(1, t.mWordX1[2]), 0) << "the left edge is outside the word";
+  EXPECT_EQ(session.WordAt(2, Mid(2)), 0) << "only the words of the given line count";
+  EXPECT_EQ(session.WordAt(3, Mid(2)), 0) << "past the last line";
+  // The meanings in the order the dictionary keeps them.
+  EXPECT_EQ(session.PopupLines(2), (std::vector<std::u16string>{u"【動】つけ回す", u"犬"}));
+  // Found through its base form: the head word stands above its meaning.
+  EXPECT_EQ(session.PopupLines(3), (std::vector<std::u16string>{u"run", u"走る"}));
+  EXPECT_TRUE(session.PopupLines(5).empty()) << "cat is unknown";
+  EXPECT_TRUE(session.PopupLines(99).empty());
+}
+
+// Every kind of rejection leaves the open text as it was, and tells no view.
+TEST_F(Session, ARejectedTextLeavesTheOpenOneAlone) {
+  ASSERT_TRUE(session.Open(Text("the dog\r\n"), setting).ok());
+  std::string manyLines;
+  for (int i = 0; i < 9001; ++i)
+    manyLines += "a\r\n";
+  struct Case {
+    const char* name;
+    std::string bytes;
+    TextRejection::Kind kind;
+  } const cases[] = {
+      {"UTF-8", "caf\xc3\xa9\r\n", TextRejection::Kind::kWrongCode},
+      {"too many lines", manyLines, TextRejection::Kind::kTooManyLines},
+      {"a long line", "short\r\n" + std::string(101, 'a') + "\r\n",
+       TextRejection::Kind::kLineTooLong},
+  };
+  for (const Case& c : cases) {
+    const OpenResult opened = session.Open(Text(c.bytes), setting);
+    ASSERT_FALSE(opened.ok()) << c.name;
+    EXPECT_EQ(opened.rejection->kind, c.kind) << c.name;
+    EXPECT_FALSE(opened.rejection->message.empty()) << c.name;
+  }
+  // The numbers of a line over the limit, as its message gives them.
+  const OpenResult wide = session.Open(Text("short\r\n" + std::string(101, 'a') + "\r\n"), setting);
+  ASSERT_FALSE(wide.ok());
+  EXPECT_EQ(wide.rejection->limit.line, 2);
+  EXPECT_EQ(wide.rejection->limit.bytes, 101);
+  EXPECT_EQ(wide.rejection->message, MsgLineTooLong(2, 101));
+  const OpenResult missing = session.Open(dir / "none.txt", setting);
+  ASSERT_FALSE(missing.ok());
+  EXPECT_EQ(missing.rejection->kind, TextRejection::Kind::kUnreadable);
+  EXPECT_FALSE(missing.rejection->status.ok());
+  EXPECT_EQ(session.Document().mTxt, (StrList{u"", u"the dog"}));
+  EXPECT_EQ(view.texts, 1);
+}
+
+// A change written through marks the words again and tells the views; a failed one changes
+// nothing and tells no one.
+TEST_F(Session, ChangesMarkTheWordsAgainOnlyWhenWritten) {
+  ASSERT_TRUE(session.Open(Text("the cat\r\n"), setting).ok());
+  ASSERT_TRUE(session.PopupLines(2).empty());
+
+  NoWriteOps full;
+  session.SetFileOps(full);
+  const DicChange failed = session.AddMeaning(u"cat", u"猫");
+  EXPECT_EQ(failed.outcome, DicChange::Outcome::kFailed);
+  EXPECT_TRUE(session.PopupLines(2).empty());
+  EXPECT_EQ(view.dictionaries, 0);
+
+  session.SetFileOps(DefaultFileOps());
+  ASSERT_TRUE(session.AddMeaning(u"cat", u"猫").ok());
+  EXPECT_EQ(session.PopupLines(2), (std::vector<std::u16string>{u"猫"}));
+  EXPECT_EQ(view.dictionaries, 1);
+
+  const DicChange refused = session.DeleteMeaning(99, u"cat 猫");
+  EXPECT_EQ(refused.outcome, DicChange::Outcome::kRefused);
+  EXPECT_EQ(view.dictionaries, 1);
+
+  ASSERT_EQ(session.Dic().Words()[1], u"cat");
+  ASSERT_TRUE(session.DeleteMeaning(1, u"cat 猫").ok());
+  EXPECT_TRUE(session.PopupLines(2).empty());
+  EXPECT_EQ(view.dictionaries, 2);
+
+  session.RemoveObserver(view);
+  ASSERT_TRUE(session.AddMeaning(u"cat", u"猫").ok());
+  EXPECT_EQ(view.dictionaries, 2) << "a removed view hears nothing";
+}
+
+}  // namespace
+}  // namespace kelmoa
