@@ -4,8 +4,10 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <map>
+#include <thread>
 #include <utility>
 
 #include "core/base/codepage.h"
@@ -275,21 +277,33 @@ Status WordList::OpenFile(const std::string& path, std::unique_ptr<WordList>& li
     return Failure(db.get(), openRc, path);
   sqlite3_extended_result_codes(db.get(), 1);
   sqlite3_busy_timeout(db.get(), kWordListBusyMs);
-  // Reading the header first tells a file that is no database, or not this program's, before
-  // anything is written to it.
-  if (Status s = CheckKnown(db.get(), path); !s.ok())
-    return s;
-  // WAL: readers and one writer at a time without blocking each other, and a killed writer
-  // leaves every committed transaction. FULL syncs each commit, so that a power cut keeps it
-  // too.
-  {
-    Statement mode(db.get(), "PRAGMA journal_mode = WAL");
-    if (const int rc = mode.Step(); rc != SQLITE_ROW && rc != SQLITE_DONE)
+  const auto prepare = [&]() -> Status {
+    // Reading the header first tells a file that is no database, or not this program's,
+    // before anything is written to it.
+    if (Status s = CheckKnown(db.get(), path); !s.ok())
+      return s;
+    // WAL: readers and one writer at a time without blocking each other, and a killed writer
+    // leaves every committed transaction. FULL syncs each commit, so that a power cut keeps
+    // it too.
+    {
+      Statement mode(db.get(), "PRAGMA journal_mode = WAL");
+      if (const int rc = mode.Step(); rc != SQLITE_ROW && rc != SQLITE_DONE)
+        return Failure(db.get(), rc, path);
+    }
+    if (int rc = Exec(db.get(), "PRAGMA synchronous = FULL"); rc != SQLITE_OK)
       return Failure(db.get(), rc, path);
+    return UpgradeSchema(db.get(), path);
+  };
+  // Programs that open a new list at the same moment can meet where SQLite answers "busy"
+  // at once instead of waiting (two of them turning it to WAL, each holding what the other
+  // needs): such a step is tried again until the list's busy time has passed.
+  const auto giveUp = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWordListBusyMs);
+  Status s = prepare();
+  while (s.IsBusy() && std::chrono::steady_clock::now() < giveUp) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    s = prepare();
   }
-  if (int rc = Exec(db.get(), "PRAGMA synchronous = FULL"); rc != SQLITE_OK)
-    return Failure(db.get(), rc, path);
-  if (Status s = UpgradeSchema(db.get(), path); !s.ok())
+  if (!s.ok())
     return s;
   list = std::make_unique<WordList>(Key(), path, std::move(db));
   return Status::Ok();
