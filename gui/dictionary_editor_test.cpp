@@ -1,6 +1,7 @@
 #include "gui/dictionary_editor.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -258,6 +259,27 @@ class DictionaryEditorTest : public QObject {
     Button("登録")->click();
     QCOMPARE(List(), QStringList{"zebra シマウマ"});
     QVERIFY(DrawnBlue("zebra"));
+  }
+
+  // A right click on a word feeds the shown editor and the clipboard; while the editor is
+  // hidden, or over a gap, it does nothing.
+  void aRightClickFeedsTheShownEditorAndTheClipboard() {
+    Ready({"Running dogs, fast"});
+    QClipboard& clipboard = *QApplication::clipboard();
+    clipboard.setText(QStringLiteral("before"));
+    const auto rightClick = [this](QPointF p) {
+      QMouseEvent press(QEvent::MouseButtonPress, p, mW->mTextPane->mapToGlobal(p), Qt::RightButton,
+                        Qt::RightButton, Qt::NoModifier);
+      QApplication::sendEvent(mW->mTextPane, &press);
+    };
+    rightClick(At("Running"));  // the editor has never been shown
+    QCOMPARE(clipboard.text(), QStringLiteral("before"));
+    mW->ShowDictionaryEditor();
+    rightClick(At("Running"));
+    QCOMPARE(List(), (QStringList{"run 走る", "run 運営する"}));
+    rightClick((At("dogs") + At("fast")) / 2);
+    QCOMPARE(E().Word(), QStringLiteral("Running"));
+    QCOMPARE(clipboard.text(), QStringLiteral("Running"));
   }
 
   // The word goes to the speech program as its text: never through a shell, never as one of
