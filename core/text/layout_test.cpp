@@ -18,20 +18,6 @@ StrList Words(std::u16string_view line) {
   return words;
 }
 
-TEST(WordsInLine, WordsStartWithALetterAndGoOnWithLettersAndApostrophes) {
-  EXPECT_EQ(Words(u"well-known"), (StrList{u"", u"well", u"known"}));
-  EXPECT_EQ(Words(u"don't"), (StrList{u"", u"don't"}));
-  EXPECT_EQ(Words(u"x-ray"), (StrList{u"", u"ray"}));
-  EXPECT_EQ(Words(u"the dogs' 'tis"), (StrList{u"", u"the", u"dogs'", u"tis"}));
-  EXPECT_EQ(Words(u"b c A x"), (StrList{u"", u"A"}));
-  EXPECT_EQ(Words(u"犬dog猫cat."), (StrList{u"", u"dog", u"cat"}));
-
-  StrList words;
-  std::vector<int> cols;
-  GetWordsInLine(u"  Hello, world!", words, cols);
-  EXPECT_EQ(cols, (std::vector<int>{0, 3, 10}));
-}
-
 TEST(WordsInLine, LinesOfEveryLengthSplitAsCharacterByCharacter) {
   // Lines up to 140 characters (past the two 64-character halves) from letters, apostrophes,
   // characters next to the letters in the code table, and characters far above them.
@@ -156,20 +142,6 @@ TEST_F(Layout, ALongTextsWordTableHoldsEachLinesWordsInOrder) {
   EXPECT_EQ(longest, 2);
 }
 
-TEST_F(Layout, WordTableKeepsPerLineRangesAndARelayoutKeepsTheLookups) {
-  Load({u"", u"one two", u"", u"3 4", u"three"});
-  const WordTable& t = doc->words;
-  EXPECT_EQ(t.mLineFirstWord, (std::vector<int>{0, 1, 0, 0, 3}));
-  EXPECT_EQ(t.mLineLastWord, (std::vector<int>{0, 2, 0, 0, 3}));
-  doc->words.mDicHitLists = {{}, {12}};
-  doc->words.mWordDicIdxId.assign(doc->words.mWordLen.size(), 0);
-  doc->words.mWordDicIdxId[1] = 1;
-  setting.HalfWidth = 8;
-  Load(doc->mTxt);
-  EXPECT_EQ(doc->words.mWordX1[2], 6 * 8 + 5 + 4 * 8);
-  EXPECT_EQ(doc->words.DicIdx(1), u"12") << "only positions change";
-}
-
 TEST_F(Layout, EmptyTextAndControlCharactersInALine) {
   Load({u""});
   EXPECT_EQ(maxRight, 0);
@@ -203,25 +175,6 @@ TEST_F(Layout, EmptyTextAndControlCharactersInALine) {
   }
   Load({u"", u"x"});
   EXPECT_EQ(GetLineLen(doc->mChr, 1), 1) << "a load clears what the previous text left";
-}
-
-
-// A word's hits as text (the annotate output, the word list's input) and back: parts that are
-// no index, too long for one or empty are skipped, never read past.
-TEST(DicHits, TextAndBack) {
-  const struct {
-    std::u16string text;
-    std::vector<int> hits;
-  } cases[] = {
-      {u"", {}},
-      {u"3,2", {3, 2}},
-      {u"12", {12}},
-      {u"3,,x,-1,1234567890,7,", {3, 7}},
-  };
-  for (const auto& c : cases)
-    EXPECT_EQ(ParseHits(c.text), c.hits) << std::string(c.text.begin(), c.text.end());
-  EXPECT_EQ(JoinHits({3, 2}), u"3,2");
-  EXPECT_EQ(JoinHits({}), u"");
 }
 
 }  // namespace

@@ -145,23 +145,6 @@ TEST(PrepareText, EachCharacterIsKeptMappedDroppedOrReplaced) {
   }
 }
 
-TEST(PrepareText, AnyLineEndEndsALine) {
-  struct Case {
-    std::u16string in;
-    std::vector<std::u16string> lines;
-  };
-  const Case cases[] = {
-      {u"", {}},
-      {u"one\r\n", {u"one"}},
-      {u"a\r\nb\nc\rd", {u"a", u"b", u"c", u"d"}},
-      {u"\r\n\r\n", {u"", u""}},
-      {u"a\n\rb", {u"a", u"", u"b"}},  // LF then CR: two ends
-      {u"p\u2029q\u2028r\u0085s", {u"p", u"q", u"r", u"s"}},
-  };
-  for (const Case& c : cases)
-    EXPECT_EQ(SplitAnyLines(c.in), c.lines) << Utf8(c.in);
-}
-
 TEST(PrepareText, LongLinesWrapAtTheLastSpaceWithinTheWidth) {
   struct Case {
     std::u16string in;
@@ -250,19 +233,6 @@ TEST(PrepareText, ALongTextIsSplitAtABlankLineIntoPartsTheReaderTakes) {
   const PreparedText d = Preparer().Prepare(dense, kDefaultPrepareWidth);
   ASSERT_EQ(d.parts.size(), 3U);
   EXPECT_EQ(d.parts[0].substr(d.parts[0].size() - 11), "line 8999\r\n");
-}
-
-TEST(PrepareText, PartsEndAtTheLastBlankLineNearTheLimit) {
-  std::vector<std::u16string> lines(20000, u"text");
-  lines[8500] = u"";    // the part ends here: 8501 lines
-  lines[8990] = u"  ";  // a line of spaces is blank too; later than 8500 so taken first
-  EXPECT_EQ(PartStarts(lines, kMaxLines), (std::vector<size_t>{8991, 17991}));
-  lines[8990] = u"text";
-  EXPECT_EQ(PartStarts(lines, kMaxLines), (std::vector<size_t>{8501, 17501}));
-  lines[8500] = u"text";
-  lines[7000] = u"";  // too far from the limit
-  EXPECT_EQ(PartStarts(lines, kMaxLines), (std::vector<size_t>{9000, 18000}));
-  EXPECT_TRUE(PartStarts(std::vector<std::u16string>(9000), kMaxLines).empty());
 }
 
 TEST(PrepareText, AnUnknownCodeIsRefusedAndEmptyTextsStayEmpty) {
