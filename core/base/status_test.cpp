@@ -38,8 +38,6 @@ TEST(Status, KindFollowsErrnoAndTheMessageReadsAsBefore) {
     EXPECT_EQ(s.reason(), std::strerror(c.err));
     EXPECT_EQ(s.message(), std::string("write /tmp/a: b.dic: ") + std::strerror(c.err));
   }
-  EXPECT_TRUE(Status::FromErrno("open", "x", ENOENT).IsNotFound());
-  EXPECT_TRUE(Status::FromErrno("open", "x", ENOSPC).IsNoSpace());
 }
 
 TEST(Status, AnEncodingIconvLacksFailsWithoutThrowing) {

@@ -7,7 +7,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <fstream>
 #include <random>
 
@@ -47,7 +46,7 @@ TEST(OpenText, RandomBytesAreRejectedWithAMessage) {
   }
 }
 
-TEST(OpenText, ASparseMultiGigabyteFileIsJudgedQuicklyWithBoundedMemory) {
+TEST(OpenText, ASparseMultiGigabyteFileIsJudgedWithBoundedMemory) {
   TempDir dir;
   const std::string path = dir / "sparse.txt";
   {
@@ -56,14 +55,10 @@ TEST(OpenText, ASparseMultiGigabyteFileIsJudgedQuicklyWithBoundedMemory) {
     f.put('x');
   }
   const long before = PeakResidentKiB();
-  const auto start = std::chrono::steady_clock::now();
   const TextFileCheck c = CheckAndReadTextFile(path);
-  const auto seconds =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   EXPECT_EQ(c.result, TextFileCheck::kTooLarge);
   EXPECT_NE(c.message.find(u"1行目：1048576バイト以上"), std::u16string::npos);
   EXPECT_LT(PeakResidentKiB() - before, 64 * 1024) << "KiB more at the peak";
-  EXPECT_LT(seconds, 60.0);
 }
 
 TEST(OpenText, WhatIsNoReadableFileIsAnErrorNotAHang) {

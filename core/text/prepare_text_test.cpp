@@ -191,9 +191,6 @@ TEST(PrepareText, TypographicTextsInEveryCodeAndLineEnd) {
                                "\n\n" + Repeat("短い行\r\n", 3);
   for (const char* code : {"CP932", "EUC-JP-MS", "ISO-2022-JP-2"}) {
     const std::string bytes = testing::Encode(japanese, code);
-    EXPECT_EQ(GetCharCodeName(DetectCharCode(bytes)), std::string(code) == "CP932" ? "SJIS"
-                                                      : code[0] == 'E'             ? "EUC"
-                                                                                   : "JIS");
     CheckPrepared(code, bytes);
     const PreparedText p = Preparer().Prepare(bytes, kDefaultPrepareWidth);
     ASSERT_EQ(p.parts.size(), 1U);
@@ -241,8 +238,6 @@ TEST(PrepareText, AnUnknownCodeIsRefusedAndEmptyTextsStayEmpty) {
     EXPECT_TRUE(p.refused);
     EXPECT_TRUE(p.parts.empty());
   }
-  EXPECT_FALSE(CanPrepareCode(CharCode::kNone));
-  EXPECT_FALSE(CanPrepareCode(CharCode::kUtf7));
   for (const std::string& bytes :
        {std::string(), std::string("\xEF\xBB\xBF"), std::string("\xFF\xFE")}) {
     const PreparedText p = Preparer().Prepare(bytes, kDefaultPrepareWidth);
@@ -340,18 +335,6 @@ TEST(PrepareText, PartsAreWrittenBesideTheNameAndNothingIsOverwritten) {
     EXPECT_TRUE(written.empty());
     EXPECT_TRUE(testing::FileNames(out.path()).empty()) << failAt;
   }
-}
-
-TEST(PrepareText, AFreeNameIsFoundForTheCopy) {
-  TempDir dir;
-  FileOps& fs = DefaultFileOps();
-  EXPECT_EQ(FreePreparedPath(fs, dir.path(), "story", 1), dir / "story.txt");
-  WriteBytes(dir / "story.txt", "");
-  EXPECT_EQ(FreePreparedPath(fs, dir.path(), "story", 1), dir / "story (2).txt");
-  // Parts need all their names free.
-  EXPECT_EQ(FreePreparedPath(fs, dir.path(), "story", 2), dir / "story.txt");
-  WriteBytes(dir / "story-2.txt", "");
-  EXPECT_EQ(FreePreparedPath(fs, dir.path(), "story", 2), dir / "story (2).txt");
 }
 
 }  // namespace
