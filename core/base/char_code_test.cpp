@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <random>
 
 #include "core/base/char_code_reference_test.h"
@@ -14,44 +12,41 @@
 namespace kelmoa {
 namespace {
 
-std::string Name(const std::string& bytes) {
-  return GetCharCodeName(DetectCharCode(bytes));
-}
-
-TEST(CharCode, NamesSevenBitFilesAsciiJisOrUtf7) {
-  EXPECT_EQ(Name(""), "ASCII");
-  EXPECT_EQ(Name("hello world"), "ASCII");
-  EXPECT_EQ(Name("hello +- world"), "UTF7") << "an empty shift sequence";
-  EXPECT_EQ(Name("+123-"), "UTF7") << "18 bits, remainder 2";
-  EXPECT_EQ(Name("+12-"), "ASCII") << "12 bits, remainder 12";
-  EXPECT_EQ(Name("+AGEA-+AGEA-"), "ASCII") << "24 bits: ruled out at the first minus";
-  EXPECT_EQ(Name("a+ b +- c"), "ASCII") << "a plus and a blank rule UTF-7 out";
-  EXPECT_EQ(Name("x\x1b$By"), "JIS");
-  EXPECT_EQ(Name("\x82\xa0\x1b$B"), "SJIS") << "escapes after an 8-bit byte are not examined";
-  EXPECT_EQ(Name("\x1b("), "ASCII");
-}
-
-TEST(CharCode, ByteOrderMarksDecideAtOnce) {
-  EXPECT_EQ(Name("\xFF\xFE\x41"), "UTF16_LE");
-  EXPECT_EQ(Name("\xFE\xFF\x41"), "UTF16_BE");
-  EXPECT_EQ(Name("\xFF\xFE"), "UTF16_LE");
-  EXPECT_EQ(Name("\xFF\xFF"), "UTF16_LE");
-  EXPECT_EQ(Name("\xEF\xBB\xBF"), "UTF8_BOM");
-  EXPECT_EQ(Name("\xEF\xBB"), "SJIS") << "two bytes are no UTF-8 mark";
-}
-
-TEST(CharCode, TellsJapaneseEncodingsApart) {
-  EXPECT_EQ(Name(testing::Sjis("あいう")), "SJIS");
-  EXPECT_EQ(Name("あいう"), "UTF8");
-  EXPECT_EQ(Name("\xa4\xa2\xa4\xa4\xa4\xa6"), "EUC");
-  EXPECT_EQ(Name("\x1b$B$\"$$$&\x1b(B"), "JIS");
-  EXPECT_EQ(Name("\x8e\xa1"), "SJIS") << "a tie goes to Shift_JIS";
-  EXPECT_EQ(Name("\xc2"), "SJIS");
-  EXPECT_EQ(Name("\x80\x41\x42\x43"), "SJIS");
-  EXPECT_EQ(Name("\xF1\x80\x80\x80\x80"), "SJIS");
-  EXPECT_EQ(Name("\xF1\x80\x80\x80\x41"), "UTF8");
-  EXPECT_EQ(Name("ab\xe3"), "NONE") << "a sequence cut off by the end of the file";
-  EXPECT_EQ(Name("\xfd\xfe\xff\x82\xa0"), "SJIS") << "0xFD-0xFF are single bytes in CP932";
+// Hand-made files whose code the random comparison with the reference rarely hits.
+TEST(CharCode, NamesHandMadeFiles) {
+  const struct {
+    std::string bytes;
+    const char* code;
+    const char* why;
+  } cases[] = {
+      {"", "ASCII", "empty"},
+      {"hello world", "ASCII", "plain"},
+      {"hello +- world", "UTF7", "an empty shift sequence"},
+      {"+123-", "UTF7", "18 bits, remainder 2"},
+      {"+12-", "ASCII", "12 bits, remainder 12"},
+      {"+AGEA-+AGEA-", "ASCII", "24 bits: ruled out at the first minus"},
+      {"a+ b +- c", "ASCII", "a plus and a blank rule UTF-7 out"},
+      {"x\x1b$By", "JIS", "an escape"},
+      {"\x82\xa0\x1b$B", "SJIS", "escapes after an 8-bit byte are not examined"},
+      {"\x1b(", "ASCII", "half an escape"},
+      {"\xFF\xFE\x41", "UTF16_LE", "byte order mark"},
+      {"\xFE\xFF\x41", "UTF16_BE", "byte order mark"},
+      {"\xFF\xFF", "UTF16_LE", "two 0xFF"},
+      {"\xEF\xBB\xBF", "UTF8_BOM", "UTF-8 mark"},
+      {"\xEF\xBB", "SJIS", "two bytes are no UTF-8 mark"},
+      {testing::Sjis("あいう"), "SJIS", "Shift_JIS"},
+      {"あいう", "UTF8", "UTF-8"},
+      {"\xa4\xa2\xa4\xa4\xa4\xa6", "EUC", "EUC-JP"},
+      {"\x1b$B$\"$$$&\x1b(B", "JIS", "ISO-2022-JP"},
+      {"\x8e\xa1", "SJIS", "a tie goes to Shift_JIS"},
+      {"\x80\x41\x42\x43", "SJIS", "0x80 lead"},
+      {"\xF1\x80\x80\x80\x80", "SJIS", "five-byte run"},
+      {"\xF1\x80\x80\x80\x41", "UTF8", "four-byte UTF-8"},
+      {"ab\xe3", "NONE", "a sequence cut off by the end of the file"},
+      {"\xfd\xfe\xff\x82\xa0", "SJIS", "0xFD-0xFF are single bytes in CP932"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(GetCharCodeName(DetectCharCode(c.bytes)), c.code) << c.why;
 }
 
 // Bytes that matter to the detector, so that random files hit its branches often.
@@ -81,18 +76,6 @@ TEST(CharCode, StreamedResultEqualsTheWholeBufferResultHoweverTheBytesArriveInPi
   }
 }
 
-TEST(CharCode, TheUtf7PositionFallsBehindAfterEscapes) {
-  // Escapes skip the UTF-7 step, so its position lags; a shift sequence then found behind the
-  // current index gives a length of zero or less, which counts as none.
-  for (const std::string& file :
-       {std::string("\x1b\x1b+-\x07\x1c+-\x07"), std::string("\x1b\x1b\x1b+A-x+-yz"),
-        std::string("\x1b\x1b\x1b\x1b+-\xe3\x81\x82")}) {
-    testing::PieceSource source(file, 1);
-    EXPECT_EQ(DetectCharCode(source, 1), testing::DetectWholeBuffer(file))
-        << ::testing::PrintToString(file);
-  }
-}
-
 TEST(CharCode, ShiftSequenceAndCharactersAcrossTheReadBoundaryOfAFile) {
   testing::TempDir dir;
   // A UTF-7 shift sequence, then a Shift_JIS character, each straddling the 64 KiB read size.
@@ -112,12 +95,6 @@ TEST(CharCode, ShiftSequenceAndCharactersAcrossTheReadBoundaryOfAFile) {
     ASSERT_TRUE(GetFileCharCode(dir / f, code).ok());
     EXPECT_EQ(code, testing::DetectWholeBuffer(testing::ReadBytes(dir / f))) << f;
   }
-  CharCode code = CharCode::kAscii;
-  const Status missing = GetFileCharCode(dir / "missing.txt", code);
-  EXPECT_TRUE(missing.IsNotFound()) << missing.message();
-  EXPECT_EQ(missing.reason(), std::strerror(ENOENT));
-  EXPECT_EQ(code, CharCode::kNone);
-  EXPECT_FALSE(GetFileCharCode(dir.path(), code).ok()) << "a folder is no file";
 }
 
 }  // namespace

@@ -9,20 +9,6 @@
 namespace kelmoa {
 namespace {
 
-TEST(Codepage, Cp932RoundTripsJapaneseAndUsesTheMicrosoftTable) {
-  const std::u16string text = u"犬と猫～ｶﾀｶﾅ abc";
-  const std::string bytes = Utf16ToSjis(text);
-  EXPECT_EQ(SjisToUtf16(bytes), text);
-  // The wave dash of CP932 (0x8160) is U+FF5E, where plain Shift_JIS has U+301C.
-  EXPECT_EQ(Utf16ToSjis(u"～"), "\x81\x60");
-  EXPECT_EQ(SjisToUtf16("\x81\x60"), u"～");
-}
-
-TEST(Codepage, UnencodableBecomesQuestionMarkAndInvalidBytesOneReplacementEach) {
-  EXPECT_EQ(Utf16ToSjis(u"aéb"), "a?b");
-  EXPECT_EQ(SjisToUtf16("a\x82z\x82"), u"a\uFFFDz\uFFFD");
-}
-
 TEST(Codepage, EveryCodeUnitEncodesAsIconvEncodesIt) {
   iconv_t cd = iconv_open("CP932", "UTF-16LE");
   ASSERT_NE(cd, reinterpret_cast<iconv_t>(-1));
@@ -50,14 +36,6 @@ TEST(Codepage, EveryCodeUnitEncodesAsIconvEncodesIt) {
   std::string appended = "x";
   AppendSjis(std::u16string(all.rbegin(), all.rend()), appended);
   EXPECT_EQ(appended.size(), allExpected.size() + 1);
-}
-
-TEST(Codepage, AsciiBytesAreTheirOwnCharactersOfOneByte) {
-  // The text reader widens lines of ASCII bytes without the converter, relying on this.
-  for (int b = 0; b < 0x80; ++b)
-    ASSERT_EQ(SjisToUtf16(std::string(1, static_cast<char>(b))),
-              std::u16string(1, static_cast<char16_t>(b)))
-        << b;
 }
 
 // The first byte that starts no character is where a broken file gets reported, and the

@@ -1,6 +1,5 @@
 // Shared test fixtures: temporary folders, byte files, encoders, failing file systems, tool runs.
 #pragma once
-// Helpers shared by the tests, so that each test states only its own case.
 
 #include <iconv.h>
 #include <sys/resource.h>

@@ -8,7 +8,6 @@
 #include <string>
 
 #include "core/base/codepage.h"
-#include "core/base/file_ops.h"
 
 namespace kelmoa {
 namespace {
@@ -39,27 +38,6 @@ TEST(Status, KindFollowsErrnoAndTheMessageReadsAsBefore) {
     EXPECT_EQ(s.reason(), std::strerror(c.err));
     EXPECT_EQ(s.message(), std::string("write /tmp/a: b.dic: ") + std::strerror(c.err));
   }
-  EXPECT_TRUE(Status::FromErrno("open", "x", ENOENT).IsNotFound());
-  EXPECT_TRUE(Status::FromErrno("open", "x", ENOSPC).IsNoSpace());
-}
-
-TEST(Status, ContextIsAddedInFrontAndOkStaysOk) {
-  const Status inner = Status::Make(StatusCode::kCorrupt, "", "not gzip data");
-  EXPECT_EQ(inner.message(), "not gzip data");
-  const Status outer = inner.WithContext("/usr/share/x.dict.dz").WithContext("import");
-  EXPECT_TRUE(outer.IsCorrupt());
-  EXPECT_EQ(outer.reason(), "not gzip data");
-  EXPECT_EQ(outer.message(), "import: /usr/share/x.dict.dz: not gzip data");
-  EXPECT_TRUE(Status::Ok().WithContext("anything").ok());
-  EXPECT_EQ(Status::Ok().message(), "");
-  EXPECT_EQ(Status::Error("plain").message(), "plain");
-}
-
-TEST(Status, MissingFileIsNotFoundWithTheSystemsReason) {
-  std::string bytes;
-  const Status s = DefaultFileOps().ReadAll("/nonexistent-kelmoa-dir/x.txt", bytes);
-  EXPECT_TRUE(s.IsNotFound()) << s.message();
-  EXPECT_EQ(s.reason(), std::strerror(ENOENT));
 }
 
 TEST(Status, AnEncodingIconvLacksFailsWithoutThrowing) {

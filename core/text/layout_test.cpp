@@ -6,31 +6,11 @@
 #include <memory>
 #include <random>
 
+#include "core/base/codepage.h"
 #include "core/base/helpers.h"
 
 namespace kelmoa {
 namespace {
-
-StrList Words(std::u16string_view line) {
-  StrList words;
-  std::vector<int> cols;
-  GetWordsInLine(line, words, cols);
-  return words;
-}
-
-TEST(WordsInLine, WordsStartWithALetterAndGoOnWithLettersAndApostrophes) {
-  EXPECT_EQ(Words(u"well-known"), (StrList{u"", u"well", u"known"}));
-  EXPECT_EQ(Words(u"don't"), (StrList{u"", u"don't"}));
-  EXPECT_EQ(Words(u"x-ray"), (StrList{u"", u"ray"}));
-  EXPECT_EQ(Words(u"the dogs' 'tis"), (StrList{u"", u"the", u"dogs'", u"tis"}));
-  EXPECT_EQ(Words(u"b c A x"), (StrList{u"", u"A"}));
-  EXPECT_EQ(Words(u"犬dog猫cat."), (StrList{u"", u"dog", u"cat"}));
-
-  StrList words;
-  std::vector<int> cols;
-  GetWordsInLine(u"  Hello, world!", words, cols);
-  EXPECT_EQ(cols, (std::vector<int>{0, 3, 10}));
-}
 
 TEST(WordsInLine, LinesOfEveryLengthSplitAsCharacterByCharacter) {
   // Lines up to 140 characters (past the two 64-character halves) from letters, apostrophes,
@@ -83,93 +63,6 @@ class Layout : public ::testing::Test {
   int maxRight = 0, longest = 0;
 };
 
-TEST_F(Layout, PositionsOfEveryLineOfAFullGridFollowTheCharactersWidths) {
-  // All 9000 lines, of every length up to 100, mixing ASCII, double-byte characters and
-  // single-byte katakana (outside ASCII yet half width) at random places.
-  std::mt19937 rng(7);
-  const std::u16string pool = u"ab .'Zあ漢ｱ";
-  StrList lines = NewStrList();
-  for (int i = 1; i <= kGridLines; ++i) {
-    std::u16string line(rng() % 101, u'a');
-    const bool plain = rng() % 2 == 0;
-    for (char16_t& ch : line)
-      ch = pool[rng() % (plain ? 5 : pool.size())];
-    lines.push_back(line);
-  }
-  Load(lines);
-  for (int i = 1; i <= kGridLines; ++i) {
-    const std::u16string& line = lines[static_cast<size_t>(i)];
-    int x = TextLeft(setting), last = x;
-    for (size_t k = 0; k < line.size(); ++k) {
-      ASSERT_EQ(doc->mChrX(i, static_cast<int>(k) + 1), x) << i << " " << k;
-      last = x;
-      x += (line[k] == u'あ' || line[k] == u'漢') ? setting.FullWidth : setting.HalfWidth;
-    }
-    // The right edge: one half width past the last character's left edge.
-    const auto edge = static_cast<int>(std::max<size_t>(line.size(), 1)) + 1;
-    ASSERT_EQ(doc->mChrX(i, edge), last + setting.HalfWidth) << i;
-  }
-}
-
-TEST_F(Layout, ALongTextsWordTableHoldsEachLinesWordsInOrder) {
-  // Long enough to be split in two halves; some lines have no words, some double-byte text.
-  StrList lines = NewStrList();
-  for (int i = 1; i <= 2501; ++i) {
-    std::u16string line;
-    for (int w = 0; w < i % 7; ++w)
-      line += w % 3 == 0 ? u"語 word " : u"it's a ";
-    lines.push_back(line.substr(0, 100));
-  }
-  Load(lines);
-  const WordTable& t = doc->words;
-  int k = 0;
-  StrList words;
-  std::vector<int> cols;
-  for (int i = 1; i <= 2501; ++i) {
-    GetWordsInLine(lines[static_cast<size_t>(i)], words, cols);
-    const int m = UpperBound(words);
-    ASSERT_EQ(t.mLineFirstWord[static_cast<size_t>(i)], m == 0 ? 0 : k + 1) << i;
-    ASSERT_EQ(t.mLineLastWord[static_cast<size_t>(i)], m == 0 ? 0 : k + m) << i;
-    for (int j = 1; j <= m; ++j) {
-      const auto w = static_cast<size_t>(++k);
-      ASSERT_EQ(t.mWordLine[w], i);
-      ASSERT_EQ(t.mWordCol[w], cols[static_cast<size_t>(j)]);
-      ASSERT_EQ(t.Word(k), words[static_cast<size_t>(j)]);
-      ASSERT_EQ(t.mWordX1[w], doc->mChrX(i, t.mWordCol[w]));
-      ASSERT_EQ(t.mWordX2[w], doc->mChrX(i, t.mWordCol[w] + t.mWordLen[w]));
-    }
-  }
-  EXPECT_EQ(t.Count(), k);
-  EXPECT_GT(k, 10000);
-
-  // A short text after it: nothing of the long one is left in the grids.
-  doc->mChrColor(3, 2) = kColorBlue;
-  Load({u"", u"ab", u"あb"});
-  EXPECT_EQ(doc->LineCount(), 2);
-  EXPECT_EQ(doc->mTxt[2], u"あb");
-  EXPECT_EQ(GetLineLen(doc->mChr, 2), 2);
-  EXPECT_EQ(doc->mChrX(2, 2), TextLeft(setting) + setting.FullWidth);
-  EXPECT_EQ(doc->mChrColor(2, 1), kColorBlack);
-  for (int i = 3; i <= 2501; ++i)
-    ASSERT_EQ(GetLineLen(doc->mChr, i), 0) << i;
-  EXPECT_EQ(maxRight, TextLeft(setting) + setting.FullWidth + setting.HalfWidth);
-  EXPECT_EQ(longest, 2);
-}
-
-TEST_F(Layout, WordTableKeepsPerLineRangesAndARelayoutKeepsTheLookups) {
-  Load({u"", u"one two", u"", u"3 4", u"three"});
-  const WordTable& t = doc->words;
-  EXPECT_EQ(t.mLineFirstWord, (std::vector<int>{0, 1, 0, 0, 3}));
-  EXPECT_EQ(t.mLineLastWord, (std::vector<int>{0, 2, 0, 0, 3}));
-  doc->words.mDicHitLists = {{}, {12}};
-  doc->words.mWordDicIdxId.assign(doc->words.mWordLen.size(), 0);
-  doc->words.mWordDicIdxId[1] = 1;
-  setting.HalfWidth = 8;
-  Load(doc->mTxt);
-  EXPECT_EQ(doc->words.mWordX1[2], 6 * 8 + 5 + 4 * 8);
-  EXPECT_EQ(doc->words.DicIdx(1), u"12") << "only positions change";
-}
-
 TEST_F(Layout, EmptyTextAndControlCharactersInALine) {
   Load({u""});
   EXPECT_EQ(maxRight, 0);
@@ -187,8 +80,10 @@ TEST_F(Layout, EmptyTextAndControlCharactersInALine) {
        u"cat\tend",
        {u"dog", u"cat", u"end"}},
       {std::u16string(u"is\0", 3), {u"is"}},
+      {u"ｶﾀｶﾅ dog", {u"dog"}},  // single-byte katakana is half width
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(Utf16ToUtf8(c.line));
     Load({u"", c.line});
     const auto len = static_cast<int>(c.line.size());
     EXPECT_EQ(GetLineLen(doc->mChr, 1), len);
@@ -203,25 +98,6 @@ TEST_F(Layout, EmptyTextAndControlCharactersInALine) {
   }
   Load({u"", u"x"});
   EXPECT_EQ(GetLineLen(doc->mChr, 1), 1) << "a load clears what the previous text left";
-}
-
-
-// A word's hits as text (the annotate output, the word list's input) and back: parts that are
-// no index, too long for one or empty are skipped, never read past.
-TEST(DicHits, TextAndBack) {
-  const struct {
-    std::u16string text;
-    std::vector<int> hits;
-  } cases[] = {
-      {u"", {}},
-      {u"3,2", {3, 2}},
-      {u"12", {12}},
-      {u"3,,x,-1,1234567890,7,", {3, 7}},
-  };
-  for (const auto& c : cases)
-    EXPECT_EQ(ParseHits(c.text), c.hits) << std::string(c.text.begin(), c.text.end());
-  EXPECT_EQ(JoinHits({3, 2}), u"3,2");
-  EXPECT_EQ(JoinHits({}), u"");
 }
 
 }  // namespace

@@ -33,22 +33,6 @@ TEST(HitTest, FindsTheWordOfTheLineUnderThePoint) {
     EXPECT_EQ(At(c.x, c.y, c.firstLine), c.word) << c.x << "," << c.y << " from " << c.firstLine;
 }
 
-StrList List(std::initializer_list<const char*> items) {
-  StrList list = NewStrList();
-  for (const char* s : items)
-    list.push_back(U16(s));
-  return list;
-}
-
-TEST(PopupText, OwnMeaningsAloneAndOtherEntriesUnderTheirHeadWord) {
-  const StrList words = List({"dog", "run", "running"});
-  const StrList meanings = List({"犬\tいぬ", "走る\t運営する", "ランニング"});
-  EXPECT_EQ(ComposePopupText(u"Dog", u"1", words, meanings), U16("犬\tいぬ"));
-  EXPECT_EQ(ComposePopupText(u"running", u"3,2", words, meanings),
-            U16("ランニング\trun\t走る\t運営する"));
-  EXPECT_EQ(ComposePopupText(u"run", u"2,7,x", words, meanings), U16("走る\t運営する"));
-}
-
 // Every character 6.5 pixels wide, as the pane font draws single-byte characters at 9.75 pt.
 double Width(std::u16string_view s) {
   return 6.5 * static_cast<double>(s.size());

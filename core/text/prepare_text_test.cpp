@@ -145,23 +145,6 @@ TEST(PrepareText, EachCharacterIsKeptMappedDroppedOrReplaced) {
   }
 }
 
-TEST(PrepareText, AnyLineEndEndsALine) {
-  struct Case {
-    std::u16string in;
-    std::vector<std::u16string> lines;
-  };
-  const Case cases[] = {
-      {u"", {}},
-      {u"one\r\n", {u"one"}},
-      {u"a\r\nb\nc\rd", {u"a", u"b", u"c", u"d"}},
-      {u"\r\n\r\n", {u"", u""}},
-      {u"a\n\rb", {u"a", u"", u"b"}},  // LF then CR: two ends
-      {u"p\u2029q\u2028r\u0085s", {u"p", u"q", u"r", u"s"}},
-  };
-  for (const Case& c : cases)
-    EXPECT_EQ(SplitAnyLines(c.in), c.lines) << Utf8(c.in);
-}
-
 TEST(PrepareText, LongLinesWrapAtTheLastSpaceWithinTheWidth) {
   struct Case {
     std::u16string in;
@@ -208,9 +191,6 @@ TEST(PrepareText, TypographicTextsInEveryCodeAndLineEnd) {
                                "\n\n" + Repeat("短い行\r\n", 3);
   for (const char* code : {"CP932", "EUC-JP-MS", "ISO-2022-JP-2"}) {
     const std::string bytes = testing::Encode(japanese, code);
-    EXPECT_EQ(GetCharCodeName(DetectCharCode(bytes)), std::string(code) == "CP932" ? "SJIS"
-                                                      : code[0] == 'E'             ? "EUC"
-                                                                                   : "JIS");
     CheckPrepared(code, bytes);
     const PreparedText p = Preparer().Prepare(bytes, kDefaultPrepareWidth);
     ASSERT_EQ(p.parts.size(), 1U);
@@ -252,27 +232,12 @@ TEST(PrepareText, ALongTextIsSplitAtABlankLineIntoPartsTheReaderTakes) {
   EXPECT_EQ(d.parts[0].substr(d.parts[0].size() - 11), "line 8999\r\n");
 }
 
-TEST(PrepareText, PartsEndAtTheLastBlankLineNearTheLimit) {
-  std::vector<std::u16string> lines(20000, u"text");
-  lines[8500] = u"";    // the part ends here: 8501 lines
-  lines[8990] = u"  ";  // a line of spaces is blank too; later than 8500 so taken first
-  EXPECT_EQ(PartStarts(lines, kMaxLines), (std::vector<size_t>{8991, 17991}));
-  lines[8990] = u"text";
-  EXPECT_EQ(PartStarts(lines, kMaxLines), (std::vector<size_t>{8501, 17501}));
-  lines[8500] = u"text";
-  lines[7000] = u"";  // too far from the limit
-  EXPECT_EQ(PartStarts(lines, kMaxLines), (std::vector<size_t>{9000, 18000}));
-  EXPECT_TRUE(PartStarts(std::vector<std::u16string>(9000), kMaxLines).empty());
-}
-
 TEST(PrepareText, AnUnknownCodeIsRefusedAndEmptyTextsStayEmpty) {
   for (const std::string& bytes : {std::string("ab\xE3"), std::string("a+AGE-b+AGE-")}) {
     const PreparedText p = Preparer().Prepare(bytes, kDefaultPrepareWidth);
     EXPECT_TRUE(p.refused);
     EXPECT_TRUE(p.parts.empty());
   }
-  EXPECT_FALSE(CanPrepareCode(CharCode::kNone));
-  EXPECT_FALSE(CanPrepareCode(CharCode::kUtf7));
   for (const std::string& bytes :
        {std::string(), std::string("\xEF\xBB\xBF"), std::string("\xFF\xFE")}) {
     const PreparedText p = Preparer().Prepare(bytes, kDefaultPrepareWidth);
@@ -370,18 +335,6 @@ TEST(PrepareText, PartsAreWrittenBesideTheNameAndNothingIsOverwritten) {
     EXPECT_TRUE(written.empty());
     EXPECT_TRUE(testing::FileNames(out.path()).empty()) << failAt;
   }
-}
-
-TEST(PrepareText, AFreeNameIsFoundForTheCopy) {
-  TempDir dir;
-  FileOps& fs = DefaultFileOps();
-  EXPECT_EQ(FreePreparedPath(fs, dir.path(), "story", 1), dir / "story.txt");
-  WriteBytes(dir / "story.txt", "");
-  EXPECT_EQ(FreePreparedPath(fs, dir.path(), "story", 1), dir / "story (2).txt");
-  // Parts need all their names free.
-  EXPECT_EQ(FreePreparedPath(fs, dir.path(), "story", 2), dir / "story.txt");
-  WriteBytes(dir / "story-2.txt", "");
-  EXPECT_EQ(FreePreparedPath(fs, dir.path(), "story", 2), dir / "story (2).txt");
 }
 
 }  // namespace

@@ -81,40 +81,57 @@ TEST_F(Session, OpensATextAndFindsItsWordsAndMeanings) {
   EXPECT_TRUE(session.PopupLines(99).empty());
 }
 
-// Every kind of rejection leaves the open text as it was, and tells no view.
+// Each file the reader refuses gets its kind and a message saying why, and the open text
+// stays as it was.
 TEST_F(Session, ARejectedTextLeavesTheOpenOneAlone) {
   ASSERT_TRUE(session.Open(Text("the dog\r\n"), setting).ok());
-  std::string manyLines;
-  for (int i = 0; i < 9001; ++i)
-    manyLines += "a\r\n";
+  std::string nineThousand, fiftyOneWide, longLf;
+  for (int i = 0; i < 9000; ++i)
+    nineThousand += "line\r\n";
+  for (int i = 0; i < 5000; ++i) {
+    fiftyOneWide += i < 51 ? testing::Sjis("あ") : "";
+    longLf += "some words\n";
+  }
+  using Kind = TextRejection::Kind;
   struct Case {
     const char* name;
     std::string bytes;
-    TextRejection::Kind kind;
+    Kind kind;
+    std::u16string says;  // a part of the message
   } const cases[] = {
-      {"UTF-8", "caf\xc3\xa9\r\n", TextRejection::Kind::kWrongCode},
-      {"too many lines", manyLines, TextRejection::Kind::kTooManyLines},
-      {"a long line", "short\r\n" + std::string(101, 'a') + "\r\n",
-       TextRejection::Kind::kLineTooLong},
+      {"UTF-8", "caf\xc3\xa9\r\n", Kind::kWrongCode, u"ファイル名＝"},
+      {"broken double-byte character", "text \x82\x20 broken\r\n", Kind::kWrongCode,
+       u"ファイル名＝"},
+      {"NUL bytes", std::string(4096, '\0'), Kind::kLineTooLong, u"1行目：4096バイト"},
+      {"a long line", std::string(1000000, 'a'), Kind::kLineTooLong, u"1行目：1000000バイト"},
+      {"double-byte characters count twice",
+       "short\r\n" + fiftyOneWide + "\r\n" + std::string(300, 'y'), Kind::kLineTooLong,
+       MsgLineTooLong(2, 102)},
+      {"a long LF file", longLf, Kind::kLineTooLong, u"1行目：55000バイト"},
+      {"9001 lines", nineThousand + "\r\n", Kind::kTooManyLines,
+       u"読込むテキストファイルの行数は9000行までです。"},
+      {"line 9001 too long", nineThousand + std::string(101, 'z'), Kind::kLineTooLong,
+       u"9001行目：101バイト"},
   };
   for (const Case& c : cases) {
     const OpenResult opened = session.Open(Text(c.bytes), setting);
     ASSERT_FALSE(opened.ok()) << c.name;
     EXPECT_EQ(opened.rejection->kind, c.kind) << c.name;
-    EXPECT_FALSE(opened.rejection->message.empty()) << c.name;
+    EXPECT_NE(opened.rejection->message.find(c.says), std::u16string::npos) << c.name;
   }
+  ASSERT_TRUE(session.Open(Text(nineThousand), setting).ok()) << "9000 lines are taken";
+  ASSERT_TRUE(session.Open(Text("the dog\r\n"), setting).ok());
   // The numbers of a line over the limit, as its message gives them.
   const OpenResult wide = session.Open(Text("short\r\n" + std::string(101, 'a') + "\r\n"), setting);
   ASSERT_FALSE(wide.ok());
   EXPECT_EQ(wide.rejection->limit.line, 2);
   EXPECT_EQ(wide.rejection->limit.bytes, 101);
-  EXPECT_EQ(wide.rejection->message, MsgLineTooLong(2, 101));
   const OpenResult missing = session.Open(dir / "none.txt", setting);
   ASSERT_FALSE(missing.ok());
   EXPECT_EQ(missing.rejection->kind, TextRejection::Kind::kUnreadable);
   EXPECT_FALSE(missing.rejection->status.ok());
   EXPECT_EQ(session.Document().mTxt, (StrList{u"", u"the dog"}));
-  EXPECT_EQ(view.texts, 1);
+  EXPECT_EQ(view.texts, 3);
 }
 
 // A change written through marks the words again and tells the views; a failed one changes

@@ -17,7 +17,7 @@ namespace {
 
 class WordInfo : public ::testing::Test {
  protected:
-  void Run(StrList lines, std::initializer_list<const char16_t*> heads) {
+  void Run(StrList lines, const std::vector<const char16_t*>& heads) {
     dic = NewStrList();
     for (const char16_t* h : heads)
       dic.emplace_back(h);
@@ -43,33 +43,38 @@ class WordInfo : public ::testing::Test {
   std::unique_ptr<TextDocument> doc = std::make_unique<TextDocument>();
 };
 
+// A word broken by a hyphen at a line's end is joined with the next line's first word and
+// looked up whole; the hyphen stays black.
 TEST_F(WordInfo, HyphenBrokenWordsAreJoinedAcrossTheLineEnd) {
-  StrList lines{u"", u"1", u"2", u"3", u"4", u"the inter-", u"national day"};
-  Run(lines, {u"international"});
-  const int inter = Find(u"inter"), national = Find(u"national");
-  EXPECT_EQ(doc->words.Joined(inter), u"international");
-  EXPECT_EQ(doc->words.Joined(national), u"international");
-  EXPECT_EQ(doc->words.DicIdx(inter), u"1");
-  EXPECT_EQ(doc->words.DicIdx(national), u"1");
+  const StrList broken{u"", u"1", u"2", u"3", u"4", u"the inter-", u"national day"};
+  const struct {
+    const char* name;
+    StrList lines;
+    std::vector<const char16_t*> heads;
+    std::u16string word, joined, hits;
+  } cases[] = {
+      {"first half", broken, {u"international"}, u"inter", u"international", u"1"},
+      {"second half", broken, {u"international"}, u"national", u"international", u"1"},
+      {"the next word", broken, {u"international"}, u"day", u"", u""},
+      {"case kept",
+       {u"", u"inter-  x-  ", u"National"},
+       {u"internationalx"},
+       u"inter",
+       u"interNational",
+       u"1"},  // found by its beginning
+      {"an empty line between", {u"", u"well-", u"", u"known"}, {u"well"}, u"well", u"", u"1"},
+      {"the last line", {u"", u"the end-"}, {u"end"}, u"end", u"", u"1"},
+      {"a blank before the hyphen", {u"", u"end -", u"game"}, {u"end"}, u"end", u"", u"1"},
+  };
+  for (const auto& c : cases) {
+    Run(c.lines, c.heads);
+    EXPECT_EQ(doc->words.Joined(Find(c.word)), c.joined) << c.name;
+    EXPECT_EQ(doc->words.DicIdx(Find(c.word)), c.hits) << c.name;
+  }
+  Run(broken, {u"international"});
   EXPECT_EQ(doc->mChrColor(5, 10), kColorBlack) << "the hyphen stays black";
-  EXPECT_EQ(doc->words.DicIdx(Find(u"day")), u"");
-
-  Run(lines, {u"international", u"national"});
-  EXPECT_EQ(doc->words.DicIdx(Find(u"inter")), u"1");
+  Run(broken, {u"international", u"national"});
   EXPECT_EQ(doc->words.DicIdx(Find(u"national")), u"2") << "known by itself";
-}
-
-TEST_F(WordInfo, WhatJoinsAndWhatDoesNot) {
-  Run({u"", u"inter-  x-  ", u"National"}, {u"internationalx"});
-  EXPECT_EQ(doc->words.Joined(Find(u"inter")), u"interNational") << "case kept";
-  Run({u"", u"well-", u"", u"known"}, {u"well"});
-  EXPECT_EQ(doc->words.Joined(Find(u"well")), u"") << "an empty line between";
-  Run({u"", u"the end-"}, {u"end"});
-  EXPECT_EQ(doc->words.Joined(Find(u"end")), u"") << "the last line";
-  Run({u"", u"end -", u"game"}, {u"end"});
-  EXPECT_EQ(doc->words.Joined(Find(u"end")), u"") << "the hyphen must follow directly";
-  Run({u""}, {u"end"});
-  EXPECT_EQ(doc->words.Count(), 0);
 }
 
 TEST_F(WordInfo, WordsThatDifferOnlyInTheMiddleOrInCaseAreTold) {

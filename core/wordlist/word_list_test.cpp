@@ -9,7 +9,6 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <functional>
 
 #include "core/base/codepage.h"
 #include "core/base/fixtures_test.h"
@@ -64,9 +63,13 @@ std::string SqlText(const std::string& path, const char* sql) {
 
 TEST(WordList, RepeatsRaiseTheCountAndKeepTheEarliestAndNewestContexts) {
   TempDir dir;
+  // An empty file, as a start killed at once leaves, is made a word list.
+  std::filesystem::create_directories(dir / "wordlist");
+  WriteBytes(WordList::PathIn(dir.path()), "");
   auto list = OpenIn(dir.path());
   ASSERT_TRUE(list);
-  EXPECT_TRUE(std::filesystem::exists(WordList::PathIn(dir.path())));
+  EXPECT_EQ(SqlText(list->path(), "PRAGMA user_version"), std::to_string(kWordListSchemaVersion));
+  EXPECT_EQ(SqlText(list->path(), "PRAGMA journal_mode"), "wal");
   int count = 0;
   for (int i = 1; i <= 6; ++i) {
     // Any case is the same word; the newest form and meanings are kept.
@@ -102,19 +105,11 @@ TEST(WordList, RepeatsRaiseTheCountAndKeepTheEarliestAndNewestContexts) {
   EXPECT_EQ(SqlText(list->path(), "SELECT count(*) FROM contexts"), "0");
 }
 
-// Runs body in a child process; its exit status is 0 when body returned true.
-pid_t Child(const std::function<bool()>& body) {
-  const pid_t pid = ::fork();
-  if (pid == 0)
-    ::_exit(body() ? 0 : 1);
-  return pid;
-}
-
 TEST(WordList, AKilledWriterLeavesEveryCommittedWord) {
   TempDir dir;
   int pipeFds[2];
   ASSERT_EQ(::pipe(pipeFds), 0);
-  const pid_t pid = Child([&dir, &pipeFds] {
+  const auto writer = [&dir, &pipeFds] {
     ::close(pipeFds[0]);
     std::unique_ptr<WordList> list;
     if (!WordList::Open(dir.path(), list).ok())
@@ -126,7 +121,10 @@ TEST(WordList, AKilledWriterLeavesEveryCommittedWord) {
       if (::write(pipeFds[1], &done, 1) != 1)
         return false;
     }
-  });
+  };
+  const pid_t pid = ::fork();
+  if (pid == 0)
+    ::_exit(writer() ? 0 : 1);
   ::close(pipeFds[1]);
   // Killed at once after 40 words are committed, most likely amid the next one.
   int committed = 0;
@@ -220,16 +218,6 @@ TEST(WordList, AFileThatIsNoWordListIsReportedAndLeftAsItIs) {
     EXPECT_NE(s.message().find(path), std::string::npos) << s.message();
     EXPECT_EQ(ReadBytes(path), c.bytes);
   }
-}
-
-TEST(WordList, AnEmptyDatabaseIsUpgraded) {
-  TempDir dir;
-  std::filesystem::create_directories(dir / "wordlist");
-  WriteBytes(WordList::PathIn(dir.path()), "");
-  auto list = OpenIn(dir.path());
-  ASSERT_TRUE(list);
-  EXPECT_EQ(SqlText(list->path(), "PRAGMA user_version"), std::to_string(kWordListSchemaVersion));
-  EXPECT_EQ(SqlText(list->path(), "PRAGMA journal_mode"), "wal");
 }
 
 }  // namespace
