@@ -279,13 +279,17 @@ class MainWindowTest : public QObject {
     QCOMPARE(ReadBytes(story), bytes);
     Hover(At("dog"));  // the copy's words are known words like any text's
     QVERIFY(!Popup().isHidden());
+    // A second copy of the same text takes the next free name; the first stays.
+    Open(story);
+    QCOMPARE(w.mTextFilePath, mDir / "txt_shift_jis/story (2).txt");
+    QVERIFY(std::filesystem::exists(mDir / "txt_shift_jis/story.txt"));
 
     mMessages.clear();
     WriteBytes(mDir / "elsewhere/binary.txt", "ab\xE3");
     Open(mDir / "elsewhere/binary.txt");
     QCOMPARE(mMessages.size(), 1);
     QVERIFY(w.MsgDialog().ConvertButton().isHidden());
-    QCOMPARE(w.windowTitle(), QStringLiteral("story.txt - Kelmoa Ver1.1.1"));
+    QCOMPARE(w.windowTitle(), QStringLiteral("story (2).txt - Kelmoa Ver1.1.1"));
   }
 };
 
