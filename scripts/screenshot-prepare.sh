@@ -78,17 +78,8 @@ for name in sys.argv[1:]:
 x11.XCloseDisplay(dpy)
 PY
 }
-window_id() { xwininfo -root -tree | grep -E "$1" | head -n 1 | awk '{ print $1 }'; }
-wait_for() {
-  for _ in $(seq 1 150); do
-    id=$(window_id "$1")
-    if [ -n "$id" ]; then echo "$id"; return 0; fi
-    sleep 0.1
-  done
-  echo "no window matching $1" >&2
-  return 1
-}
-field() { xwininfo -id "$1" | awk -v k="$2" -F: '$1 ~ k { gsub(/ /, "", $2); print $2 }'; }
+# Run from the source tree (the outer script changed into it).
+source scripts/x11-windows.sh
 
 # The message dialog is the window with the program's caption and no file name in it.
 dialog=$(wait_for '"ケルモア Kelmoa"')

@@ -61,18 +61,8 @@ x11.XFlush(dpy)
 x11.XCloseDisplay(dpy)
 PY
 }
-# The window id of the first top-level window whose line in the window tree matches $1.
-window_id() { xwininfo -root -tree | grep -E "$1" | head -n 1 | awk '{ print $1 }'; }
-wait_for() {
-  for _ in $(seq 1 100); do
-    id=$(window_id "$1")
-    if [ -n "$id" ]; then echo "$id"; return 0; fi
-    sleep 0.1
-  done
-  echo "no window matching $1" >&2
-  return 1
-}
-field() { xwininfo -id "$1" | awk -v k="$2" -F: '$1 ~ k { gsub(/ /, "", $2); print $2 }'; }
+# Run from the source tree (the outer script changed into it).
+source scripts/x11-windows.sh
 
 main=$(wait_for "$text - Kelmoa")
 sleep 0.8

@@ -1,0 +1,16 @@
+# Finding Kelmoa's windows on a virtual display, for the screenshot scripts (sourced).
+
+# The window id of the first top-level window whose line in the window tree matches $1.
+window_id() { xwininfo -root -tree | grep -E "$1" | head -n 1 | awk '{ print $1 }'; }
+# Waits up to 15 s for such a window and prints its id.
+wait_for() {
+  for _ in $(seq 1 150); do
+    id=$(window_id "$1")
+    if [ -n "$id" ]; then echo "$id"; return 0; fi
+    sleep 0.1
+  done
+  echo "no window matching $1" >&2
+  return 1
+}
+# One field of xwininfo's report on window $1 (e.g. "Absolute upper-left X").
+field() { xwininfo -id "$1" | awk -v k="$2" -F: '$1 ~ k { gsub(/ /, "", $2); print $2 }'; }
