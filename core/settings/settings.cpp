@@ -135,6 +135,7 @@ void ReadIniSettings(const std::string& iniPath, const SettingInfo& def, const S
     setting.TextEditor.clear();
   }
   setting.ShowLineNumbers = true;
+  setting.HoverAddsWord = read(kIniHoverAddsWordKey, u"0") == u"1";
 
   if (left && *left >= def.FormLeft && *left <= max.FormLeft) {
     setting.FormLeft = *left;
@@ -154,13 +155,41 @@ Status WriteIniSettings(const std::string& iniPath, const SettingInfo& setting, 
     if (Status s = SetIniValue(iniPath, kIniSection, key, value); !s.ok())
       return s;
   }
-  return Status::Ok();
+  if (!setting.HoverAddsWord &&
+      GetIniValue(iniPath, kIniSection, kIniHoverAddsWordKey, u"").empty())
+    return Status::Ok();
+  return SetIniValue(iniPath, kIniSection, kIniHoverAddsWordKey,
+                     setting.HoverAddsWord ? u"1" : u"0");
 }
 
 Status WriteIniFormLeft(const std::string& iniPath, int leftPx, int topPx) {
   if (leftPx < 0 || topPx < 0)
     return Status::Ok();
   return SetIniValue(iniPath, kIniSection, u"FormLeft", FormatInt(leftPx));
+}
+
+std::optional<WindowPlace> ReadIniWindowPlace(const std::string& iniPath, std::u16string_view key) {
+  const std::u16string value = GetIniValue(iniPath, kIniSection, key, u"");
+  int numbers[4] = {};
+  size_t n = 0;
+  bool whole = true;
+  ForEachPiece(value, u',', [&](std::u16string_view piece) {
+    const std::optional<int> v = n < 4 ? ParseWhole(piece) : std::nullopt;
+    if (v)
+      numbers[n] = *v;
+    whole = whole && v.has_value();
+    ++n;
+  });
+  if (!whole || n != 4 || numbers[2] <= 0 || numbers[3] <= 0)
+    return std::nullopt;
+  return WindowPlace{numbers[0], numbers[1], numbers[2], numbers[3]};
+}
+
+Status WriteIniWindowPlace(const std::string& iniPath, std::u16string_view key,
+                           const WindowPlace& place) {
+  return SetIniValue(iniPath, kIniSection, key,
+                     FormatInt(place.left) + u"," + FormatInt(place.top) + u"," +
+                         FormatInt(place.width) + u"," + FormatInt(place.height));
 }
 
 }  // namespace kelmoa

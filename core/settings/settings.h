@@ -2,6 +2,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "core/base/status.h"
@@ -19,7 +20,12 @@ struct SettingInfo {
   int FullWidth = 0;            // advance of a double-byte character, pixels
   int CharHeight = 0;           // character cell height, pixels
   int LinesPerPage = 0;         // text lines that fit the text pane
+  bool HoverAddsWord = false;   // a popup that stays 2 s under a still pointer adds its word
+                                // to the word list
 };
+
+// The settings file's key of HoverAddsWord: "1" on, anything else off.
+inline constexpr char16_t kIniHoverAddsWordKey[] = u"HoverAddsWord";
 
 // The settings file's section, and its name beside the program: the title plus ".ini".
 inline constexpr char16_t kIniSection[] = u"setting";
@@ -45,12 +51,31 @@ void ReadIniSettings(const std::string& iniPath, const SettingInfo& def, const S
                      const std::function<void(const std::u16string&)>& showMessage);
 
 // Writes the four keys after a settings change: Fontsize, LineSpace, TextEditor and FormLeft
-// (the window's current left edge, written even when negative).
+// (the window's current left edge, written even when negative); and HoverAddsWord when it is
+// on or already stands in the file, so a file of a user who never turns it on keeps its four.
 Status WriteIniSettings(const std::string& iniPath, const SettingInfo& setting, int formLeftPx);
 
 // Stores the window's left edge on ending, unless the window's left or top edge lies off the
 // screen (negative): then nothing is written.
 Status WriteIniFormLeft(const std::string& iniPath, int leftPx, int topPx);
+
+// A window's place and size on the screen, in pixels.
+struct WindowPlace {
+  int left = 0;
+  int top = 0;
+  int width = 0;
+  int height = 0;
+  bool operator==(const WindowPlace&) const = default;
+};
+
+// The key of the word-list window's place.
+inline constexpr char16_t kIniWordListPlaceKey[] = u"WordListWindow";
+
+// The place stored under key as "left,top,width,height"; nothing when the key is missing or its
+// value is not four whole numbers with a width and height above 0.
+std::optional<WindowPlace> ReadIniWindowPlace(const std::string& iniPath, std::u16string_view key);
+Status WriteIniWindowPlace(const std::string& iniPath, std::u16string_view key,
+                           const WindowPlace& place);
 
 // The message for a value out of range: label, the value as read, and the default.
 std::u16string MsgIniOutOfRange(std::u16string_view label, std::u16string_view value,

@@ -95,6 +95,36 @@ TEST(SettingsWrite, AFreshFileGetsTheFourKeys) {
   EXPECT_EQ(ReadIni(dir / "k.ini").messages.size(), 2u) << "negative left edge, missing editor";
 }
 
+// The hover check box has a key of its own, written once it was turned on and kept after.
+TEST(SettingsWrite, HoverAddsWordIsWrittenOnceTurnedOnAndReadBack) {
+  TempDir dir;
+  SettingInfo s;
+  s.HoverAddsWord = true;
+  ASSERT_TRUE(WriteIniSettings(dir / "k.ini", s, 0).ok());
+  EXPECT_NE(ReadBytes(dir / "k.ini").find("\r\nHoverAddsWord=1\r\n"), std::string::npos);
+  EXPECT_TRUE(ReadIni(dir / "k.ini").setting.HoverAddsWord);
+  s.HoverAddsWord = false;
+  ASSERT_TRUE(WriteIniSettings(dir / "k.ini", s, 0).ok());
+  EXPECT_NE(ReadBytes(dir / "k.ini").find("\r\nHoverAddsWord=0\r\n"), std::string::npos);
+  for (const char* value : {"0", "yes", "2", ""}) {
+    WriteBytes(dir / "k.ini", "[setting]\r\nHoverAddsWord=" + std::string(value) + "\r\n");
+    const Read r = ReadIni(dir / "k.ini");
+    EXPECT_FALSE(r.setting.HoverAddsWord) << value;
+    EXPECT_TRUE(r.messages.empty()) << value;
+  }
+}
+
+TEST(SettingsWrite, AWindowPlaceComesBackAndAMangledOneIsIgnored) {
+  TempDir dir;
+  const WindowPlace place{-4, 30, 640, 420};
+  ASSERT_TRUE(WriteIniWindowPlace(dir / "k.ini", kIniWordListPlaceKey, place).ok());
+  EXPECT_EQ(ReadIniWindowPlace(dir / "k.ini", kIniWordListPlaceKey), place);
+  for (const char* value : {"1,2,3", "1,2,3,4,5", "1,2,0,4", "a,2,3,4", "1,,3,4", ""}) {
+    WriteBytes(dir / "k.ini", "[setting]\r\nWordListWindow=" + std::string(value) + "\r\n");
+    EXPECT_FALSE(ReadIniWindowPlace(dir / "k.ini", kIniWordListPlaceKey).has_value()) << value;
+  }
+}
+
 // Lines of other programs go back byte for byte, whatever their code and line ends: bytes
 // CP932 cannot decode, UTF-8, lone CR and LF, and a last line without an end.
 TEST(SettingsWrite, OnlyTheFourKeysChangeEveryOtherByteStays) {
