@@ -31,6 +31,7 @@
 #include "core/wordlist/word_capture.h"
 #include "core/wordlist/word_list.h"
 #include "core/wordlist/word_list_export.h"
+#include "core/wordlist/word_list_messages.h"
 
 namespace kelmoa {
 namespace {
@@ -495,8 +496,7 @@ int WordListAdd(const Args& a) {
   const std::string file = fsError ? a[1] : absolute.string();
   WordCapture capture;
   if (!CaptureWord(doc, k, dic.Words(), dic.Meanings(), file, std::time(nullptr), capture)) {
-    std::cerr << "kelmoa-tool: 「" << Out(doc.words.Word(k))
-              << "」は辞書にないため，単語帳に加えませんでした。\n";
+    std::cerr << "kelmoa-tool: " << Out(MsgWordNotInDictionary(doc.words.Word(k))) << "\n";
     return kExitUsage;
   }
   std::unique_ptr<WordList> list;

@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QTimer>
 #include <QUrl>
 #include <QWheelEvent>
 #include <algorithm>
@@ -30,6 +31,7 @@
 #include "core/text/open_text.h"
 #include "core/text/popup_text.h"
 #include "core/text/prepare_text.h"
+#include "core/wordlist/word_list.h"
 #include "gui/editor_launch.h"
 #include "gui/meaning_popup.h"
 #include "gui/message_dialog.h"
@@ -37,6 +39,7 @@
 #include "gui/picture_box.h"
 #include "gui/scroll_fit.h"
 #include "gui/window_helpers.h"
+#include "gui/word_list_window.h"
 
 namespace kelmoa {
 namespace {
@@ -103,6 +106,10 @@ void MainWindow::BuildControls() {
   mSettingsButton = MakeButton(this, QStringLiteral("設定"), QRect(388, 0, 37, 21),
                                QStringLiteral("フォントサイズなどを設定します"));
   mHelpButton = MakeButton(this, QStringLiteral("ﾍﾙﾌﾟ"), QRect(428, 0, 37, 21));
+  // In the free space of the command row, between ﾍﾙﾌﾟ and 終了.
+  mWordListButton = MakeButton(this, QStringLiteral("単語帳"), QRect(467, 0, 40, 21),
+                               QStringLiteral("単語帳（中クリック・Ctrl+クリックで加えた単語）を"
+                                              "開きます (F2)"));
   mEndButton = MakeButton(this, QStringLiteral("終了"), QRect(524, 0, 37, 21));
 
   mTextPane = new PictureBox(this, Qt::white);
@@ -123,6 +130,23 @@ void MainWindow::BuildControls() {
   mPopupBox->setAttribute(Qt::WA_TransparentForMouseEvents);
   mPopupBox->hide();
 
+  // The word list's confirmations: a line over the pane that takes neither focus nor clicks.
+  mStatusLine = new QLabel(mTextPane);
+  mStatusLine->setAttribute(Qt::WA_TransparentForMouseEvents);
+  mStatusLine->setAutoFillBackground(true);
+  mStatusLine->setFrameShape(QFrame::Box);
+  mStatusLine->setMargin(2);
+  mStatusLine->setPalette(QPalette(QColor(232, 240, 255)));
+  mStatusLine->hide();
+  mStatusLineTimer = new QTimer(this);
+  mStatusLineTimer->setSingleShot(true);
+  mStatusLineTimer->setInterval(2000);
+  connect(mStatusLineTimer, &QTimer::timeout, mStatusLine, &QLabel::hide);
+  mHoverAddTimer = new QTimer(this);
+  mHoverAddTimer->setSingleShot(true);
+  mHoverAddTimer->setInterval(2000);
+  connect(mHoverAddTimer, &QTimer::timeout, this, &MainWindow::AddHoveredWord);
+
   // Takes the keyboard focus, so that the scroll bar never keeps it.
   mFocusSink = new PictureBox(this, palette().color(QPalette::Window));
   mFocusSink->setGeometry(508, 4, 9, 13);
@@ -142,12 +166,15 @@ void MainWindow::BuildControls() {
   connect(mDictionaryEditorButton, &QPushButton::clicked, this, &MainWindow::ShowDictionaryEditor);
   connect(mSettingsButton, &QPushButton::clicked, this, &MainWindow::EditSettings);
   connect(mHelpButton, &QPushButton::clicked, this, &MainWindow::ShowHelp);
+  connect(mWordListButton, &QPushButton::clicked, this, &MainWindow::ShowWordList);
   connect(mEndButton, &QPushButton::clicked, this, &MainWindow::StorePlaceAndEnd);
   connect(mScrollBar, &QScrollBar::valueChanged, this, &MainWindow::DrawPage);
   connect(mTextPane, &PictureBox::mouseMoved, this,
           [this](QPointF pos) { HoverAt(pos.x(), pos.y()); });
   connect(mTextPane, &PictureBox::mousePressed, this,
-          [this](QPointF pos, Qt::MouseButton button) { PressAt(button, pos.x(), pos.y()); });
+          [this](QPointF pos, Qt::MouseButton button, Qt::KeyboardModifiers modifiers) {
+            PressAt(button, modifiers, pos.x(), pos.y());
+          });
 }
 
 void MainWindow::PrepareWindow() {
@@ -254,7 +281,7 @@ void MainWindow::ActivateFirstTime() {
   mTextPane->update();
 }
 
-void MainWindow::OpenTextFile() {
+bool MainWindow::OpenTextFile() {
   mTextPane->setCursor(Qt::WaitCursor);
   const OpenResult opened = mSession.Open(mTextFilePath, mSetting);
   if (!opened.ok()) {
@@ -267,7 +294,7 @@ void MainWindow::OpenTextFile() {
         reason = SystemReason(rejection.status);
       ShowMessage(MsgTextFileUnreadable(UPath(mTextFilePath), reason), 0);
       mTextFilePath = mLastTextFilePath;
-      return;
+      return false;
     }
     // The shown text stays as it is: the file was read into a list of its own.
     const bool tooLarge = rejection.TooLarge();
@@ -281,7 +308,7 @@ void MainWindow::OpenTextFile() {
     mTextFilePath = mLastTextFilePath;
     if (answer == MessageDialog::kConvert)
       OpenPreparedCopy(rejected);
-    return;
+    return false;
   }
 
   mEditTextButton->setEnabled(true);
@@ -296,6 +323,7 @@ void MainWindow::OpenTextFile() {
   }
   mTextPane->setCursor(Qt::IBeamCursor);
   setWindowTitle(QPath(GetFileNameOfPath(mTextFilePath)) + QStringLiteral(" - ") + BaseCaption());
+  return true;
 }
 
 // The text is never wrapped: the window grows to the longest line instead.
@@ -349,28 +377,45 @@ void MainWindow::HoverAt(double x, double y) {
   const int first = mScrollBar->value();
   const WordTable& t = Document().words;
   const int k = mSession.WordAt(LineAtY(y, first, geometry.pitch), x);
-  const auto ki = static_cast<size_t>(k);
   const std::u16string_view w = k == 0 ? std::u16string_view() : t.Word(k);
   if (w.empty()) {
     HideMeaningPopup();
     return;
   }
-  // Within the same word, or onto another occurrence of it, the popup stays as it is.
-  if (w == mPrevHoverWord)
+  // Within the same word, or onto another occurrence of it, the popup stays as it is. The
+  // pointer is not still, so a popup waiting to be added waits anew.
+  if (w == mPrevHoverWord) {
+    mPopupWord = k;
+    if (mSetting.HoverAddsWord && !mPopupAdded)
+      mHoverAddTimer->start();
     return;
+  }
   if (t.DicHits(k).empty()) {
     HideMeaningPopup();
     return;
   }
-  const int top = geometry.LineTop(t.mWordLine[ki], first);
+  ShowPopupOfWord(k);
+}
+
+void MainWindow::ShowPopupOfWord(int k) {
+  const PageGeometry geometry = PageGeometry::Of(mSetting);
+  const WordTable& t = Document().words;
+  const auto ki = static_cast<size_t>(k);
+  const int top = geometry.LineTop(t.mWordLine[ki], mScrollBar->value());
   ShowMeaningPopup(*mPopupBox, mSession.PopupLines(k), top, t.mWordX1[ki], geometry.pitch,
                    mPaneFont);
-  mPrevHoverWord = w;
+  mPrevHoverWord = t.Word(k);
+  mPopupWord = k;
+  mPopupAdded = false;
+  if (mSetting.HoverAddsWord)
+    mHoverAddTimer->start();
 }
 
 void MainWindow::HideMeaningPopup() {
   mPopupBox->hide();
   mPrevHoverWord.clear();
+  mPopupWord = 0;
+  mHoverAddTimer->stop();
 }
 
 void MainWindow::OpenDroppedFile(const std::string& path) {
@@ -596,6 +641,8 @@ void MainWindow::ShowPlainMessage(const QString& text, QWidget* parent) {
 
 void MainWindow::EndProgram() {
   mProgramEnded = true;
+  if (mWordListWindow != nullptr && mWordListWindow->isVisible())
+    mWordListWindow->close();  // stores its place for the next run
   hide();
   emit programEnded();
 }

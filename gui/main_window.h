@@ -21,6 +21,7 @@ class QCheckBox;
 class QLabel;
 class QPushButton;
 class QScrollBar;
+class QTimer;
 class QUrl;
 
 namespace kelmoa {
@@ -33,6 +34,9 @@ class SettingsDialog;
 class MessageDialog;
 class HelpPageOpener;
 class TextPreparer;
+class WordList;
+class WordListWindow;
+struct WordEntry;
 
 // The main window: the command row along the top, the text pane with its line numbers and
 // known words in blue, the scroll bar, and the meaning popup over the pane. It holds the
@@ -60,8 +64,9 @@ class MainWindow : public QWidget, private SessionObserver {
   void ActivateFirstTime();
 
   // Opens mTextFilePath and shows its first page. A rejected or unreadable file is reported in
-  // the message dialog; the text shown before stays, and mTextFilePath names it again.
-  void OpenTextFile();
+  // the message dialog; the text shown before stays, and mTextFilePath names it again. True
+  // when the file was opened.
+  bool OpenTextFile();
 
   // Redraws the page from the scroll bar's value; the one way every part redraws the page.
   void DrawPage();
@@ -71,10 +76,28 @@ class MainWindow : public QWidget, private SessionObserver {
   void HoverAt(double x, double y);
   // Opens a file dropped onto the pane.
   void OpenDroppedFile(const std::string& path);
-  // A button pressed at (x, y) of the pane: the left one speaks the word there while the
-  // speak box is checked; the right one puts it into the shown dictionary editor and on the
-  // clipboard.
-  void PressAt(Qt::MouseButton button, double x, double y);
+  // A button pressed at (x, y) of the pane: the middle one, or the left one with Ctrl, adds the
+  // word there to the word list; the left one alone speaks it while the speak box is checked;
+  // the right one puts it into the shown dictionary editor and on the clipboard.
+  void PressAt(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, double x, double y);
+
+  // How a word came to the word list: a click, or a popup that stayed under a still pointer.
+  enum class AddedBy { kClick, kHover };
+  // Adds word k of the text to the word list with what its popup shows and where it stands,
+  // and says so in the status line over the pane, which takes no focus. A word without a popup
+  // is not added; a list that cannot be used is reported in the message dialog after a click,
+  // and only in the status line after a hover.
+  void AddWordToList(int k, AddedBy how);
+  // The word list of the installed folder, opened at its first use and kept for the run; null,
+  // with status telling why, when it cannot be used.
+  WordList* WordListStore(Status& status);
+  // Shows the word-list window (button 単語帳, F2).
+  void ShowWordList();
+  WordListWindow& WordListWindowRef();
+  // Shows an entry's word where it was last met: opens its text file unless it is the text
+  // shown, scrolls its line onto the page and shows its popup. False when the file could not
+  // be opened (the message dialog has said why).
+  bool ShowWordInText(const WordEntry& entry);
 
   // One wheel turn of delta (1/8 degree; one notch is 120): 5 lines, 10 with Ctrl, up when
   // delta is positive, only while the scroll bar shows.
@@ -93,7 +116,7 @@ class MainWindow : public QWidget, private SessionObserver {
   void ShowHelp();
   void StorePlaceAndEnd();
   void EndOnClose();
-  // F1 opens the help page; every other key is ignored here.
+  // F1 opens the help page, F2 the word list; every other key is ignored here.
   void HandleKey(int keyCode);
 
   // The loaded text with its layout and word information, and the current settings with the
@@ -137,6 +160,7 @@ class MainWindow : public QWidget, private SessionObserver {
   friend class MainWindowTest;
   friend class MainWindowCommandsTest;
   friend class DictionaryEditorTest;
+  friend class WordListWindowTest;
 
   // The session's dictionary changed and the words are marked again: the popup on screen is
   // taken down, so that the next pointer move builds it from the changed dictionary, and the
@@ -158,6 +182,12 @@ class MainWindow : public QWidget, private SessionObserver {
   // fitted and drawn again. The words' dictionary results stay as they are.
   void ApplySettingChange();
   void HideMeaningPopup();
+  // Shows the popup of word k under it, on the page as it is drawn.
+  void ShowPopupOfWord(int k);
+  // A short line over the bottom of the pane, gone after two seconds.
+  void ShowStatusLine(const QString& text);
+  // The popup has stayed under a still pointer long enough: its word joins the word list.
+  void AddHoveredWord();
   // Writes text into the pane at the print position; endLine moves it to the next line.
   void PanePrint(std::u16string_view text, bool endLine);
   int ShowMessage(const std::u16string& msg, int btn, bool offerConvert = false);
@@ -179,6 +209,7 @@ class MainWindow : public QWidget, private SessionObserver {
   QCheckBox* mSpeakBox;
   QPushButton* mSettingsButton;
   QPushButton* mHelpButton;
+  QPushButton* mWordListButton;
   QPushButton* mEndButton;
   PictureBox* mTextPane;
   QScrollBar* mScrollBar;
@@ -199,6 +230,11 @@ class MainWindow : public QWidget, private SessionObserver {
   QFont mPaneFont;
   std::unique_ptr<PageFont> mPageFont;
   std::u16string mPrevHoverWord;
+  int mPopupWord = 0;        // the word whose popup shows; 0 when none does
+  bool mPopupAdded = false;  // the shown popup's word went to the word list
+  QTimer* mHoverAddTimer;    // runs while a popup waits to be added by hovering
+  QLabel* mStatusLine;       // the word list's confirmations over the pane
+  QTimer* mStatusLineTimer;
   int mWheelRemainder = 0;  // part of a notch from a high-resolution wheel
 
   double mPrintX = 0;
@@ -216,6 +252,8 @@ class MainWindow : public QWidget, private SessionObserver {
       nullptr;  // a child window, created by DictionaryEditorWindow()
   WordSpeaker mSpeaker;
   std::unique_ptr<TextPreparer> mTextPreparer;  // made at its first use
+  std::unique_ptr<WordList> mWordList;          // opened at its first use
+  WordListWindow* mWordListWindow = nullptr;    // a child window, made at its first showing
 };
 
 }  // namespace kelmoa

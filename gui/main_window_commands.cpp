@@ -1,5 +1,5 @@
 // The main window's commands: the text-file chooser, the settings window with the re-layout
-// that follows a change, and the help page with its F1 key.
+// that follows a change, the help page with its F1 key and the word list's F2.
 
 #include <QCoreApplication>
 #include <QFile>
@@ -10,9 +10,9 @@
 #include <utility>
 
 #include "core/base/codepage.h"
+#include "core/text/messages.h"
 #include "gui/help_page.h"
 #include "gui/main_window.h"
-#include "core/text/messages.h"
 #include "gui/picture_box.h"
 #include "gui/settings_dialog.h"
 #include "gui/text_chooser.h"
@@ -67,6 +67,9 @@ void MainWindow::CreateCommandWindows() {
   auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
   f1->setContext(Qt::WindowShortcut);
   connect(f1, &QShortcut::activated, this, [this] { HandleKey(Qt::Key_F1); });
+  auto* f2 = new QShortcut(QKeySequence(Qt::Key_F2), this);
+  f2->setContext(Qt::WindowShortcut);
+  connect(f2, &QShortcut::activated, this, [this] { HandleKey(Qt::Key_F2); });
 
   // The scrolling keys likewise, whichever control has the focus.
   const std::pair<QKeySequence, ScrollKey> scrollKeys[] = {
@@ -135,6 +138,8 @@ void MainWindow::ShowHelp() {
 void MainWindow::HandleKey(int keyCode) {
   if (keyCode == Qt::Key_F1)
     ShowHelp();
+  else if (keyCode == Qt::Key_F2)
+    ShowWordList();
 }
 
 std::string MainWindow::TextEditorField() const {

@@ -50,7 +50,7 @@ void PictureBox::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void PictureBox::mousePressEvent(QMouseEvent* event) {
-  emit mousePressed(event->position(), event->button());
+  emit mousePressed(event->position(), event->button(), event->modifiers());
   event->accept();
 }
 

@@ -27,8 +27,8 @@ class PictureBox : public QWidget {
 
  signals:
   void mouseMoved(QPointF pos);
-  // A mouse button went down at pos.
-  void mousePressed(QPointF pos, Qt::MouseButton button);
+  // A mouse button went down at pos, with the keyboard modifiers held.
+  void mousePressed(QPointF pos, Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
 
  protected:
   void paintEvent(QPaintEvent* event) override;

@@ -1,6 +1,7 @@
 // The settings window: font size, line spacing and external editor.
 #include "gui/settings_dialog.h"
 
+#include <QCheckBox>
 #include <QEvent>
 #include <QFile>
 #include <QGroupBox>
@@ -11,8 +12,8 @@
 
 #include "core/base/codepage.h"
 #include "core/base/helpers.h"
-#include "gui/editor_launch.h"
 #include "core/text/messages.h"
+#include "gui/editor_launch.h"
 #include "gui/window_helpers.h"
 
 namespace kelmoa {
@@ -79,6 +80,13 @@ void SettingsDialog::BuildControls() {
     mSampleFields[i]->installEventFilter(this);
   }
 
+  // In the free strip under the samples.
+  mHoverAddsWordBox =
+      new QCheckBox(QStringLiteral("ポップアップが2秒出ていた単語も単語帳に入れる"), this);
+  mHoverAddsWordBox->setGeometry(4, 172, 381, 17);
+  mHoverAddsWordBox->setToolTip(QStringLiteral(
+      "マウスを止めたまま意味が2秒表示された単語を、クリックしなくても単語帳に加えます"));
+
   const QFont buttonFont(kUiFontName, static_cast<int>(kUiFontPointSize));
   mConfirmButton = MakeButton(this, QStringLiteral("設定変更(&R)"), QRect(392, 100, 93, 63));
   mConfirmButton->setToolTip(
@@ -109,6 +117,7 @@ void SettingsDialog::FillFields(const SettingInfo& setting) {
   }
   mLineSpaceField->setText(QString::number(setting.LineSpace));
   mEditorField->setText(Q(setting.TextEditor));
+  mHoverAddsWordBox->setChecked(setting.HoverAddsWord);
 }
 
 void SettingsDialog::ReadFields(SettingInfo& setting) const {
@@ -121,6 +130,7 @@ void SettingsDialog::ReadFields(SettingInfo& setting) const {
   }
   setting.LineSpace = mLineSpaceField->text().toInt();
   setting.TextEditor = mEditorField->text().toStdU16String();
+  setting.HoverAddsWord = mHoverAddsWordBox->isChecked();
 }
 
 void SettingsDialog::SetFontSizeEnabled(bool enabled) {

@@ -10,6 +10,7 @@
 
 #include "core/settings/settings.h"
 
+class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -19,9 +20,10 @@ class QRadioButton;
 namespace kelmoa {
 
 // The settings window: font size, extra line spacing and external editor, with a test start
-// of the editor. It only holds the edited values; the main window reads them after a
-// confirmed showing, applies them and stores them. Created hidden with the main window and
-// only hidden after every showing, so its fields keep what was typed until it is filled again.
+// of the editor, and whether a popup that stays 2 s adds its word to the word list. It only holds
+// the edited values; the main window reads them after a confirmed showing, applies them and stores
+// them. Created hidden with the main window and only hidden after every showing, so its fields keep
+// what was typed until it is filled again.
 class SettingsDialog : public QDialog {
   Q_OBJECT
 
@@ -39,11 +41,11 @@ class SettingsDialog : public QDialog {
   // "キャンセル(&C)" or closing the window.
   std::optional<SettingInfo> Edit(const SettingInfo& current, int minLineSpace, int maxLineSpace);
 
-  // Fills the fields from a settings record. A font size other than the three leaves the
-  // options as they are.
+  // Fills the fields (and the hover check box) from a settings record. A font size other than the
+  // three leaves the options as they are.
   void FillFields(const SettingInfo& setting);
-  // Copies font size, line spacing and editor path from the fields. The line spacing is the
-  // field's number, which "設定変更(&R)" has checked.
+  // Copies font size, line spacing, editor path and the hover check box from the fields. The line
+  // spacing is the field's number, which "設定変更(&R)" has checked.
   void ReadFields(SettingInfo& setting) const;
   // Off when the pane cannot take the three sizes: no size can be chosen for the rest of the
   // run.
@@ -88,6 +90,7 @@ class SettingsDialog : public QDialog {
   QPushButton* mTryEditorButton;
   QLineEdit* mEditorField;
   std::array<QLineEdit*, 2> mSampleFields;
+  QCheckBox* mHoverAddsWordBox;
   QPushButton* mConfirmButton;
   QPushButton* mCancelButton;
 };

@@ -79,6 +79,14 @@ std::string HtmlEscape(std::u16string_view s) {
   return out;
 }
 
+std::string SentenceHtml(const WordContext& context) {
+  const ContextSentence s = SentenceOf(context);
+  const std::u16string_view text = s.text;
+  return HtmlField(text.substr(0, s.wordStart)) + "<b>" +
+         HtmlField(text.substr(s.wordStart, s.wordLength)) + "</b>" +
+         HtmlField(text.substr(s.wordStart + s.wordLength));
+}
+
 std::string WordListToAnkiTsv(const std::vector<WordEntry>& entries) {
   std::string out = "#separator:tab\n#html:true\n#columns:Front\tBack\tContext\tSource\n";
   for (const WordEntry& e : entries) {
@@ -92,11 +100,7 @@ std::string WordListToAnkiTsv(const std::vector<WordEntry>& entries) {
     out += '\t';
     if (!e.contexts.empty()) {
       const WordContext& c = e.contexts.front();
-      const ContextSentence s = SentenceOf(c);
-      const std::u16string_view text = s.text;
-      out += HtmlField(text.substr(0, s.wordStart)) + "<b>" +
-             HtmlField(text.substr(s.wordStart, s.wordLength)) + "</b>" +
-             HtmlField(text.substr(s.wordStart + s.wordLength));
+      out += SentenceHtml(c);
       out += '\t';
       out += HtmlField(Utf8ToUtf16(NameOf(c.file) + ":" + std::to_string(c.lineNumber)));
     } else {

@@ -32,6 +32,9 @@ std::string WordListToCsv(const std::vector<WordEntry>& entries);
 
 std::string ExportWordList(const std::vector<WordEntry>& entries, WordListFormat format);
 
+// The sentence of a context (SentenceOf) as HTML, the word in <b>; line breaks as <br>.
+std::string SentenceHtml(const WordContext& context);
+
 // HTML text of s (UTF-8): "&", "<", ">", '"' and "'" escaped.
 std::string HtmlEscape(std::u16string_view s);
 

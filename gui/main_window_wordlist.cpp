@@ -1,0 +1,123 @@
+// The main window's side of the word list: adding words by click or by hovering, the status
+// line that confirms it, the 単語帳 window, and showing a listed word in its text.
+
+#include <QLabel>
+#include <QScrollBar>
+#include <QTimer>
+#include <algorithm>
+#include <ctime>
+#include <filesystem>
+
+#include "core/base/codepage.h"
+#include "core/wordlist/word_capture.h"
+#include "core/wordlist/word_list.h"
+#include "core/wordlist/word_list_messages.h"
+#include "gui/main_window.h"
+#include "gui/meaning_popup.h"
+#include "gui/message_dialog.h"
+#include "gui/picture_box.h"
+#include "gui/window_helpers.h"
+#include "gui/word_list_window.h"
+
+namespace kelmoa {
+namespace {
+
+// Whether two paths name one file: the same file on disk, or, when either is gone, the same
+// text.
+bool SameFile(const std::string& a, const std::string& b) {
+  std::error_code ec;
+  const bool same = std::filesystem::equivalent(a, b, ec);
+  return ec ? a == b : same;
+}
+
+}  // namespace
+
+void MainWindow::AddWordToList(int k, AddedBy how) {
+  const Dictionary& dic = mSession.Dic();
+  WordCapture capture;
+  if (!CaptureWord(Document(), k, dic.Words(), dic.Meanings(), mLastTextFilePath,
+                   std::time(nullptr), capture)) {
+    if (how == AddedBy::kClick && k >= 1 && k <= Document().words.Count())
+      ShowStatusLine(Q(MsgWordNotInDictionary(Document().words.Word(k))));
+    return;
+  }
+  Status status;
+  int count = 0;
+  if (WordList* list = WordListStore(status); list != nullptr)
+    status = list->Add(capture, &count);
+  if (!status.ok()) {
+    if (how == AddedBy::kClick)
+      ShowMessage(Utf8ToUtf16(status.message()), 0);
+    else
+      ShowStatusLine(Q(MsgWordNotAdded(capture.word)));
+    return;
+  }
+  if (k == mPopupWord)
+    mPopupAdded = true;
+  ShowStatusLine(Q(MsgWordAdded(capture.word, count)));
+  if (mWordListWindow != nullptr && mWordListWindow->isVisible())
+    mWordListWindow->Reload();
+}
+
+void MainWindow::AddHoveredWord() {
+  if (mPopupWord == 0 || mPopupAdded || !mPopupBox->isVisible() || !mSetting.HoverAddsWord)
+    return;
+  AddWordToList(mPopupWord, AddedBy::kHover);
+  mPopupAdded = true;  // once per popup, also when adding failed
+}
+
+WordList* MainWindow::WordListStore(Status& status) {
+  status = Status::Ok();
+  if (mWordList == nullptr)
+    status = WordList::Open(mPaths.baseFolder, mWordList);
+  return status.ok() ? mWordList.get() : nullptr;
+}
+
+void MainWindow::ShowStatusLine(const QString& text) {
+  mStatusLine->setText(text);
+  mStatusLine->adjustSize();
+  mStatusLine->move(4, std::max(0, mTextPane->height() - mStatusLine->height() - 4));
+  mStatusLine->show();
+  mStatusLine->raise();
+  mStatusLineTimer->start();
+}
+
+WordListWindow& MainWindow::WordListWindowRef() {
+  if (mWordListWindow == nullptr)
+    mWordListWindow = new WordListWindow(*this, IniPath());
+  return *mWordListWindow;
+}
+
+void MainWindow::ShowWordList() {
+  WordListWindow& window = WordListWindowRef();
+  window.show();
+  window.raise();
+  window.activateWindow();
+}
+
+bool MainWindow::ShowWordInText(const WordEntry& entry) {
+  if (entry.contexts.empty())
+    return false;
+  const WordContext& where = entry.contexts.front();
+  if (!mSession.HasText() || !SameFile(where.file, mLastTextFilePath)) {
+    mTextFilePath = where.file;
+    if (!OpenTextFile())
+      return false;
+  }
+  // The text may have changed since: its line is sought as near as the text allows.
+  const int line = std::clamp(where.lineNumber, 1, std::max(1, Document().LineCount()));
+  const int first = mScrollBar->value();
+  if (line < first || line >= first + mSetting.LinesPerPage) {
+    // The line a third of the way down the page, so the popup under it stays in sight.
+    const int top = line - mSetting.LinesPerPage / 3;
+    mScrollBar->setValue(std::clamp(top, mScrollBar->minimum(), mScrollBar->maximum()));
+  }
+  const int k = FindWordOnLine(Document().words, line, entry.word);
+  if (k > 0 && !Document().words.DicHits(k).empty())
+    ShowPopupOfWord(k);
+  raise();
+  activateWindow();
+  return true;
+}
+
+}  // namespace kelmoa
