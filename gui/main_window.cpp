@@ -130,6 +130,17 @@ void MainWindow::BuildControls() {
   mPopupBox->setAttribute(Qt::WA_TransparentForMouseEvents);
   mPopupBox->hide();
 
+  // Flashed over the popup when its word joins the word list.
+  mPopupFlash = new QWidget(mPopupBox);
+  mPopupFlash->setAttribute(Qt::WA_TransparentForMouseEvents);
+  mPopupFlash->setAttribute(Qt::WA_StyledBackground);
+  mPopupFlash->setStyleSheet(QStringLiteral("border: 3px solid #2a6ad8; background: transparent;"));
+  mPopupFlash->hide();
+  mPopupFlashTimer = new QTimer(this);
+  mPopupFlashTimer->setSingleShot(true);
+  mPopupFlashTimer->setInterval(700);
+  connect(mPopupFlashTimer, &QTimer::timeout, mPopupFlash, &QWidget::hide);
+
   // The word list's confirmations: a line over the pane that takes neither focus nor clicks.
   mStatusLine = new QLabel(mTextPane);
   mStatusLine->setAttribute(Qt::WA_TransparentForMouseEvents);

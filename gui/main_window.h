@@ -233,7 +233,9 @@ class MainWindow : public QWidget, private SessionObserver {
   int mPopupWord = 0;        // the word whose popup shows; 0 when none does
   bool mPopupAdded = false;  // the shown popup's word went to the word list
   QTimer* mHoverAddTimer;    // runs while a popup waits to be added by hovering
-  QLabel* mStatusLine;       // the word list's confirmations over the pane
+  QWidget* mPopupFlash;      // a frame over the popup, flashed when its word is added
+  QTimer* mPopupFlashTimer;
+  QLabel* mStatusLine;  // the word list's confirmations over the pane
   QTimer* mStatusLineTimer;
   int mWheelRemainder = 0;  // part of a notch from a high-resolution wheel
 

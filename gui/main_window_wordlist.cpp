@@ -52,8 +52,12 @@ void MainWindow::AddWordToList(int k, AddedBy how) {
       ShowStatusLine(Q(MsgWordNotAdded(capture.word)));
     return;
   }
-  if (k == mPopupWord)
+  if (k == mPopupWord && mPopupBox->isVisible()) {
     mPopupAdded = true;
+    mPopupFlash->setGeometry(mPopupBox->rect());
+    mPopupFlash->show();
+    mPopupFlashTimer->start();
+  }
   ShowStatusLine(Q(MsgWordAdded(capture.word, count)));
   if (mWordListWindow != nullptr && mWordListWindow->isVisible())
     mWordListWindow->Reload();

@@ -6,8 +6,8 @@
 #include <QRawFont>
 #include <vector>
 
-#include "core/text/layout.h"
 #include "core/settings/settings.h"
+#include "core/text/layout.h"
 
 namespace kelmoa {
 

@@ -79,10 +79,11 @@ void WordListWindow::BuildControls() {
   mTable->setSelectionMode(QAbstractItemView::SingleSelection);
   mTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
   mTable->verticalHeader()->hide();
+  mTable->setWordWrap(false);  // one line a word; the tooltips hold the rest
   mTable->horizontalHeader()->setSectionResizeMode(kMeaningsColumn, QHeaderView::Stretch);
   mTable->setColumnWidth(kWordColumn, 110);
   mTable->setColumnWidth(kCountColumn, 44);
-  mTable->setColumnWidth(kLastColumn, 110);
+  mTable->setColumnWidth(kLastColumn, 120);
   mTable->setColumnWidth(kSourceColumn, 130);
   mTable->setSortingEnabled(true);
   mTable->sortByColumn(kLastColumn, Qt::DescendingOrder);  // the newest words first
@@ -94,12 +95,12 @@ void WordListWindow::BuildControls() {
   mStatus = new QLabel(this);
   mShownOnlyBox = new QCheckBox(QStringLiteral("絞り込んだ単語だけ書き出す"), this);
   mShownOnlyBox->setChecked(true);
-  mDeleteButton = new QPushButton(QStringLiteral("削除"), this);
+  mDeleteButton = new QPushButton(QStringLiteral("削除(&D)"), this);
   mDeleteButton->setToolTip(QStringLiteral("選んだ単語を単語帳から削除します"));
-  mDeleteAllButton = new QPushButton(QStringLiteral("全削除"), this);
-  mExportButton = new QPushButton(QStringLiteral("書き出し"), this);
+  mDeleteAllButton = new QPushButton(QStringLiteral("全削除(&A)"), this);
+  mExportButton = new QPushButton(QStringLiteral("書き出し(&E)"), this);
   mExportButton->setToolTip(QStringLiteral("Anki 用のタブ区切りか CSV のファイルに書き出します"));
-  mCloseButton = new QPushButton(QStringLiteral("閉じる"), this);
+  mCloseButton = new QPushButton(QStringLiteral("閉じる(&C)"), this);
 
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(mDeleteButton);
@@ -177,13 +178,17 @@ void WordListWindow::FillTable(const std::u16string& chosenWord) {
     mTable->setItem(row, kSourceColumn, Cell(source, path));
   }
   mTable->setSortingEnabled(true);
+  // The word chosen before, else the first row, so that sentences show.
+  int chosenRow = mTable->rowCount() > 0 ? 0 : -1;
   for (int row = 0; row < mTable->rowCount() && !chosenWord.empty(); ++row) {
     const int i = mTable->item(row, kWordColumn)->data(Qt::UserRole).toInt();
     if (mShown[static_cast<size_t>(i)].word == chosenWord) {
-      mTable->selectRow(row);
+      chosenRow = row;
       break;
     }
   }
+  if (chosenRow >= 0)
+    mTable->selectRow(chosenRow);
   ShowSentences();
 }
 
