@@ -52,7 +52,7 @@ void MainWindow::AddWordToList(int k, AddedBy how) {
       ShowStatusLine(Q(MsgWordNotAdded(capture.word)));
     return;
   }
-  if (k == mPopupWord && mPopupBox->isVisible()) {
+  if (k == mPopupWord && !mPopupBox->isHidden()) {
     mPopupAdded = true;
     mPopupFlash->setGeometry(mPopupBox->rect());
     mPopupFlash->show();
@@ -64,7 +64,7 @@ void MainWindow::AddWordToList(int k, AddedBy how) {
 }
 
 void MainWindow::AddHoveredWord() {
-  if (mPopupWord == 0 || mPopupAdded || !mPopupBox->isVisible() || !mSetting.HoverAddsWord)
+  if (mPopupWord == 0 || mPopupAdded || mPopupBox->isHidden() || !mSetting.HoverAddsWord)
     return;
   AddWordToList(mPopupWord, AddedBy::kHover);
   mPopupAdded = true;  // once per popup, also when adding failed
