@@ -71,7 +71,7 @@ list=$(wait_for '"単語帳"')
 sleep 1
 lx=$(field "$list" "Absolute upper-left X") ly=$(field "$list" "Absolute upper-left Y")
 lw=$(field "$list" "^  Width") lh=$(field "$list" "^  Height")
-import -window root -crop "$((lw + 8))x$((lh + 34))+$((lx - 4))+$((ly - 30))" +repage \
+import -window root -crop "$((lw + 2))x$((lh + 31))+$((lx - 1))+$((ly - 30))" +repage \
   "$out/wordlist.png"
 xtest key e Alt_L
 sleep 1.5
