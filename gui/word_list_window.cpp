@@ -19,6 +19,7 @@
 #include <QTableWidget>
 #include <QTextBrowser>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "core/base/codepage.h"
 #include "core/settings/settings.h"
@@ -303,12 +304,13 @@ void WordListWindow::StorePlace() const {
 void WordListWindow::TakePlace() {
   if (const std::optional<WindowPlace> place = ReadIniWindowPlace(mIniPath, kIniWordListPlaceKey)) {
     const QRect stored(place->left, place->top, place->width, place->height);
-    for (const QScreen* screen : QGuiApplication::screens()) {
-      if (screen->availableGeometry().intersects(stored)) {
-        resize(stored.size());
-        move(stored.topLeft());
-        return;
-      }
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    if (std::any_of(screens.begin(), screens.end(), [&stored](const QScreen* screen) {
+          return screen->availableGeometry().intersects(stored);
+        })) {
+      resize(stored.size());
+      move(stored.topLeft());
+      return;
     }
   }
   resize(720, 440);
