@@ -57,27 +57,7 @@ pid=$!
 trap 'kill "$pid" 2>/dev/null || true' EXIT
 
 # Key presses through the XTest extension: Tab twice moves from "O K" to "変換して開く".
-keys() {
-  python3 - "$@" <<'PY'
-import ctypes, sys, time
-x11 = ctypes.CDLL("libX11.so.6")
-xtst = ctypes.CDLL("libXtst.so.6")
-x11.XOpenDisplay.restype = ctypes.c_void_p
-x11.XFlush.argtypes = [ctypes.c_void_p]
-x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
-x11.XStringToKeysym.restype = ctypes.c_ulong
-x11.XKeysymToKeycode.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
-xtst.XTestFakeKeyEvent.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_int, ctypes.c_ulong]
-dpy = x11.XOpenDisplay(None)
-for name in sys.argv[1:]:
-    code = x11.XKeysymToKeycode(dpy, x11.XStringToKeysym(name.encode()))
-    xtst.XTestFakeKeyEvent(dpy, code, 1, 0)
-    xtst.XTestFakeKeyEvent(dpy, code, 0, 0)
-    x11.XFlush(dpy)
-    time.sleep(0.2)
-x11.XCloseDisplay(dpy)
-PY
-}
+keys() { for key in "$@"; do python3 scripts/xtest.py key "$key"; sleep 0.1; done; }
 # Run from the source tree (the outer script changed into it).
 source scripts/x11-windows.sh
 

@@ -38,29 +38,7 @@ pid=$!
 trap 'kill "$pid" 2>/dev/null || true' EXIT
 
 # Pointer moves and left clicks at screen coordinates, through the XTest extension.
-pointer() {
-  python3 - "$@" <<'PY'
-import ctypes, sys, time
-x11 = ctypes.CDLL("libX11.so.6")
-xtst = ctypes.CDLL("libXtst.so.6")
-x11.XOpenDisplay.restype = ctypes.c_void_p
-x11.XFlush.argtypes = [ctypes.c_void_p]
-x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
-xtst.XTestFakeMotionEvent.argtypes = [ctypes.c_void_p, ctypes.c_int, ctypes.c_int, ctypes.c_int,
-                                      ctypes.c_ulong]
-xtst.XTestFakeButtonEvent.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_int, ctypes.c_ulong]
-dpy = x11.XOpenDisplay(None)
-action, x, y = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
-xtst.XTestFakeMotionEvent(dpy, -1, x, y, 0)
-x11.XFlush(dpy)
-time.sleep(0.2)
-if action == "click":
-    xtst.XTestFakeButtonEvent(dpy, 1, 1, 0)
-    xtst.XTestFakeButtonEvent(dpy, 1, 0, 0)
-x11.XFlush(dpy)
-x11.XCloseDisplay(dpy)
-PY
-}
+pointer() { python3 scripts/xtest.py "$@"; }
 # Run from the source tree (the outer script changed into it).
 source scripts/x11-windows.sh
 

@@ -53,13 +53,13 @@ xtest() { python3 scripts/xtest.py "$@"; }
 main=$(wait_for "$text - Kelmoa")
 sleep 0.8
 x=$(field "$main" "Absolute upper-left X") y=$(field "$main" "Absolute upper-left Y")
-# At 9.75 pt a half width is 7 pixels and a line 16 (13 and 3 of spacing); the text starts
+# At 9.75 pt a half width is 7 pixels and a line 17 (14 and 3 of spacing); the text starts
 # 6 half widths and 5 pixels from the pane's left edge, 5 pixels below its top, which is 20
 # pixels below the window's.
 for w in $words; do
   IFS=: read -r line col word <<<"$w"
   wx=$((x + 6 * 7 + 5 + (col - 1) * 7 + 3 * ${#word}))
-  wy=$((y + 20 + 5 + (line - 1) * 16 + 8))
+  wy=$((y + 20 + 5 + (line - 1) * 17 + 7))
   xtest click "$wx" "$wy" 2
   sleep 0.2
 done

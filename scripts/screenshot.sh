@@ -40,21 +40,10 @@ wx=$(sed -n 's/.*Absolute upper-left X: *//p' <<<"$info")
 wy=$(sed -n 's/.*Absolute upper-left Y: *//p' <<<"$info")
 # The pane starts 20 pixels below the window's top; line 3 has its top at 2 * 17 + 5, and
 # column 21 starts at 47 + 20 * 7 (HalfWidth 7, CharHeight 14, line spacing 3).
-python3 - "$wx" "$wy" <<'PY'
-import ctypes, sys
-wx, wy = int(sys.argv[1]), int(sys.argv[2])
-x11 = ctypes.CDLL("libX11.so.6")
-x11.XOpenDisplay.restype = ctypes.c_void_p
-x11.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
-x11.XDefaultRootWindow.restype = ctypes.c_ulong
-x11.XWarpPointer.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_ulong] + [ctypes.c_int] * 6
-dpy = x11.XOpenDisplay(None)
-root = x11.XDefaultRootWindow(dpy)
-for x, y in ((150, 300), (200, 66), (205, 66)):
-    x11.XWarpPointer(dpy, 0, root, 0, 0, 0, 0, wx + x, wy + y)
-    x11.XFlush(ctypes.c_void_p(dpy))
-x11.XCloseDisplay(ctypes.c_void_p(dpy))
-PY
+for xy in "150 300" "200 66" "205 66"; do
+  read -r x y <<<"$xy"
+  python3 scripts/xtest.py move $((wx + x)) $((wy + y))
+done
 sleep 0.5
 # The window with its frame and title bar.
 cx=$(( wx > 8 ? wx - 8 : 0 )); cy=$(( wy > 32 ? wy - 32 : 0 ))
