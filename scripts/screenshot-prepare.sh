@@ -47,19 +47,11 @@ sum_before=$(sha256sum < "$text")
 xvfb-run -a -s "-screen 0 1280x1024x24" bash -s -- "$base" "$text" "$copy" "$out" <<'INNER'
 set -euo pipefail
 base=$1 text=$2 copy=$3 out=$4
-# A window manager gives the windows their title bars with the captions.
-if command -v openbox >/dev/null; then
-  openbox >/dev/null 2>&1 &
-  sleep 0.5
-fi
-"$base/bin/Kelmoa" "$text" &
-pid=$!
-trap 'kill "$pid" 2>/dev/null || true' EXIT
+source scripts/x11-windows.sh
+start_with_window_manager "$base/bin/Kelmoa" "$text"
 
 # Key presses through the XTest extension: Tab twice moves from "O K" to "変換して開く".
 keys() { for key in "$@"; do python3 scripts/xtest.py key "$key"; sleep 0.1; done; }
-# Run from the source tree (the outer script changed into it).
-source scripts/x11-windows.sh
 
 # The message dialog is the window with the program's caption and no file name in it.
 dialog=$(wait_for '"ケルモア Kelmoa"')

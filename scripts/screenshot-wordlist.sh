@@ -40,14 +40,8 @@ HOME="$base/home" xvfb-run -a -s "-screen 0 1280x1024x24" bash -s -- "$base" "$t
   "$words" <<'INNER'
 set -euo pipefail
 base=$1 text=$2 out=$3 words=$4
-if command -v openbox >/dev/null; then
-  openbox >/dev/null 2>&1 &
-  sleep 0.5
-fi
-"$base/bin/Kelmoa" "$base/txt_shift_jis/$text" &
-pid=$!
-trap 'kill "$pid" 2>/dev/null || true' EXIT
 source scripts/x11-windows.sh
+start_with_window_manager "$base/bin/Kelmoa" "$base/txt_shift_jis/$text"
 xtest() { python3 scripts/xtest.py "$@"; }
 
 main=$(wait_for "$text - Kelmoa")
