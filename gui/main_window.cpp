@@ -130,33 +130,7 @@ void MainWindow::BuildControls() {
   mPopupBox->setAttribute(Qt::WA_TransparentForMouseEvents);
   mPopupBox->hide();
 
-  // Flashed over the popup when its word joins the word list.
-  mPopupFlash = new QWidget(mPopupBox);
-  mPopupFlash->setAttribute(Qt::WA_TransparentForMouseEvents);
-  mPopupFlash->setAttribute(Qt::WA_StyledBackground);
-  mPopupFlash->setStyleSheet(QStringLiteral("border: 3px solid #2a6ad8; background: transparent;"));
-  mPopupFlash->hide();
-  mPopupFlashTimer = new QTimer(this);
-  mPopupFlashTimer->setSingleShot(true);
-  mPopupFlashTimer->setInterval(700);
-  connect(mPopupFlashTimer, &QTimer::timeout, mPopupFlash, &QWidget::hide);
-
-  // The word list's confirmations: a line over the pane that takes neither focus nor clicks.
-  mStatusLine = new QLabel(mTextPane);
-  mStatusLine->setAttribute(Qt::WA_TransparentForMouseEvents);
-  mStatusLine->setAutoFillBackground(true);
-  mStatusLine->setFrameShape(QFrame::Box);
-  mStatusLine->setMargin(2);
-  mStatusLine->setPalette(QPalette(QColor(232, 240, 255)));
-  mStatusLine->hide();
-  mStatusLineTimer = new QTimer(this);
-  mStatusLineTimer->setSingleShot(true);
-  mStatusLineTimer->setInterval(2000);
-  connect(mStatusLineTimer, &QTimer::timeout, mStatusLine, &QLabel::hide);
-  mHoverAddTimer = new QTimer(this);
-  mHoverAddTimer->setSingleShot(true);
-  mHoverAddTimer->setInterval(2000);
-  connect(mHoverAddTimer, &QTimer::timeout, this, &MainWindow::AddHoveredWord);
+  BuildWordListControls();
 
   // Takes the keyboard focus, so that the scroll bar never keeps it.
   mFocusSink = new PictureBox(this, palette().color(QPalette::Window));
@@ -415,6 +389,7 @@ void MainWindow::ShowPopupOfWord(int k) {
   const int top = geometry.LineTop(t.mWordLine[ki], mScrollBar->value());
   ShowMeaningPopup(*mPopupBox, mSession.PopupLines(k), top, t.mWordX1[ki], geometry.pitch,
                    mPaneFont);
+  mPopupFlash->hide();  // it framed the popup of another word
   mPrevHoverWord = t.Word(k);
   mPopupWord = k;
   mPopupAdded = false;
@@ -424,6 +399,7 @@ void MainWindow::ShowPopupOfWord(int k) {
 
 void MainWindow::HideMeaningPopup() {
   mPopupBox->hide();
+  mPopupFlash->hide();
   mPrevHoverWord.clear();
   mPopupWord = 0;
   mHoverAddTimer->stop();

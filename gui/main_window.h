@@ -168,6 +168,8 @@ class MainWindow : public QWidget, private SessionObserver {
   void DictionaryChanged() override;
 
   void BuildControls();
+  // The word list's parts of the window: the popup's flash, the status line, the timers.
+  void BuildWordListControls();
   void PrepareWindow();
   void SetInitialLayout();
   void GetFontMetrics();

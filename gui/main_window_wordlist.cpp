@@ -2,6 +2,7 @@
 // line that confirms it, the 単語帳 window, and showing a listed word in its text.
 
 #include <QLabel>
+#include <QPalette>
 #include <QScrollBar>
 #include <QTimer>
 #include <algorithm>
@@ -31,6 +32,37 @@ bool SameFile(const std::string& a, const std::string& b) {
 }
 
 }  // namespace
+
+// The popup's flash, the status line and the timers of both and of hover adding.
+void MainWindow::BuildWordListControls() {
+  // Flashed over the popup when its word joins the word list.
+  mPopupFlash = new QWidget(mPopupBox);
+  mPopupFlash->setAttribute(Qt::WA_TransparentForMouseEvents);
+  mPopupFlash->setAttribute(Qt::WA_StyledBackground);
+  mPopupFlash->setStyleSheet(QStringLiteral("border: 3px solid #2a6ad8; background: transparent;"));
+  mPopupFlash->hide();
+  mPopupFlashTimer = new QTimer(this);
+  mPopupFlashTimer->setSingleShot(true);
+  mPopupFlashTimer->setInterval(700);
+  connect(mPopupFlashTimer, &QTimer::timeout, mPopupFlash, &QWidget::hide);
+
+  // The word list's confirmations: a line over the pane that takes neither focus nor clicks.
+  mStatusLine = new QLabel(mTextPane);
+  mStatusLine->setAttribute(Qt::WA_TransparentForMouseEvents);
+  mStatusLine->setAutoFillBackground(true);
+  mStatusLine->setFrameShape(QFrame::Box);
+  mStatusLine->setMargin(2);
+  mStatusLine->setPalette(QPalette(QColor(232, 240, 255)));
+  mStatusLine->hide();
+  mStatusLineTimer = new QTimer(this);
+  mStatusLineTimer->setSingleShot(true);
+  mStatusLineTimer->setInterval(2000);
+  connect(mStatusLineTimer, &QTimer::timeout, mStatusLine, &QLabel::hide);
+  mHoverAddTimer = new QTimer(this);
+  mHoverAddTimer->setSingleShot(true);
+  mHoverAddTimer->setInterval(2000);
+  connect(mHoverAddTimer, &QTimer::timeout, this, &MainWindow::AddHoveredWord);
+}
 
 void MainWindow::AddWordToList(int k, AddedBy how) {
   const Dictionary& dic = mSession.Dic();
