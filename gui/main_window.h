@@ -18,6 +18,7 @@
 #include "gui/speech.h"
 
 class QCheckBox;
+class QFrame;
 class QLabel;
 class QPushButton;
 class QScrollBar;
@@ -235,7 +236,7 @@ class MainWindow : public QWidget, private SessionObserver {
   int mPopupWord = 0;        // the word whose popup shows; 0 when none does
   bool mPopupAdded = false;  // the shown popup's word went to the word list
   QTimer* mHoverAddTimer;    // runs while a popup waits to be added by hovering
-  QWidget* mPopupFlash;      // a frame over the popup, flashed when its word is added
+  QFrame* mPopupFlash;       // a frame over the popup, flashed when its word is added
   QTimer* mPopupFlashTimer;
   QLabel* mStatusLine;  // the word list's confirmations over the pane
   QTimer* mStatusLineTimer;

@@ -1,6 +1,7 @@
 // The main window's side of the word list: adding words by click or by hovering, the status
 // line that confirms it, the 単語帳 window, and showing a listed word in its text.
 
+#include <QFrame>
 #include <QLabel>
 #include <QPalette>
 #include <QScrollBar>
@@ -36,10 +37,14 @@ bool SameFile(const std::string& a, const std::string& b) {
 // The popup's flash, the status line and the timers of both and of hover adding.
 void MainWindow::BuildWordListControls() {
   // Flashed over the popup when its word joins the word list.
-  mPopupFlash = new QWidget(mPopupBox);
+  // A plain frame in the palette's colour: no style sheet, which would restyle the popup.
+  mPopupFlash = new QFrame(mPopupBox);
   mPopupFlash->setAttribute(Qt::WA_TransparentForMouseEvents);
-  mPopupFlash->setAttribute(Qt::WA_StyledBackground);
-  mPopupFlash->setStyleSheet(QStringLiteral("border: 3px solid #2a6ad8; background: transparent;"));
+  mPopupFlash->setFrameStyle(QFrame::Box | QFrame::Plain);
+  mPopupFlash->setLineWidth(3);
+  QPalette blue = mPopupFlash->palette();
+  blue.setColor(QPalette::WindowText, QColor(42, 106, 216));
+  mPopupFlash->setPalette(blue);
   mPopupFlash->hide();
   mPopupFlashTimer = new QTimer(this);
   mPopupFlashTimer->setSingleShot(true);
