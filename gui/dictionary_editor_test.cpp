@@ -20,6 +20,7 @@
 #include "gui/message_dialog.h"
 #include "gui/picture_box.h"
 #include "gui/speech.h"
+#include "gui/window_fixtures_test.h"
 #include "gui/window_helpers.h"
 
 namespace kelmoa {
@@ -66,20 +67,12 @@ class DictionaryEditorTest : public QObject {
 
   std::string DicPath() const { return mDir / "dic/Dic_EJ.txt"; }
   std::string Text(const std::string& name, const std::vector<std::string>& lines) {
-    const std::string path = mDir / ("txt_shift_jis/" + name);
-    WriteBytes(path, SjisLines(lines));
-    return path;
+    return testing::WriteSampleText(mDir, name, lines);
   }
   // A main window with the small dictionary, showing the text (when given), and the editor.
   DictionaryEditor& Ready(const std::vector<std::string>& text = {}) {
     WriteBytes(DicPath(), SjisLines(kDic));
-    mW = std::make_unique<MainWindow>(ProgramPaths::FromProgramFile(mDir / "bin/Kelmoa"),
-                                      std::string());
-    mW->MsgDialog().SetResponder([this](const QString& msg, int) {
-      mMessages << msg;
-      return mAnswer;
-    });
-    mW->SetPlainMessageResponder([this](const QString& msg) { mPlainMessages << msg; });
+    mW = testing::StartMainWindow(mDir, {}, mMessages, mPlainMessages, mAnswer);
     mW->ActivateFirstTime();
     if (!text.empty()) {
       mW->mTextFilePath = Text("t.txt", text);
@@ -128,14 +121,7 @@ class DictionaryEditorTest : public QObject {
   int Pitch() const { return mW->mSetting.CharHeight + mW->mSetting.LineSpace; }
   // The middle of word in the text, in pane coordinates.
   QPointF At(const std::string& word) const {
-    const WordTable& t = mW->Document().words;
-    for (int k = 1; k <= t.Count(); ++k) {
-      if (t.Word(k) == U16(word)) {
-        const int top = (t.mWordLine[k] - mW->mScrollBar->value()) * Pitch() + 5;
-        return QPointF((t.mWordX1[k] + t.mWordX2[k]) / 2.0, top + 7);
-      }
-    }
-    return {-1, -1};
+    return testing::WordMiddle(*mW, mW->mScrollBar->value(), word);
   }
   // Whether the drawn page shows word in blue.
   bool DrawnBlue(const std::string& word) const {

@@ -19,6 +19,7 @@
 #include "gui/picture_box.h"
 #include "gui/settings_dialog.h"
 #include "gui/text_chooser.h"
+#include "gui/window_fixtures_test.h"
 #include "gui/window_helpers.h"
 
 namespace kelmoa {
@@ -72,21 +73,20 @@ class MainWindowCommandsTest : public QObject {
 
   testing::TempDir mDir;
   std::unique_ptr<MainWindow> mW;
-  QStringList mPlain;  // plain messages of the main window, the settings window and the chooser
+  QStringList mPlain;     // plain messages of the main window, the settings window and the chooser
+  QStringList mMessages;  // the message dialog, always answered with Cancel
+  static constexpr int kCancel = MessageDialog::kCancel;
 
   std::string IniPath() const { return mDir / "bin/Kelmoa.ini"; }
   QString IniValue(std::u16string_view key) const {
     return Q(GetIniValue(IniPath(), u"setting", key, u"(none)"));
   }
   std::string Text(const std::string& name, const std::vector<std::string>& lines) {
-    WriteBytes(mDir / ("txt_shift_jis/" + name), testing::SjisLines(lines));
-    return mDir / ("txt_shift_jis/" + name);
+    return testing::WriteSampleText(mDir, name, lines);
   }
   MainWindow& Ready() {
     WriteBytes(mDir / "dic/Dic_EJ.txt", testing::Sjis("dog\t犬\r\nthe\tその\r\n"));
-    mW = std::make_unique<MainWindow>(ProgramPaths::FromProgramFile(mDir / "bin/Kelmoa"), "");
-    mW->MsgDialog().SetResponder([](const QString&, int) { return MessageDialog::kCancel; });
-    mW->SetPlainMessageResponder([this](const QString& msg) { mPlain << msg; });
+    mW = testing::StartMainWindow(mDir, {}, mMessages, mPlain, kCancel);
     mW->ActivateFirstTime();
     return *mW;
   }

@@ -15,6 +15,7 @@
 #include "core/base/fixtures_test.h"
 #include "gui/message_dialog.h"
 #include "gui/picture_box.h"
+#include "gui/window_fixtures_test.h"
 #include "gui/window_helpers.h"
 
 namespace kelmoa {
@@ -61,18 +62,10 @@ class MainWindowTest : public QObject {
 
   std::string DicPath() const { return mDir / "dic/Dic_EJ.txt"; }
   std::string Text(const std::string& name, const std::vector<std::string>& lines) {
-    const std::string path = mDir / ("txt_shift_jis/" + name);
-    WriteBytes(path, SjisLines(lines));
-    return path;
+    return testing::WriteSampleText(mDir, name, lines);
   }
   MainWindow& Start(const std::string& commandLine = {}) {
-    mW = std::make_unique<MainWindow>(ProgramPaths::FromProgramFile(mDir / "bin/Kelmoa"),
-                                      commandLine);
-    mW->MsgDialog().SetResponder([this](const QString& msg, int) {
-      mMessages << msg;
-      return mAnswer;
-    });
-    mW->SetPlainMessageResponder([this](const QString& msg) { mMessages << msg; });
+    mW = testing::StartMainWindow(mDir, commandLine, mMessages, mMessages, mAnswer);
     return *mW;
   }
   // Started and activated with a small dictionary.
@@ -86,7 +79,6 @@ class MainWindowTest : public QObject {
     mW->OpenTextFile();
   }
 
-  int Pitch() const { return mW->mSetting.CharHeight + mW->mSetting.LineSpace; }
   int Lpp() const { return mW->mSetting.LinesPerPage; }
   const QImage& Page() const { return mW->mTextPane->Image(); }
   QScrollBar& VScroll() { return *mW->mScrollBar; }
@@ -94,14 +86,7 @@ class MainWindowTest : public QObject {
   const StrList& Txt() const { return mW->Document().mTxt; }
   // The middle of the first occurrence of word in the text, in pane coordinates.
   QPointF At(const std::string& word) const {
-    const WordTable& t = mW->Document().words;
-    for (int k = 1; k <= t.Count(); ++k) {
-      if (t.Word(k) == U16(word)) {
-        const int top = (t.mWordLine[k] - mW->mScrollBar->value()) * Pitch() + 5;
-        return QPointF((t.mWordX1[k] + t.mWordX2[k]) / 2.0, top + 7);
-      }
-    }
-    return {};
+    return testing::WordMiddle(*mW, mW->mScrollBar->value(), word);
   }
   void Hover(QPointF p) { mW->HoverAt(p.x(), p.y()); }
 

@@ -18,6 +18,7 @@
 #include "gui/main_window.h"
 #include "gui/message_dialog.h"
 #include "gui/picture_box.h"
+#include "gui/window_fixtures_test.h"
 #include "gui/window_helpers.h"
 
 namespace kelmoa {
@@ -43,20 +44,12 @@ class WordListWindowTest : public QObject {
   int mAnswer = MessageDialog::kOK;
 
   std::string Text(const std::string& name, const std::vector<std::string>& lines) {
-    const std::string path = mDir / ("txt_shift_jis/" + name);
-    WriteBytes(path, SjisLines(lines));
-    return path;
+    return testing::WriteSampleText(mDir, name, lines);
   }
   void Ready(const std::vector<std::string>& text) {
-    for (const char* folder : {"bin", "dic", "dic_backup", "txt_shift_jis"})
-      fs::create_directories(mDir / folder);
+    testing::MakeDataFolders(mDir.path());
     WriteBytes(mDir / "dic/Dic_EJ.txt", SjisLines(kDic));
-    mW = std::make_unique<MainWindow>(ProgramPaths::FromProgramFile(mDir / "bin/Kelmoa"),
-                                      std::string());
-    mW->MsgDialog().SetResponder([this](const QString& msg, int) {
-      mMessages << msg;
-      return mAnswer;
-    });
+    mW = testing::StartMainWindow(mDir, {}, mMessages, mMessages, mAnswer);
     mW->ActivateFirstTime();
     Open(Text("t.txt", text));
   }
@@ -66,15 +59,7 @@ class WordListWindowTest : public QObject {
   }
   // The middle of the n-th occurrence (from 1) of word in the text, in pane coordinates.
   QPointF At(const std::string& word, int n = 1) const {
-    const WordTable& t = mW->Document().words;
-    const int pitch = mW->mSetting.CharHeight + mW->mSetting.LineSpace;
-    for (int k = 1; k <= t.Count(); ++k) {
-      if (t.Word(k) == U16(word) && --n == 0) {
-        const int top = (t.mWordLine[k] - mW->mScrollBar->value()) * pitch + 5;
-        return QPointF((t.mWordX1[k] + t.mWordX2[k]) / 2.0, top + 7);
-      }
-    }
-    return {-1, -1};
+    return testing::WordMiddle(*mW, mW->mScrollBar->value(), word, n);
   }
   void Click(QPointF p, Qt::MouseButton button, Qt::KeyboardModifiers modifiers = {}) {
     QMouseEvent press(QEvent::MouseButtonPress, p, mW->mTextPane->mapToGlobal(p), button, button,
