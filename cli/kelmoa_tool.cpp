@@ -163,7 +163,10 @@ int Entries(const Args& a) {
   return kExitOk;
 }
 
-int Lookup(const Args& a) {
+// DIC WORD...: loads DIC and prints each WORD (as given) with what print makes of it, looked up
+// in lower case.
+int ForEachWordLookedUp(const Args& a,
+                        const std::function<void(const Dictionary&, std::u16string_view)>& print) {
   if (a.size() < 2)
     return Usage();
   Dictionary dic;
@@ -171,33 +174,33 @@ int Lookup(const Args& a) {
   if (!LoadDic(a[0], dic, rc))
     return rc;
   for (size_t w = 1; w < a.size(); ++w) {
-    const std::u16string list = GetDicIdxListOfWord(dic.Words(), LowerAscii(Utf8ToUtf16(a[w])));
-    std::cout << a[w] << '\t' << Out(list) << '\n';
-    for (const int idx : ParseHits(list)) {
-      std::cout << '\t' << idx << '\t' << Out(dic.Words()[idx]) << '\t'
-                << JoinTabs(dic.Meanings()[idx]) << '\n';
-    }
+    std::cout << a[w] << '\t';
+    print(dic, LowerAscii(Utf8ToUtf16(a[w])));
   }
   return kExitOk;
 }
 
+int Lookup(const Args& a) {
+  return ForEachWordLookedUp(a, [](const Dictionary& dic, std::u16string_view word) {
+    const std::u16string list = GetDicIdxListOfWord(dic.Words(), word);
+    std::cout << Out(list) << '\n';
+    for (const int idx : ParseHits(list)) {
+      std::cout << '\t' << idx << '\t' << Out(dic.Words()[idx]) << '\t'
+                << JoinTabs(dic.Meanings()[idx]) << '\n';
+    }
+  });
+}
+
 int Meaning(const Args& a) {
-  if (a.size() < 2)
-    return Usage();
-  Dictionary dic;
-  int rc = kExitOk;
-  if (!LoadDic(a[0], dic, rc))
-    return rc;
-  for (size_t w = 1; w < a.size(); ++w) {
+  return ForEachWordLookedUp(a, [](const Dictionary& dic, std::u16string_view word) {
     int idx = 0;
     std::u16string form;
     StrList meanings;
-    LookUpMeanings(dic, LowerAscii(Utf8ToUtf16(a[w])), idx, form, meanings);
-    std::cout << a[w] << '\t' << idx << '\t' << Out(form) << '\n';
+    LookUpMeanings(dic, word, idx, form, meanings);
+    std::cout << idx << '\t' << Out(form) << '\n';
     for (size_t m = 1; m < meanings.size(); ++m)
       std::cout << '\t' << Out(meanings[m]) << '\n';
-  }
-  return kExitOk;
+  });
 }
 
 // What the user learns of a change: a reload in one line, a refusal with its reasons, a
