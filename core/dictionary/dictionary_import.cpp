@@ -256,6 +256,8 @@ std::map<std::u16string, std::vector<std::u16string>> ReadEverydayWords(
     }
     const std::u16string head = pieces[0];
     pieces.erase(pieces.begin());
+    if (!pieces.empty() && pieces.back() == u"only")
+      pieces.pop_back();
     const bool good = head.size() >= 2 && IsEnglishWord(head) && head == LowerAscii(head) &&
                       !pieces.empty() && pieces.size() <= static_cast<size_t>(kMaxImportMeanings) &&
                       !words.contains(head) &&
@@ -740,7 +742,7 @@ Status ReadDictionarySources(const SourcePaths& paths, DictionarySources& source
                         "no WordNet lemma in index.noun and the others"
                         " (Debian package wordnet-base)");
   }
-  sources.everydayWords = std::string(EverydayWordsTable());
+  sources.everydayWords = std::string(CoreVocabularyTable());
   return Status::Ok();
 }
 

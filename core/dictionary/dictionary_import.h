@@ -83,6 +83,6 @@ struct SourcePaths {
 Status ReadDictionarySources(const SourcePaths& paths, DictionarySources& sources);
 
 // The everyday-words table built into the program (UTF-8).
-std::string_view EverydayWordsTable();
+std::string_view CoreVocabularyTable();
 
 }  // namespace kelmoa

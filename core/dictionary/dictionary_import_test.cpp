@@ -36,7 +36,7 @@ Strings MeaningsOf(const ImportedDictionary& dic, std::string_view word) {
 
 // The meanings of the table's line for word, ranked ①.. as the dictionary holds them.
 Strings EverydayMeaningsOf(std::string_view word) {
-  const std::string table(EverydayWordsTable());
+  const std::string table(CoreVocabularyTable());
   const std::string start = "\n" + std::string(word) + "\t";
   const size_t at = table.find(start);
   if (at == std::string::npos)
@@ -44,6 +44,8 @@ Strings EverydayMeaningsOf(std::string_view word) {
   const size_t end = table.find('\n', at + 1);
   Strings out;
   std::string line = table.substr(at + start.size(), end - at - start.size());
+  if (line.ends_with("\tonly"))
+    line.resize(line.size() - 5);
   for (size_t from = 0, rank = 0;; ++rank) {
     const size_t tab = line.find('\t', from);
     out.push_back(Utf16ToUtf8(std::u16string(1, static_cast<char16_t>(0x2460 + rank))) +
@@ -140,7 +142,7 @@ TEST_F(ExcerptImport, TheFileLoadsInRankOrderBeforeWhatAUserAdds) {
 TEST(DictionaryImport, TheEverydayTableIsWellFormed) {
   DictionarySources sources;
   sources.edict = testing::Euc("犬 [いぬ] /(n) dog/(P)/\n");
-  sources.everydayWords = std::string(EverydayWordsTable());
+  sources.everydayWords = std::string(CoreVocabularyTable());
   std::string bytes;
   DictionaryImportStats stats;
   ASSERT_TRUE(ImportDictionary(sources, bytes, &stats).ok());

@@ -137,7 +137,7 @@ inline DictionarySources ExcerptSources() {
   const auto [index, text] = Dictd(kExcerptFreedict);
   ReadFreedict(index, text, sources.freedict);
   sources.wordnet = ReadWordnet(ExcerptWordnetFiles());
-  sources.everydayWords = std::string(EverydayWordsTable());
+  sources.everydayWords = std::string(CoreVocabularyTable());
   return sources;
 }
 
