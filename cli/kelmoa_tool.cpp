@@ -76,6 +76,7 @@ int Usage() {
                "  kelmoa-tool import-dictionary OUT [--edict PATH] [--freedict PREFIX] "
                "[--wordnet DIR]\n"
                "  kelmoa-tool annotate DIC TEXT\n"
+               "  kelmoa-tool popup DIC TEXT LINE COLUMN\n"
                "  kelmoa-tool settings INI [--screen-width PX]\n"
                "  kelmoa-tool prepare IN OUT [--width N]\n"
                "  kelmoa-tool wordlist BASE\n"
@@ -270,6 +271,28 @@ int Annotate(const Args& a) {
     std::cout << t.mWordLine[k] << '\t' << t.mWordCol[k] << '\t' << Out(t.Word(k)) << '\t'
               << Out(t.Joined(k)) << '\t' << Out(t.DicIdx(k)) << '\t' << t.mWordX1[k] << '\t'
               << t.mWordX2[k] << '\n';
+  }
+  return kExitOk;
+}
+
+// The lines the window's popup shows for the pointer on character COLUMN of line LINE (both
+// from 1) of TEXT, one a line; nothing when no popup would show.
+int PopupCmd(const Args& a) {
+  if (a.size() != 4)
+    return Usage();
+  int line = 0, column = 0;
+  for (const auto& [text, number] : {std::pair{&a[2], &line}, std::pair{&a[3], &column}}) {
+    const auto [end, ec] = std::from_chars(text->data(), text->data() + text->size(), *number);
+    if (ec != std::errc() || end != text->data() + text->size() || *number < 1)
+      return Usage();
+  }
+  ReadingSession session({});
+  int rc = kExitOk;
+  if (!OpenText(session, a[1], rc) || !LoadDic(session, a[0], rc))
+    return rc;
+  for (const std::u16string& popupLine :
+       session.PopupLines(session.WordAtCharacter(line, column))) {
+    std::cout << Out(popupLine) << '\n';
   }
   return kExitOk;
 }
@@ -529,6 +552,7 @@ int main(int argc, char** argv) {
       {"delete", Delete},
       {"import-dictionary", ImportDictionaryCmd},
       {"annotate", Annotate},
+      {"popup", PopupCmd},
       {"settings", Settings},
       {"prepare", Prepare},
       {"wordlist", WordListCmd},

@@ -386,9 +386,15 @@ void MainWindow::ShowPopupOfWord(int k) {
   const PageGeometry geometry = PageGeometry::Of(mSetting);
   const WordTable& t = Document().words;
   const auto ki = static_cast<size_t>(k);
+  std::vector<std::u16string> lines = mSession.PopupLines(k);
+  // Every entry the lookup found may be one of another word class than the rule reaches
+  // (has: ha), which the popup leaves out.
+  if (lines.empty()) {
+    HideMeaningPopup();
+    return;
+  }
   const int top = geometry.LineTop(t.mWordLine[ki], mScrollBar->value());
-  ShowMeaningPopup(*mPopupBox, mSession.PopupLines(k), top, t.mWordX1[ki], geometry.pitch,
-                   mPaneFont);
+  ShowMeaningPopup(*mPopupBox, std::move(lines), top, t.mWordX1[ki], geometry.pitch, mPaneFont);
   mPopupFlash->hide();  // it framed the popup of another word
   mPrevHoverWord = t.Word(k);
   mPopupWord = k;

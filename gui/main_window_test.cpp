@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QProcess>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -13,6 +14,7 @@
 
 #include "core/base/codepage.h"
 #include "core/base/fixtures_test.h"
+#include "gui/meaning_popup.h"
 #include "gui/message_dialog.h"
 #include "gui/picture_box.h"
 #include "gui/window_fixtures_test.h"
@@ -89,6 +91,11 @@ class MainWindowTest : public QObject {
     return testing::WordMiddle(*mW, mW->mScrollBar->value(), word);
   }
   void Hover(QPointF p) { mW->HoverAt(p.x(), p.y()); }
+  // A pointer move off every word, then onto p: the popup is built anew.
+  void HideAndHover(QPointF p) {
+    Hover({1, 1});
+    Hover(p);
+  }
 
  private slots:
   void initTestCase() { RegisterFontSubstitutions(); }
@@ -139,6 +146,48 @@ class MainWindowTest : public QObject {
     }
     Ready(text);
     QCOMPARE(mW->windowTitle(), QStringLiteral("my text.txt - Kelmoa Ver1.1.1"));
+  }
+
+  // Over every word of a text, the popup draws exactly the lines `kelmoa-tool popup` prints for
+  // that word's line and column: forms whose own entry names their base, look-alikes of
+  // another word class, a negated word, words without a popup.
+  void thePopupShowsWhatKelmoaToolPopupPrints() {
+    WriteBytes(DicPath(), SjisLines({"minute	①【名】分", "minutes	①【minuteの複数】分",
+                                     "minutes	②【名】議事録", "sai	①【名】才",
+                                     "say	①【他】言う", "smile	①【自】ほほえむ",
+                                     "the	①【冠】その", "us	①【代】私たちを",
+                                     "use	①【他】使う", "used	①【useの過去】使った"}));
+    Start().ActivateFirstTime();
+    const std::vector<std::string> lines = {"He said the minutes were", "used, unsmiling."};
+    const std::string text = Text("popup.txt", lines);
+    Open(text);
+    const WordTable& t = mW->Document().words;
+    PictureBox fromTool(mW->mTextPane, Popup().Background());
+    int withPopup = 0;
+    for (int k = 1; k <= t.Count(); ++k) {
+      const auto ki = static_cast<size_t>(k);
+      QProcess tool;
+      tool.start(KELMOA_TOOL_PATH,
+                 {"popup", QString::fromStdString(DicPath()), QString::fromStdString(text),
+                  QString::number(t.mWordLine[ki]), QString::number(t.mWordCol[ki])});
+      QVERIFY(tool.waitForFinished(10000));
+      const QString printed = QString::fromUtf8(tool.readAllStandardOutput());
+      QVERIFY2(tool.exitCode() == 0, tool.readAllStandardError().constData());
+      std::vector<std::u16string> toolLines;
+      for (const QString& line : printed.split('\n', Qt::SkipEmptyParts))
+        toolLines.push_back(line.toStdU16String());
+
+      const QString word = QString::fromStdU16String(std::u16string(t.Word(k)));
+      HideAndHover(testing::WordMiddle(*mW, 1, word.toStdString()));
+      QVERIFY2(Popup().isHidden() == toolLines.empty(), qPrintable(word + ": " + printed));
+      if (toolLines.empty())
+        continue;
+      ++withPopup;
+      ShowMeaningPopup(fromTool, toolLines, 0, 0, PageGeometry::Of(mW->mSetting).pitch,
+                       mW->mPaneFont);
+      QVERIFY2(fromTool.Image() == Popup().Image(), qPrintable(word));
+    }
+    QCOMPARE(withPopup, 4);  // the, minutes, used, unsmiling; said reaches only the noun sai
   }
 
   // A NUL or another control character draws as a blank and ends the word before it; the

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "core/base/helpers.h"
+#include "core/dictionary/meaning_tags.h"
 
 namespace kelmoa {
 namespace {
@@ -34,42 +35,93 @@ void AppendIndex(std::u16string& list, int idx) {
   list.append(s.begin(), s.end());
 }
 
-}  // namespace
-
-StrList GetInflectedBaseForms(std::u16string_view w) {
+// Calls add(form, ending) for the word w and each form it may be inflected from, in the order
+// of the rules; ending is what the rule takes off the word. No two rules add the same form.
+template <typename Add>
+void ForEachInflectionCandidate(std::u16string_view w, Add add) {
   const long L = static_cast<long>(w.size());
   // Character at 1-based position p.
   auto at = [&](long p) { return w[static_cast<size_t>(p - 1)]; };
-  StrList c = NewStrList();
-  c.reserve(12);      // element 0 and the word with its forms: one allocation for all
-  c.emplace_back(w);  // 1
-  if (EndsWithAny(w, {u"s", u"d", u"r"}))
-    c.push_back(First(w, L - 1));  // 2
-  if (EndsWithAny(w, {u"es", u"ed", u"'s", u"st", u"s'"}))
-    c.push_back(First(w, L - 2));  // 3
+  add(std::u16string(w), WordEnding::kNone);  // 1
+  if (EndsWith(w, u"s"))
+    add(First(w, L - 1), WordEnding::kPlural);  // 2
+  else if (EndsWith(w, u"d"))
+    add(First(w, L - 1), WordEnding::kPast);
+  else if (EndsWith(w, u"r"))
+    add(First(w, L - 1), WordEnding::kComparative);
+  if (EndsWith(w, u"es"))
+    add(First(w, L - 2), WordEnding::kPlural);  // 3
+  else if (EndsWith(w, u"ed"))
+    add(First(w, L - 2), WordEnding::kPast);
+  else if (EndsWithAny(w, {u"'s", u"s'"}))
+    add(First(w, L - 2), WordEnding::kPossessive);
+  else if (EndsWith(w, u"st"))
+    add(First(w, L - 2), WordEnding::kComparative);
   if (EndsWith(w, u"er") && w.find(u"career") == std::u16string_view::npos &&
       w.find(u"bother") == std::u16string_view::npos) {
-    c.push_back(First(w, L - 2));  // 4
+    add(First(w, L - 2), WordEnding::kComparative);  // 4
   }
-  if (EndsWithAny(w, {u"ing", u"est", u"ers"}))
-    c.push_back(First(w, L - 3));  // 5
+  if (EndsWith(w, u"ing"))
+    add(First(w, L - 3), WordEnding::kIng);  // 5
+  else if (EndsWith(w, u"est"))
+    add(First(w, L - 3), WordEnding::kComparative);
+  else if (EndsWith(w, u"ers"))
+    add(First(w, L - 3), WordEnding::kAgent);
   if (L >= 5 && EndsWith(w, u"ers'"))
-    c.push_back(First(w, L - 4));  // 6
-  if (EndsWith(w, u"ing")) {       // 7
-    c.push_back(First(w, L - 3) + u"e");
-  } else if (EndsWithAny(w, {u"ies", u"ied", u"ier"})) {
-    c.push_back(First(w, L - 3) + u"y");
-  }
-  if (L >= 5 && EndsWithAny(w, {u"ies'", u"iers"}))
-    c.push_back(First(w, L - 4) + u"y");  // 8
+    add(First(w, L - 4), WordEnding::kAgent);  // 6
+  if (EndsWith(w, u"ing"))                     // 7
+    add(First(w, L - 3) + u"e", WordEnding::kIng);
+  else if (EndsWith(w, u"ies"))
+    add(First(w, L - 3) + u"y", WordEnding::kPlural);
+  else if (EndsWith(w, u"ied"))
+    add(First(w, L - 3) + u"y", WordEnding::kPast);
+  else if (EndsWith(w, u"ier"))
+    add(First(w, L - 3) + u"y", WordEnding::kComparative);
+  if (L >= 5 && EndsWith(w, u"ies'"))
+    add(First(w, L - 4) + u"y", WordEnding::kPossessive);  // 8
+  else if (L >= 5 && EndsWith(w, u"iers"))
+    add(First(w, L - 4) + u"y", WordEnding::kAgent);
   if (L >= 6 && EndsWith(w, u"ed") && at(L - 2) == at(L - 3))
-    c.push_back(First(w, L - 3));  // 9
-  if (L >= 7 && EndsWith(w, u"ing") && at(L - 3) == at(L - 4)) {
-    c.push_back(First(w, L - 4));  // 10
-  }
+    add(First(w, L - 3), WordEnding::kPast);  // 9
+  if (L >= 7 && EndsWith(w, u"ing") && at(L - 3) == at(L - 4))
+    add(First(w, L - 4), WordEnding::kIng);  // 10
   if (L >= 7 && EndsWith(w, u"iest"))
-    c.push_back(First(w, L - 4) + u"y");  // 11
+    add(First(w, L - 4) + u"y", WordEnding::kComparative);  // 11
+}
+
+}  // namespace
+
+StrList GetInflectedBaseForms(std::u16string_view w) {
+  StrList c = NewStrList();
+  c.reserve(12);  // element 0 and the word with its forms: one allocation for all
+  ForEachInflectionCandidate(
+      w, [&](std::u16string form, WordEnding) { c.push_back(std::move(form)); });
   return c;
+}
+
+std::optional<WordEnding> EndingBetween(std::u16string_view w, std::u16string_view head) {
+  std::optional<WordEnding> ending;
+  ForEachInflectionCandidate(w, [&](const std::u16string& form, WordEnding e) {
+    if (!ending && e != WordEnding::kNone && form == head)
+      ending = e;
+  });
+  if (ending)
+    return ending;
+  const StrList derived = GetSuffixBaseForms(w);
+  for (size_t j = 1; j < derived.size(); ++j) {
+    if (derived[j] == head)
+      return w.ends_with(u"ly") ? WordEnding::kLy : WordEnding::kOtherSuffix;
+  }
+  return std::nullopt;
+}
+
+std::u16string_view NegativePrefixOf(std::u16string_view w) {
+  for (const std::u16string_view prefix : {u"non", u"dis", u"un", u"in", u"im"}) {
+    // What is left must be a word of its own: "unit" is no negated "it".
+    if (w.starts_with(prefix) && w.size() >= prefix.size() + 4)
+      return prefix;
+  }
+  return {};
 }
 
 void AddSuffixBaseForm(std::u16string_view w, std::u16string_view suffix, StrList& candidates) {
@@ -132,6 +184,33 @@ std::u16string GetDicIdxListOfWord(const StrList& dicWord, std::u16string_view w
       list = std::move(found);
     }
   }
+  return list;
+}
+
+std::u16string GetNegatedWordIdxList(const StrList& dicWord, const StrList& dicMeaning,
+                                     std::u16string_view w) {
+  const std::u16string_view prefix = NegativePrefixOf(w);
+  if (prefix.empty())
+    return {};
+  const std::u16string_view rest = w.substr(prefix.size());
+  const std::u16string restHits = GetDicIdxListOfWord(dicWord, rest);
+  constexpr ClassSet kDescribing = ClassBit(WordClass::kAdjective) | ClassBit(WordClass::kAdverb);
+  std::u16string list;
+  ForEachPiece(restHits, u',', [&](std::u16string_view piece) {
+    int idx = 0;
+    for (const char16_t ch : piece)
+      idx = idx * 10 + (ch - u'0');
+    const std::u16string& head = dicWord[static_cast<size_t>(idx)];
+    const ClassSet classes = ClassesOfMeanings(dicMeaning[static_cast<size_t>(idx)]);
+    const std::optional<WordEnding> ending = EndingBetween(rest, head);
+    // Entries that only share the first seven letters say nothing of this word.
+    if (head != rest && !ending)
+      return;
+    const bool participle = (ending == WordEnding::kIng || ending == WordEnding::kPast) &&
+                            (classes & ClassBit(WordClass::kVerb)) != 0;
+    if ((classes & kDescribing) != 0 || participle)
+      AppendIndex(list, idx);
+  });
   return list;
 }
 

@@ -1,6 +1,7 @@
 // Word lookup: a word and the forms it may be inflected from, searched in the dictionary.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -9,9 +10,30 @@
 
 namespace kelmoa {
 
+// What a rule takes off a text word to reach a head word.
+enum class WordEnding {
+  kNone,         // the word itself
+  kPlural,       // -s, -es, -ies: a plural or a third person
+  kPossessive,   // -'s, -s', -ies'
+  kPast,         // -d, -ed, -ied, a doubled consonant and -ed
+  kIng,          // -ing
+  kComparative,  // -r, -er, -st, -est, -ier, -iest
+  kAgent,        // -ers, -ers', -iers (player from play)
+  kLy,           // -ly
+  kOtherSuffix,  // -al, -ion, -ism, -ment, -ness
+};
+
 // The word w itself followed by the forms it may be inflected from, in the order of the eleven
 // inflection rules (plural and verb endings, comparatives, doubled consonants, y to i).
 StrList GetInflectedBaseForms(std::u16string_view w);
+
+// The ending by which the inflection rules, or else the derivation rules, reach head from the
+// lower-case word w; none when they do not (head is w itself, or was found by its prefix).
+std::optional<WordEnding> EndingBetween(std::u16string_view w, std::u16string_view head);
+
+// The negative prefix (non-, dis-, un-, in-, im-) w starts with, followed by a word of at least
+// four letters; empty when none.
+std::u16string_view NegativePrefixOf(std::u16string_view w);
 
 // Appends to candidates the first Len(w) - Len(suffix) characters of w when w ends in suffix.
 void AddSuffixBaseForm(std::u16string_view w, std::u16string_view suffix, StrList& candidates);
@@ -28,6 +50,13 @@ std::u16string GetDicIdxListOfWord(const StrList& dicWord, std::u16string_view w
 // The same for words looked up in ascending order: near is where the last word stood in the
 // dictionary (0 for none) and is left where this one stands, so that each search starts close.
 std::u16string GetDicIdxListOfWord(const StrList& dicWord, std::u16string_view w, int& near);
+
+// The index list of a word with a negative prefix that the dictionary knows only without it
+// (unsmiling, unknown): the entries of what follows the prefix that are adjectives, adverbs or
+// participles (an -ing or -ed form reaching a verb). Empty when w has no such prefix or no such
+// entry. Asked for only when GetDicIdxListOfWord finds nothing for w.
+std::u16string GetNegatedWordIdxList(const StrList& dicWord, const StrList& dicMeaning,
+                                     std::u16string_view w);
 
 // The editor's lookup of a lower-case word: the first of the word and its inflection
 // candidates that is a head word. entryIdx gets its entry index (0 when none), word the form that

@@ -7,6 +7,8 @@
 
 #include "core/base/codepage.h"
 #include "core/base/helpers.h"
+#include "core/dictionary/lookup.h"
+#include "core/dictionary/meaning_tags.h"
 
 namespace kelmoa {
 
@@ -25,24 +27,98 @@ int GetWordIdxAtPoint(double x, double y, int firstLine, int pitch,
   return WordOnLineAt(LineAtY(y, firstLine, pitch), x, lineFirstWord, lineLastWord, wordX1, wordX2);
 }
 
-std::vector<std::u16string> ComposePopupLines(std::u16string_view w, const std::vector<int>& hits,
-                                              const StrList& dicWord, const StrList& dicMeaning) {
+namespace {
+
+// The word classes an entry a rule reached must have for the rule to fit; 0 for any.
+ClassSet ClassesTheEndingReaches(WordEnding ending) {
+  constexpr ClassSet kNoun = ClassBit(WordClass::kNoun);
+  constexpr ClassSet kVerb = ClassBit(WordClass::kVerb);
+  constexpr ClassSet kAdjective = ClassBit(WordClass::kAdjective);
+  switch (ending) {
+    case WordEnding::kPast:
+    case WordEnding::kIng:
+      return kVerb;
+    case WordEnding::kPlural:
+    case WordEnding::kAgent:
+      return kNoun | kVerb;
+    case WordEnding::kComparative:
+      return kAdjective | ClassBit(WordClass::kAdverb);
+    case WordEnding::kLy:
+      return kAdjective;
+    default:
+      return 0;
+  }
+}
+
+}  // namespace
+
+Popup BuildPopup(std::u16string_view w, const std::vector<int>& hits, const StrList& dicWord,
+                 const StrList& dicMeaning) {
   const std::u16string lowered = LowerAscii(w);
   const int count = std::min(UpperBound(dicWord), UpperBound(dicMeaning));
-  std::vector<std::u16string> lines;
+  auto headOf = [&](int i) -> const std::u16string& { return dicWord[static_cast<size_t>(i)]; };
+  auto meaningsOf = [&](int i) -> const std::u16string& {
+    return dicMeaning[static_cast<size_t>(i)];
+  };
+  // The word the rules start from: the word itself, or what follows a negative prefix when the
+  // dictionary knows the word only so (no entry is the word, a form of it or shares its first
+  // seven letters).
+  std::u16string_view ruled = lowered;
+  const std::u16string_view negation = NegativePrefixOf(lowered);
+  const std::u16string_view firstSeven = std::u16string_view(lowered).substr(0, 7);
+  const bool negated = !negation.empty() && std::none_of(hits.begin(), hits.end(), [&](int i) {
+    if (i < 1 || i > count)
+      return false;
+    const std::u16string& d = headOf(i);
+    return LowerAscii(d) == lowered || EndingBetween(lowered, d) ||
+           (lowered.size() > 7 && d.starts_with(firstSeven));
+  });
+  if (negated)
+    ruled = ruled.substr(negation.size());
+
+  Popup popup;
+  // What the word's own entry says it is a form of (minutes: 【minuteの複数】).
+  std::vector<std::u16string_view> namedBases;
   for (const int i : hits) {
     if (i < 1 || i > count)
       continue;
-    const std::u16string& d = dicWord[static_cast<size_t>(i)];
+    const std::u16string& d = headOf(i);
+    const bool own = !negated && LowerAscii(d) == lowered;
+    if (own) {
+      namedBases = BasesNamed(meaningsOf(i));
+    } else {
+      const std::optional<WordEnding> ending = EndingBetween(ruled, d);
+      // The own entry names this base, or explains the word as another form the rules reach
+      // (shining: 【shineの現在分詞】, so not shin).
+      if (std::any_of(namedBases.begin(), namedBases.end(), [&](std::u16string_view base) {
+            return base == d || (ending && EndingBetween(ruled, base));
+          })) {
+        continue;
+      }
+      const ClassSet needed = ending ? ClassesTheEndingReaches(*ending) : 0;
+      const ClassSet classes = ClassesOfMeanings(meaningsOf(i));
+      if (needed != 0 && classes != 0 && (classes & needed) == 0)
+        continue;
+    }
+    popup.hits.push_back(i);
+    if (std::find(popup.headWords.begin(), popup.headWords.end(), d) == popup.headWords.end())
+      popup.headWords.push_back(d);
     // Found through an inflection, a suffix or the prefix search: the head word stands on a
-    // line of its own above its meanings.
-    if (LowerAscii(d) != lowered)
-      lines.push_back(d);
+    // line of its own above its meanings; after a negative prefix, with what the prefix says.
+    if (negated && popup.hits.size() == 1)
+      popup.lines.push_back(std::u16string(negation) + u"-(否定：～でない)＋" + d);
+    else if (!own)
+      popup.lines.push_back(d);
     // The meanings of an entry are stored joined by TAB, one popup line each.
-    ForEachPiece(dicMeaning[static_cast<size_t>(i)], u'\t',
-                 [&](std::u16string_view meaning) { lines.emplace_back(meaning); });
+    ForEachPiece(meaningsOf(i), u'\t',
+                 [&](std::u16string_view meaning) { popup.lines.emplace_back(meaning); });
   }
-  return lines;
+  return popup;
+}
+
+std::vector<std::u16string> ComposePopupLines(std::u16string_view w, const std::vector<int>& hits,
+                                              const StrList& dicWord, const StrList& dicMeaning) {
+  return BuildPopup(w, hits, dicWord, dicMeaning).lines;
 }
 
 std::u16string ComposePopupText(std::u16string_view w, std::u16string_view idxList,

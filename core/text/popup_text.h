@@ -46,10 +46,26 @@ inline int WordOnLineAt(int line, double x, const std::vector<int>& lineFirstWor
   return 0;
 }
 
-// The popup lines for word w found under the dictionary entries hits: one popup line per
-// meaning. The word's own entry gives its meanings alone;
-// an entry found through a base form or a prefix gives its head word on a line above its
-// meanings. Indexes outside the dictionary are skipped.
+// What the popup of a text word shows: the dictionary entries it draws on and its lines.
+struct Popup {
+  std::vector<int> hits;                  // the entries shown, in the order shown
+  std::vector<std::u16string> headWords;  // their head words, each once
+  std::vector<std::u16string> lines;      // one popup line each
+  bool empty() const { return lines.empty(); }
+};
+
+// The popup of text word w whose lookup found the entries hits (best first). The word's own
+// entry gives its meanings alone; an entry found through a base form or a prefix gives its head
+// word on a line above its meanings. An entry a rule reached is left out when its word class
+// cannot be what the rule takes off (-ing, -ed and -d reach verbs; -s and -es nouns and verbs;
+// -er and -est adjectives and adverbs; -ly adjectives), unless its meanings carry no class at
+// all, and when the word's own entry already names it as the form's base (minutes:
+// 【minuteの複数】). A word known only without its negative prefix (unsmiling) shows the
+// prefix's sense on the line above the base. Indexes outside the dictionary are skipped.
+Popup BuildPopup(std::u16string_view w, const std::vector<int>& hits, const StrList& dicWord,
+                 const StrList& dicMeaning);
+
+// The lines of BuildPopup.
 std::vector<std::u16string> ComposePopupLines(std::u16string_view w, const std::vector<int>& hits,
                                               const StrList& dicWord, const StrList& dicMeaning);
 // The same lines joined by TAB, for an index list idxList (entry indexes joined by ",").

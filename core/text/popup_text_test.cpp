@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "core/base/codepage.h"
+#include "core/dictionary/lookup.h"
 
 namespace kelmoa {
 namespace {
@@ -55,6 +56,93 @@ TEST(PopupLayout, AboveTheLineNearTheBottomAndInsideTheRightEdge) {
   const PopupLayout p = LayoutMeaningPopup(u"abcdefghij", 5, 540, 17, 561, 600, Width);
   EXPECT_EQ(p.left, 561 - 89 - 2);
   EXPECT_EQ(LayoutMeaningPopup(u"abcdefghij", 5, 470, 17, 561, 600, Width).left, 470);
+}
+
+// A dictionary of the look-alikes the suffix rules reach, with tags as the import writes them,
+// and words whose own entries name their base.
+class PopupOfAWord : public ::testing::Test {
+ protected:
+  PopupOfAWord() {
+    const std::pair<const char16_t*, const char16_t*> kEntries[] = {
+        {u"bee", u"①【名】蜂"},
+        {u"being", u"①【beの現在分詞】～であること\t②【名】存在"},
+        {u"cost", u"①【名】費用"},
+        {u"di", u"①【名】ジ"},
+        {u"die", u"①【自】死ぬ\t②【名】さいころ"},
+        {u"doe", u"①【名】雌鹿"},
+        {u"ha", u"①【間】ほらね"},
+        {u"hone", u"①【他】研ぐ"},
+        {u"honest", u"①【形】正直な"},
+        {u"minute", u"①【名】分"},
+        {u"minutes", u"①【minuteの複数】分\t②【名】議事録"},
+        {u"new", u"①【形】新しい"},
+        {u"run", u"①【自】走る"},
+        {u"sad", u"①【形】悲しい"},
+        {u"sai", u"①【名】才"},
+        {u"shin", u"①【名】すね\t②【自】(shin upで)よじ登る"},
+        {u"shine", u"①【自】輝く"},
+        {u"shining", u"①【形】輝く\t②【shineの現在分詞】輝いている"},
+        {u"smile", u"①【自】ほほえむ"},
+        {u"tall", u"①【形】背の高い"},
+        {u"tell", u"教える"},  // a meaning a user added, without a tag
+        {u"us", u"①【代】私たちを"},
+        {u"use", u"①【他】使う"},
+        {u"used", u"①【useの過去・過去分詞】使った\t②【形】中古の"},
+    };
+    // In the dictionary's order, which its searches need.
+    for (const auto& [word, meanings] : kEntries) {
+      words.emplace_back(word);
+      meanings_.emplace_back(meanings);
+    }
+  }
+  // The head words the popup of w draws on, w looked up as the text view looks it up.
+  std::vector<std::u16string> HeadsShown(std::u16string_view w) const {
+    std::u16string list = GetDicIdxListOfWord(words, w);
+    if (list.empty())
+      list = GetNegatedWordIdxList(words, meanings_, w);
+    return BuildPopup(w, ParseHits(list), words, meanings_).headWords;
+  }
+  StrList words = NewStrList();
+  StrList meanings_ = NewStrList();
+};
+
+// -ing, -ed and -d reach verbs, -s nouns and verbs, -er and -est adjectives and adverbs, -ly
+// adjectives; an entry without a class is shown whatever the rule; a base the word's own entry
+// names, or another form it explains, is not shown again.
+TEST_F(PopupOfAWord, ShowsOnlyTheHitsTheRuleFits) {
+  using Heads = std::vector<std::u16string>;
+  const std::pair<const char16_t*, Heads> kCases[] = {
+      {u"being", {u"being"}},       // bee is a noun
+      {u"doing", {}},               // doe is a noun
+      {u"has", {}},                 // ha is an interjection
+      {u"died", {u"die"}},          // di is a noun; die is a verb
+      {u"said", {}},                // sai is a noun
+      {u"running", {u"run"}},       //
+      {u"tells", {u"tell"}},        // a user's meaning without a tag
+      {u"news", {}},                // new is an adjective
+      {u"taller", {u"tall"}},       //
+      {u"sadly", {u"sad"}},         // -ly reaches the adjective
+      {u"costly", {}},              // and not the noun
+      {u"honestly", {u"honest"}},   //
+      {u"used", {u"used"}},         // names use; us is a pronoun
+      {u"minutes", {u"minutes"}},   // names minute
+      {u"shining", {u"shining"}},   // names shine, and so explains itself: not shin
+      {u"unsmiling", {u"smile"}},   // known only without its prefix
+      {u"dishonest", {u"honest"}},  //
+      {u"unhoned", {u"hone"}},      // a participle: -ed reaching a verb
+      {u"untell", {}},              // tell is neither adjective nor participle
+      {u"unit", {}},                // too short to hold a word after un-
+  };
+  for (const auto& [word, heads] : kCases)
+    EXPECT_EQ(HeadsShown(word), heads) << Utf16ToUtf8(word);
+}
+
+TEST_F(PopupOfAWord, ANegatedWordNamesItsPrefixAboveTheBase) {
+  const std::u16string list = GetNegatedWordIdxList(words, meanings_, u"unsmiling");
+  EXPECT_EQ(BuildPopup(u"Unsmiling", ParseHits(list), words, meanings_).lines,
+            (std::vector<std::u16string>{u"un-(否定：～でない)＋smile", u"①【自】ほほえむ"}));
+  // The lookup itself, which kelmoa-tool lookup prints, does not know it.
+  EXPECT_EQ(GetDicIdxListOfWord(words, u"unsmiling"), u"");
 }
 
 }  // namespace

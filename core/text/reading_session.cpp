@@ -23,7 +23,7 @@ Status ReadingSession::LoadDictionary(const std::string& path) {
 
 void ReadingSession::MarkKnownWords() {
   if (mHasText)
-    kelmoa::MarkKnownWords(*mDoc, mDic.Words());
+    kelmoa::MarkKnownWords(*mDoc, mDic.Words(), mDic.Meanings());
   for (SessionObserver* observer : mObservers)
     observer->DictionaryChanged();
 }
@@ -53,7 +53,7 @@ OpenResult ReadingSession::Open(const std::string& path, const SettingInfo& sett
     return result;
   }
   SetNewTextLines(*mDoc, std::move(check.lines), setting, result.maxRight, result.longestLine);
-  kelmoa::MarkKnownWords(*mDoc, mDic.Words());
+  kelmoa::MarkKnownWords(*mDoc, mDic.Words(), mDic.Meanings());
   mHasText = true;
   for (SessionObserver* observer : mObservers)
     observer->TextChanged();
@@ -69,6 +69,19 @@ int ReadingSession::Relayout(const SettingInfo& setting) {
   for (SessionObserver* observer : mObservers)
     observer->TextChanged();
   return maxRight;
+}
+
+int ReadingSession::WordAtCharacter(int line, int column) const {
+  const WordTable& t = mDoc->words;
+  const auto at = static_cast<size_t>(line);
+  if (!mHasText || line < 1 || at >= t.mLineFirstWord.size() || t.mLineFirstWord[at] == 0)
+    return 0;
+  for (int k = t.mLineFirstWord[at]; k <= t.mLineLastWord[at]; ++k) {
+    const auto ki = static_cast<size_t>(k);
+    if (t.mWordCol[ki] <= column && column < t.mWordCol[ki] + t.mWordLen[ki])
+      return k;
+  }
+  return 0;
 }
 
 std::vector<std::u16string> ReadingSession::PopupLines(int k) const {

@@ -97,8 +97,12 @@ class ReadingSession {
     return WordOnLineAt(line, x, t.mLineFirstWord, t.mLineLastWord, t.mWordX1, t.mWordX2);
   }
 
-  // The lines of word k's popup: its meanings; an entry found through a base form or a prefix
-  // gives its head word on a line above its meanings. Empty for a word the dictionary does
+  // The word (1-based index into the word table) that covers character `column` (from 1) of text
+  // line `line`, or 0.
+  int WordAtCharacter(int line, int column) const;
+
+  // The lines of word k's popup (BuildPopup): its meanings; an entry found through a base form or a
+  // prefix gives its head word on a line above its meanings. Empty for a word the dictionary does
   // not know.
   std::vector<std::u16string> PopupLines(int k) const;
 

@@ -189,7 +189,7 @@ std::vector<uint32_t> AlphabeticalOrder(const LoweredWords& distinct) {
 
 }  // namespace
 
-void GetDicIdxOfWords(const StrList& dicWord, WordTable& t) {
+void GetDicIdxOfWords(const StrList& dicWord, const StrList& dicMeaning, WordTable& t) {
   t.mWordDicIdxId.assign(t.mWordLen.size(), 0);
   t.mDicHitLists.assign(1, std::vector<int>());
   // A long text is worked through in two halves side by side, each with its own table of
@@ -213,8 +213,12 @@ void GetDicIdxOfWords(const StrList& dicWord, WordTable& t) {
   std::vector<std::u16string> lists(order.size());
   auto lookUp = [&](size_t from, size_t to) {
     int near = 0;  // where the last word stood in the dictionary
-    for (size_t j = from; j < to; ++j)
-      lists[j] = GetDicIdxListOfWord(dicWord, distinct.LoweredWord(order[j]), near);
+    for (size_t j = from; j < to; ++j) {
+      const std::u16string& w = distinct.LoweredWord(order[j]);
+      lists[j] = GetDicIdxListOfWord(dicWord, w, near);
+      if (lists[j].empty())
+        lists[j] = GetNegatedWordIdxList(dicWord, dicMeaning, w);
+    }
   };
   const size_t half = halves ? order.size() / 2 : order.size();
   RunSideBySide(
@@ -327,10 +331,10 @@ void SetKnownWordColor(const WordTable& t, Grid<uint8_t>& color) {
       [&] { PaintWords(t, color, firstLater, t.mWordLen.size(), kGridLines + 1); });
 }
 
-void MarkKnownWords(TextDocument& doc, const StrList& dicWord) {
+void MarkKnownWords(TextDocument& doc, const StrList& dicWord, const StrList& dicMeaning) {
   GetWordListOfText(doc.mTxt, doc.mChrX, doc.words);
   JoinHyphenatedWords(doc.mTxt, doc.words);
-  GetDicIdxOfWords(dicWord, doc.words);
+  GetDicIdxOfWords(dicWord, dicMeaning, doc.words);
   ResetColors(doc.mTxt, doc.mChrColor);
   SetKnownWordColor(doc.words, doc.mChrColor);
 }

@@ -29,7 +29,7 @@ class WordInfo : public ::testing::Test {
     s.FullWidth = 14;
     int right = 0, longest = 0;
     ComputeCharPositions(doc->mChr, s, doc->LineCount(), doc->mChrX, right, longest);
-    MarkKnownWords(*doc, dic);
+    MarkKnownWords(*doc, dic, StrList(dic.size()));
   }
   // Index of the first word equal to w.
   int Find(std::u16string_view w) const {

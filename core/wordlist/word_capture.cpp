@@ -128,54 +128,18 @@ WordContext ContextOfWord(const StrList& lines, int lineNumber, int column, int 
   return c;
 }
 
-void PopupContent(std::u16string_view word, std::u16string_view idxList, const StrList& dicWord,
-                  const StrList& dicMeaning, std::vector<std::u16string>& headWords,
-                  std::vector<std::u16string>& meanings) {
-  headWords.clear();
-  meanings.clear();
-  const std::u16string text = ComposePopupText(word, idxList, dicWord, dicMeaning);
-  size_t start = 0;
-  while (!text.empty() && start <= text.size()) {
-    size_t tab = text.find(u'\t', start);
-    if (tab == std::u16string::npos)
-      tab = text.size();
-    meanings.push_back(text.substr(start, tab - start));
-    start = tab + 1;
-  }
-  const int count = std::min(UpperBound(dicWord), UpperBound(dicMeaning));
-  start = 0;
-  while (start < idxList.size()) {
-    size_t comma = idxList.find(u',', start);
-    if (comma == std::u16string_view::npos)
-      comma = idxList.size();
-    const std::u16string_view part = idxList.substr(start, comma - start);
-    start = comma + 1;
-    if (!IsAllDigits(part) || part.size() > 9)
-      continue;
-    int i = 0;
-    for (const char16_t ch : part)
-      i = i * 10 + (ch - u'0');
-    if (i < 1 || i > count)
-      continue;
-    const std::u16string& head = dicWord[static_cast<size_t>(i)];
-    if (std::find(headWords.begin(), headWords.end(), head) == headWords.end())
-      headWords.push_back(head);
-  }
-}
-
 bool CaptureWord(const TextDocument& doc, int k, const StrList& dicWord, const StrList& dicMeaning,
                  const std::string& file, std::time_t now, WordCapture& capture) {
   const WordTable& t = doc.words;
   if (k < 1 || k > t.Count() || t.mLines == nullptr)
     return false;
-  const std::u16string idxList = t.DicIdx(k);
-  if (idxList.empty())
-    return false;
   WordCapture c;
   c.word = t.Word(k);
-  PopupContent(c.word, idxList, dicWord, dicMeaning, c.headWords, c.meanings);
-  if (c.meanings.empty())
+  Popup popup = BuildPopup(c.word, t.DicHits(k), dicWord, dicMeaning);
+  if (popup.empty())
     return false;
+  c.headWords = std::move(popup.headWords);
+  c.meanings = std::move(popup.lines);
   const auto ki = static_cast<size_t>(k);
   c.context = ContextOfWord(*t.mLines, t.mWordLine[ki], t.mWordCol[ki], t.mWordLen[ki]);
   c.context.file = file;

@@ -51,12 +51,6 @@ ContextSentence SentenceOf(const WordContext& context);
 // are left empty.
 WordContext ContextOfWord(const StrList& lines, int lineNumber, int column, int length);
 
-// The popup of a word as the text window draws it (ComposePopupText): its lines, and the head
-// words of the entries of idxList, each once, in the list's order.
-void PopupContent(std::u16string_view word, std::u16string_view idxList, const StrList& dicWord,
-                  const StrList& dicMeaning, std::vector<std::u16string>& headWords,
-                  std::vector<std::u16string>& meanings);
-
 // The capture of word k of a laid-out text (its word table looked up in dicWord): false, with
 // nothing set, when the word has no popup (no dictionary entry) or k is no word.
 bool CaptureWord(const TextDocument& doc, int k, const StrList& dicWord, const StrList& dicMeaning,

@@ -83,7 +83,7 @@ TEST(WordCapture, CaptureKeepsWhatThePopupShows) {
   int maxRight = 0, longest = 0;
   SetNewTextLines(*doc, Lines({"The Hungry dogs were", "running home. Zzzz"}), setting, maxRight,
                   longest);
-  MarkKnownWords(*doc, dicWord);
+  MarkKnownWords(*doc, dicWord, dicMeaning);
   using Strings = std::vector<std::u16string>;
 
   // A word's own entry: kelmoa-tool's word-list tests.
