@@ -19,7 +19,7 @@ ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 FOLDER = os.path.join(ROOT, "data", "core_vocabulary")
 TAGS = {"名", "動", "他", "自", "形", "副", "代", "前", "接", "間", "助動", "冠", "数", "句"}
 FORM = re.compile(r"^【[a-z' ]+の(複数|過去|過去分詞|過去・過去分詞|現在分詞|三単現|現在|比較級|最上級|短縮)】")
-WORD = re.compile(r"^[a-z]+(?:'[a-z]+)?$")
+WORD = re.compile(r"^[a-z][a-z]*(?:'[a-z]+)?[a-z]*$")
 MAX_BYTES = 48
 
 
@@ -36,8 +36,8 @@ def check(path, seen):
             only = bool(senses) and senses[-1] == "only"
             if only:
                 senses = senses[:-1]
-            if not WORD.match(word):
-                faults.append(f"{where}: the word {word!r} is not lower-case letters")
+            if not WORD.match(word) or len(word) < 2:
+                faults.append(f"{where}: the word {word!r} is not lower-case letters, two or more")
             if word in seen:
                 faults.append(f"{where}: {word} is written already at {seen[word]}")
             seen.setdefault(word, where)

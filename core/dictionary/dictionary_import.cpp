@@ -124,11 +124,11 @@ std::vector<std::u16string> RegularFormsOf(std::u16string_view b, ClassSet class
 }
 
 // What a reader meets in running English: WordNet's lemmas with their regular forms, its
-// irregular forms, and the everyday words.
+// irregular forms, and the words of the core vocabulary.
 class OrdinaryWords {
  public:
-  OrdinaryWords(const Wordnet& wordnet, const std::unordered_set<std::u16string>& everyday)
-      : mWordnet(wordnet), mEveryday(everyday) {
+  OrdinaryWords(const Wordnet& wordnet, const std::unordered_set<std::u16string>& core)
+      : mWordnet(wordnet), mCore(core) {
     for (const IrregularForm& f : wordnet.irregularForms)
       mIrregular.insert(f.form);
   }
@@ -174,7 +174,7 @@ class OrdinaryWords {
     const std::u16string word(w);
     if (word == lemma)
       return false;
-    if (mWordnet.lemmas.contains(word) || mIrregular.contains(word) || mEveryday.contains(word))
+    if (mWordnet.lemmas.contains(word) || mIrregular.contains(word) || mCore.contains(word))
       return true;
     const std::vector<std::u16string> lemmas = OtherLemmasOf(word);
     return std::any_of(lemmas.begin(), lemmas.end(),
@@ -183,7 +183,7 @@ class OrdinaryWords {
 
  private:
   const Wordnet& mWordnet;
-  const std::unordered_set<std::u16string>& mEveryday;
+  const std::unordered_set<std::u16string>& mCore;
   std::unordered_set<std::u16string> mIrregular;
 };
 
@@ -225,38 +225,33 @@ bool ReachedByAccident(std::u16string_view h, const OrdinaryWords& ordinary) {
   return false;
 }
 
-// ---- The everyday words
+// ---- The core vocabulary
 
-// Reads the table: word TAB meaning TAB meaning..., "#" starts a comment line. badLines gets
-// the numbers of lines that are not such an entry (or a meaning too long or not in CP932).
-std::map<std::u16string, std::vector<std::u16string>> ReadEverydayWords(
-    std::string_view table, std::vector<int>& badLines) {
-  std::map<std::u16string, std::vector<std::u16string>> words;
+// A word of the core vocabulary: its senses, first in the popup, and whether the sources may
+// add their meanings after them.
+struct CoreEntry {
+  std::vector<std::u16string> senses;
+  bool only = false;  // the senses and nothing else
+};
+using CoreVocabulary = std::map<std::u16string, CoreEntry>;
+
+// Reads the table: word TAB sense TAB sense... [TAB only], "#" starts a comment line. badLines
+// gets the lines that are no such entry (or hold a sense too long or not in CP932).
+CoreVocabulary ReadCoreVocabulary(std::string_view table, std::vector<std::u16string>& badLines) {
+  CoreVocabulary words;
   const std::u16string text = Utf8ToUtf16(table);
-  size_t start = 0;
-  int lineNo = 0;
-  while (start < text.size()) {
-    size_t end = text.find(u'\n', start);
-    if (end == std::u16string::npos)
-      end = text.size();
-    std::u16string_view line = std::u16string_view(text).substr(start, end - start);
-    start = end + 1;
-    ++lineNo;
+  ForEachPiece(text, u'\n', [&](std::u16string_view line) {
     if (line.ends_with(u'\r'))
       line.remove_suffix(1);
     if (line.empty() || line.starts_with(u'#'))
-      continue;
+      return;
     std::vector<std::u16string> pieces;
-    for (size_t from = 0;;) {
-      const size_t tab = line.find(u'\t', from);
-      pieces.emplace_back(line.substr(from, tab == std::u16string_view::npos ? tab : tab - from));
-      if (tab == std::u16string_view::npos)
-        break;
-      from = tab + 1;
-    }
+    ForEachPiece(line, u'\t', [&](std::u16string_view piece) { pieces.emplace_back(piece); });
     const std::u16string head = pieces[0];
     pieces.erase(pieces.begin());
-    if (!pieces.empty() && pieces.back() == u"only")
+    CoreEntry entry;
+    entry.only = !pieces.empty() && pieces.back() == u"only";
+    if (entry.only)
       pieces.pop_back();
     const bool good = head.size() >= 2 && IsEnglishWord(head) && head == LowerAscii(head) &&
                       !pieces.empty() && pieces.size() <= static_cast<size_t>(kMaxImportMeanings) &&
@@ -266,12 +261,57 @@ std::map<std::u16string, std::vector<std::u16string>> ReadEverydayWords(
                         return bytes > 0 && bytes <= kMaxMeaningBytes && IsStorableEntry(head, m);
                       });
     if (!good) {
-      badLines.push_back(lineNo);
-      continue;
+      badLines.emplace_back(line);
+      return;
     }
-    words.emplace(head, std::move(pieces));
-  }
+    entry.senses = std::move(pieces);
+    words.emplace(head, std::move(entry));
+  });
   return words;
+}
+
+// The Japanese words a sense gives, without its tag and its notes in parentheses:
+// 【他】(人に)教える、知らせる gives 教える and 知らせる.
+std::vector<std::u16string> JapaneseWordsOf(std::u16string_view sense) {
+  std::u16string plain;
+  int depth = 0;
+  for (const char16_t ch : WithoutTag(sense)) {
+    if (ch == u'(' || ch == u'（')
+      ++depth;
+    else if ((ch == u')' || ch == u'）') && depth > 0)
+      --depth;
+    else if (depth == 0)
+      plain += ch;
+  }
+  std::vector<std::u16string> words;
+  ForEachPiece(plain, u'、', [&](std::u16string_view w) {
+    if (!w.empty())
+      words.emplace_back(w);
+  });
+  return words;
+}
+
+// True when a source's meaning, 【名】犬(いぬ), says what one of the senses says already: its
+// written word or its reading is one of theirs, or is with な, の, に or する.
+bool RepeatsASense(std::u16string_view meaning, const std::vector<std::u16string>& senses) {
+  const std::u16string_view japanese = WithoutTag(meaning);
+  const size_t open = japanese.find(u'(');
+  const std::u16string_view written = japanese.substr(0, open);
+  const std::u16string_view reading = open == std::u16string_view::npos || !japanese.ends_with(u')')
+                                          ? std::u16string_view()
+                                          : japanese.substr(open + 1, japanese.size() - open - 2);
+  for (const std::u16string& sense : senses) {
+    for (const std::u16string& w : JapaneseWordsOf(sense)) {
+      for (const std::u16string_view said : {written, reading}) {
+        if (said.empty() || !w.starts_with(said))
+          continue;
+        const std::u16string_view rest = std::u16string_view(w).substr(said.size());
+        if (rest.empty() || rest == u"な" || rest == u"の" || rest == u"に" || rest == u"する")
+          return true;
+      }
+    }
+  }
+  return false;
 }
 
 // ---- Ranking EDICT's candidates
@@ -432,26 +472,31 @@ class DictionaryBuilder {
  public:
   explicit DictionaryBuilder(const DictionarySources& sources)
       : mSources(sources),
-        mEveryday(ReadEverydayWords(sources.everydayWords, mBadLines)),
-        mEverydayHeads(HeadsOf(mEveryday)),
-        mOrdinary(sources.wordnet, mEverydayHeads) {}
+        mCore(ReadCoreVocabulary(sources.coreVocabulary, mBadLines)),
+        mCoreHeads(HeadsOf(mCore)),
+        mOrdinary(sources.wordnet, mCoreHeads) {}
 
   ImportedDictionary Build() {
     RankEdict();
     AddFreedictOnlyWords();
     KeepInflectedFormsOnlyWhereSure();
+    PutCoreSensesFirst();
     AddIrregularForms();
-    AddEverydayWords();
     return Finish();
   }
 
  private:
-  static std::unordered_set<std::u16string> HeadsOf(
-      const std::map<std::u16string, std::vector<std::u16string>>& table) {
+  static std::unordered_set<std::u16string> HeadsOf(const CoreVocabulary& table) {
     std::unordered_set<std::u16string> heads;
-    for (const auto& [head, meanings] : table)
+    for (const auto& [head, entry] : table)
       heads.insert(head);
     return heads;
+  }
+
+  // True for a word the core vocabulary gives in full: the sources add nothing to it.
+  bool WrittenInFull(const std::u16string& head) const {
+    const auto it = mCore.find(head);
+    return it != mCore.end() && it->second.only;
   }
 
   const std::vector<FreedictTranslation>* TranslationsOf(const std::u16string& head) const {
@@ -481,7 +526,7 @@ class DictionaryBuilder {
         anyAbbreviation = anyAbbreviation || candidates[i].abbreviation;
       }
       ++mStats.edict.headWords;
-      if (mEveryday.contains(head))
+      if (WrittenInFull(head))
         continue;
       if (anyAbbreviation && ReachedByAccident(head, mOrdinary)) {
         const auto firstAbbreviation = std::stable_partition(
@@ -499,7 +544,7 @@ class DictionaryBuilder {
     // One-word English words only FreeDict has; a word in capitals only there too keeps off
     // the head words ordinary words reach by accident.
     for (const auto& [head, translations] : mSources.freedict) {
-      if (mEntries.contains(head) || mEveryday.contains(head) || translations.empty())
+      if (mEntries.contains(head) || WrittenInFull(head) || translations.empty())
         continue;
       if (std::all_of(translations.begin(), translations.end(),
                       [](const FreedictTranslation& t) { return t.abbreviation; }) &&
@@ -517,13 +562,14 @@ class DictionaryBuilder {
 
   void KeepInflectedFormsOnlyWhereSure() {
     // Inflected forms listed as words of their own (going: 伏せ長) keep only the everyday meanings
-    // both sources agree on; without one the popup shows the base instead.
+    // both sources agree on; without one the popup shows the base instead. A form the core
+    // vocabulary writes has its order decided there.
     for (auto it = mEntries.begin(); it != mEntries.end();) {
       const std::vector<std::u16string> lemmas = mOrdinary.OtherLemmasOf(it->first);
       const bool inflected =
+          !mCore.contains(it->first) &&
           std::any_of(lemmas.begin(), lemmas.end(), [&](const std::u16string& l) {
-            return (mEntries.contains(l) || mEveryday.contains(l)) &&
-                   InflectionReaches(it->first, l);
+            return (mEntries.contains(l) || mCore.contains(l)) && InflectionReaches(it->first, l);
           });
       if (inflected) {
         std::vector<Ranked>& ranked = it->second;
@@ -561,19 +607,12 @@ class DictionaryBuilder {
     }
     std::map<std::u16string, std::vector<std::u16string>> irregularMeanings;
     for (const IrregularForm& f : irregular) {
-      if (mEveryday.contains(f.form) || InflectionReaches(f.form, f.base))
+      if (mCore.contains(f.form) || InflectionReaches(f.form, f.base))
         continue;
       const auto base = mEntries.find(f.base);
-      const auto everydayBase = mEveryday.find(f.base);
-      std::vector<Ranked> everydayRanked;
-      if (everydayBase != mEveryday.end()) {
-        for (const std::u16string& m : everydayBase->second)
-          everydayRanked.push_back({m, true, true});
-      }
-      const std::vector<Ranked>& baseMeanings =
-          base != mEntries.end() ? base->second : everydayRanked;
-      if (baseMeanings.empty())
+      if (base == mEntries.end() || base->second.empty())
         continue;
+      const std::vector<Ranked>& baseMeanings = base->second;
       const std::u16string_view name = FormName(f, formsOfBase[f.base]);
       const bool severalClasses = classesOfPair[{f.form, f.base}] > 1;
       const std::u16string meaning = IrregularMeaning(f, name, severalClasses, baseMeanings);
@@ -615,14 +654,24 @@ class DictionaryBuilder {
     }
   }
 
-  void AddEverydayWords() {
-    // The everyday words replace what the sources say.
-    for (const auto& [head, meanings] : mEveryday) {
+  void PutCoreSensesFirst() {
+    // The core vocabulary's senses come first; the sources' ranked meanings follow, up to the
+    // limit, where they say something the senses do not. A word written in full keeps its
+    // senses alone.
+    for (const auto& [head, entry] : mCore) {
       std::vector<Ranked> ranked;
-      for (const std::u16string& m : meanings)
+      for (const std::u16string& m : entry.senses)
         ranked.push_back({m, true, true});
+      if (const auto it = mEntries.find(head); it != mEntries.end() && !entry.only) {
+        for (Ranked& r : it->second) {
+          if (ranked.size() >= static_cast<size_t>(kMaxImportMeanings))
+            break;
+          if (!RepeatsASense(r.meaning, entry.senses))
+            ranked.push_back(std::move(r));
+        }
+      }
       mEntries[head] = std::move(ranked);
-      ++mStats.everydayWords;
+      ++mStats.coreWords;
     }
   }
 
@@ -647,9 +696,9 @@ class DictionaryBuilder {
   }
 
   const DictionarySources& mSources;
-  std::vector<int> mBadLines;
-  const std::map<std::u16string, std::vector<std::u16string>> mEveryday;
-  const std::unordered_set<std::u16string> mEverydayHeads;
+  std::vector<std::u16string> mBadLines;
+  const CoreVocabulary mCore;
+  const std::unordered_set<std::u16string> mCoreHeads;
   const OrdinaryWords mOrdinary;
   Entries mEntries;
   DictionaryImportStats mStats;
@@ -680,12 +729,13 @@ std::string MakeImportedDicFileBytes(const ImportedDictionary& dic) {
 Status ImportDictionary(const DictionarySources& sources, std::string& dicBytes,
                         DictionaryImportStats* importStats) {
   dicBytes.clear();
-  std::vector<int> badLines;
-  ReadEverydayWords(sources.everydayWords, badLines);
+  std::vector<std::u16string> badLines;
+  ReadCoreVocabulary(sources.coreVocabulary, badLines);
   if (!badLines.empty()) {
     return Status::Make(StatusCode::kCorrupt, "",
-                        "line " + std::to_string(badLines.front()) +
-                            " of the everyday-words table is not word TAB meaning...");
+                        "the core vocabulary's line \"" + Utf16ToUtf8(badLines.front()) +
+                            "\" is not word TAB sense... with senses CP932 can hold in " +
+                            std::to_string(kMaxMeaningBytes) + " bytes");
   }
   const ImportedDictionary dic = BuildDictionary(sources);
   if (importStats != nullptr)
@@ -742,7 +792,7 @@ Status ReadDictionarySources(const SourcePaths& paths, DictionarySources& source
                         "no WordNet lemma in index.noun and the others"
                         " (Debian package wordnet-base)");
   }
-  sources.everydayWords = std::string(CoreVocabularyTable());
+  sources.coreVocabulary = std::string(CoreVocabularyTable());
   return Status::Ok();
 }
 

@@ -1,7 +1,7 @@
 // Builds the default English-Japanese dictionary from sources Debian ships.
 #pragma once
 // Builds Kelmoa's default English-Japanese dictionary from three sources Debian ships and a
-// table of everyday words the project keeps:
+// core vocabulary the project writes:
 //
 // - EDICT (package edict), Japanese-English: every one-word English gloss gives its head word
 //   a candidate meaning (edict_import.h);
@@ -9,9 +9,10 @@
 //   EDICT's candidates and gives the meanings of one-word English words EDICT lacks;
 // - WordNet (package wordnet-base): which class a word mostly belongs to, its lemmas, and the
 //   irregular forms (went, children, better), which become head words naming their base;
-// - the everyday words (data/everyday_words.txt): pronouns, articles, auxiliaries, modals,
-//   contractions, prepositions, conjunctions, determiners and common adverbs, whose meanings
-//   replace what the sources give.
+// - the core vocabulary (data/core_vocabulary): the senses a learner needs first for the most
+//   frequent English words and for the forms that hide them (said, minutes), ahead of what the
+//   sources give; function words (pronouns, articles, auxiliaries, modals, contractions,
+//   prepositions, conjunctions, determiners, common adverbs) with these senses alone.
 //
 // Each head word keeps at most kMaxImportMeanings meanings, each starting with its rank
 // ①..⑤ so that the program, which sorts the file's lines on loading, shows them in rank order
@@ -37,7 +38,8 @@ struct DictionarySources {
   std::string edict;  // EUC-JP text
   FreedictWords freedict;
   Wordnet wordnet;
-  std::string everydayWords;  // UTF-8 table: word TAB meaning TAB meaning..., "#" comments
+  // UTF-8 table: word TAB sense TAB sense... [TAB only], "#" comments (data/core_vocabulary)
+  std::string coreVocabulary;
 };
 
 // What the import read and made.
@@ -45,7 +47,7 @@ struct DictionaryImportStats {
   EdictImportStats edict;
   long long fromFreedictOnly = 0;  // head words only FreeDict gave
   long long irregularForms = 0;    // head words that name the base of an irregular form
-  long long everydayWords = 0;     // head words of the everyday table
+  long long coreWords = 0;         // head words of the core vocabulary
   long long acronymsDropped = 0;   // capital-only meanings left off words reached by accident
   long long inflectedDropped = 0;  // inflected head words dropped in favour of their base
   long long headWords = 0;
@@ -78,11 +80,11 @@ struct SourcePaths {
   std::string wordnet = "/usr/share/wordnet";
 };
 
-// Reads the source files (the everyday table is built into the program). Fails, naming the
+// Reads the source files (the core vocabulary is built into the program). Fails, naming the
 // file and the Debian package that brings it, when one cannot be read or makes no sense.
 Status ReadDictionarySources(const SourcePaths& paths, DictionarySources& sources);
 
-// The everyday-words table built into the program (UTF-8).
+// The core vocabulary built into the program (UTF-8): data/core_vocabulary/*.txt.
 std::string_view CoreVocabularyTable();
 
 }  // namespace kelmoa

@@ -14,6 +14,7 @@
 #include "core/dictionary/dictionary.h"
 #include "core/dictionary/import_excerpt_test.h"
 #include "core/dictionary/lookup.h"
+#include "core/text/popup_text.h"
 
 namespace kelmoa {
 namespace {
@@ -35,28 +36,6 @@ Strings MeaningsOf(const ImportedDictionary& dic, std::string_view word) {
 }
 
 // The meanings of the table's line for word, ranked ①.. as the dictionary holds them.
-Strings EverydayMeaningsOf(std::string_view word) {
-  const std::string table(CoreVocabularyTable());
-  const std::string start = "\n" + std::string(word) + "\t";
-  const size_t at = table.find(start);
-  if (at == std::string::npos)
-    return {};
-  const size_t end = table.find('\n', at + 1);
-  Strings out;
-  std::string line = table.substr(at + start.size(), end - at - start.size());
-  if (line.ends_with("\tonly"))
-    line.resize(line.size() - 5);
-  for (size_t from = 0, rank = 0;; ++rank) {
-    const size_t tab = line.find('\t', from);
-    out.push_back(Utf16ToUtf8(std::u16string(1, static_cast<char16_t>(0x2460 + rank))) +
-                  line.substr(from, tab == std::string::npos ? tab : tab - from));
-    if (tab == std::string::npos)
-      break;
-    from = tab + 1;
-  }
-  return out;
-}
-
 class ExcerptImport : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -74,9 +53,15 @@ TEST_F(ExcerptImport, EveryRuleGivesItsMeanings) {
       // 犬's reading.
       {"dog", {"①【名】犬(いぬ)", "②【名】ワンコ", "③【名】わん公(わんこう)"}},
       {"spy", {"①【名】犬(いぬ)"}},
-      // The main class (verb) before a noun both sources know; a humble sense after an
-      // unconfirmed one; 行く(ゆく) repeats the spelling 行く.
-      {"go", {"①【自】行く(いく)", "②【名】碁(ご)", "③【名】合(ごう)", "④【自】参る(まいる)"}},
+      // The core vocabulary's senses first; then the sources': the main class (verb) before
+      // a noun both sources know, a humble sense after an unconfirmed one; 行く(いく) and
+      // 行く(ゆく) repeat the sense 行く.
+      {"go",
+       {"①【自】行く", "②【自】(～に)なる", "③【名】碁(ご)", "④【名】合(ごう)",
+        "⑤【自】参る(まいる)"}},
+      // Written in full: the sources add nothing (ＩＴ, 前記).
+      {"it", {"①【代】それは、それを"}},
+      {"said", {"①【sayの過去・過去分詞】言った"}},
       {"lots", {"①【形】たくさん"}},  // usually written in kana: the reading alone
       // Capitals only: last; left off a word old reaches; kept where only its own plural does.
       {"ram", {"①【名】雄羊(おひつじ)", "②【名】ＲＡＭ(ラム)"}},
@@ -88,8 +73,8 @@ TEST_F(ExcerptImport, EveryRuleGivesItsMeanings) {
       {"going", {}},
       // Irregular forms name their base; the form's own common meaning that both sources
       // know stays first (left), an uncommon honorific goes (went).
-      {"went", {"①【goの過去】行く(いく)"}},
-      {"gone", {"①【goの過去分詞】行く(いく)"}},
+      {"went", {"①【goの過去】行く"}},
+      {"gone", {"①【goの過去分詞】行く"}},
       {"left", {"①【名】左(ひだり)", "②【leaveの過去】出る(でる)"}},
       {"children", {"①【childの複数】子供(こども)"}},
       {"firemen", {"①【firemanの複数】消防士(しょうぼうし)"}},
@@ -97,18 +82,13 @@ TEST_F(ExcerptImport, EveryRuleGivesItsMeanings) {
       {"stopped", {}},  // the lookup reaches stop from stopped already
       {"flew", {}},     // fly is not in the dictionary
       // better stands for good (adjective) and well (adjective and adverb, so well's first
-      // meaning, which the table of everyday words gives).
+      // meaning, which the core vocabulary gives).
       {"better", {"①【goodの比較級】良い(よい)", "②【wellの比較級】よく、上手に"}},
       // FreeDict alone: words EDICT lacks, not capitals-only ones reached by accident.
       {"kitten", {"①【名】子猫", "②【名】仔猫"}},
   };
   for (const auto& [word, meanings] : kExpected)
     EXPECT_EQ(MeaningsOf(*sDic, word), meanings) << word;
-  // The table of everyday words replaces what the sources say (ＩＴ, その).
-  for (const char* word : {"it", "the", "would", "them"}) {
-    EXPECT_EQ(MeaningsOf(*sDic, word), EverydayMeaningsOf(word)) << word;
-    EXPECT_FALSE(MeaningsOf(*sDic, word).empty()) << word;
-  }
   EXPECT_EQ(sDic->stats.inflectedDropped, 1);
   EXPECT_EQ(sDic->stats.fromFreedictOnly, 1);
 }
@@ -139,33 +119,34 @@ TEST_F(ExcerptImport, TheFileLoadsInRankOrderBeforeWhatAUserAdds) {
   EXPECT_EQ(UpperBound(lines), sDic->stats.meanings);
 }
 
-TEST(DictionaryImport, TheEverydayTableIsWellFormed) {
+TEST(DictionaryImport, TheCoreVocabularyIsWellFormed) {
   DictionarySources sources;
   sources.edict = testing::Euc("犬 [いぬ] /(n) dog/(P)/\n");
-  sources.everydayWords = std::string(CoreVocabularyTable());
+  sources.coreVocabulary = std::string(CoreVocabularyTable());
   std::string bytes;
   DictionaryImportStats stats;
-  ASSERT_TRUE(ImportDictionary(sources, bytes, &stats).ok());
-  EXPECT_GE(stats.everydayWords, 200);
-  EXPECT_EQ(stats.headWords, stats.everydayWords + 1);
+  const Status imported = ImportDictionary(sources, bytes, &stats);
+  ASSERT_TRUE(imported.ok()) << imported.message();
+  EXPECT_GE(stats.coreWords, 5000);
+  EXPECT_GE(stats.headWords, stats.coreWords);
 
-  // A table line that is not word TAB meaning is refused, never half-used.
-  const std::pair<std::string, int> kBadTables[] = {
-      {"dog\n", 2},                                                        // no meaning
-      {"Dog\t犬\n", 2},                                                    // not lower case
-      {"d\t犬\n", 2},                                                      // one letter
-      {"dog\t" + std::string(25, 'x') + "あいうえおかきくけこさし\n", 2},  // 49 bytes
-      {"dog\t丂\n", 2},                                                    // not in CP932
-      {"dog\t1\t2\t3\t4\t5\t6\n", 2},                                      // six meanings
-      {"dog\t犬\ndog\t狗\n", 3},                                           // twice
+  // A table line that is not word TAB sense... is refused, never half-used; the message quotes
+  // it.
+  const std::pair<std::string, std::string> kBadTables[] = {
+      {"dog\n", "dog"},                                               // no meaning
+      {"dog\tonly\n", "dog\tonly"},                                   // only "only"
+      {"Dog\t犬\n", "Dog\t犬"},                                       // not lower case
+      {"d\t犬\n", "d\t犬"},                                           // one letter
+      {"dog\t" + std::string(49, 'x') + "\n", std::string(49, 'x')},  // 49 bytes
+      {"dog\t丂\n", "dog\t丂"},                                       // not in CP932
+      {"dog\t1\t2\t3\t4\t5\t6\n", "dog\t1\t2"},                       // six meanings
+      {"dog\t犬\ndog\t狗\n", "dog\t狗"},                              // twice
   };
-  for (const auto& [table, line] : kBadTables) {
-    sources.everydayWords = "# comment\n" + table;
+  for (const auto& [table, quoted] : kBadTables) {
+    sources.coreVocabulary = "# comment\n" + table;
     bytes = "left alone";
     const Status s = ImportDictionary(sources, bytes);
-    EXPECT_NE(s.message().find("line " + std::to_string(line) + " of the everyday-words table"),
-              std::string::npos)
-        << table;
+    EXPECT_NE(s.message().find(quoted), std::string::npos) << table;
     EXPECT_TRUE(bytes.empty());
   }
 }
@@ -227,30 +208,14 @@ class SystemSources : public ::testing::Test {
     if (!sDic || !sFile)
       GTEST_SKIP() << "edict, dict-freedict-eng-jpn or wordnet-base is not installed";
   }
-  // The first two lines of the popup a word of a text shows: the meanings of the entries of
-  // its index list, in order.
-  // The entries a word of a text finds, in order.
-  static std::vector<int> EntriesOf(std::string_view word) {
-    std::vector<int> entries;
-    const std::string list = Utf16ToUtf8(GetDicIdxListOfWord(sFile->Words(), U16(word)));
-    for (size_t from = 0; from < list.size(); from = list.find(',', from) + 1) {
-      entries.push_back(std::stoi(list.substr(from)));
-      if (list.find(',', from) == std::string::npos)
-        break;
-    }
-    return entries;
-  }
-  static Strings FirstTwoLines(std::string_view word) {
-    Strings lines;
-    for (const int idx : EntriesOf(word)) {
-      const std::string all = Utf16ToUtf8(sFile->Meanings()[idx]);
-      for (size_t at = 0; at <= all.size() && lines.size() < 2; at = all.find('\t', at) + 1) {
-        lines.push_back(all.substr(at, all.find('\t', at) - at));
-        if (all.find('\t', at) == std::string::npos)
-          break;
-      }
-    }
-    return lines;
+  // The popup a word of a text shows: its entries found as the text view finds them.
+  static Popup PopupOf(std::string_view word) {
+    const StrList& words = sFile->Words();
+    const StrList& meanings = sFile->Meanings();
+    std::u16string list = GetDicIdxListOfWord(words, U16(word));
+    if (list.empty())
+      list = GetNegatedWordIdxList(words, meanings, U16(word));
+    return BuildPopup(U16(word), ParseHits(list), words, meanings);
   }
   static std::unique_ptr<ImportedDictionary> sDic;
   static std::unique_ptr<Dictionary> sFile;
@@ -259,60 +224,48 @@ class SystemSources : public ::testing::Test {
 std::unique_ptr<ImportedDictionary> SystemSources::sDic;
 std::unique_ptr<Dictionary> SystemSources::sFile;
 
-// Everyday English words and the Japanese a learner expects among the first two lines of
-// their popup.
-const std::pair<const char*, const char*> kFrequentWords[] = {
-    {"water", "水"},        {"fire", "火"},      {"tree", "木"},       {"book", "本"},
-    {"car", "車"},          {"school", "学校"},  {"mountain", "山"},   {"sea", "海"},
-    {"moon", "月"},         {"rain", "雨"},      {"snow", "雪"},       {"flower", "花"},
-    {"bird", "鳥"},         {"fish", "魚"},      {"horse", "馬"},      {"egg", "卵"},
-    {"rice", "米"},         {"tea", "茶"},       {"red", "赤"},        {"white", "白"},
-    {"black", "黒"},        {"bad", "悪い"},     {"hot", "あつい"},    {"cold", "寒い"},
-    {"long", "長い"},       {"short", "短い"},   {"high", "高い"},     {"new", "新しい"},
-    {"money", "金"},        {"morning", "朝"},   {"night", "夜"},      {"year", "年"},
-    {"week", "週"},         {"today", "今日"},   {"tomorrow", "明日"}, {"yesterday", "昨日"},
-    {"mother", "母"},       {"father", "父"},    {"friend", "友"},     {"hand", "手"},
-    {"eye", "目"},          {"head", "頭"},      {"heart", "心"},      {"country", "国"},
-    {"town", "町"},         {"house", "家"},     {"door", "戸"},       {"window", "窓"},
-    {"paper", "紙"},        {"word", "言葉"},    {"name", "名"},       {"time", "時"},
-    {"people", "人々"},     {"child", "子"},     {"woman", "女"},      {"man", "男"},
-    {"see", "見る"},        {"come", "来る"},    {"walk", "歩く"},     {"run", "走る"},
-    {"buy", "買う"},        {"sell", "売る"},    {"think", "思う"},    {"teach", "教える"},
-    {"swim", "泳ぐ"},       {"write", "書く"},   {"speak", "話す"},    {"listen", "聞く"},
-    {"sleep", "眠る"},      {"drink", "飲む"},   {"open", "開"},       {"close", "閉"},
-    {"give", "与える"},     {"take", "取る"},    {"make", "作る"},     {"live", "住む"},
-    {"die", "死ぬ"},        {"wait", "待つ"},    {"begin", "始"},      {"forget", "忘れる"},
-    {"learn", "学ぶ"},      {"help", "助け"},    {"love", "愛"},       {"answer", "答"},
-    {"ate", "食べる"},      {"took", "取る"},    {"saw", "見る"},      {"thought", "thinkの過去"},
-    {"told", "tellの過去"}, {"bought", "買う"},  {"children", "子"},   {"feet", "足"},
-    {"could", "できる"},    {"their", "彼らの"}, {"whose", "誰の"},    {"an", "一つの"},
+// Words whose popup misled readers, and the Japanese its first line must now hold: frequent
+// words with a rare sense first, forms whose own entry hid their base, look-alikes the suffix
+// rules reach, words of real texts, a negated word.
+const std::pair<const char*, const char*> kFirstLines[] = {
+    {"said", "言った"},        {"get", "手に入れる"}, {"home", "家"},       {"keep", "持"},
+    {"lot", "たくさん"},       {"ready", "準備"},     {"mean", "意味する"}, {"right", "正しい"},
+    {"second", "2番目"},       {"wrong", "間違"},     {"doctor", "医者"},   {"word", "言葉"},
+    {"story", "話"},           {"true", "本当"},      {"deal", "取引"},     {"sister", "姉妹"},
+    {"sick", "病気"},          {"alive", "生きて"},   {"won", "勝った"},    {"minutes", "分"},
+    {"used", "使った"},        {"looks", "見える"},   {"saw", "見た"},      {"being", "beの"},
+    {"doing", "doの"},         {"has", "haveの"},     {"did", "doの"},      {"died", "死ぬ"},
+    {"naked", "裸"},           {"shining", "輝"},     {"publish", "出版"},  {"released", "解放"},
+    {"executed", "executeの"}, {"banker", "銀行"},    {"fellow", "男"},     {"water", "水"},
+    {"hot", "暑い"},           {"ate", "食べた"},     {"children", "子供"}, {"unsmiling", "否定"},
 };
 
-TEST_F(SystemSources, FrequentWordsShowTheirEverydayJapaneseInTheFirstTwoLines) {
-  int found = 0;
-  for (const auto& [english, japanese] : kFrequentWords) {
-    const Strings lines = FirstTwoLines(english);
-    const bool ok = std::any_of(lines.begin(), lines.end(), [&](const std::string& l) {
-      return l.find(japanese) != std::string::npos;
+TEST_F(SystemSources, ThePopupsFirstLineGivesTheEverydaySense) {
+  for (const auto& [english, japanese] : kFirstLines) {
+    // The first line a reader takes for a meaning: a base form's head word stands above it.
+    const Popup popup = PopupOf(english);
+    const auto meaning = std::find_if(popup.lines.begin(), popup.lines.end(), [&](const auto& l) {
+      return std::find(popup.headWords.begin(), popup.headWords.end(), l) == popup.headWords.end();
     });
-    found += ok ? 1 : 0;
-    EXPECT_TRUE(ok) << english << " should show " << japanese
-                    << " early: " << (lines.empty() ? "" : lines[0]) << " / "
-                    << (lines.size() < 2 ? "" : lines[1]);
+    const std::string first = meaning == popup.lines.end() ? "" : Utf16ToUtf8(*meaning);
+    EXPECT_NE(first.find(japanese), std::string::npos)
+        << english << " should show " << japanese << " first: " << first;
   }
-  EXPECT_GE(std::size(kFrequentWords), 80U);
 }
 
-TEST_F(SystemSources, NothingOrdinaryWordsReachByAccidentIsAnAcronym) {
-  for (const char* word : {"road", "old", "coming", "has", "was", "its"}) {
-    for (const int idx : EntriesOf(word)) {
-      const std::u16string& head = sFile->Words()[idx];
-      const std::string meanings = Utf16ToUtf8(sFile->Meanings()[idx]);
-      // Only the word itself or its real base; ha is an interjection (ほらね), not HA.
-      EXPECT_TRUE(head == U16(word) || head == u"come" || head == u"it" || head == u"ha")
-          << word << " reaches " << Utf16ToUtf8(head) << ": " << meanings;
-      EXPECT_EQ(meanings.find("ホームオートメーション"), std::string::npos) << word;
-    }
+// What the suffix rules reach by accident (roa from road, ol from old, com from coming) is
+// neither shown in the popup nor an acronym.
+TEST_F(SystemSources, ThePopupShowsNothingOrdinaryWordsReachByAccident) {
+  const std::pair<const char*, std::vector<std::u16string>> kCases[] = {
+      {"road", {u"road"}},   {"old", {u"old"}},     {"coming", {u"coming"}},
+      {"has", {u"has"}},     {"was", {u"was"}},     {"its", {u"its"}},
+      {"being", {u"being"}}, {"doing", {u"doing"}}, {"said", {u"said"}},
+  };
+  for (const auto& [word, heads] : kCases) {
+    const Popup popup = PopupOf(word);
+    EXPECT_EQ(popup.headWords, heads) << word;
+    for (const std::u16string& line : popup.lines)
+      EXPECT_EQ(line.find(u"ホームオートメーション"), std::u16string::npos) << word;
   }
 }
 

@@ -72,8 +72,9 @@ inline const char* kExcerptEdict =
     "左 [ひだり] /(n) left/(P)/\n"
     "出る [でる] /(v1,vi) to leave/(P)/\n"
     "いらした /(v5r,vi) (hon) went/\n"
-    // an everyday word: the table's meanings replace these
-    "ＩＴ [アイティー] /(n) IT/(P)/\n";
+    // a word the core vocabulary writes in full: its senses replace these
+    "ＩＴ [アイティー] /(n) IT/(P)/\n"
+    "前記 [ぜんき] /(adj-no) said/(P)/\n";
 
 // dictd entries: head word, entry text.
 inline const std::vector<std::pair<std::string, std::string>> kExcerptFreedict = {
@@ -130,14 +131,24 @@ inline WordnetFiles ExcerptWordnetFiles() {
   return files;
 }
 
-// The excerpt as read sources, with the table of everyday words built into the program.
+// A core vocabulary for the excerpt: senses before the sources' (go), a word written in full
+// (it, well), a form whose own line decides its order (said).
+inline const char* kExcerptCoreVocabulary =
+    "# a comment line\n"
+    "go\t【自】行く\t【自】(～に)なる\n"
+    "it\t【代】それは、それを\tonly\n"
+    "said\t【sayの過去・過去分詞】言った\tonly\n"
+    "the\t【冠】その\tonly\n"
+    "well\t【副】よく、上手に\t【名】井戸\tonly\n";
+
+// The excerpt as read sources, with the excerpt's core vocabulary.
 inline DictionarySources ExcerptSources() {
   DictionarySources sources;
   sources.edict = Euc(kExcerptEdict);
   const auto [index, text] = Dictd(kExcerptFreedict);
   ReadFreedict(index, text, sources.freedict);
   sources.wordnet = ReadWordnet(ExcerptWordnetFiles());
-  sources.everydayWords = std::string(CoreVocabularyTable());
+  sources.coreVocabulary = kExcerptCoreVocabulary;
   return sources;
 }
 

@@ -10,7 +10,8 @@ namespace {
 
 StrList Forms(std::initializer_list<const char16_t*> items) {
   StrList l = NewStrList();
-  for (const char16_t* s : items) l.emplace_back(s);
+  for (const char16_t* s : items)
+    l.emplace_back(s);
   return l;
 }
 
@@ -18,8 +19,7 @@ TEST(InflectedBaseForms, RulesAddTheirCandidatesInOrder) {
   EXPECT_EQ(GetInflectedBaseForms(u"running"), Forms({u"running", u"runn", u"runne", u"run"}));
   EXPECT_EQ(GetInflectedBaseForms(u"studies"), Forms({u"studies", u"studie", u"studi", u"study"}));
   EXPECT_EQ(GetInflectedBaseForms(u"carried"), Forms({u"carried", u"carrie", u"carri", u"carry"}));
-  EXPECT_EQ(GetInflectedBaseForms(u"happier"),
-            Forms({u"happier", u"happie", u"happi", u"happy"}));
+  EXPECT_EQ(GetInflectedBaseForms(u"happier"), Forms({u"happier", u"happie", u"happi", u"happy"}));
   EXPECT_EQ(GetInflectedBaseForms(u"stopped"), Forms({u"stopped", u"stoppe", u"stopp", u"stop"}));
   EXPECT_EQ(GetInflectedBaseForms(u"bigger"), Forms({u"bigger", u"bigge", u"bigg"}));
   EXPECT_EQ(GetInflectedBaseForms(u"carriers"),
@@ -27,8 +27,7 @@ TEST(InflectedBaseForms, RulesAddTheirCandidatesInOrder) {
   EXPECT_EQ(GetInflectedBaseForms(u"easiest"), Forms({u"easiest", u"easie", u"easi", u"easy"}));
   EXPECT_EQ(GetInflectedBaseForms(u"career"), Forms({u"career", u"caree"}));
   EXPECT_EQ(GetInflectedBaseForms(u"bothers"), Forms({u"bothers", u"bother", u"both"}));
-  EXPECT_EQ(GetInflectedBaseForms(u"players'"),
-            Forms({u"players'", u"player", u"play"}));
+  EXPECT_EQ(GetInflectedBaseForms(u"players'"), Forms({u"players'", u"player", u"play"}));
   const StrList teachers = GetInflectedBaseForms(u"teacher's");
   EXPECT_NE(IndexOfStr(teachers, u"teacher"), -1);
   EXPECT_EQ(GetInflectedBaseForms(u"s"), Forms({u"s", u""})) << "short words fail the long tests";
@@ -53,8 +52,8 @@ TEST(DicIdxList, DerivationsOnlyWhenNothingElseMatches) {
 }
 
 TEST(DicIdxList, SevenLetterPrefixSearchForLongUnknownWords) {
-  const StrList dic = Forms({u"interact", u"interest", u"internal", u"international",
-                             u"internet", u"internship"});
+  const StrList dic =
+      Forms({u"interact", u"interest", u"internal", u"international", u"internet", u"internship"});
   // internal..internship share "interna": international, internal ... at most three.
   EXPECT_EQ(GetDicIdxListOfWord(dic, u"internationalization"), u"3,4");
   const StrList many = Forms({u"interna", u"internal", u"internals", u"internat", u"internb"});
