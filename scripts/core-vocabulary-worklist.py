@@ -148,6 +148,9 @@ def main():
         if closed.get(word):
             print(f"{rank}\t{word}\t(written in full already)")
             continue
+        if word in closed:
+            print(f"{rank}\t{word}\t(written already)")
+            continue
         classes = "".join(sorted(lemmas.get(word, ()))) or "-"
         forms = sorted(forms_of.get(word, []), key=lambda f: -counts[f])
         print(f"{rank}\t{word}\tcount {count}\tclasses {classes}")
