@@ -84,6 +84,7 @@ Popup BuildPopup(std::u16string_view w, const std::vector<int>& hits, const StrL
       continue;
     const std::u16string& d = headOf(i);
     const bool own = !negated && LowerAscii(d) == lowered;
+    ClassSet needed = 0;  // the classes the rule that reached d reaches; 0 for any
     if (own) {
       namedBases = BasesNamed(meaningsOf(i));
     } else {
@@ -95,7 +96,7 @@ Popup BuildPopup(std::u16string_view w, const std::vector<int>& hits, const StrL
           })) {
         continue;
       }
-      const ClassSet needed = ending ? ClassesTheEndingReaches(*ending) : 0;
+      needed = ending ? ClassesTheEndingReaches(*ending) : 0;
       const ClassSet classes = ClassesOfMeanings(meaningsOf(i));
       if (needed != 0 && classes != 0 && (classes & needed) == 0)
         continue;
@@ -109,9 +110,20 @@ Popup BuildPopup(std::u16string_view w, const std::vector<int>& hits, const StrL
       popup.lines.push_back(std::u16string(negation) + u"-(否定：～でない)＋" + d);
     else if (!own)
       popup.lines.push_back(d);
-    // The meanings of an entry are stored joined by TAB, one popup line each.
+    // The meanings of an entry are stored joined by TAB, one popup line each. Of an entry a
+    // rule reached, those tagged with the class the rule reaches come first (sounded: 聞こえる
+    // before sound's 音), each part in the entry's order; a form label names another word's
+    // form (ground: 【grindの過去】) and says nothing of grounded.
+    const size_t firstLine = popup.lines.size();
     ForEachPiece(meaningsOf(i), u'\t',
                  [&](std::u16string_view meaning) { popup.lines.emplace_back(meaning); });
+    if (needed != 0) {
+      std::stable_partition(popup.lines.begin() + static_cast<std::ptrdiff_t>(firstLine),
+                            popup.lines.end(), [&](const std::u16string& line) {
+                              return (ClassesOfMeanings(line) & needed) != 0 &&
+                                     BasesNamed(line).empty();
+                            });
+    }
   }
   return popup;
 }

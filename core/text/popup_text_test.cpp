@@ -70,6 +70,7 @@ class PopupOfAWord : public ::testing::Test {
         {u"di", u"①【名】ジ"},
         {u"die", u"①【自】死ぬ\t②【名】さいころ"},
         {u"doe", u"①【名】雌鹿"},
+        {u"ground", u"①【名】地面\t②【grindの過去】ひいた"},
         {u"ha", u"①【間】ほらね"},
         {u"hone", u"①【他】研ぐ"},
         {u"honest", u"①【形】正直な"},
@@ -83,6 +84,7 @@ class PopupOfAWord : public ::testing::Test {
         {u"shine", u"①【自】輝く"},
         {u"shining", u"①【形】輝く\t②【shineの現在分詞】輝いている"},
         {u"smile", u"①【自】ほほえむ"},
+        {u"sound", u"①【名】音\t②【自】聞こえる"},
         {u"tall", u"①【形】背の高い"},
         {u"tell", u"教える"},  // a meaning a user added, without a tag
         {u"us", u"①【代】私たちを"},
@@ -135,6 +137,18 @@ TEST_F(PopupOfAWord, ShowsOnlyTheHitsTheRuleFits) {
   };
   for (const auto& [word, heads] : kCases)
     EXPECT_EQ(HeadsShown(word), heads) << Utf16ToUtf8(word);
+}
+
+// Of a base a rule reached, the meanings of the class the rule reaches come first, the rest
+// after them in their order; a form label of the base is no meaning of that class.
+TEST_F(PopupOfAWord, TheBasesMeaningsOfTheFormsClassComeFirst) {
+  const auto lines = [&](std::u16string_view w) {
+    return BuildPopup(w, ParseHits(GetDicIdxListOfWord(words, w)), words, meanings_).lines;
+  };
+  using Lines = std::vector<std::u16string>;
+  EXPECT_EQ(lines(u"sounded"), (Lines{u"sound", u"②【自】聞こえる", u"①【名】音"}));
+  EXPECT_EQ(lines(u"sounds"), (Lines{u"sound", u"①【名】音", u"②【自】聞こえる"}));
+  EXPECT_EQ(lines(u"grounded"), (Lines{u"ground", u"①【名】地面", u"②【grindの過去】ひいた"}));
 }
 
 TEST_F(PopupOfAWord, ANegatedWordNamesItsPrefixAboveTheBase) {
