@@ -655,8 +655,9 @@ class DictionaryBuilder {
   }
 
   void PutCoreSensesFirst() {
-    // The core vocabulary's senses come first; the sources' ranked meanings follow, up to the
-    // limit, where they say something the senses do not. A word written in full keeps its
+    // The core vocabulary's senses come first; the sources' ranked meanings that both sources
+    // agree on follow, up to the limit, where they say something the senses do not (horse:
+    // not EDICT's ホース, which a reader takes for a hose). A word written in full keeps its
     // senses alone.
     for (const auto& [head, entry] : mCore) {
       std::vector<Ranked> ranked;
@@ -666,7 +667,7 @@ class DictionaryBuilder {
         for (Ranked& r : it->second) {
           if (ranked.size() >= static_cast<size_t>(kMaxImportMeanings))
             break;
-          if (!RepeatsASense(r.meaning, entry.senses))
+          if (r.commonAndConfirmed && !RepeatsASense(r.meaning, entry.senses))
             ranked.push_back(std::move(r));
         }
       }

@@ -53,12 +53,10 @@ TEST_F(ExcerptImport, EveryRuleGivesItsMeanings) {
       // 犬's reading.
       {"dog", {"①【名】犬(いぬ)", "②【名】ワンコ", "③【名】わん公(わんこう)"}},
       {"spy", {"①【名】犬(いぬ)"}},
-      // The core vocabulary's senses first; then the sources': the main class (verb) before
-      // a noun both sources know, a humble sense after an unconfirmed one; 行く(いく) and
-      // 行く(ゆく) repeat the sense 行く.
-      {"go",
-       {"①【自】行く", "②【自】(～に)なる", "③【名】碁(ご)", "④【名】合(ごう)",
-        "⑤【自】参る(まいる)"}},
+      // The core vocabulary's senses first; then those of the sources' meanings both sources
+      // agree on that do not repeat them: 碁, not 行く(いく) again, nor the unconfirmed 合
+      // and 参る.
+      {"go", {"①【自】行く", "②【自】(～に)なる", "③【名】碁(ご)"}},
       // Written in full: the sources add nothing (ＩＴ, 前記).
       {"it", {"①【代】それは、それを"}},
       {"said", {"①【sayの過去・過去分詞】言った"}},
