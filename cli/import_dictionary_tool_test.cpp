@@ -53,8 +53,11 @@ TEST(ImportDictionaryTool, ReplacesTheDictionaryAndPrintsNothing) {
   // The program's own core vocabulary first, then the sources'.
   EXPECT_NE(dic.find(testing::Sjis("dog\t①【名】犬\r\ndog\t②")), std::string::npos);
   EXPECT_NE(dic.find(testing::Sjis("went\t①【goの過去】行く\r\n")), std::string::npos);
-  // src, Dic_EJ.txt, .out and .err: no temporary file is left beside the dictionary.
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 4);
+  // The phrase dictionary beside it: the phrase table's phrases and EDICT's.
+  const std::string phrases = ReadBytes(dir / "Phrase_EJ.txt");
+  EXPECT_NE(phrases.find(testing::Sjis("give up\t①【他】(～を)諦める")), std::string::npos);
+  // src, Dic_EJ.txt, Phrase_EJ.txt, .out and .err: no temporary file is left beside them.
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 5);
 }
 
 TEST(ImportDictionaryTool, AFailureIsReportedAndLeavesTheOldDictionaryAlone) {

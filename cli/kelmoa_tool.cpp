@@ -21,6 +21,7 @@
 #include "core/dictionary/dictionary_import.h"
 #include "core/dictionary/dictionary_messages.h"
 #include "core/dictionary/lookup.h"
+#include "core/dictionary/phrases.h"
 #include "core/settings/settings.h"
 #include "core/text/layout.h"
 #include "core/text/open_text.h"
@@ -77,6 +78,7 @@ int Usage() {
                "[--wordnet DIR]\n"
                "  kelmoa-tool annotate DIC TEXT\n"
                "  kelmoa-tool popup DIC TEXT LINE COLUMN\n"
+               "  kelmoa-tool phrases DIC TEXT\n"
                "  kelmoa-tool settings INI [--screen-width PX]\n"
                "  kelmoa-tool prepare IN OUT [--width N]\n"
                "  kelmoa-tool wordlist BASE\n"
@@ -297,6 +299,28 @@ int PopupCmd(const Args& a) {
   return kExitOk;
 }
 
+// Every phrase of TEXT that the popup shows, in reading order: its first word's line and
+// column (from 1), the phrase as the phrase dictionary writes it, and its words as the text
+// has them.
+int PhrasesCmd(const Args& a) {
+  if (a.size() != 2)
+    return Usage();
+  ReadingSession session({});
+  int rc = kExitOk;
+  if (!OpenText(session, a[1], rc) || !LoadDic(session, a[0], rc))
+    return rc;
+  const WordTable& t = session.Document().words;
+  for (const PhraseSpan& span : session.AllPhrases()) {
+    std::u16string found;
+    for (int k = span.firstWord; k <= span.lastWord; ++k)
+      found += (found.empty() ? u"" : u" ") + std::u16string(t.Word(k));
+    const auto first = static_cast<size_t>(span.firstWord);
+    std::cout << t.mWordLine[first] << '\t' << t.mWordCol[first] << '\t'
+              << Out(session.Phrases()[span.phrase].text) << '\t' << Out(found) << '\n';
+  }
+  return kExitOk;
+}
+
 int Settings(const Args& a) {
   int screenWidth = 1920;
   if (a.size() == 3 && a[1] == "--screen-width") {
@@ -333,8 +357,8 @@ int Settings(const Args& a) {
 }
 
 // Builds the default dictionary from EDICT, FreeDict and WordNet (Debian's paths unless
-// given) and puts it at OUT atomically; OUT is left as it was when a source cannot be read or
-// gives no entry.
+// given) and puts it at OUT atomically, and the phrase dictionary beside it; both are left as
+// they were when a source cannot be read or gives no entry.
 int ImportDictionaryCmd(const Args& a) {
   if (a.empty() || a.size() % 2 != 1)
     return Usage();
@@ -352,11 +376,16 @@ int ImportDictionaryCmd(const Args& a) {
   DictionarySources sources;
   if (Status s = ReadDictionarySources(paths, sources); !s.ok())
     return IoError(s);
-  std::string dicBytes;
-  if (Status s = ImportDictionary(sources, dicBytes); !s.ok())
-    return IoError(s.WithContext(paths.edict));
-  const Status s = ReplaceFileAtomically(DefaultFileOps(), a[0], dicBytes);
-  return s.ok() ? kExitOk : IoError(s);
+  std::string dicBytes, phraseBytes;
+  if (Status s = ImportDictionary(sources, dicBytes, nullptr, &phraseBytes); !s.ok())
+    return IoError(s.context().empty() ? s.WithContext(paths.edict) : s);
+  // The phrases first: a dictionary written without them would show no phrase.
+  for (const auto& [path, bytes] :
+       {std::pair{PhraseDicPathBeside(a[0]), &phraseBytes}, std::pair{a[0], &dicBytes}}) {
+    if (Status s = ReplaceFileAtomically(DefaultFileOps(), path, *bytes); !s.ok())
+      return IoError(s);
+  }
+  return kExitOk;
 }
 
 // Writes a copy of IN that the reader accepts to OUT (or OUT's parts), never over an existing
@@ -510,7 +539,6 @@ int WordListAdd(const Args& a) {
   if (!OpenText(session, a[1], rc) || !LoadDic(session, {}, rc))
     return rc;
   const TextDocument& doc = session.Document();
-  const Dictionary& dic = session.Dic();
   const std::u16string word = Utf8ToUtf16(a[3]);
   const int k = FindWordOnLine(doc.words, lineNumber, word);
   if (k == 0) {
@@ -521,7 +549,7 @@ int WordListAdd(const Args& a) {
   const std::filesystem::path absolute = std::filesystem::absolute(a[1], fsError);
   const std::string file = fsError ? a[1] : absolute.string();
   WordCapture capture;
-  if (!CaptureWord(doc, k, dic.Words(), dic.Meanings(), file, std::time(nullptr), capture)) {
+  if (!session.Capture(k, file, std::time(nullptr), capture)) {
     std::cerr << "kelmoa-tool: " << Out(MsgWordNotInDictionary(doc.words.Word(k))) << "\n";
     return kExitUsage;
   }
@@ -553,6 +581,7 @@ int main(int argc, char** argv) {
       {"import-dictionary", ImportDictionaryCmd},
       {"annotate", Annotate},
       {"popup", PopupCmd},
+      {"phrases", PhrasesCmd},
       {"settings", Settings},
       {"prepare", Prepare},
       {"wordlist", WordListCmd},

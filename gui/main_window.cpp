@@ -375,10 +375,6 @@ void MainWindow::HoverAt(double x, double y) {
       mHoverAddTimer->start();
     return;
   }
-  if (t.DicHits(k).empty()) {
-    HideMeaningPopup();
-    return;
-  }
   ShowPopupOfWord(k);
 }
 
@@ -387,8 +383,8 @@ void MainWindow::ShowPopupOfWord(int k) {
   const WordTable& t = Document().words;
   const auto ki = static_cast<size_t>(k);
   std::vector<std::u16string> lines = mSession.PopupLines(k);
-  // Every entry the lookup found may be one of another word class than the rule reaches
-  // (has: ha), which the popup leaves out.
+  // A word without a dictionary entry may stand in a phrase; every entry the lookup found may
+  // be one of another word class than the rule reaches (has: ha), which the popup leaves out.
   if (lines.empty()) {
     HideMeaningPopup();
     return;

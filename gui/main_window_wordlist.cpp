@@ -70,10 +70,8 @@ void MainWindow::BuildWordListControls() {
 }
 
 void MainWindow::AddWordToList(int k, AddedBy how) {
-  const Dictionary& dic = mSession.Dic();
   WordCapture capture;
-  if (!CaptureWord(Document(), k, dic.Words(), dic.Meanings(), mLastTextFilePath,
-                   std::time(nullptr), capture)) {
+  if (!mSession.Capture(k, mLastTextFilePath, std::time(nullptr), capture)) {
     if (how == AddedBy::kClick && k >= 1 && k <= Document().words.Count())
       ShowStatusLine(Q(MsgWordNotInDictionary(Document().words.Word(k))));
     return;

@@ -5,6 +5,8 @@
 #                                                 EDICT, FreeDict and WordNet (EDICT=...,
 #                                                 FREEDICT=..., WORDNET=...), or the sample
 #                                                 dictionary
+#   dic/Phrase_EJ.txt                             only when none is there: built with the
+#                                                 dictionary (without EDICT: no phrases)
 #   dic_backup/                                   created when missing, never touched
 #   txt_shift_jis/*.txt                           sample texts, only those not there yet
 #   htm/                                          the help page, when the source tree has one
@@ -69,6 +71,20 @@ if(NOT EXISTS "${dic}" AND EXISTS "${EDICT}")
     message(WARNING "stage: cannot build the dictionary from EDICT, FreeDict and WordNet; "
                     "using the sample")
   endif()
+endif()
+# A dictionary kept from before there were phrases gets the phrase dictionary alone: built
+# beside a dictionary in a scratch folder, which is then dropped.
+set(phrases "${STAGE_DIR}/dic/Phrase_EJ.txt")
+if(EXISTS "${dic}" AND NOT EXISTS "${phrases}" AND EXISTS "${EDICT}")
+  set(scratch "${STAGE_DIR}/dic/.phrases.build")
+  file(MAKE_DIRECTORY "${scratch}")
+  execute_process(COMMAND "${TOOL}" import-dictionary "${scratch}/Dic_EJ.txt" --edict "${EDICT}"
+                          --freedict "${FREEDICT}" --wordnet "${WORDNET}" RESULT_VARIABLE rc)
+  if(rc EQUAL 0)
+    file(RENAME "${scratch}/Phrase_EJ.txt" "${phrases}")
+    message(STATUS "stage: built the phrase dictionary ${phrases}")
+  endif()
+  file(REMOVE_RECURSE "${scratch}")
 endif()
 if(NOT EXISTS "${dic}")
   write_cp932("${SOURCE_DIR}/data/sample_dic.txt" "${dic}")

@@ -2,6 +2,7 @@
 #include "core/dictionary/dictionary_import.h"
 
 #include <algorithm>
+#include <array>
 #include <map>
 #include <tuple>
 #include <unordered_map>
@@ -12,6 +13,7 @@
 #include "core/base/helpers.h"
 #include "core/dictionary/dictionary.h"
 #include "core/dictionary/lookup.h"
+#include "core/dictionary/phrases.h"
 
 namespace kelmoa {
 namespace {
@@ -235,9 +237,11 @@ struct CoreEntry {
 };
 using CoreVocabulary = std::map<std::u16string, CoreEntry>;
 
-// Reads the table: word TAB sense TAB sense... [TAB only], "#" starts a comment line. badLines
-// gets the lines that are no such entry (or hold a sense too long or not in CP932).
-CoreVocabulary ReadCoreVocabulary(std::string_view table, std::vector<std::u16string>& badLines) {
+// Reads the table: word TAB sense TAB sense... [TAB only], "#" starts a comment line; in the
+// phrase table a phrase of 2 to 6 words stands for the word. badLines gets the lines that are
+// no such entry (or hold a sense too long or not in CP932).
+CoreVocabulary ReadCoreVocabulary(std::string_view table, std::vector<std::u16string>& badLines,
+                                  bool phrases = false) {
   CoreVocabulary words;
   const std::u16string text = Utf8ToUtf16(table);
   ForEachPiece(text, u'\n', [&](std::u16string_view line) {
@@ -253,8 +257,10 @@ CoreVocabulary ReadCoreVocabulary(std::string_view table, std::vector<std::u16st
     entry.only = !pieces.empty() && pieces.back() == u"only";
     if (entry.only)
       pieces.pop_back();
-    const bool good = head.size() >= 2 && IsEnglishWord(head) && head == LowerAscii(head) &&
-                      !pieces.empty() && pieces.size() <= static_cast<size_t>(kMaxImportMeanings) &&
+    const bool headGood =
+        phrases ? !PhraseWords(head).empty() : head.size() >= 2 && IsEnglishWord(head);
+    const bool good = headGood && head == LowerAscii(head) && !pieces.empty() &&
+                      pieces.size() <= static_cast<size_t>(kMaxImportMeanings) &&
                       !words.contains(head) &&
                       std::all_of(pieces.begin(), pieces.end(), [&](const std::u16string& m) {
                         const long long bytes = Cp932BytesOrMinus(m);
@@ -271,7 +277,8 @@ CoreVocabulary ReadCoreVocabulary(std::string_view table, std::vector<std::u16st
 }
 
 // The Japanese words a sense gives, without its tag and its notes in parentheses:
-// 【他】(人に)教える、知らせる gives 教える and 知らせる.
+// 【他】(人に)教える、知らせる gives 教える and 知らせる; 【前】～にもかかわらず gives
+// にもかかわらず.
 std::vector<std::u16string> JapaneseWordsOf(std::u16string_view sense) {
   std::u16string plain;
   int depth = 0;
@@ -285,6 +292,8 @@ std::vector<std::u16string> JapaneseWordsOf(std::u16string_view sense) {
   }
   std::vector<std::u16string> words;
   ForEachPiece(plain, u'、', [&](std::u16string_view w) {
+    if (w.starts_with(u'～'))
+      w.remove_prefix(1);
     if (!w.empty())
       words.emplace_back(w);
   });
@@ -294,7 +303,9 @@ std::vector<std::u16string> JapaneseWordsOf(std::u16string_view sense) {
 // True when a source's meaning, 【名】犬(いぬ), says what one of the senses says already: its
 // written word or its reading is one of theirs, or is with な, の, に or する.
 bool RepeatsASense(std::u16string_view meaning, const std::vector<std::u16string>& senses) {
-  const std::u16string_view japanese = WithoutTag(meaning);
+  std::u16string_view japanese = WithoutTag(meaning);
+  if (japanese.starts_with(u'～'))
+    japanese.remove_prefix(1);
   const size_t open = japanese.find(u'(');
   const std::u16string_view written = japanese.substr(0, open);
   const std::u16string_view reading = open == std::u16string_view::npos || !japanese.ends_with(u')')
@@ -312,6 +323,34 @@ bool RepeatsASense(std::u16string_view meaning, const std::vector<std::u16string
     }
   }
   return false;
+}
+
+// The senses of a table's entry first; then, unless it is written in full, those of the
+// sources' ranked meanings both sources agree on that say something the senses do not (horse:
+// not EDICT's ホース, which a reader takes for a hose), up to the limit.
+std::vector<Ranked> SensesFirst(const CoreEntry& entry, std::vector<Ranked>* sources) {
+  std::vector<Ranked> ranked;
+  for (const std::u16string& m : entry.senses)
+    ranked.push_back({m, true, true});
+  if (sources != nullptr && !entry.only) {
+    for (Ranked& r : *sources) {
+      if (ranked.size() >= static_cast<size_t>(kMaxImportMeanings))
+        break;
+      if (r.commonAndConfirmed && !RepeatsASense(r.meaning, entry.senses))
+        ranked.push_back(std::move(r));
+    }
+  }
+  return ranked;
+}
+
+// Particles and prepositions a phrasal verb is made of (give up, look after, put up with).
+bool IsParticle(std::u16string_view w) {
+  static constexpr std::array<std::u16string_view, 29> kParticles = {
+      u"up",    u"down",    u"out",    u"off",     u"in",    u"on",    u"away",  u"back",
+      u"over",  u"around",  u"round",  u"through", u"along", u"apart", u"aside", u"together",
+      u"about", u"forward", u"across", u"by",      u"into",  u"onto",  u"with",  u"for",
+      u"after", u"at",      u"from",   u"of",      u"upon"};
+  return std::find(kParticles.begin(), kParticles.end(), w) != kParticles.end();
 }
 
 // ---- Ranking EDICT's candidates
@@ -473,6 +512,7 @@ class DictionaryBuilder {
   explicit DictionaryBuilder(const DictionarySources& sources)
       : mSources(sources),
         mCore(ReadCoreVocabulary(sources.coreVocabulary, mBadLines)),
+        mPhraseTable(ReadCoreVocabulary(sources.phraseTable, mBadLines, true)),
         mCoreHeads(HeadsOf(mCore)),
         mOrdinary(sources.wordnet, mCoreHeads) {}
 
@@ -482,6 +522,7 @@ class DictionaryBuilder {
     KeepInflectedFormsOnlyWhereSure();
     PutCoreSensesFirst();
     AddIrregularForms();
+    BuildPhrases();
     return Finish();
   }
 
@@ -512,7 +553,8 @@ class DictionaryBuilder {
   void RankEdict() {
     // EDICT's candidates, ranked per head word; capital-only glosses (OL, ROA) are left off head
     // words that ordinary words reach by accident (old, road).
-    std::vector<EdictCandidate> candidates = ReadEdictCandidates(mSources.edict, mStats.edict);
+    std::vector<EdictCandidate> candidates =
+        ReadEdictCandidates(mSources.edict, mStats.edict, &mEdictPhrases);
     std::stable_sort(
         candidates.begin(), candidates.end(),
         [](const EdictCandidate& a, const EdictCandidate& b) { return a.head < b.head; });
@@ -544,8 +586,10 @@ class DictionaryBuilder {
     // One-word English words only FreeDict has; a word in capitals only there too keeps off
     // the head words ordinary words reach by accident.
     for (const auto& [head, translations] : mSources.freedict) {
-      if (mEntries.contains(head) || WrittenInFull(head) || translations.empty())
+      if (mEntries.contains(head) || WrittenInFull(head) || translations.empty() ||
+          head.find(u' ') != std::u16string::npos) {
         continue;
+      }
       if (std::all_of(translations.begin(), translations.end(),
                       [](const FreedictTranslation& t) { return t.abbreviation; }) &&
           ReachedByAccident(head, mOrdinary)) {
@@ -655,50 +699,91 @@ class DictionaryBuilder {
   }
 
   void PutCoreSensesFirst() {
-    // The core vocabulary's senses come first; the sources' ranked meanings that both sources
-    // agree on follow, up to the limit, where they say something the senses do not (horse:
-    // not EDICT's ホース, which a reader takes for a hose). A word written in full keeps its
-    // senses alone.
+    // The core vocabulary's senses come first; the sources' meanings follow as SensesFirst
+    // allows. A word written in full keeps its senses alone.
     for (const auto& [head, entry] : mCore) {
-      std::vector<Ranked> ranked;
-      for (const std::u16string& m : entry.senses)
-        ranked.push_back({m, true, true});
-      if (const auto it = mEntries.find(head); it != mEntries.end() && !entry.only) {
-        for (Ranked& r : it->second) {
-          if (ranked.size() >= static_cast<size_t>(kMaxImportMeanings))
-            break;
-          if (r.commonAndConfirmed && !RepeatsASense(r.meaning, entry.senses))
-            ranked.push_back(std::move(r));
-        }
-      }
-      mEntries[head] = std::move(ranked);
+      const auto it = mEntries.find(head);
+      mEntries[head] = SensesFirst(entry, it == mEntries.end() ? nullptr : &it->second);
       ++mStats.coreWords;
     }
   }
 
-  ImportedDictionary Finish() {
-    ImportedDictionary dic;
-    dic.stats = mStats;
-    DictionaryImportStats& stats = dic.stats;
-    dic.words = NewStrList();
-    dic.meanings.emplace_back();
-    for (auto& [head, ranked] : mEntries) {
+  // True for a phrase of EDICT's verb glosses shaped as a phrasal verb: a verb WordNet knows
+  // and one to three particles (give up, put up with).
+  bool IsPhrasalVerb(const std::u16string& phrase,
+                     const std::vector<const EdictCandidate*>& group) const {
+    const std::vector<std::u16string> words = PhraseWords(phrase);
+    const auto verb = mSources.wordnet.lemmas.find(words.front());
+    return words.size() <= 4 && verb != mSources.wordnet.lemmas.end() &&
+           (verb->second & ClassBit(WordClass::kVerb)) != 0 &&
+           std::all_of(words.begin() + 1, words.end(), IsParticle) &&
+           std::any_of(group.begin(), group.end(),
+                       [](const EdictCandidate* c) { return c->wordClass == WordClass::kVerb; });
+  }
+
+  void BuildPhrases() {
+    // EDICT's phrases where another source knows them too, or shaped as phrasal verbs; then
+    // FreeDict's own; the phrase table's senses first.
+    std::stable_sort(
+        mEdictPhrases.begin(), mEdictPhrases.end(),
+        [](const EdictCandidate& a, const EdictCandidate& b) { return a.head < b.head; });
+    std::vector<const EdictCandidate*> group;
+    for (size_t i = 0; i < mEdictPhrases.size();) {
+      const std::u16string& head = mEdictPhrases[i].head;
+      group.clear();
+      for (; i < mEdictPhrases.size() && mEdictPhrases[i].head == head; ++i)
+        group.push_back(&mEdictPhrases[i]);
+      const bool known = mPhraseTable.contains(head) || TranslationsOf(head) != nullptr ||
+                         mSources.wordnet.phrases.contains(head) || IsPhrasalVerb(head, group);
+      if (known)
+        mPhrases.emplace(head, RankCandidates(group, TranslationsOf(head), WordClass::kOther));
+    }
+    for (const auto& [head, translations] : mSources.freedict) {
+      if (head.find(u' ') != std::u16string::npos && !mPhrases.contains(head))
+        mPhrases.emplace(head, FreedictMeanings(translations));
+    }
+    for (const auto& [head, entry] : mPhraseTable) {
+      const auto it = mPhrases.find(head);
+      mPhrases[head] = SensesFirst(entry, it == mPhrases.end() ? nullptr : &it->second);
+      ++mStats.phrasesFromTable;
+    }
+  }
+
+  // The entries with their ranks ①.., those left without a meaning dropped.
+  static ImportedEntries WithRanks(Entries& entries, long long& meaningCount) {
+    ImportedEntries out;
+    out.words = NewStrList();
+    out.meanings.emplace_back();
+    for (auto& [head, ranked] : entries) {
       if (ranked.empty())
         continue;
       std::vector<std::u16string> meanings;
       for (size_t r = 0; r < ranked.size(); ++r)
         meanings.push_back(static_cast<char16_t>(kFirstRankMark + r) + ranked[r].meaning);
-      stats.meanings += static_cast<long long>(meanings.size());
-      dic.words.push_back(head);
-      dic.meanings.push_back(std::move(meanings));
+      meaningCount += static_cast<long long>(meanings.size());
+      out.words.push_back(head);
+      out.meanings.push_back(std::move(meanings));
     }
-    stats.headWords = UpperBound(dic.words);
+    return out;
+  }
+
+  ImportedDictionary Finish() {
+    ImportedDictionary dic;
+    static_cast<ImportedEntries&>(dic) = WithRanks(mEntries, mStats.meanings);
+    long long phraseMeanings = 0;
+    dic.phrases = WithRanks(mPhrases, phraseMeanings);
+    mStats.headWords = UpperBound(dic.words);
+    mStats.phrases = UpperBound(dic.phrases.words);
+    dic.stats = mStats;
     return dic;
   }
 
   const DictionarySources& mSources;
   std::vector<std::u16string> mBadLines;
   const CoreVocabulary mCore;
+  const CoreVocabulary mPhraseTable;
+  std::vector<EdictCandidate> mEdictPhrases;  // EDICT's glosses of 2 to 6 words
+  Entries mPhrases;
   const std::unordered_set<std::u16string> mCoreHeads;
   const OrdinaryWords mOrdinary;
   Entries mEntries;
@@ -711,7 +796,7 @@ ImportedDictionary BuildDictionary(const DictionarySources& sources) {
   return DictionaryBuilder(sources).Build();
 }
 
-std::string MakeImportedDicFileBytes(const ImportedDictionary& dic) {
+std::string MakeImportedDicFileBytes(const ImportedEntries& dic) {
   StrList lines = NewStrList();
   for (size_t i = 1; i < dic.words.size(); ++i) {
     for (const std::u16string& m : dic.meanings[i])
@@ -728,15 +813,20 @@ std::string MakeImportedDicFileBytes(const ImportedDictionary& dic) {
 }
 
 Status ImportDictionary(const DictionarySources& sources, std::string& dicBytes,
-                        DictionaryImportStats* importStats) {
+                        DictionaryImportStats* importStats, std::string* phraseBytes) {
   dicBytes.clear();
-  std::vector<std::u16string> badLines;
-  ReadCoreVocabulary(sources.coreVocabulary, badLines);
-  if (!badLines.empty()) {
-    return Status::Make(StatusCode::kCorrupt, "",
-                        "the core vocabulary's line \"" + Utf16ToUtf8(badLines.front()) +
-                            "\" is not word TAB sense... with senses CP932 can hold in " +
-                            std::to_string(kMaxMeaningBytes) + " bytes");
+  if (phraseBytes != nullptr)
+    phraseBytes->clear();
+  for (const bool phrases : {false, true}) {
+    std::vector<std::u16string> badLines;
+    ReadCoreVocabulary(phrases ? sources.phraseTable : sources.coreVocabulary, badLines, phrases);
+    if (!badLines.empty()) {
+      return Status::Make(StatusCode::kCorrupt, phrases ? "data/phrases" : "data/core_vocabulary",
+                          "the line \"" + Utf16ToUtf8(badLines.front()) + "\" is not " +
+                              (phrases ? "phrase" : "word") +
+                              " TAB sense... with senses CP932 can hold in " +
+                              std::to_string(kMaxMeaningBytes) + " bytes");
+    }
   }
   const ImportedDictionary dic = BuildDictionary(sources);
   if (importStats != nullptr)
@@ -750,6 +840,8 @@ Status ImportDictionary(const DictionarySources& sources, std::string& dicBytes,
             " of them not EUC-JP); expected lines like \"犬 [いぬ] /(n) dog/(P)/\"");
   }
   dicBytes = MakeImportedDicFileBytes(dic);
+  if (phraseBytes != nullptr)
+    *phraseBytes = MakeImportedDicFileBytes(dic.phrases);
   return Status::Ok();
 }
 
@@ -794,6 +886,7 @@ Status ReadDictionarySources(const SourcePaths& paths, DictionarySources& source
                         " (Debian package wordnet-base)");
   }
   sources.coreVocabulary = std::string(CoreVocabularyTable());
+  sources.phraseTable = std::string(PhraseTable());
   return Status::Ok();
 }
 

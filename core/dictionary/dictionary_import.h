@@ -9,6 +9,9 @@
 //   EDICT's candidates and gives the meanings of one-word English words EDICT lacks;
 // - WordNet (package wordnet-base): which class a word mostly belongs to, its lemmas, and the
 //   irregular forms (went, children, better), which become head words naming their base;
+// - the phrase table (data/phrases): phrasal verbs and fixed expressions with the senses a
+//   learner needs first, for the phrase dictionary, which also takes the phrases EDICT's
+//   glosses (to give up), FreeDict's head words and WordNet's lemmas agree on;
 // - the core vocabulary (data/core_vocabulary): the senses a learner needs first for the most
 //   frequent English words and for the forms that hide them (said, minutes), ahead of what the
 //   sources give; function words (pronouns, articles, auxiliaries, modals, contractions,
@@ -40,6 +43,8 @@ struct DictionarySources {
   Wordnet wordnet;
   // UTF-8 table: word TAB sense TAB sense... [TAB only], "#" comments (data/core_vocabulary)
   std::string coreVocabulary;
+  // The same for phrases: phrase TAB sense... (data/phrases)
+  std::string phraseTable;
 };
 
 // What the import read and made.
@@ -52,26 +57,36 @@ struct DictionaryImportStats {
   long long inflectedDropped = 0;  // inflected head words dropped in favour of their base
   long long headWords = 0;
   long long meanings = 0;
+  long long phrases = 0;           // phrases of the phrase dictionary
+  long long phrasesFromTable = 0;  // of them, those of the phrase table
 };
 
-struct ImportedDictionary {
+// Head words with their ranked meanings: the dictionary's, or the phrase dictionary's.
+struct ImportedEntries {
   StrList words;                                      // elements 1..n; element 0 empty
   std::vector<std::vector<std::u16string>> meanings;  // meanings[i]: words[i]'s, ranked, ①..
+};
+
+struct ImportedDictionary : ImportedEntries {
+  ImportedEntries phrases;  // the phrase dictionary: phrases of 2 to 6 words
   DictionaryImportStats stats;
 };
 
 // Builds the dictionary. The result depends on the sources only.
 ImportedDictionary BuildDictionary(const DictionarySources& sources);
 
-// The dictionary file: one line per meaning, head word, TAB, meaning, in the order the
-// program sorts lines in (so it loads them without sorting), CP932, each line ended by CR LF.
-std::string MakeImportedDicFileBytes(const ImportedDictionary& dic);
+// The dictionary file of entries: one line per meaning, head word, TAB, meaning, in the order
+// the program sorts lines in (so it loads them without sorting), CP932, each line ended by
+// CR LF.
+std::string MakeImportedDicFileBytes(const ImportedEntries& entries);
 
-// BuildDictionary and MakeImportedDicFileBytes in one. Fails, leaving dicBytes empty, when
-// EDICT gives no entry at all (not EDICT, or not EUC-JP), so that a wrong input never
-// replaces a dictionary with an empty one.
+// BuildDictionary and MakeImportedDicFileBytes in one, for the dictionary and, when
+// phraseBytes is given, the phrase dictionary. Fails, leaving both empty, when EDICT gives no
+// entry at all (not EDICT, or not EUC-JP), so that a wrong input never replaces a dictionary
+// with an empty one, or when a table line of the project's is not an entry.
 Status ImportDictionary(const DictionarySources& sources, std::string& dicBytes,
-                        DictionaryImportStats* importStats = nullptr);
+                        DictionaryImportStats* importStats = nullptr,
+                        std::string* phraseBytes = nullptr);
 
 // Where the sources are on a Debian system.
 struct SourcePaths {
@@ -86,5 +101,7 @@ Status ReadDictionarySources(const SourcePaths& paths, DictionarySources& source
 
 // The core vocabulary built into the program (UTF-8): data/core_vocabulary/*.txt.
 std::string_view CoreVocabularyTable();
+// The phrase table built into the program (UTF-8): data/phrases/*.txt.
+std::string_view PhraseTable();
 
 }  // namespace kelmoa

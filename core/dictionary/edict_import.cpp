@@ -8,6 +8,7 @@
 #include "core/base/codepage.h"
 #include "core/base/helpers.h"
 #include "core/dictionary/dictionary.h"
+#include "core/dictionary/phrases.h"
 
 namespace kelmoa {
 
@@ -117,6 +118,15 @@ std::u16string GlossWord(std::u16string_view gloss, bool verb) {
   return std::u16string(w);
 }
 
+// The phrase of 2 to 6 English words a gloss consists of, lowered, or empty when it is none.
+std::u16string GlossPhrase(std::u16string_view gloss, bool verb) {
+  const std::u16string text = WithoutNotes(gloss);
+  std::u16string_view w = text;
+  if (verb && w.starts_with(u"to "))
+    w.remove_prefix(3);
+  return PhraseWords(w).empty() ? std::u16string() : LowerAscii(w);
+}
+
 // True for a word in capitals only ("IT", "US"): an abbreviation, which in running text is
 // far rarer than the lower-case word of the same letters ("it", "us").
 bool IsAbbreviation(std::u16string_view w) {
@@ -184,7 +194,8 @@ struct SenseNotes {
 // Parses one decoded EDICT line and appends the candidates it gives.
 class LineParser {
  public:
-  explicit LineParser(std::vector<EdictCandidate>& out) : mOut(out) {}
+  LineParser(std::vector<EdictCandidate>& out, std::vector<EdictCandidate>* phrases)
+      : mOut(out), mPhrases(phrases) {}
 
   void Parse(std::u16string_view line, long long lineNo) {
     const size_t sp = line.find(u' ');
@@ -260,7 +271,12 @@ class LineParser {
       }
       const int gloss = glossInSense++;
       const bool verb = std::any_of(codes.begin(), codes.end(), IsVerbCode);
-      const std::u16string english = GlossWord(field, verb);
+      std::u16string english = GlossWord(field, verb);
+      std::vector<EdictCandidate>* into = &mOut;
+      if (english.empty() && mPhrases != nullptr) {
+        english = GlossPhrase(field, verb);
+        into = mPhrases;
+      }
       if (english.empty())
         continue;
       EdictCandidate c;
@@ -282,13 +298,14 @@ class LineParser {
       c.gloss = gloss;
       c.length = static_cast<int>(written.size());
       c.line = lineNo;
-      mOut.push_back(std::move(c));
+      into->push_back(std::move(c));
     }
     endSense();
   }
 
  private:
   std::vector<EdictCandidate>& mOut;
+  std::vector<EdictCandidate>* mPhrases;
 };
 
 }  // namespace
@@ -318,11 +335,12 @@ long long Cp932BytesOrMinus(std::u16string_view text) {
 }
 
 std::vector<EdictCandidate> ReadEdictCandidates(std::string_view edictBytes,
-                                                EdictImportStats& stats) {
+                                                EdictImportStats& stats,
+                                                std::vector<EdictCandidate>* phrases) {
   stats = {};
   IconvConverter decoder("UTF-16LE", {"EUC-JP-MS", "EUC-JP"});
   std::vector<EdictCandidate> candidates;
-  LineParser parser(candidates);
+  LineParser parser(candidates, phrases);
   std::u16string decoded;
   size_t start = 0;
   while (start < edictBytes.size()) {

@@ -61,9 +61,11 @@ inline constexpr int kMaxMeaningBytes = 48;
 // Reads EDICT text (EUC-JP bytes, lines ended by LF or CR LF). A line that does not decode is
 // skipped and counted; a line that is not an EDICT entry, or whose Japanese word CP932 cannot
 // encode, gives nothing. Candidates whose meaning is longer than kMaxMeaningBytes are left
-// out. The result depends on the bytes only.
+// out. The result depends on the bytes only. When phrases is given, it gets the candidates of
+// the glosses of 2 to 6 words in the same way ("to give up" gives the phrase give up).
 std::vector<EdictCandidate> ReadEdictCandidates(std::string_view edictBytes,
-                                                EdictImportStats& stats);
+                                                EdictImportStats& stats,
+                                                std::vector<EdictCandidate>* phrases = nullptr);
 
 // The number of CP932 bytes of text, or -1 when CP932 cannot encode a character of it.
 long long Cp932BytesOrMinus(std::u16string_view text);

@@ -7,6 +7,7 @@
 
 #include "core/base/codepage.h"
 #include "core/base/helpers.h"
+#include "core/dictionary/phrases.h"
 
 namespace kelmoa {
 namespace {
@@ -143,7 +144,7 @@ Status ReadFreedict(std::string_view index, std::string_view entries, FreedictWo
       continue;
     }
     const std::u16string head = LowerAscii(Utf8ToUtf16(line.substr(0, tab1)));
-    if (head.size() < 2 || !IsEnglishWord(head))
+    if ((head.size() < 2 || !IsEnglishWord(head)) && PhraseWords(head).empty())
       continue;
     if (offset > entries.size() || length > entries.size() - offset) {
       return Status::Make(StatusCode::kCorrupt, "",

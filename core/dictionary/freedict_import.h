@@ -22,9 +22,9 @@ struct FreedictTranslation {
   bool abbreviation = false;                // the entry's word is in capitals only (OL)
 };
 
-// The translations of every one-word English head word (lower case), in the order the entries
-// list them. That order is the alphabetical order of the senses' English glosses, so it says
-// little about which translation is the everyday one.
+// The translations of every one-word English head word, and of every phrase of 2 to 6 words
+// (give up), lower case, in the order the entries list them. That order is the alphabetical order
+// of the senses' English glosses, so it says little about which translation is the everyday one.
 using FreedictWords = std::unordered_map<std::u16string, std::vector<FreedictTranslation>>;
 
 // Fills words from the index text and the (decompressed) entries' text. A translation is a

@@ -1,7 +1,11 @@
 // Reads the WordNet files the dictionary import uses: lemmas, irregular forms, sense counts.
 #include "core/dictionary/wordnet_import.h"
 
+#include <algorithm>
+
+#include "core/base/codepage.h"
 #include "core/base/helpers.h"
+#include "core/dictionary/phrases.h"
 
 namespace kelmoa {
 namespace {
@@ -44,9 +48,16 @@ Wordnet ReadWordnet(const WordnetFiles& files) {
     const WordClass wordClass = kWordnetClasses[k];
     // index.*: the licence text (lines starting with spaces), then one lemma a line.
     ForEachLine(files.index[k], [&](std::string_view line) {
-      const std::u16string w = HeadWordOf(line.substr(0, line.find(' ')));
-      if (!w.empty())
+      const std::string_view lemma = line.substr(0, line.find(' '));
+      const std::u16string w = HeadWordOf(lemma);
+      if (!w.empty()) {
         wn.lemmas[w] |= ClassBit(wordClass);
+      } else if (lemma.find('_') != std::string_view::npos) {
+        std::u16string phrase = Utf8ToUtf16(lemma);
+        std::replace(phrase.begin(), phrase.end(), u'_', u' ');
+        if (!PhraseWords(phrase).empty())
+          wn.phrases.insert(std::move(phrase));
+      }
     });
     // *.exc: "form base [base...]".
     ForEachLine(files.exceptions[k], [&](std::string_view line) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "core/dictionary/edict_import.h"
@@ -48,6 +49,8 @@ struct Wordnet {
   // are not here.
   std::unordered_map<std::u16string, WordClass> mainClass;
   std::vector<IrregularForm> irregularForms;  // one-word forms and bases, in file order
+  // The lemmas of 2 to 6 words (give_up as give up).
+  std::unordered_set<std::u16string> phrases;
 };
 
 // Reads the files' texts. Lines that are not what a file holds are skipped.

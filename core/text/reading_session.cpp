@@ -15,15 +15,20 @@ ReadingSession::ReadingSession(std::string baseFolder, FileOps& fs)
     : mBase(std::move(baseFolder)), mFs(&fs), mDoc(std::make_unique<TextDocument>()) {}
 
 Status ReadingSession::LoadDictionary(const std::string& path) {
-  const Status loaded =
-      mDic.LoadDicFile(path.empty() ? DictionaryFiles(mBase, *mFs).DicPath() : path, *mFs);
+  const std::string dicPath = path.empty() ? DictionaryFiles(mBase, *mFs).DicPath() : path;
+  const Status loaded = mDic.LoadDicFile(dicPath, *mFs);
+  // The phrases are a help beside the dictionary: without them the words still show.
+  (void)mPhrases.Load(PhraseDicPathBeside(dicPath), *mFs);
   MarkKnownWords();
   return loaded;
 }
 
 void ReadingSession::MarkKnownWords() {
-  if (mHasText)
+  mPhrases.TakeRegisteredPhrases(mDic);
+  if (mHasText) {
     kelmoa::MarkKnownWords(*mDoc, mDic.Words(), mDic.Meanings());
+    mPhraseFinder.Reset(mDoc->words.Count());
+  }
   for (SessionObserver* observer : mObservers)
     observer->DictionaryChanged();
 }
@@ -54,6 +59,7 @@ OpenResult ReadingSession::Open(const std::string& path, const SettingInfo& sett
   }
   SetNewTextLines(*mDoc, std::move(check.lines), setting, result.maxRight, result.longestLine);
   kelmoa::MarkKnownWords(*mDoc, mDic.Words(), mDic.Meanings());
+  mPhraseFinder.Reset(mDoc->words.Count());
   mHasText = true;
   for (SessionObserver* observer : mObservers)
     observer->TextChanged();
@@ -66,6 +72,7 @@ int ReadingSession::Relayout(const SettingInfo& setting) {
   int longestLine = 0;
   ComputeCharPositions(doc.mChr, setting, doc.LineCount(), doc.mChrX, maxRight, longestLine);
   GetWordListOfText(doc.mTxt, doc.mChrX, doc.words);
+  mPhraseFinder.Reset(doc.words.Count());
   for (SessionObserver* observer : mObservers)
     observer->TextChanged();
   return maxRight;
@@ -84,11 +91,54 @@ int ReadingSession::WordAtCharacter(int line, int column) const {
   return 0;
 }
 
+const PhraseSpan* ReadingSession::PhraseAt(int k) const {
+  return mHasText ? mPhraseFinder.PhraseAt(mDoc->words, k, mPhrases, mDic) : nullptr;
+}
+
+std::vector<PhraseSpan> ReadingSession::AllPhrases() const {
+  return mHasText ? mPhraseFinder.AllPhrases(mDoc->words, mPhrases, mDic)
+                  : std::vector<PhraseSpan>();
+}
+
 std::vector<std::u16string> ReadingSession::PopupLines(int k) const {
   const WordTable& t = mDoc->words;
   if (k < 1 || k > t.Count())
     return {};
-  return ComposePopupLines(t.Word(k), t.DicHits(k), mDic.Words(), mDic.Meanings());
+  std::vector<std::u16string> lines;
+  if (const PhraseSpan* span = PhraseAt(k)) {
+    const Phrase& phrase = mPhrases[span->phrase];
+    lines.push_back(phrase.text);
+    lines.insert(lines.end(), phrase.lines.begin(), phrase.lines.end());
+  }
+  std::vector<std::u16string> own =
+      ComposePopupLines(t.Word(k), t.DicHits(k), mDic.Words(), mDic.Meanings());
+  lines.insert(lines.end(), std::make_move_iterator(own.begin()),
+               std::make_move_iterator(own.end()));
+  return lines;
+}
+
+bool ReadingSession::Capture(int k, const std::string& file, std::time_t now,
+                             WordCapture& capture) const {
+  const PhraseSpan* span = PhraseAt(k);
+  if (span == nullptr)
+    return CaptureWord(*mDoc, k, mDic.Words(), mDic.Meanings(), file, now, capture);
+  const WordTable& t = mDoc->words;
+  const Phrase& phrase = mPhrases[span->phrase];
+  const auto first = static_cast<size_t>(span->firstWord);
+  const auto last = static_cast<size_t>(span->lastWord);
+  // The context marks the phrase where it stands on one line, else its first word.
+  const int length = t.mWordLine[first] == t.mWordLine[last]
+                         ? t.mWordCol[last] + t.mWordLen[last] - t.mWordCol[first]
+                         : t.mWordLen[first];
+  WordCapture c;
+  c.word = phrase.text;
+  c.headWords = {phrase.text};
+  c.meanings = phrase.lines;
+  c.context = ContextOfWord(*t.mLines, t.mWordLine[first], t.mWordCol[first], length);
+  c.context.file = file;
+  c.context.added = IsoUtc(now);
+  capture = std::move(c);
+  return true;
 }
 
 DicChange ReadingSession::AddMeaning(const std::u16string& word, const std::u16string& meaning) {

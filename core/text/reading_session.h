@@ -1,6 +1,7 @@
 // The reading session: the dictionary and the open text, and what a reader does with them.
 #pragma once
 
+#include <ctime>
 #include <memory>
 #include <optional>
 #include <string>
@@ -11,10 +12,13 @@
 #include "core/base/file_ops.h"
 #include "core/base/status.h"
 #include "core/dictionary/dictionary.h"
+#include "core/dictionary/phrases.h"
 #include "core/settings/settings.h"
 #include "core/text/layout.h"
+#include "core/text/phrase_match.h"
 #include "core/text/popup_text.h"
 #include "core/text/text_reader.h"
+#include "core/wordlist/word_capture.h"
 
 namespace kelmoa {
 
@@ -72,8 +76,11 @@ class ReadingSession {
   // The file system the dictionary is written through; tests put a failing one here.
   void SetFileOps(FileOps& fs) { mFs = &fs; }
 
-  // Loads base/dic/Dic_EJ.txt, or path when given (as Dictionary::LoadDicFile does).
+  // Loads base/dic/Dic_EJ.txt, or path when given (as Dictionary::LoadDicFile does), and the
+  // phrase dictionary beside it (none when it is missing).
   Status LoadDictionary(const std::string& path = {});
+
+  const PhraseDictionary& Phrases() const { return mPhrases; }
 
   // Reads the text file at path under the limits and, when it passes, makes it the open text
   // laid out with setting's character widths, its known words marked. A rejected or
@@ -101,10 +108,22 @@ class ReadingSession {
   // line `line`, or 0.
   int WordAtCharacter(int line, int column) const;
 
-  // The lines of word k's popup (BuildPopup): its meanings; an entry found through a base form or a
-  // prefix gives its head word on a line above its meanings. Empty for a word the dictionary does
-  // not know.
+  // The phrase that covers word k, or nullptr. The phrases of a line are found the first time
+  // one of its words is asked about.
+  const PhraseSpan* PhraseAt(int k) const;
+  // Every phrase of the open text, in reading order.
+  std::vector<PhraseSpan> AllPhrases() const;
+
+  // The lines of word k's popup: first the phrase that covers it, if any, under a line with
+  // the phrase as its dictionary writes it; then the word's own (BuildPopup): its meanings; an
+  // entry found through a base form or a prefix gives its head word on a line above its meanings.
+  // Empty for a word the dictionary does not know.
   std::vector<std::u16string> PopupLines(int k) const;
+
+  // What the word list takes of word k, met in the text file `file` at time now: the phrase
+  // that covers it, with the phrase's meanings, or else the word with its popup's lines.
+  // False, with nothing set, when word k has no popup.
+  bool Capture(int k, const std::string& file, std::time_t now, WordCapture& capture) const;
 
   // The editor's changes, written through to the dictionary file (DictionaryFiles::AddEntry
   // and DeleteEntry). After a change, or a reload of a file another program changed, the known
@@ -121,6 +140,8 @@ class ReadingSession {
   std::string mBase;
   FileOps* mFs;
   Dictionary mDic;
+  PhraseDictionary mPhrases;
+  mutable PhraseFinder mPhraseFinder;  // what it found is remembered, asked from const code
   std::unique_ptr<TextDocument> mDoc;  // the grids are large: kept off the stack
   bool mHasText = false;
   std::vector<SessionObserver*> mObservers;

@@ -1,0 +1,147 @@
+// The phrase dictionary: phrasal verbs and fixed expressions, found by their first word.
+#include "core/dictionary/phrases.h"
+
+#include <algorithm>
+#include <array>
+
+#include "core/base/helpers.h"
+#include "core/dictionary/meaning_tags.h"
+
+namespace kelmoa {
+namespace {
+
+// Particles that may follow the object of a verb (pick it up, turned the offer down).
+bool IsParticle(std::u16string_view w) {
+  static constexpr std::array<std::u16string_view, 20> kParticles = {
+      u"up",    u"down",     u"out",    u"off",     u"in",      u"on",    u"away",
+      u"back",  u"over",     u"around", u"round",   u"through", u"along", u"apart",
+      u"aside", u"together", u"about",  u"forward", u"across",  u"by"};
+  return std::find(kParticles.begin(), kParticles.end(), w) != kParticles.end();
+}
+
+// True when one of the meanings (joined by TAB) opens, after its rank, with one of the tags.
+bool HasTag(std::u16string_view meanings, std::initializer_list<std::u16string_view> tags) {
+  bool has = false;
+  ForEachPiece(meanings, u'\t', [&](std::u16string_view m) {
+    if (!m.empty() && m.front() >= u'\u2460' && m.front() <= u'\u2473')
+      m.remove_prefix(1);
+    for (const std::u16string_view tag : tags)
+      has = has || m.starts_with(tag);
+  });
+  return has;
+}
+
+Phrase MakePhrase(std::u16string text, std::vector<std::u16string> words,
+                  std::u16string_view meanings) {
+  Phrase p;
+  p.text = std::move(text);
+  p.words = std::move(words);
+  ForEachPiece(meanings, u'\t', [&](std::u16string_view m) { p.lines.emplace_back(m); });
+  // An auxiliary phrase is a verb phrase too: is going to, was able to.
+  p.verb = (ClassesOfMeanings(meanings) & ClassBit(WordClass::kVerb)) != 0 ||
+           HasTag(meanings, {u"【助動】"});
+  p.separable = p.verb && p.words.size() == 2 && IsParticle(p.words[1]) &&
+                HasTag(meanings, {u"【他】", u"【動】"});
+  return p;
+}
+
+// The English words a meaning starts with, up to the first piece that is not one ("look
+// forward to ～(名詞・動名詞) ..." gives look, forward, to).
+std::vector<std::u16string_view> LeadingEnglishWords(std::u16string_view meaning) {
+  std::vector<std::u16string_view> words;
+  size_t at = 0;
+  while (at < meaning.size()) {
+    const size_t space = meaning.find(u' ', at);
+    const std::u16string_view piece =
+        meaning.substr(at, space == std::u16string_view::npos ? space : space - at);
+    if (!IsEnglishWord(piece))
+      break;
+    words.push_back(piece);
+    if (space == std::u16string_view::npos)
+      break;
+    at = space + 1;
+  }
+  return words;
+}
+
+}  // namespace
+
+std::string PhraseDicPathBeside(const std::string& dicPath) {
+  const std::string folder = GetBaseFolder(dicPath);
+  return folder.empty() ? kPhraseDicDefault : folder + "/" + kPhraseDicDefault;
+}
+
+std::vector<std::u16string> PhraseWords(std::u16string_view head) {
+  std::vector<std::u16string> words;
+  bool good = true;
+  ForEachPiece(head, u' ', [&](std::u16string_view w) {
+    good = good && IsEnglishWord(w);
+    words.push_back(LowerAscii(w));
+  });
+  const auto n = static_cast<int>(words.size());
+  if (!good || n < kMinPhraseWords || n > kMaxPhraseWords)
+    words.clear();
+  return words;
+}
+
+Status PhraseDictionary::Load(const std::string& path, FileOps& fs) {
+  mPhrases.clear();
+  Dictionary file;
+  Status loaded = fs.Exists(path) ? file.LoadDicFile(path, fs) : Status::Ok();
+  for (int i = 1; i <= file.Count(); ++i) {
+    const std::u16string& head = file.Words()[static_cast<size_t>(i)];
+    std::vector<std::u16string> words = PhraseWords(head);
+    if (!words.empty())
+      mPhrases.push_back(
+          MakePhrase(head, std::move(words), file.Meanings()[static_cast<size_t>(i)]));
+  }
+  mFromFile = mPhrases.size();
+  Index();
+  return loaded;
+}
+
+void PhraseDictionary::TakeRegisteredPhrases(const Dictionary& dic) {
+  mPhrases.resize(mFromFile);
+  for (int i = 1; i <= dic.Count(); ++i) {
+    const std::u16string& head = dic.Words()[static_cast<size_t>(i)];
+    ForEachPiece(dic.Meanings()[static_cast<size_t>(i)], u'\t', [&](std::u16string_view m) {
+      // Imported meanings start with their rank or a tag: only a user's meaning can be one.
+      if (m.empty() || !IsAlphabet(m.front()))
+        return;
+      const std::vector<std::u16string_view> lead = LeadingEnglishWords(m);
+      const auto n = static_cast<int>(lead.size());
+      const std::u16string lowered = LowerAscii(head);
+      if (n < kMinPhraseWords || n > kMaxPhraseWords ||
+          std::none_of(lead.begin(), lead.end(),
+                       [&](std::u16string_view w) { return LowerAscii(w) == lowered; })) {
+        return;
+      }
+      std::u16string text(lead.front());
+      for (size_t w = 1; w < lead.size(); ++w)
+        text += u' ' + std::u16string(lead[w]);
+      const auto same =
+          std::find_if(mPhrases.begin() + static_cast<std::ptrdiff_t>(mFromFile), mPhrases.end(),
+                       [&](const Phrase& p) { return p.text == text; });
+      if (same != mPhrases.end()) {
+        same->lines.emplace_back(m);
+        return;
+      }
+      mPhrases.push_back(MakePhrase(text, PhraseWords(text), m));
+    });
+  }
+  Index();
+}
+
+const std::vector<int>& PhraseDictionary::StartingWith(std::u16string_view word) const {
+  static const std::vector<int> kNone;
+  const auto it = mByFirstWord.find(std::u16string(word));
+  return it == mByFirstWord.end() ? kNone : it->second;
+}
+
+void PhraseDictionary::Index() {
+  mByFirstWord.clear();
+  for (size_t i = 0; i < mPhrases.size(); ++i)
+    mByFirstWord[mPhrases[i].words.front()].push_back(static_cast<int>(i));
+}
+
+}  // namespace kelmoa
