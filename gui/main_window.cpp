@@ -81,6 +81,7 @@ MainWindow::MainWindow(ProgramPaths paths, std::string commandLine, QWidget* par
   mSession.AddObserver(*this);
   BuildControls();
   PrepareWindow();
+  mSpeaker.SetFailureReport(*this, [this](const QString& text) { ShowStatusLine(text); });
 }
 
 MainWindow::~MainWindow() = default;
@@ -471,9 +472,21 @@ void MainWindow::EditTextInEditor() {
   place.y = frame.y();
   place.w = ScreenGeometry().width() - (frame.width() + frame.x());
   place.h = frame.height();
+  // An editor that ends with an error, or a desktop without a handler of text files, is
+  // reported when it has ended: the click is not left without an answer.
+  const auto failed = [this](const ProgramEnd& end) {
+    const std::u16string code = Utf8ToUtf16(std::to_string(end.exitCode));
+    const std::u16string program = UPath(end.program);
+    const std::u16string reason =
+        end.program == kPlainEditorProgram
+            ? u"テキストファイルを開くプログラム（エディタ）が設定されていないようです（" +
+                  program + u" の終了コード " + code + u"）"
+            : u"終了コード " + code + u" で終わりました";
+    ShowPlainMessage(Q(MsgEditorFailed(program, reason)));
+  };
   std::string program;
   QString reason;
-  if (!StartEditor(TextEditorField(), mTextFilePath, place, program, reason))
+  if (!StartEditor(TextEditorField(), mTextFilePath, place, *this, failed, program, reason))
     ShowPlainMessage(Q(MsgEditorNotStarted(UPath(program), reason.toStdU16String())));
 }
 

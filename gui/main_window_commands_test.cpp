@@ -3,6 +3,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -226,6 +227,60 @@ class MainWindowCommandsTest : public QObject {
     }));
     QCOMPARE(Chooser().ChosenPath(), std::string());
     QCOMPARE(w.windowTitle(), QStringLiteral("c.Txt - Kelmoa Ver1.1.1"));
+  }
+
+  // A double click or Enter on a file in the chooser opens it, as "選択" does.
+  void aDoubleClickOrEnterInTheChooserOpensTheFile() {
+    MainWindow& w = Ready();
+    for (const char* name : {"a.txt", "b.txt"})
+      Text(name, {"the " + std::string(name)});
+    QVERIFY(Choose([&](TextChooser& chooser) {
+      Select(chooser, "b.txt");
+      QListWidget& list = FileList(chooser);
+      const QPoint at = list.visualItemRect(list.currentItem()).center();
+      QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, at);
+      QMouseEvent twice(QEvent::MouseButtonDblClick, at, list.viewport()->mapToGlobal(at),
+                        Qt::LeftButton, Qt::LeftButton, {});
+      QApplication::sendEvent(list.viewport(), &twice);
+    }));
+    QCOMPARE(w.windowTitle(), QStringLiteral("b.txt - Kelmoa Ver1.1.1"));
+    QVERIFY(Choose([&](TextChooser& chooser) {
+      Select(chooser, "a.txt");
+      FileList(chooser).setFocus();
+      QTest::keyClick(&FileList(chooser), Qt::Key_Return);
+    }));
+    QCOMPARE(w.windowTitle(), QStringLiteral("a.txt - Kelmoa Ver1.1.1"));
+    QVERIFY(mPlain.isEmpty());
+  }
+
+  // "編集" answers every click: an editor that ends with an error, and the desktop's handler of
+  // text files (xdg-open) that finds no editor, are named with the reason.
+  void anEditorThatFailsIsReported() {
+    MainWindow& w = Ready();
+    Open(Text("a.txt", {"the dog"}));
+    std::filesystem::create_directories(mDir / "bin2");
+    const std::string failing = mDir / "bin2/failing-editor";
+    WriteBytes(failing, "#!/bin/sh\nexit 2\n");
+    std::filesystem::permissions(failing, std::filesystem::perms::owner_all);
+    EditorField(Ini())->setText(QString::fromStdString(failing));
+    QTest::mouseClick(w.mEditTextButton, Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(mPlain.size(), 1, 10000);
+    QVERIFY2(mPlain[0].contains(QString::fromStdString(failing)) &&
+                 mPlain[0].contains(QStringLiteral("終了コード 2 で終わりました")),
+             qPrintable(mPlain[0]));
+
+    // No editor set: xdg-open (a stand-in first on the search path) finds no handler.
+    WriteBytes(mDir / "bin2/xdg-open", "#!/bin/sh\nexit 3\n");
+    std::filesystem::permissions(mDir / "bin2/xdg-open", std::filesystem::perms::owner_all);
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QByteArray::fromStdString(mDir / "bin2") + ":" + path);
+    EditorField(Ini())->clear();
+    QTest::mouseClick(w.mEditTextButton, Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(mPlain.size(), 2, 10000);
+    qputenv("PATH", path);
+    QVERIFY2(mPlain[1].contains(QStringLiteral("エディタ＝xdg-open")) &&
+                 mPlain[1].contains(QStringLiteral("xdg-open の終了コード 3")),
+             qPrintable(mPlain[1]));
   }
 
   // A file name that is not UTF-8 (Shift_JIS bytes, as files copied from Windows have) keeps

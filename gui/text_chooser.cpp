@@ -3,6 +3,7 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -74,6 +75,10 @@ TextChooser::TextChooser(std::string folder, PlainMessageFn showPlainMessage, QW
   mFileList->setFont(QFont(kPaneFontName, static_cast<int>(kUiFontPointSize)));
   mFileList->setSelectionMode(QAbstractItemView::SingleSelection);
 
+  // A double click or Enter on a file takes it, as "選択" does. Enter is taken here, before the
+  // window's default button could see it.
+  connect(mFileList, &QListWidget::itemDoubleClicked, this, &TextChooser::SelectFile);
+  mFileList->installEventFilter(this);
   connect(mRefreshButton, &QPushButton::clicked, this, &TextChooser::Refresh);
   connect(mSelectButton, &QPushButton::clicked, this, &TextChooser::SelectFile);
   connect(mCancelButton, &QPushButton::clicked, this, &TextChooser::Cancel);
@@ -150,6 +155,17 @@ void TextChooser::showEvent(QShowEvent* event) {
 
 void TextChooser::reject() {
   Cancel();
+}
+
+bool TextChooser::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == mFileList && event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+      SelectFile();
+      return true;
+    }
+  }
+  return QDialog::eventFilter(watched, event);
 }
 
 }  // namespace kelmoa

@@ -50,6 +50,8 @@ class TextChooser : public QDialog {
   void showEvent(QShowEvent* event) override;
   // Escape and the frame's close button count as "キャンセル".
   void reject() override;
+  // Enter on the list takes the selected file.
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void ListFolder();
