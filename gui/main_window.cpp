@@ -38,6 +38,7 @@
 #include "gui/page_render.h"
 #include "gui/picture_box.h"
 #include "gui/scroll_fit.h"
+#include "gui/text_chooser.h"
 #include "gui/window_helpers.h"
 #include "gui/word_list_window.h"
 
@@ -623,6 +624,9 @@ void MainWindow::OpenPreparedCopy(const std::string& refusedPath) {
   if (!s.ok())
     return fail(MsgTextNotPrepared(UPath(path), SystemReason(s)));
   mTextPane->setCursor(before);
+  // The chooser lists the copy at once, chosen, and marks the text it was made from.
+  mPreparedCopies[refusedPath] = written.front();
+  mTextChooser->FileAdded(written.front());
   mTextFilePath = written.front();
   OpenTextFile();
 }

@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <QWidget>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -197,6 +198,9 @@ class MainWindow : public QWidget, private SessionObserver {
   // Prepares a refused text into a copy in txt_shift_jis that Kelmoa reads, and opens the
   // copy (its first part, when it had to be split). The refused file is only read.
   void OpenPreparedCopy(const std::string& refusedPath);
+  // The chooser's note on a file that would be refused again: where its copy is, when one was
+  // made in this run, else that it needs one. Empty for a file that opens.
+  QString ChooserNote(const std::string& path) const;
   void EndProgram();
   QString BaseCaption() const;
   std::string IniPath() const;
@@ -256,9 +260,10 @@ class MainWindow : public QWidget, private SessionObserver {
   DictionaryEditor* mDictionaryEditor =
       nullptr;  // a child window, created by DictionaryEditorWindow()
   WordSpeaker mSpeaker;
-  std::unique_ptr<TextPreparer> mTextPreparer;  // made at its first use
-  std::unique_ptr<WordList> mWordList;          // opened at its first use
-  WordListWindow* mWordListWindow = nullptr;    // a child window, made at its first showing
+  std::unique_ptr<TextPreparer> mTextPreparer;         // made at its first use
+  std::map<std::string, std::string> mPreparedCopies;  // refused text -> its copy, this run
+  std::unique_ptr<WordList> mWordList;                 // opened at its first use
+  WordListWindow* mWordListWindow = nullptr;           // a child window, made at its first showing
 };
 
 }  // namespace kelmoa

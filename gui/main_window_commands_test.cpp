@@ -253,6 +253,37 @@ class MainWindowCommandsTest : public QObject {
     QVERIFY(mPlain.isEmpty());
   }
 
+  // After "変換して開く" the chooser lists the copy, chosen, without "一覧更新"; the original,
+  // which would be refused again, stays listed in grey with where its copy is. A text refused
+  // that has no copy yet is marked too; a file that opens is not.
+  void aRefusedTextIsMarkedAndItsCopyListed() {
+    MainWindow& w = Ready();
+    Text("a.txt", {"the a"});
+    const std::string story = mDir / "txt_shift_jis/story.txt";
+    WriteBytes(story, "The caf\xC3\xA9 is open.\n");  // UTF-8
+    WriteBytes(mDir / "txt_shift_jis/wide.txt", std::string(101, 'w') + "\n");
+    QVERIFY(Choose([&](TextChooser& chooser) {
+      QCOMPARE(Listed(chooser).size(), 3);
+      chooser.close();
+    }));
+    w.OpenPreparedCopy(story);  // what "変換して開く" does
+    QCOMPARE(w.windowTitle(), QStringLiteral("story (2).txt - Kelmoa Ver1.1.1"));
+    QVERIFY(Choose([&](TextChooser& chooser) {
+      const QStringList listed = Listed(chooser);
+      QCOMPARE(listed.size(), 4);
+      QCOMPARE(listed[0], QStringLiteral("a.txt"));
+      QCOMPARE(listed[1], QStringLiteral("story (2).txt"));
+      QCOMPARE(listed[2], QStringLiteral("story.txt （変換済み：story (2).txt を開いてください）"));
+      QVERIFY(listed[3].startsWith(QStringLiteral("wide.txt （このままでは開けません")));
+      QListWidget& list = FileList(chooser);
+      QCOMPARE(list.currentItem()->text(), QStringLiteral("story (2).txt"));
+      QCOMPARE(list.item(0)->foreground().color(), list.item(1)->foreground().color());
+      QCOMPARE(list.item(2)->foreground().color(), QColor(Qt::gray));
+      QCOMPARE(list.item(3)->foreground().color(), QColor(Qt::gray));
+      chooser.close();
+    }));
+  }
+
   // "編集" answers every click: an editor that ends with an error, and the desktop's handler of
   // text files (xdg-open) that finds no editor, are named with the reason.
   void anEditorThatFailsIsReported() {
