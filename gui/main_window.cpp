@@ -31,6 +31,7 @@
 #include "core/text/open_text.h"
 #include "core/text/popup_text.h"
 #include "core/text/prepare_text.h"
+#include "core/wordlist/reading_positions.h"
 #include "core/wordlist/word_list.h"
 #include "gui/editor_launch.h"
 #include "gui/meaning_popup.h"
@@ -301,12 +302,16 @@ bool MainWindow::OpenTextFile() {
   mEditTextButton->setEnabled(true);
   mReopenButton->setEnabled(true);
   mSpeakBox->setEnabled(true);
+  StoreReadingPosition();  // of the text left, its page still on the scroll bar
   mLastTextFilePath = mTextFilePath;
   FitWindowToText(opened.maxRight);
-  if (mScrollBar->value() == 1) {
+  // The text comes back where it was left.
+  const int first =
+      std::clamp(StartLineOfOpenedText(), mScrollBar->minimum(), mScrollBar->maximum());
+  if (mScrollBar->value() == first) {
     DrawPage();
   } else {
-    mScrollBar->setValue(1);  // redraws the page
+    mScrollBar->setValue(first);  // redraws the page
   }
   mTextPane->setCursor(Qt::IBeamCursor);
   setWindowTitle(QPath(GetFileNameOfPath(mTextFilePath)) + QStringLiteral(" - ") + BaseCaption());
@@ -644,6 +649,8 @@ void MainWindow::ShowPlainMessage(const QString& text, QWidget* parent) {
 }
 
 void MainWindow::EndProgram() {
+  if (!mProgramEnded)
+    StoreReadingPosition();
   mProgramEnded = true;
   if (mWordListWindow != nullptr && mWordListWindow->isVisible())
     mWordListWindow->close();  // stores its place for the next run

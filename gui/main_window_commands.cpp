@@ -74,6 +74,9 @@ void MainWindow::CreateCommandWindows() {
   auto* f2 = new QShortcut(QKeySequence(Qt::Key_F2), this);
   f2->setContext(Qt::WindowShortcut);
   connect(f2, &QShortcut::activated, this, [this] { HandleKey(Qt::Key_F2); });
+  auto* f3 = new QShortcut(QKeySequence(Qt::Key_F3), this);
+  f3->setContext(Qt::WindowShortcut);
+  connect(f3, &QShortcut::activated, this, [this] { HandleKey(Qt::Key_F3); });
 
   // The scrolling keys likewise, whichever control has the focus.
   const std::pair<QKeySequence, ScrollKey> scrollKeys[] = {
@@ -154,6 +157,8 @@ void MainWindow::HandleKey(int keyCode) {
     ShowHelp();
   else if (keyCode == Qt::Key_F2)
     ShowWordList();
+  else if (keyCode == Qt::Key_F3)
+    OpenTextReadLast();
 }
 
 std::string MainWindow::TextEditorField() const {
