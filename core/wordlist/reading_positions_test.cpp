@@ -90,23 +90,18 @@ TEST(ReadingPositions, TwoWindowsOnOneBaseBothStore) {
 // A word list made before positions were kept gains their table and keeps its words.
 TEST(ReadingPositions, AnOlderWordListIsUpgradedWithItsWords) {
   TempDir dir;
-  std::filesystem::create_directories(dir / "wordlist");
-  sqlite3* db = nullptr;
+  {
+    std::unique_ptr<WordList> list;
+    ASSERT_TRUE(WordList::Open(dir.path(), list).ok());
+    WordCapture dog;
+    dog.word = u"dog";
+    dog.context.added = "2026-01-01T00:00:00Z";
+    ASSERT_TRUE(list->Add(dog).ok());
+  }
+  sqlite3* db = nullptr;  // back to the schema before positions
   ASSERT_EQ(sqlite3_open((dir / "wordlist/wordlist.sqlite").c_str(), &db), SQLITE_OK);
-  ASSERT_EQ(sqlite3_exec(db,
-                         "CREATE TABLE words (id INTEGER PRIMARY KEY, word_key TEXT NOT NULL "
-                         "UNIQUE, word TEXT NOT NULL, count INTEGER NOT NULL, first_added TEXT "
-                         "NOT NULL, last_added TEXT NOT NULL);"
-                         "CREATE TABLE head_words (word_id INTEGER, position INTEGER, head_word "
-                         "TEXT, PRIMARY KEY (word_id, position));"
-                         "CREATE TABLE meanings (word_id INTEGER, position INTEGER, meaning "
-                         "TEXT, PRIMARY KEY (word_id, position));"
-                         "CREATE TABLE contexts (id INTEGER PRIMARY KEY, word_id INTEGER, "
-                         "line_before TEXT, line TEXT, line_after TEXT, word_column INTEGER, "
-                         "word_length INTEGER, file TEXT, line_number INTEGER, added TEXT);"
-                         "INSERT INTO words VALUES (1, 'dog', 'dog', 3, 't1', 't2');"
-                         "PRAGMA user_version = 1;",
-                         nullptr, nullptr, nullptr),
+  ASSERT_EQ(sqlite3_exec(db, "DROP TABLE reading_positions; PRAGMA user_version = 1;", nullptr,
+                         nullptr, nullptr),
             SQLITE_OK);
   sqlite3_close(db);
   auto positions = OpenIn(dir.path());
@@ -116,7 +111,7 @@ TEST(ReadingPositions, AnOlderWordListIsUpgradedWithItsWords) {
   std::vector<WordEntry> entries;
   ASSERT_TRUE(list->Entries(entries).ok());
   ASSERT_EQ(entries.size(), 1U);
-  EXPECT_EQ(entries[0].count, 3);
+  EXPECT_EQ(entries[0].word, u"dog");
 }
 
 }  // namespace
