@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (size_t i = 1; i < lines.size(); ++i) {
     if (kelmoa::GetSjisByteLen(lines[i]) > kelmoa::kMaxLineBytes)
       std::abort();
-    if (lines[i].find(u'\r') != std::u16string::npos)
+    if (lines[i].find_first_of(u"\r\n") != std::u16string::npos)
       std::abort();
   }
   return 0;

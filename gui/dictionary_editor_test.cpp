@@ -1,7 +1,9 @@
 #include "gui/dictionary_editor.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -285,6 +287,53 @@ class DictionaryEditorTest : public QObject {
     speaker.SetProgram(QString::fromStdString(mDir / "no-such-program"));
     QVERIFY(!speaker.SpeakWord(QStringLiteral("silent")));  // and nothing else happens
     QCOMPARE(WordSpeaker().Program(), QStringLiteral("espeak-ng"));
+  }
+
+  // A speech program that is missing, ends with an error, or says "error:" (as espeak-ng does
+  // without a sound device, still ending with 0) is said once, with the package to look at;
+  // one whose error output holds only warnings says nothing.
+  void aSpeechFailureIsSaidOnceInTheStatusLine() {
+    Ready({"the dog"});
+    fs::create_directories(mDir / "fakebin");
+    const struct {
+      const char* script;  // of the speech program; empty for none
+      QString says;        // a part of what is said; empty for nothing
+    } cases[] = {
+        {"", QStringLiteral("を起動できません（プログラムが見つかりません）")},
+        {"exit 3", QStringLiteral("失敗しました（終了コード 3）")},
+        {"echo 'ALSA lib pcm.c: Unknown PCM default' >&2\necho 'error: No such file or "
+         "directory' >&2",
+         QStringLiteral("失敗しました（error: No such file or directory）")},
+        {"echo 'ALSA lib: a warning' >&2", QString()},
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+      const std::string program = mDir / ("fakebin/speak" + std::to_string(n++));
+      if (*c.script != '\0') {
+        WriteBytes(program, std::string("#!/bin/sh\n") + c.script + "\n");
+        fs::permissions(program, fs::perms::owner_all);
+      }
+      QObject owner;
+      QStringList said;
+      WordSpeaker speaker(QString::fromStdString(program));
+      speaker.SetFailureReport(owner, [&said](const QString& text) { said << text; });
+      speaker.SpeakWord(QStringLiteral("dog"));
+      speaker.SpeakWord(QStringLiteral("cat"));
+      QTRY_COMPARE_WITH_TIMEOUT(said.size(), c.says.isEmpty() ? 0 : 1, 10000);
+      QTest::qWait(300);  // the second word's end has come too, and is not said again
+      QCOMPARE(said.size(), c.says.isEmpty() ? 0 : 1);
+      if (!said.isEmpty()) {
+        QVERIFY2(
+            said[0].contains(c.says) && said[0].contains(QStringLiteral("パッケージ espeak-ng")),
+            qPrintable(said[0]));
+      }
+    }
+    // The main window says it in the status line over the pane.
+    mW->mSpeaker.SetProgram(QString::fromStdString(mDir / "no-such-program"));
+    mW->mSpeakBox->setChecked(true);
+    mW->PressAt(Qt::LeftButton, {}, At("dog").x(), At("dog").y());
+    QVERIFY(!mW->mStatusLine->isHidden());
+    QVERIFY(mW->mStatusLine->text().startsWith(QStringLiteral("単語を発音できません：")));
   }
 };
 

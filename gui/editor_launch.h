@@ -3,10 +3,13 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "core/settings/editor_command.h"
+
+class QObject;
 
 namespace kelmoa {
 
@@ -21,6 +24,24 @@ bool StartDetachedProgram(const QString& program, const QStringList& args, QStri
 bool StartDetachedProgram(const std::string& program, const std::vector<std::string>& args,
                           QString& reason);
 
+// How a program started by StartWatchedProgram ended.
+struct ProgramEnd {
+  std::string program;  // as it was started
+  int exitCode = 0;     // its exit status
+  QString errorLine;    // the first line of its error output that begins "error:", when read
+};
+using ProgramFailedFn = std::function<void(const ProgramEnd& end)>;
+
+// Starts program as StartDetachedProgram does, and watches it from owner's thread without
+// waiting: when it ends with an exit status other than 0, or (with readErrors) has written a
+// line beginning "error:" to its error output, onFailure runs there. With readErrors that output
+// is read here rather than passed on. A program ended by a signal counts as ended on purpose.
+// Nothing runs once owner is gone, nor where the system cannot watch a process: the program
+// then runs unwatched, as StartDetachedProgram starts it.
+bool StartWatchedProgram(const std::string& program, const std::vector<std::string>& args,
+                         bool readErrors, QObject& owner, ProgramFailedFn onFailure,
+                         QString& reason);
+
 // path made absolute against the current folder; an empty path stays empty.
 std::string AbsolutePath(const std::string& path);
 
@@ -28,8 +49,9 @@ std::string AbsolutePath(const std::string& path);
 // BuildEditorCommand). The file is always handed over as an absolute path, so that a name
 // beginning with "-" is never taken for an option, and an editor given as a path relative to
 // the current folder is started from there. False with the program tried and the reason when
-// the editor cannot be started.
+// the editor cannot be started; onFailure runs (on owner's thread) when it ends with an error.
 bool StartEditor(const std::string& editorField, const std::string& file, const EditorPlace& place,
-                 std::string& startedProgram, QString& reason);
+                 QObject& owner, ProgramFailedFn onFailure, std::string& startedProgram,
+                 QString& reason);
 
 }  // namespace kelmoa

@@ -45,6 +45,8 @@ int main(int argc, char** argv) {
 
   QApplication app(argc, argv);
   kelmoa::RegisterFontSubstitutions();
+  // Without them the standard dialogs and context menus speak English; the program goes on.
+  kelmoa::LoadQtJapanese(app);
   kelmoa::MainWindow window(paths, commandLine);
   QObject::connect(&window, &kelmoa::MainWindow::programEnded, &app,
                    [] { QCoreApplication::exit(0); });

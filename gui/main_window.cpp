@@ -31,6 +31,7 @@
 #include "core/text/open_text.h"
 #include "core/text/popup_text.h"
 #include "core/text/prepare_text.h"
+#include "core/wordlist/reading_positions.h"
 #include "core/wordlist/word_list.h"
 #include "gui/editor_launch.h"
 #include "gui/meaning_popup.h"
@@ -38,6 +39,7 @@
 #include "gui/page_render.h"
 #include "gui/picture_box.h"
 #include "gui/scroll_fit.h"
+#include "gui/text_chooser.h"
 #include "gui/window_helpers.h"
 #include "gui/word_list_window.h"
 
@@ -81,6 +83,7 @@ MainWindow::MainWindow(ProgramPaths paths, std::string commandLine, QWidget* par
   mSession.AddObserver(*this);
   BuildControls();
   PrepareWindow();
+  mSpeaker.SetFailureReport(*this, [this](const QString& text) { ShowStatusLine(text); });
 }
 
 MainWindow::~MainWindow() = default;
@@ -299,12 +302,16 @@ bool MainWindow::OpenTextFile() {
   mEditTextButton->setEnabled(true);
   mReopenButton->setEnabled(true);
   mSpeakBox->setEnabled(true);
+  StoreReadingPosition();  // of the text left, its page still on the scroll bar
   mLastTextFilePath = mTextFilePath;
   FitWindowToText(opened.maxRight);
-  if (mScrollBar->value() == 1) {
+  // The text comes back where it was left.
+  const int first =
+      std::clamp(StartLineOfOpenedText(), mScrollBar->minimum(), mScrollBar->maximum());
+  if (mScrollBar->value() == first) {
     DrawPage();
   } else {
-    mScrollBar->setValue(1);  // redraws the page
+    mScrollBar->setValue(first);  // redraws the page
   }
   mTextPane->setCursor(Qt::IBeamCursor);
   setWindowTitle(QPath(GetFileNameOfPath(mTextFilePath)) + QStringLiteral(" - ") + BaseCaption());
@@ -473,9 +480,21 @@ void MainWindow::EditTextInEditor() {
   place.y = frame.y();
   place.w = ScreenGeometry().width() - (frame.width() + frame.x());
   place.h = frame.height();
+  // An editor that ends with an error, or a desktop without a handler of text files, is
+  // reported when it has ended: the click is not left without an answer.
+  const auto failed = [this](const ProgramEnd& end) {
+    const std::u16string code = Utf8ToUtf16(std::to_string(end.exitCode));
+    const std::u16string program = UPath(end.program);
+    const std::u16string reason =
+        end.program == kPlainEditorProgram
+            ? u"テキストファイルを開くプログラム（エディタ）が設定されていないようです（" +
+                  program + u" の終了コード " + code + u"）"
+            : u"終了コード " + code + u" で終わりました";
+    ShowPlainMessage(Q(MsgEditorFailed(program, reason)));
+  };
   std::string program;
   QString reason;
-  if (!StartEditor(TextEditorField(), mTextFilePath, place, program, reason))
+  if (!StartEditor(TextEditorField(), mTextFilePath, place, *this, failed, program, reason))
     ShowPlainMessage(Q(MsgEditorNotStarted(UPath(program), reason.toStdU16String())));
 }
 
@@ -612,6 +631,9 @@ void MainWindow::OpenPreparedCopy(const std::string& refusedPath) {
   if (!s.ok())
     return fail(MsgTextNotPrepared(UPath(path), SystemReason(s)));
   mTextPane->setCursor(before);
+  // The chooser lists the copy at once, chosen, and marks the text it was made from.
+  mPreparedCopies[refusedPath] = written.front();
+  mTextChooser->FileAdded(written.front());
   mTextFilePath = written.front();
   OpenTextFile();
 }
@@ -629,6 +651,8 @@ void MainWindow::ShowPlainMessage(const QString& text, QWidget* parent) {
 }
 
 void MainWindow::EndProgram() {
+  if (!mProgramEnded)
+    StoreReadingPosition();
   mProgramEnded = true;
   if (mWordListWindow != nullptr && mWordListWindow->isVisible())
     mWordListWindow->close();  // stores its place for the next run

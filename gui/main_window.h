@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <QWidget>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -28,6 +29,7 @@ class QUrl;
 namespace kelmoa {
 
 class PageFont;
+class ReadingPositions;
 class PictureBox;
 class DictionaryEditor;
 class TextChooser;
@@ -117,8 +119,12 @@ class MainWindow : public QWidget, private SessionObserver {
   void ShowHelp();
   void StorePlaceAndEnd();
   void EndOnClose();
-  // F1 opens the help page, F2 the word list; every other key is ignored here.
+  // F1 opens the help page, F2 the word list, F3 the text read last; every other key is
+  // ignored here.
   void HandleKey(int keyCode);
+  // Opens the text left last (in this window or another on the same folder, in this run or
+  // an earlier one) other than the one shown, at the line where it was left (F3).
+  void OpenTextReadLast();
 
   // The loaded text with its layout and word information, and the current settings with the
   // font metrics (read-only; benchmarks and tools look at them).
@@ -197,7 +203,19 @@ class MainWindow : public QWidget, private SessionObserver {
   // Prepares a refused text into a copy in txt_shift_jis that Kelmoa reads, and opens the
   // copy (its first part, when it had to be split). The refused file is only read.
   void OpenPreparedCopy(const std::string& refusedPath);
+  // The chooser's note on a file that would be refused again: where its copy is, when one was
+  // made in this run, else that it needs one. Empty for a file that opens.
+  QString ChooserNote(const std::string& path) const;
   void EndProgram();
+  // Where texts were left, opened at their first use and kept for the run; null when they
+  // cannot be kept (the text then opens at its top).
+  ReadingPositions* PositionStore();
+  // Stores where the shown text is left: its first line on the page now. Only when a text is
+  // left or the program ends, never on a scroll.
+  void StoreReadingPosition();
+  // The first line to show of the text just opened from mTextFilePath: where it was left,
+  // unless its file changed size since.
+  int StartLineOfOpenedText();
   QString BaseCaption() const;
   std::string IniPath() const;
 
@@ -256,9 +274,13 @@ class MainWindow : public QWidget, private SessionObserver {
   DictionaryEditor* mDictionaryEditor =
       nullptr;  // a child window, created by DictionaryEditorWindow()
   WordSpeaker mSpeaker;
-  std::unique_ptr<TextPreparer> mTextPreparer;  // made at its first use
-  std::unique_ptr<WordList> mWordList;          // opened at its first use
-  WordListWindow* mWordListWindow = nullptr;    // a child window, made at its first showing
+  std::unique_ptr<TextPreparer> mTextPreparer;         // made at its first use
+  std::map<std::string, std::string> mPreparedCopies;  // refused text -> its copy, this run
+  std::unique_ptr<WordList> mWordList;                 // opened at its first use
+  std::unique_ptr<ReadingPositions> mPositions;        // opened at its first use
+  bool mPositionsTried = false;                        // their opening was tried (once a run)
+  long long mOpenedSize = 0;                  // the shown text's file size when it was read
+  WordListWindow* mWordListWindow = nullptr;  // a child window, made at its first showing
 };
 
 }  // namespace kelmoa

@@ -35,7 +35,7 @@ void MainWindow::PressAt(Qt::MouseButton button, Qt::KeyboardModifiers modifiers
   // The word as written in the text, capitals kept.
   const QString word = QStringView(Document().words.Word(k)).toString();
   if (speak) {
-    (void)mSpeaker.SpeakWord(word);  // a failure to speak stays silent
+    (void)mSpeaker.SpeakWord(word);  // a failure is said in the status line, once
     return;
   }
   mDictionaryEditor->SetWord(word);

@@ -10,7 +10,9 @@
 #include <utility>
 
 #include "core/base/codepage.h"
+#include "core/base/helpers.h"
 #include "core/text/messages.h"
+#include "core/text/open_text.h"
 #include "gui/help_page.h"
 #include "gui/main_window.h"
 #include "gui/picture_box.h"
@@ -39,7 +41,9 @@ void MainWindow::CreateCommandWindows() {
   mSettingsDialog->FillFields(mSetting);
   mSettingsDialog->SetFontSizeEnabled(mWindowMetrics.FontSizeOk);
 
-  mTextChooser = new TextChooser(mPaths.DataPath("txt_shift_jis"), plain, this);
+  mTextChooser = new TextChooser(
+      mPaths.DataPath("txt_shift_jis"), plain,
+      [this](const std::string& path) { return ChooserNote(path); }, this);
 
   // A help page that does not open is reported, so the user knows to look for a browser.
   mHelpPage = new HelpPageOpener(
@@ -70,6 +74,9 @@ void MainWindow::CreateCommandWindows() {
   auto* f2 = new QShortcut(QKeySequence(Qt::Key_F2), this);
   f2->setContext(Qt::WindowShortcut);
   connect(f2, &QShortcut::activated, this, [this] { HandleKey(Qt::Key_F2); });
+  auto* f3 = new QShortcut(QKeySequence(Qt::Key_F3), this);
+  f3->setContext(Qt::WindowShortcut);
+  connect(f3, &QShortcut::activated, this, [this] { HandleKey(Qt::Key_F3); });
 
   // The scrolling keys likewise, whichever control has the focus.
   const std::pair<QKeySequence, ScrollKey> scrollKeys[] = {
@@ -86,6 +93,16 @@ void MainWindow::CreateCommandWindows() {
     const ScrollKey scroll = key.second;
     connect(shortcut, &QShortcut::activated, this, [this, scroll] { ScrollByKey(scroll); });
   }
+}
+
+QString MainWindow::ChooserNote(const std::string& path) const {
+  if (!TextWouldBeRefused(path))
+    return {};
+  const auto copy = mPreparedCopies.find(path);
+  if (copy != mPreparedCopies.end())
+    return QStringLiteral("（変換済み：%1 を開いてください）")
+        .arg(QPath(GetFileNameOfPath(copy->second)));
+  return QStringLiteral("（このままでは開けません：「変換して開く」で読めるコピーを作れます）");
 }
 
 void MainWindow::ChooseAndOpenText() {
@@ -140,6 +157,8 @@ void MainWindow::HandleKey(int keyCode) {
     ShowHelp();
   else if (keyCode == Qt::Key_F2)
     ShowWordList();
+  else if (keyCode == Qt::Key_F3)
+    OpenTextReadLast();
 }
 
 std::string MainWindow::TextEditorField() const {

@@ -3,6 +3,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -226,6 +227,91 @@ class MainWindowCommandsTest : public QObject {
     }));
     QCOMPARE(Chooser().ChosenPath(), std::string());
     QCOMPARE(w.windowTitle(), QStringLiteral("c.Txt - Kelmoa Ver1.1.1"));
+  }
+
+  // A double click or Enter on a file in the chooser opens it, as "選択" does.
+  void aDoubleClickOrEnterInTheChooserOpensTheFile() {
+    MainWindow& w = Ready();
+    for (const char* name : {"a.txt", "b.txt"})
+      Text(name, {"the " + std::string(name)});
+    QVERIFY(Choose([&](TextChooser& chooser) {
+      Select(chooser, "b.txt");
+      QListWidget& list = FileList(chooser);
+      const QPoint at = list.visualItemRect(list.currentItem()).center();
+      QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, at);
+      QMouseEvent twice(QEvent::MouseButtonDblClick, at, list.viewport()->mapToGlobal(at),
+                        Qt::LeftButton, Qt::LeftButton, {});
+      QApplication::sendEvent(list.viewport(), &twice);
+    }));
+    QCOMPARE(w.windowTitle(), QStringLiteral("b.txt - Kelmoa Ver1.1.1"));
+    QVERIFY(Choose([&](TextChooser& chooser) {
+      Select(chooser, "a.txt");
+      FileList(chooser).setFocus();
+      QTest::keyClick(&FileList(chooser), Qt::Key_Return);
+    }));
+    QCOMPARE(w.windowTitle(), QStringLiteral("a.txt - Kelmoa Ver1.1.1"));
+    QVERIFY(mPlain.isEmpty());
+  }
+
+  // After "変換して開く" the chooser lists the copy, chosen, without "一覧更新"; the original,
+  // which would be refused again, stays listed in grey with where its copy is. A text refused
+  // that has no copy yet is marked too; a file that opens is not.
+  void aRefusedTextIsMarkedAndItsCopyListed() {
+    MainWindow& w = Ready();
+    Text("a.txt", {"the a"});
+    const std::string story = mDir / "txt_shift_jis/story.txt";
+    WriteBytes(story, "The caf\xC3\xA9 is open.\n");  // UTF-8
+    WriteBytes(mDir / "txt_shift_jis/wide.txt", std::string(101, 'w') + "\n");
+    QVERIFY(Choose([&](TextChooser& chooser) {
+      QCOMPARE(Listed(chooser).size(), 3);
+      chooser.close();
+    }));
+    w.OpenPreparedCopy(story);  // what "変換して開く" does
+    QCOMPARE(w.windowTitle(), QStringLiteral("story (2).txt - Kelmoa Ver1.1.1"));
+    QVERIFY(Choose([&](TextChooser& chooser) {
+      const QStringList listed = Listed(chooser);
+      QCOMPARE(listed.size(), 4);
+      QCOMPARE(listed[0], QStringLiteral("a.txt"));
+      QCOMPARE(listed[1], QStringLiteral("story (2).txt"));
+      QCOMPARE(listed[2], QStringLiteral("story.txt （変換済み：story (2).txt を開いてください）"));
+      QVERIFY(listed[3].startsWith(QStringLiteral("wide.txt （このままでは開けません")));
+      QListWidget& list = FileList(chooser);
+      QCOMPARE(list.currentItem()->text(), QStringLiteral("story (2).txt"));
+      QCOMPARE(list.item(0)->foreground().color(), list.item(1)->foreground().color());
+      QCOMPARE(list.item(2)->foreground().color(), QColor(Qt::gray));
+      QCOMPARE(list.item(3)->foreground().color(), QColor(Qt::gray));
+      chooser.close();
+    }));
+  }
+
+  // "編集" answers every click: an editor that ends with an error, and the desktop's handler of
+  // text files (xdg-open) that finds no editor, are named with the reason.
+  void anEditorThatFailsIsReported() {
+    MainWindow& w = Ready();
+    Open(Text("a.txt", {"the dog"}));
+    std::filesystem::create_directories(mDir / "bin2");
+    const std::string failing = mDir / "bin2/failing-editor";
+    WriteBytes(failing, "#!/bin/sh\nexit 2\n");
+    std::filesystem::permissions(failing, std::filesystem::perms::owner_all);
+    EditorField(Ini())->setText(QString::fromStdString(failing));
+    QTest::mouseClick(w.mEditTextButton, Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(mPlain.size(), 1, 10000);
+    QVERIFY2(mPlain[0].contains(QString::fromStdString(failing)) &&
+                 mPlain[0].contains(QStringLiteral("終了コード 2 で終わりました")),
+             qPrintable(mPlain[0]));
+
+    // No editor set: xdg-open (a stand-in first on the search path) finds no handler.
+    WriteBytes(mDir / "bin2/xdg-open", "#!/bin/sh\nexit 3\n");
+    std::filesystem::permissions(mDir / "bin2/xdg-open", std::filesystem::perms::owner_all);
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QByteArray::fromStdString(mDir / "bin2") + ":" + path);
+    EditorField(Ini())->clear();
+    QTest::mouseClick(w.mEditTextButton, Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(mPlain.size(), 2, 10000);
+    qputenv("PATH", path);
+    QVERIFY2(mPlain[1].contains(QStringLiteral("エディタ＝xdg-open")) &&
+                 mPlain[1].contains(QStringLiteral("xdg-open の終了コード 3")),
+             qPrintable(mPlain[1]));
   }
 
   // A file name that is not UTF-8 (Shift_JIS bytes, as files copied from Windows have) keeps

@@ -14,6 +14,7 @@
 
 #include "core/base/codepage.h"
 #include "core/base/fixtures_test.h"
+#include "core/wordlist/reading_positions.h"
 #include "gui/meaning_popup.h"
 #include "gui/message_dialog.h"
 #include "gui/picture_box.h"
@@ -324,6 +325,45 @@ class MainWindowTest : public QObject {
     QCOMPARE(mMessages.size(), 1);
     QVERIFY(w.MsgDialog().ConvertButton().isHidden());
     QCOMPARE(w.windowTitle(), QStringLiteral("story (2).txt - Kelmoa Ver1.1.1"));
+  }
+
+  // A text opens where it was left: after reading another, after a restart (the position is
+  // stored when the program ends), from the command line, and with F3 from the greeting.
+  // Scrolling alone stores nothing.
+  void aTextReopensWhereItWasLeft() {
+    std::vector<std::string> lines;
+    for (int i = 1; i <= 1000; ++i)
+      lines.push_back("the dog " + std::to_string(i));
+    const std::string first = Text("first.txt", lines);
+    const std::string second = Text("second.txt", lines);
+    MainWindow& w = Ready();
+    Open(first);
+    VScroll().setValue(400);
+    std::unique_ptr<ReadingPositions> stored;
+    QVERIFY(ReadingPositions::Open(mDir.path(), stored).ok());
+    int line = 0;
+    QVERIFY(stored->FirstLineOf(first, std::filesystem::file_size(first), line).ok());
+    QCOMPARE(line, 1);  // a scroll stores nothing
+    Open(second);
+    QCOMPARE(VScroll().value(), 1);
+    VScroll().setValue(50);
+    Open(first);
+    QCOMPARE(VScroll().value(), 400);
+    QCOMPARE(Txt()[static_cast<size_t>(VScroll().value())], u"the dog 400");
+    w.StorePlaceAndEnd();  // 終了: the positions are stored
+
+    Start(second).ActivateFirstTime();  // a restart, with a text on the command line
+    QCOMPARE(VScroll().value(), 50);
+    mW->HandleKey(Qt::Key_F3);  // the text read last before this one
+    QCOMPARE(mW->mTextFilePath, first);
+    QCOMPARE(VScroll().value(), 400);
+    mW->EndOnClose();
+
+    Start().ActivateFirstTime();  // the greeting; F3 opens the text left last
+    QCOMPARE(mW->mPaneLines.size(), 3 + 12);
+    mW->HandleKey(Qt::Key_F3);
+    QCOMPARE(mW->mTextFilePath, first);
+    QCOMPARE(VScroll().value(), 400);
   }
 };
 

@@ -66,9 +66,8 @@ void SettingsDialog::BuildControls() {
   mEditorField = new QLineEdit(this);
   mEditorField->setGeometry(4, 100, 381, 21);
 
-  const std::array<QString, 2> samples = {
-      QStringLiteral("C:\\Program Files (x86)\\sakura\\sakura.exe"),
-      QStringLiteral("C:\\Program Files (x86)\\Terapad\\Terapad.exe")};
+  const std::array<QString, 2> samples = {QStringLiteral("/usr/bin/gedit"),
+                                          QStringLiteral("/usr/bin/kate")};
   for (int i = 0; i < 2; ++i) {
     MakeLabel(this, QStringLiteral("(入力例)"), QRect(4, 128 + 24 * i, 57, 13));
     mSampleFields[i] = new QLineEdit(samples[i], this);

@@ -3,6 +3,7 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -54,10 +55,12 @@ std::vector<std::string> TextFileNames(const std::string& folder) {
 
 }  // namespace
 
-TextChooser::TextChooser(std::string folder, PlainMessageFn showPlainMessage, QWidget* parent)
+TextChooser::TextChooser(std::string folder, PlainMessageFn showPlainMessage, NoteFn noteOf,
+                         QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint),
       mFolder(std::move(folder)),
       mShowPlainMessage(std::move(showPlainMessage)),
+      mNoteOf(std::move(noteOf)),
       mFolderLabel(new QLabel(this)),
       mFileList(new QListWidget(this)),
       mRefreshButton(MakeButton(this, QStringLiteral("一覧更新"), QRect(336, 4, 65, 21))),
@@ -74,6 +77,10 @@ TextChooser::TextChooser(std::string folder, PlainMessageFn showPlainMessage, QW
   mFileList->setFont(QFont(kPaneFontName, static_cast<int>(kUiFontPointSize)));
   mFileList->setSelectionMode(QAbstractItemView::SingleSelection);
 
+  // A double click or Enter on a file takes it, as "選択" does. Enter is taken here, before the
+  // window's default button could see it.
+  connect(mFileList, &QListWidget::itemDoubleClicked, this, &TextChooser::SelectFile);
+  mFileList->installEventFilter(this);
   connect(mRefreshButton, &QPushButton::clicked, this, &TextChooser::Refresh);
   connect(mSelectButton, &QPushButton::clicked, this, &TextChooser::SelectFile);
   connect(mCancelButton, &QPushButton::clicked, this, &TextChooser::Cancel);
@@ -117,13 +124,24 @@ void TextChooser::Cancel() {
   done(Rejected);
 }
 
+void TextChooser::FileAdded(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  if (slash == std::string::npos || path.substr(0, slash) != mFolder)
+    return;
+  mToSelect = path.substr(slash + 1);
+  if (mLoaded)
+    ListFolder();
+}
+
 // The plain files of the folder whose names end in ".txt" in any letter case, in name order
 // regardless of letter case; hidden files and folders are not listed. A folder that is gone
 // gives an empty list.
 void TextChooser::ListFolder() {
   const QList<QListWidgetItem*> selected = mFileList->selectedItems();
-  const QByteArray keep =
+  QByteArray keep =
       selected.isEmpty() ? QByteArray() : selected.first()->data(kNameBytesRole).toByteArray();
+  if (!mToSelect.empty())
+    keep = QByteArray::fromStdString(std::exchange(mToSelect, {}));
   std::vector<std::pair<QString, std::string>> files;
   for (std::string& name : TextFileNames(mFolder))
     files.emplace_back(ShownName(name), std::move(name));
@@ -133,7 +151,12 @@ void TextChooser::ListFolder() {
   });
   mFileList->clear();
   for (const auto& [shown, bytes] : files) {
-    auto* item = new QListWidgetItem(shown, mFileList);
+    // A file that would be refused again stays listed, in grey with why, so that it is not
+    // taken for the copy beside it.
+    const QString note = mNoteOf ? mNoteOf(mFolder + "/" + bytes) : QString();
+    auto* item = new QListWidgetItem(note.isEmpty() ? shown : shown + u' ' + note, mFileList);
+    if (!note.isEmpty())
+      item->setForeground(Qt::gray);
     item->setData(kNameBytesRole, QByteArray::fromStdString(bytes));
     if (!keep.isEmpty() && item->data(kNameBytesRole).toByteArray() == keep)
       mFileList->setCurrentItem(item);
@@ -150,6 +173,17 @@ void TextChooser::showEvent(QShowEvent* event) {
 
 void TextChooser::reject() {
   Cancel();
+}
+
+bool TextChooser::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == mFileList && event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+      SelectFile();
+      return true;
+    }
+  }
+  return QDialog::eventFilter(watched, event);
 }
 
 }  // namespace kelmoa

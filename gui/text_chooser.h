@@ -25,8 +25,13 @@ class TextChooser : public QDialog {
   // Shows a plain message box with the text over the given window.
   using PlainMessageFn = std::function<void(const QString& text, QWidget* parent)>;
 
-  // folder (a file-system path, bytes as stored) is listed from the first showing on.
-  TextChooser(std::string folder, PlainMessageFn showPlainMessage, QWidget* parent);
+  // A note on a listed file (its path, bytes as stored) that cannot be opened as it is; empty
+  // for a file that can.
+  using NoteFn = std::function<QString(const std::string& path)>;
+
+  // folder (a file-system path, bytes as stored) is listed from the first showing on. A file
+  // that noteOf gives a note is listed in grey, the note after its name.
+  TextChooser(std::string folder, PlainMessageFn showPlainMessage, NoteFn noteOf, QWidget* parent);
 
   // Shows the chooser modally. Returns the path of the chosen file, bytes as the file system
   // stores them, or nothing when the user cancelled.
@@ -45,18 +50,25 @@ class TextChooser : public QDialog {
   // while it is there.
   void Refresh();
   void Cancel();
+  // A file was made at path: when it lies in the folder, the list (once shown) is read again,
+  // and it is the file selected.
+  void FileAdded(const std::string& path);
 
  protected:
   void showEvent(QShowEvent* event) override;
   // Escape and the frame's close button count as "キャンセル".
   void reject() override;
+  // Enter on the list takes the selected file.
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void ListFolder();
 
   std::string mFolder;
   std::string mChosenName;  // bytes as stored; empty when nothing was chosen
+  std::string mToSelect;    // a file to select at the next listing
   PlainMessageFn mShowPlainMessage;
+  NoteFn mNoteOf;
   bool mLoaded = false;
 
   QLabel* mFolderLabel;

@@ -5,11 +5,15 @@
 #include <QFileInfo>
 #include <QFontMetrics>
 #include <QLabel>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QPushButton>
 #include <QRect>
 #include <QSoundEffect>
+#include <QTranslator>
 #include <QUrl>
 #include <QWidget>
+#include <memory>
 
 #include "core/settings/settings.h"
 
@@ -32,6 +36,16 @@ QLabel* MakeLabel(QWidget* parent, const QString& caption, const QRect& place) {
   auto* label = new QLabel(caption, parent);
   label->setGeometry(place);
   return label;
+}
+
+bool LoadQtJapanese(QCoreApplication& app) {
+  // The program speaks Japanese whatever the desktop's language, and so do Qt's own texts.
+  auto translator = std::make_unique<QTranslator>();
+  if (!translator->load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
+                        QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    return false;
+  translator->setParent(&app);  // the application keeps it for the run
+  return QCoreApplication::installTranslator(translator.release());
 }
 
 void RegisterFontSubstitutions() {

@@ -5,6 +5,7 @@
 #include <QString>
 #include <string_view>
 
+class QCoreApplication;
 class QLabel;
 class QObject;
 class QPushButton;
@@ -30,6 +31,11 @@ QLabel* MakeLabel(QWidget* parent, const QString& caption, const QRect& place);
 // Maps "ＭＳ ゴシック" to IPAGothic and "ＭＳ Ｐゴシック" to IPAPGothic. Call once, after the
 // application object exists and before any window is built.
 void RegisterFontSubstitutions();
+
+// Loads Qt's own Japanese texts (standard buttons, file dialogs, the text boxes' context menus)
+// from Qt's translations folder into app, which keeps them for the run. False when they are not
+// installed (Debian's qt6-translations-l10n): Qt's texts then stay English.
+bool LoadQtJapanese(QCoreApplication& app);
 
 // The pane font at the given size, bold off.
 QFont PaneFont(double pointSize);

@@ -255,8 +255,10 @@ void WordListWindow::ChooseAndExport() {
   const QString ankiFilter = QStringLiteral("Anki 用タブ区切り (*.txt *.tsv)");
   const QString csvFilter = QStringLiteral("CSV (*.csv)");
   QString chosenFilter = ankiFilter;
+  // The dialog starts where the last export went, or in the home folder.
+  const QString folder = mExportFolder.isEmpty() ? QDir::homePath() : mExportFolder;
   QString path = QFileDialog::getSaveFileName(
-      this, QStringLiteral("単語帳を書き出す"), QDir::homePath() + QStringLiteral("/wordlist.txt"),
+      this, QStringLiteral("単語帳を書き出す"), folder + QStringLiteral("/wordlist.txt"),
       ankiFilter + QStringLiteral(";;") + csvFilter, &chosenFilter);
   if (path.isEmpty())
     return;
@@ -267,7 +269,9 @@ void WordListWindow::ChooseAndExport() {
   const Status status =
       ExportTo(QFile::encodeName(path).toStdString(),
                csv ? WordListFormat::kCsv : WordListFormat::kAnkiTsv, mShownOnlyBox->isChecked());
-  if (!status.ok())
+  if (status.ok())
+    mExportFolder = QFileInfo(path).absolutePath();
+  else
     mMain.MsgDialog().Ask(this, Q(Utf8ToUtf16(status.message())), 0, QString());
 }
 

@@ -77,6 +77,7 @@ class WordListWindow : public QWidget {
   bool mPlaced = false;
   std::vector<WordEntry> mEntries;  // the whole list
   std::vector<WordEntry> mShown;    // the rows that pass the filter
+  QString mExportFolder;            // where the last export went; empty before the first
 
   QLineEdit* mFilterBox;
   QTableWidget* mTable;

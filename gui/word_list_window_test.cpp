@@ -1,6 +1,8 @@
 #include "gui/word_list_window.h"
 
 #include <QApplication>
+#include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -174,6 +176,34 @@ class WordListWindowTest : public QObject {
     // A folder in the way is reported, not written over.
     fs::create_directories(mDir / "taken");
     QVERIFY(!L().ExportTo(mDir / "taken", WordListFormat::kCsv, false).ok());
+  }
+
+  // Qt's own texts are Japanese: the export's file dialog names its fields and buttons in
+  // Japanese. It starts in the home folder, and then where the last export went.
+  void theExportDialogSpeaksJapaneseAndStartsWhereTheLastExportWent() {
+    QVERIFY(LoadQtJapanese(*qApp));
+    Ready({"dog cat tea"});
+    Click(At("dog"), Qt::MiddleButton);
+    mW->ShowWordList();
+    fs::create_directories(mDir / "exports");
+    QStringList folders, texts;
+    for (int round = 0; round < 2; ++round) {
+      QTimer::singleShot(0, &L(), [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        QVERIFY(dialog != nullptr);
+        folders << dialog->directory().absolutePath();
+        texts << dialog->findChild<QLabel*>(QStringLiteral("fileNameLabel"))->text()
+              << dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel)->text();
+        dialog->selectFile(QString::fromStdString(mDir / "exports/words.txt"));
+        QMetaObject::invokeMethod(dialog, "accept");
+      });
+      L().ChooseAndExport();
+      QVERIFY(fs::exists(mDir / "exports/words.txt"));
+      fs::remove(mDir / "exports/words.txt");
+    }
+    QCOMPARE(folders, (QStringList{QDir::homePath(), QString::fromStdString(mDir / "exports")}));
+    QCOMPARE(texts.mid(0, 2),
+             (QStringList{QStringLiteral("ファイル名(&N):"), QStringLiteral("キャンセル")}));
   }
 
   // A double click shows the word where it was met: the line comes onto the page with the

@@ -15,6 +15,8 @@ packages=(
   libsqlite3-dev
   # desktop program
   qt6-base-dev qt6-multimedia-dev libgl-dev
+  # Qt's own texts (standard dialogs, buttons, context menus) in Japanese
+  qt6-translations-l10n
   # fonts: "ＭＳ ゴシック" is drawn with IPAGothic
   fonts-ipafont-gothic
   # outside programs: speech, the desktop's file handler

@@ -125,14 +125,14 @@ StrList SplitTextLines(std::u16string_view text) {
   StrList lines = NewStrList();
   size_t start = 0;
   while (start < text.size()) {
-    const size_t cr = text.find(u'\r', start);
-    if (cr == std::u16string_view::npos) {
+    const size_t end = text.find_first_of(u"\r\n", start);
+    if (end == std::u16string_view::npos) {
       lines.emplace_back(text.substr(start));
       break;
     }
-    lines.emplace_back(text.substr(start, cr - start));
-    start = cr + 1;
-    if (start < text.size() && text[start] == u'\n')
+    lines.emplace_back(text.substr(start, end - start));
+    start = end + 1;
+    if (text[end] == u'\r' && start < text.size() && text[start] == u'\n')
       ++start;
   }
   return lines;

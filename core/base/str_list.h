@@ -52,8 +52,8 @@ int IndexOfStr(const StrList& list, std::u16string_view s);
 Status WriteLinesToFile(const StrList& list, const std::string& path,
                         FileOps& fs = DefaultFileOps());
 
-// Splits decoded file text into lines: a line ends at CR LF or a lone CR (a lone LF does not
-// end a line); the break is not part of the line; a last line without a break counts.
+// Splits decoded file text into lines: a line ends at CR LF, a lone CR or a lone LF; the break
+// is not part of the line; a last line without a break counts.
 // Returns a list with the lines in elements 1..n.
 StrList SplitTextLines(std::u16string_view text);
 

@@ -13,6 +13,38 @@ std::string ResolveEditor(const std::string& editorField) {
   return editorField;
 }
 
+namespace {
+
+// How a Linux editor is told the line to show.
+enum class LinuxEditor {
+  kNone,
+  kPlusLineFirst,  // +LINE FILE
+  kPlusLineAfter,  // FILE +LINE: the line belongs to the file named before it
+  kLineOption,     // --line LINE FILE
+  kGoto,           // --goto FILE:LINE
+};
+
+// The Linux editor a program is, by its file name alone (in lower case): a folder named after
+// an editor does not make every program in it that editor.
+LinuxEditor LinuxEditorOf(const std::string& lowerPath) {
+  const std::string name = lowerPath.substr(lowerPath.rfind('/') + 1);
+  static const struct {
+    const char* name;
+    LinuxEditor kind;
+  } kEditors[] = {
+      {"gedit", LinuxEditor::kPlusLineFirst}, {"gnome-text-editor", LinuxEditor::kPlusLineAfter},
+      {"kate", LinuxEditor::kLineOption},     {"kwrite", LinuxEditor::kLineOption},
+      {"mousepad", LinuxEditor::kLineOption}, {"code", LinuxEditor::kGoto},
+  };
+  for (const auto& editor : kEditors) {
+    if (name == editor.name)
+      return editor.kind;
+  }
+  return LinuxEditor::kNone;
+}
+
+}  // namespace
+
 EditorCommand BuildEditorCommand(const std::string& editor, const std::string& file,
                                  const EditorPlace& p) {
   std::string lower = editor;
@@ -35,6 +67,27 @@ EditorCommand BuildEditorCommand(const std::string& editor, const std::string& f
   } else if (lower.find("terapad.exe") != std::string::npos) {
     cmd.commandLine = editor + " /jl=" + line + " " + quoted;
     cmd.args = {"/jl=" + line, file};
+  } else if (const LinuxEditor kind = LinuxEditorOf(lower); kind != LinuxEditor::kNone) {
+    switch (kind) {
+      case LinuxEditor::kPlusLineFirst:
+        cmd.commandLine = editor + " +" + line + " " + quoted;
+        cmd.args = {"+" + line, file};
+        break;
+      case LinuxEditor::kPlusLineAfter:
+        cmd.commandLine = editor + " " + quoted + " +" + line;
+        cmd.args = {file, "+" + line};
+        break;
+      case LinuxEditor::kLineOption:
+        cmd.commandLine = editor + " --line " + line + " " + quoted;
+        cmd.args = {"--line", line, file};
+        break;
+      case LinuxEditor::kGoto:
+        cmd.commandLine = editor + " --goto \"" + file + ":" + line + "\"";
+        cmd.args = {"--goto", file + ":" + line};
+        break;
+      case LinuxEditor::kNone:
+        break;
+    }
   } else {
     cmd.commandLine = editor + " " + quoted;
     cmd.args = {file};

@@ -34,9 +34,12 @@ struct EditorCommand {
 // file, else the plain editor.
 std::string ResolveEditor(const std::string& editorField);
 
-// The command line for the editor (already resolved) and the file. Three editors are known by
-// the program name anywhere in the path, compared in lower case, in this order:
-// hidemaru.exe, sakura.exe, terapad.exe; every other editor gets the file alone.
+// The command line for the editor (already resolved) and the file, with the line to show where
+// the editor is known. Three Windows editors are known by the program name anywhere in the
+// path, compared in lower case, in this order: hidemaru.exe, sakura.exe, terapad.exe. Failing
+// those, the common Linux editors are known by the program's file name, in lower case: gedit
+// (+LINE FILE), gnome-text-editor (FILE +LINE), kate, kwrite and mousepad (--line LINE FILE)
+// and Visual Studio Code's code (--goto FILE:LINE). Every other editor gets the file alone.
 EditorCommand BuildEditorCommand(const std::string& editor, const std::string& file,
                                  const EditorPlace& place);
 

@@ -24,7 +24,25 @@ TEST(EditorCommand, EachKnownEditorHasItsOwnLine) {
       {"/my apps/terapad.exe",
        "/my apps/terapad.exe /jl=12 \"/home/u/my texts/a.txt\"",
        {"/jl=12", file}},
-      {"/usr/bin/mousepad", "/usr/bin/mousepad \"/home/u/my texts/a.txt\"", {file}},
+      {"/usr/bin/gedit", "/usr/bin/gedit +12 \"/home/u/my texts/a.txt\"", {"+12", file}},
+      {"/usr/bin/gnome-text-editor",
+       "/usr/bin/gnome-text-editor \"/home/u/my texts/a.txt\" +12",
+       {file, "+12"}},
+      {"/usr/bin/kate",
+       "/usr/bin/kate --line 12 \"/home/u/my texts/a.txt\"",
+       {"--line", "12", file}},
+      {"/usr/bin/KWrite",
+       "/usr/bin/KWrite --line 12 \"/home/u/my texts/a.txt\"",
+       {"--line", "12", file}},
+      {"/usr/bin/mousepad",
+       "/usr/bin/mousepad --line 12 \"/home/u/my texts/a.txt\"",
+       {"--line", "12", file}},
+      {"/usr/share/code/code",
+       "/usr/share/code/code --goto \"/home/u/my texts/a.txt:12\"",
+       {"--goto", file + ":12"}},
+      {"/usr/bin/leafpad", "/usr/bin/leafpad \"/home/u/my texts/a.txt\"", {file}},
+      {"/opt/gedit/bin/vim", "/opt/gedit/bin/vim \"/home/u/my texts/a.txt\"", {file}},
+      {"/usr/bin/gedit-old", "/usr/bin/gedit-old \"/home/u/my texts/a.txt\"", {file}},
   };
   for (const auto& c : cases) {
     const EditorCommand command = BuildEditorCommand(c.program, file, p);
@@ -38,6 +56,8 @@ TEST(EditorCommand, TheFirstKnownNameAnywhereInThePathDecides) {
   const EditorPlace p;
   EXPECT_EQ(BuildEditorCommand("/x/sakura.exe.old/terapad.exe", "/f", p).args.front(), "-Y:1");
   EXPECT_EQ(BuildEditorCommand("/x/TERAPAD.EXE/hidemaru.exe", "/f", p).args.front(), "/(0,0,0,0)");
+  EXPECT_EQ(BuildEditorCommand("/opt/sakura.exe.d/kate", "/f", p).args.front(), "-Y:1")
+      << "a Windows editor's name comes before a Linux editor's";
 }
 
 TEST(EditorCommand, ThePlainEditorIsTheDesktopsFileHandler) {

@@ -91,6 +91,22 @@ std::u16string MsgEditorNotStarted(std::u16string_view editor, std::u16string_vi
          u"\r\n    理由＝" + std::u16string(reason);
 }
 
+std::u16string MsgEditorFailed(std::u16string_view editor, std::u16string_view reason) {
+  return u"テキストエディタでテキストファイルを開けませんでした。\r\n    エディタ＝" +
+         std::u16string(editor) + u"\r\n    理由＝" + std::u16string(reason);
+}
+
+std::u16string MsgSpeechNotStarted(std::u16string_view program, std::u16string_view reason) {
+  return u"単語を発音できません：" + std::u16string(program) + u" を起動できません（" +
+         std::u16string(reason) + u"）。パッケージ " + kSpeechPackage + u" を入れてください。";
+}
+
+std::u16string MsgSpeechFailed(std::u16string_view program, std::u16string_view detail) {
+  return u"単語を発音できません：" + std::u16string(program) + u" が失敗しました（" +
+         std::u16string(detail) + u"）。音の出る機器とパッケージ " + kSpeechPackage +
+         u" を確かめてください。";
+}
+
 std::u16string MsgTextNotPrepared(std::u16string_view path, std::u16string_view reason) {
   return u"変換したテキストファイルを保存できませんでした。\r\n    ファイル名＝" +
          std::u16string(path) + u"\r\n    理由＝" + std::u16string(reason);

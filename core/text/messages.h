@@ -22,7 +22,7 @@ inline constexpr std::array<const char16_t*, 12> kGreetingLines = {
     u"　「ファイル」ボタンをクリックして，",
     u"　 txt_shift_jisフォルダからテキストファイルを選ぶか，",
     u"",
-    u"　エクスプローラで任意のフォルダから，",
+    u"　ファイルマネージャで任意のフォルダから，",
     u"　テキストファイルをここにドラッグ＆ドロップしてください。",
     u"",
     u"　テキストファイルは次の条件を満たすことが必要です。",
@@ -66,6 +66,16 @@ std::u16string MsgHelpNotOpened(std::u16string_view page, std::u16string_view re
 
 // The external editor could not be started.
 std::u16string MsgEditorNotStarted(std::u16string_view editor, std::u16string_view reason);
+
+// The external editor was started but ended with an error (reason says which).
+std::u16string MsgEditorFailed(std::u16string_view editor, std::u16string_view reason);
+
+// The package that speaks words, named when speaking fails.
+inline constexpr char16_t kSpeechPackage[] = u"espeak-ng";
+// A word cannot be spoken: the speech program could not be started (reason says why), or it
+// failed (detail: its error line or exit status). One line each, for the status line.
+std::u16string MsgSpeechNotStarted(std::u16string_view program, std::u16string_view reason);
+std::u16string MsgSpeechFailed(std::u16string_view program, std::u16string_view detail);
 
 // A refused text could not be prepared into a copy that Kelmoa reads (path names the copy).
 std::u16string MsgTextNotPrepared(std::u16string_view path, std::u16string_view reason);

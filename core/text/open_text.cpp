@@ -1,6 +1,9 @@
 // Opening a text: names its character code, reads it under the limits, or says why it is refused.
 #include "core/text/open_text.h"
 
+#include <filesystem>
+#include <system_error>
+
 #include "core/base/char_code.h"
 #include "core/base/codepage.h"
 #include "core/base/helpers.h"
@@ -58,6 +61,17 @@ TextFileCheck CheckAndReadTextFile(const std::string& path) {
     check.message = MsgTextLimit(breach);
   }
   return check;
+}
+
+bool TextWouldBeRefused(const std::string& path) {
+  std::error_code ec;
+  const std::uintmax_t size = std::filesystem::file_size(path, ec);
+  if (ec)
+    return false;
+  if (size > static_cast<std::uintmax_t>(kMaxTextFileBytes))
+    return true;
+  const TextFileCheck check = CheckAndReadTextFile(path);
+  return check.result == TextFileCheck::kWrongCode || check.result == TextFileCheck::kTooLarge;
 }
 
 }  // namespace kelmoa

@@ -29,4 +29,8 @@ struct TextFileCheck {
 // limits of a text file.
 TextFileCheck CheckAndReadTextFile(const std::string& path);
 
+// Whether opening the file would refuse it (message C, A or B): a file larger than any text
+// within the limits is, without being read. A file that cannot be read is not a refusal.
+bool TextWouldBeRefused(const std::string& path);
+
 }  // namespace kelmoa

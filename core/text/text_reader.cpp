@@ -63,8 +63,49 @@ std::u16string LineText(std::string_view kept, long long lineBytes, SjisDecoder&
   return text;
 }
 
+// Finds the line ends of a stretch of bytes: CR or LF, whichever comes first. Each kind is
+// looked for with memchr only once the last one found lies behind, so every byte is looked at
+// once for each kind however the two are mixed.
+class LineEndFinder {
+ public:
+  LineEndFinder(const char* begin, const char* end) : mBegin(begin), mEnd(end) {}
+
+  // The first CR or LF at or after p, or null when there is none.
+  const char* Next(const char* p) {
+    const auto at = static_cast<size_t>(p - mBegin);
+    if (!mCrValid || mCr < at) {
+      mCr = Find(p, '\r');
+      mCrValid = true;
+    }
+    if (!mLfValid || mLf < at) {
+      mLf = Find(p, '\n');
+      mLfValid = true;
+    }
+    const size_t first = std::min(mCr, mLf);
+    return first == kNone ? nullptr : mBegin + first;
+  }
+
+ private:
+  static constexpr size_t kNone = static_cast<size_t>(-1);
+  size_t Find(const char* p, char c) const {
+    const void* hit = std::memchr(p, c, static_cast<size_t>(mEnd - p));
+    return hit != nullptr ? static_cast<size_t>(static_cast<const char*>(hit) - mBegin) : kNone;
+  }
+  const char* mBegin;
+  const char* mEnd;
+  size_t mCr = 0, mLf = 0;
+  bool mCrValid = false, mLfValid = false;
+};
+
+// The bytes after a line end at p: CR LF is one line end, a lone CR or a lone LF another.
+const char* AfterLineEnd(const char* p, const char* end) {
+  if (*p == '\r' && p + 1 < end && p[1] == '\n')
+    return p + 2;
+  return p + 1;
+}
+
 // The lines of a stretch of a text's bytes that starts a line and ends at the end of the text
-// or just after a CR, counted from 1 within the stretch.
+// or just after a line end, counted from 1 within the stretch.
 struct Stretch {
   StrList lines;             // the lines that pass, from element 0 on
   long long failLine = 0;    // the first line over the byte limit, or 0
@@ -78,9 +119,10 @@ void SplitStretch(std::string_view bytes, Stretch& out) {
   SjisDecoder decoder;
   const char* p = bytes.data();
   const char* const end = p + bytes.size();
+  LineEndFinder lineEnds(p, end);
   for (long long i = 1; p < end; ++i) {
-    const char* cr = static_cast<const char*>(std::memchr(p, '\r', static_cast<size_t>(end - p)));
-    const char* const stop = cr ? cr : end;
+    const char* const lineEnd = lineEnds.Next(p);
+    const char* const stop = lineEnd ? lineEnd : end;
     const auto lineBytes = static_cast<long long>(stop - p);
     if (lineBytes > kCountBytesUpTo) {
       out.failLine = i;
@@ -102,11 +144,9 @@ void SplitStretch(std::string_view bytes, Stretch& out) {
       return;
     }
     out.lines.push_back(std::move(text));
-    if (!cr)
+    if (!lineEnd)
       return;  // a last line without a line end
-    p = cr + 1;
-    if (p < end && *p == '\n')
-      ++p;  // CR LF is one line end
+    p = AfterLineEnd(lineEnd, end);
   }
 }
 
@@ -167,16 +207,16 @@ std::u16string DecodeTextLines(std::string_view bytes, StrList& txt) {
 
 TextLimitBreach DecodeText(std::string_view bytes, StrList& txt) {
   // A long text is split in two stretches side by side, the second starting after the first
-  // CR from the middle on.
+  // line end from the middle on.
   size_t cut = bytes.size();
   if (bytes.size() >= kBytesForTwoThreads) {
-    const size_t cr = bytes.find('\r', bytes.size() / 2);
-    if (cr != std::string_view::npos)
-      cut = cr + 1;
+    const size_t lineEnd = bytes.find_first_of("\r\n", bytes.size() / 2);
+    if (lineEnd != std::string_view::npos)
+      cut = lineEnd + 1;
   }
   const bool halves = cut < bytes.size();
   std::string_view later = bytes.substr(cut);
-  if (!later.empty() && later.front() == '\n')
+  if (!later.empty() && bytes[cut - 1] == '\r' && later.front() == '\n')
     later.remove_prefix(1);  // the second half of a CR LF
   Stretch first, second;
   first.lines = NewStrList();
@@ -306,12 +346,13 @@ TextLimitBreach StreamText(const std::string& path, StrList& txt, Status& status
       if (*p == '\n')
         ++p;  // CR LF is one line end
     }
+    LineEndFinder lineEnds(p, end);
     while (p < end) {
-      const char* cr = static_cast<const char*>(std::memchr(p, '\r', static_cast<size_t>(end - p)));
-      const char* stop = cr ? cr : end;
+      const char* const lineEnd = lineEnds.Next(p);
+      const char* stop = lineEnd ? lineEnd : end;
       const size_t n = static_cast<size_t>(stop - p);
       // A line that lies whole in this piece is taken from it as it stands.
-      const bool whole = cr != nullptr && lineBytes == 0;
+      const bool whole = lineEnd != nullptr && lineBytes == 0;
       if (!whole)
         line.append(p, std::min(n, kKeepBytes - std::min(kKeepBytes, line.size())));
       lineBytes += static_cast<long long>(n);
@@ -320,16 +361,13 @@ TextLimitBreach StreamText(const std::string& path, StrList& txt, Status& status
         txt = NewStrList();
         return result;
       }
-      if (!cr)
+      if (!lineEnd)
         break;
       if (!endLine(whole ? std::string_view(p, std::min(n, kKeepBytes)) : std::string_view(line)))
         return result;
-      p = cr + 1;
-      if (p == end) {
-        afterCr = true;  // an LF may begin the next piece
-      } else if (*p == '\n') {
-        ++p;
-      }
+      // A CR that ends the piece may have its LF at the start of the next.
+      afterCr = *lineEnd == '\r' && lineEnd + 1 == end;
+      p = AfterLineEnd(lineEnd, end);
     }
   }
   // A last line without a line end still counts.

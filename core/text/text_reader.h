@@ -30,9 +30,9 @@ std::u16string MsgLineTooLongAtLeast(long long lineNo, long long byteLen);
 // Message B: more than kMaxLines lines.
 std::u16string MsgTooManyLines();
 
-// Reads a text file into txt (lines in elements 1..n) under the limits: a line ends at CR LF or
-// a lone CR, lines are stored exactly as read. Returns the empty string on success, or the
-// complete rejection message for the first failing line (txt then holds no lines). Reading
+// Reads a text file into txt (lines in elements 1..n) under the limits: a line ends at CR LF, a
+// lone CR or a lone LF, lines are stored exactly as read. Returns the empty string on success, or
+// the complete rejection message for the first failing line (txt then holds no lines). Reading
 // stops at that line, so a huge file costs no more than its first 9001 lines; a line is read
 // up to 1 MiB, and a longer one is reported as at least that long.
 // A file that cannot be opened or read (missing, a folder, a pipe, no permission) is reported
@@ -40,7 +40,7 @@ std::u16string MsgTooManyLines();
 std::u16string ReadTextLines(const std::string& path, StrList& txt, Status& status);
 
 // The most bytes a text within the limits can have: kMaxLines lines of kMaxLineBytes bytes,
-// each ended by CR LF.
+// each ended by CR LF (the longest line end).
 inline constexpr long long kMaxTextFileBytes =
     static_cast<long long>(kMaxLines) * (kMaxLineBytes + 2);
 

@@ -15,7 +15,8 @@ using testing::Sjis;
 using testing::TempDir;
 using testing::WriteBytes;
 
-// Lines are stored as read: only CR LF and a lone CR end one. Rejections: the session's tests.
+// Lines are stored as read: CR LF, a lone CR and a lone LF end one. Rejections: the session's
+// tests.
 TEST(TextReader, LinesAreStoredAsRead) {
   const struct {
     const char* name;
@@ -24,9 +25,12 @@ TEST(TextReader, LinesAreStoredAsRead) {
   } cases[] = {
       {"lines as read",
        "  Hello,\tworld  \r\n\r\n" + Sjis("犬 dog") + "\rlast a\nb",
-       {u"", u"  Hello,\tworld  ", u"", u"犬 dog", u"last a\nb"}},
+       {u"", u"  Hello,\tworld  ", u"", u"犬 dog", u"last a", u"b"}},
       {"empty", "", {u""}},
       {"100 bytes", std::string(100, 'x') + "\r\n", {u"", std::u16string(100, u'x')}},
+      {"LF alone", "one\ntwo\n\nfour\n", {u"", u"one", u"two", u"", u"four"}},
+      {"LF CR is two line ends", "a\n\rb", {u"", u"a", u"", u"b"}},
+      {"CR CR LF", "a\r\r\nb\r", {u"", u"a", u"", u"b"}},
   };
   TempDir dir;
   for (const auto& c : cases) {
@@ -39,10 +43,48 @@ TEST(TextReader, LinesAreStoredAsRead) {
   }
 }
 
+// The limits hold for the lines as their ends make them, whichever the ends are.
+TEST(TextReader, TheLimitsCountTheLinesEveryLineEndMakes) {
+  const std::string line100(100, 'x');
+  const std::string line101(101, 'x');
+  auto repeat = [](const std::string& line, int n) {
+    std::string s;
+    for (int i = 0; i < n; ++i)
+      s += line;
+    return s;
+  };
+  const struct {
+    const char* name;
+    std::string bytes;
+    std::u16string message;
+    long long lines;
+  } cases[] = {
+      {"a page of 80-byte LF lines, no line over 100", repeat(std::string(80, 'g') + "\n", 700),
+       u"", 700},
+      {"100 bytes and LF", line100 + "\n" + line100, u"", 2},
+      {"101 bytes and LF", "a\n" + line101 + "\nb", MsgLineTooLong(2, 101), 0},
+      {"101 bytes after a lone CR", "a\r" + line101, MsgLineTooLong(2, 101), 0},
+      {"9000 LF lines", repeat("l\n", 9000), u"", 9000},
+      {"9001 LF lines", repeat("l\n", 9001), MsgTooManyLines(), 0},
+      {"9000 lines of mixed ends", repeat("l\r\nl\nl\r", 3000), u"", 9000},
+      {"a 9001st line of mixed ends", repeat("l\r\nl\nl\r", 3000) + "l", MsgTooManyLines(), 0},
+  };
+  TempDir dir;
+  for (const auto& c : cases) {
+    WriteBytes(dir / "t.txt", c.bytes);
+    StrList lines, pieces;
+    Status status;
+    EXPECT_EQ(ReadTextLines(dir / "t.txt", lines, status), c.message) << c.name;
+    EXPECT_EQ(UpperBound(lines), c.lines) << c.name;
+    EXPECT_EQ(StreamTextLines(dir / "t.txt", pieces, status), c.message) << c.name;
+    EXPECT_EQ(pieces, lines) << c.name;
+  }
+}
+
 TEST(TextReader, AWholeFileSplitInTwoGivesWhatReadingPieceByPieceGives) {
   // Long texts, so that they are split in two side by side, with what may go wrong on either
-  // side of the cut: lines over the byte limit, more lines than allowed, empty lines, CR LF
-  // and lone CR, double-byte characters, the last line with or without its end.
+  // side of the cut: lines over the byte limit, more lines than allowed, empty lines, CR LF,
+  // lone CR and lone LF, double-byte characters, the last line with or without its end.
   TempDir dir;
   std::mt19937 rng(3);
   auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
@@ -68,7 +110,7 @@ TEST(TextReader, AWholeFileSplitInTwoGivesWhatReadingPieceByPieceGives) {
       }
       bytes += line;
       if (i < lines || pick(2) == 0)
-        bytes += pick(3) == 0 ? "\r" : "\r\n";
+        bytes += std::vector<const char*>{"\r", "\n", "\r\n"}[static_cast<size_t>(pick(3))];
     }
     ASSERT_GT(bytes.size(), 65536U);
     WriteBytes(dir / "t.txt", bytes);
@@ -95,6 +137,11 @@ TEST(TextReader, TheCutBetweenTheTwoHalvesMissesNoLineAndNoLimit) {
   const std::string half(70000, 'a');
   // The cut falls on the CR of a CR LF, and its LF opens the second half.
   EXPECT_EQ(both(half + "\r\n" + half), MsgLineTooLong(1, 70000));
+  // The cut falls on a lone LF, or on an LF that follows a CR.
+  EXPECT_EQ(both(std::string(100, 'a') + "\n" + half + "\n" + std::string(101, 'c')),
+            MsgLineTooLong(2, 70000));
+  EXPECT_EQ(both(std::string(70000, 'a') + "\r\n" + std::string(70000, 'b')),
+            MsgLineTooLong(1, 70000));
   std::string fine;
   for (int i = 0; i < 2000; ++i)
     fine += std::string(60, 'b') + "\r\n";

@@ -16,6 +16,16 @@
 namespace kelmoa {
 namespace {
 
+// 1 -> 2: where each text was left, for ReadingPositions: the first line shown, the file's size
+// when it was read, and the order in which the texts were left.
+constexpr const char* ReadingPositionsStep() {
+  return "CREATE TABLE reading_positions ("
+         "  path TEXT PRIMARY KEY,"
+         "  first_line INTEGER NOT NULL,"
+         "  file_size INTEGER NOT NULL,"
+         "  left_order INTEGER NOT NULL);";
+}
+
 // The steps from each schema version to the next: step v upgrades version v to v + 1. Each
 // runs in the transaction that sets the new version, so that a database is never left half
 // upgraded.
@@ -50,6 +60,7 @@ constexpr const char* kUpgradeSteps[] = {
     "  line_number INTEGER NOT NULL,"
     "  added TEXT NOT NULL);"
     "CREATE INDEX contexts_of_word ON contexts (word_id, id);",
+    ReadingPositionsStep(),
 };
 static_assert(std::size(kUpgradeSteps) == kWordListSchemaVersion);
 

@@ -14,7 +14,7 @@ namespace kelmoa {
 
 // The schema version this program writes (PRAGMA user_version). Older databases are upgraded
 // step by step when opened; a newer one is refused, never changed.
-inline constexpr int kWordListSchemaVersion = 1;
+inline constexpr int kWordListSchemaVersion = 2;
 
 // How many contexts a word keeps: the earliest one and the newest ones up to this total.
 inline constexpr int kMaxWordContexts = 4;
