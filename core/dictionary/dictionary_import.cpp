@@ -747,6 +747,31 @@ class DictionaryBuilder {
       mPhrases[head] = SensesFirst(entry, it == mPhrases.end() ? nullptr : &it->second);
       ++mStats.phrasesFromTable;
     }
+    DropInflectedPhrases();
+  }
+
+  // A phrase whose first word is a form of another's (giving up, looking for) goes when the
+  // phrase of the base form is there: the text's forms find that one.
+  void DropInflectedPhrases() {
+    std::unordered_map<std::u16string, std::vector<std::u16string>> irregularBases;
+    for (const IrregularForm& f : mSources.wordnet.irregularForms)
+      irregularBases[f.form].push_back(f.base);
+    for (auto it = mPhrases.begin(); it != mPhrases.end();) {
+      const std::u16string& head = it->first;
+      const size_t space = head.find(u' ');
+      const std::u16string first = head.substr(0, space);
+      const std::u16string_view rest = std::u16string_view(head).substr(space);
+      std::vector<std::u16string> bases;
+      const StrList candidates = GetInflectedBaseForms(first);
+      bases.insert(bases.end(), candidates.begin() + std::min<size_t>(2, candidates.size()),
+                   candidates.end());
+      if (const auto irregular = irregularBases.find(first); irregular != irregularBases.end())
+        bases.insert(bases.end(), irregular->second.begin(), irregular->second.end());
+      const bool ofBase = std::any_of(bases.begin(), bases.end(), [&](const std::u16string& b) {
+        return mPhrases.contains(b + std::u16string(rest));
+      });
+      it = ofBase ? mPhrases.erase(it) : std::next(it);
+    }
   }
 
   // The entries with their ranks ①.., those left without a meaning dropped.
