@@ -353,6 +353,15 @@ bool IsParticle(std::u16string_view w) {
   return std::find(kParticles.begin(), kParticles.end(), w) != kParticles.end();
 }
 
+// Prepositions that begin a phrase of their own after a verb (drawn in blue, look at me).
+bool IsPreposition(std::u16string_view w) {
+  static constexpr std::array<std::u16string_view, 22> kPrepositions = {
+      u"in",      u"on",     u"at",     u"to",      u"for",   u"with",   u"of",      u"by",
+      u"from",    u"into",   u"onto",   u"upon",    u"after", u"across", u"through", u"against",
+      u"without", u"within", u"toward", u"towards", u"like",  u"than"};
+  return std::find(kPrepositions.begin(), kPrepositions.end(), w) != kPrepositions.end();
+}
+
 // ---- Ranking EDICT's candidates
 
 // How many of FreeDict's senses of the head word translate it as the candidate's Japanese
@@ -742,6 +751,18 @@ class DictionaryBuilder {
       if (head.find(u' ') != std::u16string::npos && !mPhrases.contains(head))
         mPhrases.emplace(head, FreedictMeanings(translations));
     }
+    // Some pairs of words stand together in running text far more often than they make the
+    // phrase: a word and a preposition ("drawn in blue" is no draw in), an article and a word
+    // ("the one" is not 選ばれし者), a single letter ("Type a meaning" is no blood group). The
+    // sources' go; the table's stay.
+    std::erase_if(mPhrases, [&](const auto& entry) {
+      const std::vector<std::u16string> words = PhraseWords(entry.first);
+      const bool loose =
+          std::any_of(words.begin(), words.end(), [](const auto& w) { return w.size() == 1; }) ||
+          (words.size() == 2 &&
+           (IsPreposition(words[1]) || words[0] == u"the" || words[0] == u"an"));
+      return loose && !mPhraseTable.contains(entry.first);
+    });
     for (const auto& [head, entry] : mPhraseTable) {
       const auto it = mPhrases.find(head);
       mPhrases[head] = SensesFirst(entry, it == mPhrases.end() ? nullptr : &it->second);
