@@ -681,23 +681,28 @@ bool HoldsMeaning(const Dictionary& dic, int idx, std::u16string_view meaning) {
 }
 
 // The leftovers of killed changes, by their names: the temporary new dictionary, "." + its
-// name + "." + a process id + ".tmp", and a backup copy not yet under its name,
-// "." + a backup name + ".tmp".
+// name + "." + six letters and digits (a process id in older versions) + ".tmp", and a backup
+// copy not yet under its name, "." + a backup name + "." + six letters and digits + ".tmp"
+// (".tmp" alone after it in older versions).
 bool IsDicTemporary(std::string_view name, std::string_view dicName) {
   if (name.size() <= dicName.size() + 6 || name[0] != '.' ||
       name.substr(1, dicName.size()) != dicName || name[dicName.size() + 1] != '.' ||
       !name.ends_with(".tmp")) {
     return false;
   }
-  const std::string_view pid = name.substr(dicName.size() + 2, name.size() - dicName.size() - 6);
-  return !pid.empty() &&
-         std::all_of(pid.begin(), pid.end(), [](char c) { return c >= '0' && c <= '9'; });
+  const std::string_view tag = name.substr(dicName.size() + 2, name.size() - dicName.size() - 6);
+  const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+  const auto letterOrDigit = [&](char c) {
+    return digit(c) || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+  };
+  return (!tag.empty() && std::all_of(tag.begin(), tag.end(), digit)) ||
+         (tag.size() == 6 && std::all_of(tag.begin(), tag.end(), letterOrDigit));
 }
 
 bool IsBackupTemporary(std::string_view name) {
   const std::string dic = kDicDefault;
   const std::string stem = "." + dic.substr(0, dic.size() - 4) + "_";
-  return name.starts_with(stem) && name.ends_with(".txt.tmp");
+  return name.starts_with(stem) && name.ends_with(".tmp");
 }
 
 const char* OutOfMemory() {

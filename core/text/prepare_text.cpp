@@ -6,7 +6,6 @@
 #include <unicode/uchar.h>
 #include <unicode/unistr.h>
 #include <unicode/utf16.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <array>
@@ -412,22 +411,15 @@ Status WritePreparedParts(FileOps& fs, const std::string& path,
   };
   const std::string dir = DirOf(path);
   for (size_t i = 0; i < parts.size(); ++i) {
-    const std::string& p = paths[i];
-    const std::string tmp =
-        dir + "/." + p.substr(p.rfind('/') + 1) + "." + std::to_string(::getpid()) + ".tmp";
-    if (Status s = fs.WriteSynced(tmp, parts[i]); !s.ok())
-      return undo(s);
     // A second name for the written file appears only where no file is: whatever came to
     // stand there meanwhile is never replaced.
-    Status linked = fs.Link(tmp, p);
-    if (!linked.ok() && !fs.Exists(p))
-      linked = fs.Rename(tmp, p);  // a file system without hard links
-    else if (!linked.ok())
-      linked = Status::FromErrno("create", p, EEXIST);
-    fs.Remove(tmp);
-    if (!linked.ok())
-      return undo(linked);
-    partPaths.push_back(p);
+    std::string tmp;
+    Status s = fs.WriteTemporary(dir, NameOf(paths[i]), parts[i], tmp);
+    if (s.ok())
+      s = PutInPlace(fs, tmp, paths[i]);
+    if (!s.ok())
+      return undo(s);
+    partPaths.push_back(paths[i]);
   }
   fs.SyncDir(dir);
   return Status::Ok();

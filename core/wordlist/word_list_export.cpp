@@ -1,7 +1,5 @@
 #include "core/wordlist/word_list_export.h"
 
-#include <unistd.h>
-
 #include "core/base/codepage.h"
 #include "core/base/helpers.h"
 
@@ -156,13 +154,11 @@ Status WriteExportFile(const std::string& path, std::string_view bytes, bool rep
   // Written in full under a name of its own first, then given its name by a link, which
   // fails rather than replace a file made meanwhile.
   const std::string dir = DirOf(path);
-  const std::string temp = dir + "/." + NameOf(path) + "." + std::to_string(::getpid()) + ".tmp";
-  if (Status s = fs.WriteSynced(temp, bytes); !s.ok())
+  std::string temp;
+  if (Status s = fs.WriteTemporary(dir, NameOf(path), bytes, temp); !s.ok())
     return s;
-  Status linked = fs.Link(temp, path);
-  fs.Remove(temp);
-  if (!linked.ok())
-    return fs.Exists(path) ? exists() : linked;
+  if (Status s = PutInPlace(fs, temp, path); !s.ok())
+    return s.IsAlreadyExists() ? exists() : s;
   return fs.SyncDir(dir);
 }
 
