@@ -79,7 +79,7 @@ int Usage() {
                "  kelmoa-tool settings INI [--screen-width PX]\n"
                "  kelmoa-tool prepare IN OUT [--width N]\n"
                "  kelmoa-tool wordlist BASE\n"
-               "  kelmoa-tool wordlist-export BASE tsv|csv OUT [--filter TEXT]\n"
+               "  kelmoa-tool wordlist-export BASE tsv|csv OUT [--filter TEXT] [--keep-formulas]\n"
                "  kelmoa-tool wordlist-add BASE TEXT LINE WORD\n";
   return kExitUsage;
 }
@@ -406,16 +406,18 @@ bool OpenWordList(const std::string& base, std::unique_ptr<WordList>& list, int&
   return true;
 }
 
-// The entries of base's word list. An installed folder without one has an empty list: reading
-// it makes no file.
+// The entries of base's word list, read only: nothing is made or changed. An installed folder
+// without one has an empty list.
 bool ReadWordList(const std::string& base, std::vector<WordEntry>& entries, int& exitCode) {
   entries.clear();
   std::error_code ec;
   if (IsFolderExist(base) && !std::filesystem::exists(WordList::PathIn(base), ec) && !ec)
     return true;
   std::unique_ptr<WordList> list;
-  if (!OpenWordList(base, list, exitCode))
+  if (Status s = WordList::OpenForReading(base, list); !s.ok()) {
+    exitCode = IoError(s);
     return false;
+  }
   if (Status s = list->Entries(entries); !s.ok()) {
     exitCode = IoError(s);
     return false;
@@ -450,12 +452,21 @@ int WordListCmd(const Args& a) {
 }
 
 // Writes the word list (or the words matching --filter) to OUT, a file that must not exist yet.
+// A CSV field that a spreadsheet would take for a formula gets a "'" in front, unless
+// --keep-formulas is given.
 int WordListExport(const Args& a) {
   std::u16string filter;
-  if (a.size() == 5 && a[3] == "--filter")
-    filter = Utf8ToUtf16(a[4]);
-  else if (a.size() != 3)
+  CsvFormulas formulas = CsvFormulas::kDefuse;
+  if (a.size() < 3)
     return Usage();
+  for (size_t i = 3; i < a.size(); ++i) {
+    if (a[i] == "--filter" && i + 1 < a.size())
+      filter = Utf8ToUtf16(a[++i]);
+    else if (a[i] == "--keep-formulas")
+      formulas = CsvFormulas::kKeep;
+    else
+      return Usage();
+  }
   WordListFormat format;
   if (a[1] == "tsv")
     format = WordListFormat::kAnkiTsv;
@@ -467,7 +478,7 @@ int WordListExport(const Args& a) {
   int rc = kExitOk;
   if (!ReadWordList(a[0], entries, rc))
     return rc;
-  const std::string bytes = ExportWordList(FilterWordEntries(entries, filter), format);
+  const std::string bytes = ExportWordList(FilterWordEntries(entries, filter), format, formulas);
   if (Status s = WriteExportFile(a[2], bytes, false); !s.ok())
     return IoError(s);
   return kExitOk;

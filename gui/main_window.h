@@ -92,6 +92,9 @@ class MainWindow : public QWidget, private SessionObserver {
   // The word list of the installed folder, opened at its first use and kept for the run; null,
   // with status telling why, when it cannot be used.
   WordList* WordListStore(Status& status);
+  // Tells, in the message dialog, that the last change of the word list found its database
+  // moved or gone and went to a new list; nothing when it did not.
+  void TellWordListRestart();
   // Shows the word-list window (button 単語帳, F2).
   void ShowWordList();
   WordListWindow& WordListWindowRef();

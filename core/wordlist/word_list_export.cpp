@@ -27,7 +27,10 @@ std::string HtmlField(std::u16string_view s) {
   return out;
 }
 
-std::string CsvField(const std::string& s) {
+std::string CsvField(const std::string& field, CsvFormulas formulas) {
+  const bool formula = formulas == CsvFormulas::kDefuse && !field.empty() &&
+                       std::string_view("=+-@").find(field.front()) != std::string_view::npos;
+  std::string s = formula ? "'" + field : field;
   if (s.find_first_of(",\"\r\n") == std::string::npos)
     return s;
   std::string out = "\"";
@@ -109,14 +112,14 @@ std::string WordListToAnkiTsv(const std::vector<WordEntry>& entries) {
   return out;
 }
 
-std::string WordListToCsv(const std::vector<WordEntry>& entries) {
+std::string WordListToCsv(const std::vector<WordEntry>& entries, CsvFormulas formulas) {
   std::string out = "Word,Head words,Meanings,Sentence,File,Line,Count,First added,Last added\r\n";
   for (const WordEntry& e : entries) {
     std::string sentence, file, line;
     if (!e.contexts.empty()) {
       const WordContext& c = e.contexts.front();
       sentence = Utf16ToUtf8(SentenceOf(c).text);
-      file = c.file;
+      file = Utf16ToUtf8(Utf8ToUtf16(c.file));  // a path is bytes: any of them may not be UTF-8
       line = std::to_string(c.lineNumber);
     }
     const std::string fields[] = {Utf16ToUtf8(e.word),
@@ -131,15 +134,17 @@ std::string WordListToCsv(const std::vector<WordEntry>& entries) {
     for (size_t i = 0; i < std::size(fields); ++i) {
       if (i > 0)
         out += ',';
-      out += CsvField(fields[i]);
+      out += CsvField(fields[i], formulas);
     }
     out += "\r\n";
   }
   return out;
 }
 
-std::string ExportWordList(const std::vector<WordEntry>& entries, WordListFormat format) {
-  return format == WordListFormat::kAnkiTsv ? WordListToAnkiTsv(entries) : WordListToCsv(entries);
+std::string ExportWordList(const std::vector<WordEntry>& entries, WordListFormat format,
+                           CsvFormulas formulas) {
+  return format == WordListFormat::kAnkiTsv ? WordListToAnkiTsv(entries)
+                                            : WordListToCsv(entries, formulas);
 }
 
 Status WriteExportFile(const std::string& path, std::string_view bytes, bool replace, FileOps& fs) {
