@@ -23,6 +23,7 @@
 #include "core/dictionary/lookup.h"
 #include "core/settings/settings.h"
 #include "core/text/layout.h"
+#include "core/text/messages.h"
 #include "core/text/open_text.h"
 #include "core/text/prepare_text.h"
 #include "core/text/reading_session.h"
@@ -354,9 +355,13 @@ int Prepare(const Args& a) {
   PreparedText prepared;
   if (Status s = PrepareTextFile(DefaultFileOps(), *preparer, a[0], width, prepared); !s.ok())
     return IoError(s);
-  if (prepared.refused) {
+  if (prepared.outcome == PrepareOutcome::kUnknownCode) {
     std::cout << a[0] << ": the character code is " << GetCharCodeName(prepared.code)
               << ", which cannot be read; nothing was written\n";
+    return kExitRejected;
+  }
+  if (prepared.outcome == PrepareOutcome::kTooManyParts) {
+    std::cout << ShownMessage(MsgTooManyPreparedParts(Utf8ToUtf16(a[0]))) << '\n';
     return kExitRejected;
   }
   std::vector<std::string> written;
@@ -366,6 +371,16 @@ int Prepare(const Args& a) {
             << "characters transliterated: " << prepared.counts.charsTransliterated << '\n'
             << "characters replaced: " << prepared.counts.charsReplaced << '\n'
             << "parts written: " << written.size() << '\n';
+  // A damaged UTF-8 text read as UTF-8: the bytes that became "?" and their lines.
+  if (const Utf8Damage& damage = prepared.damage; damage.badBytes > 0) {
+    std::cout << "bytes not UTF-8: " << damage.badBytes << " (line";
+    for (size_t i = 0; i < damage.lines.size(); ++i)
+      std::cout << (i == 0 ? (damage.lineCount > 1 ? "s " : " ") : ", ") << damage.lines[i];
+    if (damage.lineCount > static_cast<long long>(damage.lines.size()))
+      std::cout << " and " << damage.lineCount - static_cast<long long>(damage.lines.size())
+                << " more";
+    std::cout << ")\n";
+  }
   return kExitOk;
 }
 

@@ -14,12 +14,14 @@
 #include "core/dictionary/dictionary.h"
 #include "core/settings/settings.h"
 #include "core/text/layout.h"
+#include "core/text/prepare_text.h"
 #include "core/text/reading_session.h"
 #include "gui/speech.h"
 
 class QCheckBox;
 class QFrame;
 class QLabel;
+class QProgressDialog;
 class QPushButton;
 class QScrollBar;
 class QTimer;
@@ -34,7 +36,6 @@ class TextChooser;
 class SettingsDialog;
 class MessageDialog;
 class HelpPageOpener;
-class TextPreparer;
 class WordList;
 class WordListWindow;
 struct WordEntry;
@@ -140,6 +141,10 @@ class MainWindow : public QWidget, private SessionObserver {
   void SetPlainMessageResponder(std::function<void(const QString&)> responder) {
     mPlainMessageResponder = std::move(responder);
   }
+  // Called with the progress dialog of a preparation as it begins, in tests.
+  void SetPrepareDialogHook(std::function<void(QProgressDialog&)> hook) {
+    mPrepareDialogHook = std::move(hook);
+  }
   // Stands in for the desktop's opening of the help page in tests.
   void SetHelpOpener(std::function<void(const QUrl&)> opener) { mHelpOpener = std::move(opener); }
   // The plain message box: text, an OK button and the program's title, over parent (this
@@ -198,8 +203,12 @@ class MainWindow : public QWidget, private SessionObserver {
   void PanePrint(std::u16string_view text, bool endLine);
   int ShowMessage(const std::u16string& msg, int btn, bool offerConvert = false);
   // Prepares a refused text into a copy in txt_shift_jis that Kelmoa reads, and opens the
-  // copy (its first part, when it had to be split). The refused file is only read.
+  // copy (its first part, when it had to be split). The refused file is only read. A text read
+  // as UTF-8 with bad bytes is said so first.
   void OpenPreparedCopy(const std::string& refusedPath);
+  // Runs the preparation on a thread of its own while the window goes on being drawn, behind a
+  // progress dialog whose cancel stops it and removes every part written (status kCancelled).
+  PreparedCopy PrepareBehindDialog(const std::string& refusedPath, Status& status);
   void EndProgram();
   QString BaseCaption() const;
   std::string IniPath() const;
@@ -251,6 +260,7 @@ class MainWindow : public QWidget, private SessionObserver {
   QStringList mPaneLines;  // what PanePrint wrote, one entry per pane line
 
   std::function<void(const QString&)> mPlainMessageResponder;
+  std::function<void(QProgressDialog&)> mPrepareDialogHook;
   SettingsDialog* mSettingsDialog = nullptr;  // a child window for the whole run
   TextChooser* mTextChooser = nullptr;        // likewise
   std::function<void(const QUrl&)> mHelpOpener;

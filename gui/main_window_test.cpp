@@ -2,17 +2,21 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 
 #include <sys/stat.h>
 
 #include "core/base/codepage.h"
 #include "core/base/fixtures_test.h"
+#include "core/text/prepare_text.h"
 #include "gui/message_dialog.h"
 #include "gui/picture_box.h"
 #include "gui/window_fixtures_test.h"
@@ -275,6 +279,51 @@ class MainWindowTest : public QObject {
     QCOMPARE(mMessages.size(), 1);
     QVERIFY(w.MsgDialog().ConvertButton().isHidden());
     QCOMPARE(w.windowTitle(), QStringLiteral("story (2).txt - Kelmoa Ver1.1.1"));
+  }
+
+  // Preparing runs on while the window does (a timer of the window fires meanwhile), behind a
+  // progress dialog whose cancel leaves no part; a UTF-8 text with stray bytes is said to be
+  // one; a text too large to prepare is offered nothing.
+  void aPreparationCanBeCancelledAndSaysWhatItLost() {
+    MainWindow& w = Ready();
+    mAnswer = MessageDialog::kConvert;
+    std::filesystem::create_directories(mDir / "elsewhere");
+    const std::string damaged = mDir / "elsewhere/damaged.md";
+    WriteBytes(
+        damaged, std::string(150, 'a') + " caf\xC3\xA9 \xB1 " + [] {
+          std::string s;
+          for (int i = 0; i < 200; ++i)
+            s += "caf\xC3\xA9 ";
+          return s;
+        }() + "\n");
+    const std::vector<std::string> before = testing::FileNames(mDir / "txt_shift_jis");
+    bool ranDuring = false;
+    w.SetPrepareDialogHook([&ranDuring](QProgressDialog& dialog) {
+      QTimer::singleShot(0, &dialog, [&ranDuring, &dialog] {
+        ranDuring = true;
+        dialog.cancel();
+      });
+    });
+    Open(damaged);
+    QVERIFY(ranDuring);
+    QCOMPARE(testing::FileNames(mDir / "txt_shift_jis"), before);
+    QCOMPARE(mMessages.size(), 1);  // the refusal only
+
+    w.SetPrepareDialogHook({});
+    Open(damaged);
+    QCOMPARE(mMessages.size(), 3);
+    QVERIFY(mMessages[2].contains(QStringLiteral("UTF-8として読めないバイトが1バイト")));
+    QCOMPARE(w.mTextFilePath, mDir / "txt_shift_jis/damaged.txt");
+
+    const std::string large = mDir / "elsewhere/large.txt";
+    {
+      std::ofstream f(large, std::ios::binary);
+      f.seekp(kMaxPrepareFileBytes);
+      f.put('x');
+    }
+    Open(large);
+    QCOMPARE(mMessages.size(), 4);
+    QVERIFY(w.MsgDialog().ConvertButton().isHidden());
   }
 };
 
