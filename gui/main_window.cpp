@@ -482,7 +482,7 @@ void MainWindow::EditTextInEditor() {
 void MainWindow::StorePlaceAndEnd() {
   const QRect frame = frameGeometry();
   // The left edge is kept for the next run; a window partly off the screen stores nothing.
-  (void)WriteIniFormLeft(IniPath(), frame.x(), frame.y());
+  TellSettingsNotStored(WriteIniFormLeft(IniPath(), frame.x(), frame.y()));
   EndProgram();
 }
 

@@ -150,6 +150,9 @@ class MainWindow : public QWidget, private SessionObserver {
   // The plain message box: text, an OK button and the program's title, over parent (this
   // window when null).
   void ShowPlainMessage(const QString& text, QWidget* parent = nullptr);
+  // A window place that could not be stored in the settings file (a file that cannot be read,
+  // is write-protected or is no plain file stays as it is): said once a run, with the reason.
+  void TellSettingsNotStored(const Status& status);
 
   // ---- for the dictionary editor ----
   // The dictionary editor, created at its first use and then only shown and hidden.
@@ -236,6 +239,7 @@ class MainWindow : public QWidget, private SessionObserver {
   std::string mLastTextFilePath;
   bool mActivated = false;
   bool mProgramEnded = false;
+  bool mIniFailureTold = false;  // the user has heard that the settings file is not written
   ReadingSession mSession;
   SettingInfo mSetting;
   SettingInfo mSettingDef;

@@ -303,8 +303,8 @@ void WordListWindow::SetStatus(const QString& text, bool failure) {
 }
 
 void WordListWindow::StorePlace() const {
-  (void)WriteIniWindowPlace(mIniPath, kIniWordListPlaceKey,
-                            WindowPlace{x(), y(), width(), height()});
+  mMain.TellSettingsNotStored(WriteIniWindowPlace(mIniPath, kIniWordListPlaceKey,
+                                                  WindowPlace{x(), y(), width(), height()}));
 }
 
 // The stored place when it still lies on a screen; else beside the main window.
