@@ -218,15 +218,24 @@ Status CheckPlainFile(const std::string& path) {
 }
 
 // Refuses to change a list whose file allows nobody to write to it, as the dictionary and the
-// settings do: root, which SQLite would let write, is held to it too.
+// settings do (root, which SQLite would let write, is held to it too), or whose folder cannot
+// be written (its -wal and -shm live there).
 Status CheckWritable(const std::string& path) {
   struct stat st {};
-  if (::stat(path.c_str(), &st) != 0 || AllowsWriting(path, st))
-    return Status::Ok();
-  return Status::Make(StatusCode::kPermissionDenied, "",
-                      "単語帳のデータベース" + Quoted(path) +
-                          "は書き込みが禁止されているため，単語帳を変更できません。"
-                          "変更するには，書き込みを許可してください（例：chmod u+w ファイル名）。");
+  if (::stat(path.c_str(), &st) == 0 && !AllowsWriting(path, st)) {
+    return Status::Make(
+        StatusCode::kPermissionDenied, "",
+        "単語帳のデータベース" + Quoted(path) +
+            "は書き込みが禁止されているため，単語帳を変更できません。"
+            "変更するには，書き込みを許可してください（例：chmod u+w ファイル名）。");
+  }
+  const std::string folder = DirOf(path);
+  if (::access(folder.c_str(), W_OK) != 0 && (errno == EACCES || errno == EROFS)) {
+    return Status::Make(
+        StatusCode::kPermissionDenied, "",
+        "単語帳のフォルダ" + Quoted(folder) + "に書き込めないため，単語帳を変更できません。");
+  }
+  return Status::Ok();
 }
 
 // The URI that opens the database at path as a file nobody changes (immutable=1): no locks,
@@ -373,11 +382,17 @@ Status WordList::Open(const std::string& base, std::unique_ptr<WordList>& list) 
 
 Status WordList::OpenFile(const std::string& path, std::unique_ptr<WordList>& list,
                           WordListAccess access) {
-  const bool reading = access == WordListAccess::kRead;
   if (Status s = CheckPlainFile(path); !s.ok())
     return s;
-  if (Status s = reading ? Status::Ok() : CheckWritable(path); !s.ok())
-    return s;
+  // A list that may not be changed is opened for reading, to be shown; every change is refused
+  // with the reason (FollowFile). A new one must be made, so that cannot be.
+  bool reading = access == WordListAccess::kRead;
+  if (!reading) {
+    const Status writable = CheckWritable(path);
+    if (!writable.ok() && ::access(path.c_str(), F_OK) != 0)
+      return writable;
+    reading = !writable.ok();
+  }
   std::unique_ptr<sqlite3, CloseDb> db;
   const auto open = [&db, &path](const std::string& name, int flags) {
     sqlite3* raw = nullptr;
@@ -434,6 +449,7 @@ Status WordList::OpenFile(const std::string& path, std::unique_ptr<WordList>& li
   if (!s.ok())
     return s;
   list = std::make_unique<WordList>(Key(), path, std::move(db));
+  list->mReadOnly = reading;
   return StampFile(path, list->mOpened);
 }
 
@@ -445,26 +461,33 @@ Status WordList::OpenForReading(const std::string& base, std::unique_ptr<WordLis
 }
 
 Status WordList::FollowFile() {
+  if (Status s = CheckWritable(mPath); !s.ok())
+    return s;
   FileStamp now;
   if (Status s = StampFile(mPath, now); !s.ok())
     return s;
-  if (mDb != nullptr && now.exists && now.device == mOpened.device && now.inode == mOpened.inode)
+  const bool same =
+      mDb != nullptr && now.exists && now.device == mOpened.device && now.inode == mOpened.inode;
+  if (same && !mReadOnly)
     return Status::Ok();
-  if (mDb != nullptr) {
+  if (mDb != nullptr && !same) {
     // The words committed so far go into the database itself, wherever it went (its -wal
     // stayed at the old name), before it is closed.
-    Exec(mDb.get(), "PRAGMA wal_checkpoint(TRUNCATE)");
+    if (!mReadOnly)
+      Exec(mDb.get(), "PRAGMA wal_checkpoint(TRUNCATE)");
     WordListRestart restart;
     restart.newList = !now.exists;
     restart.oldPath = NameOfOpenFile(mOpened.device, mOpened.inode, restart.oldDeleted);
     mRestart = std::move(restart);
-    mDb.reset();
   }
+  // Also a list opened only for reading, while it could not be written, is opened anew.
+  mDb.reset();
   std::unique_ptr<WordList> reopened;
   if (Status s = mBase.empty() ? OpenFile(mPath, reopened) : Open(mBase, reopened); !s.ok())
     return s;
   mDb = std::move(reopened->mDb);
   mOpened = reopened->mOpened;
+  mReadOnly = reopened->mReadOnly;
   return Status::Ok();
 }
 

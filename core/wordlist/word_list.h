@@ -79,7 +79,8 @@ class WordList {
   static std::string PathIn(const std::string& base);
 
   // Opens the word list of base, making its folder and the database when missing, and
-  // upgrades an older schema.
+  // upgrades an older schema. A list that may not be changed (write-protected, or in a folder
+  // that cannot be written) is opened for reading: it shows, and each change is refused.
   static Status Open(const std::string& base, std::unique_ptr<WordList>& list);
   // The same for a database file named directly.
   static Status OpenFile(const std::string& path, std::unique_ptr<WordList>& list,
@@ -116,8 +117,9 @@ class WordList {
 
   std::string mPath;
   std::unique_ptr<sqlite3, CloseDb> mDb;
-  std::string mBase;  // the installed folder, when opened by Open
-  FileStamp mOpened;  // which file was opened (device and inode)
+  std::string mBase;       // the installed folder, when opened by Open
+  FileStamp mOpened;       // which file was opened (device and inode)
+  bool mReadOnly = false;  // opened for reading: it may not be changed
   std::optional<WordListRestart> mRestart;
 };
 

@@ -290,12 +290,14 @@ TEST(WordList, ReadingWritesNothing) {
     ASSERT_TRUE(list->Add(Capture("apple", 1)).ok());
   }
   const std::string bytes = ReadBytes(path);
+  // Read, and opened to be changed (as the window does), it shows and refuses the change.
   const auto readsAsItIs = [&] {
     std::unique_ptr<WordList> list;
     std::vector<WordEntry> entries;
-    std::unique_ptr<WordList> changing;
     return WordList::OpenForReading(dir.path(), list).ok() && list->Entries(entries).ok() &&
-           entries.size() == 1 && !WordList::Open(dir.path(), changing).ok() &&
+           entries.size() == 1 && WordList::Open(dir.path(), list).ok() &&
+           list->Entries(entries).ok() && entries.size() == 1 &&
+           !list->Add(Capture("pear", 2)).ok() &&
            testing::FileNames(dir / "wordlist") == std::vector<std::string>{"wordlist.sqlite"};
   };
   ::chmod((dir / "wordlist").c_str(), 0555);
@@ -305,6 +307,11 @@ TEST(WordList, ReadingWritesNothing) {
   EXPECT_TRUE(readsAsItIs()) << "a write-protected list, root too";
   EXPECT_TRUE(testing::InUnprivilegedChild(readsAsItIs)) << "a write-protected list";
   EXPECT_EQ(ReadBytes(path), bytes);
+  auto shown = OpenIn(dir.path());  // writing allowed again: the next change goes through
+  ::chmod(path.c_str(), 0644);
+  EXPECT_TRUE(shown->Add(Capture("pear", 2)).ok());
+  EXPECT_FALSE(shown->TakeRestart());
+  shown.reset();
 
   ::chmod(path.c_str(), 0666);
   WriteBytes(path + "-shm", "");
