@@ -69,19 +69,26 @@ PreparedCopy MainWindow::PrepareBehindDialog(const std::string& refusedPath, Sta
   QEventLoop loop;
   QTimer poll;
   poll.setInterval(kPollMs);
+  bool shown = false;
   connect(&poll, &QTimer::timeout, &loop, [&] {
     takeCancel();
     if (done()) {
       loop.quit();
       return;
     }
+    if (progress.Cancelled())
+      return;  // a cancelled dialog is not shown again
     dialog.setValue(progress.Permille());
-    if (dialog.isVisible())
-      loop.exit(1);  // the dialog takes the input from here on
+    if (!shown && dialog.isVisible()) {
+      shown = true;
+      loop.quit();  // the dialog takes the input from here on
+    }
   });
   poll.start();
-  // Until the dialog shows, clicks and keys wait; drawing and timers go on.
-  if (loop.exec(QEventLoop::ExcludeUserInputEvents) == 1)
+  // Until the dialog shows, clicks and keys wait; drawing and timers go on. The window's
+  // thread never waits for the job itself: it leaves the loop only once the job is done.
+  loop.exec(QEventLoop::ExcludeUserInputEvents);
+  while (!done())
     loop.exec();
   PreparedCopy copy = job.get();
   takeCancel();

@@ -281,9 +281,9 @@ class MainWindowTest : public QObject {
     QCOMPARE(w.windowTitle(), QStringLiteral("story (2).txt - Kelmoa Ver1.1.1"));
   }
 
-  // Preparing runs on while the window does (a timer of the window fires meanwhile), behind a
-  // progress dialog whose cancel leaves no part; a UTF-8 text with stray bytes is said to be
-  // one; a text too large to prepare is offered nothing.
+  // Preparing runs on while the window does, behind a progress dialog: its キャンセル, pressed
+  // while the work goes on, leaves no part. A UTF-8 text with stray bytes is said to be one; a
+  // text too large to prepare is offered nothing.
   void aPreparationCanBeCancelledAndSaysWhatItLost() {
     MainWindow& w = Ready();
     mAnswer = MessageDialog::kConvert;
@@ -296,16 +296,25 @@ class MainWindowTest : public QObject {
             s += "caf\xC3\xA9 ";
           return s;
         }() + "\n");
+    const std::string slow = mDir / "elsewhere/slow.md";  // some tenths of a second of work
+    std::string line;
+    for (int i = 0; i < 60; ++i)
+      line += "caf\xC3\xA9 ";
+    std::string text;
+    while (text.size() < (8u << 20))
+      text += line + "\n";
+    WriteBytes(slow, text);
     const std::vector<std::string> before = testing::FileNames(mDir / "txt_shift_jis");
-    bool ranDuring = false;
-    w.SetPrepareDialogHook([&ranDuring](QProgressDialog& dialog) {
-      QTimer::singleShot(0, &dialog, [&ranDuring, &dialog] {
-        ranDuring = true;
-        dialog.cancel();
+    bool pressed = false;
+    w.SetPrepareDialogHook([&pressed](QProgressDialog& dialog) {
+      dialog.setMinimumDuration(0);
+      QTimer::singleShot(100, &dialog, [&pressed, &dialog] {
+        pressed = dialog.isVisible();
+        QTest::mouseClick(dialog.findChild<QPushButton*>(), Qt::LeftButton);
       });
     });
-    Open(damaged);
-    QVERIFY(ranDuring);
+    Open(slow);
+    QVERIFY(pressed);
     QCOMPARE(testing::FileNames(mDir / "txt_shift_jis"), before);
     QCOMPARE(mMessages.size(), 1);  // the refusal only
 

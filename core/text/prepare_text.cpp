@@ -407,25 +407,35 @@ PreparedText TextPreparer::Prepare(std::string_view bytes, int width, PreparePro
   }
 
   PartBuilder parts(prepared.parts);
-  long long lineCount = 0;
+  long long steps = 0;
   const auto stop = [&](PrepareOutcome why) {
     prepared.outcome = why;
     prepared.parts.clear();
     return false;
   };
+  // Every so many lines (or pieces of a long one), the text done so far is reported and a
+  // cancel is taken.
+  const auto goOn = [&](size_t at) {
+    if (progress == nullptr || ++steps % 1024 != 0)
+      return true;
+    if (progress->Cancelled())
+      return stop(PrepareOutcome::kCancelled);
+    progress->Report(static_cast<long long>(at), static_cast<long long>(text.size()), 0,
+                     PrepareProgress::kPreparedPermille);
+    return true;
+  };
   const auto addLine = [&](std::u16string_view line, size_t end) {
-    if (progress != nullptr && (++lineCount % 1024 == 0 || line.size() > 4096)) {
-      if (progress->Cancelled())
-        return stop(PrepareOutcome::kCancelled);
-      progress->Report(static_cast<long long>(end), static_cast<long long>(text.size()), 0,
-                       PrepareProgress::kPreparedPermille);
-    }
+    if (!goOn(end))
+      return false;
     const std::u16string mapped = MapLine(line, prepared.counts);
     if (FitsWidth(mapped, width))
       return parts.Add(mapped) || stop(PrepareOutcome::kTooManyParts);
     ++prepared.counts.linesWrapped;
+    const size_t start = end - line.size();
     return ForEachWrappedPiece(mapped, width, [&](std::u16string_view piece) {
-      return parts.Add(piece) || stop(PrepareOutcome::kTooManyParts);
+      const auto done = static_cast<size_t>(piece.data() - mapped.data());
+      return goOn(start + done * line.size() / mapped.size()) &&
+             (parts.Add(piece) || stop(PrepareOutcome::kTooManyParts));
     });
   };
   if (ForEachAnyLine(text, addLine))
