@@ -2,6 +2,7 @@
 // the floor is the unavoidable work of reading and decoding the same bytes.
 #include <benchmark/benchmark.h>
 #include <malloc.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -10,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <random>
 #include <set>
@@ -23,6 +25,7 @@
 #include "core/dictionary/dictionary_import.h"
 #include "core/text/layout.h"
 #include "core/text/open_text.h"
+#include "core/text/prepare_text.h"
 #include "core/text/reading_session.h"
 #include "core/text/word_info.h"
 
@@ -248,6 +251,71 @@ void BM_OpenText(benchmark::State& state) {
   state.counters["words"] = doc.words.Count();
 }
 BENCHMARK(BM_OpenText)->Unit(benchmark::kMillisecond);
+
+// The three shapes of a 64 MiB text to prepare: one line of words, nothing but line ends, and
+// an English text whose paragraphs stand on one line each (as texts saved from the web do),
+// written once per process.
+std::string PrepareInput(int shape) {
+  const std::string path =
+      (std::filesystem::temp_directory_path() / ("kelmoa-bench-" + std::to_string(::getpid()) +
+                                                 "-prepare-" + std::to_string(shape) + ".txt"))
+          .string();
+  MakeInChild(path, [&] {
+    constexpr size_t kSize = 64 << 20;
+    std::string unit = shape == 0 ? "word " : "\n";
+    if (shape == 2) {
+      std::ifstream in("/usr/share/common-licenses/GPL-3", std::ios::binary);
+      const std::string licence{std::istreambuf_iterator<char>(in),
+                                std::istreambuf_iterator<char>()};
+      unit.clear();
+      for (size_t i = 0; i < licence.size(); ++i) {
+        const bool blank = licence[i] == '\n' && i + 1 < licence.size() && licence[i + 1] == '\n';
+        unit +=
+            licence[i] == '\n' && !blank && !unit.empty() && unit.back() != '\n' ? ' ' : licence[i];
+      }
+    }
+    std::string text;
+    text.reserve(kSize + unit.size());
+    while (text.size() < kSize)
+      text += unit;
+    text.resize(kSize);
+    std::ofstream(path, std::ios::binary) << text;
+  });
+  return path;
+}
+
+// Preparing a 64 MiB text as kelmoa-tool prepare does, from reading it to writing its parts
+// (and taking them away again). A text that needs more than a hundred parts is refused: parts
+// is 0 then. peak_MiB is the process's peak resident memory.
+void BM_Prepare64MiB(benchmark::State& state) {
+  const std::string path = PrepareInput(static_cast<int>(state.range(0)));
+  std::unique_ptr<TextPreparer> preparer;
+  if (!TextPreparer::Create(preparer).ok()) {
+    state.SkipWithError("no transliterator");
+    return;
+  }
+  const std::string out = path + ".out";
+  size_t parts = 0;
+  for (auto _ : state) {
+    std::filesystem::create_directory(out);
+    PreparedCopy copy;
+    if (!PrepareIntoFolder(DefaultFileOps(), *preparer, path, out, copy).ok())
+      state.SkipWithError("preparing failed");
+    parts = copy.parts.size();
+    std::filesystem::remove_all(out);
+  }
+  rusage usage{};
+  ::getrusage(RUSAGE_SELF, &usage);
+  state.counters["parts"] = static_cast<double>(parts);
+  state.counters["peak_MiB"] = static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+BENCHMARK(BM_Prepare64MiB)
+    ->Arg(0)
+    ->Arg(1)
+    ->Arg(2)
+    ->ArgName("shape")
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace kelmoa

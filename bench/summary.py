@@ -58,6 +58,16 @@ def main():
                  f"{mem.get('bare_MiB', 0):.1f} MiB bare", f"+{over:.1f} MiB", "<= +32 MiB",
                  "ok" if over <= 32 else "MISSED"))
 
+    shapes = ["one line of words", "line ends only", "paragraphs on a line each"]
+    for shape, name in enumerate(shapes):
+        run = f"BM_Prepare64MiB/shape:{shape}/iterations:1"
+        t = ms(run) / 1000
+        counters = m.get(run, (0, {}))[1]
+        peak, parts = counters.get("peak_MiB", float("nan")), counters.get("parts", float("nan"))
+        outcome = f"{parts:g} parts" if parts > 0 else "refused: over 100 parts"
+        rows.append((f"7 prepare 64 MiB, {name}", f"{t:.2f} s", f"peak {peak:.0f} MiB", outcome,
+                     "<= 10 s, <= 1024 MiB", "ok" if t <= 10 and peak <= 1024 else "MISSED"))
+
     head = ("case", "median", "floor", "ratio", "target", "")
     widths = [max(len(str(r[i])) for r in rows + [head]) for i in range(len(head))]
     for r in [head] + rows:

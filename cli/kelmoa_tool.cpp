@@ -24,6 +24,7 @@
 #include "core/dictionary/phrases.h"
 #include "core/settings/settings.h"
 #include "core/text/layout.h"
+#include "core/text/messages.h"
 #include "core/text/open_text.h"
 #include "core/text/prepare_text.h"
 #include "core/text/reading_session.h"
@@ -82,7 +83,7 @@ int Usage() {
                "  kelmoa-tool settings INI [--screen-width PX]\n"
                "  kelmoa-tool prepare IN OUT [--width N]\n"
                "  kelmoa-tool wordlist BASE\n"
-               "  kelmoa-tool wordlist-export BASE tsv|csv OUT [--filter TEXT]\n"
+               "  kelmoa-tool wordlist-export BASE tsv|csv OUT [--filter TEXT] [--keep-formulas]\n"
                "  kelmoa-tool wordlist-add BASE TEXT LINE WORD\n";
   return kExitUsage;
 }
@@ -406,9 +407,13 @@ int Prepare(const Args& a) {
   PreparedText prepared;
   if (Status s = PrepareTextFile(DefaultFileOps(), *preparer, a[0], width, prepared); !s.ok())
     return IoError(s);
-  if (prepared.refused) {
+  if (prepared.outcome == PrepareOutcome::kUnknownCode) {
     std::cout << a[0] << ": the character code is " << GetCharCodeName(prepared.code)
               << ", which cannot be read; nothing was written\n";
+    return kExitRejected;
+  }
+  if (prepared.outcome == PrepareOutcome::kTooManyParts) {
+    std::cout << ShownMessage(MsgTooManyPreparedParts(Utf8ToUtf16(a[0]))) << '\n';
     return kExitRejected;
   }
   std::vector<std::string> written;
@@ -418,6 +423,16 @@ int Prepare(const Args& a) {
             << "characters transliterated: " << prepared.counts.charsTransliterated << '\n'
             << "characters replaced: " << prepared.counts.charsReplaced << '\n'
             << "parts written: " << written.size() << '\n';
+  // A damaged UTF-8 text read as UTF-8: the bytes that became "?" and their lines.
+  if (const Utf8Damage& damage = prepared.damage; damage.badBytes > 0) {
+    std::cout << "bytes not UTF-8: " << damage.badBytes << " (line";
+    for (size_t i = 0; i < damage.lines.size(); ++i)
+      std::cout << (i == 0 ? (damage.lineCount > 1 ? "s " : " ") : ", ") << damage.lines[i];
+    if (damage.lineCount > static_cast<long long>(damage.lines.size()))
+      std::cout << " and " << damage.lineCount - static_cast<long long>(damage.lines.size())
+                << " more";
+    std::cout << ")\n";
+  }
   return kExitOk;
 }
 
@@ -458,16 +473,18 @@ bool OpenWordList(const std::string& base, std::unique_ptr<WordList>& list, int&
   return true;
 }
 
-// The entries of base's word list. An installed folder without one has an empty list: reading
-// it makes no file.
+// The entries of base's word list, read only: nothing is made or changed. An installed folder
+// without one has an empty list.
 bool ReadWordList(const std::string& base, std::vector<WordEntry>& entries, int& exitCode) {
   entries.clear();
   std::error_code ec;
   if (IsFolderExist(base) && !std::filesystem::exists(WordList::PathIn(base), ec) && !ec)
     return true;
   std::unique_ptr<WordList> list;
-  if (!OpenWordList(base, list, exitCode))
+  if (Status s = WordList::OpenForReading(base, list); !s.ok()) {
+    exitCode = IoError(s);
     return false;
+  }
   if (Status s = list->Entries(entries); !s.ok()) {
     exitCode = IoError(s);
     return false;
@@ -502,12 +519,21 @@ int WordListCmd(const Args& a) {
 }
 
 // Writes the word list (or the words matching --filter) to OUT, a file that must not exist yet.
+// A CSV field that a spreadsheet would take for a formula gets a "'" in front, unless
+// --keep-formulas is given.
 int WordListExport(const Args& a) {
   std::u16string filter;
-  if (a.size() == 5 && a[3] == "--filter")
-    filter = Utf8ToUtf16(a[4]);
-  else if (a.size() != 3)
+  CsvFormulas formulas = CsvFormulas::kDefuse;
+  if (a.size() < 3)
     return Usage();
+  for (size_t i = 3; i < a.size(); ++i) {
+    if (a[i] == "--filter" && i + 1 < a.size())
+      filter = Utf8ToUtf16(a[++i]);
+    else if (a[i] == "--keep-formulas")
+      formulas = CsvFormulas::kKeep;
+    else
+      return Usage();
+  }
   WordListFormat format;
   if (a[1] == "tsv")
     format = WordListFormat::kAnkiTsv;
@@ -519,7 +545,7 @@ int WordListExport(const Args& a) {
   int rc = kExitOk;
   if (!ReadWordList(a[0], entries, rc))
     return rc;
-  const std::string bytes = ExportWordList(FilterWordEntries(entries, filter), format);
+  const std::string bytes = ExportWordList(FilterWordEntries(entries, filter), format, formulas);
   if (Status s = WriteExportFile(a[2], bytes, false); !s.ok())
     return IoError(s);
   return kExitOk;

@@ -173,6 +173,15 @@ TEST(Tool, PrepareWritesACopyTheReaderTakesAndReportsWhatChanged) {
 
   EXPECT_EQ(Tool(dir, {"prepare", dir / "in.txt", dir / "out.txt"}).code, 1) << "OUT is kept";
 
+  // UTF-8 with a stray byte that Shift_JIS reads: read as UTF-8, the byte reported.
+  std::string damaged;
+  for (int i = 0; i < 120; ++i)
+    damaged += "caf\xC3\xA9 ";
+  WriteBytes(dir / "damaged.txt", damaged + "\n\xB1\n");
+  const ToolRun d = Tool(dir, {"prepare", dir / "damaged.txt", dir / "d.txt"});
+  EXPECT_EQ(d.out.substr(d.out.find("characters replaced")),
+            "characters replaced: 1\nparts written: 1\nbytes not UTF-8: 1 (line 2)\n");
+
   // Bytes no code explains are refused; usage errors; a missing input.
   WriteBytes(dir / "binary.bin", "ab\xE3");
   EXPECT_EQ(Tool(dir, {"prepare", dir / "binary.bin", dir / "b.txt"}).code, 3);

@@ -1,5 +1,5 @@
-// Preparing any bytes: a text that is not refused comes out within the reader's limits in
-// every part, and a part the detector names Shift_JIS or ASCII prepares to itself.
+// Preparing any bytes: a text that is prepared comes out within the reader's limits in every
+// part, and a part the detector names Shift_JIS or ASCII prepares to itself.
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
@@ -33,7 +33,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                     data[0] % (kelmoa::kMaxPrepareWidth - kelmoa::kMinPrepareWidth + 1);
   const std::string_view bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
   const kelmoa::PreparedText p = Preparer().Prepare(bytes, width);
-  if (p.refused != !kelmoa::CanPrepareCode(p.code) || (p.refused && !p.parts.empty()))
+  const bool refused = p.outcome == kelmoa::PrepareOutcome::kUnknownCode;
+  if (refused != !kelmoa::CanPrepareCode(p.code) ||
+      (p.outcome != kelmoa::PrepareOutcome::kPrepared && !p.parts.empty()))
     std::abort();
   for (const std::string& part : p.parts) {
     kelmoa::StrList lines;
@@ -43,8 +45,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       if (kelmoa::GetSjisByteLen(lines[i]) > width)
         std::abort();
     }
-    if (!kelmoa::IsSjisCompatible(kelmoa::DetectCharCode(part)))
-      continue;  // half-width katakana alone can look like UTF-8 to the detector
+    // Half-width katakana alone can look like UTF-8, to the detector or as a UTF-8 text with
+    // a few bad bytes.
+    if (!kelmoa::IsSjisCompatible(kelmoa::DetectCharCode(part)) ||
+        kelmoa::LooksLikeDamagedUtf8(part))
+      continue;
     const kelmoa::PreparedText again = Preparer().Prepare(part, width);
     if (again.parts.size() != 1 || again.parts[0] != part)
       std::abort();

@@ -41,11 +41,11 @@ bool IsBlue(QRgb c) {
 class FullDisk : public FileOps {
  public:
   bool full = false;
-  Status WriteSynced(const std::string& path, std::string_view bytes,
-                     const std::optional<KeptMode>& mode) override {
+  Status WriteTemporary(const std::string& dir, const std::string& name, std::string_view bytes,
+                        const std::optional<KeptMode>& mode, std::string& tmpPath) override {
     if (full)
-      return Status::FromErrno("write", path, ENOSPC);
-    return FileOps::WriteSynced(path, bytes, mode);
+      return Status::FromErrno("write", dir + "/" + name, ENOSPC);
+    return FileOps::WriteTemporary(dir, name, bytes, mode, tmpPath);
   }
 };
 

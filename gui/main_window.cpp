@@ -287,8 +287,10 @@ bool MainWindow::OpenTextFile() {
     // The shown text stays as it is: the file was read into a list of its own.
     const bool tooLarge = rejection.TooLarge();
     const std::u16string msg = tooLarge ? WithQuestion(rejection.message) : rejection.message;
-    // A text in a code that can be read, or one too long, can be prepared into a copy.
-    const bool preparable = tooLarge || CanPrepareCode(rejection.code);
+    // A text in a code that can be read, or one too long, can be prepared into a copy, unless
+    // it is too large for that.
+    const bool preparable =
+        (tooLarge || CanPrepareCode(rejection.code)) && FitsPreparation(mTextFilePath);
     const int answer = ShowMessage(msg, 1, preparable);
     if (answer == MessageDialog::kOK)
       EditTextInEditor();  // opens the rejected file
@@ -501,7 +503,7 @@ void MainWindow::EditTextInEditor() {
 void MainWindow::StorePlaceAndEnd() {
   const QRect frame = frameGeometry();
   // The left edge is kept for the next run; a window partly off the screen stores nothing.
-  (void)WriteIniFormLeft(IniPath(), frame.x(), frame.y());
+  TellSettingsNotStored(WriteIniFormLeft(IniPath(), frame.x(), frame.y()));
   EndProgram();
 }
 
@@ -598,44 +600,6 @@ void MainWindow::PanePrint(std::u16string_view text, bool endLine) {
 
 int MainWindow::ShowMessage(const std::u16string& msg, int btn, bool offerConvert) {
   return mMsg->Ask(this, Q(msg), btn, Q(kNotifyWav), offerConvert);
-}
-
-void MainWindow::OpenPreparedCopy(const std::string& refusedPath) {
-  const QCursor before = mTextPane->cursor();
-  mTextPane->setCursor(Qt::WaitCursor);
-  const auto fail = [&](const std::u16string& msg) {
-    mTextPane->setCursor(before);
-    ShowMessage(msg, 0);
-  };
-  if (!mTextPreparer) {
-    if (Status s = TextPreparer::Create(mTextPreparer); !s.ok())
-      return fail(MsgTextNotPrepared(UPath(refusedPath), SystemReason(s)));
-  }
-  PreparedText prepared;
-  Status s = PrepareTextFile(DefaultFileOps(), *mTextPreparer, refusedPath, kDefaultPrepareWidth,
-                             prepared);
-  if (!s.ok())
-    return fail(MsgTextFileUnreadable(UPath(refusedPath), SystemReason(s)));
-  if (prepared.refused) {  // the file changed since it was refused
-    return fail(MsgTextNotPrepared(UPath(refusedPath),
-                                   u"文字コード＝" + Utf8ToUtf16(GetCharCodeName(prepared.code))));
-  }
-  // The copy is named after the text, without its extension.
-  std::string baseName = GetFileNameOfPath(refusedPath);
-  if (const size_t dot = baseName.rfind('.'); dot != std::string::npos && dot > 0)
-    baseName.resize(dot);
-  const std::string path = FreePreparedPath(DefaultFileOps(), mPaths.DataPath("txt_shift_jis"),
-                                            baseName, prepared.parts.size());
-  std::vector<std::string> written;
-  s = WritePreparedParts(DefaultFileOps(), path, prepared.parts, written);
-  if (!s.ok())
-    return fail(MsgTextNotPrepared(UPath(path), SystemReason(s)));
-  mTextPane->setCursor(before);
-  // The chooser lists the copy at once, chosen, and marks the text it was made from.
-  mPreparedCopies[refusedPath] = written.front();
-  mTextChooser->FileAdded(written.front());
-  mTextFilePath = written.front();
-  OpenTextFile();
 }
 
 void MainWindow::ShowPlainMessage(const QString& text, QWidget* parent) {

@@ -15,12 +15,14 @@
 #include "core/dictionary/dictionary.h"
 #include "core/settings/settings.h"
 #include "core/text/layout.h"
+#include "core/text/prepare_text.h"
 #include "core/text/reading_session.h"
 #include "gui/speech.h"
 
 class QCheckBox;
 class QFrame;
 class QLabel;
+class QProgressDialog;
 class QPushButton;
 class QScrollBar;
 class QTimer;
@@ -36,7 +38,6 @@ class TextChooser;
 class SettingsDialog;
 class MessageDialog;
 class HelpPageOpener;
-class TextPreparer;
 class WordList;
 class WordListWindow;
 struct WordEntry;
@@ -94,6 +95,9 @@ class MainWindow : public QWidget, private SessionObserver {
   // The word list of the installed folder, opened at its first use and kept for the run; null,
   // with status telling why, when it cannot be used.
   WordList* WordListStore(Status& status);
+  // Tells, in the message dialog, that the last change of the word list found its database
+  // moved or gone and went to a new list; nothing when it did not.
+  void TellWordListRestart();
   // Shows the word-list window (button 単語帳, F2).
   void ShowWordList();
   WordListWindow& WordListWindowRef();
@@ -143,11 +147,18 @@ class MainWindow : public QWidget, private SessionObserver {
   void SetPlainMessageResponder(std::function<void(const QString&)> responder) {
     mPlainMessageResponder = std::move(responder);
   }
+  // Called with the progress dialog of a preparation as it begins, in tests.
+  void SetPrepareDialogHook(std::function<void(QProgressDialog&)> hook) {
+    mPrepareDialogHook = std::move(hook);
+  }
   // Stands in for the desktop's opening of the help page in tests.
   void SetHelpOpener(std::function<void(const QUrl&)> opener) { mHelpOpener = std::move(opener); }
   // The plain message box: text, an OK button and the program's title, over parent (this
   // window when null).
   void ShowPlainMessage(const QString& text, QWidget* parent = nullptr);
+  // A window place that could not be stored in the settings file (a file that cannot be read,
+  // is write-protected or is no plain file stays as it is): said once a run, with the reason.
+  void TellSettingsNotStored(const Status& status);
 
   // ---- for the dictionary editor ----
   // The dictionary editor, created at its first use and then only shown and hidden.
@@ -201,11 +212,15 @@ class MainWindow : public QWidget, private SessionObserver {
   void PanePrint(std::u16string_view text, bool endLine);
   int ShowMessage(const std::u16string& msg, int btn, bool offerConvert = false);
   // Prepares a refused text into a copy in txt_shift_jis that Kelmoa reads, and opens the
-  // copy (its first part, when it had to be split). The refused file is only read.
+  // copy (its first part, when it had to be split). The refused file is only read. A text read
+  // as UTF-8 with bad bytes is said so first.
   void OpenPreparedCopy(const std::string& refusedPath);
   // The chooser's note on a file that would be refused again: where its copy is, when one was
   // made in this run, else that it needs one. Empty for a file that opens.
   QString ChooserNote(const std::string& path) const;
+  // Runs the preparation on a thread of its own while the window goes on being drawn, behind a
+  // progress dialog whose cancel stops it and removes every part written (status kCancelled).
+  PreparedCopy PrepareBehindDialog(const std::string& refusedPath, Status& status);
   void EndProgram();
   // Where texts were left, opened at their first use and kept for the run; null when they
   // cannot be kept (the text then opens at its top).
@@ -242,6 +257,7 @@ class MainWindow : public QWidget, private SessionObserver {
   std::string mLastTextFilePath;
   bool mActivated = false;
   bool mProgramEnded = false;
+  bool mIniFailureTold = false;  // the user has heard that the settings file is not written
   ReadingSession mSession;
   SettingInfo mSetting;
   SettingInfo mSettingDef;
@@ -266,6 +282,7 @@ class MainWindow : public QWidget, private SessionObserver {
   QStringList mPaneLines;  // what PanePrint wrote, one entry per pane line
 
   std::function<void(const QString&)> mPlainMessageResponder;
+  std::function<void(QProgressDialog&)> mPrepareDialogHook;
   SettingsDialog* mSettingsDialog = nullptr;  // a child window for the whole run
   TextChooser* mTextChooser = nullptr;        // likewise
   std::function<void(const QUrl&)> mHelpOpener;

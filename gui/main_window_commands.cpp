@@ -130,8 +130,18 @@ void MainWindow::EditSettings() {
   // The settings hold for this run whether or not they could be stored; the user hears when
   // they will be gone at the next start.
   if (!written.ok()) {
-    ShowPlainMessage(Q(MsgIniNotWritten(QPath(IniPath()).toStdU16String(), SystemReason(written))));
+    ShowPlainMessage(
+        Q(MsgIniNotWritten(QPath(IniPath()).toStdU16String(), ReasonInWords(written))));
+    mIniFailureTold = true;
   }
+}
+
+void MainWindow::TellSettingsNotStored(const Status& status) {
+  if (status.ok() || mIniFailureTold)
+    return;
+  mIniFailureTold = true;
+  ShowPlainMessage(
+      Q(MsgSettingsNotStored(QPath(IniPath()).toStdU16String(), ReasonInWords(status))));
 }
 
 void MainWindow::ApplySettingChange() {

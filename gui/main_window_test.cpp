@@ -3,11 +3,14 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QProcess>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 
 #include <sys/stat.h>
@@ -16,6 +19,7 @@
 #include "core/base/fixtures_test.h"
 #include "core/wordlist/reading_positions.h"
 #include "gui/meaning_popup.h"
+#include "core/text/prepare_text.h"
 #include "gui/message_dialog.h"
 #include "gui/picture_box.h"
 #include "gui/window_fixtures_test.h"
@@ -364,6 +368,60 @@ class MainWindowTest : public QObject {
     mW->HandleKey(Qt::Key_F3);
     QCOMPARE(mW->mTextFilePath, first);
     QCOMPARE(VScroll().value(), 400);
+  }
+
+  // Preparing runs on while the window does, behind a progress dialog: its キャンセル, pressed
+  // while the work goes on, leaves no part. A UTF-8 text with stray bytes is said to be one; a
+  // text too large to prepare is offered nothing.
+  void aPreparationCanBeCancelledAndSaysWhatItLost() {
+    MainWindow& w = Ready();
+    mAnswer = MessageDialog::kConvert;
+    std::filesystem::create_directories(mDir / "elsewhere");
+    const std::string damaged = mDir / "elsewhere/damaged.md";
+    WriteBytes(
+        damaged, std::string(150, 'a') + " caf\xC3\xA9 \xB1 " + [] {
+          std::string s;
+          for (int i = 0; i < 200; ++i)
+            s += "caf\xC3\xA9 ";
+          return s;
+        }() + "\n");
+    const std::string slow = mDir / "elsewhere/slow.md";  // some tenths of a second of work
+    std::string line;
+    for (int i = 0; i < 60; ++i)
+      line += "caf\xC3\xA9 ";
+    std::string text;
+    while (text.size() < (8u << 20))
+      text += line + "\n";
+    WriteBytes(slow, text);
+    const std::vector<std::string> before = testing::FileNames(mDir / "txt_shift_jis");
+    bool pressed = false;
+    w.SetPrepareDialogHook([&pressed](QProgressDialog& dialog) {
+      dialog.setMinimumDuration(0);
+      QTimer::singleShot(100, &dialog, [&pressed, &dialog] {
+        pressed = dialog.isVisible();
+        QTest::mouseClick(dialog.findChild<QPushButton*>(), Qt::LeftButton);
+      });
+    });
+    Open(slow);
+    QVERIFY(pressed);
+    QCOMPARE(testing::FileNames(mDir / "txt_shift_jis"), before);
+    QCOMPARE(mMessages.size(), 1);  // the refusal only
+
+    w.SetPrepareDialogHook({});
+    Open(damaged);
+    QCOMPARE(mMessages.size(), 3);
+    QVERIFY(mMessages[2].contains(QStringLiteral("UTF-8として読めないバイトが1バイト")));
+    QCOMPARE(w.mTextFilePath, mDir / "txt_shift_jis/damaged.txt");
+
+    const std::string large = mDir / "elsewhere/large.txt";
+    {
+      std::ofstream f(large, std::ios::binary);
+      f.seekp(kMaxPrepareFileBytes);
+      f.put('x');
+    }
+    Open(large);
+    QCOMPARE(mMessages.size(), 4);
+    QVERIFY(w.MsgDialog().ConvertButton().isHidden());
   }
 };
 

@@ -1,6 +1,7 @@
 // The main window's side of the word list: adding words by click or by hovering, the status
 // line that confirms it, the 単語帳 window, and showing a listed word in its text.
 
+#include <QFile>
 #include <QFrame>
 #include <QLabel>
 #include <QPalette>
@@ -9,6 +10,7 @@
 #include <algorithm>
 #include <ctime>
 #include <filesystem>
+#include <optional>
 
 #include "core/base/codepage.h"
 #include "core/wordlist/word_capture.h"
@@ -26,6 +28,10 @@ namespace {
 
 // Whether two paths name one file: the same file on disk, or, when either is gone, the same
 // text.
+std::u16string UPath(const std::string& path) {
+  return QFile::decodeName(path.c_str()).toStdU16String();
+}
+
 bool SameFile(const std::string& a, const std::string& b) {
   std::error_code ec;
   const bool same = std::filesystem::equivalent(a, b, ec);
@@ -54,6 +60,7 @@ void MainWindow::BuildWordListControls() {
   // The word list's confirmations: a line over the pane that takes neither focus nor clicks.
   mStatusLine = new QLabel(mTextPane);
   mStatusLine->setAttribute(Qt::WA_TransparentForMouseEvents);
+  mStatusLine->setTextFormat(Qt::PlainText);
   mStatusLine->setAutoFillBackground(true);
   mStatusLine->setFrameShape(QFrame::Box);
   mStatusLine->setMargin(2);
@@ -80,6 +87,7 @@ void MainWindow::AddWordToList(int k, AddedBy how) {
   int count = 0;
   if (WordList* list = WordListStore(status); list != nullptr)
     status = list->Add(capture, &count);
+  TellWordListRestart();
   if (!status.ok()) {
     if (how == AddedBy::kClick)
       ShowMessage(Utf8ToUtf16(status.message()), 0);
@@ -87,6 +95,7 @@ void MainWindow::AddWordToList(int k, AddedBy how) {
       ShowStatusLine(Q(MsgWordNotAdded(capture.word)));
     return;
   }
+  // Said only now: the word is in the list for good.
   if (k == mPopupWord && !mPopupBox->isHidden()) {
     mPopupAdded = true;
     mPopupFlash->setGeometry(mPopupBox->rect());
@@ -110,6 +119,13 @@ WordList* MainWindow::WordListStore(Status& status) {
   if (mWordList == nullptr)
     status = WordList::Open(mPaths.baseFolder, mWordList);
   return status.ok() ? mWordList.get() : nullptr;
+}
+
+void MainWindow::TellWordListRestart() {
+  if (mWordList == nullptr)
+    return;
+  if (const std::optional<WordListRestart> restart = mWordList->TakeRestart())
+    ShowMessage(MsgWordListRestarted(UPath(mWordList->path()), *restart), 0);
 }
 
 void MainWindow::ShowStatusLine(const QString& text) {

@@ -237,6 +237,12 @@ bool SettingsDialog::eventFilter(QObject* watched, QEvent* event) {
   return QDialog::eventFilter(watched, event);
 }
 
+std::u16string MsgSettingsNotStored(std::u16string_view path, std::u16string_view reason) {
+  return u"ウィンドウの位置を設定ファイルに保存できませんでした。\r\n    ファイル名＝" +
+         std::u16string(path) + u"\r\n    理由＝" + std::u16string(reason) +
+         u"\r\n設定ファイルはそのままにしてあります。";
+}
+
 std::u16string MsgIniNotWritten(std::u16string_view path, std::u16string_view reason) {
   return u"設定ファイルに保存できませんでした。\r\n    ファイル名＝" + std::u16string(path) +
          u"\r\n    理由＝" + std::u16string(reason) +

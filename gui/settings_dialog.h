@@ -102,5 +102,7 @@ inline constexpr char16_t kMsgEditorMissing[] = u"エディタが見つかりま
 // The settings file could not be written after a settings change; the new settings hold for
 // this run only.
 std::u16string MsgIniNotWritten(std::u16string_view path, std::u16string_view reason);
+// A window place was not stored on ending or closing: the settings file stays as it was.
+std::u16string MsgSettingsNotStored(std::u16string_view path, std::u16string_view reason);
 
 }  // namespace kelmoa

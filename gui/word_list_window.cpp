@@ -18,6 +18,7 @@
 #include <QSignalBlocker>
 #include <QTableWidget>
 #include <QTextBrowser>
+#include <QTextDocument>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -50,10 +51,13 @@ QString Joined(const std::vector<std::u16string>& items, const QString& separato
   return parts.join(separator);
 }
 
+// A cell showing text, and the tooltip (text when none is given) as the plain text it is: a
+// meaning that holds "<b>" shows "<b>", as the cell does.
 QTableWidgetItem* Cell(const QString& text, const QString& toolTip = {}) {
   auto* item = new QTableWidgetItem(text);
   item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
-  item->setToolTip(toolTip.isEmpty() ? text : toolTip);
+  const QString tip = toolTip.isEmpty() ? text : toolTip;
+  item->setToolTip(tip.isEmpty() ? tip : Qt::convertFromPlainText(tip, Qt::WhiteSpaceNormal));
   return item;
 }
 
@@ -94,6 +98,7 @@ void WordListWindow::BuildControls() {
   mSentences->setMaximumHeight(110);
 
   mStatus = new QLabel(this);
+  mStatus->setTextFormat(Qt::PlainText);  // names and paths as they are
   mShownOnlyBox = new QCheckBox(QStringLiteral("絞り込んだ単語だけ書き出す"), this);
   mShownOnlyBox->setChecked(true);
   mDeleteButton = new QPushButton(QStringLiteral("削除(&D)"), this);
@@ -231,6 +236,7 @@ void WordListWindow::DeleteChosen() {
   Status status;
   if (WordList* list = mMain.WordListStore(status); list != nullptr)
     status = list->Remove(e->word);
+  mMain.TellWordListRestart();
   if (!status.ok()) {
     mMain.MsgDialog().Ask(this, Q(Utf8ToUtf16(status.message())), 0, QString());
     return;
@@ -244,6 +250,7 @@ void WordListWindow::DeleteAll() {
   Status status;
   if (WordList* list = mMain.WordListStore(status); list != nullptr)
     status = list->RemoveAll();
+  mMain.TellWordListRestart();
   if (!status.ok()) {
     mMain.MsgDialog().Ask(this, Q(Utf8ToUtf16(status.message())), 0, QString());
     return;
@@ -300,8 +307,8 @@ void WordListWindow::SetStatus(const QString& text, bool failure) {
 }
 
 void WordListWindow::StorePlace() const {
-  (void)WriteIniWindowPlace(mIniPath, kIniWordListPlaceKey,
-                            WindowPlace{x(), y(), width(), height()});
+  mMain.TellSettingsNotStored(WriteIniWindowPlace(mIniPath, kIniWordListPlaceKey,
+                                                  WindowPlace{x(), y(), width(), height()}));
 }
 
 // The stored place when it still lies on a screen; else beside the main window.

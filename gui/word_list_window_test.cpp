@@ -11,6 +11,7 @@
 #include <QTableWidget>
 #include <QTest>
 #include <QTextBrowser>
+#include <QTextDocument>
 #include <QTimer>
 #include <filesystem>
 
@@ -31,7 +32,7 @@ using testing::ReadBytes;
 using testing::SjisLines;
 using testing::WriteBytes;
 
-const std::vector<std::string> kDic = {"dog\t犬", "cat\t猫", "run\t走る", "tea\t茶"};
+const std::vector<std::string> kDic = {"dog\t犬", "cat\t猫", "run\t<i>走る</i>", "tea\t茶"};
 
 }  // namespace
 
@@ -263,6 +264,30 @@ class WordListWindowTest : public QObject {
     QCOMPARE(mMessages.size(), 1);
     QVERIFY(mMessages[0].contains(QStringLiteral("壊れている")));
     QCOMPARE(ReadBytes(db), junk);
+  }
+
+  // The database moved away under the open window: the next click goes to a new list, which
+  // the dialog says once with where the old one went, before the confirmation. A meaning that
+  // holds HTML shows in its tooltip as the text it is.
+  void aMovedDatabaseStartsANewListAndMeaningsAreText() {
+    Ready({"dog cat run"});
+    Click(At("dog"), Qt::MiddleButton);
+    fs::rename(WordList::PathIn(mDir.path()), mDir / "old.sqlite");
+    Click(At("cat"), Qt::MiddleButton);
+    QCOMPARE(mMessages.size(), 1);
+    QVERIFY(mMessages[0].contains(QStringLiteral("新しい単語帳を始めました")));
+    QVERIFY(mMessages[0].contains(QString::fromStdString(fs::canonical(mDir / "old.sqlite"))));
+    QCOMPARE(mW->mStatusLine->text(), QStringLiteral("単語帳に加えました：cat（1回目）"));
+    Click(At("run"), Qt::MiddleButton);
+    QCOMPARE(mMessages.size(), 1);
+    QCOMPARE(Stored().size(), 2u);
+
+    mW->ShowWordList();
+    QTextDocument tip;
+    tip.setHtml(Table()
+                    .item(Rows().indexOf(QStringLiteral("run")), WordListWindow::kMeaningsColumn)
+                    ->toolTip());
+    QCOMPARE(tip.toPlainText(), QStringLiteral("<i>走る</i>"));
   }
 
   // The button stands in the free space between ﾍﾙﾌﾟ and 終了; the window comes back where it

@@ -14,7 +14,7 @@ mkdir -p "$out"
 flags=(--benchmark_repetitions=5 --benchmark_report_aggregates_only=true
        --benchmark_out_format=json)
 n=0
-for filter in 'shuffled:0' 'shuffled:1' 'DefaultDic' 'OpenText'; do
+for filter in 'shuffled:0' 'shuffled:1' 'DefaultDic' 'OpenText' 'shape:0' 'shape:1' 'shape:2'; do
   n=$((n + 1))
   ./build-bench/bench/kelmoa_bench "${flags[@]}" --benchmark_filter="$filter" \
     --benchmark_out="$out/core$n.json"

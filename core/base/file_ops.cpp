@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <random>
 #include <thread>
 #include <utility>
 
@@ -167,11 +168,34 @@ Status FileOps::ReadFile(const std::string& path, std::string& bytes, long long 
   return Status::Ok();
 }
 
-Status FileOps::WriteSynced(const std::string& path, std::string_view bytes,
-                            const std::optional<KeptMode>& mode) {
-  Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+std::string FileOps::TemporaryName(const std::string& name) {
+  static constexpr char kLetters[] =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  std::random_device random;
+  std::uniform_int_distribution<size_t> pick(0, sizeof kLetters - 2);
+  std::string tag;
+  for (int i = 0; i < 6; ++i)
+    tag += kLetters[pick(random)];
+  return "." + name + "." + tag + ".tmp";
+}
+
+Status FileOps::WriteTemporary(const std::string& dir, const std::string& name,
+                               std::string_view bytes, const std::optional<KeptMode>& mode,
+                               std::string& tmpPath) {
+  // A name taken by anything, a planted link included, is passed over: O_EXCL never opens what
+  // stands there, and O_NOFOLLOW makes sure of it for a link.
+  constexpr int kTries = 100;
+  int raw = -1;
+  for (int i = 0; i < kTries && raw < 0; ++i) {
+    tmpPath = dir + "/" + TemporaryName(name);
+    raw = ::open(tmpPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (raw < 0 && errno != EEXIST)
+      break;
+  }
+  Fd fd(raw);
   if (fd.get() < 0)
-    return Status::FromErrno("create", path, errno);
+    return Status::FromErrno("create", tmpPath, errno);
+  const std::string path = tmpPath;
   auto fail = [&](const char* what, int err) {
     fd.Close();
     ::unlink(path.c_str());
@@ -324,13 +348,21 @@ Status ReplaceFileAtomically(FileOps& fs, const std::string& named, std::string_
   // A symbolic link stays a link: the file it leads to is replaced, in its own folder.
   const std::string path = FollowLinks(named);
   const std::string dir = DirOf(path);
-  const std::string name = NameOf(path);
-  const std::string tmp = dir + "/." + name + "." + std::to_string(::getpid()) + ".tmp";
   std::optional<KeptMode> mode;
   struct stat st {};
-  if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+  if (::stat(path.c_str(), &st) == 0) {
+    if (!S_ISREG(st.st_mode))
+      return Status::Make(StatusCode::kInvalidArgument, "write " + path,
+                          "通常のファイルではありません");
+    if (!AllowsWriting(path, st))
+      return Status::Make(StatusCode::kPermissionDenied, "write " + path,
+                          "書き込みが禁止されています");
     mode = KeptMode{static_cast<mode_t>(st.st_mode & 07777), st.st_uid, st.st_gid};
-  if (Status s = fs.WriteSynced(tmp, bytes, mode); !s.ok())
+  } else if (errno != ENOENT) {
+    return Status::FromErrno("stat", path, errno);
+  }
+  std::string tmp;
+  if (Status s = fs.WriteTemporary(dir, NameOf(path), bytes, mode, tmp); !s.ok())
     return s;
   if (!syncFirst.empty())
     fs.SyncDir(syncFirst);
@@ -342,6 +374,19 @@ Status ReplaceFileAtomically(FileOps& fs, const std::string& named, std::string_
   // that, so it is not reported as a failed replacement.
   fs.SyncDir(dir);
   return Status::Ok();
+}
+
+Status PutInPlace(FileOps& fs, const std::string& tmp, const std::string& path) {
+  Status put = fs.Link(tmp, path);
+  if (!put.ok()) {
+    if (fs.Exists(path))
+      put = Status::FromErrno("create", path, EEXIST);
+    else
+      put = fs.Rename(tmp, path);  // a file system without hard links
+  }
+  if (fs.Exists(tmp))
+    fs.Remove(tmp);
+  return put;
 }
 
 Status KeepBackupCopy(FileOps& fs, const std::string& src, const std::string& backupDir,
@@ -371,8 +416,8 @@ Status KeepBackupCopy(FileOps& fs, const std::string& src, const std::string& ba
       if (Status r = fs.ReadAll(src, copy); !r.ok())
         return r;
     }
-    const std::string tmp = backupDir + "/." + name + ".tmp";
-    if (Status s = fs.WriteSynced(tmp, copy); !s.ok())
+    std::string tmp;
+    if (Status s = fs.WriteTemporary(backupDir, name, copy, tmp); !s.ok())
       return s;
     if (fs.Exists(dst)) {
       fs.Remove(tmp);
@@ -389,6 +434,43 @@ Status KeepBackupCopy(FileOps& fs, const std::string& src, const std::string& ba
     return Status::Ok();
   }
   return Status::Error("no free backup name in " + backupDir);
+}
+
+bool AllowsWriting(const std::string& path, const struct stat& st) {
+  if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+    return false;
+  return ::access(path.c_str(), W_OK) == 0 || errno == ENOENT;
+}
+
+std::string NameOfOpenFile(unsigned long long device, unsigned long long inode, bool& deleted) {
+  deleted = false;
+  constexpr std::string_view kGone = " (deleted)";
+  const std::string fds = "/proc/self/fd";
+  struct CloseDir {
+    void operator()(DIR* d) const { ::closedir(d); }
+  };
+  const std::unique_ptr<DIR, CloseDir> folder(::opendir(fds.c_str()));
+  if (!folder)
+    return {};
+  while (const dirent* entry = ::readdir(folder.get())) {
+    const std::string link = fds + "/" + entry->d_name;
+    struct stat st {};
+    if (entry->d_name[0] == '.' || ::stat(link.c_str(), &st) != 0 || st.st_dev != device ||
+        st.st_ino != inode)
+      continue;
+    char target[PATH_MAX];
+    const ssize_t n = ::readlink(link.c_str(), target, sizeof target);
+    if (n <= 0 || static_cast<size_t>(n) >= sizeof target)
+      continue;
+    std::string name(target, static_cast<size_t>(n));
+    if (st.st_nlink == 0) {
+      deleted = true;
+      if (name.ends_with(kGone))
+        name.resize(name.size() - kGone.size());
+    }
+    return name;
+  }
+  return {};
 }
 
 }  // namespace kelmoa

@@ -1,6 +1,7 @@
 // The file operations the dictionary and the settings go through, so tests can make any fail.
 #pragma once
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <chrono>
@@ -53,14 +54,23 @@ class FileOps {
   Status ReadAll(const std::string& path, std::string& bytes) {
     return ReadFile(path, bytes, kNoSizeLimit, nullptr);
   }
-  // Creates or truncates the file, writes all of bytes, flushes it to the disk and closes it.
-  // A new file gets the permissions and owner of mode when given (the owner as far as the
-  // system allows), else 0644 less the umask. On failure the half-written file is removed.
-  virtual Status WriteSynced(const std::string& path, std::string_view bytes,
-                             const std::optional<KeptMode>& mode);
-  Status WriteSynced(const std::string& path, std::string_view bytes) {
-    return WriteSynced(path, bytes, std::nullopt);
+  // Writes bytes to a new file in dir, flushes it to the disk and closes it; tmpPath receives
+  // its path. The file is made under a name no file had, TemporaryName(name), with
+  // O_CREAT|O_EXCL|O_NOFOLLOW: whatever stands under a name tried (a file, a planted symbolic
+  // link) is never opened, and another name is tried instead. It gets the permissions and
+  // owner of mode when given (the owner as far as the system allows), else 0644 less the
+  // umask. On failure nothing is left.
+  virtual Status WriteTemporary(const std::string& dir, const std::string& name,
+                                std::string_view bytes, const std::optional<KeptMode>& mode,
+                                std::string& tmpPath);
+  Status WriteTemporary(const std::string& dir, const std::string& name, std::string_view bytes,
+                        std::string& tmpPath) {
+    return WriteTemporary(dir, name, bytes, std::nullopt, tmpPath);
   }
+  // The name of a temporary file for the file name: "." + name + "." + six random letters and
+  // digits + ".tmp", a new one at every call, so that a leftover of a killed program can be
+  // told by its name and no other program can know it beforehand.
+  virtual std::string TemporaryName(const std::string& name);
   // Makes a second name for an existing file; fails (EEXIST) when `to` exists already.
   virtual Status Link(const std::string& from, const std::string& to);
   // Renames from over to, replacing to atomically.
@@ -131,24 +141,43 @@ int RemoveLeftovers(FileOps& fs, const std::string& dir,
                     const std::timespec& before);
 
 // Replaces the file at path with bytes so that, whatever happens, the file holds either its old
-// content or the new content in full: the bytes go to a temporary file in the same folder,
-// are synced, and the temporary file is renamed over path. When path is a symbolic link, the
-// file it leads to is replaced, in that file's folder, and the link stays. The new file keeps
-// the permissions and owner of the old one. Its name is "." + the file's name + "." + the process
-// id + ".tmp", so that a leftover of a killed program can be told by its name. A folder named by
-// syncFirst is synced after the new content and before the rename: entries just made there (a
-// backup of the old content) are on the disk before the old content loses its name, and a file
-// system that commits them with the new content has nothing left to wait for.
+// content or the new content in full: the bytes go to a temporary file in the same folder
+// (FileOps::WriteTemporary), are synced, and the temporary file is renamed over path. When path
+// is a symbolic link, the file it leads to is replaced, in that file's folder, and the link
+// stays. The new file keeps the permissions and owner of the old one. What path leads to must
+// be a plain file or nothing: anything else (a folder, a device, a pipe) is refused with
+// kInvalidArgument, and a file that allows nobody to write to it (no write permission bit,
+// which binds root too) or not this user with kPermissionDenied; nothing is written then. A
+// folder named by syncFirst is synced after the new content and before the rename: entries just
+// made there (a backup of the old content) are on the disk before the old content loses its
+// name, and a file system that commits them with the new content has nothing left to wait for.
 Status ReplaceFileAtomically(FileOps& fs, const std::string& path, std::string_view bytes,
                              const std::string& syncFirst = {});
 
 // Keeps the current content of src under a new name in backupDir without touching src:
 // backupDir/stem + ext, or stem + "_2" + ext, "_3", ... when that name is taken; an existing
 // file is never overwritten. A hard link is tried first; where the file system has none, the
-// content is copied (synced first, then put under its name). usedName receives the name used.
-// backupDir is synced at the end unless syncDir is false: then the caller syncs it.
+// content is copied (into a temporary file, synced, then put under its name). usedName
+// receives the name used. backupDir is synced at the end unless syncDir is false: then the
+// caller syncs it.
 Status KeepBackupCopy(FileOps& fs, const std::string& src, const std::string& backupDir,
                       const std::string& stem, const std::string& ext, std::string* usedName,
                       bool syncDir = true);
+
+// Gives the temporary file tmp (written by WriteTemporary in path's folder) the name path, where
+// no file stands: by a hard link, which never replaces what came to stand there meanwhile, or,
+// on a file system without hard links, by a rename after a check. tmp is gone afterwards
+// either way. A taken name is kAlreadyExists, and whatever stands there stays as it is.
+Status PutInPlace(FileOps& fs, const std::string& tmp, const std::string& path);
+
+// Whether this program may write to the file st describes at path: some write permission bit
+// is set (a file that allows nobody to write is write-protected for root too), and this user
+// may write to it.
+bool AllowsWriting(const std::string& path, const struct stat& st);
+
+// The name an open file of this process (device and inode) goes by now, as the system knows
+// it (/proc/self/fd): empty when no descriptor of this process leads to it. deleted tells
+// whether the file has lost its last name.
+std::string NameOfOpenFile(unsigned long long device, unsigned long long inode, bool& deleted);
 
 }  // namespace kelmoa

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <map>
 #include <memory>
@@ -104,11 +105,11 @@ class FailingOps : public FileOps {
   int failAt = 1;            // which call of that kind fails (1 = the first)
   bool outOfMemory = false;  // the failing call throws std::bad_alloc instead
 
-  Status WriteSynced(const std::string& path, std::string_view bytes,
-                     const std::optional<KeptMode>& mode) override {
+  Status WriteTemporary(const std::string& dir, const std::string& name, std::string_view bytes,
+                        const std::optional<KeptMode>& mode, std::string& tmpPath) override {
     if (Hit("write"))
-      return Status::Error("write " + path + ": No space left on device");
-    return FileOps::WriteSynced(path, bytes, mode);
+      return Status::Error("write " + dir + "/" + name + ": No space left on device");
+    return FileOps::WriteTemporary(dir, name, bytes, mode, tmpPath);
   }
   Status Link(const std::string& from, const std::string& to) override {
     if (Hit("link"))
@@ -137,6 +138,20 @@ class FailingOps : public FileOps {
   }
   std::map<std::string, int> mCalls;
 };
+
+// Runs fn in a child process, as the unprivileged user nobody when this is root (permissions
+// do not bind root); true when fn returned true there.
+inline bool InUnprivilegedChild(const std::function<bool()>& fn) {
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+      ::_exit(2);
+    ::_exit(fn() ? 0 : 1);
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
 
 // An English prose text that no one here wrote: a licence text every Debian machine has.
 inline std::string LicenceText() {

@@ -1,9 +1,11 @@
 // The run log: CP932 lines with a local time stamp, in the program folder.
 #include "core/base/log.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
-#include <memory>
 
 #include "core/base/codepage.h"
 #include "core/base/helpers.h"
@@ -11,19 +13,19 @@
 namespace kelmoa {
 namespace {
 
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
-
-Status WriteLine(const std::string& path, const char* mode, const std::u16string& text) {
-  std::unique_ptr<std::FILE, FileCloser> f(std::fopen(path.c_str(), mode));
-  if (!f)
+// Writes one line to the log, a new file or at the end of the one there. A symbolic link
+// planted under the log's name is not followed: the log is written nowhere else.
+Status WriteLine(const std::string& path, bool append, const std::u16string& text) {
+  const int flags = O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC | (append ? O_APPEND : O_TRUNC);
+  const int fd = ::open(path.c_str(), flags, 0644);
+  if (fd < 0)
     return Status::FromErrno("open", path, errno);
   const std::string line = FormatTimeOfDay(LocalNow()) + Utf16ToSjis(text) + "\r\n";
-  if (std::fwrite(line.data(), 1, line.size(), f.get()) != line.size() ||
-      std::fflush(f.get()) != 0) {
-    return Status::FromErrno("write", path, errno);
-  }
+  const ssize_t put = ::write(fd, line.data(), line.size());
+  const int err = errno;
+  ::close(fd);
+  if (put != static_cast<ssize_t>(line.size()))
+    return Status::FromErrno("write", path, put < 0 ? err : EIO);
   return Status::Ok();
 }
 
@@ -34,12 +36,12 @@ Status StartLog(const std::string& programFolder, const std::string& title) {
   if (std::remove(path.c_str()) != 0 && errno != ENOENT) {
     return Status::FromErrno("remove", path, errno);
   }
-  return WriteLine(path, "wb", u" log start");
+  return WriteLine(path, false, u" log start");
 }
 
 Status WriteLog(const std::string& programFolder, const std::string& programBaseName,
                 const std::u16string& text) {
-  return WriteLine(programFolder + "/" + programBaseName + ".log", "ab", u" " + text);
+  return WriteLine(programFolder + "/" + programBaseName + ".log", true, u" " + text);
 }
 
 }  // namespace kelmoa

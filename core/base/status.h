@@ -20,6 +20,7 @@ enum class StatusCode {
   kNoSpace,      // the disk or the quota is full
   kUnsupported,  // a conversion or feature this system does not have
   kIoError,      // any other failure of the system
+  kCancelled,    // stopped at the user's wish before it was done
 };
 
 // The outcome of an operation that touches files: ok, or what failed. A failure keeps its
@@ -54,6 +55,7 @@ class Status {
   bool IsNoSpace() const { return mCode == StatusCode::kNoSpace; }
   bool IsUnsupported() const { return mCode == StatusCode::kUnsupported; }
   bool IsIoError() const { return mCode == StatusCode::kIoError; }
+  bool IsCancelled() const { return mCode == StatusCode::kCancelled; }
 
   // What was done to which path ("read /home/a/b.txt"); empty when the reason says it all.
   const std::string& context() const { return mContext; }

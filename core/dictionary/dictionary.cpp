@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -612,6 +613,9 @@ Status DictionaryFiles::KeepBackup(const std::tm& t, std::string* backupName, bo
   const std::string current = FollowLinks(DicPath());
   if (!mFs.Exists(current))
     return Status::Ok();
+  // A backup folder deleted since the start is made again rather than refuse every change.
+  if (::mkdir(BackupFolder().c_str(), 0777) != 0 && errno != EEXIST)
+    return Status::FromErrno("create", BackupFolder(), errno);
   const std::string name = BackupName(t);
   const std::string stem = name.substr(0, name.size() - 4);
   return KeepBackupCopy(mFs, current, BackupFolder(), stem, ".txt", backupName, syncFolder);
@@ -656,15 +660,10 @@ std::u16string CharacterAt(std::u16string_view text, size_t at) {
   return std::u16string(text.substr(at, pair ? 2 : 1));
 }
 
-// Whether the file may be written. Root may write anything, so the permission bits decide
-// for it: a file that allows nobody to write is write-protected for every user.
-bool AllowsWriting(const std::string& path) {
+// Whether the file may be written (AllowsWriting); a missing file has nothing to protect.
+bool MayWrite(const std::string& path) {
   struct stat st {};
-  if (::stat(path.c_str(), &st) != 0)
-    return true;  // no file yet: nothing to protect
-  if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
-    return false;
-  return ::access(path.c_str(), W_OK) == 0 || errno == ENOENT;
+  return ::stat(path.c_str(), &st) != 0 || AllowsWriting(path, st);
 }
 
 // The index of entry `word`, 0 when there is none.
@@ -681,23 +680,28 @@ bool HoldsMeaning(const Dictionary& dic, int idx, std::u16string_view meaning) {
 }
 
 // The leftovers of killed changes, by their names: the temporary new dictionary, "." + its
-// name + "." + a process id + ".tmp", and a backup copy not yet under its name,
-// "." + a backup name + ".tmp".
+// name + "." + six letters and digits (a process id in older versions) + ".tmp", and a backup
+// copy not yet under its name, "." + a backup name + "." + six letters and digits + ".tmp"
+// (".tmp" alone after it in older versions).
 bool IsDicTemporary(std::string_view name, std::string_view dicName) {
   if (name.size() <= dicName.size() + 6 || name[0] != '.' ||
       name.substr(1, dicName.size()) != dicName || name[dicName.size() + 1] != '.' ||
       !name.ends_with(".tmp")) {
     return false;
   }
-  const std::string_view pid = name.substr(dicName.size() + 2, name.size() - dicName.size() - 6);
-  return !pid.empty() &&
-         std::all_of(pid.begin(), pid.end(), [](char c) { return c >= '0' && c <= '9'; });
+  const std::string_view tag = name.substr(dicName.size() + 2, name.size() - dicName.size() - 6);
+  const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+  const auto letterOrDigit = [&](char c) {
+    return digit(c) || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+  };
+  return (!tag.empty() && std::all_of(tag.begin(), tag.end(), digit)) ||
+         (tag.size() == 6 && std::all_of(tag.begin(), tag.end(), letterOrDigit));
 }
 
 bool IsBackupTemporary(std::string_view name) {
   const std::string dic = kDicDefault;
   const std::string stem = "." + dic.substr(0, dic.size() - 4) + "_";
-  return name.starts_with(stem) && name.ends_with(".txt.tmp");
+  return name.starts_with(stem) && name.ends_with(".tmp");
 }
 
 const char* OutOfMemory() {
@@ -746,6 +750,13 @@ DicChange DictionaryFiles::WriteThrough(Dictionary& dic, const Request& request,
   DicChange change;
   change.path = FollowLinks(DicPath());
   try {
+    // The new file is made beside the old one, and the lock lives there too: a folder that
+    // cannot be written is said as such, not as a lock file that cannot be made.
+    if (::access(DirOf(change.path).c_str(), W_OK) != 0 && (errno == EACCES || errno == EROFS)) {
+      DicChange refused = Refused(DicChange::Refusal::kFolderNotWritable);
+      refused.path = change.path;
+      return refused;
+    }
     ExclusiveLock lock;
     if (Status s = lock.Take(DirOf(change.path) + "/.lock", kLockPatience); !s.ok()) {
       if (lock.Busy()) {
@@ -789,7 +800,7 @@ DicChange DictionaryFiles::WriteThrough(Dictionary& dic, const Request& request,
       refused.reloaded = change.reloaded;
       return refused;
     }
-    if (!AllowsWriting(change.path)) {
+    if (!MayWrite(change.path)) {
       DicChange refused = Refused(DicChange::Refusal::kWriteProtected);
       refused.path = change.path;
       refused.reloaded = change.reloaded;

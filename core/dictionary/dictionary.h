@@ -113,12 +113,13 @@ struct DicChange {
   };
   enum class Refusal {
     kNone,
-    kNotAnEntry,        // the word or the meaning would not load back as one entry
-    kNoSuchEntry,       // the index names no entry
-    kNonSjisCharacter,  // the word or the meaning holds a character CP932 cannot encode
-    kForeignFile,       // the file is not plain CP932 (foreign tells how)
-    kWriteProtected,    // the file allows no writing
-    kBusy,              // another program kept the dictionary locked for too long
+    kNotAnEntry,         // the word or the meaning would not load back as one entry
+    kNoSuchEntry,        // the index names no entry
+    kNonSjisCharacter,   // the word or the meaning holds a character CP932 cannot encode
+    kForeignFile,        // the file is not plain CP932 (foreign tells how)
+    kWriteProtected,     // the file allows no writing
+    kFolderNotWritable,  // the dictionary's folder allows no writing (no new file, no lock)
+    kBusy,               // another program kept the dictionary locked for too long
   };
 
   bool ok() const { return outcome == Outcome::kWritten || outcome == Outcome::kUnchanged; }

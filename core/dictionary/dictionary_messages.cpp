@@ -96,6 +96,12 @@ std::u16string MsgChangeRefused(const DicChange& change) {
              Utf8ToUtf16(change.path) +
              u"\r\n\r\n変更するには，辞書ファイルへの書き込みを許可してから"
              u"(例：chmod u+w ファイル名)，\r\n再度登録/削除してください。";
+    case Refusal::kFolderNotWritable:
+      return u"辞書フォルダに書き込めないため，辞書を変更できません。\r\n"
+             u"    フォルダ＝" +
+             Utf8ToUtf16(DirOf(change.path)) +
+             u"\r\n\r\n変更するには，このフォルダへの書き込みを許可してから"
+             u"(例：chmod u+w フォルダ名)，\r\n再度登録/削除してください。";
     case Refusal::kBusy:
       return u"ほかのプログラムが辞書ファイルを変更中のため，辞書を変更できませんでした。\r\n"
              u"    ファイル名＝" +

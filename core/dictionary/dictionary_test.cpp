@@ -181,6 +181,7 @@ class WriteThrough : public ::testing::Test {
 
 TEST_F(WriteThrough, EachChangeLeavesABackupOfThePreviousFileEvenInTheSameSecond) {
   DictionaryFiles files(mDir.path());
+  std::filesystem::remove_all(mDir / "dic_backup");  // deleted since the start: made again
   EXPECT_EQ(DictionaryFiles::BackupName(At(14, 23, 5)), "Dic_EJ_2024_0315_1423_05.txt");
   ASSERT_TRUE(files.AddEntry(mDic, u"cow", u"牛", At(14, 23, 5)).ok());
   ASSERT_TRUE(files.DeleteEntry(mDic, 1, u"cat 猫", At(14, 23, 5)).ok());  // the same second
@@ -265,9 +266,8 @@ TEST_F(WriteThrough, AFailedStepLeavesFileAndMemoryAsTheyWere) {
   }
 }
 
-// Runs fn in a child process without root's privileges (permissions do not bind root), with
-// everything below dir open to it except the folder `locked`, which it may only read; returns
-// whether every expectation in it held.
+// Runs fn in a child process without root's privileges (InUnprivilegedChild), with
+// everything below dir open to it except the folder `locked`, which it may only read.
 bool WithReadOnlyFolder(const std::string& dir, const std::string& locked,
                         const std::function<bool()>& fn) {
   std::filesystem::permissions(dir, std::filesystem::perms::all);
@@ -275,32 +275,26 @@ bool WithReadOnlyFolder(const std::string& dir, const std::string& locked,
     std::filesystem::permissions(e.path(), std::filesystem::perms::all);
   }
   ::chmod(locked.c_str(), 0555);
-  struct Unlock {
-    std::string path;
-    ~Unlock() { ::chmod(path.c_str(), 0777); }
-  } unlock{locked};
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
-      ::_exit(2);
-    ::_exit(fn() ? 0 : 1);
-  }
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  const bool held = testing::InUnprivilegedChild(fn);
+  ::chmod(locked.c_str(), 0777);
+  return held;
 }
 
+// A dictionary folder that cannot be written is named as such (not as a lock file that cannot
+// be made).
 TEST_F(WriteThrough, FoldersThatCannotBeWrittenAreReportedAndLoseNothing) {
   const std::string base = mDir.path();
   const std::string dicPath = DicPath();
-  for (const char* folder : {"dic_backup", "dic"}) {
+  for (const auto& [folder, says] :
+       {std::pair{"dic_backup", ""}, {"dic", "辞書フォルダに書き込めない"}}) {
     const std::string locked = base + "/" + folder;
     EXPECT_TRUE(WithReadOnlyFolder(base, locked, [&] {
       Dictionary dic;
-      DictionaryFiles files(base);
-      return dic.LoadDicFile(dicPath).ok() &&
-             !files.AddEntry(dic, u"cow", u"牛", At(9, 0, 0)).ok() && dic.Count() == 2 &&
-             ReadBytes(dicPath) == Sjis(kOriginal);
+      if (!dic.LoadDicFile(dicPath).ok())
+        return false;
+      const DicChange change = DictionaryFiles(base).AddEntry(dic, u"cow", u"牛", At(9, 0, 0));
+      return !change.ok() && dic.Count() == 2 && ReadBytes(dicPath) == Sjis(kOriginal) &&
+             Utf16ToUtf8(MsgChangeRefused(change)).find(says) != std::string::npos;
     })) << folder;
   }
   EXPECT_TRUE(Backups().empty());

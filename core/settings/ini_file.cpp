@@ -135,12 +135,19 @@ struct StoredLine {
   std::u16string text;
 };
 
-// The file's lines as they are stored. LF, CR LF and CR all end a line, as when reading.
-std::vector<StoredLine> ReadStoredLines(const std::string& path, FileOps& fs) {
+// The file's lines as they are stored, none for a missing file. LF, CR LF and CR all end a
+// line, as when reading. A file that is there but cannot be read is an error: written anew
+// from nothing, it would lose every line but the one written.
+Status ReadStoredLines(const std::string& path, FileOps& fs, std::vector<StoredLine>& lines) {
   std::string bytes;
-  std::vector<StoredLine> lines;
-  if (!fs.ReadAll(path, bytes).ok())
-    return lines;
+  lines.clear();
+  if (Status s = fs.ReadAll(path, bytes); !s.ok()) {
+    if (s.IsNotFound() && !fs.Exists(path))
+      return Status::Ok();
+    const std::string why = s.IsInvalidArgument() ? "通常のファイルではありません"
+                                                  : "読み取れません（" + s.reason() + "）";
+    return Status::Make(s.code(), "read " + path, why);
+  }
   SjisDecoder decoder;
   size_t start = 0;
   while (start < bytes.size()) {
@@ -157,7 +164,7 @@ std::vector<StoredLine> ReadStoredLines(const std::string& path, FileOps& fs) {
     line.text = decoder.Decode(line.bytes);
     lines.push_back(std::move(line));
   }
-  return lines;
+  return Status::Ok();
 }
 
 }  // namespace
@@ -167,7 +174,9 @@ Status SetIniValue(const std::string& path, std::u16string_view section, std::u1
   // Only the key's own line is written anew; every other line goes back byte for byte with its
   // own line end, so that what other programs keep in the file (in codes this program cannot
   // read, or with Linux line ends) comes through unchanged.
-  std::vector<StoredLine> lines = ReadStoredLines(path, fs);
+  std::vector<StoredLine> lines;
+  if (Status s = ReadStoredLines(path, fs, lines); !s.ok())
+    return s;
   std::vector<std::u16string> texts;
   texts.reserve(lines.size());
   for (const StoredLine& line : lines)

@@ -20,7 +20,10 @@ std::u16string GetIniValue(const std::string& path, std::u16string_view section,
 // Writes the value: an existing key keeps its place and spelling and gets the new value; a new
 // key goes at the end of its section; a missing section is added at the end; a missing file is
 // created. Every other line stays as it was, byte for byte with its own line end; a new line
-// ends as the line before it does (CR LF in a new file). The file is replaced atomically.
+// ends as the line before it does (CR LF in a new file). The file is replaced atomically
+// (ReplaceFileAtomically: through a symbolic link to the file it leads to). A file that is
+// there but cannot be read, is no plain file or is write-protected is refused and left as it
+// is: nothing is written.
 Status SetIniValue(const std::string& path, std::u16string_view section, std::u16string_view key,
                    std::u16string_view value, FileOps& fs = DefaultFileOps());
 

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <functional>
 #include <vector>
 
 #include "core/base/fixtures_test.h"
@@ -171,6 +175,56 @@ TEST(SettingsWrite, FormLeftOnEndingOnlyWhileTheWindowIsOnScreen) {
   EXPECT_FALSE(std::filesystem::exists(dir / "k.ini"));
   ASSERT_TRUE(WriteIniFormLeft(dir / "k.ini", 300, 0).ok());
   EXPECT_EQ(ReadBytes(dir / "k.ini"), "[setting]\r\nFormLeft=300\r\n");
+}
+
+// A settings file that cannot be read, is write-protected or is no plain file stays as it is at
+// the ending, for root as for anyone else; a link to a plain file is written through and stays.
+TEST(SettingsWrite, AFileThatCannotBeKeptWholeIsLeftAsItIs) {
+  TempDir dir;
+  ::chmod(dir.path().c_str(), 0777);
+  const std::string kept = "[setting]\r\nFontsize=12.75\r\nmine=1\r\n";
+  struct Case {
+    const char* name;
+    std::function<void(const std::string&)> make;
+    bool rootToo;  // root, who may read and write anything, is refused as well
+    const char* says;
+  };
+  const std::vector<Case> cases = {
+      {"unreadable", [](const std::string& p) { ::chmod(p.c_str(), 0); }, false, "読み取れません"},
+      {"write-protected", [](const std::string& p) { ::chmod(p.c_str(), 0444); }, true,
+       "書き込みが禁止"},
+      {"a link to a device",
+       [](const std::string& p) {
+         std::filesystem::remove(p);
+         std::filesystem::create_symlink("/dev/null", p);
+       },
+       true, "通常のファイルではありません"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string path = dir / (std::string(c.name) + ".ini");
+    WriteBytes(path, kept);
+    c.make(path);
+    const auto refused = [&] {
+      const Status s = WriteIniFormLeft(path, 5, 5);
+      return !s.ok() && s.message().find(c.says) != std::string::npos;
+    };
+    if (c.rootToo) {
+      EXPECT_TRUE(refused());
+    }
+    EXPECT_TRUE(testing::InUnprivilegedChild(refused));
+    if (!std::filesystem::is_symlink(path)) {
+      ::chmod(path.c_str(), 0644);
+      EXPECT_EQ(ReadBytes(path), kept);
+    }
+  }
+  EXPECT_TRUE(std::filesystem::is_symlink(dir / "a link to a device.ini"));
+
+  WriteBytes(dir / "target.ini", kept);
+  std::filesystem::create_symlink(dir / "target.ini", dir / "link.ini");
+  ASSERT_TRUE(WriteIniFormLeft(dir / "link.ini", 5, 5).ok());
+  EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.ini"));
+  EXPECT_EQ(ReadBytes(dir / "target.ini"), kept + "FormLeft=5\r\n");
 }
 
 }  // namespace

@@ -4,11 +4,19 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "core/base/codepage.h"
 
 namespace kelmoa {
+namespace {
+
+std::u16string Num(long long n) {
+  return Utf8ToUtf16(std::to_string(n));
+}
+
+}  // namespace
 
 // clang-format off
 std::u16string MsgNotShiftJis(std::u16string_view fileName, std::u16string_view codeName) {
@@ -110,6 +118,61 @@ std::u16string MsgSpeechFailed(std::u16string_view program, std::u16string_view 
 std::u16string MsgTextNotPrepared(std::u16string_view path, std::u16string_view reason) {
   return u"変換したテキストファイルを保存できませんでした。\r\n    ファイル名＝" +
          std::u16string(path) + u"\r\n    理由＝" + std::u16string(reason);
+}
+
+std::u16string ReasonInWords(const Status& status) {
+  const std::string& reason = status.reason();
+  if (std::any_of(reason.begin(), reason.end(), [](char c) { return (c & 0x80) != 0; }))
+    return Utf8ToUtf16(reason);  // this program's own words
+  switch (status.code()) {
+    case StatusCode::kOk:
+      return {};
+    case StatusCode::kNotFound:
+      return u"ファイルまたはフォルダが見つかりません";
+    case StatusCode::kPermissionDenied:
+      return u"許可がありません";
+    case StatusCode::kAlreadyExists:
+      return u"同じ名前のファイルがすでにあります";
+    case StatusCode::kCorrupt:
+      return u"ファイルが壊れています";
+    case StatusCode::kInvalidArgument:
+      return u"通常のファイルではありません";
+    case StatusCode::kTooLarge:
+      return u"ファイルが大きすぎます";
+    case StatusCode::kOutOfMemory:
+      return u"メモリが足りません";
+    case StatusCode::kBusy:
+      return u"ほかのプログラムが使用中です";
+    case StatusCode::kNoSpace:
+      return u"ディスクに空きがありません";
+    case StatusCode::kUnsupported:
+      return u"このシステムではできません";
+    case StatusCode::kCancelled:
+      return u"中止しました";
+    case StatusCode::kIoError:
+      break;
+  }
+  return u"読み書きに失敗しました";
+}
+
+std::u16string MsgTooManyPreparedParts(std::u16string_view path) {
+  return u"このテキストファイルは，変換すると" + Num(kMaxLines) + u"行ずつ" +
+         Num(static_cast<long long>(kMaxPreparedParts)) +
+         u"個を超えるファイルに分かれるため，変換できません。\r\n    ファイル名＝" +
+         std::u16string(path) +
+         u"\r\n\nエディタでいくつかのファイルに分けてから，\r\n"
+         u"再度このテキストファイルを指定してください。";
+}
+
+std::u16string MsgDamagedUtf8(std::u16string_view path, const Utf8Damage& damage) {
+  std::u16string lines;
+  for (const long long line : damage.lines)
+    lines += (lines.empty() ? u"" : u"，") + Num(line);
+  if (damage.lineCount > static_cast<long long>(damage.lines.size()))
+    lines += u" ほか" + Num(damage.lineCount - static_cast<long long>(damage.lines.size())) + u"行";
+  return u"このテキストファイルをUTF-8として読みましたが，UTF-8として読めないバイトが" +
+         Num(damage.badBytes) + u"バイトあり，「?」に置き換えました。\r\n    ファイル名＝" +
+         std::u16string(path) + u"\r\n    行＝" + lines;
 }
 
 }  // namespace kelmoa

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "core/base/status.h"
+#include "core/text/prepare_text.h"
 
 namespace kelmoa {
 
@@ -79,5 +80,15 @@ std::u16string MsgSpeechFailed(std::u16string_view program, std::u16string_view 
 
 // A refused text could not be prepared into a copy that Kelmoa reads (path names the copy).
 std::u16string MsgTextNotPrepared(std::u16string_view path, std::u16string_view reason);
+
+// Why an operation on a file failed, in the user's words: this program's own reason as it
+// stands when it gave one in Japanese, else what the kind of failure means.
+std::u16string ReasonInWords(const Status& status);
+
+// A refused text would be split into more than kMaxPreparedParts parts.
+std::u16string MsgTooManyPreparedParts(std::u16string_view path);
+
+// A text was prepared as UTF-8 although some bytes were not: how many became "?", and where.
+std::u16string MsgDamagedUtf8(std::u16string_view path, const Utf8Damage& damage);
 
 }  // namespace kelmoa

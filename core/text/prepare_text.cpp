@@ -1,12 +1,13 @@
 // Preparing a refused text into a copy the reader accepts.
 #include "core/text/prepare_text.h"
 
+#include <sys/stat.h>
 #include <unicode/normalizer2.h>
 #include <unicode/translit.h>
 #include <unicode/uchar.h>
 #include <unicode/unistr.h>
 #include <unicode/utf16.h>
-#include <unistd.h>
+#include <unicode/utf8.h>
 
 #include <algorithm>
 #include <array>
@@ -54,6 +55,169 @@ bool IsTypographicApostrophe(UChar32 c) {
   return c == 0x2019 || c == 0x02BC;
 }
 
+bool IsLineEnd(char16_t c) {
+  return c == u'\r' || c == u'\n' || c == u'\u0085' || c == u'\u2028' || c == u'\u2029';
+}
+
+// Calls line(text, end) for each line of text, end the place just after it: CR LF, a lone CR,
+// a lone LF, U+0085, U+2028 and U+2029 each end a line, and a last line without an ending is
+// a line. Stops when line returns false, and returns false then.
+template <typename Line>
+bool ForEachAnyLine(std::u16string_view text, Line line) {
+  size_t start = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char16_t c = text[i];
+    if (!IsLineEnd(c))
+      continue;
+    if (!line(text.substr(start, i - start), i))
+      return false;
+    if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+      ++i;
+    start = i + 1;
+  }
+  return start >= text.size() || line(text.substr(start), text.size());
+}
+
+// Whether line takes at most width CP932 bytes. Every character takes one byte at least, so no
+// more than width + 1 of them are looked at: a line of any length is judged at once.
+bool FitsWidth(std::u16string_view line, long long width) {
+  const auto& lengths = SjisByteLengths();
+  long long bytes = 0;
+  for (size_t i = 0; i < line.size() && bytes <= width; ++i)
+    bytes += lengths[line[i]];
+  return bytes <= width;
+}
+
+// Calls piece(part) for each part of line as WrapLine cuts it; stops when piece returns
+// false, and returns false then. Each cut looks at no more than a width of characters, so a
+// line of any length is wrapped in time that grows with its length alone.
+template <typename Piece>
+bool ForEachWrappedPiece(std::u16string_view line, int width, Piece piece) {
+  const auto& lengths = SjisByteLengths();
+  const auto limit = static_cast<long long>(width);
+  bool any = false;
+  while (!FitsWidth(line, limit)) {
+    // The last space that starts a run of spaces after a non-space, with the part before it
+    // within the width; and, for a word too long to break, how much of it fits.
+    size_t breakAt = 0;
+    size_t fits = 0;
+    long long bytes = 0;
+    for (size_t i = 0; i < line.size(); ++i) {
+      if (IsBreakSpace(line[i]) && i > 0 && !IsBreakSpace(line[i - 1]))
+        breakAt = i;
+      bytes += lengths[line[i]];
+      if (bytes > limit)
+        break;
+      fits = i + 1;
+    }
+    size_t rest = 0;
+    any = true;
+    if (breakAt > 0) {
+      if (!piece(line.substr(0, breakAt)))
+        return false;
+      rest = breakAt;
+      while (rest < line.size() && IsBreakSpace(line[rest]))
+        ++rest;
+    } else {
+      fits = std::max<size_t>(fits, 1);  // a width below one character still moves on
+      if (!piece(line.substr(0, fits)))
+        return false;
+      rest = fits;
+    }
+    line.remove_prefix(rest);
+  }
+  return (line.empty() && any) || piece(line);
+}
+
+// Decodes UTF-8. A byte sequence that is not UTF-8 becomes one U+FFFD (which the mapping then
+// writes as "?"), and damage counts their bytes and names their lines.
+std::u16string DecodeUtf8(std::string_view bytes, Utf8Damage& damage) {
+  damage = Utf8Damage{};
+  std::u16string text(bytes.size(), u'\0');  // one unit a byte at most
+  size_t used = 0;
+  const auto* p = reinterpret_cast<const uint8_t*>(bytes.data());
+  const auto size = static_cast<int64_t>(bytes.size());
+  long long line = 1, lastBadLine = 0;
+  UChar32 previous = 0;
+  for (int64_t i = 0; i < size;) {
+    // A run of ASCII other than line ends, the most of an English text, as it stands.
+    while (i < size && p[i] < 0x80 && p[i] != '\r' && p[i] != '\n')
+      text[used++] = static_cast<char16_t>(p[i++]);
+    if (i == size)
+      break;
+    const int64_t start = i;
+    UChar32 c = 0;
+    U8_NEXT(p, i, size, c);
+    if (c < 0) {
+      damage.badBytes += i - start;
+      if (line != lastBadLine) {
+        lastBadLine = line;
+        ++damage.lineCount;
+        if (damage.lines.size() < Utf8Damage::kMaxListedLines)
+          damage.lines.push_back(line);
+      }
+      c = 0xFFFD;
+    } else if (c <= 0xFFFF && IsLineEnd(static_cast<char16_t>(c)) &&
+               !(c == u'\n' && previous == u'\r')) {
+      ++line;
+    }
+    previous = c;
+    U16_APPEND_UNSAFE(text.data(), used, c);  // a character of n bytes takes n - 1 units at most
+  }
+  text.resize(used);
+  return text;
+}
+
+// Gathers the prepared lines into parts of at most kMaxLines lines as CP932 bytes, each line
+// ended by CR LF. A part that must end (another line follows its last) ends after the last
+// blank line among its last kSplitSearchLines lines when there is one, so that paragraphs
+// stay whole; the lines after that begin the next part. No more than kMaxPreparedParts parts
+// are made.
+class PartBuilder {
+ public:
+  explicit PartBuilder(std::vector<std::string>& parts) : mParts(parts) { mParts.clear(); }
+
+  // Adds a line within the width; false, with nothing added, when a part beyond the last
+  // allowed would have to begin for it.
+  bool Add(std::u16string_view line) {
+    if (mEnds.size() == kMaxLines && !EndPart())
+      return false;
+    if (IsBlank(line))
+      mLastBlank = mEnds.size();
+    AppendSjis(line, mCurrent);
+    mCurrent += "\r\n";
+    mEnds.push_back(mCurrent.size());
+    return true;
+  }
+  // Closes the last part (an empty text has one empty part).
+  void Finish() { mParts.push_back(std::move(mCurrent)); }
+
+ private:
+  static constexpr size_t kMaxLines = static_cast<size_t>(kelmoa::kMaxLines);
+
+  bool EndPart() {
+    if (mParts.size() + 2 > kMaxPreparedParts)
+      return false;
+    const size_t lowest = kMaxLines - std::min(kSplitSearchLines, kMaxLines - 1);
+    const size_t end = mLastBlank != kNone && mLastBlank >= lowest ? mLastBlank + 1 : kMaxLines;
+    const size_t cut = mEnds[end - 1];
+    mParts.push_back(mCurrent.substr(0, cut));
+    mCurrent.erase(0, cut);
+    std::vector<size_t> rest;
+    for (size_t i = end; i < mEnds.size(); ++i)
+      rest.push_back(mEnds[i] - cut);
+    mEnds = std::move(rest);
+    mLastBlank = kNone;  // the lines after the last blank one hold none
+    return true;
+  }
+
+  static constexpr size_t kNone = static_cast<size_t>(-1);
+  std::vector<std::string>& mParts;
+  std::string mCurrent;       // the part being gathered
+  std::vector<size_t> mEnds;  // where each of its lines ends in mCurrent
+  size_t mLastBlank = kNone;  // its last blank line
+};
+
 }  // namespace
 
 namespace detail {
@@ -66,6 +230,11 @@ class CharMapper {
       : mTransliterator(std::move(transliterator)), mNfc(nfc), mHeld(MakeHeldTable()) {}
 
   std::u16string Map(std::u16string_view line, PrepareCounts& counts) {
+    // Printable ASCII and TAB, the most of an English text, stay as they are.
+    if (std::all_of(line.begin(), line.end(),
+                    [](char16_t c) { return (c >= 0x20 && c < 0x7F) || c == u'\t'; }))
+      return std::u16string(line);
+
     // Accents written as separate marks (as some systems save them) are put together with
     // their letters first, so that they are transliterated with them. Lines without such a
     // mark are left as they are, so that a CP932 text keeps its characters exactly.
@@ -220,44 +389,67 @@ std::u16string TextPreparer::MapLine(std::u16string_view line, PrepareCounts& co
   return mMapper->Map(line, counts);
 }
 
-PreparedText TextPreparer::Prepare(std::string_view bytes, int width) {
+PreparedText TextPreparer::Prepare(std::string_view bytes, int width, PrepareProgress* progress) {
   width = std::clamp(width, kMinPrepareWidth, kMaxPrepareWidth);
   PreparedText prepared;
   prepared.code = DetectCharCode(bytes);
-  if (!CanPrepareCode(prepared.code)) {
-    prepared.refused = true;
+  std::u16string text;
+  if (IsSjisCompatible(prepared.code) && LooksLikeDamagedUtf8(bytes)) {
+    // Read as Shift_JIS, a UTF-8 text with a few bad bytes would become nonsense without a
+    // word of warning; read as UTF-8, only those bytes are lost, and they are reported.
+    prepared.code = CharCode::kUtf8;
+    text = DecodeUtf8(bytes, prepared.damage);
+  } else if (CanPrepareCode(prepared.code)) {
+    text = DecodeText(bytes, prepared.code);
+  } else {
+    prepared.outcome = PrepareOutcome::kUnknownCode;
     return prepared;
   }
-  std::vector<std::u16string> lines;
-  for (const std::u16string& line : SplitAnyLines(DecodeText(bytes, prepared.code))) {
-    std::u16string mapped = MapLine(line, prepared.counts);
-    if (GetSjisByteLen(mapped) <= width) {
-      lines.push_back(std::move(mapped));
-      continue;
-    }
-    ++prepared.counts.linesWrapped;
-    for (std::u16string& piece : WrapLine(mapped, width))
-      lines.push_back(std::move(piece));
-  }
 
-  std::vector<size_t> starts = PartStarts(lines, kMaxLines);
-  starts.insert(starts.begin(), 0);
-  starts.push_back(lines.size());
-  for (size_t p = 0; p + 1 < starts.size(); ++p) {
-    std::string bytesOut;
-    for (size_t i = starts[p]; i < starts[p + 1]; ++i) {
-      AppendSjis(lines[i], bytesOut);
-      bytesOut += "\r\n";
-    }
-    prepared.parts.push_back(std::move(bytesOut));
-  }
+  PartBuilder parts(prepared.parts);
+  long long steps = 0;
+  const auto stop = [&](PrepareOutcome why) {
+    prepared.outcome = why;
+    prepared.parts.clear();
+    return false;
+  };
+  // Every so many lines (or pieces of a long one), the text done so far is reported and a
+  // cancel is taken.
+  const auto goOn = [&](size_t at) {
+    if (progress == nullptr || ++steps % 1024 != 0)
+      return true;
+    if (progress->Cancelled())
+      return stop(PrepareOutcome::kCancelled);
+    progress->Report(static_cast<long long>(at), static_cast<long long>(text.size()), 0,
+                     PrepareProgress::kPreparedPermille);
+    return true;
+  };
+  const auto addLine = [&](std::u16string_view line, size_t end) {
+    if (!goOn(end))
+      return false;
+    const std::u16string mapped = MapLine(line, prepared.counts);
+    if (FitsWidth(mapped, width))
+      return parts.Add(mapped) || stop(PrepareOutcome::kTooManyParts);
+    ++prepared.counts.linesWrapped;
+    const size_t start = end - line.size();
+    return ForEachWrappedPiece(mapped, width, [&](std::u16string_view piece) {
+      const auto done = static_cast<size_t>(piece.data() - mapped.data());
+      return goOn(start + done * line.size() / mapped.size()) &&
+             (parts.Add(piece) || stop(PrepareOutcome::kTooManyParts));
+    });
+  };
+  if (ForEachAnyLine(text, addLine))
+    parts.Finish();
   return prepared;
 }
 
 std::u16string DecodeText(std::string_view bytes, CharCode code) {
   std::u16string text;
-  if (code == CharCode::kUtf8 || code == CharCode::kUtf8Bom) {
-    DecodeToUtf16(bytes, "UTF-8", 1, text);
+  if (code == CharCode::kUtf8 || code == CharCode::kUtf8Bom || code == CharCode::kAscii) {
+    // ASCII is UTF-8 as it is. The bytes of a text the detector took for UTF-8 all are; were
+    // one not, it would become U+FFFD.
+    Utf8Damage unused;
+    text = DecodeUtf8(bytes, unused);
     if (!text.empty() && text.front() == u'\uFEFF')
       text.erase(0, 1);  // the byte-order mark is no part of the first line
   } else if (code == CharCode::kUtf16Le || code == CharCode::kUtf16Be) {
@@ -283,73 +475,39 @@ std::u16string DecodeText(std::string_view bytes, CharCode code) {
 
 std::vector<std::u16string> SplitAnyLines(std::u16string_view text) {
   std::vector<std::u16string> lines;
-  size_t start = 0;
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char16_t c = text[i];
-    if (c != u'\r' && c != u'\n' && c != u'\u0085' && c != u'\u2028' && c != u'\u2029')
-      continue;
-    lines.emplace_back(text.substr(start, i - start));
-    if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
-      ++i;
-    start = i + 1;
-  }
-  if (start < text.size())
-    lines.emplace_back(text.substr(start));
+  ForEachAnyLine(text, [&lines](std::u16string_view line, size_t) {
+    lines.emplace_back(line);
+    return true;
+  });
   return lines;
 }
 
 std::vector<std::u16string> WrapLine(std::u16string_view line, int width) {
-  const auto& lengths = SjisByteLengths();
-  const auto limit = static_cast<long long>(width);
   std::vector<std::u16string> pieces;
-  while (GetSjisByteLen(line) > limit) {
-    // The last space that starts a run of spaces after a non-space, with the part before it
-    // within the width; and, for a word too long to break, how much of it fits.
-    size_t breakAt = 0;
-    size_t fits = 0;
-    long long bytes = 0;
-    for (size_t i = 0; i < line.size(); ++i) {
-      if (IsBreakSpace(line[i]) && i > 0 && !IsBreakSpace(line[i - 1]))
-        breakAt = i;
-      bytes += lengths[line[i]];
-      if (bytes > limit)
-        break;
-      fits = i + 1;
-    }
-    size_t rest = 0;
-    if (breakAt > 0) {
-      pieces.emplace_back(line.substr(0, breakAt));
-      rest = breakAt;
-      while (rest < line.size() && IsBreakSpace(line[rest]))
-        ++rest;
-    } else {
-      fits = std::max<size_t>(fits, 1);  // a width below one character still moves on
-      pieces.emplace_back(line.substr(0, fits));
-      rest = fits;
-    }
-    line.remove_prefix(rest);
-  }
-  if (!line.empty() || pieces.empty())
-    pieces.emplace_back(line);
+  ForEachWrappedPiece(line, width, [&pieces](std::u16string_view piece) {
+    pieces.emplace_back(piece);
+    return true;
+  });
   return pieces;
 }
 
-std::vector<size_t> PartStarts(const std::vector<std::u16string>& lines, size_t maxLines) {
-  std::vector<size_t> starts;
-  size_t start = 0;
-  while (lines.size() - start > maxLines) {
-    size_t end = start + maxLines;  // the part is [start, end)
-    const size_t lowest = end - std::min(kSplitSearchLines, maxLines - 1);
-    for (size_t i = end; i > lowest; --i) {
-      if (IsBlank(lines[i - 1])) {
-        end = i;  // the blank line ends the part
-        break;
-      }
+bool LooksLikeDamagedUtf8(std::string_view bytes) {
+  const auto* p = reinterpret_cast<const uint8_t*>(bytes.data());
+  const auto size = static_cast<int64_t>(bytes.size());
+  long long valid = 0, bad = 0;
+  for (int64_t i = 0; i < size;) {
+    if (p[i] < 0x80) {
+      ++i;
+      continue;
     }
-    starts.push_back(end);
-    start = end;
+    UChar32 c = 0;
+    U8_NEXT(p, i, size, c);
+    if (c < 0)
+      ++bad;
+    else
+      ++valid;
   }
-  return starts;
+  return bad > 0 && valid > 99 * bad;
 }
 
 std::vector<std::string> PartPaths(const std::string& path, size_t partCount) {
@@ -380,24 +538,47 @@ std::string FreePreparedPath(FileOps& fs, const std::string& folder, const std::
 }
 
 Status PrepareTextFile(FileOps& fs, TextPreparer& preparer, const std::string& path, int width,
-                       PreparedText& out) {
+                       PreparedText& out, PrepareProgress* progress) {
   ReadOnlyFile file;
   if (Status s = file.Open(path); !s.ok())
     return s;
   if (file.size() > kMaxPrepareFileBytes)
-    return Status::Make(
-        StatusCode::kTooLarge, "read " + path,
-        "the file is larger than " + std::to_string(kMaxPrepareFileBytes >> 20) + " MiB");
+    return Status::Make(StatusCode::kTooLarge, "read " + path,
+                        "ファイルが大きすぎます（" + std::to_string(file.size()) +
+                            "バイト。変換できるのは" + std::to_string(kMaxPrepareFileBytes >> 20) +
+                            "MiBまでです）");
   std::string bytes;
   if (Status s = fs.ReadAll(path, bytes); !s.ok())
     return s;
-  out = preparer.Prepare(bytes, width);
+  out = preparer.Prepare(bytes, width, progress);
   return Status::Ok();
+}
+
+bool FitsPreparation(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && st.st_size <= kMaxPrepareFileBytes;
+}
+
+Status PrepareIntoFolder(FileOps& fs, TextPreparer& preparer, const std::string& textPath,
+                         const std::string& folder, PreparedCopy& copy, PrepareProgress* progress) {
+  copy = PreparedCopy{};
+  if (Status s =
+          PrepareTextFile(fs, preparer, textPath, kDefaultPrepareWidth, copy.prepared, progress);
+      !s.ok() || copy.prepared.outcome != PrepareOutcome::kPrepared)
+    return s;
+  std::string baseName = NameOf(textPath);
+  if (const size_t dot = baseName.rfind('.'); dot != std::string::npos && dot > 0)
+    baseName.resize(dot);
+  copy.path = FreePreparedPath(fs, folder, baseName, copy.prepared.parts.size());
+  Status s = WritePreparedParts(fs, copy.path, copy.prepared.parts, copy.parts, progress);
+  copy.prepared.parts.clear();
+  copy.prepared.parts.shrink_to_fit();
+  return s;
 }
 
 Status WritePreparedParts(FileOps& fs, const std::string& path,
                           const std::vector<std::string>& parts,
-                          std::vector<std::string>& partPaths) {
+                          std::vector<std::string>& partPaths, PrepareProgress* progress) {
   partPaths.clear();
   const std::vector<std::string> paths = PartPaths(path, parts.size());
   for (const std::string& p : paths) {
@@ -412,22 +593,21 @@ Status WritePreparedParts(FileOps& fs, const std::string& path,
   };
   const std::string dir = DirOf(path);
   for (size_t i = 0; i < parts.size(); ++i) {
-    const std::string& p = paths[i];
-    const std::string tmp =
-        dir + "/." + p.substr(p.rfind('/') + 1) + "." + std::to_string(::getpid()) + ".tmp";
-    if (Status s = fs.WriteSynced(tmp, parts[i]); !s.ok())
-      return undo(s);
+    if (progress != nullptr) {
+      if (progress->Cancelled())
+        return undo(Status::Make(StatusCode::kCancelled, "write " + path, "cancelled"));
+      progress->Report(static_cast<long long>(i), static_cast<long long>(parts.size()),
+                       PrepareProgress::kPreparedPermille, 1000);
+    }
     // A second name for the written file appears only where no file is: whatever came to
     // stand there meanwhile is never replaced.
-    Status linked = fs.Link(tmp, p);
-    if (!linked.ok() && !fs.Exists(p))
-      linked = fs.Rename(tmp, p);  // a file system without hard links
-    else if (!linked.ok())
-      linked = Status::FromErrno("create", p, EEXIST);
-    fs.Remove(tmp);
-    if (!linked.ok())
-      return undo(linked);
-    partPaths.push_back(p);
+    std::string tmp;
+    Status s = fs.WriteTemporary(dir, NameOf(paths[i]), parts[i], tmp);
+    if (s.ok())
+      s = PutInPlace(fs, tmp, paths[i]);
+    if (!s.ok())
+      return undo(s);
+    partPaths.push_back(paths[i]);
   }
   fs.SyncDir(dir);
   return Status::Ok();

@@ -10,6 +10,7 @@
 #include "core/base/char_code.h"
 #include "core/base/fixtures_test.h"
 #include "core/text/layout.h"
+#include "core/text/messages.h"
 #include "core/text/text_reader.h"
 
 namespace kelmoa {
@@ -88,7 +89,7 @@ void CheckPrepared(const std::string& name, const std::string& bytes,
   for (const int width : widths) {
     SCOPED_TRACE(width);
     const PreparedText p = Preparer().Prepare(bytes, width);
-    ASSERT_FALSE(p.refused) << GetCharCodeName(p.code);
+    ASSERT_EQ(p.outcome, PrepareOutcome::kPrepared) << GetCharCodeName(p.code);
     EXPECT_EQ(Words(ReadParts(p, width)), expected);
   }
 }
@@ -235,7 +236,7 @@ TEST(PrepareText, ALongTextIsSplitAtABlankLineIntoPartsTheReaderTakes) {
 TEST(PrepareText, AnUnknownCodeIsRefusedAndEmptyTextsStayEmpty) {
   for (const std::string& bytes : {std::string("ab\xE3"), std::string("a+AGE-b+AGE-")}) {
     const PreparedText p = Preparer().Prepare(bytes, kDefaultPrepareWidth);
-    EXPECT_TRUE(p.refused);
+    EXPECT_EQ(p.outcome, PrepareOutcome::kUnknownCode);
     EXPECT_TRUE(p.parts.empty());
   }
   for (const std::string& bytes :
@@ -298,7 +299,7 @@ TEST(PrepareText, RandomTextsComeOutReadableWholeAndStable) {
     // Runs without a space longer than the width are cut, so the words are compared at the
     // widest width only.
     const PreparedText widest = Preparer().Prepare(text, kMaxPrepareWidth);
-    ASSERT_FALSE(widest.refused) << GetCharCodeName(widest.code);
+    ASSERT_EQ(widest.outcome, PrepareOutcome::kPrepared) << GetCharCodeName(widest.code);
     EXPECT_EQ(Words(ReadParts(widest, kMaxPrepareWidth)), MappedWords(text));
     ReadParts(Preparer().Prepare(text, kMinPrepareWidth), kMinPrepareWidth);
     ReadParts(Preparer().Prepare(Utf16Bytes(text, round % 2 == 0), kMinPrepareWidth),
@@ -335,6 +336,70 @@ TEST(PrepareText, PartsAreWrittenBesideTheNameAndNothingIsOverwritten) {
     EXPECT_TRUE(written.empty());
     EXPECT_TRUE(testing::FileNames(out.path()).empty()) << failAt;
   }
+}
+
+// Preparation takes one pass: a line of 2 MiB is wrapped as fast as short ones (the time of
+// 64 MiB is the benchmark's), and a text needing more than a hundred parts is refused.
+TEST(PrepareText, ALongLineIsWrappedAndTooManyLinesAreRefused) {
+  const PreparedText wide = Preparer().Prepare(Repeat("abcdefghi ", 200000), kDefaultPrepareWidth);
+  EXPECT_EQ(wide.counts.linesWrapped, 1);
+  EXPECT_EQ(ReadParts(wide, kDefaultPrepareWidth).size(), 25000u);  // eight words a line
+
+  const std::string most(static_cast<size_t>(kMaxLines) * kMaxPreparedParts, '\n');
+  EXPECT_EQ(Preparer().Prepare(most, kDefaultPrepareWidth).parts.size(), kMaxPreparedParts);
+  const PreparedText over = Preparer().Prepare(most + "\n", kDefaultPrepareWidth);
+  EXPECT_EQ(over.outcome, PrepareOutcome::kTooManyParts);
+  EXPECT_TRUE(over.parts.empty());
+}
+
+// UTF-8 with a few stray bytes that Shift_JIS can read: the detector takes it for Shift_JIS,
+// and read so every "é" would become "ﾃｩ". It is read as UTF-8, and the stray bytes are
+// replaced and named with their lines.
+TEST(PrepareText, UTF8WithAFewBadBytesIsReadAsUTF8AndTheBadBytesNamed) {
+  std::string text;
+  for (int line = 1; line <= 40; ++line) {
+    text += Repeat("café ", 50);
+    if (line == 5 || line == 17 || line == 30)
+      text += "\xB1";  // half-width katakana in Shift_JIS, no character in UTF-8
+    text += "\n";
+  }
+  ASSERT_EQ(DetectCharCode(text), CharCode::kSjis);
+  const PreparedText p = Preparer().Prepare(text, kDefaultPrepareWidth);
+  EXPECT_EQ(p.code, CharCode::kUtf8);
+  EXPECT_EQ(p.damage.badBytes, 3);
+  EXPECT_EQ(p.damage.lines, (std::vector<long long>{5, 17, 30}));
+  EXPECT_EQ(p.counts.charsReplaced, 3);
+  ASSERT_EQ(p.parts.size(), 1u);
+  EXPECT_NE(p.parts[0].find("cafe cafe"), std::string::npos);
+  EXPECT_NE(MsgDamagedUtf8(u"t.txt", p.damage).find(u"行＝5，17，30"), std::u16string::npos);
+}
+
+// A cancel stops preparing, and takes back the parts written before it.
+TEST(PrepareText, ACancelLeavesNoPart) {
+  PrepareProgress progress;
+  progress.Cancel();
+  const PreparedText p =
+      Preparer().Prepare(std::string(5000, '\n'), kDefaultPrepareWidth, &progress);
+  EXPECT_EQ(p.outcome, PrepareOutcome::kCancelled);
+  EXPECT_TRUE(p.parts.empty());
+
+  // The user cancels while the second part is written.
+  struct CancellingOps : FileOps {
+    PrepareProgress progress;
+    int writes = 0;
+    Status WriteTemporary(const std::string& dir, const std::string& name, std::string_view bytes,
+                          const std::optional<KeptMode>& mode, std::string& tmp) override {
+      if (++writes == 2)
+        progress.Cancel();
+      return FileOps::WriteTemporary(dir, name, bytes, mode, tmp);
+    }
+  } fs;
+  TempDir dir;
+  std::vector<std::string> written;
+  EXPECT_TRUE(
+      WritePreparedParts(fs, dir / "t.txt", {"1", "2", "3"}, written, &fs.progress).IsCancelled());
+  EXPECT_TRUE(written.empty());
+  EXPECT_TRUE(testing::FileNames(dir.path()).empty());
 }
 
 }  // namespace

@@ -23,9 +23,9 @@ struct CountingView : SessionObserver {
 // Fails every write of the dictionary file or its backup.
 class NoWriteOps : public FileOps {
  public:
-  Status WriteSynced(const std::string& path, std::string_view,
-                     const std::optional<KeptMode>&) override {
-    return Status::Error("write " + path + ": No space left on device");
+  Status WriteTemporary(const std::string& dir, const std::string&, std::string_view,
+                        const std::optional<KeptMode>&, std::string&) override {
+    return Status::Error("write " + dir + ": No space left on device");
   }
   Status Link(const std::string&, const std::string& to) override {
     return Status::Error("link " + to + ": No space left on device");

@@ -26,8 +26,10 @@ constexpr size_t kKeepBytes = size_t{4} * kMaxLineBytes;
 
 // Reading a line stops once it is this long: the file is rejected anyway, and a file of
 // gigabytes without a line end (or a sparse one) must not keep the reader busy. The message
-// then gives the length as "at least" this many bytes.
-constexpr long long kCountBytesUpTo = 1LL << 20;
+// then gives the length as "at least" this many bytes; every shorter line, which is as long
+// as a text that can be prepared, is given its true length. Counting costs a look at each
+// byte, some tens of milliseconds at the most.
+constexpr long long kCountBytesUpTo = 64LL << 20;
 
 // A text of fewer bytes is split into lines on one thread: a second would cost more than it
 // saves.

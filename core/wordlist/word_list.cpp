@@ -2,9 +2,11 @@
 
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <map>
 #include <thread>
@@ -68,6 +70,16 @@ std::string Quoted(const std::string& path) {
   return "「" + path + "」";
 }
 
+// Whether the database's shared-memory file (-shm) is there and this program may not write to
+// it: left so by a program that read a write-protected list, it refuses every change until it
+// goes. It holds nothing that the database and its -wal do not, so it may go once no program
+// has the list open.
+bool StaleSharedMemory(const std::string& path) {
+  const std::string shm = path + "-shm";
+  return ::access(shm.c_str(), F_OK) == 0 && ::access(shm.c_str(), W_OK) != 0 &&
+         ::access(path.c_str(), W_OK) == 0;
+}
+
 // The message for a failed SQLite call on the database at path.
 Status Failure(sqlite3* db, int rc, const std::string& path) {
   const int primary = rc & 0xff;
@@ -85,6 +97,14 @@ Status Failure(sqlite3* db, int rc, const std::string& path) {
                             "しばらくしてから，もう一度してください。");
   }
   std::string reason = db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+  if (primary == SQLITE_READONLY && StaleSharedMemory(path)) {
+    return Status::Make(StatusCode::kPermissionDenied, "",
+                        "単語帳のデータベース" + Quoted(path) + "の作業ファイル" +
+                            Quoted(path + "-shm") +
+                            "に書き込めないため，単語帳を変更できません。"
+                            "Kelmoaとkelmoa-toolをすべて終了してから，このファイルを削除して"
+                            "ください（単語帳の単語は失われません）。");
+  }
   if (primary == SQLITE_CANTOPEN || primary == SQLITE_READONLY || primary == SQLITE_PERM) {
     return Status::Make(
         StatusCode::kPermissionDenied, "",
@@ -196,29 +216,116 @@ int ReadInt(sqlite3* db, const char* sql, long long& value) {
   return rc == SQLITE_DONE ? SQLITE_OK : rc;
 }
 
-// Refuses a database of a newer schema version, or one holding tables of another program.
+// Refuses what stands at path (a symbolic link followed) unless it is a plain file or nothing:
+// SQLite would read a device as an empty database and make a journal beside it.
+Status CheckPlainFile(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0 || S_ISREG(st.st_mode))
+    return Status::Ok();
+  return Status::Make(StatusCode::kInvalidArgument, "",
+                      "単語帳のデータベース" + Quoted(path) +
+                          "は通常のファイルではないため，使えません。"
+                          "ファイルはそのままにしてあります。");
+}
+
+// Refuses to change a list whose file allows nobody to write to it, as the dictionary and the
+// settings do (root, which SQLite would let write, is held to it too), or whose folder cannot
+// be written (its -wal and -shm live there).
+Status CheckWritable(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) == 0 && !AllowsWriting(path, st)) {
+    return Status::Make(
+        StatusCode::kPermissionDenied, "",
+        "単語帳のデータベース" + Quoted(path) +
+            "は書き込みが禁止されているため，単語帳を変更できません。"
+            "変更するには，書き込みを許可してください（例：chmod u+w ファイル名）。");
+  }
+  const std::string folder = DirOf(path);
+  if (::access(folder.c_str(), W_OK) != 0 && (errno == EACCES || errno == EROFS)) {
+    return Status::Make(
+        StatusCode::kPermissionDenied, "",
+        "単語帳のフォルダ" + Quoted(folder) + "に書き込めないため，単語帳を変更できません。");
+  }
+  return Status::Ok();
+}
+
+// The URI that opens the database at path as a file nobody changes (immutable=1): no locks,
+// no -wal or -shm.
+std::string ImmutableUri(const std::string& path) {
+  std::string uri = "file:";
+  for (const char c : path) {
+    if (c == '%' || c == '?' || c == '#' || static_cast<unsigned char>(c) < 0x20) {
+      char escaped[4];
+      std::snprintf(escaped, sizeof escaped, "%%%02X", static_cast<unsigned char>(c));
+      uri += escaped;
+    } else {
+      uri += c;
+    }
+  }
+  return uri + "?immutable=1";
+}
+
+// Whether the database at path allows nobody to write to it (AllowsWriting) and has no -wal
+// file with words not yet in it.
+bool WriteProtectedWithoutWal(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 &&
+         ::access((path + "-wal").c_str(), F_OK) != 0;
+}
+
+// Whether the tables of a word list made before the application id was written are there,
+// with the columns this program reads and writes. Only the schema is read.
+bool HasOwnTables(sqlite3* db) {
+  for (const char* sql : {
+           "SELECT id, word_key, word, count, first_added, last_added FROM words",
+           "SELECT word_id, position, head_word FROM head_words",
+           "SELECT word_id, position, meaning FROM meanings",
+           "SELECT id, word_id, line_before, line, line_after, word_column, word_length, file,"
+           " line_number, added FROM contexts",
+       }) {
+    if (Statement(db, sql).code() != SQLITE_OK)
+      return false;
+  }
+  return true;
+}
+
+// Refuses a database of a newer schema version, or one of another program: another
+// application id, or none and tables that are not a word list's.
 Status CheckKnown(sqlite3* db, const std::string& path) {
-  // Both read in one statement, so from one state of the file: a program creating the tables
-  // meanwhile commits them together with the version.
+  // All read in one statement, so from one state of the file: a program creating the tables
+  // meanwhile commits them together with the version and the id.
   Statement st(db,
                "SELECT (SELECT user_version FROM pragma_user_version),"
-               " (SELECT count(*) FROM sqlite_master)");
+               " (SELECT count(*) FROM sqlite_master),"
+               " (SELECT application_id FROM pragma_application_id)");
   if (const int rc = st.Step(); rc != SQLITE_ROW)
     return Failure(db, rc == SQLITE_DONE ? SQLITE_CORRUPT : rc, path);
-  const long long version = st.Int(0), tables = st.Int(1);
+  const long long version = st.Int(0), tables = st.Int(1), id = st.Int(2);
+  const auto foreign = [&path] {
+    return Status::Make(StatusCode::kInvalidArgument, "",
+                        "ファイル" + Quoted(path) +
+                            "は単語帳ではないデータベースのため，使えません。"
+                            "ファイルはそのままにしてあります。");
+  };
+  if (id != 0 && id != kWordListApplicationId)
+    return foreign();
   if (version > kWordListSchemaVersion || version < 0) {
+    if (id == 0)
+      return foreign();  // a newer Kelmoa writes its id
     return Status::Make(StatusCode::kUnsupported, "",
                         "単語帳のデータベース" + Quoted(path) + "は新しい版のKelmoaで作られた（版" +
                             std::to_string(version) +
                             "）ため，使えません。ファイルはそのままにしてあります。");
   }
-  if (version == 0 && tables != 0) {
-    return Status::Make(StatusCode::kInvalidArgument, "",
-                        "ファイル" + Quoted(path) +
-                            "は単語帳ではないデータベースのため，使えません。"
-                            "ファイルはそのままにしてあります。");
-  }
+  if ((version == 0 && tables != 0) || (id == 0 && version > 0 && !HasOwnTables(db)))
+    return foreign();
   return Status::Ok();
+}
+
+// Gives the database this program's application id, in the transaction of a change.
+int SetOwnId(sqlite3* db) {
+  const std::string sql = "PRAGMA application_id = " + std::to_string(kWordListApplicationId);
+  return Exec(db, sql.c_str());
 }
 
 // Brings the schema to kWordListSchemaVersion. A database of a newer version, or one with
@@ -243,6 +350,8 @@ Status UpgradeSchema(sqlite3* db, const std::string& path) {
   }
   const std::string setVersion = "PRAGMA user_version = " + std::to_string(kWordListSchemaVersion);
   if (int rc = Exec(db, setVersion.c_str()); rc != SQLITE_OK)
+    return Failure(db, rc, path);
+  if (int rc = SetOwnId(db); rc != SQLITE_OK)
     return Failure(db, rc, path);
   if (int rc = tx.Commit(); rc != SQLITE_OK)
     return Failure(db, rc, path);
@@ -276,22 +385,56 @@ Status WordList::Open(const std::string& base, std::unique_ptr<WordList>& list) 
   if (!IsFolderExist(folder))
     return Status::Make(StatusCode::kInvalidArgument, "",
                         Quoted(folder) + "がフォルダではないため，単語帳を開けません。");
-  return OpenFile(PathIn(base), list);
+  if (Status s = OpenFile(PathIn(base), list); !s.ok())
+    return s;
+  list->mBase = base;
+  return Status::Ok();
 }
 
-Status WordList::OpenFile(const std::string& path, std::unique_ptr<WordList>& list) {
-  sqlite3* raw = nullptr;
-  const int openRc =
-      sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-  std::unique_ptr<sqlite3, CloseDb> db(raw);
-  if (openRc != SQLITE_OK)
-    return Failure(db.get(), openRc, path);
-  sqlite3_extended_result_codes(db.get(), 1);
-  sqlite3_busy_timeout(db.get(), kWordListBusyMs);
+Status WordList::OpenFile(const std::string& path, std::unique_ptr<WordList>& list,
+                          WordListAccess access) {
+  if (Status s = CheckPlainFile(path); !s.ok())
+    return s;
+  // A list that may not be changed is opened for reading, to be shown; every change is refused
+  // with the reason (FollowFile). A new one must be made, so that cannot be.
+  bool reading = access == WordListAccess::kRead;
+  if (!reading) {
+    const Status writable = CheckWritable(path);
+    if (!writable.ok() && ::access(path.c_str(), F_OK) != 0)
+      return writable;
+    reading = !writable.ok();
+  }
+  std::unique_ptr<sqlite3, CloseDb> db;
+  const auto open = [&db, &path](const std::string& name, int flags) {
+    sqlite3* raw = nullptr;
+    const int rc = sqlite3_open_v2(name.c_str(), &raw, flags, nullptr);
+    db.reset(raw);
+    if (rc != SQLITE_OK)
+      return Failure(db.get(), rc, path);
+    sqlite3_extended_result_codes(db.get(), 1);
+    sqlite3_busy_timeout(db.get(), kWordListBusyMs);
+    return Status::Ok();
+  };
+  if (Status s =
+          open(path, reading ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+      !s.ok())
+    return s;
+  // A list in WAL mode is read through its -wal and -shm files, which reading makes when they
+  // are missing, with the list's permissions. A list that no program changes is read as the
+  // unchanging file it is, without them: one in a folder that cannot be written (which holds
+  // none and can get none, so nobody can change the list either), and a write-protected one
+  // that has no -wal (which no Kelmoa changes; -wal and -shm made for it would be
+  // write-protected too, and stay in the way of every change once it is no longer).
+  if (reading && (WriteProtectedWithoutWal(path) ||
+                  Statement(db.get(), "SELECT count(*) FROM sqlite_master").code() ==
+                      SQLITE_READONLY_DIRECTORY)) {
+    if (Status s = open(ImmutableUri(path), SQLITE_OPEN_READONLY | SQLITE_OPEN_URI); !s.ok())
+      return s;
+  }
   const auto prepare = [&]() -> Status {
     // Reading the header first tells a file that is no database, or not this program's,
     // before anything is written to it.
-    if (Status s = CheckKnown(db.get(), path); !s.ok())
+    if (Status s = CheckKnown(db.get(), path); !s.ok() || reading)
       return s;
     // WAL: readers and one writer at a time without blocking each other, and a killed writer
     // leaves every committed transaction. FULL syncs each commit, so that a power cut keeps
@@ -317,16 +460,70 @@ Status WordList::OpenFile(const std::string& path, std::unique_ptr<WordList>& li
   if (!s.ok())
     return s;
   list = std::make_unique<WordList>(Key(), path, std::move(db));
+  list->mReadOnly = reading;
+  return StampFile(path, list->mOpened);
+}
+
+Status WordList::OpenForReading(const std::string& base, std::unique_ptr<WordList>& list) {
+  if (Status s = OpenFile(PathIn(base), list, WordListAccess::kRead); !s.ok())
+    return s;
+  list->mBase = base;
+  return Status::Ok();
+}
+
+Status WordList::FollowFile() {
+  if (Status s = CheckWritable(mPath); !s.ok())
+    return s;
+  FileStamp now;
+  if (Status s = StampFile(mPath, now); !s.ok())
+    return s;
+  const bool same =
+      mDb != nullptr && now.exists && now.device == mOpened.device && now.inode == mOpened.inode;
+  if (same && !mReadOnly)
+    return Status::Ok();
+  if (mDb != nullptr && !same) {
+    // The words committed so far go into the database itself, wherever it went (its -wal
+    // stayed at the old name), before it is closed.
+    if (!mReadOnly)
+      Exec(mDb.get(), "PRAGMA wal_checkpoint(TRUNCATE)");
+    WordListRestart restart;
+    restart.newList = !now.exists;
+    restart.oldPath = NameOfOpenFile(mOpened.device, mOpened.inode, restart.oldDeleted);
+    mRestart = std::move(restart);
+  }
+  // Also a list opened only for reading, while it could not be written, is opened anew.
+  mDb.reset();
+  std::unique_ptr<WordList> reopened;
+  if (Status s = mBase.empty() ? OpenFile(mPath, reopened) : Open(mBase, reopened); !s.ok())
+    return s;
+  mDb = std::move(reopened->mDb);
+  mOpened = reopened->mOpened;
+  mReadOnly = reopened->mReadOnly;
+  return Status::Ok();
+}
+
+Status WordList::MarkOwnId() {
+  long long id = 0;
+  if (int rc = ReadInt(mDb.get(), "PRAGMA application_id", id); rc != SQLITE_OK)
+    return Failure(mDb.get(), rc, mPath);
+  if (id == 0) {
+    if (int rc = SetOwnId(mDb.get()); rc != SQLITE_OK)
+      return Failure(mDb.get(), rc, mPath);
+  }
   return Status::Ok();
 }
 
 Status WordList::Add(const WordCapture& capture, int* newCount) {
+  if (Status s = FollowFile(); !s.ok())
+    return s;
   sqlite3* db = mDb.get();
   const std::u16string key = LowerAscii(capture.word);
   const std::string& now = capture.context.added;
   Transaction tx(db, "BEGIN IMMEDIATE");
   if (tx.code() != SQLITE_OK)
     return Failure(db, tx.code(), mPath);
+  if (Status s = MarkOwnId(); !s.ok())
+    return s;
   long long id = 0, count = 0;
   {
     Statement find(db, "SELECT id, count FROM words WHERE word_key = ?");
@@ -471,10 +668,14 @@ Status WordList::Entries(std::vector<WordEntry>& entries) const {
 }
 
 Status WordList::Remove(std::u16string_view word) {
+  if (Status s = FollowFile(); !s.ok())
+    return s;
   sqlite3* db = mDb.get();
   Transaction tx(db, "BEGIN IMMEDIATE");
   if (tx.code() != SQLITE_OK)
     return Failure(db, tx.code(), mPath);
+  if (Status s = MarkOwnId(); !s.ok())
+    return s;
   const std::u16string key = LowerAscii(word);
   for (const char* sql :
        {"DELETE FROM head_words WHERE word_id IN (SELECT id FROM words WHERE word_key = ?)",
@@ -492,10 +693,14 @@ Status WordList::Remove(std::u16string_view word) {
 }
 
 Status WordList::RemoveAll() {
+  if (Status s = FollowFile(); !s.ok())
+    return s;
   sqlite3* db = mDb.get();
   Transaction tx(db, "BEGIN IMMEDIATE");
   if (tx.code() != SQLITE_OK)
     return Failure(db, tx.code(), mPath);
+  if (Status s = MarkOwnId(); !s.ok())
+    return s;
   if (int rc = Exec(db,
                     "DELETE FROM head_words; DELETE FROM meanings; DELETE FROM contexts;"
                     "DELETE FROM words;");

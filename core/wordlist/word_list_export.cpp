@@ -1,7 +1,5 @@
 #include "core/wordlist/word_list_export.h"
 
-#include <unistd.h>
-
 #include "core/base/codepage.h"
 #include "core/base/helpers.h"
 
@@ -29,7 +27,10 @@ std::string HtmlField(std::u16string_view s) {
   return out;
 }
 
-std::string CsvField(const std::string& s) {
+std::string CsvField(const std::string& field, CsvFormulas formulas) {
+  const bool formula = formulas == CsvFormulas::kDefuse && !field.empty() &&
+                       std::string_view("=+-@").find(field.front()) != std::string_view::npos;
+  std::string s = formula ? "'" + field : field;
   if (s.find_first_of(",\"\r\n") == std::string::npos)
     return s;
   std::string out = "\"";
@@ -111,14 +112,14 @@ std::string WordListToAnkiTsv(const std::vector<WordEntry>& entries) {
   return out;
 }
 
-std::string WordListToCsv(const std::vector<WordEntry>& entries) {
+std::string WordListToCsv(const std::vector<WordEntry>& entries, CsvFormulas formulas) {
   std::string out = "Word,Head words,Meanings,Sentence,File,Line,Count,First added,Last added\r\n";
   for (const WordEntry& e : entries) {
     std::string sentence, file, line;
     if (!e.contexts.empty()) {
       const WordContext& c = e.contexts.front();
       sentence = Utf16ToUtf8(SentenceOf(c).text);
-      file = c.file;
+      file = Utf16ToUtf8(Utf8ToUtf16(c.file));  // a path is bytes: any of them may not be UTF-8
       line = std::to_string(c.lineNumber);
     }
     const std::string fields[] = {Utf16ToUtf8(e.word),
@@ -133,15 +134,17 @@ std::string WordListToCsv(const std::vector<WordEntry>& entries) {
     for (size_t i = 0; i < std::size(fields); ++i) {
       if (i > 0)
         out += ',';
-      out += CsvField(fields[i]);
+      out += CsvField(fields[i], formulas);
     }
     out += "\r\n";
   }
   return out;
 }
 
-std::string ExportWordList(const std::vector<WordEntry>& entries, WordListFormat format) {
-  return format == WordListFormat::kAnkiTsv ? WordListToAnkiTsv(entries) : WordListToCsv(entries);
+std::string ExportWordList(const std::vector<WordEntry>& entries, WordListFormat format,
+                           CsvFormulas formulas) {
+  return format == WordListFormat::kAnkiTsv ? WordListToAnkiTsv(entries)
+                                            : WordListToCsv(entries, formulas);
 }
 
 Status WriteExportFile(const std::string& path, std::string_view bytes, bool replace, FileOps& fs) {
@@ -156,13 +159,11 @@ Status WriteExportFile(const std::string& path, std::string_view bytes, bool rep
   // Written in full under a name of its own first, then given its name by a link, which
   // fails rather than replace a file made meanwhile.
   const std::string dir = DirOf(path);
-  const std::string temp = dir + "/." + NameOf(path) + "." + std::to_string(::getpid()) + ".tmp";
-  if (Status s = fs.WriteSynced(temp, bytes); !s.ok())
+  std::string temp;
+  if (Status s = fs.WriteTemporary(dir, NameOf(path), bytes, temp); !s.ok())
     return s;
-  Status linked = fs.Link(temp, path);
-  fs.Remove(temp);
-  if (!linked.ok())
-    return fs.Exists(path) ? exists() : linked;
+  if (Status s = PutInPlace(fs, temp, path); !s.ok())
+    return s.IsAlreadyExists() ? exists() : s;
   return fs.SyncDir(dir);
 }
 

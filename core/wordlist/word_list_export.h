@@ -23,14 +23,24 @@ enum class WordListFormat {
 // no field holds a TAB or a line break of the file.
 std::string WordListToAnkiTsv(const std::vector<WordEntry>& entries);
 
+// How a CSV export writes a field that a spreadsheet would take for a formula, one that
+// begins with "=", "+", "-" or "@".
+enum class CsvFormulas {
+  kDefuse,  // with "'" in front: spreadsheets show it as the text it is and hide the "'"
+  kKeep,    // as it is
+};
+
 // The entries as CSV (RFC 4180) in UTF-8: a header record, then one record an entry with the
 // word, its head words (joined by ", "), its meanings (one a line), the sentence of the newest
 // context, its file's path and line number, the count, the first and the last time it was
 // added. A field holding a comma, a quote or a line break is quoted, quotes doubled; records
-// end in CR LF.
-std::string WordListToCsv(const std::vector<WordEntry>& entries);
+// end in CR LF. A file's path is written as its bytes read as UTF-8, a byte that is not
+// replaced by U+FFFD, so that the whole file is UTF-8.
+std::string WordListToCsv(const std::vector<WordEntry>& entries,
+                          CsvFormulas formulas = CsvFormulas::kDefuse);
 
-std::string ExportWordList(const std::vector<WordEntry>& entries, WordListFormat format);
+std::string ExportWordList(const std::vector<WordEntry>& entries, WordListFormat format,
+                           CsvFormulas formulas = CsvFormulas::kDefuse);
 
 // The sentence of a context (SentenceOf) as HTML, the word in <b>; line breaks as <br>.
 std::string SentenceHtml(const WordContext& context);

@@ -177,5 +177,35 @@ TEST(WordListExport, CsvReadsBackToTheEntries) {
   }
 }
 
+// Cells a spreadsheet would take for formulas get a "'" in front unless asked to stay as they
+// are; a file name that is not UTF-8 is written as UTF-8 all the same, its bad byte as U+FFFD.
+TEST(WordListExport, CsvDefusesFormulasAndIsUtf8Throughout) {
+  WordEntry e;
+  e.word = u"sum";
+  e.headWords = {u"+cmd|' /C calc'!A0"};
+  e.meanings = {u"=HYPERLINK(\"http://x\")", u"plain"};
+  e.count = 1;
+  e.firstAdded = "@now";
+  WordContext c;
+  c.line = u"-2+3 is the sum";
+  c.column = 13;
+  c.length = 3;
+  c.file = "/texts/caf\xE9.txt";  // Latin-1
+  e.contexts.push_back(c);
+  for (const CsvFormulas formulas : {CsvFormulas::kDefuse, CsvFormulas::kKeep}) {
+    const std::string csv = WordListToCsv({e}, formulas);
+    EXPECT_EQ(Utf16ToUtf8(Utf8ToUtf16(csv)), csv) << "valid UTF-8";
+    const auto records = ParseCsv(csv);
+    ASSERT_EQ(records.size(), 2u);
+    const std::string q = formulas == CsvFormulas::kDefuse ? "'" : "";
+    EXPECT_EQ(records[1][1], q + "+cmd|' /C calc'!A0");
+    EXPECT_EQ(records[1][2], q + "=HYPERLINK(\"http://x\")\nplain");
+    EXPECT_EQ(records[1][3], q + "-2+3 is the sum");
+    EXPECT_EQ(records[1][4], "/texts/caf\uFFFD.txt");
+    EXPECT_EQ(records[1][7], q + "@now");
+    EXPECT_EQ(records[1][0], "sum");
+  }
+}
+
 }  // namespace
 }  // namespace kelmoa

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "core/base/codepage.h"
+#include "core/wordlist/word_list.h"
 
 namespace kelmoa {
 
@@ -19,6 +20,21 @@ inline std::u16string MsgWordNotInDictionary(std::u16string_view word) {
 
 inline std::u16string MsgWordNotAdded(std::u16string_view word) {
   return u"「" + std::u16string(word) + u"」を単語帳に加えられませんでした。";
+}
+
+// The database had moved or vanished, and a change went to the list now at path instead.
+inline std::u16string MsgWordListRestarted(std::u16string_view path, const WordListRestart& r) {
+  std::u16string msg =
+      u"単語帳のデータベース「" + std::u16string(path) +
+      (r.newList ? u"」が移動または削除されていたため，新しい単語帳を始めました。"
+                 : u"」がほかのファイルに置き換えられていたため，そちらを開きました。");
+  if (r.oldDeleted)
+    msg += u"\r\n元の単語帳は削除されています。";
+  else if (!r.oldPath.empty())
+    msg += u"\r\n元の単語帳は「" + Utf8ToUtf16(r.oldPath) + u"」にあります。";
+  else
+    msg += u"\r\n元の単語帳の場所はわかりません。";
+  return msg;
 }
 
 inline constexpr char16_t kMsgDeleteAllWords[] =

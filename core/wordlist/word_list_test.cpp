@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <functional>
 
 #include "core/base/codepage.h"
 #include "core/base/fixtures_test.h"
@@ -177,6 +178,18 @@ TEST(WordList, AFileThatIsNoWordListIsReportedAndLeftAsItIs) {
     sqlite3_close(db);
     otherProgram = ReadBytes(path);
   }
+  std::string otherVersionOne;  // another program's tables at user_version 1, and no id
+  {
+    const std::string path = dir / "other1.sqlite";
+    sqlite3* db = nullptr;
+    sqlite3_open(path.c_str(), &db);
+    sqlite3_exec(db, "CREATE TABLE words (w TEXT); PRAGMA user_version = 1;", nullptr, nullptr,
+                 nullptr);
+    sqlite3_close(db);
+    otherVersionOne = ReadBytes(path);
+  }
+  std::string otherId = good;
+  otherId[71] = 1;  // application_id, big-endian at offset 68
   std::string newer = good;
   newer[63] = 99;  // user_version, big-endian at offset 60
   std::string badPage = good;
@@ -195,6 +208,8 @@ TEST(WordList, AFileThatIsNoWordListIsReportedAndLeftAsItIs) {
       {"cut short", good.substr(0, good.size() / 2 + 50), "壊れている"},
       {"damaged pages", badPage, "壊れている"},
       {"another program's", otherProgram, "単語帳ではない"},
+      {"another program's at version 1", otherVersionOne, "単語帳ではない"},
+      {"another application's id", otherId, "単語帳ではない"},
       {"a newer version", newer, "新しい版"},
   };
   for (const Case& c : cases) {
@@ -203,11 +218,15 @@ TEST(WordList, AFileThatIsNoWordListIsReportedAndLeftAsItIs) {
     std::filesystem::create_directories(base + "/wordlist");
     const std::string path = WordList::PathIn(base);
     WriteBytes(path, c.bytes);
+    std::vector<WordEntry> entries;
     std::unique_ptr<WordList> list;
-    Status s = WordList::Open(base, list);
+    Status s = WordList::OpenForReading(base, list);
+    if (s.ok())
+      s = list->Entries(entries);
+    if (s.ok())
+      s = WordList::Open(base, list);
     if (s.ok()) {
       // Some damage shows only when the pages are read.
-      std::vector<WordEntry> entries;
       s = list->Entries(entries);
       if (s.ok())
         s = list->Add(Capture("new", 1));
@@ -218,6 +237,109 @@ TEST(WordList, AFileThatIsNoWordListIsReportedAndLeftAsItIs) {
     EXPECT_NE(s.message().find(path), std::string::npos) << s.message();
     EXPECT_EQ(ReadBytes(path), c.bytes);
   }
+}
+
+// The database moved away (as the README suggests for a damaged one), or its folder deleted,
+// under an open list: the next word starts a new list, once said with where the old one went,
+// and every word added before is in the old one.
+TEST(WordList, AChangeAfterTheDatabaseMovedOrVanishedGoesToANewList) {
+  using Away = std::function<std::string(const TempDir&)>;
+  const Away moved = [](const TempDir& dir) {
+    std::filesystem::rename(WordList::PathIn(dir.path()), dir / "moved.sqlite");
+    return dir / "moved.sqlite";
+  };
+  const Away deleted = [](const TempDir& dir) {
+    std::filesystem::remove_all(dir / "wordlist");
+    return std::string();
+  };
+  for (const Away& away : {moved, deleted}) {
+    TempDir dir;
+    auto list = OpenIn(dir.path());
+    ASSERT_TRUE(list->Add(Capture("apple", 1)).ok());
+    ASSERT_TRUE(list->Add(Capture("pear", 2)).ok());
+    const std::string old = away(dir);
+    ASSERT_TRUE(list->Add(Capture("plum", 3)).ok());
+    const std::optional<WordListRestart> restart = list->TakeRestart();
+    ASSERT_TRUE(restart);
+    EXPECT_TRUE(restart->newList);
+    EXPECT_EQ(restart->oldDeleted, old.empty());
+    if (!old.empty()) {
+      EXPECT_EQ(restart->oldPath, std::filesystem::canonical(old).string());
+    }
+    EXPECT_FALSE(list->TakeRestart()) << "said once";
+    ASSERT_TRUE(list->Add(Capture("fig", 4)).ok());
+    EXPECT_FALSE(list->TakeRestart());
+    EXPECT_EQ(EntriesOf(*OpenIn(dir.path())).size(), 2u) << "plum and fig, in the new list";
+    if (!old.empty()) {
+      std::unique_ptr<WordList> kept;
+      ASSERT_TRUE(WordList::OpenFile(old, kept, WordListAccess::kRead).ok());
+      EXPECT_EQ(EntriesOf(*kept).size(), 2u) << "apple and pear, in the old one";
+    }
+  }
+}
+
+// Reading makes, switches and writes nothing: a list in a folder that cannot be written and a
+// write-protected list are read as they are; neither is changed, and a -shm that a write-
+// protected list left behind is named when it stands in the way.
+TEST(WordList, ReadingWritesNothing) {
+  TempDir dir;
+  ::chmod(dir.path().c_str(), 0777);
+  const std::string path = WordList::PathIn(dir.path());
+  {
+    auto list = OpenIn(dir.path());
+    ASSERT_TRUE(list->Add(Capture("apple", 1)).ok());
+  }
+  const std::string bytes = ReadBytes(path);
+  // Read, and opened to be changed (as the window does), it shows and refuses the change.
+  const auto readsAsItIs = [&] {
+    std::unique_ptr<WordList> list;
+    std::vector<WordEntry> entries;
+    return WordList::OpenForReading(dir.path(), list).ok() && list->Entries(entries).ok() &&
+           entries.size() == 1 && WordList::Open(dir.path(), list).ok() &&
+           list->Entries(entries).ok() && entries.size() == 1 &&
+           !list->Add(Capture("pear", 2)).ok() &&
+           testing::FileNames(dir / "wordlist") == std::vector<std::string>{"wordlist.sqlite"};
+  };
+  ::chmod((dir / "wordlist").c_str(), 0555);
+  EXPECT_TRUE(testing::InUnprivilegedChild(readsAsItIs)) << "a folder that cannot be written";
+  ::chmod((dir / "wordlist").c_str(), 0777);
+  ::chmod(path.c_str(), 0444);
+  EXPECT_TRUE(readsAsItIs()) << "a write-protected list, root too";
+  EXPECT_TRUE(testing::InUnprivilegedChild(readsAsItIs)) << "a write-protected list";
+  EXPECT_EQ(ReadBytes(path), bytes);
+  auto shown = OpenIn(dir.path());  // writing allowed again: the next change goes through
+  ::chmod(path.c_str(), 0644);
+  EXPECT_TRUE(shown->Add(Capture("pear", 2)).ok());
+  EXPECT_FALSE(shown->TakeRestart());
+  shown.reset();
+
+  ::chmod(path.c_str(), 0666);
+  WriteBytes(path + "-shm", "");
+  ::chmod((path + "-shm").c_str(), 0444);
+  EXPECT_TRUE(testing::InUnprivilegedChild([&] {
+    std::unique_ptr<WordList> list;
+    Status s = WordList::Open(dir.path(), list);
+    if (s.ok())
+      s = list->Add(Capture("pear", 2));
+    return s.message().find(path + "-shm") != std::string::npos;
+  }));
+}
+
+// A list made before the application id was written has none: it is read as it is, and gets
+// the id with its next change.
+TEST(WordList, AnEarlierListGetsTheIdWithItsNextChange) {
+  TempDir dir;
+  const std::string path = WordList::PathIn(dir.path());
+  OpenIn(dir.path());
+  sqlite3* db = nullptr;
+  sqlite3_open(path.c_str(), &db);
+  sqlite3_exec(db, "PRAGMA application_id = 0", nullptr, nullptr, nullptr);
+  sqlite3_close(db);
+  auto list = OpenIn(dir.path());
+  EntriesOf(*list);
+  EXPECT_EQ(SqlText(path, "PRAGMA application_id"), "0");
+  ASSERT_TRUE(list->Add(Capture("apple", 1)).ok());
+  EXPECT_EQ(SqlText(path, "PRAGMA application_id"), std::to_string(kWordListApplicationId));
 }
 
 }  // namespace
