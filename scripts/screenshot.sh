@@ -17,7 +17,7 @@ stage=$(realpath "$build/stage")
 sample="$stage/txt_shift_jis/the_fox_and_the_grapes.txt"
 
 # Inside the virtual display: start Kelmoa, wait for its window, rest the pointer on the word
-# "hungry" (line 3, columns 21 to 26 of the sample), and grab the screen.
+# "said" (line 8, columns 21 to 24 of the sample), and grab the screen.
 xvfb-run -a -s "-screen 0 1280x1024x24" bash -s -- "$stage/bin/Kelmoa" "$sample" "$out" <<'INNER'
 set -euo pipefail
 program=$1 sample=$2 out=$3
@@ -38,9 +38,9 @@ sleep 0.5
 info=$(xwininfo -name 'the_fox_and_the_grapes.txt - Kelmoa Ver1.1.1')
 wx=$(sed -n 's/.*Absolute upper-left X: *//p' <<<"$info")
 wy=$(sed -n 's/.*Absolute upper-left Y: *//p' <<<"$info")
-# The pane starts 20 pixels below the window's top; line 3 has its top at 2 * 17 + 5, and
+# The pane starts 20 pixels below the window's top; line 8 has its top at 7 * 17 + 5, and
 # column 21 starts at 47 + 20 * 7 (HalfWidth 7, CharHeight 14, line spacing 3).
-for xy in "150 300" "200 66" "205 66"; do
+for xy in "150 400" "200 151" "205 151"; do
   read -r x y <<<"$xy"
   python3 scripts/xtest.py move $((wx + x)) $((wy + y))
 done
