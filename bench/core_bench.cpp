@@ -103,7 +103,7 @@ struct Cleanup {
          std::filesystem::directory_iterator(std::filesystem::temp_directory_path())) {
       if (e.path().filename().string().rfind("kelmoa-bench-" + std::to_string(::getpid()), 0) ==
           0) {
-        std::filesystem::remove(e.path());
+        std::filesystem::remove_all(e.path());
       }
     }
   }
@@ -144,19 +144,23 @@ std::string TempPath(const std::string& name) {
 }
 
 // The default dictionary, built from Debian's EDICT, FreeDict and WordNet as the run command
-// builds it; empty when a source is not installed.
+// builds it, with its phrase dictionary beside it; empty when a source is not installed.
 std::string DefaultDictionary() {
   static const std::string path = [] {
     const std::string edictPath = "/usr/share/edict/edict";
     if (!std::filesystem::exists(edictPath))
       return std::string();
-    const std::string p = TempPath("Dic_EJ.txt");
+    const std::filesystem::path folder = TempPath("dic");
+    const std::string p = (folder / "Dic_EJ.txt").string();
     MakeInChild(p, [&] {
       DictionarySources sources;
-      std::string bytes;
+      std::string bytes, phraseBytes;
+      std::filesystem::create_directories(folder);
       if (ReadDictionarySources(SourcePaths{}, sources).ok() &&
-          ImportDictionary(sources, bytes).ok())
+          ImportDictionary(sources, bytes, nullptr, &phraseBytes).ok()) {
+        std::ofstream(folder / "Phrase_EJ.txt", std::ios::binary) << phraseBytes;
         std::ofstream(p, std::ios::binary) << bytes;
+      }
     });
     return std::filesystem::exists(p) ? p : std::string();
   }();
@@ -181,7 +185,9 @@ std::string ProseText() {
         ++lines;
         line.clear();
       }
-      line += (line.empty() ? "" : " ") + words[i].substr(0, 80);
+      if (!line.empty())
+        line += ' ';
+      line.append(words[i], 0, 80);
     }
     const std::string p = TempPath("prose.txt");
     std::ofstream(p, std::ios::binary) << text;
@@ -251,6 +257,38 @@ void BM_OpenText(benchmark::State& state) {
   state.counters["words"] = doc.words.Count();
 }
 BENCHMARK(BM_OpenText)->Unit(benchmark::kMillisecond);
+
+// The phrases of a line, found the first time the pointer comes onto one of its words: every
+// line of the prose text in turn, each met for the first time (the time is per line).
+void BM_PhrasesOfANewLine(benchmark::State& state) {
+  ReadingSession session({});
+  if (DefaultDictionary().empty() || !session.LoadDictionary(DefaultDictionary()).ok()) {
+    state.SkipWithError("EDICT is not installed");
+    return;
+  }
+  SettingInfo setting;
+  setting.HalfWidth = 7;
+  setting.FullWidth = 13;
+  if (!session.Open(ProseText(), setting).ok()) {
+    state.SkipWithError("the prose text did not open");
+    return;
+  }
+  const WordTable& t = session.Document().words;
+  int line = 0, found = 0;
+  for (auto _ : state) {
+    line = line % session.Document().LineCount() + 1;
+    if (line == 1) {
+      state.PauseTiming();
+      session.Relayout(setting);  // forgets the phrases found
+      state.ResumeTiming();
+    }
+    const int k = t.mLineFirstWord[static_cast<size_t>(line)];
+    found += k != 0 && session.PhraseAt(k) != nullptr ? 1 : 0;
+  }
+  state.counters["phrases"] = found;
+  state.counters["phrase_entries"] = session.Phrases().Count();
+}
+BENCHMARK(BM_PhrasesOfANewLine)->Unit(benchmark::kMicrosecond);
 
 // The three shapes of a 64 MiB text to prepare: one line of words, nothing but line ends, and
 // an English text whose paragraphs stand on one line each (as texts saved from the web do),

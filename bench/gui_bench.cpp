@@ -61,8 +61,8 @@ void operator delete(void* p, std::size_t) noexcept {
 namespace kelmoa {
 namespace {
 
-// A base folder laid out as installed: the dictionary built from EDICT and 9000 lines of
-// licence prose (about 80 bytes a line).
+// A base folder laid out as installed: the dictionary and the phrase dictionary built from
+// EDICT and 9000 lines of licence prose (about 80 bytes a line).
 struct Installed {
   std::string base;
   std::string text;
@@ -81,11 +81,13 @@ struct Installed {
                    s.message().c_str());
       std::exit(1);
     }
-    if (!ImportDictionary(sources, dicBytes).ok()) {
+    std::string phraseBytes;
+    if (!ImportDictionary(sources, dicBytes, nullptr, &phraseBytes).ok()) {
       std::fprintf(stderr, "The default dictionary could not be built for the benchmarks\n");
       std::exit(1);
     }
     std::ofstream(base + "/dic/Dic_EJ.txt", std::ios::binary) << dicBytes;
+    std::ofstream(base + "/dic/Phrase_EJ.txt", std::ios::binary) << phraseBytes;
     text = base + "/txt_shift_jis/prose.txt";
     std::ofstream(text, std::ios::binary) << Prose(80, 9000);
   }

@@ -91,30 +91,50 @@ bool WordFits(std::u16string_view token, std::u16string_view word) {
   return token == word || (word == u"one's" && IsPossessive(token));
 }
 
+// The tokens of a phrase's own words.
+struct OwnTokens {
+  std::array<size_t, kMaxPhraseWords> at{};
+  size_t count = 0;
+};
+
 class LineMatcher {
  public:
   LineMatcher(const WordTable& t, std::vector<Token> tokens, const PhraseDictionary& phrases,
-              const Dictionary& dic)
-      : mT(t), mTokens(std::move(tokens)), mPhrases(phrases), mDic(dic) {}
+              const Dictionary& dic, PhraseFinder::StartMemo& starts)
+      : mTokens(std::move(tokens)), mPhrases(phrases), mDic(dic), mStarts(starts) {
+    // Whether each token follows the one before with nothing but blanks between: asked of the
+    // same pair for every phrase a word may start.
+    mFollows.assign(mTokens.size(), false);
+    for (size_t j = 1; j < mTokens.size(); ++j)
+      mFollows[j] = Adjacent(t, mTokens[j - 1], mTokens[j]);
+  }
 
   // Calls found(span, tokens) for every phrase that starts at token i.
   template <typename Found>
   void PhrasesStartingAt(size_t i, Found found) const {
-    const std::u16string& word = mTokens[i].lowered;
-    for (const int p : mPhrases.StartingWith(word))
+    for (const int p : PhrasesThatMayStartWith(mTokens[i].lowered))
       TryPhrase(i, p, found);
-    // The first word of a verb phrase may be inflected: giving up, gave up.
-    for (const std::u16string& base : BasesOf(word)) {
-      for (const int p : mPhrases.StartingWith(base)) {
-        if (mPhrases[p].verb)
-          TryPhrase(i, p, found);
-      }
-    }
   }
 
   const std::vector<Token>& Tokens() const { return mTokens; }
 
  private:
+  // The phrases a word may start: those whose first word it is, and the verb phrases whose
+  // first word it is a form of (giving up, gave up). Worked out once per word of the text.
+  const std::vector<int>& PhrasesThatMayStartWith(const std::u16string& word) const {
+    const auto known = mStarts.find(word);
+    if (known != mStarts.end())
+      return known->second;
+    std::vector<int> phrases = mPhrases.StartingWith(word);
+    for (const std::u16string& base : BasesOf(word)) {
+      for (const int p : mPhrases.StartingWith(base)) {
+        if (mPhrases[p].verb)
+          phrases.push_back(p);
+      }
+    }
+    return mStarts.emplace(word, std::move(phrases)).first->second;
+  }
+
   // What the word may be a form of: the lookup's inflection candidates and the bases its own
   // dictionary entry names (went: go).
   std::vector<std::u16string> BasesOf(const std::u16string& word) const {
@@ -132,9 +152,7 @@ class LineMatcher {
     return bases;
   }
 
-  bool Next(size_t j) const {
-    return j < mTokens.size() && Adjacent(mT, mTokens[j - 1], mTokens[j]);
-  }
+  bool Next(size_t j) const { return j < mTokens.size() && mFollows[j]; }
 
   // The tokens an object between a verb and its particle takes from token j on, so that the
   // particle follows them: a pronoun, or a determiner and one or two words more. 0 when none.
@@ -150,12 +168,13 @@ class LineMatcher {
     return 0;
   }
 
-  // Calls found(span, tokens) when phrase p starts at token i; tokens are those of the
+  // Calls found(span, own) when phrase p starts at token i; own holds the tokens of the
   // phrase's own words, not of an object between them.
   template <typename Found>
   void TryPhrase(size_t i, int p, Found found) const {
     const Phrase& phrase = mPhrases[p];
-    std::vector<size_t> own = {i};
+    OwnTokens own;
+    own.at[own.count++] = i;
     size_t j = i + 1;
     for (size_t w = 1; w < phrase.words.size(); ++w, ++j) {
       if (!Next(j))
@@ -166,15 +185,16 @@ class LineMatcher {
           return;
         j += object;
       }
-      own.push_back(j);
+      own.at[own.count++] = j;
     }
     found(PhraseSpan{p, mTokens[i].first, mTokens[j - 1].last}, own);
   }
 
-  const WordTable& mT;
   std::vector<Token> mTokens;
+  std::vector<bool> mFollows;
   const PhraseDictionary& mPhrases;
   const Dictionary& mDic;
+  PhraseFinder::StartMemo& mStarts;
 };
 
 }  // namespace
@@ -182,6 +202,7 @@ class LineMatcher {
 void PhraseFinder::Reset(int wordCount) {
   mWordSpan.assign(static_cast<size_t>(std::max(wordCount, 0)) + 1, -1);
   mSpans.clear();
+  mStarts.clear();
 }
 
 void PhraseFinder::FindOnLine(const WordTable& t, int line, const PhraseDictionary& phrases,
@@ -192,14 +213,15 @@ void PhraseFinder::FindOnLine(const WordTable& t, int line, const PhraseDictiona
     return;
   const int from = std::max(1, first - kMostWordsBefore);
   const int to = std::min(t.Count(), last + kMostWordsBefore);
-  const LineMatcher matcher(t, TokensOf(t, from, to), phrases, dic);
+  const LineMatcher matcher(t, TokensOf(t, from, to), phrases, dic, mStarts);
   // The best phrase at each word of the line: most words, then the earliest start.
   std::vector<std::pair<int, PhraseSpan>> best(static_cast<size_t>(last - first + 1));
   const std::vector<Token>& tokens = matcher.Tokens();
   for (size_t i = 0; i < tokens.size() && tokens[i].first <= last; ++i) {
-    matcher.PhrasesStartingAt(i, [&](const PhraseSpan& span, const std::vector<size_t>& own) {
-      const auto words = static_cast<int>(own.size());
-      for (const size_t o : own) {
+    matcher.PhrasesStartingAt(i, [&](const PhraseSpan& span, const OwnTokens& own) {
+      const auto words = static_cast<int>(own.count);
+      for (size_t n = 0; n < own.count; ++n) {
+        const size_t o = own.at[n];
         for (int k = std::max(tokens[o].first, first); k <= std::min(tokens[o].last, last); ++k) {
           auto& slot = best[static_cast<size_t>(k - first)];
           if (words > slot.first)

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "core/dictionary/dictionary.h"
@@ -33,6 +35,9 @@ struct PhraseSpan {
 // then the one that starts first.
 class PhraseFinder {
  public:
+  // The phrases each word of the text met so far may start, by the lowered word.
+  using StartMemo = std::unordered_map<std::u16string, std::vector<int>>;
+
   // Forgets what was found, for a text of wordCount words.
   void Reset(int wordCount);
 
@@ -50,6 +55,7 @@ class PhraseFinder {
 
   std::vector<int32_t> mWordSpan;  // per word: -1 not looked at, 0 none, i + 1 mSpans[i]
   std::vector<PhraseSpan> mSpans;
+  StartMemo mStarts;
 };
 
 }  // namespace kelmoa
