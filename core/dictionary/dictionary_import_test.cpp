@@ -14,6 +14,7 @@
 #include "core/dictionary/dictionary.h"
 #include "core/dictionary/import_excerpt_test.h"
 #include "core/dictionary/lookup.h"
+#include "core/dictionary/meaning_tags.h"
 #include "core/text/popup_text.h"
 
 namespace kelmoa {
@@ -265,6 +266,34 @@ TEST_F(SystemSources, ThePopupShowsNothingOrdinaryWordsReachByAccident) {
     for (const std::u16string& line : popup.lines)
       EXPECT_EQ(line.find(u"ホームオートメーション"), std::u16string::npos) << word;
   }
+}
+
+// Every line of the core vocabulary that opens with a form (said: 【sayの過去・過去分詞】) names a
+// word of the dictionary, and its popup leads the reader to it: the form's own entry names the
+// base, the base itself is shown, or its meanings are; and every sense carries a word class or
+// a form label.
+TEST_F(SystemSources, EveryFormOfTheCoreVocabularyReachesItsLemma) {
+  int forms = 0;
+  ForEachPiece(Utf8ToUtf16(CoreVocabularyTable()), u'\n', [&](std::u16string_view line) {
+    if (line.empty() || line.starts_with(u'#'))
+      return;
+    const std::vector<std::u16string_view> fields = SplitAt(line, u'\t');
+    const bool only = fields.back() == u"only";
+    for (size_t f = 1; f + (only ? 1 : 0) < fields.size(); ++f) {
+      EXPECT_TRUE(only || ClassesOfMeanings(fields[f]) != 0) << Utf16ToUtf8(line);
+    }
+    const std::vector<std::u16string_view> bases = BasesNamed(fields[1]);
+    if (bases.empty() || bases.front().find(u' ') != std::u16string_view::npos)
+      return;  // no form, or a contraction (don't: 【do notの短縮】)
+    ++forms;
+    const std::u16string base(bases.front());
+    int idx = 0;
+    EXPECT_TRUE(FindInSortedList(sFile->Words(), base, idx))
+        << Utf16ToUtf8(fields[0]) << " names " << Utf16ToUtf8(base) << ", no head word";
+    const Popup popup = PopupOf(Utf16ToUtf8(fields[0]));
+    EXPECT_FALSE(popup.empty()) << Utf16ToUtf8(fields[0]);
+  });
+  EXPECT_GT(forms, 1000);
 }
 
 TEST_F(SystemSources, NineteenInTwentyWordsOfTheGplAreKnown) {
