@@ -33,7 +33,7 @@ CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo 
   -DKELMOA_BUILD_TESTS=OFF -DKELMOA_BUILD_BENCH=OFF -DKELMOA_BUILD_GUI=OFF
 cmake --build build-fuzz -j"$jobs"
 seconds=${KELMOA_FUZZ_SECONDS:-20}
-for target in char_code text_reader dictionary settings words prepare; do
+for target in char_code text_reader dictionary settings words prepare phrases; do
   corpus=fuzz/corpus/$target
   work=$(mktemp -d)
   ./build-fuzz/fuzz/${target}_fuzz -runs=0 "$corpus"
