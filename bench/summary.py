@@ -79,8 +79,8 @@ def main():
     wl_mem = m.get("BM_WordListMemory/iterations:1", (0, {}))[1]
     wl_over = wl_mem.get("over_MiB", float("nan"))
     rows.append(("8 peak memory of opening 単語帳", f"+{wl_over:.1f} MiB",
-                 f"{wl_mem.get('before_MiB', 0):.1f} MiB before", "-", "<= +100 MiB",
-                 "ok" if wl_over <= 100 else "MISSED"))
+                 f"+{wl_mem.get('read_over_MiB', float('nan')):.1f} MiB reading the list", "-",
+                 "<= +100 MiB", "ok" if wl_over <= 100 else "MISSED"))
     word_list_row("8 a key typed into its filter", "BM_WordListFilterKey", None, "", 50)
     word_list_row("8 the filter cleared", "BM_WordListFilterClear", None, "", 50)
     word_list_row("8 a middle click while it shows", "BM_WordListCapture",
