@@ -1,5 +1,4 @@
-// Tests of the main window's commands: settings, chooser, editor, drops, and what a click on a
-// word of the text does.
+// Tests of the main window's commands: settings, chooser, editor, clicks on words, and 単語帳.
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>

@@ -1,4 +1,4 @@
-// Tests of the text view, by real events: drawing, the popup, scrolling, clicks and drops.
+// Tests of the text view by real events: drawing, the popup, scrolling, hover adding, drops.
 #include "gui/text_view.h"
 
 #include <QMimeData>
@@ -101,9 +101,9 @@ class TextViewTest : public QObject {
   // that word's line and column: forms whose own entry names their base, look-alikes of
   // another word class, a negated word, words without a popup.
   void thePopupShowsWhatKelmoaToolPopupPrints() {
-    Ready({"minute	①【名】分", "minutes	①【minuteの複数】分", "minutes	②【名】議事録",
-           "sai	①【名】才", "say	①【他】言う", "smile	①【自】ほほえむ", "the	①【冠】その",
-           "us	①【代】私たちを", "use	①【他】使う", "used	①【useの過去】使った"});
+    Ready({"minute\t①【名】分", "minutes\t①【minuteの複数】分", "minutes\t②【名】議事録",
+           "sai\t①【名】才", "say\t①【他】言う", "smile\t①【自】ほほえむ", "the\t①【冠】その",
+           "us\t①【代】私たちを", "use\t①【他】使う", "used\t①【useの過去】使った"});
     const std::string text = Text("popup.txt", {"He said the minutes were", "used, unsmiling."});
     Open(text);
     const WordTable& t = mSession->Document().words;
