@@ -125,9 +125,9 @@ struct Installed {
 std::unique_ptr<MainWindow> StartKelmoa(const Installed& inst) {
   auto w = std::make_unique<MainWindow>(ProgramPaths::FromProgramFile(inst.base + "/bin/Kelmoa"),
                                         inst.text);
-  w->MsgDialog().SetResponder([](const QString& msg, int) {
+  w->MsgDialog().SetResponder([](const QString& msg, MessageDialog::Buttons) {
     std::fprintf(stderr, "unexpected message: %s\n", msg.toLocal8Bit().constData());
-    return MessageDialog::kCancel;
+    return MessageDialog::Answer::kCancel;
   });
   w->SetPlainMessageResponder([](const QString&) {});
   w->show();
@@ -169,12 +169,13 @@ void PointerMoveSameWord(benchmark::State& state, MainWindow& w) {
   const WordTable& words = w.Document().words;
   const double y = MidY(w, t.a);
   const double x1 = words.mWordX1[t.a] + 2, x2 = words.mWordX2[t.a] - 2;
-  w.HoverAt(x1, y);  // the popup shows
+  TextView& view = w.View();
+  view.HoverAt({x1, y});  // the popup shows
   allocationCount = 0;
   countingAllocations = true;
   bool left = false;
   for (auto _ : state) {
-    w.HoverAt(left ? x1 : x2, y);
+    view.HoverAt({left ? x1 : x2, y});
     left = !left;
   }
   countingAllocations = false;
@@ -186,10 +187,11 @@ void PointerMoveNewWord(benchmark::State& state, MainWindow& w) {
   const Targets t = FindTargets(w);
   const WordTable& words = w.Document().words;
   const int ks[2] = {t.a, t.b};
+  TextView& view = w.View();
   int i = 0;
   for (auto _ : state) {
     const int k = ks[i ^= 1];
-    w.HoverAt((words.mWordX1[k] + words.mWordX2[k]) / 2.0, MidY(w, k));
+    view.HoverAt({(words.mWordX1[k] + words.mWordX2[k]) / 2.0, MidY(w, k)});
   }
 }
 
@@ -318,7 +320,8 @@ int PeakMemoryMode(const std::string& mode) {
   }
   MainWindow w(ProgramPaths::FromProgramFile(mode + "/bin/Kelmoa"),
                mode + "/txt_shift_jis/prose.txt");
-  w.MsgDialog().SetResponder([](const QString&, int) { return MessageDialog::kCancel; });
+  w.MsgDialog().SetResponder(
+      [](const QString&, MessageDialog::Buttons) { return MessageDialog::Answer::kCancel; });
   w.show();
   w.ActivateFirstTime();
   QApplication::processEvents();

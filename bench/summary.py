@@ -68,6 +68,24 @@ def main():
         rows.append((f"7 prepare 64 MiB, {name}", f"{t:.2f} s", f"peak {peak:.0f} MiB", outcome,
                      "<= 10 s, <= 1024 MiB", "ok" if t <= 10 and peak <= 1024 else "MISSED"))
 
+    def word_list_row(case, name, floor_name, floor_what, target_ms):
+        t = ms(name)
+        floor = f"{ms(floor_name):.2f} ms {floor_what}" if floor_name else "-"
+        rows.append((case, f"{t:.2f} ms", floor, "-", f"<= {target_ms} ms",
+                     "ok" if t <= target_ms else "MISSED"))
+
+    word_list_row("8 open 単語帳, 100,000 words", "BM_WordListOpen/iterations:2",
+                  "BM_WordListOpenFloorRead/iterations:2", "reading the list", 300)
+    wl_mem = m.get("BM_WordListMemory/iterations:1", (0, {}))[1]
+    wl_over = wl_mem.get("over_MiB", float("nan"))
+    rows.append(("8 peak memory of opening 単語帳", f"+{wl_over:.1f} MiB",
+                 f"+{wl_mem.get('read_over_MiB', float('nan')):.1f} MiB reading the list", "-",
+                 "<= +100 MiB", "ok" if wl_over <= 100 else "MISSED"))
+    word_list_row("8 a key typed into its filter", "BM_WordListFilterKey", None, "", 50)
+    word_list_row("8 the filter cleared", "BM_WordListFilterClear", None, "", 50)
+    word_list_row("8 a middle click while it shows", "BM_WordListCapture",
+                  "BM_WordListCaptureFloorAdd", "adding the word", 50)
+
     head = ("case", "median", "floor", "ratio", "target", "")
     widths = [max(len(str(r[i])) for r in rows + [head]) for i in range(len(head))]
     for r in [head] + rows:

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <initializer_list>
 #include <new>
+#include <utility>
 
 #include "core/base/codepage.h"
 #include "core/base/helpers.h"
@@ -19,7 +20,6 @@
 #include "core/dictionary/lookup.h"
 #include "core/text/editor_messages.h"
 #include "core/text/reading_session.h"
-#include "gui/main_window.h"
 #include "gui/message_dialog.h"
 #include "gui/window_helpers.h"
 
@@ -44,10 +44,12 @@ class WaitCursor {
 
 }  // namespace
 
-DictionaryEditor::DictionaryEditor(ReadingSession& session, MainWindow& main)
-    : QWidget(&main, Qt::Window | Qt::MSWindowsFixedSizeDialogHint),
+DictionaryEditor::DictionaryEditor(ReadingSession& session, MessageDialog& messages,
+                                   PlainMessageFn showPlainMessage, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint),
       mSession(session),
-      mMain(main) {
+      mMessages(messages),
+      mShowPlainMessage(std::move(showPlainMessage)) {
   BuildControls();
   FillFixedFields();
 }
@@ -128,9 +130,11 @@ void DictionaryEditor::SetWordClassList(QListWidget& list) {
     list.addItem(Q(tag));
 }
 
-void DictionaryEditor::StandBesideMainWindow() {
-  const QRect main = mMain.frameGeometry();
-  move(main.x() + main.width(), y());
+void DictionaryEditor::StandBesideParent() {
+  if (const QWidget* beside = parentWidget(); beside != nullptr) {
+    const QRect frame = beside->frameGeometry();
+    move(frame.x() + frame.width(), y());
+  }
 }
 
 void DictionaryEditor::ListTypedWord() {
@@ -193,7 +197,7 @@ QString DictionaryEditor::CheckInput() {
 void DictionaryEditor::AddEntry() {
   const QString msg = CheckInput();
   if (!msg.isEmpty()) {
-    mMain.ShowPlainMessage(msg, this);
+    mShowPlainMessage(msg, this);
     return;
   }
   try {
@@ -201,7 +205,7 @@ void DictionaryEditor::AddEntry() {
     {
       const WaitCursor wait(*this);
       // The word is stored as typed; the list below looks it up lowered.
-      // The session marks the words again and the main window redraws on its notice.
+      // The session marks the words again and its views redraw on its notice.
       change = mSession.AddMeaning(mWordField->text().toStdU16String(),
                                    mMeaningField->text().toStdU16String());
     }
@@ -225,14 +229,15 @@ void DictionaryEditor::AddEntry() {
 void DictionaryEditor::DeleteSelectedEntry() {
   const QList<QListWidgetItem*> selected = mEntryList->selectedItems();
   if (selected.isEmpty()) {
-    ShowMessage(Q(kMsgSelectEntry), 0, Q(kNotifyWav));
+    ShowMessage(Q(kMsgSelectEntry), MessageDialog::Buttons::kOK, Q(kNotifyWav));
     return;
   }
   const QString line = selected.first()->text();
   const int row = mEntryList->row(selected.first());
-  const int answer = ShowMessage(Q(MsgConfirmDelete(line.toStdU16String())), 1, {});
+  const MessageDialog::Answer answer = ShowMessage(Q(MsgConfirmDelete(line.toStdU16String())),
+                                                   MessageDialog::Buttons::kOKCancel, {});
   repaint();
-  if (answer == MessageDialog::kCancel)
+  if (answer == MessageDialog::Answer::kCancel)
     return;
   try {
     DicChange change;
@@ -264,7 +269,7 @@ bool DictionaryEditor::ShowChange(const DicChange& change, bool adding) {
     case DicChange::Outcome::kUnchanged:
       if (change.reloaded) {
         ListTypedWord();
-        mMain.ShowPlainMessage(Q(MsgDicReloaded(change)), this);
+        mShowPlainMessage(Q(MsgDicReloaded(change)), this);
       }
       return true;
     case DicChange::Outcome::kRefused:
@@ -279,7 +284,7 @@ bool DictionaryEditor::ShowChange(const DicChange& change, bool adding) {
 
 void DictionaryEditor::ShowWriteFailure(const QString& msg) {
   unsetCursor();
-  ShowMessage(msg, 0, Q(kNotifyWav));
+  ShowMessage(msg, MessageDialog::Buttons::kOK, Q(kNotifyWav));
   // The dictionary was taken back to what it was (or is the file's, after a reload); list that.
   ListTypedWord();
 }
@@ -300,11 +305,11 @@ void DictionaryEditor::DeleteLastCharacter() {
 }
 
 void DictionaryEditor::ShowHowToUse() {
-  ShowMessage(Q(HowToUseText()), 0, {});
+  ShowMessage(Q(HowToUseText()), MessageDialog::Buttons::kOK, {});
 }
 
 void DictionaryEditor::ShowNote() {
-  ShowMessage(Q(NoteText()), 0, {});
+  ShowMessage(Q(NoteText()), MessageDialog::Buttons::kOK, {});
 }
 
 void DictionaryEditor::HideEditor() {
@@ -319,13 +324,15 @@ QString DictionaryEditor::Word() const {
   return mWordField->text();
 }
 
-int DictionaryEditor::ShowMessage(const QString& msg, int btn, const QString& wav) {
-  return mMain.MsgDialog().Ask(this, msg, btn, wav);
+MessageDialog::Answer DictionaryEditor::ShowMessage(const QString& msg,
+                                                    MessageDialog::Buttons buttons,
+                                                    const QString& wav) {
+  return mMessages.Ask(this, msg, buttons, wav);
 }
 
 bool DictionaryEditor::event(QEvent* event) {
   if (event->type() == QEvent::WindowActivate)
-    StandBesideMainWindow();
+    StandBesideParent();
   return QWidget::event(event);
 }
 

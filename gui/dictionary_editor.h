@@ -3,6 +3,9 @@
 
 #include <QString>
 #include <QWidget>
+#include <functional>
+
+#include "gui/message_dialog.h"
 
 class QLabel;
 class QLineEdit;
@@ -11,26 +14,28 @@ class QPushButton;
 
 namespace kelmoa {
 
-class MainWindow;
 class ReadingSession;
 struct DicChange;
 
-// The dictionary editor: a modeless window beside the main window. The word box lists what the
-// dictionary holds for the typed word as the user types; "登録" adds the meaning, "削除" deletes
-// the selected line. Every change is written through at once (backup, then the new file), and
-// the main window's blue marking follows. Closing only hides the window: its word, list and
-// meaning stay for the next showing.
+// The dictionary editor: a modeless window beside its parent window. The word box lists what
+// the dictionary holds for the typed word as the user types; "登録" adds the meaning, "削除"
+// deletes the selected line. Every change goes through the reading session, which writes it
+// through at once (backup, then the new file) and has its views mark the text's words again.
+// Closing only hides the window: its word, list and meaning stay for the next showing.
 class DictionaryEditor : public QWidget {
   Q_OBJECT
 
  public:
-  // main owns the dictionary and the loaded text; the editor is its child window.
-  // The editor looks up and changes the dictionary of session; main is the window it stands
-  // beside and whose message boxes it uses.
-  DictionaryEditor(ReadingSession& session, MainWindow& main);
+  // Shows a plain message box with the text over the given window.
+  using PlainMessageFn = std::function<void(const QString& text, QWidget* parent)>;
 
-  // Stands against the main window's right edge, keeping its own top.
-  void StandBesideMainWindow();
+  // The editor looks up and changes the dictionary of session, asks and tells through messages
+  // and the plain message box, and stands beside parent, whose child window it is.
+  DictionaryEditor(ReadingSession& session, MessageDialog& messages,
+                   PlainMessageFn showPlainMessage, QWidget* parent);
+
+  // Stands against the parent window's right edge, keeping its own top.
+  void StandBesideParent();
 
   // Lists the meanings of the word box's text (lowered), one line "head word, space, meaning"
   // each; the head word is the form the lookup matched. Nothing is selected afterwards.
@@ -49,7 +54,7 @@ class DictionaryEditor : public QWidget {
   // failure the keyboard focus goes to the box at fault.
   QString CheckInput();
 
-  // The word box; the main window's right click fills it.
+  // The word box; a right click on a word of the text fills it.
   void SetWord(const QString& word);
   QString Word() const;
   // The entry index the list shows, 0 when it shows nothing.
@@ -65,16 +70,16 @@ class DictionaryEditor : public QWidget {
   void FillFixedFields();
   static void SetWordClassList(QListWidget& list);
   // Shows what became of a change: a reload in one line, a refusal or a failure in the
-  // message dialog; after a reload the main window marks its words again. True when the
-  // change was made (or after a reload had nothing left to do).
+  // message dialog. True when the change was made (or after a reload had nothing left to do).
   bool ShowChange(const DicChange& change, bool adding);
   // Shows a failed or refused change and lists the dictionary again.
   void ShowWriteFailure(const QString& msg);
-  // Re-runs the main window's word information and redraws its page, when a text is loaded.
-  int ShowMessage(const QString& msg, int btn, const QString& wav);
+  MessageDialog::Answer ShowMessage(const QString& msg, MessageDialog::Buttons buttons,
+                                    const QString& wav);
 
   ReadingSession& mSession;
-  MainWindow& mMain;
+  MessageDialog& mMessages;
+  PlainMessageFn mShowPlainMessage;
   int mCurDicIdx = 0;
 
   QLineEdit* mDictionaryFileField;

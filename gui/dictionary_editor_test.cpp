@@ -1,13 +1,9 @@
+// Tests of the dictionary editor's controls, and of speaking a word.
 #include "gui/dictionary_editor.h"
 
-#include <QApplication>
-#include <QCheckBox>
-#include <QClipboard>
-#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QTest>
 
 #include <cerrno>
@@ -18,9 +14,8 @@
 #include "core/base/codepage.h"
 #include "core/base/file_ops.h"
 #include "core/base/fixtures_test.h"
-#include "gui/main_window.h"
+#include "core/text/reading_session.h"
 #include "gui/message_dialog.h"
-#include "gui/picture_box.h"
 #include "gui/speech.h"
 #include "gui/window_fixtures_test.h"
 #include "gui/window_helpers.h"
@@ -32,10 +27,6 @@ namespace fs = std::filesystem;
 using testing::ReadBytes;
 using testing::SjisLines;
 using testing::WriteBytes;
-
-bool IsBlue(QRgb c) {
-  return qBlue(c) > 160 && qRed(c) < 120 && qGreen(c) < 120;
-}
 
 // A file system whose writes fail as on a full disk while `full` is set.
 class FullDisk : public FileOps {
@@ -56,33 +47,35 @@ const std::vector<std::string> kDic = {"dog\t犬", "dog\tいぬ", "run\t走る",
 
 }  // namespace
 
-// The dictionary editor beside a main window that runs on a temporary base folder; the test
-// answers the dialogs and message boxes.
+// The dictionary editor over a reading session on a temporary base folder; the test answers
+// the message dialog and the plain message box.
 class DictionaryEditorTest : public QObject {
   Q_OBJECT
 
   testing::TempDir mDir;
-  std::unique_ptr<MainWindow> mW;
   QStringList mMessages;       // the message dialog
   QStringList mPlainMessages;  // the plain message box
-  int mAnswer = MessageDialog::kOK;
+  MessageDialog::Answer mAnswer = MessageDialog::Answer::kOK;
+  std::unique_ptr<MessageDialog> mDialog;
+  std::unique_ptr<ReadingSession> mSession;
+  std::unique_ptr<DictionaryEditor> mEditor;
 
-  std::string DicPath() const { return mDir / "dic/Dic_EJ.txt"; }
-  std::string Text(const std::string& name, const std::vector<std::string>& lines) {
-    return testing::WriteSampleText(mDir, name, lines);
+  // The editor on the small dictionary.
+  DictionaryEditor& Ready() {
+    WriteBytes(mDir / "dic/Dic_EJ.txt", SjisLines(kDic));
+    mSession = std::make_unique<ReadingSession>(mDir.path());
+    (void)mSession->LoadDictionary();
+    mDialog = std::make_unique<MessageDialog>(QString(), QStringLiteral("Kelmoa"), nullptr);
+    mDialog->SetResponder([this](const QString& msg, MessageDialog::Buttons) {
+      mMessages << msg;
+      return mAnswer;
+    });
+    mEditor = std::make_unique<DictionaryEditor>(
+        *mSession, *mDialog, [this](const QString& text, QWidget*) { mPlainMessages << text; },
+        nullptr);
+    return *mEditor;
   }
-  // A main window with the small dictionary, showing the text (when given), and the editor.
-  DictionaryEditor& Ready(const std::vector<std::string>& text = {}) {
-    WriteBytes(DicPath(), SjisLines(kDic));
-    mW = testing::StartMainWindow(mDir, {}, mMessages, mPlainMessages, mAnswer);
-    mW->ActivateFirstTime();
-    if (!text.empty()) {
-      mW->mTextFilePath = Text("t.txt", text);
-      mW->OpenTextFile();
-    }
-    return mW->DictionaryEditorWindow();
-  }
-  DictionaryEditor& E() { return mW->DictionaryEditorWindow(); }
+  DictionaryEditor& E() { return *mEditor; }
   // The editor's boxes and lists as a user finds them: the word and meaning boxes follow the
   // dictionary's name, the entry list comes before the tag list.
   QLineEdit* WordBox() { return LineEdits().value(1); }
@@ -91,23 +84,13 @@ class DictionaryEditorTest : public QObject {
   QList<QLineEdit*> LineEdits() {
     return E().findChildren<QLineEdit*>(QString(), Qt::FindDirectChildrenOnly);
   }
-  QPushButton* Button(const QString& caption) {
-    for (QPushButton* button : E().findChildren<QPushButton*>()) {
-      if (button->text() == caption)
-        return button;
-    }
-    return nullptr;
-  }
+  QPushButton* Button(const QString& caption) { return testing::Button(E(), caption); }
 
-  QStringList List() {
+  QStringList List() { return Texts(EntryList()->findItems({}, Qt::MatchContains)); }
+  QStringList Selected() { return Texts(EntryList()->selectedItems()); }
+  static QStringList Texts(const QList<QListWidgetItem*>& items) {
     QStringList lines;
-    for (int i = 0; i < EntryList()->count(); ++i)
-      lines << EntryList()->item(i)->text();
-    return lines;
-  }
-  QStringList Selected() {
-    QStringList lines;
-    for (const QListWidgetItem* item : EntryList()->selectedItems())
+    for (const QListWidgetItem* item : items)
       lines << item->text();
     return lines;
   }
@@ -119,25 +102,6 @@ class DictionaryEditorTest : public QObject {
     WordBox()->setText(word);
     MeaningBox()->setText(meaning);
   }
-
-  int Pitch() const { return mW->mSetting.CharHeight + mW->mSetting.LineSpace; }
-  // The middle of word in the text, in pane coordinates.
-  QPointF At(const std::string& word) const {
-    return testing::WordMiddle(*mW, mW->mScrollBar->value(), word);
-  }
-  // Whether the drawn page shows word in blue.
-  bool DrawnBlue(const std::string& word) const {
-    const QPointF p = At(word);
-    const QRect cell(static_cast<int>(p.x()) - 6, static_cast<int>(p.y()) - 7, 12, 14);
-    const QImage& page = mW->mTextPane->Image();
-    int n = 0;
-    for (int y = cell.top(); y <= cell.bottom(); ++y) {
-      for (int x = cell.left(); x <= cell.right(); ++x)
-        n += IsBlue(page.pixel(x, y)) ? 1 : 0;
-    }
-    return n > 8;
-  }
-  void Hover(QPointF p) { mW->HoverAt(p.x(), p.y()); }
   // A stand-in for the speech program on PATH: every run leaves a file holding its argument
   // count and then each argument on a line of its own.
   std::string FakeSpeechProgram() {
@@ -175,22 +139,22 @@ class DictionaryEditorTest : public QObject {
     testing::MakeDataFolders(mDir.path());
     mMessages.clear();
     mPlainMessages.clear();
-    mAnswer = MessageDialog::kOK;
+    mAnswer = MessageDialog::Answer::kOK;
   }
 
   void cleanup() {
-    mW.reset();
+    mEditor.reset();
+    mSession.reset();
     for (const auto& entry : fs::directory_iterator(mDir.path()))
       fs::remove_all(entry.path());
   }
 
   // Typing a word lists its entries; "登録" adds the meaning through the session, lists and
-  // selects it, empties the meaning box, and the text marks the word and shows its popup.
-  void anAddThroughTheControlsIsListedAndMarked() {
-    Ready({"the zebra runs"});
+  // selects it, empties the meaning box, and the session knows the word.
+  void anAddThroughTheControlsIsListedAndSelected() {
+    Ready();
     QTest::keyClicks(WordBox(), QStringLiteral("runs"));  // found through its base form
     QCOMPARE(List(), (QStringList{"run 走る", "run 運営する"}));
-    QVERIFY(!DrawnBlue("zebra"));
     WordBox()->clear();
     Type("zebra", "シマウマ");
     Button("登録")->click();
@@ -198,42 +162,31 @@ class DictionaryEditorTest : public QObject {
     QCOMPARE(Selected(), QStringList{"zebra シマウマ"});
     QCOMPARE(MeaningBox()->text(), QString());
     QCOMPARE(Backups(), 1u);
-    QVERIFY(DrawnBlue("zebra"));
-    Hover(At("zebra"));
-    QVERIFY(!mW->mPopupBox->isHidden());
-    QCOMPARE(mW->mPopupBox->height(), Pitch() + 5);
   }
 
-  // "削除" asks first; Cancel keeps the entry, OK removes it from the list and the file, and the
-  // popup shown before the change goes with the old meanings.
+  // "削除" asks first; Cancel keeps the entry, OK removes it from the list and the file.
   void aDeleteThroughTheControlsAsksAndRemoves() {
-    DictionaryEditor& e = Ready({"the dog"});
-    Hover(At("dog"));
-    QVERIFY(!mW->mPopupBox->isHidden());
+    DictionaryEditor& e = Ready();
     e.SetWord(QStringLiteral("dog"));
     EntryList()->setCurrentRow(1);  // dog 犬
-    mAnswer = MessageDialog::kCancel;
+    mAnswer = MessageDialog::Answer::kCancel;
     Button("削除")->click();
     QCOMPARE(mMessages, QStringList{"この単語・意味を削除してよろしいですか？\n    dog 犬"});
     QCOMPARE(List().size(), 2);
     QCOMPARE(Backups(), 0u);
 
-    mAnswer = MessageDialog::kOK;
+    mAnswer = MessageDialog::Answer::kOK;
     Button("削除")->click();
     QCOMPARE(List(), QStringList{"dog いぬ"});
     QCOMPARE(Backups(), 1u);
-    QVERIFY(mW->mPopupBox->isHidden());
-    QVERIFY(DrawnBlue("dog"));
-    Hover(At("dog"));
-    QCOMPARE(mW->mPopupBox->height(), Pitch() + 5);
   }
 
-  // A write that fails (a full disk) is shown in a message; the list, the text's marks and the
-  // typed meaning stay as they were, and the same click goes through once there is room.
-  void aFailedWriteIsShownAndTheWindowsStayAsTheyWere() {
+  // A write that fails (a full disk) is shown in a message; the list and the typed meaning
+  // stay as they were, and the same click goes through once there is room.
+  void aFailedWriteIsShownAndTheWindowStaysAsItWas() {
     FullDisk disk;
-    Ready({"the zebra"});
-    mW->Session().SetFileOps(disk);
+    Ready();
+    mSession->SetFileOps(disk);
     disk.full = true;
     Type("zebra", "シマウマ");
     Button("登録")->click();
@@ -241,33 +194,10 @@ class DictionaryEditorTest : public QObject {
     QVERIFY2(mMessages[0].endsWith("No space left on device"), qPrintable(mMessages[0]));
     QVERIFY(List().isEmpty());
     QCOMPARE(MeaningBox()->text(), QStringLiteral("シマウマ"));
-    QVERIFY(!DrawnBlue("zebra"));
 
     disk.full = false;
     Button("登録")->click();
     QCOMPARE(List(), QStringList{"zebra シマウマ"});
-    QVERIFY(DrawnBlue("zebra"));
-  }
-
-  // A right click on a word feeds the shown editor and the clipboard; while the editor is
-  // hidden, or over a gap, it does nothing.
-  void aRightClickFeedsTheShownEditorAndTheClipboard() {
-    Ready({"Running dogs, fast"});
-    QClipboard& clipboard = *QApplication::clipboard();
-    clipboard.setText(QStringLiteral("before"));
-    const auto rightClick = [this](QPointF p) {
-      QMouseEvent press(QEvent::MouseButtonPress, p, mW->mTextPane->mapToGlobal(p), Qt::RightButton,
-                        Qt::RightButton, Qt::NoModifier);
-      QApplication::sendEvent(mW->mTextPane, &press);
-    };
-    rightClick(At("Running"));  // the editor has never been shown
-    QCOMPARE(clipboard.text(), QStringLiteral("before"));
-    mW->ShowDictionaryEditor();
-    rightClick(At("Running"));
-    QCOMPARE(List(), (QStringList{"run 走る", "run 運営する"}));
-    rightClick((At("dogs") + At("fast")) / 2);
-    QCOMPARE(E().Word(), QStringLiteral("Running"));
-    QCOMPARE(clipboard.text(), QStringLiteral("Running"));
   }
 
   // The word goes to the speech program as its text: never through a shell, never as one of
@@ -292,8 +222,7 @@ class DictionaryEditorTest : public QObject {
   // A speech program that is missing, ends with an error, or says "error:" (as espeak-ng does
   // without a sound device, still ending with 0) is said once, with the package to look at;
   // one whose error output holds only warnings says nothing.
-  void aSpeechFailureIsSaidOnceInTheStatusLine() {
-    Ready({"the dog"});
+  void aSpeechFailureIsSaidOnce() {
     fs::create_directories(mDir / "fakebin");
     const struct {
       const char* script;  // of the speech program; empty for none
@@ -328,12 +257,6 @@ class DictionaryEditorTest : public QObject {
             qPrintable(said[0]));
       }
     }
-    // The main window says it in the status line over the pane.
-    mW->mSpeaker.SetProgram(QString::fromStdString(mDir / "no-such-program"));
-    mW->mSpeakBox->setChecked(true);
-    mW->PressAt(Qt::LeftButton, {}, At("dog").x(), At("dog").y());
-    QVERIFY(!mW->mStatusLine->isHidden());
-    QVERIFY(mW->mStatusLine->text().startsWith(QStringLiteral("単語を発音できません：")));
   }
 };
 

@@ -10,13 +10,16 @@
 #include <QFile>
 #include <QProcess>
 #include <QSocketNotifier>
+#include <QWidget>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
 #include <thread>
 
+#include "core/base/codepage.h"
 #include "core/base/helpers.h"
+#include "gui/window_helpers.h"
 
 namespace kelmoa {
 
@@ -234,6 +237,26 @@ bool StartWatchedProgram(const std::string& program, const std::vector<std::stri
   new ProgramWatch(program, pid, pidFd, errorPipe[0], std::move(onFailure),
                    owner);  // owner keeps it
   return true;
+}
+
+EditorPlace EditorPlaceBeside(const QWidget& window, int line) {
+  const QRect frame = window.frameGeometry();
+  EditorPlace place;
+  place.line = line;
+  place.x = frame.x() + frame.width();
+  place.y = frame.y();
+  place.w = PrimaryScreenGeometry().width() - (frame.width() + frame.x());
+  place.h = frame.height();
+  return place;
+}
+
+std::u16string EditorFailureReason(const ProgramEnd& end) {
+  const std::u16string code = Utf8ToUtf16(std::to_string(end.exitCode));
+  const std::u16string program = UPath(end.program);
+  return end.program == kPlainEditorProgram
+             ? u"テキストファイルを開くプログラム（エディタ）が設定されていないようです（" +
+                   program + u" の終了コード " + code + u"）"
+             : u"終了コード " + code + u" で終わりました";
 }
 
 std::string AbsolutePath(const std::string& path) {

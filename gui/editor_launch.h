@@ -10,6 +10,7 @@
 #include "core/settings/editor_command.h"
 
 class QObject;
+class QWidget;
 
 namespace kelmoa {
 
@@ -41,6 +42,13 @@ using ProgramFailedFn = std::function<void(const ProgramEnd& end)>;
 bool StartWatchedProgram(const std::string& program, const std::vector<std::string>& args,
                          bool readErrors, QObject& owner, ProgramFailedFn onFailure,
                          QString& reason);
+
+// Where an editor started for window is to stand: right of it up to the screen's edge, as high
+// as it, scrolled to line.
+EditorPlace EditorPlaceBeside(const QWidget& window, int line);
+
+// Why a watched editor (or the desktop's handler of text files) failed, in the user's words.
+std::u16string EditorFailureReason(const ProgramEnd& end);
 
 // path made absolute against the current folder; an empty path stays empty.
 std::string AbsolutePath(const std::string& path);

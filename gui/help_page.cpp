@@ -17,6 +17,20 @@ QUrl HelpPageUrl(const std::string& baseFolder) {
   return QUrl::fromEncoded("file://" + path.toPercentEncoding("/"), QUrl::StrictMode);
 }
 
+std::u16string HelpFailureReason(HelpFailure failure, const QString& program,
+                                 const QString& detail) {
+  switch (failure) {
+    case HelpFailure::kPageMissing:
+      return u"ヘルプページのファイルがありません";
+    case HelpFailure::kNotStarted:
+      return program.toStdU16String() + u" を起動できません（" + detail.toStdU16String() + u"）";
+    case HelpFailure::kFailed:
+      break;
+  }
+  return u"ページを開くプログラム（ブラウザ）が設定されていないようです（" +
+         program.toStdU16String() + u" の終了コード " + detail.toStdU16String() + u"）";
+}
+
 HelpPageOpener::HelpPageOpener(ReportFn report, QObject* parent)
     : QObject(parent), mReport(std::move(report)) {}
 

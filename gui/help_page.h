@@ -22,6 +22,11 @@ enum class HelpFailure {
   kFailed,       // the opener ended with a failure: no browser set up, for one
 };
 
+// Why the page did not open, in the user's words: program is the opener, detail what
+// HelpPageOpener reported with the failure.
+std::u16string HelpFailureReason(HelpFailure failure, const QString& program,
+                                 const QString& detail);
+
 // Hands the page to the desktop's opener (xdg-open), which starts the program registered for
 // it, and reports a failure: a missing page at once, an opener that cannot start or that ends
 // with a failure when it ends. The call never waits for the opener; an opener still running

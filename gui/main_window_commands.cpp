@@ -1,24 +1,26 @@
-// The main window's commands: the text-file chooser, the settings window with the re-layout
-// that follows a change, the help page with its F1 key and the word list's F2.
-
+// The main window's commands: what its buttons and keys do, and what a click on a word does.
+#include <QCheckBox>
+#include <QClipboard>
 #include <QCoreApplication>
 #include <QFile>
-#include <QKeySequence>
-#include <QScrollBar>
-#include <QShortcut>
+#include <QGuiApplication>
+#include <QRect>
+#include <ctime>
 #include <optional>
-#include <utility>
 
 #include "core/base/codepage.h"
 #include "core/base/helpers.h"
 #include "core/text/messages.h"
-#include "core/text/open_text.h"
+#include "core/wordlist/word_capture.h"
+#include "core/wordlist/word_list_messages.h"
+#include "gui/dictionary_editor.h"
+#include "gui/editor_launch.h"
 #include "gui/help_page.h"
 #include "gui/main_window.h"
-#include "gui/picture_box.h"
 #include "gui/settings_dialog.h"
 #include "gui/text_chooser.h"
 #include "gui/window_helpers.h"
+#include "gui/word_list_store.h"
 
 namespace kelmoa {
 namespace {
@@ -26,84 +28,7 @@ namespace {
 // The chooser stands this far right of and below the main window's top-left corner.
 constexpr QPoint kChooserOffset(40, 20);
 
-QString QPath(const std::string& path) {
-  return QFile::decodeName(path.c_str());
-}
-
 }  // namespace
-
-void MainWindow::CreateCommandWindows() {
-  const auto plain = [this](const QString& text, QWidget* parent) {
-    ShowPlainMessage(text, parent);
-  };
-  mSettingsDialog = new SettingsDialog(QString::fromStdString(mPaths.programFolder), plain, this);
-  mSettingsDialog->ShowLineSpaceRange(mSettingDef, mSettingMax);
-  mSettingsDialog->FillFields(mSetting);
-  mSettingsDialog->SetFontSizeEnabled(mWindowMetrics.FontSizeOk);
-
-  mTextChooser = new TextChooser(
-      mPaths.DataPath("txt_shift_jis"), plain,
-      [this](const std::string& path) { return ChooserNote(path); }, this);
-
-  // A help page that does not open is reported, so the user knows to look for a browser.
-  mHelpPage = new HelpPageOpener(
-      [this](HelpFailure failure, const QString& detail) {
-        const std::u16string program = mHelpPage->Program().toStdU16String();
-        std::u16string reason;
-        switch (failure) {
-          case HelpFailure::kPageMissing:
-            reason = u"ヘルプページのファイルがありません";
-            break;
-          case HelpFailure::kNotStarted:
-            reason = program + u" を起動できません（" + detail.toStdU16String() + u"）";
-            break;
-          case HelpFailure::kFailed:
-            reason = u"ページを開くプログラム（ブラウザ）が設定されていないようです（" + program +
-                     u" の終了コード " + detail.toStdU16String() + u"）";
-            break;
-        }
-        ShowPlainMessage(
-            Q(MsgHelpNotOpened(QPath(HelpPagePath(mPaths.baseFolder)).toStdU16String(), reason)));
-      },
-      this);
-
-  // Key preview: F1 reaches the window whichever of its controls has the focus.
-  auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
-  f1->setContext(Qt::WindowShortcut);
-  connect(f1, &QShortcut::activated, this, [this] { HandleKey(Qt::Key_F1); });
-  auto* f2 = new QShortcut(QKeySequence(Qt::Key_F2), this);
-  f2->setContext(Qt::WindowShortcut);
-  connect(f2, &QShortcut::activated, this, [this] { HandleKey(Qt::Key_F2); });
-  auto* f3 = new QShortcut(QKeySequence(Qt::Key_F3), this);
-  f3->setContext(Qt::WindowShortcut);
-  connect(f3, &QShortcut::activated, this, [this] { HandleKey(Qt::Key_F3); });
-
-  // The scrolling keys likewise, whichever control has the focus.
-  const std::pair<QKeySequence, ScrollKey> scrollKeys[] = {
-      {QKeySequence(Qt::Key_Up), ScrollKey::kLineUp},
-      {QKeySequence(Qt::Key_Down), ScrollKey::kLineDown},
-      {QKeySequence(Qt::Key_PageUp), ScrollKey::kPageUp},
-      {QKeySequence(Qt::Key_PageDown), ScrollKey::kPageDown},
-      {QKeySequence(Qt::CTRL | Qt::Key_Home), ScrollKey::kTop},
-      {QKeySequence(Qt::CTRL | Qt::Key_End), ScrollKey::kBottom},
-  };
-  for (const auto& key : scrollKeys) {
-    auto* shortcut = new QShortcut(key.first, this);
-    shortcut->setContext(Qt::WindowShortcut);
-    const ScrollKey scroll = key.second;
-    connect(shortcut, &QShortcut::activated, this, [this, scroll] { ScrollByKey(scroll); });
-  }
-}
-
-QString MainWindow::ChooserNote(const std::string& path) const {
-  if (!TextWouldBeRefused(path))
-    return {};
-  const auto copy = mPreparedCopies.find(path);
-  if (copy != mPreparedCopies.end())
-    return QStringLiteral("（変換済み：%1 を開いてください）")
-        .arg(QPath(GetFileNameOfPath(copy->second)));
-  return QStringLiteral("（このままでは開けません：「変換して開く」で読めるコピーを作れます）");
-}
 
 void MainWindow::ChooseAndOpenText() {
   mTextChooser->move(pos() + kChooserOffset);
@@ -112,8 +37,25 @@ void MainWindow::ChooseAndOpenText() {
     return;
   // The window repaints where the chooser stood before the file is read.
   QCoreApplication::processEvents();
-  mTextFilePath = *chosen;
-  OpenTextFile();
+  OpenTextFile(*chosen);
+}
+
+void MainWindow::EditTextInEditor(const std::string& path) {
+  // An editor that ends with an error, or a desktop without a handler of text files, is
+  // reported when it has ended: the click is not left without an answer.
+  const auto failed = [this](const ProgramEnd& end) {
+    ShowPlainMessage(
+        Q(MsgEditorFailed(QPath(end.program).toStdU16String(), EditorFailureReason(end))));
+  };
+  // The editor started is the settings window's field as it stands, also after a cancelled
+  // showing.
+  const std::string editor = Utf16ToUtf8(mSettingsDialog->TextEditorText().toStdU16String());
+  std::string program;
+  QString reason;
+  if (!StartEditor(editor, path, EditorPlaceBeside(*this, mTextView->FirstLine()), *this, failed,
+                   program, reason))
+    ShowPlainMessage(
+        Q(MsgEditorNotStarted(QPath(program).toStdU16String(), reason.toStdU16String())));
 }
 
 void MainWindow::EditSettings() {
@@ -136,22 +78,12 @@ void MainWindow::EditSettings() {
   }
 }
 
-void MainWindow::TellSettingsNotStored(const Status& status) {
-  if (status.ok() || mIniFailureTold)
-    return;
-  mIniFailureTold = true;
-  ShowPlainMessage(
-      Q(MsgSettingsNotStored(QPath(IniPath()).toStdU16String(), ReasonInWords(status))));
-}
-
 void MainWindow::ApplySettingChange() {
-  GetFontMetrics();
+  mFontSizeOk = mTextView->TakeFontSize(mSetting);
   if (!mSession.HasText())
-    return;  // the greeting or the empty pane stays as drawn
-  // The popup stood at the old positions, in the old font.
-  HideMeaningPopup();
-  FitWindowToText(mSession.Relayout(mSetting));
-  DrawPage();
+    return;                                      // the greeting or the empty pane stays as drawn
+  FitWindowToText(mSession.Relayout(mSetting));  // the popup stood over the old layout
+  mTextView->DrawPage();
 }
 
 void MainWindow::ShowHelp() {
@@ -162,17 +94,62 @@ void MainWindow::ShowHelp() {
   }
 }
 
-void MainWindow::HandleKey(int keyCode) {
-  if (keyCode == Qt::Key_F1)
-    ShowHelp();
-  else if (keyCode == Qt::Key_F2)
-    ShowWordList();
-  else if (keyCode == Qt::Key_F3)
-    OpenTextReadLast();
+void MainWindow::ShowDictionaryEditor() {
+  if (mDictionaryEditor == nullptr) {
+    mDictionaryEditor = new DictionaryEditor(
+        mSession, *mMsg,
+        [this](const QString& text, QWidget* parent) { ShowPlainMessage(text, parent); }, this);
+  }
+  const QRect frame = frameGeometry();
+  mDictionaryEditor->move(frame.x() + frame.width(),
+                          frame.y() + static_cast<int>(RoundHalfEven(frame.height() / 8.0)));
+  mDictionaryEditor->show();
+  mDictionaryEditor->raise();
+  mDictionaryEditor->activateWindow();
 }
 
-std::string MainWindow::TextEditorField() const {
-  return Utf16ToUtf8(mSettingsDialog->TextEditorText().toStdU16String());
+void MainWindow::ShowWordList() {
+  if (mWordListWindow == nullptr) {
+    mWordListWindow = new WordListWindow(
+        *mWordList, *this, *mMsg, IniPath(),
+        [this](const Status& status) { TellSettingsNotStored(status); }, this);
+  }
+  mWordListWindow->show();
+  mWordListWindow->raise();
+  mWordListWindow->activateWindow();
+}
+
+void MainWindow::AddWordToList(int k, AddedBy how) {
+  WordCapture capture;
+  if (!mSession.Capture(k, mTextPath, std::time(nullptr), capture)) {
+    if (how == AddedBy::kClick && k >= 1 && k <= Document().words.Count())
+      mTextView->ShowStatusLine(Q(MsgWordNotInDictionary(Document().words.Word(k))));
+    return;
+  }
+  int count = 0;
+  if (const Status status = mWordList->Add(capture, count); !status.ok()) {
+    if (how == AddedBy::kClick)
+      ShowMessage(Utf8ToUtf16(status.message()), MessageDialog::Buttons::kOK);
+    else
+      mTextView->ShowStatusLine(Q(MsgWordNotAdded(capture.word)));
+    return;
+  }
+  mTextView->ShowWordAdded(k, Q(MsgWordAdded(capture.word, count)));
+}
+
+void MainWindow::SpeakWord(const QString& word) {
+  if (mSpeakBox->isChecked())
+    (void)mSpeaker.SpeakWord(word);  // a failure is said in the status line, once
+}
+
+void MainWindow::LookUpWord(const QString& word) {
+  // The editor feeds on right clicks only while it is on screen.
+  if (mDictionaryEditor == nullptr || !mDictionaryEditor->isVisible())
+    return;
+  mDictionaryEditor->SetWord(word);
+  QClipboard* clipboard = QGuiApplication::clipboard();
+  clipboard->clear();
+  clipboard->setText(word);
 }
 
 }  // namespace kelmoa

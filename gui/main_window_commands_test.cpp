@@ -1,40 +1,35 @@
+// Tests of the main window's commands: settings, chooser, editor, clicks on words, and 単語帳.
 #include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMimeData>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScrollBar>
+#include <QTableView>
 #include <QTest>
 #include <QTimer>
-#include <QUrl>
 #include <filesystem>
 #include <functional>
 
 #include "core/base/fixtures_test.h"
 #include "core/settings/ini_file.h"
+#include "core/wordlist/word_list.h"
+#include "gui/dictionary_editor.h"
 #include "gui/main_window.h"
-#include "gui/message_dialog.h"
+#include "gui/main_window_fixtures_test.h"
 #include "gui/picture_box.h"
 #include "gui/settings_dialog.h"
 #include "gui/text_chooser.h"
-#include "gui/window_fixtures_test.h"
 #include "gui/window_helpers.h"
+#include "gui/word_list_window.h"
 
 namespace kelmoa {
 namespace {
 
 using testing::ReadBytes;
 using testing::WriteBytes;
-
-std::vector<std::string> Lines(int n, const std::string& prefix) {
-  std::vector<std::string> lines;
-  for (int i = 1; i <= n; ++i)
-    lines.push_back(prefix + " " + std::to_string(i));
-  return lines;
-}
 
 // Shows a modal window through `show` and runs `act` inside its modal loop. A window that act
 // leaves open is closed after ten seconds, so a failing check cannot hang the test; the
@@ -50,14 +45,7 @@ bool WhileShown(QDialog& dlg, Act act, const std::function<void()>& show) {
   return guard.isActive();
 }
 
-// The button of a window with the given caption; null when there is none.
-QPushButton* Button(const QWidget& window, const QString& caption) {
-  for (QPushButton* button : window.findChildren<QPushButton*>()) {
-    if (button->text() == caption)
-      return button;
-  }
-  return nullptr;
-}
+using testing::Button;
 
 void Press(const QWidget& window, const QString& caption) {
   QPushButton* button = Button(window, caption);
@@ -67,16 +55,17 @@ void Press(const QWidget& window, const QString& caption) {
 
 }  // namespace
 
-// The command row of the main window on an installed program in a temporary base folder; the
-// test works the settings window and the chooser from inside their modal showings.
+// The command row of the main window on an installed program in a temporary base folder, and
+// the clicks on the words of its text; the test works the settings window and the chooser from
+// inside their modal showings.
 class MainWindowCommandsTest : public QObject {
   Q_OBJECT
 
   testing::TempDir mDir;
   std::unique_ptr<MainWindow> mW;
   QStringList mPlain;     // plain messages of the main window, the settings window and the chooser
-  QStringList mMessages;  // the message dialog, always answered with Cancel
-  static constexpr int kCancel = MessageDialog::kCancel;
+  QStringList mMessages;  // the message dialog
+  MessageDialog::Answer mAnswer = MessageDialog::Answer::kCancel;
 
   std::string IniPath() const { return mDir / "bin/Kelmoa.ini"; }
   QString IniValue(std::u16string_view key) const {
@@ -86,26 +75,26 @@ class MainWindowCommandsTest : public QObject {
     return testing::WriteSampleText(mDir, name, lines);
   }
   MainWindow& Ready() {
-    WriteBytes(mDir / "dic/Dic_EJ.txt", testing::Sjis("dog\t犬\r\nthe\tその\r\n"));
-    mW = testing::StartMainWindow(mDir, {}, mMessages, mPlain, kCancel);
+    WriteBytes(mDir / "dic/Dic_EJ.txt", testing::Sjis("dog\t犬\r\nthe\tその\r\ncat\t猫\r\n"));
+    mW = testing::StartMainWindow(mDir, {}, mMessages, mPlain, mAnswer);
     mW->ActivateFirstTime();
     return *mW;
   }
-  void Open(const std::string& path) {
-    mW->mTextFilePath = path;
-    mW->OpenTextFile();
+  void Open(const std::string& path) { mW->OpenTextFile(path); }
+  SettingsDialog& Ini() { return *mW->findChild<SettingsDialog*>(); }
+  TextChooser& Chooser() { return *mW->findChild<TextChooser*>(); }
+  const QImage& Page() const { return mW->View().Pane().Image(); }
+  void Click(const std::string& word, Qt::MouseButton button, Qt::KeyboardModifiers mods = {},
+             int n = 1) {
+    testing::SendMouse(mW->View().Pane(), QEvent::MouseButtonPress,
+                       testing::WordOnPage(*mW, word, n), button, mods);
   }
-  SettingsDialog& Ini() { return *mW->mSettingsDialog; }
-  TextChooser& Chooser() { return *mW->mTextChooser; }
-  QScrollBar& VScroll() { return *mW->mScrollBar; }
-  const QImage& Page() const { return mW->mTextPane->Image(); }
-  const SettingInfo& Setting() const { return mW->mSetting; }
 
   // "設定" with act working in the settings window.
   template <typename Act>
   bool Settings(Act act) {
     return WhileShown(
-        Ini(), [&] { act(Ini()); }, [this] { mW->EditSettings(); });
+        Ini(), [&] { act(Ini()); }, [this] { Button(*mW, QStringLiteral("設定"))->click(); });
   }
   bool ChangeFontSize(int option) {
     return Settings([option](SettingsDialog& ini) {
@@ -117,7 +106,8 @@ class MainWindowCommandsTest : public QObject {
   template <typename Act>
   bool Choose(Act act) {
     return WhileShown(
-        Chooser(), [&] { act(Chooser()); }, [this] { mW->ChooseAndOpenText(); });
+        Chooser(), [&] { act(Chooser()); },
+        [this] { Button(*mW, QStringLiteral("ファイル"))->click(); });
   }
   // The chooser is worked as a user works it: its list and its buttons by their captions.
   static QListWidget& FileList(const TextChooser& chooser) {
@@ -164,6 +154,8 @@ class MainWindowCommandsTest : public QObject {
   void init() {
     testing::MakeDataFolders(mDir.path());
     mPlain.clear();
+    mMessages.clear();
+    mAnswer = MessageDialog::Answer::kCancel;
   }
   void cleanup() {
     mW.reset();
@@ -175,8 +167,8 @@ class MainWindowCommandsTest : public QObject {
   // window changes nothing, and each showing starts on Cancel.
   void theSettingsWindowReturnsAChangeOnlyWhenConfirmed() {
     MainWindow& w = Ready();
-    Open(Text("long.txt", Lines(200, "the dog runs")));
-    VScroll().setValue(40);
+    Open(Text("long.txt", testing::NumberedLines(200, "the dog runs")));
+    w.View().ScrollTo(40);
     const std::function<void(SettingsDialog&)> closes[] = {
         [](SettingsDialog& ini) { ini.close(); },  // through the frame
         [](SettingsDialog& ini) { QTest::keyClick(&ini, Qt::Key_Escape); },
@@ -190,21 +182,23 @@ class MainWindowCommandsTest : public QObject {
         LineSpace(ini)->setText(QStringLiteral("5"));
         close(ini);
       }));
-      QVERIFY2(Setting().FontSize == 9.75f && Setting().LineSpace == 3, QByteArray::number(i++));
+      QVERIFY2(mW->Setting().FontSize == 9.75f && mW->Setting().LineSpace == 3,
+               QByteArray::number(i++));
     }
     QVERIFY(!std::filesystem::exists(IniPath()));
 
     const QImage before = Page();
     QVERIFY(ChangeFontSize(2));
-    QCOMPARE(w.mPaneFont.pointSizeF(), 12.75);
-    QCOMPARE(VScroll().value(), 40);
+    QCOMPARE(w.View().Pane().font().pointSizeF(), 12.75);
+    QCOMPARE(w.View().FirstLine(), 40);
     QVERIFY(Page() != before);
     QCOMPARE(IniValue(u"FontSize"), QStringLiteral("12.75"));
     QVERIFY(mPlain.isEmpty());
   }
 
-  // The chooser lists the text files in any letter case and returns the one chosen; "選択"
-  // with nothing selected asks for one, and closing it returns nothing.
+  // The chooser lists the text files in any letter case and returns the one chosen (by "選択",
+  // a double click or Enter); "選択" with nothing selected asks for one, and closing it returns
+  // nothing.
   void theChooserReturnsTheFileChosen() {
     MainWindow& w = Ready();
     for (const char* name : {"a.txt", "B.TXT", "c.Txt", "d.md", ".hidden.txt"})
@@ -220,22 +214,16 @@ class MainWindowCommandsTest : public QObject {
       Select(chooser, "c.Txt");
       Press(chooser, "選択");
     }));
-    QCOMPARE(w.windowTitle(), QStringLiteral("c.Txt - Kelmoa Ver1.1.1"));
+    QCOMPARE(w.windowTitle(), testing::Title("c.Txt"));
     QVERIFY(Choose([&](TextChooser& chooser) {
       Select(chooser, "a.txt");
       chooser.close();
     }));
     QCOMPARE(Chooser().ChosenPath(), std::string());
-    QCOMPARE(w.windowTitle(), QStringLiteral("c.Txt - Kelmoa Ver1.1.1"));
-  }
-
-  // A double click or Enter on a file in the chooser opens it, as "選択" does.
-  void aDoubleClickOrEnterInTheChooserOpensTheFile() {
-    MainWindow& w = Ready();
-    for (const char* name : {"a.txt", "b.txt"})
-      Text(name, {"the " + std::string(name)});
+    QCOMPARE(w.windowTitle(), testing::Title("c.Txt"));
+    // A double click or Enter on a file opens it, as "選択" does.
     QVERIFY(Choose([&](TextChooser& chooser) {
-      Select(chooser, "b.txt");
+      Select(chooser, "B.TXT");
       QListWidget& list = FileList(chooser);
       const QPoint at = list.visualItemRect(list.currentItem()).center();
       QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, at);
@@ -243,14 +231,13 @@ class MainWindowCommandsTest : public QObject {
                         Qt::LeftButton, Qt::LeftButton, {});
       QApplication::sendEvent(list.viewport(), &twice);
     }));
-    QCOMPARE(w.windowTitle(), QStringLiteral("b.txt - Kelmoa Ver1.1.1"));
+    QCOMPARE(w.windowTitle(), testing::Title("B.TXT"));
     QVERIFY(Choose([&](TextChooser& chooser) {
       Select(chooser, "a.txt");
       FileList(chooser).setFocus();
       QTest::keyClick(&FileList(chooser), Qt::Key_Return);
     }));
-    QCOMPARE(w.windowTitle(), QStringLiteral("a.txt - Kelmoa Ver1.1.1"));
-    QVERIFY(mPlain.isEmpty());
+    QCOMPARE(w.windowTitle(), testing::Title("a.txt"));
   }
 
   // After "変換して開く" the chooser lists the copy, chosen, without "一覧更新"; the original,
@@ -266,8 +253,9 @@ class MainWindowCommandsTest : public QObject {
       QCOMPARE(Listed(chooser).size(), 3);
       chooser.close();
     }));
-    w.OpenPreparedCopy(story);  // what "変換して開く" does
-    QCOMPARE(w.windowTitle(), QStringLiteral("story (2).txt - Kelmoa Ver1.1.1"));
+    mAnswer = MessageDialog::Answer::kConvert;  // "変換して開く"
+    Open(story);
+    QCOMPARE(w.windowTitle(), testing::Title("story (2).txt"));
     QVERIFY(Choose([&](TextChooser& chooser) {
       const QStringList listed = Listed(chooser);
       QCOMPARE(listed.size(), 4);
@@ -294,7 +282,7 @@ class MainWindowCommandsTest : public QObject {
     WriteBytes(failing, "#!/bin/sh\nexit 2\n");
     std::filesystem::permissions(failing, std::filesystem::perms::owner_all);
     EditorField(Ini())->setText(QString::fromStdString(failing));
-    QTest::mouseClick(w.mEditTextButton, Qt::LeftButton);
+    QTest::mouseClick(Button(w, QStringLiteral("編集")), Qt::LeftButton);
     QTRY_COMPARE_WITH_TIMEOUT(mPlain.size(), 1, 10000);
     QVERIFY2(mPlain[0].contains(QString::fromStdString(failing)) &&
                  mPlain[0].contains(QStringLiteral("終了コード 2 で終わりました")),
@@ -306,7 +294,7 @@ class MainWindowCommandsTest : public QObject {
     const QByteArray path = qgetenv("PATH");
     qputenv("PATH", QByteArray::fromStdString(mDir / "bin2") + ":" + path);
     EditorField(Ini())->clear();
-    QTest::mouseClick(w.mEditTextButton, Qt::LeftButton);
+    QTest::mouseClick(Button(w, QStringLiteral("編集")), Qt::LeftButton);
     QTRY_COMPARE_WITH_TIMEOUT(mPlain.size(), 2, 10000);
     qputenv("PATH", path);
     QVERIFY2(mPlain[1].contains(QStringLiteral("エディタ＝xdg-open")) &&
@@ -315,7 +303,7 @@ class MainWindowCommandsTest : public QObject {
   }
 
   // A file name that is not UTF-8 (Shift_JIS bytes, as files copied from Windows have) keeps
-  // its bytes from the chooser's list, through the open routine, to the editor's argument.
+  // its bytes from the chooser's list, through the opening, to the editor's argument.
   void aNameThatIsNotUtf8KeepsItsBytesEndToEnd() {
     MainWindow& w = Ready();
     const std::string name = "caf\xE9 \x82\xA0.txt";  // Latin-1 e-acute, Shift_JIS "あ"
@@ -329,29 +317,98 @@ class MainWindowCommandsTest : public QObject {
       FileList(chooser).setCurrentRow(1);
       Press(chooser, "選択");
     }));
-    QCOMPARE(w.mTextFilePath, path);
     QCOMPARE(w.Document().mTxt, (StrList{u"", u"the dog"}));
 
     // The editor gets the bytes as the file system stores them.
     const std::string marker = mDir / "args.txt";
     const std::string editor = FakeEditor("my editor", marker);
     EditorField(Ini())->setText(QString::fromStdString(editor));
-    QTest::mouseClick(w.mEditTextButton, Qt::LeftButton);
+    QTest::mouseClick(Button(w, QStringLiteral("編集")), Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(std::filesystem::exists(marker), 10000);
     QCOMPARE(ReadBytes(marker), "1\n" + path + "\n");
     QVERIFY(mPlain.isEmpty());
+  }
+  // A middle click or Ctrl + left click adds the word; a plain left click and a word without
+  // meanings add nothing; the status line says which, and a repeat counts. A damaged word list
+  // is reported at the click and left byte for byte as it was.
+  void aClickOnAWordAddsItToTheWordList() {
+    MainWindow& w = Ready();
+    Open(Text("t.txt", {"The dog and the cat.", "A dog runs."}));
+    Click("dog", Qt::MiddleButton);
+    QCOMPARE(w.View().StatusLine(), QStringLiteral("単語帳に加えました：dog（1回目）"));
+    Click("cat", Qt::LeftButton);
+    Click("runs", Qt::MiddleButton);
+    QCOMPARE(w.View().StatusLine(),
+             QStringLiteral("「runs」は辞書にないため，単語帳に加えませんでした。"));
+    Click("cat", Qt::LeftButton, Qt::ControlModifier);
+    Click("dog", Qt::MiddleButton, {}, 2);
+    QCOMPARE(w.View().StatusLine(), QStringLiteral("単語帳に加えました：dog（2回目）"));
+    QVERIFY(mMessages.isEmpty());
 
-    // So does a file dropped onto the pane (its address is percent-encoded).
-    Open(mDir / "txt_shift_jis/b.txt");
-    QMimeData mime;
-    mime.setUrls(
-        {QUrl::fromEncoded("file://" + QByteArray::fromStdString(path).toPercentEncoding("/"))});
-    QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &mime, Qt::LeftButton, {});
-    QApplication::sendEvent(w.mTextPane, &enter);
-    QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &mime, Qt::LeftButton, {});
-    QApplication::sendEvent(w.mTextPane, &drop);
-    QCOMPARE(w.mTextFilePath, path);
-    QCOMPARE(w.Document().mTxt, (StrList{u"", u"the dog"}));
+    const std::string db = WordList::PathIn(mDir.path());
+    mW.reset();
+    std::filesystem::remove_all(std::filesystem::path(db).parent_path());
+    std::filesystem::create_directories(std::filesystem::path(db).parent_path());
+    const std::string junk(4096, '\x5a');
+    WriteBytes(db, junk);
+    Ready();
+    Open(Text("t.txt", {"the dog"}));
+    Click("dog", Qt::MiddleButton);
+    QCOMPARE(mMessages.size(), 1);
+    QVERIFY(mMessages[0].contains(QStringLiteral("壊れている")));
+    QCOMPARE(ReadBytes(db), junk);
+  }
+
+  // A right click on a word feeds the shown dictionary editor and the clipboard (not while the
+  // editor is hidden); a left click speaks it while 単語を発音 is checked, and a speech program
+  // that cannot be started is said in the status line.
+  void theOtherButtonsOnAWord() {
+    MainWindow& w = Ready();
+    Open(Text("t.txt", {"Running dogs, fast"}));
+    QClipboard& clipboard = *QApplication::clipboard();
+    clipboard.setText(QStringLiteral("before"));
+    Click("Running", Qt::RightButton);  // the editor has never been shown
+    QCOMPARE(clipboard.text(), QStringLiteral("before"));
+    Button(w, QStringLiteral("辞書編集"))->click();
+    Click("Running", Qt::RightButton);
+    QCOMPARE(w.findChild<DictionaryEditor*>()->Word(), QStringLiteral("Running"));
+    QCOMPARE(clipboard.text(), QStringLiteral("Running"));
+
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QByteArray::fromStdString(mDir / "no-such-folder"));
+    w.findChild<QCheckBox*>()->setChecked(true);
+    Click("fast", Qt::LeftButton);
+    qputenv("PATH", path);
+    QTRY_VERIFY(w.View().StatusLine().startsWith(QStringLiteral("単語を発音できません：")));
+  }
+
+  // 単語帳 (F2) stands in the free space between ﾍﾙﾌﾟ and 終了; a double click on a word shows
+  // it where it was met: its file opened, its line on the page with the word's popup.
+  void theWordListShowsAWordInItsText() {
+    MainWindow& w = Ready();
+    std::vector<std::string> lines(300, "nothing here");
+    lines[249] = "a cat sat";
+    Open(Text("first.txt", lines));
+    w.View().ScrollTo(240);
+    Click("cat", Qt::MiddleButton);
+    Open(Text("other.txt", {"dog"}));
+    QPushButton* list = Button(w, QStringLiteral("単語帳"));
+    QVERIFY(list->geometry().left() > Button(w, QStringLiteral("ﾍﾙﾌﾟ"))->geometry().right());
+    QVERIFY(list->geometry().right() < Button(w, QStringLiteral("終了"))->geometry().left());
+    for (const QWidget* other : w.findChildren<PictureBox*>(QString(), Qt::FindDirectChildrenOnly))
+      QVERIFY(!list->geometry().intersects(other->geometry()));  // the focus holder
+
+    QVERIFY(testing::ShowActive(w));
+    QTest::keyClick(&w, Qt::Key_F2);
+    QTableView& table = *w.findChild<WordListWindow*>()->findChild<QTableView*>();
+    QVERIFY(table.isVisible());
+    const QPoint cell = table.visualRect(table.model()->index(0, 0)).center();
+    QTest::mouseClick(table.viewport(), Qt::LeftButton, {}, cell);
+    QTest::mouseDClick(table.viewport(), Qt::LeftButton, {}, cell);
+    QCOMPARE(w.windowTitle(), testing::Title("first.txt"));
+    const int top = w.View().FirstLine();
+    QVERIFY(top <= 250 && 250 < top + w.Setting().LinesPerPage);
+    QVERIFY(!w.View().Popup().isHidden());
   }
 };
 

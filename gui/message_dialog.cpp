@@ -1,4 +1,4 @@
-// The program's own message box.
+// The program's own message box: laying the message out within the screen, and its answers.
 #include "gui/message_dialog.h"
 
 #include <QEvent>
@@ -120,8 +120,8 @@ MessageDialog::MessageDialog(QString programFolder, QString caption, QWidget* pa
   connect(mConvertButton, &QPushButton::clicked, this, &MessageDialog::AnswerConvert);
 }
 
-int MessageDialog::Ask(QWidget* parent, const QString& msg, int btn, const QString& wav,
-                       bool offerConvert) {
+MessageDialog::Answer MessageDialog::Ask(QWidget* parent, const QString& msg, Buttons buttons,
+                                         const QString& wav, bool offerConvert) {
   QString text = msg;
   text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   // The dialog never grows past the screen: a long line is wrapped, a message still too tall
@@ -133,7 +133,7 @@ int MessageDialog::Ask(QWidget* parent, const QString& msg, int btn, const QStri
   mMessageLabel->setText(FitMessage(text, mMessageLabel->font(), std::max(maxWidth, 1),
                                     std::max(maxHeight / std::max(fm.lineSpacing(), 1), 1)));
   mMessageLabel->adjustSize();
-  const bool twoButtons = btn != 0;
+  const bool twoButtons = buttons == Buttons::kOKCancel;
   mCancelButton->setVisible(twoButtons);
 
   const int width = mMessageLabel->x() + mMessageLabel->width() + 10;
@@ -175,26 +175,27 @@ int MessageDialog::Ask(QWidget* parent, const QString& msg, int btn, const QStri
     PlayWav(wav, mProgramFolder, this);
   mOKButton->setFocus();
   if (mResponder) {
-    const int answer = mResponder(text, btn);
-    mBtnResult = answer == kOK ? kOK : answer == kConvert && offerConvert ? kConvert : kCancel;
-    return mBtnResult;
+    const Answer answer = mResponder(text, buttons);
+    // Only a button the dialog shows can answer.
+    mAnswer = answer == Answer::kConvert && !offerConvert ? Answer::kCancel : answer;
+    return mAnswer;
   }
   exec();
-  return mBtnResult;
+  return mAnswer;
 }
 
 void MessageDialog::AnswerOK() {
-  mBtnResult = kOK;
+  mAnswer = Answer::kOK;
   done(Accepted);  // hides the dialog and ends its modal showing
 }
 
 void MessageDialog::Cancel() {
-  mBtnResult = kCancel;
+  mAnswer = Answer::kCancel;
   done(Rejected);
 }
 
 void MessageDialog::AnswerConvert() {
-  mBtnResult = kConvert;
+  mAnswer = Answer::kConvert;
   done(Accepted);
 }
 

@@ -1,4 +1,4 @@
-// The program's own message box.
+// The program's own message box: a message with O K, O K and キャンセル, or those and 変換して開く.
 #pragma once
 
 #include <QDialog>
@@ -17,27 +17,27 @@ class MessageDialog : public QDialog {
   Q_OBJECT
 
  public:
-  // The answers Ask returns.
-  static constexpr int kOK = 1;
-  static constexpr int kCancel = 2;
-  // The answer of the button that prepares a refused text into a copy and opens that.
-  static constexpr int kConvert = 3;
+  // The buttons a message offers.
+  enum class Buttons { kOK, kOKCancel };
+  // The answers Ask returns: kConvert is the button that prepares a refused text into a copy
+  // and opens that.
+  enum class Answer { kOK, kCancel, kConvert };
 
   // Stands in for the user in tests: gets the shown message (lines joined by "\n") and the
-  // button set, and returns the button pressed. The dialog is laid out but not shown.
-  using Responder = std::function<int(const QString& msg, int btn)>;
+  // buttons, and returns the button pressed. The dialog is laid out but not shown.
+  using Responder = std::function<Answer(const QString& msg, Buttons buttons)>;
 
   // programFolder holds the sound files; caption is the window title.
   MessageDialog(QString programFolder, QString caption, QWidget* parent);
 
-  // Shows msg (lines separated by CR LF) with "O K" only (btn 0) or "O K" and "キャンセル",
-  // plays wav from the program folder when it is not empty and the file exists, and waits for
-  // the answer: kOK or kCancel. Closing the dialog through its frame counts as Cancel. The
+  // Shows msg (lines separated by CR LF) with "O K" only or "O K" and "キャンセル", plays wav
+  // from the program folder when it is not empty and the file exists, and waits for the
+  // answer: kOK or kCancel. Closing the dialog through its frame counts as Cancel. The
   // dialog stays within the screen: long lines are wrapped, and a message still too tall shows
   // its long lines' beginnings and ends around a "…".
   // offerConvert adds the button "変換して開く" at the end of the row; it answers kConvert.
-  int Ask(QWidget* parent, const QString& msg, int btn, const QString& wav,
-          bool offerConvert = false);
+  Answer Ask(QWidget* parent, const QString& msg, Buttons buttons, const QString& wav,
+             bool offerConvert = false);
 
   void SetResponder(Responder responder) { mResponder = std::move(responder); }
 
@@ -63,7 +63,7 @@ class MessageDialog : public QDialog {
   QPushButton* mOKButton;
   QPushButton* mCancelButton;
   QPushButton* mConvertButton;
-  int mBtnResult = 0;
+  Answer mAnswer = Answer::kCancel;
   Responder mResponder;
 };
 

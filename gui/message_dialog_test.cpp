@@ -1,3 +1,4 @@
+// Tests of the message box: its size on the screen and its answers.
 #include "gui/message_dialog.h"
 
 #include <QLabel>
@@ -23,7 +24,8 @@ class MessageDialogTest : public QObject {
     QWidget parent;
     parent.setGeometry(700, 500, 600, 400);  // reaching past the screen's corner
     MessageDialog dlg(QString(), QStringLiteral("caption"), &parent);
-    dlg.SetResponder([](const QString&, int) { return MessageDialog::kOK; });
+    dlg.SetResponder(
+        [](const QString&, MessageDialog::Buttons) { return MessageDialog::Answer::kOK; });
     const QRect room = QGuiApplication::primaryScreen()->availableGeometry();
     QString path = QStringLiteral("/home/user/");
     while (path.size() < 10000)
@@ -42,7 +44,7 @@ class MessageDialogTest : public QObject {
         {"many lines", manyLines, false},
     };
     for (const auto& c : cases) {
-      dlg.Ask(&parent, c.msg, 1, {});
+      dlg.Ask(&parent, c.msg, MessageDialog::Buttons::kOKCancel, {});
       const QString label = dlg.MessageLabel().text();
       QVERIFY2(room.contains(QRect(dlg.pos(), dlg.size())), c.name);
       QVERIFY2(dlg.MessageLabel().y() + dlg.MessageLabel().height() <= dlg.OKButton().y(), c.name);
@@ -54,7 +56,7 @@ class MessageDialogTest : public QObject {
       QVERIFY2(label.startsWith(c.msg.left(4)), c.name);
     }
     // The path's file name is still shown at the end of its line.
-    dlg.Ask(&parent, cases[1].msg, 1, {});
+    dlg.Ask(&parent, cases[1].msg, MessageDialog::Buttons::kOKCancel, {});
     QVERIFY(dlg.MessageLabel().text().contains(QStringLiteral("end.txt\nOK?")));
   }
 
@@ -69,14 +71,14 @@ class MessageDialogTest : public QObject {
       const char* name;
       std::function<void()> answer;
       bool convert;
-      int expected;
+      MessageDialog::Answer expected;
     } cases[] = {
-        {"OK", click(dlg.OKButton()), false, MessageDialog::kOK},
-        {"Cancel", click(dlg.CancelButton()), false, MessageDialog::kCancel},
-        {"close", [&dlg] { dlg.close(); }, false, MessageDialog::kCancel},
+        {"OK", click(dlg.OKButton()), false, MessageDialog::Answer::kOK},
+        {"Cancel", click(dlg.CancelButton()), false, MessageDialog::Answer::kCancel},
+        {"close", [&dlg] { dlg.close(); }, false, MessageDialog::Answer::kCancel},
         {"Escape", [&dlg] { QTest::keyClick(&dlg, Qt::Key_Escape); }, false,
-         MessageDialog::kCancel},
-        {"convert", click(dlg.ConvertButton()), true, MessageDialog::kConvert},
+         MessageDialog::Answer::kCancel},
+        {"convert", click(dlg.ConvertButton()), true, MessageDialog::Answer::kConvert},
     };
     for (const auto& c : cases) {
       QTimer::singleShot(0, &dlg, [&dlg, &c] {
@@ -84,7 +86,8 @@ class MessageDialogTest : public QObject {
         QVERIFY2(dlg.ConvertButton().isHidden() != c.convert, c.name);
         c.answer();
       });
-      QVERIFY2(dlg.Ask(nullptr, QStringLiteral("question?"), 1, QString(), c.convert) == c.expected,
+      QVERIFY2(dlg.Ask(nullptr, QStringLiteral("question?"), MessageDialog::Buttons::kOKCancel,
+                       QString(), c.convert) == c.expected,
                c.name);
       QVERIFY2(!dlg.isVisible(), c.name);
     }

@@ -2,7 +2,6 @@
 #include "gui/scroll_fit.h"
 
 #include <QScrollBar>
-#include <QWidget>
 #include <algorithm>
 
 namespace kelmoa {
@@ -22,16 +21,6 @@ void SetVScrollRange(int n, int linesPerPage, QScrollBar& vscroll) {
 
 int PicTextWidthPx(int maxRight, int halfWidth, int minWidth) {
   return std::max(maxRight + 3 * halfWidth, minWidth);
-}
-
-int SetPicTextWidth(int maxRight, int halfWidth, int minWidth, QWidget& picText) {
-  const int width = PicTextWidthPx(maxRight, halfWidth, minWidth);
-  picText.resize(width, picText.height());
-  return width;
-}
-
-void SetFormWidth(int picTextWidth, bool vscrollVisible, int vscrollWidth, QWidget& form) {
-  form.resize(picTextWidth + (vscrollVisible ? vscrollWidth : 0), form.height());
 }
 
 }  // namespace kelmoa

@@ -2,7 +2,6 @@
 #pragma once
 
 class QScrollBar;
-class QWidget;
 
 namespace kelmoa {
 
@@ -19,12 +18,5 @@ void SetVScrollRange(int n, int linesPerPage, QScrollBar& vscroll);
 // The text pane's width for a text whose longest line ends at maxRight: three half widths of
 // room after it, at least minWidth.
 int PicTextWidthPx(int maxRight, int halfWidth, int minWidth);
-
-// Gives the pane that width and returns it.
-int SetPicTextWidth(int maxRight, int halfWidth, int minWidth, QWidget& picText);
-
-// Makes the window exactly as wide as the pane, plus the scroll bar when it shows. The
-// window's height does not change.
-void SetFormWidth(int picTextWidth, bool vscrollVisible, int vscrollWidth, QWidget& form);
 
 }  // namespace kelmoa

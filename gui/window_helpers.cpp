@@ -2,13 +2,16 @@
 #include "gui/window_helpers.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QPushButton>
 #include <QRect>
+#include <QScreen>
 #include <QSoundEffect>
 #include <QTranslator>
 #include <QUrl>
@@ -21,6 +24,19 @@ namespace kelmoa {
 
 QString Q(std::u16string_view s) {
   return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+QString QPath(const std::string& path) {
+  return QFile::decodeName(path.c_str());
+}
+
+std::u16string UPath(const std::string& path) {
+  return QPath(path).toStdU16String();
+}
+
+QRect PrimaryScreenGeometry() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  return screen != nullptr ? screen->geometry() : QRect(0, 0, 1024, 768);
 }
 
 QPushButton* MakeButton(QWidget* parent, const QString& caption, const QRect& place,

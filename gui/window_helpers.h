@@ -3,6 +3,7 @@
 
 #include <QFont>
 #include <QString>
+#include <string>
 #include <string_view>
 
 class QCoreApplication;
@@ -22,6 +23,10 @@ inline constexpr double kUiFontPointSize = 9.0;
 
 // The system's UTF-16 text as a QString.
 QString Q(std::u16string_view s);
+// A file-system path, bytes as stored, as text to show (a name that is not UTF-8 shows with
+// replacement marks).
+QString QPath(const std::string& path);
+std::u16string UPath(const std::string& path);
 
 // A button or a label of a window, placed at its design position (pixels), owned by parent.
 QPushButton* MakeButton(QWidget* parent, const QString& caption, const QRect& place,
@@ -48,6 +53,9 @@ void PlayWav(const QString& name, const QString& programFolder, QObject* owner);
 // Keeps the window above other windows. Takes effect at the window's next showing, without
 // moving or resizing it.
 void SetTopMost(QWidget& window);
+
+// The primary screen's geometry (1024 x 768 when there is no screen).
+QRect PrimaryScreenGeometry();
 
 // Places window centred horizontally over parent, one sixth of the height difference below
 // parent's top (outer frames of both).

@@ -4,69 +4,52 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
-#include <QSignalBlocker>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTextBrowser>
-#include <QTextDocument>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <utility>
 
 #include "core/base/codepage.h"
 #include "core/settings/settings.h"
 #include "core/wordlist/word_list_messages.h"
-#include "gui/main_window.h"
 #include "gui/message_dialog.h"
 #include "gui/window_helpers.h"
+#include "gui/word_list_model.h"
+#include "gui/word_list_store.h"
 
 namespace kelmoa {
-namespace {
 
-// A stored time (UTC, ISO 8601) in local time, to the minute: "2026-12-07 21:34". The text
-// sorts as the times do.
-QString LocalTime(const std::string& iso) {
-  const QDateTime t = QDateTime::fromString(QString::fromStdString(iso), Qt::ISODate);
-  return t.isValid() ? t.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm"))
-                     : QString::fromStdString(iso);
-}
-
-QString FileName(const std::string& path) {
-  return QFileInfo(QFile::decodeName(path.c_str())).fileName();
-}
-
-QString Joined(const std::vector<std::u16string>& items, const QString& separator) {
-  QStringList parts;
-  for (const std::u16string& item : items)
-    parts << Q(item);
-  return parts.join(separator);
-}
-
-// A cell showing text, and the tooltip (text when none is given) as the plain text it is: a
-// meaning that holds "<b>" shows "<b>", as the cell does.
-QTableWidgetItem* Cell(const QString& text, const QString& toolTip = {}) {
-  auto* item = new QTableWidgetItem(text);
-  item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
-  const QString tip = toolTip.isEmpty() ? text : toolTip;
-  item->setToolTip(tip.isEmpty() ? tip : Qt::convertFromPlainText(tip, Qt::WhiteSpaceNormal));
-  return item;
-}
-
-}  // namespace
-
-WordListWindow::WordListWindow(MainWindow& main, std::string iniPath)
-    : QWidget(&main, Qt::Window), mMain(main), mIniPath(std::move(iniPath)) {
+WordListWindow::WordListWindow(WordListStore& store, WordInText& text, MessageDialog& messages,
+                               std::string iniPath, TellNotStoredFn tellNotStored, QWidget* parent)
+    : QWidget(parent, Qt::Window),
+      mStore(store),
+      mText(text),
+      mMessages(messages),
+      mIniPath(std::move(iniPath)),
+      mTellNotStored(std::move(tellNotStored)) {
   BuildControls();
+  connect(&mStore, &WordListStore::wordAdded, this, &WordListWindow::TakeAddedWord);
+  // Hidden, the window reads the list at its next showing.
+  connect(&mStore, &WordListStore::listReplaced, this, [this] {
+    if (isVisible())
+      Reload();
+  });
 }
+
+WordListWindow::~WordListWindow() = default;
 
 void WordListWindow::BuildControls() {
   setWindowTitle(QStringLiteral("単語帳"));
@@ -76,22 +59,23 @@ void WordListWindow::BuildControls() {
   mFilterBox->setPlaceholderText(QStringLiteral("単語または意味で絞り込み"));
   mFilterBox->setClearButtonEnabled(true);
 
-  mTable = new QTableWidget(0, 5, this);
-  mTable->setHorizontalHeaderLabels({QStringLiteral("単語"), QStringLiteral("意味"),
-                                     QStringLiteral("回数"), QStringLiteral("最終日"),
-                                     QStringLiteral("出典")});
+  mModel = new WordListModel(this);
+  mFilter = new WordListFilter(*mModel, this);
+  mTable = new QTableView(this);
+  mTable->setModel(mFilter);
   mTable->setSelectionBehavior(QAbstractItemView::SelectRows);
   mTable->setSelectionMode(QAbstractItemView::SingleSelection);
   mTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
   mTable->verticalHeader()->hide();
   mTable->setWordWrap(false);  // one line a word; the tooltips hold the rest
-  mTable->horizontalHeader()->setSectionResizeMode(kMeaningsColumn, QHeaderView::Stretch);
-  mTable->setColumnWidth(kWordColumn, 110);
-  mTable->setColumnWidth(kCountColumn, 44);
-  mTable->setColumnWidth(kLastColumn, 120);
-  mTable->setColumnWidth(kSourceColumn, 130);
+  mTable->horizontalHeader()->setSectionResizeMode(WordListModel::kMeaningsColumn,
+                                                   QHeaderView::Stretch);
+  mTable->setColumnWidth(WordListModel::kWordColumn, 110);
+  mTable->setColumnWidth(WordListModel::kCountColumn, 44);
+  mTable->setColumnWidth(WordListModel::kLastColumn, 120);
+  mTable->setColumnWidth(WordListModel::kSourceColumn, 130);
   mTable->setSortingEnabled(true);
-  mTable->sortByColumn(kLastColumn, Qt::DescendingOrder);  // the newest words first
+  mTable->sortByColumn(WordListModel::kLastColumn, Qt::DescendingOrder);  // the newest first
 
   mSentences = new QTextBrowser(this);
   mSentences->setFont(PaneFont(9.75));
@@ -123,8 +107,9 @@ void WordListWindow::BuildControls() {
   layout->addLayout(buttons);
 
   connect(mFilterBox, &QLineEdit::textChanged, this, &WordListWindow::ApplyFilter);
-  connect(mTable, &QTableWidget::itemSelectionChanged, this, &WordListWindow::ShowSentences);
-  connect(mTable, &QTableWidget::cellDoubleClicked, this, &WordListWindow::ShowChosenInText);
+  connect(mTable->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+          &WordListWindow::ShowSentences);
+  connect(mTable, &QTableView::doubleClicked, this, &WordListWindow::ShowChosenInText);
   connect(mDeleteButton, &QPushButton::clicked, this, &WordListWindow::DeleteChosen);
   connect(mDeleteAllButton, &QPushButton::clicked, this, &WordListWindow::DeleteAll);
   connect(mExportButton, &QPushButton::clicked, this, &WordListWindow::ChooseAndExport);
@@ -132,82 +117,63 @@ void WordListWindow::BuildControls() {
 }
 
 void WordListWindow::Reload(bool tell) {
-  Status status;
   std::vector<WordEntry> entries;
-  if (WordList* list = mMain.WordListStore(status); list != nullptr)
-    status = list->Entries(entries);
-  if (!status.ok()) {
+  if (const Status status = mStore.Entries(entries); !status.ok()) {
     SetStatus(Q(Utf8ToUtf16(status.message())), true);
     if (tell)
-      mMain.MsgDialog().Ask(this, Q(Utf8ToUtf16(status.message())), 0, QString());
+      TellFailure(status);
     return;
   }
-  mEntries = std::move(entries);
-  ApplyFilter();
+  const WordEntry* chosen = ChosenEntry();
+  const std::u16string chosenWord =
+      chosen != nullptr ? chosen->word : std::exchange(mChosenWhenHidden, {});
+  mModel->SetEntries(std::move(entries));
+  ChooseRowOf(chosenWord);
+  ShowCount();
 }
 
 void WordListWindow::ApplyFilter() {
   const WordEntry* chosen = ChosenEntry();
   const std::u16string chosenWord = chosen != nullptr ? chosen->word : std::u16string();
-  mShown = FilterWordEntries(mEntries, mFilterBox->text().toStdU16String());
-  FillTable(chosenWord);
-  const bool filtered = !mFilterBox->text().isEmpty();
-  SetStatus(filtered ? QStringLiteral("%1 語中 %2 語").arg(mEntries.size()).arg(mShown.size())
-                     : QStringLiteral("%1 語").arg(mEntries.size()));
+  mFilter->SetFilter(mFilterBox->text().toStdU16String());
+  ChooseRowOf(chosenWord);
+  ShowCount();
 }
 
-void WordListWindow::FillTable(const std::u16string& chosenWord) {
-  const QSignalBlocker quiet(mTable);  // the sentences follow once, at the end
-  mTable->setSortingEnabled(false);    // rows are filled in place, then sorted once
-  mTable->clearContents();
-  mTable->setRowCount(static_cast<int>(mShown.size()));
-  for (size_t i = 0; i < mShown.size(); ++i) {
-    const WordEntry& e = mShown[i];
-    const int row = static_cast<int>(i);
-    QTableWidgetItem* word = Cell(Q(e.word), Joined(e.headWords, QStringLiteral(", ")));
-    word->setData(Qt::UserRole, row);
-    mTable->setItem(row, kWordColumn, word);
-    mTable->setItem(
-        row, kMeaningsColumn,
-        Cell(Joined(e.meanings, QStringLiteral(" / ")), Joined(e.meanings, QStringLiteral("\n"))));
-    QTableWidgetItem* count = Cell({});
-    count->setData(Qt::DisplayRole, e.count);  // sorts as a number
-    mTable->setItem(row, kCountColumn, count);
-    mTable->setItem(row, kLastColumn, Cell(LocalTime(e.lastAdded)));
-    QString source;
-    QString path;
-    if (!e.contexts.empty()) {
-      const WordContext& c = e.contexts.front();
-      source = FileName(c.file) + u':' + QString::number(c.lineNumber);
-      path = QFile::decodeName(c.file.c_str());
-    }
-    mTable->setItem(row, kSourceColumn, Cell(source, path));
-  }
-  mTable->setSortingEnabled(true);
-  // The word chosen before, else the first row, so that sentences show.
-  int chosenRow = mTable->rowCount() > 0 ? 0 : -1;
-  for (int row = 0; row < mTable->rowCount() && !chosenWord.empty(); ++row) {
-    const int i = mTable->item(row, kWordColumn)->data(Qt::UserRole).toInt();
-    if (mShown[static_cast<size_t>(i)].word == chosenWord) {
-      chosenRow = row;
-      break;
-    }
-  }
-  if (chosenRow >= 0)
-    mTable->selectRow(chosenRow);
-  ShowSentences();
+void WordListWindow::TakeAddedWord(const WordCapture& capture, int count) {
+  if (!isVisible())
+    return;  // shown again, the window reads the list anew
+  const WordEntry* chosen = ChosenEntry();
+  const std::u16string chosenWord = chosen != nullptr ? chosen->word : std::u16string();
+  mModel->AddCapture(capture, count);
+  ChooseRowOf(chosenWord);
+  ShowCount();
+}
+
+void WordListWindow::ShowCount() {
+  const int all = mModel->rowCount();
+  SetStatus(mFilterBox->text().isEmpty()
+                ? QStringLiteral("%1 語").arg(all)
+                : QStringLiteral("%1 語中 %2 語").arg(all).arg(mFilter->rowCount()));
+}
+
+void WordListWindow::ChooseRowOf(const std::u16string& word) {
+  const int row = word.empty() ? -1 : mModel->RowOf(word);
+  QModelIndex shown = row >= 0 ? mFilter->mapFromSource(mModel->index(row, 0)) : QModelIndex();
+  if (!shown.isValid() && mFilter->rowCount() > 0)
+    shown = mFilter->index(0, 0);
+  if (shown.isValid())
+    mTable->selectRow(shown.row());
+  else
+    mTable->clearSelection();
+  ShowSentences();  // also when the chosen row stayed, and its word changed
 }
 
 const WordEntry* WordListWindow::ChosenEntry() const {
-  const QList<QTableWidgetItem*> items = mTable->selectedItems();
-  for (const QTableWidgetItem* item : items) {
-    if (item->column() != kWordColumn)
-      continue;
-    const int i = item->data(Qt::UserRole).toInt();
-    if (i >= 0 && static_cast<size_t>(i) < mShown.size())
-      return &mShown[static_cast<size_t>(i)];
-  }
-  return nullptr;
+  const QModelIndexList rows = mTable->selectionModel()->selectedRows();
+  if (rows.isEmpty())
+    return nullptr;
+  return &mModel->Entry(mFilter->mapToSource(rows.first()).row());
 }
 
 // The chosen word's sentences, newest first, the word in bold, each with its file, line and
@@ -222,8 +188,8 @@ void WordListWindow::ShowSentences() {
   QString html;
   for (const WordContext& c : e->contexts) {
     html += QStringLiteral("<p>") + QString::fromStdString(SentenceHtml(c)) +
-            QStringLiteral("<br><small>") + FileName(c.file).toHtmlEscaped() + u':' +
-            QString::number(c.lineNumber) + QStringLiteral("　") + LocalTime(c.added) +
+            QStringLiteral("<br><small>") + FileNameText(c.file).toHtmlEscaped() + u':' +
+            QString::number(c.lineNumber) + QStringLiteral("　") + LocalTimeText(c.added) +
             QStringLiteral("</small></p>");
   }
   mSentences->setHtml(html);
@@ -233,29 +199,27 @@ void WordListWindow::DeleteChosen() {
   const WordEntry* e = ChosenEntry();
   if (e == nullptr)
     return;
-  Status status;
-  if (WordList* list = mMain.WordListStore(status); list != nullptr)
-    status = list->Remove(e->word);
-  mMain.TellWordListRestart();
-  if (!status.ok()) {
-    mMain.MsgDialog().Ask(this, Q(Utf8ToUtf16(status.message())), 0, QString());
+  const std::u16string word = e->word;
+  if (const Status status = mStore.Remove(word); !status.ok()) {
+    TellFailure(status);
     return;
   }
-  Reload();
+  mModel->RemoveWord(word);
+  ChooseRowOf({});
+  ShowCount();
 }
 
 void WordListWindow::DeleteAll() {
-  if (mMain.MsgDialog().Ask(this, Q(kMsgDeleteAllWords), 1, QString()) != MessageDialog::kOK)
+  if (mMessages.Ask(this, Q(kMsgDeleteAllWords), MessageDialog::Buttons::kOKCancel, QString()) !=
+      MessageDialog::Answer::kOK)
     return;
-  Status status;
-  if (WordList* list = mMain.WordListStore(status); list != nullptr)
-    status = list->RemoveAll();
-  mMain.TellWordListRestart();
-  if (!status.ok()) {
-    mMain.MsgDialog().Ask(this, Q(Utf8ToUtf16(status.message())), 0, QString());
+  if (const Status status = mStore.RemoveAll(); !status.ok()) {
+    TellFailure(status);
     return;
   }
-  Reload();
+  mModel->SetEntries({});
+  ChooseRowOf({});
+  ShowCount();
 }
 
 void WordListWindow::ChooseAndExport() {
@@ -279,17 +243,19 @@ void WordListWindow::ChooseAndExport() {
   if (status.ok())
     mExportFolder = QFileInfo(path).absolutePath();
   else
-    mMain.MsgDialog().Ask(this, Q(Utf8ToUtf16(status.message())), 0, QString());
+    TellFailure(status);
 }
 
 Status WordListWindow::ExportTo(const std::string& path, WordListFormat format, bool shownOnly) {
   const bool filtered = shownOnly && !mFilterBox->text().isEmpty();
-  const std::vector<WordEntry>& entries = filtered ? mShown : mEntries;
-  const Status status = WriteExportFile(path, ExportWordList(entries, format), true);
+  // The rows the filter keeps, in the list's order: what kelmoa-tool exports with --filter.
+  const std::vector<WordEntry> shown =
+      filtered ? FilterWordEntries(mModel->Entries(), mFilterBox->text().toStdU16String())
+               : std::vector<WordEntry>();
+  const std::vector<WordEntry>& entries = filtered ? shown : mModel->Entries();
+  Status status = WriteExportFile(path, ExportWordList(entries, format), true);
   if (status.ok()) {
-    SetStatus(QStringLiteral("%1 語を書き出しました：%2")
-                  .arg(entries.size())
-                  .arg(QFile::decodeName(path.c_str())));
+    SetStatus(QStringLiteral("%1 語を書き出しました：%2").arg(entries.size()).arg(QPath(path)));
   } else {
     SetStatus(Q(Utf8ToUtf16(status.message())), true);
   }
@@ -297,8 +263,9 @@ Status WordListWindow::ExportTo(const std::string& path, WordListFormat format, 
 }
 
 void WordListWindow::ShowChosenInText() {
+  // A copy: opening the text asks questions, meanwhile the list may be read anew.
   if (const WordEntry* e = ChosenEntry(); e != nullptr)
-    mMain.ShowWordInText(*e);
+    mText.ShowWordInText(WordEntry(*e));
 }
 
 void WordListWindow::SetStatus(const QString& text, bool failure) {
@@ -306,12 +273,16 @@ void WordListWindow::SetStatus(const QString& text, bool failure) {
   mStatus->setStyleSheet(failure ? QStringLiteral("color: #b00000") : QString());
 }
 
-void WordListWindow::StorePlace() const {
-  mMain.TellSettingsNotStored(WriteIniWindowPlace(mIniPath, kIniWordListPlaceKey,
-                                                  WindowPlace{x(), y(), width(), height()}));
+void WordListWindow::TellFailure(const Status& status) {
+  mMessages.Ask(this, Q(Utf8ToUtf16(status.message())), MessageDialog::Buttons::kOK, QString());
 }
 
-// The stored place when it still lies on a screen; else beside the main window.
+void WordListWindow::StorePlace() const {
+  mTellNotStored(WriteIniWindowPlace(mIniPath, kIniWordListPlaceKey,
+                                     WindowPlace{x(), y(), width(), height()}));
+}
+
+// The stored place when it still lies on a screen; else beside the parent window.
 void WordListWindow::TakePlace() {
   if (const std::optional<WindowPlace> place = ReadIniWindowPlace(mIniPath, kIniWordListPlaceKey)) {
     const QRect stored(place->left, place->top, place->width, place->height);
@@ -325,8 +296,9 @@ void WordListWindow::TakePlace() {
     }
   }
   resize(720, 440);
-  const QRect main = mMain.frameGeometry();
-  const QScreen* screen = mMain.screen();
+  const QWidget* beside = parentWidget();
+  const QRect main = beside != nullptr ? beside->frameGeometry() : QRect();
+  const QScreen* screen = beside != nullptr ? beside->screen() : QGuiApplication::primaryScreen();
   const QRect available = screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
   const int left = std::min(main.right() + 1, available.right() - width());
   move(std::max(available.left(), left), main.top() + main.height() / 8);
@@ -338,7 +310,16 @@ void WordListWindow::showEvent(QShowEvent* event) {
     mPlaced = true;
   }
   QWidget::showEvent(event);
+  mLeft = false;  // the activation that follows the showing finds the list just read
   Reload(true);
+}
+
+void WordListWindow::hideEvent(QHideEvent* event) {
+  QWidget::hideEvent(event);
+  // Shown again, the window reads the list anew: meanwhile the words need no memory.
+  if (const WordEntry* chosen = ChosenEntry(); chosen != nullptr)
+    mChosenWhenHidden = chosen->word;
+  mModel->SetEntries({});
 }
 
 void WordListWindow::closeEvent(QCloseEvent* event) {
@@ -349,8 +330,14 @@ void WordListWindow::closeEvent(QCloseEvent* event) {
 // Back in this window after another: the list may have grown meanwhile.
 void WordListWindow::changeEvent(QEvent* event) {
   QWidget::changeEvent(event);
-  if (event->type() == QEvent::ActivationChange && isActiveWindow() && isVisible())
+  if (event->type() != QEvent::ActivationChange)
+    return;
+  if (!isActiveWindow()) {
+    mLeft = true;
+  } else if (mLeft && isVisible()) {
+    mLeft = false;
     Reload();
+  }
 }
 
 }  // namespace kelmoa

@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DKELMOA_BUILD_TESTS=OFF
-cmake --build build-bench -j"$(nproc)" --target kelmoa_bench kelmoa_gui_bench
+cmake --build build-bench -j"$(nproc)" --target kelmoa_bench kelmoa_gui_bench kelmoa_word_list_bench
 out=build-bench/results
 rm -rf "$out"
 mkdir -p "$out"
@@ -22,6 +22,11 @@ done
 for filter in 'PointerMove|PageRedraw' 'WordInformation|DictionaryChange' 'Memory'; do
   n=$((n + 1))
   QT_QPA_PLATFORM=offscreen ./build-bench/bench/kelmoa_gui_bench "${flags[@]}" \
+    --benchmark_filter="$filter" --benchmark_out="$out/gui$n.json"
+done
+for filter in 'WordListOpen|WordListMemory' 'WordListFilter|WordListCapture'; do
+  n=$((n + 1))
+  QT_QPA_PLATFORM=offscreen ./build-bench/bench/kelmoa_word_list_bench "${flags[@]}" \
     --benchmark_filter="$filter" --benchmark_out="$out/gui$n.json"
 done
 python3 bench/summary.py "$out"/*.json

@@ -1,23 +1,21 @@
-// The main window's side of preparing a refused text: the preparation runs on a thread of its
-// own behind a progress dialog that can stop it, and the copy opens when it is done.
+// Copies of refused texts that Kelmoa reads: the preparation on a thread of its own behind a
+// progress dialog that can stop it, and the chooser's notes.
+#include "gui/text_copies.h"
 
-#include <QApplication>
-#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
-#include <QPointer>
 #include <QProgressDialog>
 #include <QTimer>
 #include <chrono>
 #include <future>
+#include <utility>
 
 #include "core/base/char_code.h"
 #include "core/base/codepage.h"
+#include "core/base/file_ops.h"
+#include "core/base/helpers.h"
 #include "core/text/messages.h"
-#include "core/text/prepare_text.h"
-#include "gui/main_window.h"
-#include "gui/message_dialog.h"
-#include "gui/text_chooser.h"
+#include "core/text/open_text.h"
 #include "gui/window_helpers.h"
 
 namespace kelmoa {
@@ -29,23 +27,23 @@ constexpr int kDialogAfterMs = 400;
 // How often the dialog's bar follows the work.
 constexpr int kPollMs = 30;
 
-std::u16string UPath(const std::string& path) {
-  return QFile::decodeName(path.c_str()).toStdU16String();
-}
-
 }  // namespace
 
-PreparedCopy MainWindow::PrepareBehindDialog(const std::string& refusedPath, Status& status) {
+TextCopies::TextCopies(std::string folder) : mFolder(std::move(folder)) {}
+
+TextCopies::~TextCopies() = default;
+
+PreparedCopy TextCopies::Make(QWidget& parent, const QString& caption,
+                              const std::string& refusedPath, Status& status) {
   PrepareProgress progress;
-  const std::string folder = mPaths.DataPath("txt_shift_jis");
   // The window's thread only waits: the preparer is the worker's until it is done.
   std::future<PreparedCopy> job = std::async(std::launch::async, [&] {
     PreparedCopy copy;
-    if (!mTextPreparer)
-      status = TextPreparer::Create(mTextPreparer);
+    if (!mPreparer)
+      status = TextPreparer::Create(mPreparer);
     if (status.ok())
       status =
-          PrepareIntoFolder(DefaultFileOps(), *mTextPreparer, refusedPath, folder, copy, &progress);
+          PrepareIntoFolder(DefaultFileOps(), *mPreparer, refusedPath, mFolder, copy, &progress);
     return copy;
   });
   const auto done = [&job] {
@@ -53,8 +51,8 @@ PreparedCopy MainWindow::PrepareBehindDialog(const std::string& refusedPath, Sta
   };
 
   QProgressDialog dialog(QStringLiteral("テキストファイルを変換しています..."),
-                         QStringLiteral("キャンセル"), 0, 1000, this);
-  dialog.setWindowTitle(BaseCaption());
+                         QStringLiteral("キャンセル"), 0, 1000, &parent);
+  dialog.setWindowTitle(caption);
   dialog.setWindowModality(Qt::ApplicationModal);
   dialog.setAutoReset(false);
   dialog.setAutoClose(false);
@@ -63,15 +61,15 @@ PreparedCopy MainWindow::PrepareBehindDialog(const std::string& refusedPath, Sta
     if (dialog.wasCanceled())
       progress.Cancel();
   };
-  connect(&dialog, &QProgressDialog::canceled, &dialog, takeCancel);
-  if (mPrepareDialogHook)
-    mPrepareDialogHook(dialog);
+  QObject::connect(&dialog, &QProgressDialog::canceled, &dialog, takeCancel);
+  if (mDialogHook)
+    mDialogHook(dialog);
 
   QEventLoop loop;
   QTimer poll;
   poll.setInterval(kPollMs);
   bool shown = false;
-  connect(&poll, &QTimer::timeout, &loop, [&] {
+  QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
     takeCancel();
     if (done()) {
       loop.quit();
@@ -104,42 +102,47 @@ PreparedCopy MainWindow::PrepareBehindDialog(const std::string& refusedPath, Sta
   return copy;
 }
 
-void MainWindow::OpenPreparedCopy(const std::string& refusedPath) {
+std::string TextCopies::MakeCopy(QWidget& parent, const QString& caption,
+                                 const std::string& refusedPath, const TellFn& tell) {
   Status status;
-  const PreparedCopy copy = PrepareBehindDialog(refusedPath, status);
+  const PreparedCopy copy = Make(parent, caption, refusedPath, status);
   if (status.IsCancelled())
-    return;
+    return {};
   const PreparedText& prepared = copy.prepared;
   const std::u16string text = UPath(refusedPath);
   if (!status.ok()) {
     // Before a name was chosen for the copy the text could not be read; after, the copy could
     // not be written.
-    ShowMessage(copy.path.empty() ? MsgTextFileUnreadable(text, ReasonInWords(status))
-                                  : MsgTextNotPrepared(UPath(copy.path), ReasonInWords(status)),
-                0);
-    return;
+    tell(copy.path.empty() ? MsgTextFileUnreadable(text, ReasonInWords(status))
+                           : MsgTextNotPrepared(UPath(copy.path), ReasonInWords(status)));
+    return {};
   }
   switch (prepared.outcome) {
     case PrepareOutcome::kPrepared:
       break;
     case PrepareOutcome::kUnknownCode:  // the file changed since it was refused
-      ShowMessage(
-          MsgTextNotPrepared(text, u"文字コード＝" + Utf8ToUtf16(GetCharCodeName(prepared.code))),
-          0);
-      return;
+      tell(MsgTextNotPrepared(text, u"文字コード＝" + Utf8ToUtf16(GetCharCodeName(prepared.code))));
+      return {};
     case PrepareOutcome::kTooManyParts:
-      ShowMessage(MsgTooManyPreparedParts(text), 0);
-      return;
+      tell(MsgTooManyPreparedParts(text));
+      return {};
     case PrepareOutcome::kCancelled:
-      return;
+      return {};
   }
   if (prepared.damage.badBytes > 0)
-    ShowMessage(MsgDamagedUtf8(text, prepared.damage), 0);
-  // The chooser lists the copy at once, chosen, and marks the text it was made from.
-  mPreparedCopies[refusedPath] = copy.parts.front();
-  mTextChooser->FileAdded(copy.parts.front());
-  mTextFilePath = copy.parts.front();
-  OpenTextFile();
+    tell(MsgDamagedUtf8(text, prepared.damage));
+  mCopies[refusedPath] = copy.parts.front();
+  return copy.parts.front();
+}
+
+QString TextCopies::ChooserNote(const std::string& path) const {
+  if (!TextWouldBeRefused(path))
+    return {};
+  const auto copy = mCopies.find(path);
+  if (copy != mCopies.end())
+    return QStringLiteral("（変換済み：%1 を開いてください）")
+        .arg(QPath(GetFileNameOfPath(copy->second)));
+  return QStringLiteral("（このままでは開けません：「変換して開く」で読めるコピーを作れます）");
 }
 
 }  // namespace kelmoa
