@@ -17,6 +17,7 @@
 #include "core/base/char_code.h"
 #include "core/base/codepage.h"
 #include "core/base/helpers.h"
+#include "core/base/paths.h"
 #include "core/dictionary/dictionary.h"
 #include "core/dictionary/dictionary_import.h"
 #include "core/dictionary/dictionary_messages.h"
@@ -478,7 +479,7 @@ bool OpenWordList(const std::string& base, std::unique_ptr<WordList>& list, int&
 bool ReadWordList(const std::string& base, std::vector<WordEntry>& entries, int& exitCode) {
   entries.clear();
   std::error_code ec;
-  if (IsFolderExist(base) && !std::filesystem::exists(WordList::PathIn(base), ec) && !ec)
+  if (IsFolderExist(base) && !std::filesystem::exists(WordListPath(base), ec) && !ec)
     return true;
   std::unique_ptr<WordList> list;
   if (Status s = WordList::OpenForReading(base, list); !s.ok()) {

@@ -17,6 +17,8 @@
 #include <thread>
 #include <utility>
 
+#include "core/base/paths.h"
+
 namespace kelmoa {
 
 namespace {
@@ -176,7 +178,7 @@ std::string FileOps::TemporaryName(const std::string& name) {
   std::string tag;
   for (int i = 0; i < 6; ++i)
     tag += kLetters[pick(random)];
-  return "." + name + "." + tag + ".tmp";
+  return TemporaryFileName(name, tag);
 }
 
 Status FileOps::WriteTemporary(const std::string& dir, const std::string& name,
@@ -390,13 +392,13 @@ Status PutInPlace(FileOps& fs, const std::string& tmp, const std::string& path) 
 }
 
 Status KeepBackupCopy(FileOps& fs, const std::string& src, const std::string& backupDir,
-                      const std::string& stem, const std::string& ext, std::string* usedName,
+                      const std::function<std::string(int)>& nameOf, std::string* usedName,
                       bool syncDir) {
   std::string copy;  // read only when the file system cannot link
   bool linkable = true;
   for (int n = 1; n < 10000; ++n) {
-    const std::string name = n == 1 ? stem + ext : stem + "_" + std::to_string(n) + ext;
-    const std::string dst = backupDir + "/" + name;
+    const std::string name = nameOf(n);
+    const std::string dst = JoinPath(backupDir, name);
     if (fs.Exists(dst))
       continue;
     if (linkable) {

@@ -19,15 +19,8 @@ ProgramPaths ProgramPaths::FromProgramFile(const std::string& programFile) {
   return p;
 }
 
-std::string ProgramPaths::DataPath(const std::string& folder, const std::string& file) const {
-  std::string path = baseFolder + "/" + folder;
-  if (!file.empty())
-    path += "/" + file;
-  return path;
-}
-
 bool CheckDataFolder(const ProgramPaths& paths, const std::string& name) {
-  if (IsFolderExist(paths.DataPath(name)))
+  if (IsFolderExist(DataFolder(paths.baseFolder, name)))
     return true;
   // The log is the only trace of a missing folder; a log that cannot be written changes
   // nothing about ending the run.

@@ -19,6 +19,7 @@
 #include "core/base/char_code.h"
 #include "core/base/codepage.h"
 #include "core/base/helpers.h"
+#include "core/base/paths.h"
 #include "core/base/side_by_side.h"
 
 namespace kelmoa {
@@ -591,19 +592,11 @@ DictionaryFiles::DictionaryFiles(std::string baseFolder, FileOps& fs)
     : mBase(std::move(baseFolder)), mFs(fs) {}
 
 std::string DictionaryFiles::DicPath() const {
-  return mBase + "/dic/" + kDicDefault;
+  return kelmoa::DicPath(mBase);
 }
 
 std::string DictionaryFiles::BackupFolder() const {
-  return mBase + "/dic_backup";
-}
-
-std::string DictionaryFiles::BackupName(const std::tm& t) {
-  const std::string name = kDicDefault;
-  char stamp[80];
-  std::snprintf(stamp, sizeof stamp, "_%04d_%02d%02d_%02d%02d_%02d", t.tm_year + 1900, t.tm_mon + 1,
-                t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec);
-  return name.substr(0, name.size() - 4) + stamp + ".txt";
+  return kelmoa::BackupFolder(mBase);
 }
 
 Status DictionaryFiles::KeepBackup(const std::tm& t, std::string* backupName, bool syncFolder) {
@@ -616,9 +609,9 @@ Status DictionaryFiles::KeepBackup(const std::tm& t, std::string* backupName, bo
   // A backup folder deleted since the start is made again rather than refuse every change.
   if (::mkdir(BackupFolder().c_str(), 0777) != 0 && errno != EEXIST)
     return Status::FromErrno("create", BackupFolder(), errno);
-  const std::string name = BackupName(t);
-  const std::string stem = name.substr(0, name.size() - 4);
-  return KeepBackupCopy(mFs, current, BackupFolder(), stem, ".txt", backupName, syncFolder);
+  return KeepBackupCopy(
+      mFs, current, BackupFolder(), [&t](int copy) { return BackupFileName(t, copy); }, backupName,
+      syncFolder);
 }
 
 Status DictionaryFiles::WriteDictionary(const Dictionary& dic, const std::string& syncFirst) {
@@ -679,31 +672,6 @@ bool HoldsMeaning(const Dictionary& dic, int idx, std::u16string_view meaning) {
   return std::find(pieces.begin(), pieces.end(), meaning) != pieces.end();
 }
 
-// The leftovers of killed changes, by their names: the temporary new dictionary, "." + its
-// name + "." + six letters and digits (a process id in older versions) + ".tmp", and a backup
-// copy not yet under its name, "." + a backup name + "." + six letters and digits + ".tmp"
-// (".tmp" alone after it in older versions).
-bool IsDicTemporary(std::string_view name, std::string_view dicName) {
-  if (name.size() <= dicName.size() + 6 || name[0] != '.' ||
-      name.substr(1, dicName.size()) != dicName || name[dicName.size() + 1] != '.' ||
-      !name.ends_with(".tmp")) {
-    return false;
-  }
-  const std::string_view tag = name.substr(dicName.size() + 2, name.size() - dicName.size() - 6);
-  const auto digit = [](char c) { return c >= '0' && c <= '9'; };
-  const auto letterOrDigit = [&](char c) {
-    return digit(c) || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-  };
-  return (!tag.empty() && std::all_of(tag.begin(), tag.end(), digit)) ||
-         (tag.size() == 6 && std::all_of(tag.begin(), tag.end(), letterOrDigit));
-}
-
-bool IsBackupTemporary(std::string_view name) {
-  const std::string dic = kDicDefault;
-  const std::string stem = "." + dic.substr(0, dic.size() - 4) + "_";
-  return name.starts_with(stem) && name.ends_with(".tmp");
-}
-
 const char* OutOfMemory() {
   return "メモリが足りないため変更できません";
 }
@@ -758,7 +726,7 @@ DicChange DictionaryFiles::WriteThrough(Dictionary& dic, const Request& request,
       return refused;
     }
     ExclusiveLock lock;
-    if (Status s = lock.Take(DirOf(change.path) + "/.lock", kLockPatience); !s.ok()) {
+    if (Status s = lock.Take(LockPath(DirOf(change.path)), kLockPatience); !s.ok()) {
       if (lock.Busy()) {
         DicChange busy = Refused(DicChange::Refusal::kBusy);
         busy.path = change.path;
@@ -824,7 +792,7 @@ DicChange DictionaryFiles::WriteThrough(Dictionary& dic, const Request& request,
       // The dictionary file is unchanged, so the backup made for this change is a second
       // copy of it: remove it, so that every backup stands for a change that happened.
       if (!backup.empty())
-        mFs.Remove(BackupFolder() + "/" + backup);
+        mFs.Remove(JoinPath(BackupFolder(), backup));
       dic.Revert(std::move(undo));
       // Linking the backup and removing it again touched the file's inode time: the file is
       // still the one in memory, and the next change must not take it for another's.

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "core/base/helpers.h"
+#include "core/base/paths.h"
 #include "core/text/open_text.h"
 #include "core/text/popup_text.h"
 #include "core/text/word_info.h"
@@ -15,7 +16,7 @@ ReadingSession::ReadingSession(std::string baseFolder, FileOps& fs)
     : mBase(std::move(baseFolder)), mFs(&fs), mDoc(std::make_unique<TextDocument>()) {}
 
 Status ReadingSession::LoadDictionary(const std::string& path) {
-  const std::string dicPath = path.empty() ? DictionaryFiles(mBase, *mFs).DicPath() : path;
+  const std::string dicPath = path.empty() ? DicPath(mBase) : path;
   const Status loaded = mDic.LoadDicFile(dicPath, *mFs);
   // The phrases are a help beside the dictionary: without them the words still show.
   (void)mPhrases.Load(PhraseDicPathBeside(dicPath), *mFs);

@@ -7,6 +7,7 @@
 #include <system_error>
 #include <utility>
 
+#include "core/base/paths.h"
 #include "core/wordlist/word_list.h"
 
 namespace kelmoa {
@@ -73,7 +74,7 @@ Status ReadingPositions::Open(const std::string& base,
   }
   sqlite3* raw = nullptr;
   const int rc =
-      sqlite3_open_v2(WordList::PathIn(base).c_str(), &raw, SQLITE_OPEN_READWRITE, nullptr);
+      sqlite3_open_v2(WordListPath(base).c_str(), &raw, SQLITE_OPEN_READWRITE, nullptr);
   std::unique_ptr<sqlite3, CloseDb> db(raw);
   if (rc != SQLITE_OK)
     return Failure(db.get(), rc);

@@ -14,6 +14,7 @@
 
 #include "core/base/codepage.h"
 #include "core/base/helpers.h"
+#include "core/base/paths.h"
 
 namespace kelmoa {
 namespace {
@@ -75,7 +76,7 @@ std::string Quoted(const std::string& path) {
 // goes. It holds nothing that the database and its -wal do not, so it may go once no program
 // has the list open.
 bool StaleSharedMemory(const std::string& path) {
-  const std::string shm = path + "-shm";
+  const std::string shm = SharedMemoryPathOf(path);
   return ::access(shm.c_str(), F_OK) == 0 && ::access(shm.c_str(), W_OK) != 0 &&
          ::access(path.c_str(), W_OK) == 0;
 }
@@ -100,7 +101,7 @@ Status Failure(sqlite3* db, int rc, const std::string& path) {
   if (primary == SQLITE_READONLY && StaleSharedMemory(path)) {
     return Status::Make(StatusCode::kPermissionDenied, "",
                         "単語帳のデータベース" + Quoted(path) + "の作業ファイル" +
-                            Quoted(path + "-shm") +
+                            Quoted(SharedMemoryPathOf(path)) +
                             "に書き込めないため，単語帳を変更できません。"
                             "Kelmoaとkelmoa-toolをすべて終了してから，このファイルを削除して"
                             "ください（単語帳の単語は失われません）。");
@@ -270,7 +271,7 @@ std::string ImmutableUri(const std::string& path) {
 bool WriteProtectedWithoutWal(const std::string& path) {
   struct stat st {};
   return ::stat(path.c_str(), &st) == 0 && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 &&
-         ::access((path + "-wal").c_str(), F_OK) != 0;
+         ::access(WriteAheadLogPathOf(path).c_str(), F_OK) != 0;
 }
 
 // Whether the tables of a word list made before the application id was written are there,
@@ -369,15 +370,11 @@ WordList::WordList(Key, std::string path, std::unique_ptr<sqlite3, CloseDb> db)
 
 WordList::~WordList() = default;
 
-std::string WordList::PathIn(const std::string& base) {
-  return base + "/wordlist/wordlist.sqlite";
-}
-
 Status WordList::Open(const std::string& base, std::unique_ptr<WordList>& list) {
   if (!IsFolderExist(base))
     return Status::Make(StatusCode::kNotFound, "",
                         "フォルダ" + Quoted(base) + "がないため，単語帳を開けません。");
-  const std::string folder = base + "/wordlist";
+  const std::string folder = WordListFolder(base);
   if (::mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST) {
     return Status::Error("単語帳のフォルダ" + Quoted(folder) + "を作れませんでした（" +
                          std::strerror(errno) + "）。");
@@ -385,7 +382,7 @@ Status WordList::Open(const std::string& base, std::unique_ptr<WordList>& list) 
   if (!IsFolderExist(folder))
     return Status::Make(StatusCode::kInvalidArgument, "",
                         Quoted(folder) + "がフォルダではないため，単語帳を開けません。");
-  if (Status s = OpenFile(PathIn(base), list); !s.ok())
+  if (Status s = OpenFile(WordListPath(base), list); !s.ok())
     return s;
   list->mBase = base;
   return Status::Ok();
@@ -465,7 +462,7 @@ Status WordList::OpenFile(const std::string& path, std::unique_ptr<WordList>& li
 }
 
 Status WordList::OpenForReading(const std::string& base, std::unique_ptr<WordList>& list) {
-  if (Status s = OpenFile(PathIn(base), list, WordListAccess::kRead); !s.ok())
+  if (Status s = OpenFile(WordListPath(base), list, WordListAccess::kRead); !s.ok())
     return s;
   list->mBase = base;
   return Status::Ok();
