@@ -21,11 +21,6 @@ namespace kelmoa {
 inline constexpr int kGridLines = kMaxLines;
 inline constexpr int kGridCols = kMaxLineBytes;
 
-// Entry indexes as text, joined by ",".
-std::u16string JoinHits(const std::vector<int>& hits);
-// The entry indexes of text joined by ","; a part that is no index is skipped.
-std::vector<int> ParseHits(std::u16string_view text);
-
 // A fixed grid of rows 0..kGridLines and columns 0..kGridCols + 1, allocated once at full
 // size. Rows and columns are 1-based like the line and column numbers the user sees; row 0
 // and column 0 exist and are not used. The extra column kGridCols + 1 holds, in the position
@@ -78,8 +73,6 @@ struct WordTable {
   const std::vector<int>& DicHits(int k) const {
     return mDicHitLists[mWordDicIdxId[static_cast<size_t>(k)]];
   }
-  // The same as text: the entry indexes joined by ",", or empty.
-  std::u16string DicIdx(int k) const { return JoinHits(DicHits(k)); }
   // The hyphen-joined form of word k, or empty.
   std::u16string_view Joined(int k) const {
     const auto it = mWordJoined.find(k);

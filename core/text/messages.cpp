@@ -7,7 +7,10 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "core/base/char_code.h"
 #include "core/base/codepage.h"
+#include "core/base/helpers.h"
+#include "core/base/paths.h"
 
 namespace kelmoa {
 namespace {
@@ -18,6 +21,23 @@ std::u16string Num(long long n) {
 
 }  // namespace
 
+std::array<std::u16string, 12> GreetingLines() {
+  return {
+      u"",
+      u"　「ファイル」ボタンをクリックして，",
+      u"　 " + Utf8ToUtf16(kTextFolder) + u"フォルダからテキストファイルを選ぶか，",
+      u"",
+      u"　ファイルマネージャで任意のフォルダから，",
+      u"　テキストファイルをここにドラッグ＆ドロップしてください。",
+      u"",
+      u"　テキストファイルは次の条件を満たすことが必要です。",
+      u"　　文字コード　：Shift_JIS か ANSI",
+      u"　　１行の文字数：" + Num(kMaxLineBytes) + u"バイト以下",
+      u"",
+      u"　テキストファイルがここに表示されて，ケルモアを利用できます。",
+  };
+}
+
 // clang-format off
 std::u16string MsgNotShiftJis(std::u16string_view fileName, std::u16string_view codeName) {
   return u"このテキストファイルの文字コードはShift_JISではありません。\r\n"
@@ -27,6 +47,44 @@ std::u16string MsgNotShiftJis(std::u16string_view fileName, std::u16string_view 
          u"再度このファイルを指定してください。\r\n\r\n" + kAskOpenInEditor;
 }
 // clang-format on
+
+std::u16string MsgTextLimit(const TextLimitBreach& breach) {
+  switch (breach.kind) {
+    case TextLimitBreach::Kind::kLineTooLong:
+      return breach.atLeast ? MsgLineTooLongAtLeast(breach.line, breach.bytes)
+                            : MsgLineTooLong(breach.line, breach.bytes);
+    case TextLimitBreach::Kind::kTooManyLines:
+      return MsgTooManyLines();
+    case TextLimitBreach::Kind::kNone:
+      break;
+  }
+  return {};
+}
+
+std::u16string MsgLineTooLong(long long lineNo, long long byteLen) {
+  return u"1行のバイト数が" + Num(kMaxLineBytes) + u"を超えている行があります。\r\n" + u"  " +
+         Num(lineNo) + u"行目：" + Num(byteLen) + u"バイト\r\n\r\n" +
+         u"エディタで開いて，改行を加えてすべての行を" + Num(kMaxLineBytes) +
+         u"バイト以下にしてから，\r\n" + u"再度このテキストファイルを指定してください。";
+}
+
+std::u16string MsgLineTooLongAtLeast(long long lineNo, long long byteLen) {
+  std::u16string msg = MsgLineTooLong(lineNo, byteLen);
+  const std::u16string unit = u"バイト\r\n\r\n";
+  msg.insert(msg.find(unit) + 3, u"以上");
+  return msg;
+}
+
+std::u16string MsgTooManyLines() {
+  return u"読込むテキストファイルの行数は" + Num(kMaxLines) + u"行までです。";
+}
+
+std::u16string MsgTextRefusal(const OpenResult& result, const std::string& path) {
+  if (result.outcome == OpenResult::Outcome::kWrongCode)
+    return MsgNotShiftJis(Utf8ToUtf16(GetFileNameOfPath(path)),
+                          Utf8ToUtf16(GetCharCodeName(result.code)));
+  return result.TooLarge() ? MsgTextLimit(result.limit) : std::u16string();
+}
 
 std::u16string WithQuestion(std::u16string_view message) {
   return std::u16string(message) + u"\r\n\r\n" + kAskOpenInEditor;

@@ -6,7 +6,9 @@
 #include <string_view>
 
 #include "core/base/status.h"
+#include "core/text/open_text.h"
 #include "core/text/prepare_text.h"
+#include "core/text/text_reader.h"
 
 namespace kelmoa {
 
@@ -18,26 +20,27 @@ inline constexpr char16_t kDicLoaded[] = u"　読込完了";
 inline constexpr char16_t kDicWordCount[] = u"　辞書の単語数＝";
 
 // The twelve lines that stand in the pane until a text is opened.
-inline constexpr std::array<const char16_t*, 12> kGreetingLines = {
-    u"",
-    u"　「ファイル」ボタンをクリックして，",
-    u"　 txt_shift_jisフォルダからテキストファイルを選ぶか，",
-    u"",
-    u"　ファイルマネージャで任意のフォルダから，",
-    u"　テキストファイルをここにドラッグ＆ドロップしてください。",
-    u"",
-    u"　テキストファイルは次の条件を満たすことが必要です。",
-    u"　　文字コード　：Shift_JIS か ANSI",
-    u"　　１行の文字数：100バイト以下",
-    u"",
-    u"　テキストファイルがここに表示されて，ケルモアを利用できます。",
-};
+std::array<std::u16string, 12> GreetingLines();
 
 // The question that follows every rejection of a text: the user may open the file in the editor.
 inline constexpr char16_t kAskOpenInEditor[] = u"このテキストファイルを開きますか？";
 
 // Message C: the text file is neither ASCII nor Shift_JIS.
 std::u16string MsgNotShiftJis(std::u16string_view fileName, std::u16string_view codeName);
+
+// The rejection message of a breach of a text's limits (message A or B), or empty for none.
+std::u16string MsgTextLimit(const TextLimitBreach& breach);
+// Message A: a line longer than kMaxLineBytes bytes, with its line number and byte length.
+std::u16string MsgLineTooLong(long long lineNo, long long byteLen);
+// Message A for a line read only up to byteLen bytes: its length is given as at least that.
+std::u16string MsgLineTooLongAtLeast(long long lineNo, long long byteLen);
+// Message B: more than kMaxLines lines.
+std::u16string MsgTooManyLines();
+
+// Why the text at path was refused, as the reader words it: message C with its question for a
+// wrong code, message A or B (MsgTextLimit, without the question) for a text over a limit;
+// empty for a text that opened or could not be read.
+std::u16string MsgTextRefusal(const OpenResult& result, const std::string& path);
 
 // A rejection message followed by an empty line and the question.
 std::u16string WithQuestion(std::u16string_view message);
