@@ -63,7 +63,7 @@ std::string ShownMessage(std::u16string_view msg) {
 }
 
 int IoError(const Status& s) {
-  std::cerr << "kelmoa-tool: " << s.message() << "\n";
+  std::cerr << "kelmoa-tool: " << Out(StatusInWords(s)) << "\n";
   return kExitIo;
 }
 

@@ -280,13 +280,11 @@ std::optional<ForeignCode> FindForeignCode(std::string_view bytes, size_t firstB
   return foreign;
 }
 
-// A dictionary file's failure for a file over the size limit; its reason is what the window
-// shows.
+// A dictionary file's failure for a file over the size limit.
 Status TooLarge(const std::string& path, long long size) {
-  constexpr long long kMiB = 1024LL * 1024;
-  return Status::Make(StatusCode::kTooLarge, "read " + path,
-                      "辞書ファイルが大きすぎます（" + std::to_string((size + kMiB - 1) / kMiB) +
-                          " MiB，上限は" + std::to_string(kMaxDicFileBytes / kMiB) + " MiB）");
+  return Status::Found(
+      StatusCode::kTooLarge, Finding::kDicTooLarge, "read " + path,
+      std::to_string(size) + " bytes, over the limit of " + std::to_string(kMaxDicFileBytes), size);
 }
 
 Status ReadEntryLines(const std::string& path, FileOps& fs, EntryLines& out,
@@ -505,8 +503,8 @@ Status Dictionary::LoadDicFile(const std::string& path, FileOps& fs) {
     mDicMeaning.clear();
     mDicWord.shrink_to_fit();
     mDicMeaning.shrink_to_fit();
-    return Status::Make(StatusCode::kOutOfMemory, "read " + path,
-                        "メモリが足りないため読み込めません");
+    return Status::Found(StatusCode::kOutOfMemory, Finding::kNoMemoryToLoad, "read " + path,
+                         "out of memory");
   }
 }
 
@@ -672,8 +670,9 @@ bool HoldsMeaning(const Dictionary& dic, int idx, std::u16string_view meaning) {
   return std::find(pieces.begin(), pieces.end(), meaning) != pieces.end();
 }
 
-const char* OutOfMemory() {
-  return "メモリが足りないため変更できません";
+Status OutOfMemory(const std::string& context) {
+  return Status::Found(StatusCode::kOutOfMemory, Finding::kNoMemoryToChange, context,
+                       "out of memory");
 }
 
 }  // namespace
@@ -786,13 +785,15 @@ DicChange DictionaryFiles::WriteThrough(Dictionary& dic, const Request& request,
       if (s.ok())
         s = WriteDictionary(dic, backup.empty() ? std::string() : BackupFolder());
     } catch (const std::bad_alloc&) {
-      s = Status::Make(StatusCode::kOutOfMemory, "write " + change.path, OutOfMemory());
+      s = OutOfMemory("write " + change.path);
     }
     if (!s.ok()) {
       // The dictionary file is unchanged, so the backup made for this change is a second
-      // copy of it: remove it, so that every backup stands for a change that happened.
+      // copy of it: remove it, so that every backup stands for a change that happened. Should
+      // it stay, it is one copy too many of a dictionary that is kept anyway: the failed
+      // change is what is reported.
       if (!backup.empty())
-        mFs.Remove(JoinPath(BackupFolder(), backup));
+        (void)mFs.Remove(JoinPath(BackupFolder(), backup));
       dic.Revert(std::move(undo));
       // Linking the backup and removing it again touched the file's inode time: the file is
       // still the one in memory, and the next change must not take it for another's.
@@ -813,8 +814,7 @@ DicChange DictionaryFiles::WriteThrough(Dictionary& dic, const Request& request,
       dic.mStamp.reset();
     return change;
   } catch (const std::bad_alloc&) {
-    return Failed(change,
-                  Status::Make(StatusCode::kOutOfMemory, "change " + change.path, OutOfMemory()));
+    return Failed(change, OutOfMemory("change " + change.path));
   }
 }
 

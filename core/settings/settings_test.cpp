@@ -10,6 +10,7 @@
 
 #include "core/base/fixtures_test.h"
 #include "core/settings/ini_file.h"
+#include "core/text/messages.h"
 
 namespace kelmoa {
 namespace {
@@ -207,7 +208,7 @@ TEST(SettingsWrite, AFileThatCannotBeKeptWholeIsLeftAsItIs) {
     c.make(path);
     const auto refused = [&] {
       const Status s = WriteIniFormLeft(path, 5, 5);
-      return !s.ok() && s.message().find(c.says) != std::string::npos;
+      return !s.ok() && Utf16ToUtf8(StatusInWords(s)).find(c.says) != std::string::npos;
     };
     if (c.rootToo) {
       EXPECT_TRUE(refused());

@@ -4,6 +4,7 @@
 #include <initializer_list>
 
 #include "core/base/codepage.h"
+#include "core/text/messages.h"
 
 namespace kelmoa {
 namespace {
@@ -21,7 +22,7 @@ std::u16string MsgChangeFailed(std::u16string_view lead, const Status& status) {
   return std::u16string(lead) +
          u"\r\n辞書ファイルまたはバックアップを書き込めなかったため，辞書は変更前のままです。"
          u"\r\n    理由＝" +
-         Utf8ToUtf16(status.message());
+         StatusInWords(status);
 }
 
 }  // namespace

@@ -11,6 +11,8 @@
 #include "core/base/codepage.h"
 #include "core/base/helpers.h"
 #include "core/base/paths.h"
+#include "core/dictionary/dictionary.h"
+#include "core/wordlist/word_list_messages.h"
 
 namespace kelmoa {
 namespace {
@@ -90,8 +92,53 @@ std::u16string WithQuestion(std::u16string_view message) {
   return std::u16string(message) + u"\r\n\r\n" + kAskOpenInEditor;
 }
 
+namespace {
+
+// What this program found, in the user's words; empty when it found nothing (the system's
+// words then say why).
+std::u16string FindingInWords(const Status& status) {
+  constexpr long long kMiB = 1024LL * 1024;
+  switch (status.finding()) {
+    case Finding::kNone:
+      return {};
+    case Finding::kNotPlainFile:
+      return u"通常のファイルではありません";
+    case Finding::kWriteProtected:
+      return u"書き込みが禁止されています";
+    case Finding::kUnreadable:
+      return u"読み取れません（" + Utf8ToUtf16(status.reason()) + u"）";
+    case Finding::kDicTooLarge:
+      return u"辞書ファイルが大きすぎます（" + Num((status.figure() + kMiB - 1) / kMiB) +
+             u" MiB，上限は" + Num(kMaxDicFileBytes / kMiB) + u" MiB）";
+    case Finding::kTooLargeToPrepare:
+      return u"ファイルが大きすぎます（" + Num(status.figure()) + u"バイト。変換できるのは" +
+             Num(kMaxPrepareFileBytes >> 20) + u"MiBまでです）";
+    case Finding::kNoMemoryToLoad:
+      return u"メモリが足りないため読み込めません";
+    case Finding::kNoMemoryToChange:
+      return u"メモリが足りないため変更できません";
+    default:
+      return MsgWordListFailure(status);
+  }
+}
+
+// Whether the finding is a whole message, which names its file itself.
+bool IsWholeMessage(const Status& status) {
+  return !MsgWordListFailure(status).empty();
+}
+
+}  // namespace
+
+std::u16string StatusInWords(const Status& status) {
+  if (IsWholeMessage(status))
+    return MsgWordListFailure(status);
+  const std::u16string reason = SystemReason(status);
+  return status.context().empty() ? reason : Utf8ToUtf16(status.context()) + u": " + reason;
+}
+
 std::u16string SystemReason(const Status& status) {
-  return Utf8ToUtf16(status.reason());
+  std::u16string found = FindingInWords(status);
+  return found.empty() ? Utf8ToUtf16(status.reason()) : found;
 }
 
 std::u16string MsgDicNotFound(std::u16string_view path) {
@@ -179,9 +226,8 @@ std::u16string MsgTextNotPrepared(std::u16string_view path, std::u16string_view 
 }
 
 std::u16string ReasonInWords(const Status& status) {
-  const std::string& reason = status.reason();
-  if (std::any_of(reason.begin(), reason.end(), [](char c) { return (c & 0x80) != 0; }))
-    return Utf8ToUtf16(reason);  // this program's own words
+  if (std::u16string found = FindingInWords(status); !found.empty())
+    return found;
   switch (status.code()) {
     case StatusCode::kOk:
       return {};

@@ -45,8 +45,13 @@ std::u16string MsgTextRefusal(const OpenResult& result, const std::string& path)
 // A rejection message followed by an empty line and the question.
 std::u16string WithQuestion(std::u16string_view message);
 
-// The system's reason in a failed status ("open /x/a.txt: Permission denied" gives
-// "Permission denied").
+// A failed status in the user's words, whole: "context: reason", the reason being what this
+// program found in the user's words (Finding) or else the system's; a finding that is a whole
+// message (the word list's) stands alone.
+std::u16string StatusInWords(const Status& status);
+
+// The reason of a failed status without its context ("open /x/a.txt: Permission denied" gives
+// "Permission denied"): what this program found, in the user's words, or else the system's.
 std::u16string SystemReason(const Status& status);
 
 // The dictionary file is missing; the program ends after it.
@@ -84,8 +89,8 @@ std::u16string MsgSpeechFailed(std::u16string_view program, std::u16string_view 
 // A refused text could not be prepared into a copy that Kelmoa reads (path names the copy).
 std::u16string MsgTextNotPrepared(std::u16string_view path, std::u16string_view reason);
 
-// Why an operation on a file failed, in the user's words: this program's own reason as it
-// stands when it gave one in Japanese, else what the kind of failure means.
+// Why an operation on a file failed, in the user's words: what this program found, when it
+// found something, else what the kind of failure means.
 std::u16string ReasonInWords(const Status& status);
 
 // A refused text would be split into more than kMaxPreparedParts parts.

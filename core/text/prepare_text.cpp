@@ -529,10 +529,10 @@ Status PrepareTextFile(FileOps& fs, TextPreparer& preparer, const std::string& p
   if (Status s = file.Open(path); !s.ok())
     return s;
   if (file.size() > kMaxPrepareFileBytes)
-    return Status::Make(StatusCode::kTooLarge, "read " + path,
-                        "ファイルが大きすぎます（" + std::to_string(file.size()) +
-                            "バイト。変換できるのは" + std::to_string(kMaxPrepareFileBytes >> 20) +
-                            "MiBまでです）");
+    return Status::Found(StatusCode::kTooLarge, Finding::kTooLargeToPrepare, "read " + path,
+                         std::to_string(file.size()) + " bytes, over the limit of " +
+                             std::to_string(kMaxPrepareFileBytes),
+                         file.size());
   std::string bytes;
   if (Status s = fs.ReadAll(path, bytes); !s.ok())
     return s;
@@ -570,8 +570,10 @@ Status WritePreparedParts(FileOps& fs, const std::string& path,
       return Status::FromErrno("create", p, EEXIST);
   }
   const auto undo = [&](Status s) {
+    // The failure s is what is reported; a part that cannot be removed stays a whole,
+    // readable text.
     for (const std::string& p : partPaths)
-      fs.Remove(p);
+      (void)fs.Remove(p);
     partPaths.clear();
     return s;
   };
@@ -593,7 +595,8 @@ Status WritePreparedParts(FileOps& fs, const std::string& path,
       return undo(s);
     partPaths.push_back(paths[i]);
   }
-  fs.SyncDir(dir);
+  // The parts are written; a failed sync only makes them less sure to outlive a power cut.
+  (void)fs.SyncDir(dir);
   return Status::Ok();
 }
 

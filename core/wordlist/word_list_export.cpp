@@ -149,8 +149,8 @@ std::string ExportWordList(const std::vector<WordEntry>& entries, WordListFormat
 
 Status WriteExportFile(const std::string& path, std::string_view bytes, bool replace, FileOps& fs) {
   const auto exists = [&path] {
-    return Status::Make(StatusCode::kAlreadyExists, "",
-                        "ファイル「" + path + "」はすでにあるため，書き出しませんでした。");
+    return Status::Found(StatusCode::kAlreadyExists, Finding::kExportExists, path,
+                         "the file is there already");
   };
   if (replace)
     return ReplaceFileAtomically(fs, path, bytes);

@@ -13,8 +13,9 @@
 
 #include "core/base/codepage.h"
 #include "core/base/fixtures_test.h"
-#include "core/base/paths.h"
 #include "core/base/helpers.h"
+#include "core/base/paths.h"
+#include "core/text/messages.h"
 
 namespace kelmoa {
 namespace {
@@ -234,8 +235,9 @@ TEST(WordList, AFileThatIsNoWordListIsReportedAndLeftAsItIs) {
       list.reset();
     }
     EXPECT_FALSE(s.ok());
-    EXPECT_NE(s.message().find(c.says), std::string::npos) << s.message();
-    EXPECT_NE(s.message().find(path), std::string::npos) << s.message();
+    const std::string said = Utf16ToUtf8(StatusInWords(s));
+    EXPECT_NE(said.find(c.says), std::string::npos) << said;
+    EXPECT_NE(said.find(path), std::string::npos) << said;
     EXPECT_EQ(ReadBytes(path), c.bytes);
   }
 }
@@ -322,7 +324,7 @@ TEST(WordList, ReadingWritesNothing) {
     Status s = WordList::Open(dir.path(), list);
     if (s.ok())
       s = list->Add(Capture("pear", 2));
-    return s.message().find(path + "-shm") != std::string::npos;
+    return Utf16ToUtf8(StatusInWords(s)).find(path + "-shm") != std::string::npos;
   }));
 }
 
