@@ -167,9 +167,9 @@ void DictionaryEditor::PutTagInMeaning() {
 
 QString DictionaryEditor::CheckInput() {
   const QString word = mWordField->text();
-  if (word.size() < 2 || word.size() > 30) {
+  if (word.size() < kMinWordLength || word.size() > kMaxWordLength) {
     mWordField->setFocus();
-    return Q(kMsgWordLength);
+    return Q(MsgWordLength());
   }
   if (!IsEnglishWord(word.toStdU16String())) {
     mWordField->setFocus();
@@ -177,9 +177,9 @@ QString DictionaryEditor::CheckInput() {
   }
   const std::u16string meaning = mMeaningField->text().toStdU16String();
   const long long bytes = GetSjisByteLen(meaning);
-  if (bytes < 1 || bytes > 50) {
+  if (bytes < kMinMeaningBytes || bytes > kMaxMeaningBytes) {
     mMeaningField->setFocus();
-    return Q(kMsgMeaningBytes);
+    return Q(MsgMeaningBytes());
   }
   if (!IsStorableEntry(word.toStdU16String(), meaning)) {
     mMeaningField->setFocus();

@@ -1,3 +1,5 @@
+// Tests of the settings: the ranges a read value is held to, and a settings file that is
+// written through without losing another program's lines.
 #include "core/settings/settings.h"
 
 #include <gtest/gtest.h>

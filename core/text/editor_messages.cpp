@@ -9,6 +9,10 @@
 namespace kelmoa {
 namespace {
 
+std::u16string Num(int n) {
+  return Utf8ToUtf16(std::to_string(n));
+}
+
 std::u16string JoinLines(std::initializer_list<const char16_t*> lines) {
   std::u16string text;
   for (const char16_t* line : lines) {
@@ -26,6 +30,16 @@ std::u16string MsgChangeFailed(std::u16string_view lead, const Status& status) {
 }
 
 }  // namespace
+
+std::u16string MsgWordLength() {
+  return u"単語は" + Num(kMinWordLength) + u"～" + Num(kMaxWordLength) +
+         u"文字で入力してください。";
+}
+
+std::u16string MsgMeaningBytes() {
+  return u"意味は" + Num(kMinMeaningBytes) + u"～" + Num(kMaxMeaningBytes) +
+         u"バイトで入力してください。";
+}
 
 std::u16string MsgConfirmDelete(std::u16string_view line) {
   return u"この単語・意味を削除してよろしいですか？\r\n    " + std::u16string(line);

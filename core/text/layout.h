@@ -47,7 +47,8 @@ inline constexpr uint8_t kColorBlue = 9;
 // Every English word of the text in reading order, entries 1..W (entry 0 unused), with the
 // range of words of each line. A text of 9000 lines holds over 100,000 words, so the table is
 // kept small: a word is its line, column and length (its text stays in the line), each
-// distinct index list is stored once, and only the few joined forms are stored at all.
+// distinct list of dictionary hits is stored once, and only the few joined forms are stored at
+// all.
 struct WordTable {
   std::vector<int16_t> mWordLine{0};       // line of the word
   std::vector<int16_t> mWordCol{0};        // column of its first character
@@ -154,7 +155,7 @@ void SetNewTextLines(TextDocument& doc, StrList lines, const SettingInfo& settin
 // back with entries 1..m; the column of word j is that of its first character.
 void GetWordsInLine(std::u16string_view line, StrList& words, std::vector<int>& cols);
 
-// Builds the word table for lines 1..n. Joined forms and index lists are left as they are:
+// Builds the word table for lines 1..n. Joined forms and dictionary hits are left as they are:
 // after a change of font or line spacing only the positions change.
 // The words are views into lines, which must outlive the table's use.
 void GetWordListOfText(const StrList& lines, const Grid<int16_t>& pos, WordTable& table);

@@ -25,20 +25,21 @@ std::array<std::u16string, 12> GreetingLines();
 // The question that follows every rejection of a text: the user may open the file in the editor.
 inline constexpr char16_t kAskOpenInEditor[] = u"このテキストファイルを開きますか？";
 
-// Message C: the text file is neither ASCII nor Shift_JIS.
+// The text file is neither ASCII nor Shift_JIS: its name and code, and the question.
 std::u16string MsgNotShiftJis(std::u16string_view fileName, std::u16string_view codeName);
 
-// The rejection message of a breach of a text's limits (message A or B), or empty for none.
+// The rejection of a text over its limits (MsgLineTooLong or MsgTooManyLines), or empty for
+// none.
 std::u16string MsgTextLimit(const TextLimitBreach& breach);
-// Message A: a line longer than kMaxLineBytes bytes, with its line number and byte length.
+// A line longer than kMaxLineBytes bytes, with its line number and byte length.
 std::u16string MsgLineTooLong(long long lineNo, long long byteLen);
-// Message A for a line read only up to byteLen bytes: its length is given as at least that.
+// The same for a line read only up to byteLen bytes: its length is given as at least that.
 std::u16string MsgLineTooLongAtLeast(long long lineNo, long long byteLen);
-// Message B: more than kMaxLines lines.
+// More than kMaxLines lines.
 std::u16string MsgTooManyLines();
 
-// Why the text at path was refused, as the reader words it: message C with its question for a
-// wrong code, message A or B (MsgTextLimit, without the question) for a text over a limit;
+// Why the text at path was refused, as the reader words it: MsgNotShiftJis (with its question)
+// for a wrong code, MsgTextLimit (without the question) for a text over a limit;
 // empty for a text that opened or could not be read.
 std::u16string MsgTextRefusal(const OpenResult& result, const std::string& path);
 

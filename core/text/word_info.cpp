@@ -190,7 +190,7 @@ std::vector<uint32_t> AlphabeticalOrder(const LoweredWords& distinct) {
 
 }  // namespace
 
-void GetDicIdxOfWords(const StrList& dicWord, const StrList& dicMeaning, WordTable& t) {
+void LookUpWords(const StrList& dicWord, const StrList& dicMeaning, WordTable& t) {
   t.mWordDicIdxId.assign(t.mWordLen.size(), 0);
   t.mDicHitLists.assign(1, std::vector<int>());
   // A long text is worked through in two halves side by side, each with its own table of
@@ -348,7 +348,7 @@ void SetKnownWordColor(const WordTable& t, Grid<uint8_t>& color) {
 void MarkKnownWords(TextDocument& doc, const StrList& dicWord, const StrList& dicMeaning) {
   GetWordListOfText(doc.mTxt, doc.mChrX, doc.words);
   JoinHyphenatedWords(doc.mTxt, doc.words);
-  GetDicIdxOfWords(dicWord, dicMeaning, doc.words);
+  LookUpWords(dicWord, dicMeaning, doc.words);
   ResetColors(doc.mTxt, doc.mChrColor);
   SetKnownWordColor(doc.words, doc.mChrColor);
 }

@@ -1,3 +1,4 @@
+// A word taken into the word list: what its popup showed, and the sentence it was met in.
 #include "core/wordlist/word_capture.h"
 
 #include <algorithm>

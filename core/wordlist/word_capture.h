@@ -1,3 +1,4 @@
+// A word taken into the word list: what its popup showed, and the sentence it was met in.
 #pragma once
 
 #include <ctime>

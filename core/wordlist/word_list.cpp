@@ -1,3 +1,4 @@
+// The word list: the words a reader keeps, with their meanings and sentences, in SQLite.
 #include "core/wordlist/word_list.h"
 
 #include <sqlite3.h>

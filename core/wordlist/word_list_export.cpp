@@ -1,3 +1,4 @@
+// The word list written out for Anki (tab-separated) or for a spreadsheet (CSV).
 #include "core/wordlist/word_list_export.h"
 
 #include "core/base/codepage.h"
