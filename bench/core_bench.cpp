@@ -113,7 +113,8 @@ void BM_DicFloorReadDecode(benchmark::State& state) {
   const std::string path = SyntheticDictionary(100000, state.range(0) != 0);
   for (auto _ : state) {
     std::string bytes;
-    DefaultFileOps().ReadAll(path, bytes);
+    if (!DefaultFileOps().ReadAll(path, bytes).ok())
+      state.SkipWithError("the file cannot be read");
     benchmark::DoNotOptimize(SjisToUtf16(bytes));
   }
   state.SetBytesProcessed(state.iterations() *
@@ -129,7 +130,8 @@ void BM_DicLoad(benchmark::State& state) {
   const std::string path = SyntheticDictionary(100000, state.range(0) != 0);
   for (auto _ : state) {
     Dictionary dic;
-    dic.LoadDicFile(path);
+    if (!dic.LoadDicFile(path).ok())
+      state.SkipWithError("the dictionary cannot be read");
     benchmark::DoNotOptimize(dic.Count());
     if (dic.Count() != 100000)
       state.SkipWithError("wrong entry count");
@@ -204,7 +206,8 @@ void BM_DefaultDicFloorReadDecode(benchmark::State& state) {
   }
   for (auto _ : state) {
     std::string bytes;
-    DefaultFileOps().ReadAll(path, bytes);
+    if (!DefaultFileOps().ReadAll(path, bytes).ok())
+      state.SkipWithError("the file cannot be read");
     benchmark::DoNotOptimize(SjisToUtf16(bytes));
   }
 }
@@ -219,7 +222,8 @@ void BM_DefaultDicLoad(benchmark::State& state) {
   int entries = 0;
   for (auto _ : state) {
     Dictionary dic;
-    dic.LoadDicFile(path);
+    if (!dic.LoadDicFile(path).ok())
+      state.SkipWithError("the dictionary cannot be read");
     entries = dic.Count();
   }
   state.counters["entries"] = entries;
@@ -230,7 +234,8 @@ void BM_OpenTextFloorReadDecode(benchmark::State& state) {
   const std::string path = ProseText();
   for (auto _ : state) {
     std::string bytes;
-    DefaultFileOps().ReadAll(path, bytes);
+    if (!DefaultFileOps().ReadAll(path, bytes).ok())
+      state.SkipWithError("the file cannot be read");
     benchmark::DoNotOptimize(SjisToUtf16(bytes));
   }
 }

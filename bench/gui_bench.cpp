@@ -234,7 +234,10 @@ struct ChangeFixture {
   QImage page;
 
   explicit ChangeFixture(const Installed& i) : inst(i), session(i.base) {
-    session.LoadDictionary();
+    if (!session.LoadDictionary().ok()) {
+      std::fprintf(stderr, "the benchmark's dictionary cannot be read\n");
+      std::abort();
+    }
     QFont f = PaneFont(s.FontSize);
     bool ok = false;
     GetPicTextMetrics(f, s.HalfWidth, s.FullWidth, s.CharHeight, ok);

@@ -29,6 +29,7 @@
 #include <vector>
 
 #include "core/base/codepage.h"
+#include "core/base/paths.h"
 #include "core/text/layout.h"
 #include "core/wordlist/word_list.h"
 #include "gui/main_window.h"
@@ -92,7 +93,7 @@ struct Installed {
       return false;
     list.reset();
     sqlite3* db = nullptr;
-    if (sqlite3_open(WordList::PathIn(base).c_str(), &db) != SQLITE_OK)
+    if (sqlite3_open(WordListPath(base).c_str(), &db) != SQLITE_OK)
       return false;
     bool ok = sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK;
     const char* const sql[] = {

@@ -17,6 +17,7 @@
 #include "core/base/char_code.h"
 #include "core/base/codepage.h"
 #include "core/base/helpers.h"
+#include "core/base/paths.h"
 #include "core/dictionary/dictionary.h"
 #include "core/dictionary/dictionary_import.h"
 #include "core/dictionary/dictionary_messages.h"
@@ -62,7 +63,7 @@ std::string ShownMessage(std::u16string_view msg) {
 }
 
 int IoError(const Status& s) {
-  std::cerr << "kelmoa-tool: " << s.message() << "\n";
+  std::cerr << "kelmoa-tool: " << Out(StatusInWords(s)) << "\n";
   return kExitIo;
 }
 
@@ -92,6 +93,14 @@ std::string JoinTabs(std::u16string_view meanings) {
   return Out(meanings);
 }
 
+// Entry indexes as the tool prints them: joined by ",", nothing for none.
+std::string HitsText(const std::vector<int>& hits) {
+  std::string text;
+  for (const int hit : hits)
+    text += (text.empty() ? "" : ",") + std::to_string(hit);
+  return text;
+}
+
 int Detect(const Args& a) {
   if (a.empty())
     return Usage();
@@ -109,11 +118,11 @@ int Read(const Args& a) {
     return Usage();
   StrList lines;
   Status status;
-  const std::u16string msg = ReadTextLines(a[0], lines, status);
+  const TextLimitBreach breach = ReadTextLines(a[0], lines, status);
   if (!status.ok())
     return IoError(status);
-  if (!msg.empty()) {
-    std::cout << ShownMessage(msg) << '\n';
+  if (breach.broken()) {
+    std::cout << ShownMessage(MsgTextLimit(breach)) << '\n';
     return kExitRejected;
   }
   std::cout << UpperBound(lines) << '\n';
@@ -145,10 +154,10 @@ bool OpenText(ReadingSession& session, const std::string& path, int& exitCode) {
   const OpenResult opened = session.Open(path, setting);
   if (opened.ok())
     return true;
-  if (opened.rejection->kind == TextRejection::Kind::kUnreadable) {
-    exitCode = IoError(opened.rejection->status);
+  if (opened.outcome == OpenResult::Outcome::kUnreadable) {
+    exitCode = IoError(opened.status);
   } else {
-    std::cout << ShownMessage(opened.rejection->message) << '\n';
+    std::cout << ShownMessage(MsgTextRefusal(opened, path)) << '\n';
     exitCode = kExitRejected;
   }
   return false;
@@ -186,9 +195,9 @@ int ForEachWordLookedUp(const Args& a,
 
 int Lookup(const Args& a) {
   return ForEachWordLookedUp(a, [](const Dictionary& dic, std::u16string_view word) {
-    const std::u16string list = GetDicIdxListOfWord(dic.Words(), word);
-    std::cout << Out(list) << '\n';
-    for (const int idx : ParseHits(list)) {
+    const std::vector<int> hits = DicHitsOfWord(dic.Words(), word);
+    std::cout << HitsText(hits) << '\n';
+    for (const int idx : hits) {
       std::cout << '\t' << idx << '\t' << Out(dic.Words()[idx]) << '\t'
                 << JoinTabs(dic.Meanings()[idx]) << '\n';
     }
@@ -272,7 +281,7 @@ int Annotate(const Args& a) {
   const WordTable& t = session.Document().words;
   for (int k = 1; k <= t.Count(); ++k) {
     std::cout << t.mWordLine[k] << '\t' << t.mWordCol[k] << '\t' << Out(t.Word(k)) << '\t'
-              << Out(t.Joined(k)) << '\t' << Out(t.DicIdx(k)) << '\t' << t.mWordX1[k] << '\t'
+              << Out(t.Joined(k)) << '\t' << HitsText(t.DicHits(k)) << '\t' << t.mWordX1[k] << '\t'
               << t.mWordX2[k] << '\n';
   }
   return kExitOk;
@@ -478,7 +487,7 @@ bool OpenWordList(const std::string& base, std::unique_ptr<WordList>& list, int&
 bool ReadWordList(const std::string& base, std::vector<WordEntry>& entries, int& exitCode) {
   entries.clear();
   std::error_code ec;
-  if (IsFolderExist(base) && !std::filesystem::exists(WordList::PathIn(base), ec) && !ec)
+  if (IsFolderExist(base) && !std::filesystem::exists(WordListPath(base), ec) && !ec)
     return true;
   std::unique_ptr<WordList> list;
   if (Status s = WordList::OpenForReading(base, list); !s.ok()) {

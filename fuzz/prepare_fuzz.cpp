@@ -39,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::abort();
   for (const std::string& part : p.parts) {
     kelmoa::StrList lines;
-    if (!kelmoa::DecodeTextLines(part, lines).empty())
+    if (kelmoa::DecodeText(part, lines).broken())
       std::abort();
     for (size_t i = 1; i < lines.size(); ++i) {
       if (kelmoa::GetSjisByteLen(lines[i]) > width)

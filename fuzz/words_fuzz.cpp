@@ -39,16 +39,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       std::abort();
     if (!kelmoa::IsEnglishWord(w))
       std::abort();
-    const std::u16string list = kelmoa::GetDicIdxListOfWord(Heads(), kelmoa::LowerAscii(w));
-    size_t start = 0;
-    while (start < list.size()) {
-      size_t comma = list.find(u',', start);
-      if (comma == std::u16string::npos)
-        comma = list.size();
-      const int idx = std::stoi(kelmoa::Utf16ToUtf8(list.substr(start, comma - start)));
+    for (const int idx : kelmoa::DicHitsOfWord(Heads(), kelmoa::LowerAscii(w))) {
       if (idx < 1 || idx > kelmoa::UpperBound(Heads()))
         std::abort();
-      start = comma + 1;
     }
   }
   return 0;

@@ -13,6 +13,7 @@
 
 #include "core/base/codepage.h"
 #include "core/base/helpers.h"
+#include "core/base/paths.h"
 #include "core/base/status.h"
 #include "core/base/str_list.h"
 #include "core/dictionary/dictionary.h"
@@ -26,7 +27,6 @@
 namespace kelmoa {
 namespace {
 
-constexpr char16_t kNotifyWav[] = u"notify.wav";
 // The lists and the text boxes use the pane's font at its smallest size.
 constexpr double kBoxFontPointSize = 9.75;
 
@@ -120,7 +120,7 @@ void DictionaryEditor::BuildControls() {
 }
 
 void DictionaryEditor::FillFixedFields() {
-  mDictionaryFileField->setText(QString::fromLatin1(kDicDefault));
+  mDictionaryFileField->setText(QString::fromLatin1(kDicFileName));
   SetWordClassList(*mWordClassList);
 }
 
@@ -167,9 +167,9 @@ void DictionaryEditor::PutTagInMeaning() {
 
 QString DictionaryEditor::CheckInput() {
   const QString word = mWordField->text();
-  if (word.size() < 2 || word.size() > 30) {
+  if (word.size() < kMinWordLength || word.size() > kMaxWordLength) {
     mWordField->setFocus();
-    return Q(kMsgWordLength);
+    return Q(MsgWordLength());
   }
   if (!IsEnglishWord(word.toStdU16String())) {
     mWordField->setFocus();
@@ -177,9 +177,9 @@ QString DictionaryEditor::CheckInput() {
   }
   const std::u16string meaning = mMeaningField->text().toStdU16String();
   const long long bytes = GetSjisByteLen(meaning);
-  if (bytes < 1 || bytes > 50) {
+  if (bytes < kMinMeaningBytes || bytes > kMaxMeaningBytes) {
     mMeaningField->setFocus();
-    return Q(kMsgMeaningBytes);
+    return Q(MsgMeaningBytes());
   }
   if (!IsStorableEntry(word.toStdU16String(), meaning)) {
     mMeaningField->setFocus();
@@ -229,7 +229,8 @@ void DictionaryEditor::AddEntry() {
 void DictionaryEditor::DeleteSelectedEntry() {
   const QList<QListWidgetItem*> selected = mEntryList->selectedItems();
   if (selected.isEmpty()) {
-    ShowMessage(Q(kMsgSelectEntry), MessageDialog::Buttons::kOK, Q(kNotifyWav));
+    ShowMessage(Q(kMsgSelectEntry), MessageDialog::Buttons::kOK,
+                QString::fromLatin1(kNotifySoundFileName));
     return;
   }
   const QString line = selected.first()->text();
@@ -284,7 +285,7 @@ bool DictionaryEditor::ShowChange(const DicChange& change, bool adding) {
 
 void DictionaryEditor::ShowWriteFailure(const QString& msg) {
   unsetCursor();
-  ShowMessage(msg, MessageDialog::Buttons::kOK, Q(kNotifyWav));
+  ShowMessage(msg, MessageDialog::Buttons::kOK, QString::fromLatin1(kNotifySoundFileName));
   // The dictionary was taken back to what it was (or is the file's, after a reload); list that.
   ListTypedWord();
 }

@@ -5,12 +5,9 @@
 #include <QProcess>
 
 #include "core/base/helpers.h"
+#include "core/base/paths.h"
 
 namespace kelmoa {
-
-std::string HelpPagePath(const std::string& baseFolder) {
-  return baseFolder + "/htm/index.htm";
-}
 
 QUrl HelpPageUrl(const std::string& baseFolder) {
   const QByteArray path = QByteArray::fromStdString(HelpPagePath(baseFolder));

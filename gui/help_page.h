@@ -9,11 +9,9 @@
 
 namespace kelmoa {
 
-// The help page: htm/index.htm below the base folder, as a local file address that keeps the
+// The help page (HelpPagePath, core/base/paths.h) as a local file address that keeps the
 // path's bytes (percent-encoded), whatever they are.
 QUrl HelpPageUrl(const std::string& baseFolder);
-// The page's file-system path.
-std::string HelpPagePath(const std::string& baseFolder);
 
 // Why the help page did not open.
 enum class HelpFailure {

@@ -17,6 +17,7 @@
 #include "core/base/char_code.h"
 #include "core/base/codepage.h"
 #include "core/base/helpers.h"
+#include "core/base/paths.h"
 #include "core/text/messages.h"
 #include "core/text/open_text.h"
 #include "gui/dictionary_editor.h"
@@ -30,7 +31,6 @@
 namespace kelmoa {
 namespace {
 
-constexpr char16_t kNotifyWav[] = u"notify.wav";
 constexpr char kProductName[] = "ケルモア";
 // The top the window's frame is placed at: the screen's.
 constexpr int kFormTop = 0;
@@ -44,7 +44,7 @@ MainWindow::MainWindow(ProgramPaths paths, std::string commandLine, QWidget* par
       mPaths(std::move(paths)),
       mCommandLine(std::move(commandLine)),
       mSession(mPaths.baseFolder),
-      mTextCopies(mPaths.DataPath("txt_shift_jis")),
+      mTextCopies(TextFolder(mPaths.baseFolder)),
       mTextPlaces(mPaths.baseFolder) {
   BuildControls();
   PrepareWindow();
@@ -142,7 +142,7 @@ void MainWindow::CreateCommandWindows() {
   mSettingsDialog->SetFontSizeEnabled(mFontSizeOk);
 
   mTextChooser = new TextChooser(
-      mPaths.DataPath("txt_shift_jis"), plain,
+      TextFolder(mPaths.baseFolder), plain,
       [this](const std::string& path) { return mTextCopies.ChooserNote(path); }, this);
 
   // A help page that does not open is reported, so the user knows to look for a browser.
@@ -203,7 +203,7 @@ void MainWindow::ActivateFirstTime() {
   // this call returns, and the dictionary is read once per run.
   mActivated = true;
 
-  const std::string dicPath = mPaths.DataPath("dic", kDicDefault);
+  const std::string dicPath = DicPath(mPaths.baseFolder);
   const auto endWith = [this](const std::u16string& msg) {
     ShowMessage(msg, MessageDialog::Buttons::kOK);
     EndProgram();
@@ -245,7 +245,7 @@ void MainWindow::ActivateFirstTime() {
       ShowMessage(MsgTextFileUnreadable(QPath(mCommandLine).toStdU16String(), problem),
                   MessageDialog::Buttons::kOK);
     }
-    for (const char16_t* line : kGreetingLines)
+    for (const std::u16string& line : GreetingLines())
       view.Print(line, true);
   }
   view.Pane().update();
@@ -285,7 +285,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 
 MessageDialog::Answer MainWindow::ShowMessage(const std::u16string& msg,
                                               MessageDialog::Buttons buttons, bool offerConvert) {
-  return mMsg->Ask(this, Q(msg), buttons, Q(kNotifyWav), offerConvert);
+  return mMsg->Ask(this, Q(msg), buttons, QString::fromLatin1(kNotifySoundFileName), offerConvert);
 }
 
 void MainWindow::ShowPlainMessage(const QString& text, QWidget* parent) {
@@ -333,7 +333,7 @@ QString MainWindow::BaseCaption() const {
 }
 
 std::string MainWindow::IniPath() const {
-  return mPaths.programFolder + "/" + mPaths.title + kIniExtension;
+  return SettingsPath(mPaths.programFolder, mPaths.title);
 }
 
 }  // namespace kelmoa

@@ -115,7 +115,7 @@ class MainWindow : public QWidget, private WordInText {
   // ---- main_window_open.cpp: opening texts, refused ones, where they were left ----
   // A text refused for its code or its size: the message, "O K" opens it in the editor,
   // "変換して開く" a prepared copy.
-  void TellRefusal(const std::string& path, const TextRejection& rejection);
+  void TellRefusal(const std::string& path, const OpenResult& rejection);
   // Prepares a refused text into a copy in txt_shift_jis that Kelmoa reads, and opens the
   // copy (its first part, when it had to be split). The refused file is only read. A text read
   // as UTF-8 with bad bytes is said so first.

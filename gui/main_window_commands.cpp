@@ -129,7 +129,7 @@ void MainWindow::AddWordToList(int k, AddedBy how) {
   int count = 0;
   if (const Status status = mWordList->Add(capture, count); !status.ok()) {
     if (how == AddedBy::kClick)
-      ShowMessage(Utf8ToUtf16(status.message()), MessageDialog::Buttons::kOK);
+      ShowMessage(StatusInWords(status), MessageDialog::Buttons::kOK);
     else
       mTextView->ShowStatusLine(Q(MsgWordNotAdded(capture.word)));
     return;

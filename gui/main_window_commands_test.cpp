@@ -14,6 +14,7 @@
 #include <functional>
 
 #include "core/base/fixtures_test.h"
+#include "core/base/paths.h"
 #include "core/settings/ini_file.h"
 #include "core/wordlist/word_list.h"
 #include "gui/dictionary_editor.h"
@@ -345,7 +346,7 @@ class MainWindowCommandsTest : public QObject {
     QCOMPARE(w.View().StatusLine(), QStringLiteral("単語帳に加えました：dog（2回目）"));
     QVERIFY(mMessages.isEmpty());
 
-    const std::string db = WordList::PathIn(mDir.path());
+    const std::string db = WordListPath(mDir.path());
     mW.reset();
     std::filesystem::remove_all(std::filesystem::path(db).parent_path());
     std::filesystem::create_directories(std::filesystem::path(db).parent_path());

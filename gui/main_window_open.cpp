@@ -33,7 +33,7 @@ bool MainWindow::OpenTextFile(const std::string& path) {
   if (!opened.ok()) {
     mTextView->SetBusy(false);
     // The shown text stays as it is: the file was read into a list of its own.
-    TellRefusal(path, *opened.rejection);
+    TellRefusal(path, opened);
     return false;
   }
   mEditTextButton->setEnabled(true);
@@ -48,8 +48,8 @@ bool MainWindow::OpenTextFile(const std::string& path) {
   return true;
 }
 
-void MainWindow::TellRefusal(const std::string& path, const TextRejection& rejection) {
-  if (rejection.kind == TextRejection::Kind::kUnreadable) {
+void MainWindow::TellRefusal(const std::string& path, const OpenResult& rejection) {
+  if (rejection.outcome == OpenResult::Outcome::kUnreadable) {
     // The reason in the user's words where the file system names one; else the system's.
     std::u16string reason = TextFileProblem(path);
     if (reason.empty())
@@ -58,7 +58,8 @@ void MainWindow::TellRefusal(const std::string& path, const TextRejection& rejec
     return;
   }
   const bool tooLarge = rejection.TooLarge();
-  const std::u16string msg = tooLarge ? WithQuestion(rejection.message) : rejection.message;
+  const std::u16string refusal = MsgTextRefusal(rejection, path);
+  const std::u16string msg = tooLarge ? WithQuestion(refusal) : refusal;
   // A text in a code that can be read, or one too long, can be prepared into a copy, unless
   // it is too large for that.
   const bool preparable = (tooLarge || CanPrepareCode(rejection.code)) && FitsPreparation(path);

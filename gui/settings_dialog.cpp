@@ -12,6 +12,7 @@
 
 #include "core/base/codepage.h"
 #include "core/base/helpers.h"
+#include "core/base/paths.h"
 #include "core/text/messages.h"
 #include "gui/editor_launch.h"
 #include "gui/window_helpers.h"
@@ -19,7 +20,6 @@
 namespace kelmoa {
 namespace {
 
-constexpr char16_t kNotifyWav[] = u"notify.wav";
 constexpr char16_t kLineSpaceItem[] = u"行間";
 // The step buttons read the field as a 16-bit number; longer digit strings are left alone.
 constexpr int kStepFieldMax = 32767;
@@ -210,7 +210,7 @@ bool SettingsDialog::CheckFieldRange(QLineEdit& field, std::u16string_view itemN
                                      int max) {
   if (IsTextInRange(field.text().toStdU16String(), min, max))
     return true;
-  PlayWav(Q(kNotifyWav), mProgramFolder, this);
+  PlayWav(QString::fromLatin1(kNotifySoundFileName), mProgramFolder, this);
   mShowPlainMessage(Q(MsgOutOfRange(itemName, min, max)), this);
   field.setFocus();
   return false;

@@ -93,9 +93,10 @@ PreparedCopy TextCopies::Make(QWidget& parent, const QString& caption,
   takeCancel();
   dialog.hide();
   if (progress.Cancelled()) {
-    // Whatever was written before the cancel took effect goes again.
+    // Whatever was written before the cancel took effect goes again; a part that cannot go
+    // stays a whole, readable text.
     for (const std::string& part : copy.parts)
-      DefaultFileOps().Remove(part);
+      (void)DefaultFileOps().Remove(part);
     copy.parts.clear();
     status = Status::Make(StatusCode::kCancelled, "", "");
   }

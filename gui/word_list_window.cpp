@@ -24,6 +24,7 @@
 
 #include "core/base/codepage.h"
 #include "core/settings/settings.h"
+#include "core/text/messages.h"
 #include "core/wordlist/word_list_messages.h"
 #include "gui/message_dialog.h"
 #include "gui/window_helpers.h"
@@ -119,7 +120,7 @@ void WordListWindow::BuildControls() {
 void WordListWindow::Reload(bool tell) {
   std::vector<WordEntry> entries;
   if (const Status status = mStore.Entries(entries); !status.ok()) {
-    SetStatus(Q(Utf8ToUtf16(status.message())), true);
+    SetStatus(Q(StatusInWords(status)), true);
     if (tell)
       TellFailure(status);
     return;
@@ -257,7 +258,7 @@ Status WordListWindow::ExportTo(const std::string& path, WordListFormat format, 
   if (status.ok()) {
     SetStatus(QStringLiteral("%1 語を書き出しました：%2").arg(entries.size()).arg(QPath(path)));
   } else {
-    SetStatus(Q(Utf8ToUtf16(status.message())), true);
+    SetStatus(Q(StatusInWords(status)), true);
   }
   return status;
 }
@@ -274,7 +275,7 @@ void WordListWindow::SetStatus(const QString& text, bool failure) {
 }
 
 void WordListWindow::TellFailure(const Status& status) {
-  mMessages.Ask(this, Q(Utf8ToUtf16(status.message())), MessageDialog::Buttons::kOK, QString());
+  mMessages.Ask(this, Q(StatusInWords(status)), MessageDialog::Buttons::kOK, QString());
 }
 
 void WordListWindow::StorePlace() const {

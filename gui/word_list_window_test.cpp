@@ -15,6 +15,7 @@
 
 #include "core/base/codepage.h"
 #include "core/base/fixtures_test.h"
+#include "core/base/paths.h"
 #include "core/wordlist/word_list.h"
 #include "gui/message_dialog.h"
 #include "gui/window_fixtures_test.h"
@@ -188,7 +189,7 @@ class WordListWindowTest : public QObject {
   void aMovedDatabaseStartsANewListThatTheWindowShows() {
     Add("dog", "犬");
     Start().show();
-    fs::rename(WordList::PathIn(mDir.path()), mDir / "old.sqlite");
+    fs::rename(WordListPath(mDir.path()), mDir / "old.sqlite");
     Add("cat", "猫");
     QCOMPARE(mMessages.size(), 1);
     QVERIFY(mMessages[0].contains(QStringLiteral("新しい単語帳を始めました")));

@@ -17,6 +17,8 @@
 #include <thread>
 #include <utility>
 
+#include "core/base/paths.h"
+
 namespace kelmoa {
 
 namespace {
@@ -176,7 +178,7 @@ std::string FileOps::TemporaryName(const std::string& name) {
   std::string tag;
   for (int i = 0; i < 6; ++i)
     tag += kLetters[pick(random)];
-  return "." + name + "." + tag + ".tmp";
+  return TemporaryFileName(name, tag);
 }
 
 Status FileOps::WriteTemporary(const std::string& dir, const std::string& name,
@@ -352,11 +354,11 @@ Status ReplaceFileAtomically(FileOps& fs, const std::string& named, std::string_
   struct stat st {};
   if (::stat(path.c_str(), &st) == 0) {
     if (!S_ISREG(st.st_mode))
-      return Status::Make(StatusCode::kInvalidArgument, "write " + path,
-                          "通常のファイルではありません");
+      return Status::Found(StatusCode::kInvalidArgument, Finding::kNotPlainFile, "write " + path,
+                           "not a plain file");
     if (!AllowsWriting(path, st))
-      return Status::Make(StatusCode::kPermissionDenied, "write " + path,
-                          "書き込みが禁止されています");
+      return Status::Found(StatusCode::kPermissionDenied, Finding::kWriteProtected, "write " + path,
+                           "write-protected");
     mode = KeptMode{static_cast<mode_t>(st.st_mode & 07777), st.st_uid, st.st_gid};
   } else if (errno != ENOENT) {
     return Status::FromErrno("stat", path, errno);
@@ -365,14 +367,16 @@ Status ReplaceFileAtomically(FileOps& fs, const std::string& named, std::string_
   if (Status s = fs.WriteTemporary(dir, NameOf(path), bytes, mode, tmp); !s.ok())
     return s;
   if (!syncFirst.empty())
-    fs.SyncDir(syncFirst);
+    // A failed sync makes what was made there only less sure to outlive a power cut; the
+    // replacement itself is as safe as before.
+    (void)fs.SyncDir(syncFirst);
   if (Status s = fs.Rename(tmp, path); !s.ok()) {
-    fs.Remove(tmp);
+    (void)fs.Remove(tmp);  // the failed rename is what is reported
     return s;
   }
   // The new content is in place from the rename on; a folder sync that fails now cannot undo
   // that, so it is not reported as a failed replacement.
-  fs.SyncDir(dir);
+  (void)fs.SyncDir(dir);
   return Status::Ok();
 }
 
@@ -385,18 +389,18 @@ Status PutInPlace(FileOps& fs, const std::string& tmp, const std::string& path) 
       put = fs.Rename(tmp, path);  // a file system without hard links
   }
   if (fs.Exists(tmp))
-    fs.Remove(tmp);
+    (void)fs.Remove(tmp);  // the file has its name either way; a hidden leftover at worst
   return put;
 }
 
 Status KeepBackupCopy(FileOps& fs, const std::string& src, const std::string& backupDir,
-                      const std::string& stem, const std::string& ext, std::string* usedName,
+                      const std::function<std::string(int)>& nameOf, std::string* usedName,
                       bool syncDir) {
   std::string copy;  // read only when the file system cannot link
   bool linkable = true;
   for (int n = 1; n < 10000; ++n) {
-    const std::string name = n == 1 ? stem + ext : stem + "_" + std::to_string(n) + ext;
-    const std::string dst = backupDir + "/" + name;
+    const std::string name = nameOf(n);
+    const std::string dst = JoinPath(backupDir, name);
     if (fs.Exists(dst))
       continue;
     if (linkable) {
@@ -405,7 +409,8 @@ Status KeepBackupCopy(FileOps& fs, const std::string& src, const std::string& ba
         if (usedName)
           *usedName = name;
         if (syncDir)
-          fs.SyncDir(backupDir);
+          // The backup is there; a failed sync only makes it less sure to outlive a power cut.
+          (void)fs.SyncDir(backupDir);
         return Status::Ok();
       }
       if (fs.Exists(dst))
@@ -420,17 +425,17 @@ Status KeepBackupCopy(FileOps& fs, const std::string& src, const std::string& ba
     if (Status s = fs.WriteTemporary(backupDir, name, copy, tmp); !s.ok())
       return s;
     if (fs.Exists(dst)) {
-      fs.Remove(tmp);
+      (void)fs.Remove(tmp);  // another name is tried; a hidden leftover at worst
       continue;
     }
     if (Status s = fs.Rename(tmp, dst); !s.ok()) {
-      fs.Remove(tmp);
+      (void)fs.Remove(tmp);  // the failed rename is what is reported
       return s;
     }
     if (usedName)
       *usedName = name;
     if (syncDir)
-      fs.SyncDir(backupDir);
+      (void)fs.SyncDir(backupDir);  // as above
     return Status::Ok();
   }
   return Status::Error("no free backup name in " + backupDir);

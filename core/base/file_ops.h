@@ -67,9 +67,9 @@ class FileOps {
                         std::string& tmpPath) {
     return WriteTemporary(dir, name, bytes, std::nullopt, tmpPath);
   }
-  // The name of a temporary file for the file name: "." + name + "." + six random letters and
-  // digits + ".tmp", a new one at every call, so that a leftover of a killed program can be
-  // told by its name and no other program can know it beforehand.
+  // The name of a temporary file for the file name (TemporaryFileName) with six random letters
+  // and digits for its tag, a new one at every call, so that a leftover of a killed program can
+  // be told by its name and no other program can know it beforehand.
   virtual std::string TemporaryName(const std::string& name);
   // Makes a second name for an existing file; fails (EEXIST) when `to` exists already.
   virtual Status Link(const std::string& from, const std::string& to);
@@ -155,13 +155,13 @@ Status ReplaceFileAtomically(FileOps& fs, const std::string& path, std::string_v
                              const std::string& syncFirst = {});
 
 // Keeps the current content of src under a new name in backupDir without touching src:
-// backupDir/stem + ext, or stem + "_2" + ext, "_3", ... when that name is taken; an existing
-// file is never overwritten. A hard link is tried first; where the file system has none, the
+// backupDir/nameOf(1), or nameOf(2), nameOf(3), ... when that name is taken; an existing file
+// is never overwritten. A hard link is tried first; where the file system has none, the
 // content is copied (into a temporary file, synced, then put under its name). usedName
 // receives the name used. backupDir is synced at the end unless syncDir is false: then the
 // caller syncs it.
 Status KeepBackupCopy(FileOps& fs, const std::string& src, const std::string& backupDir,
-                      const std::string& stem, const std::string& ext, std::string* usedName,
+                      const std::function<std::string(int)>& nameOf, std::string* usedName,
                       bool syncDir = true);
 
 // Gives the temporary file tmp (written by WriteTemporary in path's folder) the name path, where

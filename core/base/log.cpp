@@ -9,6 +9,7 @@
 
 #include "core/base/codepage.h"
 #include "core/base/helpers.h"
+#include "core/base/paths.h"
 
 namespace kelmoa {
 namespace {
@@ -32,7 +33,7 @@ Status WriteLine(const std::string& path, bool append, const std::u16string& tex
 }  // namespace
 
 Status StartLog(const std::string& programFolder, const std::string& title) {
-  const std::string path = programFolder + "/" + title + ".log";
+  const std::string path = LogPath(programFolder, title);
   if (std::remove(path.c_str()) != 0 && errno != ENOENT) {
     return Status::FromErrno("remove", path, errno);
   }
@@ -41,7 +42,7 @@ Status StartLog(const std::string& programFolder, const std::string& title) {
 
 Status WriteLog(const std::string& programFolder, const std::string& programBaseName,
                 const std::u16string& text) {
-  return WriteLine(programFolder + "/" + programBaseName + ".log", true, u" " + text);
+  return WriteLine(LogPath(programFolder, programBaseName), true, u" " + text);
 }
 
 }  // namespace kelmoa

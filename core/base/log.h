@@ -10,7 +10,8 @@ namespace kelmoa {
 // The run log in the program folder: CP932 lines ended by CR LF, each beginning with the local
 // time "hh:mm:ss". Opened, written and closed for every line.
 
-// Deletes programFolder/<title>.log and starts it anew with the line "hh:mm:ss log start".
+// Deletes the log programFolder/<title>.log (LogPath) and starts it anew with the line
+// "hh:mm:ss log start".
 Status StartLog(const std::string& programFolder, const std::string& title);
 
 // Appends "hh:mm:ss text" to programFolder/<programBaseName>.log, creating it when missing.

@@ -19,24 +19,18 @@ ProgramPaths ProgramPaths::FromProgramFile(const std::string& programFile) {
   return p;
 }
 
-std::string ProgramPaths::DataPath(const std::string& folder, const std::string& file) const {
-  std::string path = baseFolder + "/" + folder;
-  if (!file.empty())
-    path += "/" + file;
-  return path;
-}
-
 bool CheckDataFolder(const ProgramPaths& paths, const std::string& name) {
-  if (IsFolderExist(paths.DataPath(name)))
+  if (IsFolderExist(DataFolder(paths.baseFolder, name)))
     return true;
   // The log is the only trace of a missing folder; a log that cannot be written changes
   // nothing about ending the run.
-  WriteLog(paths.programFolder, paths.exeBaseName, Utf8ToUtf16(name));
+  (void)WriteLog(paths.programFolder, paths.exeBaseName, Utf8ToUtf16(name));
   return false;
 }
 
 bool StartLogAndCheckDataFolders(const ProgramPaths& paths) {
-  StartLog(paths.programFolder, paths.title);
+  // The log is only a trace of the run: one that cannot be started does not stop the run.
+  (void)StartLog(paths.programFolder, paths.title);
   for (const char* name : kDataFolders) {
     if (!CheckDataFolder(paths, name))
       return false;

@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "core/base/paths.h"
+
 namespace kelmoa {
 
 // The folders every path of a run hangs on. The program folder holds the program file, the
@@ -10,17 +12,12 @@ namespace kelmoa {
 struct ProgramPaths {
   std::string programFolder;
   std::string baseFolder;
-  std::string title = "Kelmoa";  // the application title: names the log and the settings file
-  std::string exeBaseName = "Kelmoa";
+  std::string title = kProgramTitle;  // names the log and the settings file
+  std::string exeBaseName = kProgramTitle;
 
   // Paths from the program file's own path.
   static ProgramPaths FromProgramFile(const std::string& programFile);
-  // base folder + "/" + folder + "/" + file (or just the folder when file is empty).
-  std::string DataPath(const std::string& folder, const std::string& file = {}) const;
 };
-
-// The data folders checked at start, in the order they are checked.
-inline constexpr const char* kDataFolders[] = {"dic", "dic_backup", "txt_shift_jis"};
 
 // Returns true when base folder/name is a folder. Otherwise writes the name to the log and
 // returns false: the caller then ends the program without a message and without creating it.

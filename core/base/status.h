@@ -23,11 +23,43 @@ enum class StatusCode {
   kCancelled,    // stopped at the user's wish before it was done
 };
 
+// What this program found wrong by itself, where the system's words do not say it. A Status
+// never holds the user's words: they are composed where a failure is shown (StatusInWords,
+// core/text/messages.h) from the finding, the context and the figure.
+enum class Finding {
+  kNone,  // the reason is the system's (or SQLite's) words
+  // The finding replaces the reason; the context stays in front of it.
+  kNotPlainFile,       // a folder, a device or a pipe where a plain file belongs
+  kWriteProtected,     // the file allows nobody to write to it
+  kUnreadable,         // the file could not be read; the reason says why
+  kDicTooLarge,        // a dictionary over its size limit; figure: its size in bytes
+  kTooLargeToPrepare,  // a text over the size a copy is prepared of; figure: its size in bytes
+  kNoMemoryToLoad,     // the memory ran out while a file was loaded
+  kNoMemoryToChange,   // the memory ran out while a change was made
+  // The finding is the whole message; the context is the path it names, if any.
+  kPositionsUnusable,          // the reading positions could not be read or written (reason)
+  kExportExists,               // the export's file is there already
+  kWordListNoBaseFolder,       // the installed folder of the word list is missing
+  kWordListFolderNotMade,      // its folder could not be made (reason)
+  kWordListFolderIsFile,       // something other than a folder stands where its folder belongs
+  kWordListFolderNotWritable,  // its folder cannot be written
+  kWordListNotPlainFile,       // the database is no plain file
+  kWordListWriteProtected,     // the database allows nobody to write to it
+  kWordListDamaged,            // the database is damaged, or no database
+  kWordListBusy,               // another program kept writing to it
+  kWordListStaleSharedMemory,  // its -shm cannot be written: a reader of a protected list left it
+  kWordListUnopenable,         // it could not be opened or written (reason)
+  kWordListUnusable,           // it could not be read or written (reason)
+  kWordListForeign,            // a database of another program
+  kWordListNewer,              // made by a newer Kelmoa; figure: its schema version
+};
+
 // The outcome of an operation that touches files: ok, or what failed. A failure keeps its
-// kind, the context (what was done to which path, UTF-8) and the reason (the system's words,
-// or this program's) apart; message() joins them as "context: reason". Errors are values
-// here; no exception crosses a module boundary.
-class Status {
+// kind, the context (what was done to which path, UTF-8), the reason (the system's words,
+// or this program's in English) and what this program found (Finding) apart; message() joins
+// the context and the reason as "context: reason". Errors are values here; no exception
+// crosses a module boundary.
+class [[nodiscard]] Status {
  public:
   Status() = default;
   static Status Ok() { return {}; }
@@ -38,6 +70,14 @@ class Status {
   // A failure of a kind, with the context and the reason apart.
   static Status Make(StatusCode code, std::string context, std::string reason) {
     return Status(code, std::move(context), std::move(reason));
+  }
+  // A failure this program found by itself: finding tells which, figure the number it names.
+  static Status Found(StatusCode code, Finding finding, std::string context, std::string reason,
+                      long long figure = 0) {
+    Status s(code, std::move(context), std::move(reason));
+    s.mFinding = finding;
+    s.mFigure = figure;
+    return s;
   }
   // "what path: reason" from a C errno value; the kind follows the errno value.
   static Status FromErrno(const std::string& what, const std::string& path, int err);
@@ -61,6 +101,10 @@ class Status {
   const std::string& context() const { return mContext; }
   // Why it failed: the system's words for an errno value, or this program's.
   const std::string& reason() const { return mReason; }
+  // What this program found, kNone when the reason says it all.
+  Finding finding() const { return mFinding; }
+  // The number the finding names (a size, a version).
+  long long figure() const { return mFigure; }
   // "context: reason", or the reason alone; empty when ok.
   std::string message() const { return mContext.empty() ? mReason : mContext + ": " + mReason; }
 
@@ -68,7 +112,9 @@ class Status {
   Status WithContext(const std::string& outer) const {
     if (ok())
       return *this;
-    return Status(mCode, mContext.empty() ? outer : outer + ": " + mContext, mReason);
+    Status s = *this;
+    s.mContext = mContext.empty() ? outer : outer + ": " + mContext;
+    return s;
   }
 
  private:
@@ -77,6 +123,8 @@ class Status {
   StatusCode mCode = StatusCode::kOk;
   std::string mContext;
   std::string mReason;
+  Finding mFinding = Finding::kNone;
+  long long mFigure = 0;
 };
 
 }  // namespace kelmoa

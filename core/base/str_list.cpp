@@ -82,8 +82,7 @@ bool FindInSortedListNear(const StrList& list, std::u16string_view key, int& nea
 }
 
 bool SearchDicByPrefix(const StrList& list, const StrList& exclusion, std::u16string_view key,
-                       std::u16string& idxList) {
-  idxList.clear();
+                       std::vector<int>& positions) {
   if (list.size() < 2)
     return false;
   // Every element whose prefix equals key is >= key, and they form one run starting at the
@@ -95,10 +94,7 @@ bool SearchDicByPrefix(const StrList& list, const StrList& exclusion, std::u16st
       break;
     if (IndexOfStr(exclusion, *it) != -1)
       continue;
-    if (count > 0)
-      idxList += u',';
-    const std::string idx = std::to_string(it - list.begin());
-    idxList.append(idx.begin(), idx.end());
+    positions.push_back(static_cast<int>(it - list.begin()));
     ++count;
   }
   return count > 0;

@@ -38,11 +38,11 @@ bool FindInSortedList(const StrList& list, std::u16string_view key, int& idx);
 // that searching keys in ascending order steps through the list.
 bool FindInSortedListNear(const StrList& list, std::u16string_view key, int& near, int& idx);
 
-// Collects, lowest position first, at most three elements of an ascending list whose first
-// Len(key) characters equal key and that are not in exclusion (IndexOfStr = -1). idxList gets
-// their positions joined by ","; empty when none. Returns true when it collected any.
+// Appends to positions, lowest first, the positions of at most three elements of an ascending
+// list whose first Len(key) characters equal key and that are not in exclusion (IndexOfStr =
+// -1). Returns true when it found any.
 bool SearchDicByPrefix(const StrList& list, const StrList& exclusion, std::u16string_view key,
-                       std::u16string& idxList);
+                       std::vector<int>& positions);
 
 // The first position 0..n whose element equals s, or -1.
 int IndexOfStr(const StrList& list, std::u16string_view s);

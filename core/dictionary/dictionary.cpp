@@ -19,6 +19,7 @@
 #include "core/base/char_code.h"
 #include "core/base/codepage.h"
 #include "core/base/helpers.h"
+#include "core/base/paths.h"
 #include "core/base/side_by_side.h"
 
 namespace kelmoa {
@@ -279,13 +280,11 @@ std::optional<ForeignCode> FindForeignCode(std::string_view bytes, size_t firstB
   return foreign;
 }
 
-// A dictionary file's failure for a file over the size limit; its reason is what the window
-// shows.
+// A dictionary file's failure for a file over the size limit.
 Status TooLarge(const std::string& path, long long size) {
-  constexpr long long kMiB = 1024LL * 1024;
-  return Status::Make(StatusCode::kTooLarge, "read " + path,
-                      "辞書ファイルが大きすぎます（" + std::to_string((size + kMiB - 1) / kMiB) +
-                          " MiB，上限は" + std::to_string(kMaxDicFileBytes / kMiB) + " MiB）");
+  return Status::Found(
+      StatusCode::kTooLarge, Finding::kDicTooLarge, "read " + path,
+      std::to_string(size) + " bytes, over the limit of " + std::to_string(kMaxDicFileBytes), size);
 }
 
 Status ReadEntryLines(const std::string& path, FileOps& fs, EntryLines& out,
@@ -504,8 +503,8 @@ Status Dictionary::LoadDicFile(const std::string& path, FileOps& fs) {
     mDicMeaning.clear();
     mDicWord.shrink_to_fit();
     mDicMeaning.shrink_to_fit();
-    return Status::Make(StatusCode::kOutOfMemory, "read " + path,
-                        "メモリが足りないため読み込めません");
+    return Status::Found(StatusCode::kOutOfMemory, Finding::kNoMemoryToLoad, "read " + path,
+                         "out of memory");
   }
 }
 
@@ -591,19 +590,11 @@ DictionaryFiles::DictionaryFiles(std::string baseFolder, FileOps& fs)
     : mBase(std::move(baseFolder)), mFs(fs) {}
 
 std::string DictionaryFiles::DicPath() const {
-  return mBase + "/dic/" + kDicDefault;
+  return kelmoa::DicPath(mBase);
 }
 
 std::string DictionaryFiles::BackupFolder() const {
-  return mBase + "/dic_backup";
-}
-
-std::string DictionaryFiles::BackupName(const std::tm& t) {
-  const std::string name = kDicDefault;
-  char stamp[80];
-  std::snprintf(stamp, sizeof stamp, "_%04d_%02d%02d_%02d%02d_%02d", t.tm_year + 1900, t.tm_mon + 1,
-                t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec);
-  return name.substr(0, name.size() - 4) + stamp + ".txt";
+  return kelmoa::BackupFolder(mBase);
 }
 
 Status DictionaryFiles::KeepBackup(const std::tm& t, std::string* backupName, bool syncFolder) {
@@ -616,9 +607,9 @@ Status DictionaryFiles::KeepBackup(const std::tm& t, std::string* backupName, bo
   // A backup folder deleted since the start is made again rather than refuse every change.
   if (::mkdir(BackupFolder().c_str(), 0777) != 0 && errno != EEXIST)
     return Status::FromErrno("create", BackupFolder(), errno);
-  const std::string name = BackupName(t);
-  const std::string stem = name.substr(0, name.size() - 4);
-  return KeepBackupCopy(mFs, current, BackupFolder(), stem, ".txt", backupName, syncFolder);
+  return KeepBackupCopy(
+      mFs, current, BackupFolder(), [&t](int copy) { return BackupFileName(t, copy); }, backupName,
+      syncFolder);
 }
 
 Status DictionaryFiles::WriteDictionary(const Dictionary& dic, const std::string& syncFirst) {
@@ -679,33 +670,9 @@ bool HoldsMeaning(const Dictionary& dic, int idx, std::u16string_view meaning) {
   return std::find(pieces.begin(), pieces.end(), meaning) != pieces.end();
 }
 
-// The leftovers of killed changes, by their names: the temporary new dictionary, "." + its
-// name + "." + six letters and digits (a process id in older versions) + ".tmp", and a backup
-// copy not yet under its name, "." + a backup name + "." + six letters and digits + ".tmp"
-// (".tmp" alone after it in older versions).
-bool IsDicTemporary(std::string_view name, std::string_view dicName) {
-  if (name.size() <= dicName.size() + 6 || name[0] != '.' ||
-      name.substr(1, dicName.size()) != dicName || name[dicName.size() + 1] != '.' ||
-      !name.ends_with(".tmp")) {
-    return false;
-  }
-  const std::string_view tag = name.substr(dicName.size() + 2, name.size() - dicName.size() - 6);
-  const auto digit = [](char c) { return c >= '0' && c <= '9'; };
-  const auto letterOrDigit = [&](char c) {
-    return digit(c) || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-  };
-  return (!tag.empty() && std::all_of(tag.begin(), tag.end(), digit)) ||
-         (tag.size() == 6 && std::all_of(tag.begin(), tag.end(), letterOrDigit));
-}
-
-bool IsBackupTemporary(std::string_view name) {
-  const std::string dic = kDicDefault;
-  const std::string stem = "." + dic.substr(0, dic.size() - 4) + "_";
-  return name.starts_with(stem) && name.ends_with(".tmp");
-}
-
-const char* OutOfMemory() {
-  return "メモリが足りないため変更できません";
+Status OutOfMemory(const std::string& context) {
+  return Status::Found(StatusCode::kOutOfMemory, Finding::kNoMemoryToChange, context,
+                       "out of memory");
 }
 
 }  // namespace
@@ -758,7 +725,7 @@ DicChange DictionaryFiles::WriteThrough(Dictionary& dic, const Request& request,
       return refused;
     }
     ExclusiveLock lock;
-    if (Status s = lock.Take(DirOf(change.path) + "/.lock", kLockPatience); !s.ok()) {
+    if (Status s = lock.Take(LockPath(DirOf(change.path)), kLockPatience); !s.ok()) {
       if (lock.Busy()) {
         DicChange busy = Refused(DicChange::Refusal::kBusy);
         busy.path = change.path;
@@ -818,13 +785,15 @@ DicChange DictionaryFiles::WriteThrough(Dictionary& dic, const Request& request,
       if (s.ok())
         s = WriteDictionary(dic, backup.empty() ? std::string() : BackupFolder());
     } catch (const std::bad_alloc&) {
-      s = Status::Make(StatusCode::kOutOfMemory, "write " + change.path, OutOfMemory());
+      s = OutOfMemory("write " + change.path);
     }
     if (!s.ok()) {
       // The dictionary file is unchanged, so the backup made for this change is a second
-      // copy of it: remove it, so that every backup stands for a change that happened.
+      // copy of it: remove it, so that every backup stands for a change that happened. Should
+      // it stay, it is one copy too many of a dictionary that is kept anyway: the failed
+      // change is what is reported.
       if (!backup.empty())
-        mFs.Remove(BackupFolder() + "/" + backup);
+        (void)mFs.Remove(JoinPath(BackupFolder(), backup));
       dic.Revert(std::move(undo));
       // Linking the backup and removing it again touched the file's inode time: the file is
       // still the one in memory, and the next change must not take it for another's.
@@ -845,8 +814,7 @@ DicChange DictionaryFiles::WriteThrough(Dictionary& dic, const Request& request,
       dic.mStamp.reset();
     return change;
   } catch (const std::bad_alloc&) {
-    return Failed(change,
-                  Status::Make(StatusCode::kOutOfMemory, "change " + change.path, OutOfMemory()));
+    return Failed(change, OutOfMemory("change " + change.path));
   }
 }
 

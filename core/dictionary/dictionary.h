@@ -12,9 +12,6 @@
 
 namespace kelmoa {
 
-// The dictionary file's name in the folder dic.
-inline constexpr const char* kDicDefault = "Dic_EJ.txt";
-
 // The largest dictionary file that is loaded: sixteen times the bundled one. A larger file is
 // refused before it is read, as an unreadable one is.
 inline constexpr long long kMaxDicFileBytes = 64LL * 1024 * 1024;
@@ -137,7 +134,8 @@ struct DicChange {
   bool reloaded = false;
 };
 
-// The dictionary's files: base/dic/Dic_EJ.txt and the backups in base/dic_backup.
+// The dictionary's files: base/dic/Dic_EJ.txt and the backups in base/dic_backup (their
+// names are made in core/base/paths.h).
 class DictionaryFiles {
  public:
   explicit DictionaryFiles(std::string baseFolder, FileOps& fs = DefaultFileOps());
@@ -145,11 +143,9 @@ class DictionaryFiles {
   std::string DicPath() const;
   std::string BackupFolder() const;
 
-  // The backup name for a change at time t: Dic_EJ_yyyy_mmdd_hhnn_ss.txt.
-  static std::string BackupName(const std::tm& t);
-
   // Keeps the dictionary file as it is now under the backup name of time t in dic_backup
-  // (another name, "_2" and on, when that one is taken; an older backup is never replaced).
+  // (BackupFileName; the next copy's name when that one is taken: an older backup is never
+  // replaced).
   // The dictionary file itself stays where it is until WriteDictionary replaces it.
   // A missing dictionary file needs no backup. backupName receives the name used. The backup folder
   // is synced unless syncFolder is false (the write that follows syncs it).

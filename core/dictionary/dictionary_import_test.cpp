@@ -211,10 +211,10 @@ class SystemSources : public ::testing::Test {
   static Popup PopupOf(std::string_view word) {
     const StrList& words = sFile->Words();
     const StrList& meanings = sFile->Meanings();
-    std::u16string list = GetDicIdxListOfWord(words, U16(word));
-    if (list.empty())
-      list = GetNegatedWordIdxList(words, meanings, U16(word));
-    return BuildPopup(U16(word), ParseHits(list), words, meanings);
+    std::vector<int> hits = DicHitsOfWord(words, U16(word));
+    if (hits.empty())
+      hits = NegatedWordHits(words, meanings, U16(word));
+    return BuildPopup(U16(word), hits, words, meanings);
   }
   static std::unique_ptr<ImportedDictionary> sDic;
   static std::unique_ptr<Dictionary> sFile;
@@ -307,7 +307,7 @@ TEST_F(SystemSources, NineteenInTwentyWordsOfTheGplAreKnown) {
     if (!IsAlphabet(text[i]) || j - i < 2)
       continue;
     ++tokens;
-    if (!GetDicIdxListOfWord(sFile->Words(), LowerAscii(U16(text.substr(i, j - i)))).empty())
+    if (!DicHitsOfWord(sFile->Words(), LowerAscii(U16(text.substr(i, j - i)))).empty())
       ++known;
   }
   ASSERT_GT(tokens, 1000);

@@ -146,7 +146,7 @@ inline DictionarySources ExcerptSources() {
   DictionarySources sources;
   sources.edict = Euc(kExcerptEdict);
   const auto [index, text] = Dictd(kExcerptFreedict);
-  ReadFreedict(index, text, sources.freedict);
+  EXPECT_TRUE(ReadFreedict(index, text, sources.freedict).ok());
   sources.wordnet = ReadWordnet(ExcerptWordnetFiles());
   sources.coreVocabulary = kExcerptCoreVocabulary;
   return sources;

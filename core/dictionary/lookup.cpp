@@ -28,13 +28,6 @@ std::u16string First(std::u16string_view w, long n) {
   return std::u16string(w.substr(0, static_cast<size_t>(n)));
 }
 
-void AppendIndex(std::u16string& list, int idx) {
-  if (!list.empty())
-    list += u',';
-  const std::string s = std::to_string(idx);
-  list.append(s.begin(), s.end());
-}
-
 // Calls add(form, ending) for the word w and each form it may be inflected from, in the order
 // of the rules; ending is what the rule takes off the word. No two rules add the same form.
 template <typename Add>
@@ -139,13 +132,16 @@ StrList GetSuffixBaseForms(std::u16string_view w) {
   return c;
 }
 
-std::u16string GetDicIdxListOfWord(const StrList& dicWord, std::u16string_view w) {
+std::vector<int> DicHitsOfWord(const StrList& dicWord, std::u16string_view w) {
   int near = 0;
-  return GetDicIdxListOfWord(dicWord, w, near);
+  std::vector<int> hits;
+  DicHitsOfWord(dicWord, w, near, hits);
+  return hits;
 }
 
-std::u16string GetDicIdxListOfWord(const StrList& dicWord, std::u16string_view w, int& near) {
-  std::u16string list;
+void DicHitsOfWord(const StrList& dicWord, std::u16string_view w, int& near,
+                   std::vector<int>& hits) {
+  hits.clear();
   int idx = 0;
   // The word comes in lower case; lowering it again is only for a caller that forgot.
   const bool lower =
@@ -153,7 +149,7 @@ std::u16string GetDicIdxListOfWord(const StrList& dicWord, std::u16string_view w
   const bool found = lower ? FindInSortedListNear(dicWord, w, near, idx)
                            : FindInSortedListNear(dicWord, LowerAscii(w), near, idx);
   if (found)
-    AppendIndex(list, idx);
+    hits.push_back(idx);
 
   // The forms it comes from share its first letters and stand near it in the dictionary.
   auto search = [&](std::u16string_view form) {
@@ -163,55 +159,53 @@ std::u16string GetDicIdxListOfWord(const StrList& dicWord, std::u16string_view w
   const StrList candidates = GetInflectedBaseForms(w);
   for (size_t j = 2; j < candidates.size(); ++j) {
     if (search(candidates[j]))
-      AppendIndex(list, idx);
+      hits.push_back(idx);
   }
 
-  if (list.empty()) {
+  if (hits.empty()) {
     const StrList derived = GetSuffixBaseForms(w);
     for (size_t j = 1; j < derived.size(); ++j) {
       if (search(derived[j]))
-        AppendIndex(list, idx);
+        hits.push_back(idx);
     }
   }
 
   // A candidate equal to the seven-letter prefix was searched above and not found, so the
   // prefix search would only repeat it.
-  if (list.empty() && w.size() > 7) {
+  if (hits.empty() && w.size() > 7) {
     const std::u16string_view prefix = w.substr(0, 7);
-    std::u16string found;
-    if (IndexOfStr(candidates, prefix) == -1 &&
-        SearchDicByPrefix(dicWord, candidates, prefix, found)) {
-      list = std::move(found);
-    }
+    if (IndexOfStr(candidates, prefix) == -1)
+      SearchDicByPrefix(dicWord, candidates, prefix, hits);
   }
-  return list;
 }
 
-std::u16string GetNegatedWordIdxList(const StrList& dicWord, const StrList& dicMeaning,
-                                     std::u16string_view w) {
+void NegatedWordHits(const StrList& dicWord, const StrList& dicMeaning, std::u16string_view w,
+                     std::vector<int>& hits) {
+  hits.clear();
   const std::u16string_view prefix = NegativePrefixOf(w);
   if (prefix.empty())
-    return {};
+    return;
   const std::u16string_view rest = w.substr(prefix.size());
-  const std::u16string restHits = GetDicIdxListOfWord(dicWord, rest);
   constexpr ClassSet kDescribing = ClassBit(WordClass::kAdjective) | ClassBit(WordClass::kAdverb);
-  std::u16string list;
-  ForEachPiece(restHits, u',', [&](std::u16string_view piece) {
-    int idx = 0;
-    for (const char16_t ch : piece)
-      idx = idx * 10 + (ch - u'0');
+  for (const int idx : DicHitsOfWord(dicWord, rest)) {
     const std::u16string& head = dicWord[static_cast<size_t>(idx)];
     const ClassSet classes = ClassesOfMeanings(dicMeaning[static_cast<size_t>(idx)]);
     const std::optional<WordEnding> ending = EndingBetween(rest, head);
     // Entries that only share the first seven letters say nothing of this word.
     if (head != rest && !ending)
-      return;
+      continue;
     const bool participle = (ending == WordEnding::kIng || ending == WordEnding::kPast) &&
                             (classes & ClassBit(WordClass::kVerb)) != 0;
     if ((classes & kDescribing) != 0 || participle)
-      AppendIndex(list, idx);
-  });
-  return list;
+      hits.push_back(idx);
+  }
+}
+
+std::vector<int> NegatedWordHits(const StrList& dicWord, const StrList& dicMeaning,
+                                 std::u16string_view w) {
+  std::vector<int> hits;
+  NegatedWordHits(dicWord, dicMeaning, w, hits);
+  return hits;
 }
 
 void LookUpMeanings(const Dictionary& dic, std::u16string_view typed, int& entryIdx,

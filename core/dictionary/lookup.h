@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/base/str_list.h"
 #include "core/dictionary/dictionary.h"
@@ -41,22 +42,26 @@ void AddSuffixBaseForm(std::u16string_view w, std::u16string_view suffix, StrLis
 // The forms w may be derived from by the suffixes -ly, -al, -ion, -ism, -ment and -ness.
 StrList GetSuffixBaseForms(std::u16string_view w);
 
-// The dictionary index list of a text word given in lower case: decimal entry indexes joined
-// by ",", empty when nothing matches. The word's own entry comes first, then those of its
-// inflection candidates in rule order; only when none matches, those of its derivational
-// candidates; only when none of those matches either and the word has more than seven
-// letters, at most three entries sharing its first seven letters.
-std::u16string GetDicIdxListOfWord(const StrList& dicWord, std::u16string_view w);
-// The same for words looked up in ascending order: near is where the last word stood in the
-// dictionary (0 for none) and is left where this one stands, so that each search starts close.
-std::u16string GetDicIdxListOfWord(const StrList& dicWord, std::u16string_view w, int& near);
+// The dictionary entries (indexes into dicWord) a text word given in lower case is found
+// under, best first; none when nothing matches. The word's own entry comes first, then those
+// of its inflection candidates in rule order; only when none matches, those of its
+// derivational candidates; only when none of those matches either and the word has more than
+// seven letters, at most three entries sharing its first seven letters.
+std::vector<int> DicHitsOfWord(const StrList& dicWord, std::u16string_view w);
+// The same for words looked up in ascending order, into hits (emptied first, so that one
+// buffer serves every word): near is where the last word stood in the dictionary (0 for none)
+// and is left where this one stands, so that each search starts close.
+void DicHitsOfWord(const StrList& dicWord, std::u16string_view w, int& near,
+                   std::vector<int>& hits);
 
-// The index list of a word with a negative prefix that the dictionary knows only without it
+// The entries of a word with a negative prefix that the dictionary knows only without it
 // (unsmiling, unknown): the entries of what follows the prefix that are adjectives, adverbs or
-// participles (an -ing or -ed form reaching a verb). Empty when w has no such prefix or no such
-// entry. Asked for only when GetDicIdxListOfWord finds nothing for w.
-std::u16string GetNegatedWordIdxList(const StrList& dicWord, const StrList& dicMeaning,
-                                     std::u16string_view w);
+// participles (an -ing or -ed form reaching a verb), into hits (emptied first). None when w has
+// no such prefix or no such entry. Asked for only when DicHitsOfWord finds nothing for w.
+void NegatedWordHits(const StrList& dicWord, const StrList& dicMeaning, std::u16string_view w,
+                     std::vector<int>& hits);
+std::vector<int> NegatedWordHits(const StrList& dicWord, const StrList& dicMeaning,
+                                 std::u16string_view w);
 
 // The editor's lookup of a lower-case word: the first of the word and its inflection
 // candidates that is a head word. entryIdx gets its entry index (0 when none), word the form that

@@ -8,6 +8,8 @@
 namespace kelmoa {
 namespace {
 
+using Hits = std::vector<int>;
+
 StrList Forms(std::initializer_list<const char16_t*> items) {
   StrList l = NewStrList();
   for (const char16_t* s : items)
@@ -16,52 +18,57 @@ StrList Forms(std::initializer_list<const char16_t*> items) {
 }
 
 TEST(InflectedBaseForms, RulesAddTheirCandidatesInOrder) {
-  EXPECT_EQ(GetInflectedBaseForms(u"running"), Forms({u"running", u"runn", u"runne", u"run"}));
-  EXPECT_EQ(GetInflectedBaseForms(u"studies"), Forms({u"studies", u"studie", u"studi", u"study"}));
-  EXPECT_EQ(GetInflectedBaseForms(u"carried"), Forms({u"carried", u"carrie", u"carri", u"carry"}));
-  EXPECT_EQ(GetInflectedBaseForms(u"happier"), Forms({u"happier", u"happie", u"happi", u"happy"}));
-  EXPECT_EQ(GetInflectedBaseForms(u"stopped"), Forms({u"stopped", u"stoppe", u"stopp", u"stop"}));
-  EXPECT_EQ(GetInflectedBaseForms(u"bigger"), Forms({u"bigger", u"bigge", u"bigg"}));
-  EXPECT_EQ(GetInflectedBaseForms(u"carriers"),
-            Forms({u"carriers", u"carrier", u"carri", u"carry"}));
-  EXPECT_EQ(GetInflectedBaseForms(u"easiest"), Forms({u"easiest", u"easie", u"easi", u"easy"}));
-  EXPECT_EQ(GetInflectedBaseForms(u"career"), Forms({u"career", u"caree"}));
-  EXPECT_EQ(GetInflectedBaseForms(u"bothers"), Forms({u"bothers", u"bother", u"both"}));
-  EXPECT_EQ(GetInflectedBaseForms(u"players'"), Forms({u"players'", u"player", u"play"}));
-  const StrList teachers = GetInflectedBaseForms(u"teacher's");
-  EXPECT_NE(IndexOfStr(teachers, u"teacher"), -1);
-  EXPECT_EQ(GetInflectedBaseForms(u"s"), Forms({u"s", u""})) << "short words fail the long tests";
+  const std::pair<const char16_t*, StrList> cases[] = {
+      {u"running", Forms({u"running", u"runn", u"runne", u"run"})},
+      {u"studies", Forms({u"studies", u"studie", u"studi", u"study"})},
+      {u"carried", Forms({u"carried", u"carrie", u"carri", u"carry"})},
+      {u"happier", Forms({u"happier", u"happie", u"happi", u"happy"})},
+      {u"stopped", Forms({u"stopped", u"stoppe", u"stopp", u"stop"})},
+      {u"bigger", Forms({u"bigger", u"bigge", u"bigg"})},
+      {u"carriers", Forms({u"carriers", u"carrier", u"carri", u"carry"})},
+      {u"easiest", Forms({u"easiest", u"easie", u"easi", u"easy"})},
+      {u"career", Forms({u"career", u"caree"})},
+      {u"bothers", Forms({u"bothers", u"bother", u"both"})},
+      {u"players'", Forms({u"players'", u"player", u"play"})},
+      {u"s", Forms({u"s", u""})},  // short words fail the long tests
+  };
+  for (const auto& [word, forms] : cases)
+    EXPECT_EQ(GetInflectedBaseForms(word), forms);
+  EXPECT_NE(IndexOfStr(GetInflectedBaseForms(u"teacher's"), u"teacher"), -1);
 }
 
-TEST(DicIdxList, ExactEntryFirstThenInflectionsInRuleOrder) {
-  const StrList dic = Forms({u"Tokyo", u"carry", u"dog", u"dogs", u"run", u"stop"});
-  EXPECT_EQ(GetDicIdxListOfWord(dic, u"dogs"), u"4,3");
-  EXPECT_EQ(GetDicIdxListOfWord(dic, u"running"), u"5");
-  EXPECT_EQ(GetDicIdxListOfWord(dic, u"carriers"), u"2") << "carry once";
-  EXPECT_EQ(GetDicIdxListOfWord(dic, u"stopped"), u"6");
-  EXPECT_EQ(GetDicIdxListOfWord(dic, u"tokyo"), u"") << "capitalised head words are not found";
-  EXPECT_EQ(GetDicIdxListOfWord(NewStrList(), u"dog"), u"");
-}
-
-TEST(DicIdxList, DerivationsOnlyWhenNothingElseMatches) {
-  const StrList dic = Forms({u"act", u"kind", u"kindness", u"nation", u"quick"});
-  EXPECT_EQ(GetDicIdxListOfWord(dic, u"quickly"), u"5");
-  EXPECT_EQ(GetDicIdxListOfWord(dic, u"action"), u"1");
-  EXPECT_EQ(GetDicIdxListOfWord(dic, u"national"), u"4");
-  EXPECT_EQ(GetDicIdxListOfWord(dic, u"kindness"), u"3") << "kind is not added";
-}
-
-TEST(DicIdxList, SevenLetterPrefixSearchForLongUnknownWords) {
-  const StrList dic =
+// The word's own entry first, then its inflections in rule order; derivations only when
+// nothing else matches; the seven-letter prefix search (at most three) only for a long word
+// that nothing else matches.
+TEST(DicHits, OwnEntryThenInflectionsThenDerivationsThenThePrefix) {
+  const StrList forms = Forms({u"Tokyo", u"carry", u"dog", u"dogs", u"run", u"stop"});
+  const StrList derived = Forms({u"act", u"kind", u"kindness", u"nation", u"quick"});
+  const StrList inter =
       Forms({u"interact", u"interest", u"internal", u"international", u"internet", u"internship"});
-  // internal..internship share "interna": international, internal ... at most three.
-  EXPECT_EQ(GetDicIdxListOfWord(dic, u"internationalization"), u"3,4");
   const StrList many = Forms({u"interna", u"internal", u"internals", u"internat", u"internb"});
-  EXPECT_EQ(GetDicIdxListOfWord(many, u"internationalizations"), u"1,2,3");
-  EXPECT_EQ(GetDicIdxListOfWord(Forms({u"meetin", u"meetingx"}), u"meetings"), u"")
-      << "the candidate meeting equals the prefix: no prefix search";
-  EXPECT_EQ(GetDicIdxListOfWord(Forms({u"abcdefgh"}), u"abcdefg"), u"")
-      << "seven letters never trigger it";
+  const struct {
+    const StrList& dic;
+    const char16_t* word;
+    Hits hits;
+    const char* why;
+  } cases[] = {
+      {forms, u"dogs", {4, 3}, ""},
+      {forms, u"running", {5}, ""},
+      {forms, u"carriers", {2}, "carry once"},
+      {forms, u"stopped", {6}, ""},
+      {forms, u"tokyo", {}, "capitalised head words are not found"},
+      {derived, u"quickly", {5}, ""},
+      {derived, u"action", {1}, ""},
+      {derived, u"national", {4}, ""},
+      {derived, u"kindness", {3}, "kind is not added"},
+      {inter, u"internationalization", {3, 4}, "internal and international share interna"},
+      {many, u"internationalizations", {1, 2, 3}, "at most three"},
+      {Forms({u"meetin", u"meetingx"}), u"meetings", {}, "the candidate meeting is the prefix"},
+      {Forms({u"abcdefgh"}), u"abcdefg", {}, "seven letters never search by the prefix"},
+      {NewStrList(), u"dog", {}, "an empty dictionary"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(DicHitsOfWord(c.dic, c.word), c.hits) << c.why;
 }
 
 TEST(WordMeaning, FirstMatchingCandidateWithItsMeanings) {

@@ -66,11 +66,6 @@ std::vector<std::u16string_view> LeadingEnglishWords(std::u16string_view meaning
 
 }  // namespace
 
-std::string PhraseDicPathBeside(const std::string& dicPath) {
-  const std::string folder = GetBaseFolder(dicPath);
-  return folder.empty() ? kPhraseDicDefault : folder + "/" + kPhraseDicDefault;
-}
-
 std::vector<std::u16string> PhraseWords(std::u16string_view head) {
   std::vector<std::u16string> words;
   bool good = true;

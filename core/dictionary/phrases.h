@@ -13,12 +13,6 @@
 
 namespace kelmoa {
 
-// The phrase dictionary's file name, beside the dictionary in the folder dic.
-inline constexpr const char* kPhraseDicDefault = "Phrase_EJ.txt";
-
-// The phrase dictionary beside the dictionary file at dicPath.
-std::string PhraseDicPathBeside(const std::string& dicPath);
-
 // A phrase has at least this many words and at most kMaxPhraseWords.
 inline constexpr int kMinPhraseWords = 2;
 inline constexpr int kMaxPhraseWords = 6;

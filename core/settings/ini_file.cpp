@@ -144,9 +144,9 @@ Status ReadStoredLines(const std::string& path, FileOps& fs, std::vector<StoredL
   if (Status s = fs.ReadAll(path, bytes); !s.ok()) {
     if (s.IsNotFound() && !fs.Exists(path))
       return Status::Ok();
-    const std::string why = s.IsInvalidArgument() ? "通常のファイルではありません"
-                                                  : "読み取れません（" + s.reason() + "）";
-    return Status::Make(s.code(), "read " + path, why);
+    return Status::Found(s.code(),
+                         s.IsInvalidArgument() ? Finding::kNotPlainFile : Finding::kUnreadable,
+                         "read " + path, s.reason());
   }
   SjisDecoder decoder;
   size_t start = 0;

@@ -27,9 +27,8 @@ struct SettingInfo {
 // The settings file's key of HoverAddsWord: "1" on, anything else off.
 inline constexpr char16_t kIniHoverAddsWordKey[] = u"HoverAddsWord";
 
-// The settings file's section, and its name beside the program: the title plus ".ini".
+// The settings file's section (the file is named by SettingsPath, core/base/paths.h).
 inline constexpr char16_t kIniSection[] = u"setting";
-inline constexpr char kIniExtension[] = ".ini";
 
 // The three font sizes the text pane offers.
 inline constexpr float kFontSizes[] = {9.75f, 11.25f, 12.75f};

@@ -1,3 +1,5 @@
+// Tests of the settings: the ranges a read value is held to, and a settings file that is
+// written through without losing another program's lines.
 #include "core/settings/settings.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +12,7 @@
 
 #include "core/base/fixtures_test.h"
 #include "core/settings/ini_file.h"
+#include "core/text/messages.h"
 
 namespace kelmoa {
 namespace {
@@ -207,7 +210,7 @@ TEST(SettingsWrite, AFileThatCannotBeKeptWholeIsLeftAsItIs) {
     c.make(path);
     const auto refused = [&] {
       const Status s = WriteIniFormLeft(path, 5, 5);
-      return !s.ok() && s.message().find(c.says) != std::string::npos;
+      return !s.ok() && Utf16ToUtf8(StatusInWords(s)).find(c.says) != std::string::npos;
     };
     if (c.rootToo) {
       EXPECT_TRUE(refused());

@@ -4,9 +4,14 @@
 #include <initializer_list>
 
 #include "core/base/codepage.h"
+#include "core/text/messages.h"
 
 namespace kelmoa {
 namespace {
+
+std::u16string Num(int n) {
+  return Utf8ToUtf16(std::to_string(n));
+}
 
 std::u16string JoinLines(std::initializer_list<const char16_t*> lines) {
   std::u16string text;
@@ -21,10 +26,20 @@ std::u16string MsgChangeFailed(std::u16string_view lead, const Status& status) {
   return std::u16string(lead) +
          u"\r\n辞書ファイルまたはバックアップを書き込めなかったため，辞書は変更前のままです。"
          u"\r\n    理由＝" +
-         Utf8ToUtf16(status.message());
+         StatusInWords(status);
 }
 
 }  // namespace
+
+std::u16string MsgWordLength() {
+  return u"単語は" + Num(kMinWordLength) + u"～" + Num(kMaxWordLength) +
+         u"文字で入力してください。";
+}
+
+std::u16string MsgMeaningBytes() {
+  return u"意味は" + Num(kMinMeaningBytes) + u"～" + Num(kMaxMeaningBytes) +
+         u"バイトで入力してください。";
+}
 
 std::u16string MsgConfirmDelete(std::u16string_view line) {
   return u"この単語・意味を削除してよろしいですか？\r\n    " + std::u16string(line);

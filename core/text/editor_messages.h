@@ -16,9 +16,17 @@ namespace kelmoa {
 inline constexpr std::array<const char16_t*, 8> kWordClassTags = {
     u"【名】", u"【形】", u"【副】", u"【他】", u"【自】", u"【助】", u"【前】", u"【接】"};
 
-inline constexpr char16_t kMsgWordLength[] = u"単語は2～30文字で入力してください。";
+// What the editor takes: a word of kMinWordLength to kMaxWordLength characters, a meaning of
+// kMinMeaningBytes to kMaxMeaningBytes CP932 bytes.
+inline constexpr int kMinWordLength = 2;
+inline constexpr int kMaxWordLength = 30;
+inline constexpr int kMinMeaningBytes = 1;
+inline constexpr int kMaxMeaningBytes = 50;
+
+// A word or a meaning outside those limits.
+std::u16string MsgWordLength();
+std::u16string MsgMeaningBytes();
 inline constexpr char16_t kMsgWordLetters[] = u"単語には英字と単一引用符だけを入力してください。";
-inline constexpr char16_t kMsgMeaningBytes[] = u"意味は1～50バイトで入力してください。";
 // A meaning of spaces only, or one holding a TAB or a line break, would not come back from the
 // dictionary file as the one meaning it is.
 inline constexpr char16_t kMsgMeaningUnstorable[] =

@@ -16,39 +16,6 @@
 
 namespace kelmoa {
 
-std::u16string JoinHits(const std::vector<int>& hits) {
-  std::u16string text;
-  for (const int hit : hits) {
-    if (!text.empty())
-      text += u',';
-    for (const char ch : std::to_string(hit))
-      text += static_cast<char16_t>(ch);
-  }
-  return text;
-}
-
-std::vector<int> ParseHits(std::u16string_view text) {
-  std::vector<int> hits;
-  while (!text.empty()) {
-    const size_t comma = std::min(text.find(u','), text.size());
-    const std::u16string_view part = text.substr(0, comma);
-    // At most nine digits: an index of the dictionary, never past the range of int.
-    int value = 0;
-    bool digits = !part.empty() && part.size() <= 9;
-    for (const char16_t ch : part) {
-      if (ch < u'0' || ch > u'9') {
-        digits = false;
-        break;
-      }
-      value = value * 10 + (ch - u'0');
-    }
-    if (digits)
-      hits.push_back(value);
-    text.remove_prefix(std::min(comma + 1, text.size()));
-  }
-  return hits;
-}
-
 namespace {
 
 // C0 controls and DEL: they have no glyph of their own.

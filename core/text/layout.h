@@ -21,11 +21,6 @@ namespace kelmoa {
 inline constexpr int kGridLines = kMaxLines;
 inline constexpr int kGridCols = kMaxLineBytes;
 
-// Entry indexes as text, joined by ",".
-std::u16string JoinHits(const std::vector<int>& hits);
-// The entry indexes of text joined by ","; a part that is no index is skipped.
-std::vector<int> ParseHits(std::u16string_view text);
-
 // A fixed grid of rows 0..kGridLines and columns 0..kGridCols + 1, allocated once at full
 // size. Rows and columns are 1-based like the line and column numbers the user sees; row 0
 // and column 0 exist and are not used. The extra column kGridCols + 1 holds, in the position
@@ -52,7 +47,8 @@ inline constexpr uint8_t kColorBlue = 9;
 // Every English word of the text in reading order, entries 1..W (entry 0 unused), with the
 // range of words of each line. A text of 9000 lines holds over 100,000 words, so the table is
 // kept small: a word is its line, column and length (its text stays in the line), each
-// distinct index list is stored once, and only the few joined forms are stored at all.
+// distinct list of dictionary hits is stored once, and only the few joined forms are stored at
+// all.
 struct WordTable {
   std::vector<int16_t> mWordLine{0};       // line of the word
   std::vector<int16_t> mWordCol{0};        // column of its first character
@@ -78,8 +74,6 @@ struct WordTable {
   const std::vector<int>& DicHits(int k) const {
     return mDicHitLists[mWordDicIdxId[static_cast<size_t>(k)]];
   }
-  // The same as text: the entry indexes joined by ",", or empty.
-  std::u16string DicIdx(int k) const { return JoinHits(DicHits(k)); }
   // The hyphen-joined form of word k, or empty.
   std::u16string_view Joined(int k) const {
     const auto it = mWordJoined.find(k);
@@ -161,7 +155,7 @@ void SetNewTextLines(TextDocument& doc, StrList lines, const SettingInfo& settin
 // back with entries 1..m; the column of word j is that of its first character.
 void GetWordsInLine(std::u16string_view line, StrList& words, std::vector<int>& cols);
 
-// Builds the word table for lines 1..n. Joined forms and index lists are left as they are:
+// Builds the word table for lines 1..n. Joined forms and dictionary hits are left as they are:
 // after a change of font or line spacing only the positions change.
 // The words are views into lines, which must outlive the table's use.
 void GetWordListOfText(const StrList& lines, const Grid<int16_t>& pos, WordTable& table);

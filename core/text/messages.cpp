@@ -7,7 +7,12 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "core/base/char_code.h"
 #include "core/base/codepage.h"
+#include "core/base/helpers.h"
+#include "core/base/paths.h"
+#include "core/dictionary/dictionary.h"
+#include "core/wordlist/word_list_messages.h"
 
 namespace kelmoa {
 namespace {
@@ -17,6 +22,23 @@ std::u16string Num(long long n) {
 }
 
 }  // namespace
+
+std::array<std::u16string, 12> GreetingLines() {
+  return {
+      u"",
+      u"　「ファイル」ボタンをクリックして，",
+      u"　 " + Utf8ToUtf16(kTextFolder) + u"フォルダからテキストファイルを選ぶか，",
+      u"",
+      u"　ファイルマネージャで任意のフォルダから，",
+      u"　テキストファイルをここにドラッグ＆ドロップしてください。",
+      u"",
+      u"　テキストファイルは次の条件を満たすことが必要です。",
+      u"　　文字コード　：Shift_JIS か ANSI",
+      u"　　１行の文字数：" + Num(kMaxLineBytes) + u"バイト以下",
+      u"",
+      u"　テキストファイルがここに表示されて，ケルモアを利用できます。",
+  };
+}
 
 // clang-format off
 std::u16string MsgNotShiftJis(std::u16string_view fileName, std::u16string_view codeName) {
@@ -28,12 +50,95 @@ std::u16string MsgNotShiftJis(std::u16string_view fileName, std::u16string_view 
 }
 // clang-format on
 
+std::u16string MsgTextLimit(const TextLimitBreach& breach) {
+  switch (breach.kind) {
+    case TextLimitBreach::Kind::kLineTooLong:
+      return breach.atLeast ? MsgLineTooLongAtLeast(breach.line, breach.bytes)
+                            : MsgLineTooLong(breach.line, breach.bytes);
+    case TextLimitBreach::Kind::kTooManyLines:
+      return MsgTooManyLines();
+    case TextLimitBreach::Kind::kNone:
+      break;
+  }
+  return {};
+}
+
+std::u16string MsgLineTooLong(long long lineNo, long long byteLen) {
+  return u"1行のバイト数が" + Num(kMaxLineBytes) + u"を超えている行があります。\r\n" + u"  " +
+         Num(lineNo) + u"行目：" + Num(byteLen) + u"バイト\r\n\r\n" +
+         u"エディタで開いて，改行を加えてすべての行を" + Num(kMaxLineBytes) +
+         u"バイト以下にしてから，\r\n" + u"再度このテキストファイルを指定してください。";
+}
+
+std::u16string MsgLineTooLongAtLeast(long long lineNo, long long byteLen) {
+  std::u16string msg = MsgLineTooLong(lineNo, byteLen);
+  const std::u16string unit = u"バイト\r\n\r\n";
+  msg.insert(msg.find(unit) + 3, u"以上");
+  return msg;
+}
+
+std::u16string MsgTooManyLines() {
+  return u"読込むテキストファイルの行数は" + Num(kMaxLines) + u"行までです。";
+}
+
+std::u16string MsgTextRefusal(const OpenResult& result, const std::string& path) {
+  if (result.outcome == OpenResult::Outcome::kWrongCode)
+    return MsgNotShiftJis(Utf8ToUtf16(GetFileNameOfPath(path)),
+                          Utf8ToUtf16(GetCharCodeName(result.code)));
+  return result.TooLarge() ? MsgTextLimit(result.limit) : std::u16string();
+}
+
 std::u16string WithQuestion(std::u16string_view message) {
   return std::u16string(message) + u"\r\n\r\n" + kAskOpenInEditor;
 }
 
+namespace {
+
+// What this program found, in the user's words; empty when it found nothing (the system's
+// words then say why).
+std::u16string FindingInWords(const Status& status) {
+  constexpr long long kMiB = 1024LL * 1024;
+  switch (status.finding()) {
+    case Finding::kNone:
+      return {};
+    case Finding::kNotPlainFile:
+      return u"通常のファイルではありません";
+    case Finding::kWriteProtected:
+      return u"書き込みが禁止されています";
+    case Finding::kUnreadable:
+      return u"読み取れません（" + Utf8ToUtf16(status.reason()) + u"）";
+    case Finding::kDicTooLarge:
+      return u"辞書ファイルが大きすぎます（" + Num((status.figure() + kMiB - 1) / kMiB) +
+             u" MiB，上限は" + Num(kMaxDicFileBytes / kMiB) + u" MiB）";
+    case Finding::kTooLargeToPrepare:
+      return u"ファイルが大きすぎます（" + Num(status.figure()) + u"バイト。変換できるのは" +
+             Num(kMaxPrepareFileBytes >> 20) + u"MiBまでです）";
+    case Finding::kNoMemoryToLoad:
+      return u"メモリが足りないため読み込めません";
+    case Finding::kNoMemoryToChange:
+      return u"メモリが足りないため変更できません";
+    default:
+      return MsgWordListFailure(status);
+  }
+}
+
+// Whether the finding is a whole message, which names its file itself.
+bool IsWholeMessage(const Status& status) {
+  return !MsgWordListFailure(status).empty();
+}
+
+}  // namespace
+
+std::u16string StatusInWords(const Status& status) {
+  if (IsWholeMessage(status))
+    return MsgWordListFailure(status);
+  const std::u16string reason = SystemReason(status);
+  return status.context().empty() ? reason : Utf8ToUtf16(status.context()) + u": " + reason;
+}
+
 std::u16string SystemReason(const Status& status) {
-  return Utf8ToUtf16(status.reason());
+  std::u16string found = FindingInWords(status);
+  return found.empty() ? Utf8ToUtf16(status.reason()) : found;
 }
 
 std::u16string MsgDicNotFound(std::u16string_view path) {
@@ -121,9 +226,8 @@ std::u16string MsgTextNotPrepared(std::u16string_view path, std::u16string_view 
 }
 
 std::u16string ReasonInWords(const Status& status) {
-  const std::string& reason = status.reason();
-  if (std::any_of(reason.begin(), reason.end(), [](char c) { return (c & 0x80) != 0; }))
-    return Utf8ToUtf16(reason);  // this program's own words
+  if (std::u16string found = FindingInWords(status); !found.empty())
+    return found;
   switch (status.code()) {
     case StatusCode::kOk:
       return {};

@@ -6,7 +6,9 @@
 #include <string_view>
 
 #include "core/base/status.h"
+#include "core/text/open_text.h"
 #include "core/text/prepare_text.h"
+#include "core/text/text_reader.h"
 
 namespace kelmoa {
 
@@ -18,32 +20,39 @@ inline constexpr char16_t kDicLoaded[] = u"　読込完了";
 inline constexpr char16_t kDicWordCount[] = u"　辞書の単語数＝";
 
 // The twelve lines that stand in the pane until a text is opened.
-inline constexpr std::array<const char16_t*, 12> kGreetingLines = {
-    u"",
-    u"　「ファイル」ボタンをクリックして，",
-    u"　 txt_shift_jisフォルダからテキストファイルを選ぶか，",
-    u"",
-    u"　ファイルマネージャで任意のフォルダから，",
-    u"　テキストファイルをここにドラッグ＆ドロップしてください。",
-    u"",
-    u"　テキストファイルは次の条件を満たすことが必要です。",
-    u"　　文字コード　：Shift_JIS か ANSI",
-    u"　　１行の文字数：100バイト以下",
-    u"",
-    u"　テキストファイルがここに表示されて，ケルモアを利用できます。",
-};
+std::array<std::u16string, 12> GreetingLines();
 
 // The question that follows every rejection of a text: the user may open the file in the editor.
 inline constexpr char16_t kAskOpenInEditor[] = u"このテキストファイルを開きますか？";
 
-// Message C: the text file is neither ASCII nor Shift_JIS.
+// The text file is neither ASCII nor Shift_JIS: its name and code, and the question.
 std::u16string MsgNotShiftJis(std::u16string_view fileName, std::u16string_view codeName);
+
+// The rejection of a text over its limits (MsgLineTooLong or MsgTooManyLines), or empty for
+// none.
+std::u16string MsgTextLimit(const TextLimitBreach& breach);
+// A line longer than kMaxLineBytes bytes, with its line number and byte length.
+std::u16string MsgLineTooLong(long long lineNo, long long byteLen);
+// The same for a line read only up to byteLen bytes: its length is given as at least that.
+std::u16string MsgLineTooLongAtLeast(long long lineNo, long long byteLen);
+// More than kMaxLines lines.
+std::u16string MsgTooManyLines();
+
+// Why the text at path was refused, as the reader words it: MsgNotShiftJis (with its question)
+// for a wrong code, MsgTextLimit (without the question) for a text over a limit;
+// empty for a text that opened or could not be read.
+std::u16string MsgTextRefusal(const OpenResult& result, const std::string& path);
 
 // A rejection message followed by an empty line and the question.
 std::u16string WithQuestion(std::u16string_view message);
 
-// The system's reason in a failed status ("open /x/a.txt: Permission denied" gives
-// "Permission denied").
+// A failed status in the user's words, whole: "context: reason", the reason being what this
+// program found in the user's words (Finding) or else the system's; a finding that is a whole
+// message (the word list's) stands alone.
+std::u16string StatusInWords(const Status& status);
+
+// The reason of a failed status without its context ("open /x/a.txt: Permission denied" gives
+// "Permission denied"): what this program found, in the user's words, or else the system's.
 std::u16string SystemReason(const Status& status);
 
 // The dictionary file is missing; the program ends after it.
@@ -81,8 +90,8 @@ std::u16string MsgSpeechFailed(std::u16string_view program, std::u16string_view 
 // A refused text could not be prepared into a copy that Kelmoa reads (path names the copy).
 std::u16string MsgTextNotPrepared(std::u16string_view path, std::u16string_view reason);
 
-// Why an operation on a file failed, in the user's words: this program's own reason as it
-// stands when it gave one in Japanese, else what the kind of failure means.
+// Why an operation on a file failed, in the user's words: what this program found, when it
+// found something, else what the kind of failure means.
 std::u16string ReasonInWords(const Status& status);
 
 // A refused text would be split into more than kMaxPreparedParts parts.

@@ -5,62 +5,59 @@
 #include <system_error>
 
 #include "core/base/char_code.h"
-#include "core/base/codepage.h"
-#include "core/base/helpers.h"
 #include "core/base/side_by_side.h"
-#include "core/text/messages.h"
 #include "core/text/text_reader.h"
 
 namespace kelmoa {
 
-TextFileCheck CheckAndReadTextFile(const std::string& path) {
-  TextFileCheck check;
+OpenResult CheckAndReadTextFile(const std::string& path, StrList& lines) {
+  OpenResult result;
+  lines = NewStrList();
+  const auto unreadable = [&](Status status) {
+    result.outcome = OpenResult::Outcome::kUnreadable;
+    result.status = std::move(status);
+    lines = NewStrList();
+    return result;
+  };
   // A file small enough to be a text within the limits is read once, and its character code
   // is worked out from the bytes read; only a code that passes has them split into lines.
   std::string bytes;
   bool fits = false;
-  check.status = ReadSmallTextFile(path, bytes, fits);
-  if (!check.status.ok()) {
-    check.result = TextFileCheck::kUnreadable;
-    return check;
-  }
+  if (Status s = ReadSmallTextFile(path, bytes, fits); !s.ok())
+    return unreadable(std::move(s));
   CharCode code = CharCode::kNone;
   TextLimitBreach breach;
   Status readStatus;
   if (fits) {
     code = DetectCharCode(bytes);
     if (IsSjisCompatible(code))
-      breach = DecodeText(bytes, check.lines);
+      breach = DecodeText(bytes, lines);
   } else {
     // A larger file is read piece by piece while its code is worked out beside it; what was
     // read is dropped when the code turns out to be another. Reading stops at the limits of a
     // text file, so a file of another code costs no more than one of Shift_JIS.
+    Status codeStatus;
     RunSideBySide(
-        true, [&] { check.status = GetFileCharCode(path, code); },
-        [&] { breach = StreamText(path, check.lines, readStatus); });
-    if (!check.status.ok()) {
-      check.result = TextFileCheck::kUnreadable;
-      check.lines = NewStrList();
-      return check;
-    }
+        true, [&] { codeStatus = GetFileCharCode(path, code); },
+        [&] { breach = StreamText(path, lines, readStatus); });
+    if (!codeStatus.ok())
+      return unreadable(std::move(codeStatus));
   }
-  check.code = code;
+  result.code = code;
   if (!IsSjisCompatible(code)) {
-    check.result = TextFileCheck::kWrongCode;
-    check.message =
-        MsgNotShiftJis(Utf8ToUtf16(GetFileNameOfPath(path)), Utf8ToUtf16(GetCharCodeName(code)));
-    check.lines = NewStrList();
-    return check;
+    result.outcome = OpenResult::Outcome::kWrongCode;
+    lines = NewStrList();
+    return result;
   }
-  check.status = readStatus;
-  if (!check.status.ok()) {
-    check.result = TextFileCheck::kUnreadable;
-  } else if (breach.broken()) {
-    check.result = TextFileCheck::kTooLarge;
-    check.limit = breach;
-    check.message = MsgTextLimit(breach);
+  if (!readStatus.ok())
+    return unreadable(std::move(readStatus));
+  if (breach.broken()) {
+    result.outcome = breach.kind == TextLimitBreach::Kind::kTooManyLines
+                         ? OpenResult::Outcome::kTooManyLines
+                         : OpenResult::Outcome::kLineTooLong;
+    result.limit = breach;
   }
-  return check;
+  return result;
 }
 
 bool TextWouldBeRefused(const std::string& path) {
@@ -70,8 +67,9 @@ bool TextWouldBeRefused(const std::string& path) {
     return false;
   if (size > static_cast<std::uintmax_t>(kMaxTextFileBytes))
     return true;
-  const TextFileCheck check = CheckAndReadTextFile(path);
-  return check.result == TextFileCheck::kWrongCode || check.result == TextFileCheck::kTooLarge;
+  StrList lines;
+  const OpenResult result = CheckAndReadTextFile(path, lines);
+  return !result.ok() && result.outcome != OpenResult::Outcome::kUnreadable;
 }
 
 }  // namespace kelmoa

@@ -11,7 +11,7 @@
 #include <random>
 
 #include "core/base/fixtures_test.h"
-#include "core/text/text_reader.h"
+#include "core/text/messages.h"
 
 namespace kelmoa {
 namespace {
@@ -38,11 +38,11 @@ TEST(OpenText, RandomBytesAreRejectedWithAMessage) {
     for (char& ch : binary)
       ch = static_cast<char>(rng());
     WriteBytes(dir / "binary.bin", binary);
-    const TextFileCheck c = CheckAndReadTextFile(dir / "binary.bin");
-    EXPECT_TRUE(c.result == TextFileCheck::kWrongCode || c.result == TextFileCheck::kTooLarge)
-        << round;
-    EXPECT_FALSE(c.message.empty()) << round;
-    EXPECT_EQ(UpperBound(c.lines), 0) << round;
+    StrList lines;
+    const OpenResult c = CheckAndReadTextFile(dir / "binary.bin", lines);
+    EXPECT_TRUE(c.outcome == OpenResult::Outcome::kWrongCode || c.TooLarge()) << round;
+    EXPECT_FALSE(MsgTextRefusal(c, dir / "binary.bin").empty()) << round;
+    EXPECT_EQ(UpperBound(lines), 0) << round;
   }
 }
 
@@ -55,9 +55,10 @@ TEST(OpenText, ASparseMultiGigabyteFileIsJudgedWithBoundedMemory) {
     f.put('x');
   }
   const long before = PeakResidentKiB();
-  const TextFileCheck c = CheckAndReadTextFile(path);
-  EXPECT_EQ(c.result, TextFileCheck::kTooLarge);
-  EXPECT_NE(c.message.find(u"1行目：67108864バイト以上"), std::u16string::npos);
+  StrList lines;
+  const OpenResult c = CheckAndReadTextFile(path, lines);
+  EXPECT_EQ(c.outcome, OpenResult::Outcome::kLineTooLong);
+  EXPECT_NE(MsgTextRefusal(c, path).find(u"1行目：67108864バイト以上"), std::u16string::npos);
   EXPECT_LT(PeakResidentKiB() - before, 64 * 1024) << "KiB more at the peak";
 }
 
@@ -66,8 +67,9 @@ TEST(OpenText, WhatIsNoReadableFileIsAnErrorNotAHang) {
   ASSERT_EQ(::mkfifo((dir / "fifo.txt").c_str(), 0600), 0);
   std::filesystem::create_directory(dir / "folder.txt");
   for (const char* name : {"fifo.txt", "folder.txt", "removed.txt"}) {
-    const TextFileCheck c = CheckAndReadTextFile(dir / name);
-    EXPECT_EQ(c.result, TextFileCheck::kUnreadable) << name;
+    StrList lines;
+    const OpenResult c = CheckAndReadTextFile(dir / name, lines);
+    EXPECT_EQ(c.outcome, OpenResult::Outcome::kUnreadable) << name;
     EXPECT_FALSE(c.status.ok()) << name;
     EXPECT_NE(c.status.message().find(name), std::string::npos) << c.status.message();
   }
@@ -83,8 +85,9 @@ TEST(OpenText, AFileMadeUnreadableIsAnError) {
   if (pid == 0) {
     if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
       ::_exit(2);
-    const TextFileCheck c = CheckAndReadTextFile(dir / "secret.txt");
-    ::_exit(c.result == TextFileCheck::kUnreadable && !c.status.ok() ? 0 : 1);
+    StrList lines;
+    const OpenResult c = CheckAndReadTextFile(dir / "secret.txt", lines);
+    ::_exit(c.outcome == OpenResult::Outcome::kUnreadable && !c.status.ok() ? 0 : 1);
   }
   int status = 0;
   ::waitpid(pid, &status, 0);

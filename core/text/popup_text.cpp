@@ -21,12 +21,6 @@ int LineAtY(double y, int firstLine, int pitch) {
   return line < 1 || line > std::numeric_limits<int>::max() ? 0 : static_cast<int>(line);
 }
 
-int GetWordIdxAtPoint(double x, double y, int firstLine, int pitch,
-                      const std::vector<int>& lineFirstWord, const std::vector<int>& lineLastWord,
-                      const std::vector<int16_t>& wordX1, const std::vector<int16_t>& wordX2) {
-  return WordOnLineAt(LineAtY(y, firstLine, pitch), x, lineFirstWord, lineLastWord, wordX1, wordX2);
-}
-
 namespace {
 
 // The word classes an entry a rule reached must have for the rule to fit; 0 for any.
@@ -126,32 +120,6 @@ Popup BuildPopup(std::u16string_view w, const std::vector<int>& hits, const StrL
     }
   }
   return popup;
-}
-
-std::vector<std::u16string> ComposePopupLines(std::u16string_view w, const std::vector<int>& hits,
-                                              const StrList& dicWord, const StrList& dicMeaning) {
-  return BuildPopup(w, hits, dicWord, dicMeaning).lines;
-}
-
-std::u16string ComposePopupText(std::u16string_view w, std::u16string_view idxList,
-                                const StrList& dicWord, const StrList& dicMeaning) {
-  std::u16string text;
-  for (const std::u16string& line : ComposePopupLines(w, ParseHits(idxList), dicWord, dicMeaning)) {
-    if (!text.empty())
-      text += u'\t';
-    text += line;
-  }
-  return text;
-}
-
-PopupLayout LayoutMeaningPopup(std::u16string_view text, int lineTop, int leftX, int pitch,
-                               int paneWidth, int paneHeight,
-                               const std::function<double(std::u16string_view)>& textWidth) {
-  std::vector<std::u16string> lines;
-  for (const std::u16string_view line : SplitAt(text, u'\t'))
-    lines.emplace_back(line);
-  return LayoutMeaningPopup(std::move(lines), lineTop, leftX, pitch, paneWidth, paneHeight,
-                            textWidth);
 }
 
 PopupLayout LayoutMeaningPopup(std::vector<std::u16string> lines, int lineTop, int leftX, int pitch,

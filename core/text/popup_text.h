@@ -13,21 +13,14 @@
 
 namespace kelmoa {
 
-// The index of the word under the point (x, y) of the text pane in the word table, or 0. Only
-// the words of the one line under the point are looked at: the line is the first line plus
-// the row, the row being (y - the top margin) to the nearest whole pixel divided by the pitch, so a
-// point in the gap below a line belongs to that line. A point exactly on a word's left or right
-// edge is outside it. lineFirstWord and lineLastWord hold entries 0..n for the n text lines.
-int GetWordIdxAtPoint(double x, double y, int firstLine, int pitch,
-                      const std::vector<int>& lineFirstWord, const std::vector<int>& lineLastWord,
-                      const std::vector<int16_t>& wordX1, const std::vector<int16_t>& wordX2);
-
-// The text line under y of the pane when firstLine is at the top (the row rounding as above),
-// or 0 above the first line.
+// The text line under y of the pane when firstLine is at the top, or 0 above the first line:
+// the first line plus the row, the row being (y - the top margin) to the nearest whole pixel
+// divided by the pitch, so a point in the gap below a line belongs to that line.
 int LineAtY(double y, int firstLine, int pitch);
 
-// The word of line `line` (lineFirstWord..lineLastWord) that x falls strictly inside, or 0.
-// Inline: it runs on every pointer move.
+// The word of line `line` (lineFirstWord..lineLastWord) that x falls strictly inside, or 0: a
+// point exactly on a word's left or right edge is outside it. lineFirstWord and lineLastWord
+// hold entries 0..n for the n text lines. Inline: it runs on every pointer move.
 inline int WordOnLineAt(int line, double x, const std::vector<int>& lineFirstWord,
                         const std::vector<int>& lineLastWord, const std::vector<int16_t>& wordX1,
                         const std::vector<int16_t>& wordX2) {
@@ -65,13 +58,6 @@ struct Popup {
 Popup BuildPopup(std::u16string_view w, const std::vector<int>& hits, const StrList& dicWord,
                  const StrList& dicMeaning);
 
-// The lines of BuildPopup.
-std::vector<std::u16string> ComposePopupLines(std::u16string_view w, const std::vector<int>& hits,
-                                              const StrList& dicWord, const StrList& dicMeaning);
-// The same lines joined by TAB, for an index list idxList (entry indexes joined by ",").
-std::u16string ComposePopupText(std::u16string_view w, std::u16string_view idxList,
-                                const StrList& dicWord, const StrList& dicMeaning);
-
 // Where the popup goes and what it shows, all in pixels of the text pane.
 struct PopupLayout {
   std::vector<std::u16string> lines;
@@ -90,10 +76,6 @@ struct PopupLayout {
 // 4 pixels on the left and 20 on the right, and shifts left when it would cross the pane's
 // right edge, keeping 2 pixels inside. textWidth gives the drawn width of a line.
 PopupLayout LayoutMeaningPopup(std::vector<std::u16string> lines, int lineTop, int leftX, int pitch,
-                               int paneWidth, int paneHeight,
-                               const std::function<double(std::u16string_view)>& textWidth);
-// The same for lines joined by TAB.
-PopupLayout LayoutMeaningPopup(std::u16string_view text, int lineTop, int leftX, int pitch,
                                int paneWidth, int paneHeight,
                                const std::function<double(std::u16string_view)>& textWidth);
 

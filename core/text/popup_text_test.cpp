@@ -10,11 +10,12 @@ namespace kelmoa {
 namespace {
 
 // Three lines at pitch 17: line 1 holds words 1 (x 47..68) and 2 (x 75..96), line 2 none,
-// line 3 word 3 (x 47..75).
+// line 3 word 3 (x 47..75). The word under a point, as the text pane finds it: the line under
+// y, then the word of that line under x.
 int At(double x, double y, int firstLine = 1) {
   static const std::vector<int> first{0, 1, 0, 3}, last{0, 2, 0, 3};
   static const std::vector<int16_t> x1{0, 47, 75, 47}, x2{0, 68, 96, 75};
-  return GetWordIdxAtPoint(x, y, firstLine, 17, first, last, x1, x2);
+  return WordOnLineAt(LineAtY(y, firstLine, 17), x, first, last, x1, x2);
 }
 
 // The word under a point: edges excluded; none in the margins, the line-number column, a line
@@ -39,23 +40,31 @@ double Width(std::u16string_view s) {
   return 6.5 * static_cast<double>(s.size());
 }
 
-TEST(PopupLayout, BelowTheLineFromTheWordsLeftEdgeAsWideAsItsText) {
-  const PopupLayout p = LayoutMeaningPopup(u"abcd\tab", 22, 75, 17, 561, 600, Width);
-  ASSERT_EQ(p.lines.size(), 2u);
-  EXPECT_EQ(p.top, 22 + 17);
-  EXPECT_EQ(p.height, 2 * 17 + 5);
-  EXPECT_EQ(p.left, 75);
-  EXPECT_EQ(p.width, 4 + 26 + 20);
-  EXPECT_EQ(LayoutMeaningPopup(u"abc", 5, 47, 17, 561, 600, Width).width, 24 + 20);  // 23.5
-  EXPECT_EQ(LayoutMeaningPopup(u"a", 5, 47, 17, 561, 600, Width).width, 10 + 20);    // 10.5
-}
-
-TEST(PopupLayout, AboveTheLineNearTheBottomAndInsideTheRightEdge) {
-  EXPECT_EQ(LayoutMeaningPopup(u"a\tb", 580, 47, 17, 561, 600, Width).top, 580 - 34 - 17);
-  EXPECT_EQ(LayoutMeaningPopup(u"a\tb", 600 - 39 - 17, 47, 17, 561, 600, Width).top, 600 - 39);
-  const PopupLayout p = LayoutMeaningPopup(u"abcdefghij", 5, 540, 17, 561, 600, Width);
-  EXPECT_EQ(p.left, 561 - 89 - 2);
-  EXPECT_EQ(LayoutMeaningPopup(u"abcdefghij", 5, 470, 17, 561, 600, Width).left, 470);
+// Below the line from the word's left edge, as wide as its text (halves to even); above the
+// line near the pane's bottom, and shifted to stay inside its right edge. The pane is 561 by
+// 600 pixels, the pitch 17.
+TEST(PopupLayout, BelowTheLineUnlessItWouldLeaveThePane) {
+  using Lines = std::vector<std::u16string>;
+  const struct {
+    Lines lines;
+    int lineTop, leftX;
+    int left, top, width, height;
+  } cases[] = {
+      {{u"abcd", u"ab"}, 22, 75, 75, 22 + 17, 4 + 26 + 20, 2 * 17 + 5},
+      {{u"abc"}, 5, 47, 47, 22, 24 + 20, 22},  // 23.5 rounds to 24
+      {{u"a"}, 5, 47, 47, 22, 10 + 20, 22},    // 10.5 rounds to 10
+      {{u"a", u"b"}, 580, 47, 47, 580 - 34 - 17, 30, 39},
+      {{u"a", u"b"}, 600 - 39 - 17, 47, 47, 600 - 39, 30, 39},
+      {{u"abcdefghij"}, 5, 540, 561 - 89 - 2, 22, 89, 22},
+      {{u"abcdefghij"}, 5, 470, 470, 22, 89, 22},
+      {{}, 5, 47, 47, 22, 4 + 20, 22},  // one empty line at least
+  };
+  for (const auto& c : cases) {
+    const PopupLayout p = LayoutMeaningPopup(c.lines, c.lineTop, c.leftX, 17, 561, 600, Width);
+    EXPECT_EQ(std::vector({p.left, p.top, p.width, p.height}),
+              std::vector({c.left, c.top, c.width, c.height}))
+        << c.lineTop << "," << c.leftX;
+  }
 }
 
 // A dictionary of the look-alikes the suffix rules reach, with tags as the import writes them,
@@ -99,10 +108,10 @@ class PopupOfAWord : public ::testing::Test {
   }
   // The head words the popup of w draws on, w looked up as the text view looks it up.
   std::vector<std::u16string> HeadsShown(std::u16string_view w) const {
-    std::u16string list = GetDicIdxListOfWord(words, w);
-    if (list.empty())
-      list = GetNegatedWordIdxList(words, meanings_, w);
-    return BuildPopup(w, ParseHits(list), words, meanings_).headWords;
+    std::vector<int> hits = DicHitsOfWord(words, w);
+    if (hits.empty())
+      hits = NegatedWordHits(words, meanings_, w);
+    return BuildPopup(w, hits, words, meanings_).headWords;
   }
   StrList words = NewStrList();
   StrList meanings_ = NewStrList();
@@ -143,7 +152,7 @@ TEST_F(PopupOfAWord, ShowsOnlyTheHitsTheRuleFits) {
 // after them in their order; a form label of the base is no meaning of that class.
 TEST_F(PopupOfAWord, TheBasesMeaningsOfTheFormsClassComeFirst) {
   const auto lines = [&](std::u16string_view w) {
-    return BuildPopup(w, ParseHits(GetDicIdxListOfWord(words, w)), words, meanings_).lines;
+    return BuildPopup(w, DicHitsOfWord(words, w), words, meanings_).lines;
   };
   using Lines = std::vector<std::u16string>;
   EXPECT_EQ(lines(u"sounded"), (Lines{u"sound", u"②【自】聞こえる", u"①【名】音"}));
@@ -152,11 +161,12 @@ TEST_F(PopupOfAWord, TheBasesMeaningsOfTheFormsClassComeFirst) {
 }
 
 TEST_F(PopupOfAWord, ANegatedWordNamesItsPrefixAboveTheBase) {
-  const std::u16string list = GetNegatedWordIdxList(words, meanings_, u"unsmiling");
-  EXPECT_EQ(BuildPopup(u"Unsmiling", ParseHits(list), words, meanings_).lines,
-            (std::vector<std::u16string>{u"un-(否定：～でない)＋smile", u"①【自】ほほえむ"}));
+  EXPECT_EQ(
+      BuildPopup(u"Unsmiling", NegatedWordHits(words, meanings_, u"unsmiling"), words, meanings_)
+          .lines,
+      (std::vector<std::u16string>{u"un-(否定：～でない)＋smile", u"①【自】ほほえむ"}));
   // The lookup itself, which kelmoa-tool lookup prints, does not know it.
-  EXPECT_EQ(GetDicIdxListOfWord(words, u"unsmiling"), u"");
+  EXPECT_TRUE(DicHitsOfWord(words, u"unsmiling").empty());
 }
 
 }  // namespace

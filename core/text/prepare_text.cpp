@@ -510,25 +510,11 @@ bool LooksLikeDamagedUtf8(std::string_view bytes) {
   return bad > 0 && valid > 99 * bad;
 }
 
-std::vector<std::string> PartPaths(const std::string& path, size_t partCount) {
-  if (partCount <= 1)
-    return {path};
-  const size_t slash = path.rfind('/');
-  const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
-  size_t dot = path.rfind('.');
-  if (dot == std::string::npos || dot <= nameStart)
-    dot = path.size();  // no extension (a leading dot names a hidden file)
-  std::vector<std::string> paths;
-  for (size_t i = 1; i <= partCount; ++i)
-    paths.push_back(path.substr(0, dot) + "-" + std::to_string(i) + path.substr(dot));
-  return paths;
-}
-
 std::string FreePreparedPath(FileOps& fs, const std::string& folder, const std::string& baseName,
                              size_t partCount) {
   std::string path;
   for (int n = 1; n < 10000; ++n) {
-    path = folder + "/" + baseName + (n == 1 ? "" : " (" + std::to_string(n) + ")") + ".txt";
+    path = JoinPath(folder, PreparedCopyName(baseName, n));
     const std::vector<std::string> paths = PartPaths(path, partCount);
     if (std::none_of(paths.begin(), paths.end(),
                      [&fs](const std::string& p) { return fs.Exists(p); }))
@@ -543,10 +529,10 @@ Status PrepareTextFile(FileOps& fs, TextPreparer& preparer, const std::string& p
   if (Status s = file.Open(path); !s.ok())
     return s;
   if (file.size() > kMaxPrepareFileBytes)
-    return Status::Make(StatusCode::kTooLarge, "read " + path,
-                        "ファイルが大きすぎます（" + std::to_string(file.size()) +
-                            "バイト。変換できるのは" + std::to_string(kMaxPrepareFileBytes >> 20) +
-                            "MiBまでです）");
+    return Status::Found(StatusCode::kTooLarge, Finding::kTooLargeToPrepare, "read " + path,
+                         std::to_string(file.size()) + " bytes, over the limit of " +
+                             std::to_string(kMaxPrepareFileBytes),
+                         file.size());
   std::string bytes;
   if (Status s = fs.ReadAll(path, bytes); !s.ok())
     return s;
@@ -566,10 +552,8 @@ Status PrepareIntoFolder(FileOps& fs, TextPreparer& preparer, const std::string&
           PrepareTextFile(fs, preparer, textPath, kDefaultPrepareWidth, copy.prepared, progress);
       !s.ok() || copy.prepared.outcome != PrepareOutcome::kPrepared)
     return s;
-  std::string baseName = NameOf(textPath);
-  if (const size_t dot = baseName.rfind('.'); dot != std::string::npos && dot > 0)
-    baseName.resize(dot);
-  copy.path = FreePreparedPath(fs, folder, baseName, copy.prepared.parts.size());
+  copy.path = FreePreparedPath(fs, folder, NameWithoutExtension(NameOf(textPath)),
+                               copy.prepared.parts.size());
   Status s = WritePreparedParts(fs, copy.path, copy.prepared.parts, copy.parts, progress);
   copy.prepared.parts.clear();
   copy.prepared.parts.shrink_to_fit();
@@ -586,8 +570,10 @@ Status WritePreparedParts(FileOps& fs, const std::string& path,
       return Status::FromErrno("create", p, EEXIST);
   }
   const auto undo = [&](Status s) {
+    // The failure s is what is reported; a part that cannot be removed stays a whole,
+    // readable text.
     for (const std::string& p : partPaths)
-      fs.Remove(p);
+      (void)fs.Remove(p);
     partPaths.clear();
     return s;
   };
@@ -609,7 +595,8 @@ Status WritePreparedParts(FileOps& fs, const std::string& path,
       return undo(s);
     partPaths.push_back(paths[i]);
   }
-  fs.SyncDir(dir);
+  // The parts are written; a failed sync only makes them less sure to outlive a power cut.
+  (void)fs.SyncDir(dir);
   return Status::Ok();
 }
 

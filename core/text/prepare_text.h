@@ -11,6 +11,7 @@
 
 #include "core/base/char_code.h"
 #include "core/base/file_ops.h"
+#include "core/base/paths.h"
 #include "core/base/status.h"
 #include "core/text/text_limits.h"
 
@@ -137,13 +138,9 @@ std::vector<std::u16string> WrapLine(std::u16string_view line, int width);
 // than 99% of the sequences outside ASCII are.
 bool LooksLikeDamagedUtf8(std::string_view bytes);
 
-// The paths of the parts of a text prepared into path: path itself for one part; for more,
-// NAME-1.EXT, NAME-2.EXT, ... beside it.
-std::vector<std::string> PartPaths(const std::string& path, size_t partCount);
-
 // A free place in folder for a prepared copy of count parts named after baseName (a file
 // name without its extension): folder/baseName.txt, or folder/baseName (2).txt, (3), ...
-// when that name or the name of one of its parts is taken.
+// (PreparedCopyName) when that name or the name of one of its parts (PartPaths) is taken.
 std::string FreePreparedPath(FileOps& fs, const std::string& folder, const std::string& baseName,
                              size_t partCount);
 

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "core/base/helpers.h"
+#include "core/base/paths.h"
 #include "core/text/open_text.h"
 #include "core/text/popup_text.h"
 #include "core/text/word_info.h"
@@ -15,7 +16,7 @@ ReadingSession::ReadingSession(std::string baseFolder, FileOps& fs)
     : mBase(std::move(baseFolder)), mFs(&fs), mDoc(std::make_unique<TextDocument>()) {}
 
 Status ReadingSession::LoadDictionary(const std::string& path) {
-  const std::string dicPath = path.empty() ? DictionaryFiles(mBase, *mFs).DicPath() : path;
+  const std::string dicPath = path.empty() ? DicPath(mBase) : path;
   const Status loaded = mDic.LoadDicFile(dicPath, *mFs);
   // The phrases are a help beside the dictionary: without them the words still show.
   (void)mPhrases.Load(PhraseDicPathBeside(dicPath), *mFs);
@@ -34,30 +35,11 @@ void ReadingSession::MarkKnownWords() {
 }
 
 OpenResult ReadingSession::Open(const std::string& path, const SettingInfo& setting) {
-  OpenResult result;
-  TextFileCheck check = CheckAndReadTextFile(path);
-  if (check.result != TextFileCheck::kOk) {
-    TextRejection& rejection = result.rejection.emplace();
-    switch (check.result) {
-      case TextFileCheck::kWrongCode:
-        rejection.kind = TextRejection::Kind::kWrongCode;
-        break;
-      case TextFileCheck::kTooLarge:
-        rejection.kind = check.limit.kind == TextLimitBreach::Kind::kTooManyLines
-                             ? TextRejection::Kind::kTooManyLines
-                             : TextRejection::Kind::kLineTooLong;
-        rejection.limit = check.limit;
-        break;
-      default:
-        rejection.kind = TextRejection::Kind::kUnreadable;
-        break;
-    }
-    rejection.code = check.code;
-    rejection.message = std::move(check.message);
-    rejection.status = std::move(check.status);
+  StrList lines;
+  OpenResult result = CheckAndReadTextFile(path, lines);
+  if (!result.ok())
     return result;
-  }
-  SetNewTextLines(*mDoc, std::move(check.lines), setting, result.maxRight, result.longestLine);
+  SetNewTextLines(*mDoc, std::move(lines), setting, result.maxRight, result.longestLine);
   kelmoa::MarkKnownWords(*mDoc, mDic.Words(), mDic.Meanings());
   mPhraseFinder.Reset(mDoc->words.Count());
   mHasText = true;
@@ -110,19 +92,25 @@ std::vector<std::u16string> ReadingSession::PopupLines(int k) const {
     lines.push_back(phrase.text);
     lines.insert(lines.end(), phrase.lines.begin(), phrase.lines.end());
   }
-  std::vector<std::u16string> own =
-      ComposePopupLines(t.Word(k), t.DicHits(k), mDic.Words(), mDic.Meanings());
-  lines.insert(lines.end(), std::make_move_iterator(own.begin()),
-               std::make_move_iterator(own.end()));
+  Popup own = WordPopup(k);
+  lines.insert(lines.end(), std::make_move_iterator(own.lines.begin()),
+               std::make_move_iterator(own.lines.end()));
   return lines;
+}
+
+Popup ReadingSession::WordPopup(int k) const {
+  const WordTable& t = mDoc->words;
+  return BuildPopup(t.Word(k), t.DicHits(k), mDic.Words(), mDic.Meanings());
 }
 
 bool ReadingSession::Capture(int k, const std::string& file, std::time_t now,
                              WordCapture& capture) const {
+  const WordTable& t = mDoc->words;
+  if (k < 1 || k > t.Count())
+    return false;
   const PhraseSpan* span = PhraseAt(k);
   if (span == nullptr)
-    return CaptureWord(*mDoc, k, mDic.Words(), mDic.Meanings(), file, now, capture);
-  const WordTable& t = mDoc->words;
+    return CaptureWord(t, k, WordPopup(k), file, now, capture);
   const Phrase& phrase = mPhrases[span->phrase];
   const auto first = static_cast<size_t>(span->firstWord);
   const auto last = static_cast<size_t>(span->lastWord);

@@ -15,39 +15,13 @@
 #include "core/dictionary/phrases.h"
 #include "core/settings/settings.h"
 #include "core/text/layout.h"
+#include "core/text/open_text.h"
 #include "core/text/phrase_match.h"
 #include "core/text/popup_text.h"
 #include "core/text/text_reader.h"
 #include "core/wordlist/word_capture.h"
 
 namespace kelmoa {
-
-// Why a text was not opened. The text shown before stays open.
-struct TextRejection {
-  enum class Kind {
-    kWrongCode,     // neither ASCII nor Shift_JIS: code is the code found
-    kLineTooLong,   // a line over the limit: limit gives its number and length
-    kTooManyLines,  // more lines than a text may have
-    kUnreadable,    // could not be opened or read: status says why
-  };
-  Kind kind = Kind::kUnreadable;
-  CharCode code = CharCode::kNone;  // the code the detector named, when it got that far
-  TextLimitBreach limit;            // kLineTooLong, kTooManyLines
-  // kWrongCode: message C with its question; kLineTooLong, kTooManyLines: the rejection
-  // (MsgTextLimit of limit) without it.
-  std::u16string message;
-  Status status;  // kUnreadable
-  // Over a limit of a text: such a text can be prepared into parts that keep them.
-  bool TooLarge() const { return kind == Kind::kLineTooLong || kind == Kind::kTooManyLines; }
-};
-
-// What became of Open: the text is open (rejection empty), or why not.
-struct OpenResult {
-  std::optional<TextRejection> rejection;
-  int maxRight = 0;     // the right edge of the longest line, in pixels
-  int longestLine = 0;  // that line's number
-  bool ok() const { return !rejection.has_value(); }
-};
 
 // Views of a session (windows) hear of its changes through this, and redraw.
 class SessionObserver {
@@ -135,6 +109,8 @@ class ReadingSession {
   void RemoveObserver(SessionObserver& observer);
 
  private:
+  // The popup of word k of the open text without its phrase: what its hits show.
+  Popup WordPopup(int k) const;
   void AfterChange(const DicChange& change);
 
   std::string mBase;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "core/base/fixtures_test.h"
+#include "core/text/messages.h"
 
 namespace kelmoa {
 namespace {
@@ -79,6 +80,17 @@ TEST_F(Session, OpensATextAndFindsItsWordsAndMeanings) {
   EXPECT_EQ(session.PopupLines(3), (std::vector<std::u16string>{u"run", u"走る"}));
   EXPECT_TRUE(session.PopupLines(5).empty()) << "cat is unknown";
   EXPECT_TRUE(session.PopupLines(99).empty());
+  // The word list keeps what the popup shows, and where the word stood.
+  WordCapture c;
+  ASSERT_TRUE(session.Capture(3, "a.txt", 1796646896, c));
+  EXPECT_EQ(c.word, u"runs");
+  EXPECT_EQ(c.headWords, std::vector<std::u16string>{u"run"});
+  EXPECT_EQ(c.meanings, session.PopupLines(3));
+  EXPECT_EQ(c.context.line, u"The dog runs.");
+  EXPECT_EQ(c.context.file, "a.txt");
+  EXPECT_EQ(c.context.added, "2026-12-07T12:34:56Z");
+  EXPECT_FALSE(session.Capture(5, "a.txt", 0, c)) << "cat is unknown";
+  EXPECT_FALSE(session.Capture(99, "a.txt", 0, c));
 }
 
 // Each file the reader refuses gets its kind and a message saying why, and the open text
@@ -92,7 +104,7 @@ TEST_F(Session, ARejectedTextLeavesTheOpenOneAlone) {
     fiftyOneWide += i < 51 ? testing::Sjis("あ") : "";
     longLf += "some words\n";
   }
-  using Kind = TextRejection::Kind;
+  using Kind = OpenResult::Outcome;
   struct Case {
     const char* name;
     std::string bytes;
@@ -115,8 +127,8 @@ TEST_F(Session, ARejectedTextLeavesTheOpenOneAlone) {
   for (const Case& c : cases) {
     const OpenResult opened = session.Open(Text(c.bytes), setting);
     ASSERT_FALSE(opened.ok()) << c.name;
-    EXPECT_EQ(opened.rejection->kind, c.kind) << c.name;
-    EXPECT_NE(opened.rejection->message.find(c.says), std::u16string::npos) << c.name;
+    EXPECT_EQ(opened.outcome, c.kind) << c.name;
+    EXPECT_NE(MsgTextRefusal(opened, dir / "t.txt").find(c.says), std::u16string::npos) << c.name;
   }
   ASSERT_TRUE(session.Open(Text(nineThousand), setting).ok()) << "9000 lines are taken";
   ASSERT_TRUE(session.Open(Text(longLf), setting).ok()) << "a lone LF ends a line";
@@ -125,12 +137,12 @@ TEST_F(Session, ARejectedTextLeavesTheOpenOneAlone) {
   // The numbers of a line over the limit, as its message gives them.
   const OpenResult wide = session.Open(Text("short\r\n" + std::string(101, 'a') + "\r\n"), setting);
   ASSERT_FALSE(wide.ok());
-  EXPECT_EQ(wide.rejection->limit.line, 2);
-  EXPECT_EQ(wide.rejection->limit.bytes, 101);
+  EXPECT_EQ(wide.limit.line, 2);
+  EXPECT_EQ(wide.limit.bytes, 101);
   const OpenResult missing = session.Open(dir / "none.txt", setting);
   ASSERT_FALSE(missing.ok());
-  EXPECT_EQ(missing.rejection->kind, TextRejection::Kind::kUnreadable);
-  EXPECT_FALSE(missing.rejection->status.ok());
+  EXPECT_EQ(missing.outcome, OpenResult::Outcome::kUnreadable);
+  EXPECT_FALSE(missing.status.ok());
   EXPECT_EQ(session.Document().mTxt, (StrList{u"", u"the dog"}));
   EXPECT_EQ(view.texts, 4);
 }

@@ -15,11 +15,6 @@
 namespace kelmoa {
 namespace {
 
-std::u16string Num(long long n) {
-  const std::string s = std::to_string(n);
-  return std::u16string(s.begin(), s.end());
-}
-
 // Bytes of a line kept for decoding. Longer lines are rejected whatever they hold (every
 // character counts at least one byte of the two it can take), so only their length is kept.
 constexpr size_t kKeepBytes = size_t{4} * kMaxLineBytes;
@@ -190,23 +185,6 @@ Status ReadSmallTextFile(const std::string& path, std::string& bytes, bool& fits
   return Status::Ok();
 }
 
-std::u16string MsgTextLimit(const TextLimitBreach& breach) {
-  switch (breach.kind) {
-    case TextLimitBreach::Kind::kLineTooLong:
-      return breach.atLeast ? MsgLineTooLongAtLeast(breach.line, breach.bytes)
-                            : MsgLineTooLong(breach.line, breach.bytes);
-    case TextLimitBreach::Kind::kTooManyLines:
-      return MsgTooManyLines();
-    case TextLimitBreach::Kind::kNone:
-      break;
-  }
-  return {};
-}
-
-std::u16string DecodeTextLines(std::string_view bytes, StrList& txt) {
-  return MsgTextLimit(DecodeText(bytes, txt));
-}
-
 TextLimitBreach DecodeText(std::string_view bytes, StrList& txt) {
   // A long text is split in two stretches side by side, the second starting after the first
   // line end from the middle on.
@@ -258,7 +236,7 @@ TextLimitBreach DecodeText(std::string_view bytes, StrList& txt) {
   return {};
 }
 
-std::u16string ReadTextLines(const std::string& path, StrList& txt, Status& status) {
+TextLimitBreach ReadTextLines(const std::string& path, StrList& txt, Status& status) {
   txt = NewStrList();
   std::string bytes;
   bool fits = false;
@@ -266,30 +244,8 @@ std::u16string ReadTextLines(const std::string& path, StrList& txt, Status& stat
   if (!status.ok())
     return {};
   if (fits)
-    return DecodeTextLines(bytes, txt);
-  return StreamTextLines(path, txt, status);
-}
-
-std::u16string MsgLineTooLong(long long lineNo, long long byteLen) {
-  return u"1行のバイト数が" + Num(kMaxLineBytes) + u"を超えている行があります。\r\n" + u"  " +
-         Num(lineNo) + u"行目：" + Num(byteLen) + u"バイト\r\n\r\n" +
-         u"エディタで開いて，改行を加えてすべての行を" + Num(kMaxLineBytes) +
-         u"バイト以下にしてから，\r\n" + u"再度このテキストファイルを指定してください。";
-}
-
-std::u16string MsgLineTooLongAtLeast(long long lineNo, long long byteLen) {
-  std::u16string msg = MsgLineTooLong(lineNo, byteLen);
-  const std::u16string unit = u"バイト\r\n\r\n";
-  msg.insert(msg.find(unit) + 3, u"以上");
-  return msg;
-}
-
-std::u16string MsgTooManyLines() {
-  return u"読込むテキストファイルの行数は" + Num(kMaxLines) + u"行までです。";
-}
-
-std::u16string StreamTextLines(const std::string& path, StrList& txt, Status& status) {
-  return MsgTextLimit(StreamText(path, txt, status));
+    return DecodeText(bytes, txt);
+  return StreamText(path, txt, status);
 }
 
 TextLimitBreach StreamText(const std::string& path, StrList& txt, Status& status) {

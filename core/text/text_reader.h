@@ -18,26 +18,17 @@ struct TextLimitBreach {
   long long bytes = 0;   // kLineTooLong: its length in bytes
   bool atLeast = false;  // kLineTooLong: it was read only up to `bytes` bytes
   bool broken() const { return kind != Kind::kNone; }
+  bool operator==(const TextLimitBreach&) const = default;
 };
 
-// The rejection message of a breach (message A or B), or empty for none.
-std::u16string MsgTextLimit(const TextLimitBreach& breach);
-
-// Message A: a line longer than kMaxLineBytes bytes, with its line number and byte length.
-std::u16string MsgLineTooLong(long long lineNo, long long byteLen);
-// Message A for a line read only up to byteLen bytes: its length is given as at least that.
-std::u16string MsgLineTooLongAtLeast(long long lineNo, long long byteLen);
-// Message B: more than kMaxLines lines.
-std::u16string MsgTooManyLines();
-
 // Reads a text file into txt (lines in elements 1..n) under the limits: a line ends at CR LF, a
-// lone CR or a lone LF, lines are stored exactly as read. Returns the empty string on success, or
-// the complete rejection message for the first failing line (txt then holds no lines). Reading
+// lone CR or a lone LF, lines are stored exactly as read. Returns no breach on success, or the
+// limit the first failing line breaks (txt then holds no lines; MsgTextLimit words it). Reading
 // stops at that line, so a huge file costs no more than its first 9001 lines; a line is read
 // up to 1 MiB, and a longer one is reported as at least that long.
 // A file that cannot be opened or read (missing, a folder, a pipe, no permission) is reported
-// in status with no lines and an empty message; it is not a rejection.
-std::u16string ReadTextLines(const std::string& path, StrList& txt, Status& status);
+// in status with no lines and no breach; it is not a rejection.
+TextLimitBreach ReadTextLines(const std::string& path, StrList& txt, Status& status);
 
 // The most bytes a text within the limits can have: kMaxLines lines of kMaxLineBytes bytes,
 // each ended by CR LF (the longest line end).
@@ -48,15 +39,11 @@ inline constexpr long long kMaxTextFileBytes =
 // for a larger one. Errors are those of ReadTextLines.
 Status ReadSmallTextFile(const std::string& path, std::string& bytes, bool& fits);
 
-// ReadTextLines for a file's bytes read whole: the same lines, or the same message.
-std::u16string DecodeTextLines(std::string_view bytes, StrList& txt);
-// The same, giving the breach rather than its message.
+// ReadTextLines for a file's bytes read whole: the same lines, or the same breach.
 TextLimitBreach DecodeText(std::string_view bytes, StrList& txt);
 
 // ReadTextLines for a file of any size, read piece by piece: what it does with a file
 // too large to read whole.
-std::u16string StreamTextLines(const std::string& path, StrList& txt, Status& status);
-// The same, giving the breach rather than its message.
 TextLimitBreach StreamText(const std::string& path, StrList& txt, Status& status);
 
 }  // namespace kelmoa

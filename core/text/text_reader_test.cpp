@@ -15,6 +15,13 @@ using testing::Sjis;
 using testing::TempDir;
 using testing::WriteBytes;
 
+using Breach = TextLimitBreach;
+constexpr Breach kFine{};
+constexpr Breach kTooMany{Breach::Kind::kTooManyLines};
+constexpr Breach TooLong(long long line, long long bytes) {
+  return {Breach::Kind::kLineTooLong, line, bytes, false};
+}
+
 // Lines are stored as read: CR LF, a lone CR and a lone LF end one. Rejections: the session's
 // tests.
 TEST(TextReader, LinesAreStoredAsRead) {
@@ -37,7 +44,7 @@ TEST(TextReader, LinesAreStoredAsRead) {
     WriteBytes(dir / "t.txt", c.bytes);
     StrList lines;
     Status status;
-    EXPECT_EQ(ReadTextLines(dir / "t.txt", lines, status), u"") << c.name;
+    EXPECT_EQ(ReadTextLines(dir / "t.txt", lines, status), kFine) << c.name;
     ASSERT_TRUE(status.ok()) << c.name;
     EXPECT_EQ(lines, c.lines) << c.name;
   }
@@ -56,27 +63,27 @@ TEST(TextReader, TheLimitsCountTheLinesEveryLineEndMakes) {
   const struct {
     const char* name;
     std::string bytes;
-    std::u16string message;
+    Breach breach;
     long long lines;
   } cases[] = {
       {"a page of 80-byte LF lines, no line over 100", repeat(std::string(80, 'g') + "\n", 700),
-       u"", 700},
-      {"100 bytes and LF", line100 + "\n" + line100, u"", 2},
-      {"101 bytes and LF", "a\n" + line101 + "\nb", MsgLineTooLong(2, 101), 0},
-      {"101 bytes after a lone CR", "a\r" + line101, MsgLineTooLong(2, 101), 0},
-      {"9000 LF lines", repeat("l\n", 9000), u"", 9000},
-      {"9001 LF lines", repeat("l\n", 9001), MsgTooManyLines(), 0},
-      {"9000 lines of mixed ends", repeat("l\r\nl\nl\r", 3000), u"", 9000},
-      {"a 9001st line of mixed ends", repeat("l\r\nl\nl\r", 3000) + "l", MsgTooManyLines(), 0},
+       kFine, 700},
+      {"100 bytes and LF", line100 + "\n" + line100, kFine, 2},
+      {"101 bytes and LF", "a\n" + line101 + "\nb", TooLong(2, 101), 0},
+      {"101 bytes after a lone CR", "a\r" + line101, TooLong(2, 101), 0},
+      {"9000 LF lines", repeat("l\n", 9000), kFine, 9000},
+      {"9001 LF lines", repeat("l\n", 9001), kTooMany, 0},
+      {"9000 lines of mixed ends", repeat("l\r\nl\nl\r", 3000), kFine, 9000},
+      {"a 9001st line of mixed ends", repeat("l\r\nl\nl\r", 3000) + "l", kTooMany, 0},
   };
   TempDir dir;
   for (const auto& c : cases) {
     WriteBytes(dir / "t.txt", c.bytes);
     StrList lines, pieces;
     Status status;
-    EXPECT_EQ(ReadTextLines(dir / "t.txt", lines, status), c.message) << c.name;
+    EXPECT_EQ(ReadTextLines(dir / "t.txt", lines, status), c.breach) << c.name;
     EXPECT_EQ(UpperBound(lines), c.lines) << c.name;
-    EXPECT_EQ(StreamTextLines(dir / "t.txt", pieces, status), c.message) << c.name;
+    EXPECT_EQ(StreamText(dir / "t.txt", pieces, status), c.breach) << c.name;
     EXPECT_EQ(pieces, lines) << c.name;
   }
 }
@@ -116,8 +123,8 @@ TEST(TextReader, AWholeFileSplitInTwoGivesWhatReadingPieceByPieceGives) {
     WriteBytes(dir / "t.txt", bytes);
     StrList whole, pieces;
     Status status;
-    const std::u16string msg = DecodeTextLines(bytes, whole);
-    ASSERT_EQ(msg, StreamTextLines(dir / "t.txt", pieces, status)) << round;
+    const Breach breach = DecodeText(bytes, whole);
+    ASSERT_EQ(breach, StreamText(dir / "t.txt", pieces, status)) << round;
     ASSERT_TRUE(status.ok());
     ASSERT_EQ(whole, pieces) << round;
   }
@@ -129,27 +136,26 @@ TEST(TextReader, TheCutBetweenTheTwoHalvesMissesNoLineAndNoLimit) {
     StrList whole, pieces;
     Status status;
     WriteBytes(dir / "t.txt", bytes);
-    const std::u16string msg = DecodeTextLines(bytes, whole);
-    EXPECT_EQ(msg, StreamTextLines(dir / "t.txt", pieces, status));
+    const Breach breach = DecodeText(bytes, whole);
+    EXPECT_EQ(breach, StreamText(dir / "t.txt", pieces, status));
     EXPECT_EQ(whole, pieces);
-    return msg;
+    return breach;
   };
   const std::string half(70000, 'a');
   // The cut falls on the CR of a CR LF, and its LF opens the second half.
-  EXPECT_EQ(both(half + "\r\n" + half), MsgLineTooLong(1, 70000));
+  EXPECT_EQ(both(half + "\r\n" + half), TooLong(1, 70000));
   // The cut falls on a lone LF, or on an LF that follows a CR.
   EXPECT_EQ(both(std::string(100, 'a') + "\n" + half + "\n" + std::string(101, 'c')),
-            MsgLineTooLong(2, 70000));
-  EXPECT_EQ(both(std::string(70000, 'a') + "\r\n" + std::string(70000, 'b')),
-            MsgLineTooLong(1, 70000));
+            TooLong(2, 70000));
+  EXPECT_EQ(both(std::string(70000, 'a') + "\r\n" + std::string(70000, 'b')), TooLong(1, 70000));
   std::string fine;
   for (int i = 0; i < 2000; ++i)
     fine += std::string(60, 'b') + "\r\n";
-  EXPECT_EQ(both(fine + "\r\n"), u"") << "an empty last line";
+  EXPECT_EQ(both(fine + "\r\n"), kFine) << "an empty last line";
   // The first half has 9000 lines; the second half's first line is too long, or fine.
   EXPECT_EQ(both(std::string(9000, '\r') + std::string(101, 'x') + "\r" + fine),
-            MsgLineTooLong(9001, 101));
-  EXPECT_EQ(both(std::string(9000, '\r') + fine), MsgTooManyLines());
+            TooLong(9001, 101));
+  EXPECT_EQ(both(std::string(9000, '\r') + fine), kTooMany);
   // The second half begins with line 9001, too long: its length is what is wrong.
   std::string edge;
   for (int i = 0; i < 9000; ++i)
@@ -159,9 +165,9 @@ TEST(TextReader, TheCutBetweenTheTwoHalvesMissesNoLineAndNoLimit) {
     edge += std::string(60, 'f') + "\r\n";
   edge += std::string(49, 'g');
   ASSERT_EQ(edge.size(), 179990U);
-  EXPECT_EQ(both(edge), MsgLineTooLong(9001, 101));
+  EXPECT_EQ(both(edge), TooLong(9001, 101));
   // A line too long in the second half, after the 9001st line.
-  EXPECT_EQ(both(std::string(6000, '\r') + fine + fine + std::string(101, 'x')), MsgTooManyLines());
+  EXPECT_EQ(both(std::string(6000, '\r') + fine + fine + std::string(101, 'x')), kTooMany);
 }
 
 }  // namespace

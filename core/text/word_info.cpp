@@ -6,6 +6,7 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -189,7 +190,7 @@ std::vector<uint32_t> AlphabeticalOrder(const LoweredWords& distinct) {
 
 }  // namespace
 
-void GetDicIdxOfWords(const StrList& dicWord, const StrList& dicMeaning, WordTable& t) {
+void LookUpWords(const StrList& dicWord, const StrList& dicMeaning, WordTable& t) {
   t.mWordDicIdxId.assign(t.mWordLen.size(), 0);
   t.mDicHitLists.assign(1, std::vector<int>());
   // A long text is worked through in two halves side by side, each with its own table of
@@ -208,48 +209,63 @@ void GetDicIdxOfWords(const StrList& dicWord, const StrList& dicMeaning, WordTab
     merged[d] = distinct.Number(later.LoweredWord(d));
 
   // The distinct words are looked up in alphabetical order: one search then starts where the
-  // last one ended in the dictionary, and finds its entries still in the cache.
+  // last one ended in the dictionary, and finds its entries still in the cache. Each half
+  // gathers its words' hits one after the other in one array (where word j's end), so that the
+  // lookup of a word allocates nothing for its hits.
+  struct Found {
+    std::vector<int> hits;
+    std::vector<uint32_t> ends;
+  };
   const std::vector<uint32_t> order = AlphabeticalOrder(distinct);
-  std::vector<std::u16string> lists(order.size());
-  auto lookUp = [&](size_t from, size_t to) {
+  const size_t half = halves ? order.size() / 2 : order.size();
+  Found found[2];
+  auto lookUp = [&](size_t from, size_t to, Found& into) {
+    into.ends.reserve(to - from);
+    std::vector<int> hits;
     int near = 0;  // where the last word stood in the dictionary
     for (size_t j = from; j < to; ++j) {
       const std::u16string& w = distinct.LoweredWord(order[j]);
-      lists[j] = GetDicIdxListOfWord(dicWord, w, near);
-      if (lists[j].empty())
-        lists[j] = GetNegatedWordIdxList(dicWord, dicMeaning, w);
+      DicHitsOfWord(dicWord, w, near, hits);
+      if (hits.empty())
+        NegatedWordHits(dicWord, dicMeaning, w, hits);
+      into.hits.insert(into.hits.end(), hits.begin(), hits.end());
+      into.ends.push_back(static_cast<uint32_t>(into.hits.size()));
     }
   };
-  const size_t half = halves ? order.size() / 2 : order.size();
   RunSideBySide(
-      halves, [&] { lookUp(0, half); }, [&] { lookUp(half, order.size()); });
+      halves, [&] { lookUp(0, half, found[0]); }, [&] { lookUp(half, order.size(), found[1]); });
 
-  // Words with the same list share its entry, numbered in alphabetical order of the words.
-  // The entries are found through an open-addressed table of their numbers, with room for
-  // every list.
-  const size_t most = lists.size() + t.mWordJoined.size() + 1;
+  // Words with the same hits share one list, numbered in alphabetical order of the words.
+  // The lists are found through an open-addressed table of their numbers, with room for
+  // every word's.
+  using Hits = std::span<const int>;
+  const size_t most = order.size() + t.mWordJoined.size() + 1;
   t.mDicHitLists.reserve(most);
-  std::vector<std::u16string> listTexts(1);  // the lists as the lookup gave them, by id
-  listTexts.reserve(most);
   std::vector<uint32_t> listSlots(std::bit_ceil(2 * most));  // 0: free
-  auto listId = [&](std::u16string list) -> uint32_t {
-    if (list.empty())
+  auto listId = [&](Hits hits) -> uint32_t {
+    if (hits.empty())
       return 0;
     const size_t mask = listSlots.size() - 1;
-    size_t i = std::hash<std::u16string_view>()(list) & mask;
+    size_t i = std::hash<std::string_view>()(std::string_view(
+                   reinterpret_cast<const char*>(hits.data()), hits.size_bytes())) &
+               mask;
     for (; listSlots[i] != 0; i = (i + 1) & mask) {
-      if (listTexts[listSlots[i]] == list)
+      const std::vector<int>& list = t.mDicHitLists[listSlots[i]];
+      if (std::equal(list.begin(), list.end(), hits.begin(), hits.end()))
         return listSlots[i];
     }
     const auto id = static_cast<uint32_t>(t.mDicHitLists.size());
-    t.mDicHitLists.push_back(ParseHits(list));
-    listTexts.push_back(std::move(list));
+    t.mDicHitLists.emplace_back(hits.begin(), hits.end());
     listSlots[i] = id;
     return id;
   };
   std::vector<uint32_t> ids(distinct.Count());
-  for (size_t j = 0; j < order.size(); ++j)
-    ids[order[j]] = listId(std::move(lists[j]));
+  for (size_t j = 0; j < order.size(); ++j) {
+    const Found& f = found[j < half ? 0 : 1];
+    const size_t at = j < half ? j : j - half;
+    const uint32_t begin = at == 0 ? 0 : f.ends[at - 1];
+    ids[order[j]] = listId(Hits(f.hits).subspan(begin, f.ends[at] - begin));
+  }
 
   // Every word takes its list; those of the second half through their numbers there.
   auto assign = [&](int from, int to, const auto& number) {
@@ -272,10 +288,8 @@ void GetDicIdxOfWords(const StrList& dicWord, const StrList& dicMeaning, WordTab
     if (id != 0)
       continue;
     const uint32_t d = distinct.Number(t.Joined(k));
-    if (d == ids.size()) {
-      int near = 0;
-      ids.push_back(listId(GetDicIdxListOfWord(dicWord, distinct.LoweredWord(d), near)));
-    }
+    if (d == ids.size())
+      ids.push_back(listId(DicHitsOfWord(dicWord, distinct.LoweredWord(d))));
     id = ids[d];
   }
 }
@@ -334,7 +348,7 @@ void SetKnownWordColor(const WordTable& t, Grid<uint8_t>& color) {
 void MarkKnownWords(TextDocument& doc, const StrList& dicWord, const StrList& dicMeaning) {
   GetWordListOfText(doc.mTxt, doc.mChrX, doc.words);
   JoinHyphenatedWords(doc.mTxt, doc.words);
-  GetDicIdxOfWords(dicWord, dicMeaning, doc.words);
+  LookUpWords(dicWord, dicMeaning, doc.words);
   ResetColors(doc.mTxt, doc.mChrColor);
   SetKnownWordColor(doc.words, doc.mChrColor);
 }

@@ -7,6 +7,7 @@
 #include <system_error>
 #include <utility>
 
+#include "core/base/paths.h"
 #include "core/wordlist/word_list.h"
 
 namespace kelmoa {
@@ -15,8 +16,8 @@ namespace {
 // The message for a failed SQLite call on the positions' database.
 Status Failure(sqlite3* db, int rc) {
   const std::string reason = db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
-  return Status::Make((rc & 0xff) == SQLITE_BUSY ? StatusCode::kBusy : StatusCode::kIoError, "",
-                      "読んでいた位置を読み書きできませんでした（" + reason + "）。");
+  return Status::Found((rc & 0xff) == SQLITE_BUSY ? StatusCode::kBusy : StatusCode::kIoError,
+                       Finding::kPositionsUnusable, "", reason);
 }
 
 // One prepared statement, finalized at the end of its scope.
@@ -72,8 +73,7 @@ Status ReadingPositions::Open(const std::string& base,
       return s;
   }
   sqlite3* raw = nullptr;
-  const int rc =
-      sqlite3_open_v2(WordList::PathIn(base).c_str(), &raw, SQLITE_OPEN_READWRITE, nullptr);
+  const int rc = sqlite3_open_v2(WordListPath(base).c_str(), &raw, SQLITE_OPEN_READWRITE, nullptr);
   std::unique_ptr<sqlite3, CloseDb> db(raw);
   if (rc != SQLITE_OK)
     return Failure(db.get(), rc);

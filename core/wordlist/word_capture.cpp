@@ -1,9 +1,9 @@
+// A word taken into the word list: what its popup showed, and the sentence it was met in.
 #include "core/wordlist/word_capture.h"
 
 #include <algorithm>
 
 #include "core/base/helpers.h"
-#include "core/text/popup_text.h"
 
 namespace kelmoa {
 namespace {
@@ -128,16 +128,12 @@ WordContext ContextOfWord(const StrList& lines, int lineNumber, int column, int 
   return c;
 }
 
-bool CaptureWord(const TextDocument& doc, int k, const StrList& dicWord, const StrList& dicMeaning,
-                 const std::string& file, std::time_t now, WordCapture& capture) {
-  const WordTable& t = doc.words;
-  if (k < 1 || k > t.Count() || t.mLines == nullptr)
+bool CaptureWord(const WordTable& t, int k, Popup popup, const std::string& file, std::time_t now,
+                 WordCapture& capture) {
+  if (k < 1 || k > t.Count() || t.mLines == nullptr || popup.empty())
     return false;
   WordCapture c;
   c.word = t.Word(k);
-  Popup popup = BuildPopup(c.word, t.DicHits(k), dicWord, dicMeaning);
-  if (popup.empty())
-    return false;
   c.headWords = std::move(popup.headWords);
   c.meanings = std::move(popup.lines);
   const auto ki = static_cast<size_t>(k);

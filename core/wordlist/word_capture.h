@@ -1,3 +1,4 @@
+// A word taken into the word list: what its popup showed, and the sentence it was met in.
 #pragma once
 
 #include <ctime>
@@ -7,6 +8,7 @@
 
 #include "core/base/str_list.h"
 #include "core/text/layout.h"
+#include "core/text/popup_text.h"
 
 namespace kelmoa {
 
@@ -51,10 +53,10 @@ ContextSentence SentenceOf(const WordContext& context);
 // are left empty.
 WordContext ContextOfWord(const StrList& lines, int lineNumber, int column, int length);
 
-// The capture of word k of a laid-out text (its word table looked up in dicWord): false, with
-// nothing set, when the word has no popup (no dictionary entry) or k is no word.
-bool CaptureWord(const TextDocument& doc, int k, const StrList& dicWord, const StrList& dicMeaning,
-                 const std::string& file, std::time_t now, WordCapture& capture);
+// The capture of word k of a laid-out text with the popup it shows (BuildPopup of its hits):
+// false, with nothing set, when the popup is empty (no dictionary entry) or k is no word.
+bool CaptureWord(const WordTable& t, int k, Popup popup, const std::string& file, std::time_t now,
+                 WordCapture& capture);
 
 // The word of line lineNumber (from 1) that is word: the first one spelt exactly so, else the
 // first one equal to it in any case; 0 when the line has none.

@@ -1,25 +1,14 @@
-// What a capture keeps of a word: the context lines its sentence runs across, the sentence, and
-// the popup's lines and head words.
+// What a capture keeps of where a word was met: the context lines its sentence runs across, and
+// the sentence (what it keeps of the popup: reading_session_test.cpp).
 #include "core/wordlist/word_capture.h"
 
 #include <gtest/gtest.h>
 
-#include <memory>
-
 #include "core/base/codepage.h"
 #include "core/base/helpers.h"
-#include "core/settings/settings.h"
-#include "core/text/word_info.h"
 
 namespace kelmoa {
 namespace {
-
-StrList Lines(std::initializer_list<const char*> lines) {
-  StrList list = NewStrList();
-  for (const char* l : lines)
-    list.push_back(U16(l));
-  return list;
-}
 
 // Split on '|'; the word (hungry, in any case) is on the line marked '*', and the lines marked
 // '+' are the ones its context keeps beside it.
@@ -71,31 +60,6 @@ TEST(WordCapture, ContextTakesTheLinesTheSentenceRunsAcross) {
     EXPECT_EQ(Utf16ToUtf8(s.text), sentence);
     EXPECT_EQ(LowerAscii(s.text.substr(s.wordStart, s.wordLength)), u"hungry");
   }
-}
-
-// The word's own entry gives its meanings; one found through a base form gives its head word
-// on a line of its own above them, as in the popup. Words without an entry are not captured.
-TEST(WordCapture, CaptureKeepsWhatThePopupShows) {
-  const StrList dicWord = Lines({"hungry", "run"});
-  const StrList dicMeaning = Lines({"空腹の", "走る\t経営する"});
-  auto doc = std::make_unique<TextDocument>();
-  SettingInfo setting;
-  int maxRight = 0, longest = 0;
-  SetNewTextLines(*doc, Lines({"The Hungry dogs were", "running home. Zzzz"}), setting, maxRight,
-                  longest);
-  MarkKnownWords(*doc, dicWord, dicMeaning);
-  using Strings = std::vector<std::u16string>;
-
-  // A word's own entry: kelmoa-tool's word-list tests.
-  WordCapture c;
-  ASSERT_TRUE(CaptureWord(*doc, FindWordOnLine(doc->words, 2, u"running"), dicWord, dicMeaning,
-                          "a.txt", 1796646896, c));
-  EXPECT_EQ(c.headWords, Strings{u"run"});
-  EXPECT_EQ(c.meanings, (Strings{u"run", u"走る", u"経営する"}));
-  EXPECT_EQ(c.context.lineBefore, u"The Hungry dogs were");
-  EXPECT_EQ(c.context.added, "2026-12-07T12:34:56Z");
-  EXPECT_FALSE(CaptureWord(*doc, FindWordOnLine(doc->words, 2, u"Zzzz"), dicWord, dicMeaning,
-                           "a.txt", 0, c));
 }
 
 }  // namespace

@@ -1,3 +1,4 @@
+// The word list: the words a reader keeps, with their meanings and sentences, in SQLite.
 #include "core/wordlist/word_list.h"
 
 #include <sqlite3.h>
@@ -14,6 +15,7 @@
 
 #include "core/base/codepage.h"
 #include "core/base/helpers.h"
+#include "core/base/paths.h"
 
 namespace kelmoa {
 namespace {
@@ -66,56 +68,34 @@ constexpr const char* kUpgradeSteps[] = {
 };
 static_assert(std::size(kUpgradeSteps) == kWordListSchemaVersion);
 
-std::string Quoted(const std::string& path) {
-  return "「" + path + "」";
-}
-
 // Whether the database's shared-memory file (-shm) is there and this program may not write to
 // it: left so by a program that read a write-protected list, it refuses every change until it
 // goes. It holds nothing that the database and its -wal do not, so it may go once no program
 // has the list open.
 bool StaleSharedMemory(const std::string& path) {
-  const std::string shm = path + "-shm";
+  const std::string shm = SharedMemoryPathOf(path);
   return ::access(shm.c_str(), F_OK) == 0 && ::access(shm.c_str(), W_OK) != 0 &&
          ::access(path.c_str(), W_OK) == 0;
 }
 
-// The message for a failed SQLite call on the database at path.
+// The failure of an SQLite call on the database at path.
 Status Failure(sqlite3* db, int rc, const std::string& path) {
   const int primary = rc & 0xff;
-  if (primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT) {
-    return Status::Make(StatusCode::kCorrupt, "",
-                        "単語帳のデータベース" + Quoted(path) +
-                            "は壊れているか，データベースではないため，使えません。"
-                            "ファイルはそのままにしてあります。別の場所へ移すと，"
-                            "次に単語を加えたときに新しい単語帳が作られます。");
-  }
-  if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED) {
-    return Status::Make(StatusCode::kBusy, "",
-                        "単語帳のデータベース" + Quoted(path) +
-                            "は，ほかのプログラムが書き込み続けているため，使えませんでした。"
-                            "しばらくしてから，もう一度してください。");
-  }
   std::string reason = db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+  if (primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT)
+    return Status::Found(StatusCode::kCorrupt, Finding::kWordListDamaged, path, reason);
+  if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED)
+    return Status::Found(StatusCode::kBusy, Finding::kWordListBusy, path, reason);
   if (primary == SQLITE_READONLY && StaleSharedMemory(path)) {
-    return Status::Make(StatusCode::kPermissionDenied, "",
-                        "単語帳のデータベース" + Quoted(path) + "の作業ファイル" +
-                            Quoted(path + "-shm") +
-                            "に書き込めないため，単語帳を変更できません。"
-                            "Kelmoaとkelmoa-toolをすべて終了してから，このファイルを削除して"
-                            "ください（単語帳の単語は失われません）。");
+    return Status::Found(StatusCode::kPermissionDenied, Finding::kWordListStaleSharedMemory, path,
+                         reason);
   }
-  if (primary == SQLITE_CANTOPEN || primary == SQLITE_READONLY || primary == SQLITE_PERM) {
-    return Status::Make(
-        StatusCode::kPermissionDenied, "",
-        "単語帳のデータベース" + Quoted(path) + "を開けないか，書き込めません（" + reason + "）。");
-  }
+  if (primary == SQLITE_CANTOPEN || primary == SQLITE_READONLY || primary == SQLITE_PERM)
+    return Status::Found(StatusCode::kPermissionDenied, Finding::kWordListUnopenable, path, reason);
   const StatusCode code = primary == SQLITE_FULL ? StatusCode::kNoSpace : StatusCode::kIoError;
   if (primary == SQLITE_FULL)
     reason = std::strerror(ENOSPC);
-  return Status::Make(
-      code, "",
-      "単語帳のデータベース" + Quoted(path) + "を読み書きできませんでした（" + reason + "）。");
+  return Status::Found(code, Finding::kWordListUnusable, path, reason);
 }
 
 // One prepared statement, finalized at the end of its scope.
@@ -222,10 +202,8 @@ Status CheckPlainFile(const std::string& path) {
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0 || S_ISREG(st.st_mode))
     return Status::Ok();
-  return Status::Make(StatusCode::kInvalidArgument, "",
-                      "単語帳のデータベース" + Quoted(path) +
-                          "は通常のファイルではないため，使えません。"
-                          "ファイルはそのままにしてあります。");
+  return Status::Found(StatusCode::kInvalidArgument, Finding::kWordListNotPlainFile, path,
+                       "not a plain file");
 }
 
 // Refuses to change a list whose file allows nobody to write to it, as the dictionary and the
@@ -234,17 +212,13 @@ Status CheckPlainFile(const std::string& path) {
 Status CheckWritable(const std::string& path) {
   struct stat st {};
   if (::stat(path.c_str(), &st) == 0 && !AllowsWriting(path, st)) {
-    return Status::Make(
-        StatusCode::kPermissionDenied, "",
-        "単語帳のデータベース" + Quoted(path) +
-            "は書き込みが禁止されているため，単語帳を変更できません。"
-            "変更するには，書き込みを許可してください（例：chmod u+w ファイル名）。");
+    return Status::Found(StatusCode::kPermissionDenied, Finding::kWordListWriteProtected, path,
+                         "write-protected");
   }
   const std::string folder = DirOf(path);
   if (::access(folder.c_str(), W_OK) != 0 && (errno == EACCES || errno == EROFS)) {
-    return Status::Make(
-        StatusCode::kPermissionDenied, "",
-        "単語帳のフォルダ" + Quoted(folder) + "に書き込めないため，単語帳を変更できません。");
+    return Status::Found(StatusCode::kPermissionDenied, Finding::kWordListFolderNotWritable, folder,
+                         std::strerror(errno));
   }
   return Status::Ok();
 }
@@ -270,7 +244,7 @@ std::string ImmutableUri(const std::string& path) {
 bool WriteProtectedWithoutWal(const std::string& path) {
   struct stat st {};
   return ::stat(path.c_str(), &st) == 0 && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 &&
-         ::access((path + "-wal").c_str(), F_OK) != 0;
+         ::access(WriteAheadLogPathOf(path).c_str(), F_OK) != 0;
 }
 
 // Whether the tables of a word list made before the application id was written are there,
@@ -302,20 +276,18 @@ Status CheckKnown(sqlite3* db, const std::string& path) {
     return Failure(db, rc == SQLITE_DONE ? SQLITE_CORRUPT : rc, path);
   const long long version = st.Int(0), tables = st.Int(1), id = st.Int(2);
   const auto foreign = [&path] {
-    return Status::Make(StatusCode::kInvalidArgument, "",
-                        "ファイル" + Quoted(path) +
-                            "は単語帳ではないデータベースのため，使えません。"
-                            "ファイルはそのままにしてあります。");
+    return Status::Found(StatusCode::kInvalidArgument, Finding::kWordListForeign, path,
+                         "a database of another program");
   };
   if (id != 0 && id != kWordListApplicationId)
     return foreign();
   if (version > kWordListSchemaVersion || version < 0) {
     if (id == 0)
       return foreign();  // a newer Kelmoa writes its id
-    return Status::Make(StatusCode::kUnsupported, "",
-                        "単語帳のデータベース" + Quoted(path) + "は新しい版のKelmoaで作られた（版" +
-                            std::to_string(version) +
-                            "）ため，使えません。ファイルはそのままにしてあります。");
+    return Status::Found(StatusCode::kUnsupported, Finding::kWordListNewer, path,
+                         "schema version " + std::to_string(version) + " is newer than " +
+                             std::to_string(kWordListSchemaVersion),
+                         version);
   }
   if ((version == 0 && tables != 0) || (id == 0 && version > 0 && !HasOwnTables(db)))
     return foreign();
@@ -369,23 +341,19 @@ WordList::WordList(Key, std::string path, std::unique_ptr<sqlite3, CloseDb> db)
 
 WordList::~WordList() = default;
 
-std::string WordList::PathIn(const std::string& base) {
-  return base + "/wordlist/wordlist.sqlite";
-}
-
 Status WordList::Open(const std::string& base, std::unique_ptr<WordList>& list) {
   if (!IsFolderExist(base))
-    return Status::Make(StatusCode::kNotFound, "",
-                        "フォルダ" + Quoted(base) + "がないため，単語帳を開けません。");
-  const std::string folder = base + "/wordlist";
+    return Status::Found(StatusCode::kNotFound, Finding::kWordListNoBaseFolder, base,
+                         "no such folder");
+  const std::string folder = WordListFolder(base);
   if (::mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST) {
-    return Status::Error("単語帳のフォルダ" + Quoted(folder) + "を作れませんでした（" +
-                         std::strerror(errno) + "）。");
+    return Status::Found(StatusCode::kIoError, Finding::kWordListFolderNotMade, folder,
+                         std::strerror(errno));
   }
   if (!IsFolderExist(folder))
-    return Status::Make(StatusCode::kInvalidArgument, "",
-                        Quoted(folder) + "がフォルダではないため，単語帳を開けません。");
-  if (Status s = OpenFile(PathIn(base), list); !s.ok())
+    return Status::Found(StatusCode::kInvalidArgument, Finding::kWordListFolderIsFile, folder,
+                         "not a folder");
+  if (Status s = OpenFile(WordListPath(base), list); !s.ok())
     return s;
   list->mBase = base;
   return Status::Ok();
@@ -465,7 +433,7 @@ Status WordList::OpenFile(const std::string& path, std::unique_ptr<WordList>& li
 }
 
 Status WordList::OpenForReading(const std::string& base, std::unique_ptr<WordList>& list) {
-  if (Status s = OpenFile(PathIn(base), list, WordListAccess::kRead); !s.ok())
+  if (Status s = OpenFile(WordListPath(base), list, WordListAccess::kRead); !s.ok())
     return s;
   list->mBase = base;
   return Status::Ok();

@@ -1,3 +1,4 @@
+// The word list: the words a reader keeps, with their meanings and sentences, in SQLite.
 #pragma once
 
 #include <memory>
@@ -56,7 +57,7 @@ struct WordEntry {
   std::vector<WordContext> contexts;      // newest first; the earliest is always among them
 };
 
-// The word list of an installed folder: one SQLite database, base/wordlist/wordlist.sqlite,
+// The word list of an installed folder: one SQLite database, WordListPath(base),
 // in WAL mode so that several Kelmoa windows and kelmoa-tool may write to it at once; every
 // change is one transaction, so a program killed during a change leaves what was committed.
 // A file that cannot be opened, is no database or is damaged is reported and left as it is.
@@ -74,9 +75,6 @@ class WordList {
   WordList(const WordList&) = delete;
   WordList& operator=(const WordList&) = delete;
   ~WordList();
-
-  // The database of the installed folder base.
-  static std::string PathIn(const std::string& base);
 
   // Opens the word list of base, making its folder and the database when missing, and
   // upgrades an older schema. A list that may not be changed (write-protected, or in a folder

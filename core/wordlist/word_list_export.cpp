@@ -1,3 +1,4 @@
+// The word list written out for Anki (tab-separated) or for a spreadsheet (CSV).
 #include "core/wordlist/word_list_export.h"
 
 #include "core/base/codepage.h"
@@ -149,8 +150,8 @@ std::string ExportWordList(const std::vector<WordEntry>& entries, WordListFormat
 
 Status WriteExportFile(const std::string& path, std::string_view bytes, bool replace, FileOps& fs) {
   const auto exists = [&path] {
-    return Status::Make(StatusCode::kAlreadyExists, "",
-                        "ファイル「" + path + "」はすでにあるため，書き出しませんでした。");
+    return Status::Found(StatusCode::kAlreadyExists, Finding::kExportExists, path,
+                         "the file is there already");
   };
   if (replace)
     return ReplaceFileAtomically(fs, path, bytes);

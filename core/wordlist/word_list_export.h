@@ -1,3 +1,4 @@
+// The word list written out for Anki (tab-separated) or for a spreadsheet (CSV).
 #pragma once
 
 #include <string>

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "core/base/codepage.h"
+#include "core/base/status.h"
 #include "core/wordlist/word_list.h"
 
 namespace kelmoa {
@@ -36,6 +37,10 @@ inline std::u16string MsgWordListRestarted(std::u16string_view path, const WordL
     msg += u"\r\n元の単語帳の場所はわかりません。";
   return msg;
 }
+
+// The whole message of a failure the word list, the reading positions or an export found
+// (Finding::kWordList..., kPositionsUnusable, kExportExists); empty for any other status.
+std::u16string MsgWordListFailure(const Status& status);
 
 inline constexpr char16_t kMsgDeleteAllWords[] =
     u"単語帳の単語をすべて削除します。元には戻せません。よろしいですか？";

@@ -14,6 +14,8 @@
 #include "core/base/codepage.h"
 #include "core/base/fixtures_test.h"
 #include "core/base/helpers.h"
+#include "core/base/paths.h"
+#include "core/text/messages.h"
 
 namespace kelmoa {
 namespace {
@@ -66,7 +68,7 @@ TEST(WordList, RepeatsRaiseTheCountAndKeepTheEarliestAndNewestContexts) {
   TempDir dir;
   // An empty file, as a start killed at once leaves, is made a word list.
   std::filesystem::create_directories(dir / "wordlist");
-  WriteBytes(WordList::PathIn(dir.path()), "");
+  WriteBytes(WordListPath(dir.path()), "");
   auto list = OpenIn(dir.path());
   ASSERT_TRUE(list);
   EXPECT_EQ(SqlText(list->path(), "PRAGMA user_version"), std::to_string(kWordListSchemaVersion));
@@ -161,7 +163,7 @@ std::string GoodDatabase(const TempDir& dir) {
     for (int i = 0; i < 200; ++i)
       EXPECT_TRUE(list->Add(Capture("word" + std::to_string(i), i, std::string(300, 'm'))).ok());
   }
-  return ReadBytes(WordList::PathIn(base));
+  return ReadBytes(WordListPath(base));
 }
 
 TEST(WordList, AFileThatIsNoWordListIsReportedAndLeftAsItIs) {
@@ -216,7 +218,7 @@ TEST(WordList, AFileThatIsNoWordListIsReportedAndLeftAsItIs) {
     SCOPED_TRACE(c.name);
     const std::string base = dir / c.name;
     std::filesystem::create_directories(base + "/wordlist");
-    const std::string path = WordList::PathIn(base);
+    const std::string path = WordListPath(base);
     WriteBytes(path, c.bytes);
     std::vector<WordEntry> entries;
     std::unique_ptr<WordList> list;
@@ -233,8 +235,9 @@ TEST(WordList, AFileThatIsNoWordListIsReportedAndLeftAsItIs) {
       list.reset();
     }
     EXPECT_FALSE(s.ok());
-    EXPECT_NE(s.message().find(c.says), std::string::npos) << s.message();
-    EXPECT_NE(s.message().find(path), std::string::npos) << s.message();
+    const std::string said = Utf16ToUtf8(StatusInWords(s));
+    EXPECT_NE(said.find(c.says), std::string::npos) << said;
+    EXPECT_NE(said.find(path), std::string::npos) << said;
     EXPECT_EQ(ReadBytes(path), c.bytes);
   }
 }
@@ -245,7 +248,7 @@ TEST(WordList, AFileThatIsNoWordListIsReportedAndLeftAsItIs) {
 TEST(WordList, AChangeAfterTheDatabaseMovedOrVanishedGoesToANewList) {
   using Away = std::function<std::string(const TempDir&)>;
   const Away moved = [](const TempDir& dir) {
-    std::filesystem::rename(WordList::PathIn(dir.path()), dir / "moved.sqlite");
+    std::filesystem::rename(WordListPath(dir.path()), dir / "moved.sqlite");
     return dir / "moved.sqlite";
   };
   const Away deleted = [](const TempDir& dir) {
@@ -284,7 +287,7 @@ TEST(WordList, AChangeAfterTheDatabaseMovedOrVanishedGoesToANewList) {
 TEST(WordList, ReadingWritesNothing) {
   TempDir dir;
   ::chmod(dir.path().c_str(), 0777);
-  const std::string path = WordList::PathIn(dir.path());
+  const std::string path = WordListPath(dir.path());
   {
     auto list = OpenIn(dir.path());
     ASSERT_TRUE(list->Add(Capture("apple", 1)).ok());
@@ -321,7 +324,7 @@ TEST(WordList, ReadingWritesNothing) {
     Status s = WordList::Open(dir.path(), list);
     if (s.ok())
       s = list->Add(Capture("pear", 2));
-    return s.message().find(path + "-shm") != std::string::npos;
+    return Utf16ToUtf8(StatusInWords(s)).find(path + "-shm") != std::string::npos;
   }));
 }
 
@@ -329,7 +332,7 @@ TEST(WordList, ReadingWritesNothing) {
 // the id with its next change.
 TEST(WordList, AnEarlierListGetsTheIdWithItsNextChange) {
   TempDir dir;
-  const std::string path = WordList::PathIn(dir.path());
+  const std::string path = WordListPath(dir.path());
   OpenIn(dir.path());
   sqlite3* db = nullptr;
   sqlite3_open(path.c_str(), &db);
