@@ -192,7 +192,7 @@ void OpenFloorRead(benchmark::State& state, const std::string& base) {
   }
   for (auto _ : state) {
     std::vector<WordEntry> entries;
-    if (!list->Entries(entries).ok())
+    if (!list->Entries(entries, ContextsRead::kNewestPlace).ok())
       state.SkipWithError("the list could not be read");
     state.PauseTiming();
     std::vector<WordEntry>().swap(entries);
@@ -298,7 +298,7 @@ int PeakMemoryMode(const std::string& base, bool readOnly) {
     return 1;
   const long before = PeakResidentKiB();
   if (readOnly)
-    (void)list->Entries(entries);
+    (void)list->Entries(entries, ContextsRead::kNewestPlace);
   else
     OpenWordList(*w);
   std::printf("%ld %ld\n", before, PeakResidentKiB());

@@ -163,11 +163,7 @@ void WordListModel::AddCapture(const WordCapture& capture, int count) {
     e.meanings = capture.meanings;
     e.count = count;
     e.lastAdded = capture.context.added;
-    // Newest first; the earliest context stays last, with the newest ones up to the limit.
-    e.contexts.insert(e.contexts.begin(), capture.context);
-    const auto kept = static_cast<std::ptrdiff_t>(kMaxWordContexts);
-    if (static_cast<std::ptrdiff_t>(e.contexts.size()) > kept)
-      e.contexts.erase(e.contexts.begin() + (kept - 1), e.contexts.end() - 1);
+    e.contexts = {capture.context};
     TakeKeys(static_cast<size_t>(row));
     emit dataChanged(index(row, kWordColumn), index(row, kSourceColumn));
     return;

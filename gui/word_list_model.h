@@ -28,11 +28,11 @@ class WordListModel : public QAbstractTableModel {
 
   explicit WordListModel(QObject* parent = nullptr);
 
-  // The whole list, as read.
+  // The whole list, as read: of each word's contexts the rows need the newest place only.
   void SetEntries(std::vector<WordEntry> entries);
   // A word went into the list, which counts it count times now: its row changes as the list's
-  // entry did (the newest form, head words and meanings, the context joining those kept), or
-  // a row is made for it at its place in the list.
+  // entry did (the newest form, head words, meanings and place), or a row is made for it at
+  // its place in the list.
   void AddCapture(const WordCapture& capture, int count);
   // The row of word (any case) goes; nothing when there is none.
   void RemoveWord(std::u16string_view word);

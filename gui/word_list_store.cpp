@@ -57,10 +57,17 @@ Status WordListStore::RemoveAll() {
   return status;
 }
 
-Status WordListStore::Entries(std::vector<WordEntry>& entries) {
+Status WordListStore::Entries(std::vector<WordEntry>& entries, ContextsRead read) {
   Status status;
   if (WordList* list = List(status); list != nullptr)
-    status = list->Entries(entries);
+    status = list->Entries(entries, read);
+  return status;
+}
+
+Status WordListStore::Contexts(std::u16string_view word, std::vector<WordContext>& contexts) {
+  Status status;
+  if (WordList* list = List(status); list != nullptr)
+    status = list->Contexts(word, contexts);
   return status;
 }
 

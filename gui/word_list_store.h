@@ -33,7 +33,8 @@ class WordListStore : public QObject {
   Status Add(const WordCapture& capture, int& count);
   Status Remove(std::u16string_view word);
   Status RemoveAll();
-  Status Entries(std::vector<WordEntry>& entries);
+  Status Entries(std::vector<WordEntry>& entries, ContextsRead read);
+  Status Contexts(std::u16string_view word, std::vector<WordContext>& contexts);
 
  signals:
   // The word of capture went into the list, which now counts it count times (not said when

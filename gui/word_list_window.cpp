@@ -119,7 +119,8 @@ void WordListWindow::BuildControls() {
 
 void WordListWindow::Reload(bool tell) {
   std::vector<WordEntry> entries;
-  if (const Status status = mStore.Entries(entries); !status.ok()) {
+  // The rows need each word's newest place only: its sentences are read when it is chosen.
+  if (const Status status = mStore.Entries(entries, ContextsRead::kNewestPlace); !status.ok()) {
     SetStatus(Q(StatusInWords(status)), true);
     if (tell)
       TellFailure(status);
@@ -186,8 +187,14 @@ void WordListWindow::ShowSentences() {
     mSentences->clear();
     return;
   }
+  std::vector<WordContext> contexts;
+  if (const Status status = mStore.Contexts(e->word, contexts); !status.ok()) {
+    mSentences->clear();
+    SetStatus(Q(StatusInWords(status)), true);
+    return;
+  }
   QString html;
-  for (const WordContext& c : e->contexts) {
+  for (const WordContext& c : contexts) {
     html += QStringLiteral("<p>") + QString::fromStdString(SentenceHtml(c)) +
             QStringLiteral("<br><small>") + FileNameText(c.file).toHtmlEscaped() + u':' +
             QString::number(c.lineNumber) + QStringLiteral("　") + LocalTimeText(c.added) +
@@ -248,13 +255,14 @@ void WordListWindow::ChooseAndExport() {
 }
 
 Status WordListWindow::ExportTo(const std::string& path, WordListFormat format, bool shownOnly) {
-  const bool filtered = shownOnly && !mFilterBox->text().isEmpty();
-  // The rows the filter keeps, in the list's order: what kelmoa-tool exports with --filter.
-  const std::vector<WordEntry> shown =
-      filtered ? FilterWordEntries(mModel->Entries(), mFilterBox->text().toStdU16String())
-               : std::vector<WordEntry>();
-  const std::vector<WordEntry>& entries = filtered ? shown : mModel->Entries();
-  Status status = WriteExportFile(path, ExportWordList(entries, format), true);
+  // The list with every sentence, read for the export; with shownOnly, the rows the filter
+  // keeps, in the list's order: what kelmoa-tool exports with --filter.
+  std::vector<WordEntry> entries;
+  Status status = mStore.Entries(entries, ContextsRead::kAll);
+  if (status.ok() && shownOnly && !mFilterBox->text().isEmpty())
+    entries = FilterWordEntries(entries, mFilterBox->text().toStdU16String());
+  if (status.ok())
+    status = WriteExportFile(path, ExportWordList(entries, format), true);
   if (status.ok()) {
     SetStatus(QStringLiteral("%1 語を書き出しました：%2").arg(entries.size()).arg(QPath(path)));
   } else {

@@ -79,7 +79,7 @@ class WordListWindowTest : public QObject {
   }
   std::vector<WordEntry> Stored() {
     std::vector<WordEntry> entries;
-    (void)mStore->Entries(entries);
+    (void)mStore->Entries(entries, ContextsRead::kAll);
     return entries;
   }
   QTableView& Table() { return *mWindow->findChild<QTableView*>(); }

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <map>
 #include <thread>
+#include <unordered_map>
 #include <utility>
 
 #include "core/base/codepage.h"
@@ -567,14 +568,35 @@ Status WordList::Add(const WordCapture& capture, int* newCount) {
   return Status::Ok();
 }
 
-Status WordList::Entries(std::vector<WordEntry>& entries) const {
+namespace {
+
+// The context a row of kContextColumns holds, from column first on.
+constexpr const char* kContextColumns =
+    "line_before, line, line_after, word_column, word_length, file, line_number, added";
+
+WordContext ContextAt(const Statement& st, int first) {
+  WordContext c;
+  c.lineBefore = st.Text16(first);
+  c.line = st.Text16(first + 1);
+  c.lineAfter = st.Text16(first + 2);
+  c.column = static_cast<int>(st.Int(first + 3));
+  c.length = static_cast<int>(st.Int(first + 4));
+  c.file = st.Text(first + 5);
+  c.lineNumber = static_cast<int>(st.Int(first + 6));
+  c.added = st.Text(first + 7);
+  return c;
+}
+
+}  // namespace
+
+Status WordList::Entries(std::vector<WordEntry>& entries, ContextsRead read) const {
   entries.clear();
   sqlite3* db = mDb.get();
   // One read transaction: a writer meanwhile is seen entirely or not at all.
   Transaction tx(db, "BEGIN");
   if (tx.code() != SQLITE_OK)
     return Failure(db, tx.code(), mPath);
-  std::map<long long, size_t> byId;
+  std::unordered_map<long long, size_t> byId;
   std::vector<WordEntry> found;
   {
     Statement words(db,
@@ -608,23 +630,26 @@ Status WordList::Entries(std::vector<WordEntry>& entries) const {
     if (rc != SQLITE_DONE)
       return Failure(db, rc, mPath);
   }
-  Statement contexts(db,
-                     "SELECT word_id, line_before, line, line_after, word_column, word_length, "
-                     "file, line_number, added FROM contexts ORDER BY word_id, id DESC");
+  // The newest place alone: the row of each word's greatest id (SQLite takes the other
+  // columns of an aggregate query with max() from the row holding the maximum).
+  const std::string sql =
+      read == ContextsRead::kAll
+          ? std::string("SELECT word_id, ") + kContextColumns +
+                " FROM contexts ORDER BY word_id, id DESC"
+          : "SELECT word_id, file, line_number, max(id) FROM contexts GROUP BY word_id";
+  Statement contexts(db, sql.c_str());
   int rc;
   while ((rc = contexts.Step()) == SQLITE_ROW) {
     const auto it = byId.find(contexts.Int(0));
     if (it == byId.end())
       continue;
     WordContext c;
-    c.lineBefore = contexts.Text16(1);
-    c.line = contexts.Text16(2);
-    c.lineAfter = contexts.Text16(3);
-    c.column = static_cast<int>(contexts.Int(4));
-    c.length = static_cast<int>(contexts.Int(5));
-    c.file = contexts.Text(6);
-    c.lineNumber = static_cast<int>(contexts.Int(7));
-    c.added = contexts.Text(8);
+    if (read == ContextsRead::kAll) {
+      c = ContextAt(contexts, 1);
+    } else {
+      c.file = contexts.Text(1);
+      c.lineNumber = static_cast<int>(contexts.Int(2));
+    }
     found[it->second].contexts.push_back(std::move(c));
   }
   if (rc != SQLITE_DONE)
@@ -632,6 +657,22 @@ Status WordList::Entries(std::vector<WordEntry>& entries) const {
   if (int commitRc = tx.Commit(); commitRc != SQLITE_OK)
     return Failure(db, commitRc, mPath);
   entries = std::move(found);
+  return Status::Ok();
+}
+
+Status WordList::Contexts(std::u16string_view word, std::vector<WordContext>& contexts) const {
+  contexts.clear();
+  sqlite3* db = mDb.get();
+  Statement st(db, (std::string("SELECT ") + kContextColumns +
+                    " FROM contexts WHERE word_id = (SELECT id FROM words WHERE word_key = ?)"
+                    " ORDER BY id DESC")
+                       .c_str());
+  st.Bind(1, LowerAscii(word));
+  int rc;
+  while ((rc = st.Step()) == SQLITE_ROW)
+    contexts.push_back(ContextAt(st, 0));
+  if (rc != SQLITE_DONE)
+    return Failure(db, rc, mPath);
   return Status::Ok();
 }
 

@@ -57,6 +57,13 @@ struct WordEntry {
   std::vector<WordContext> contexts;      // newest first; the earliest is always among them
 };
 
+// How much of each word's contexts WordList::Entries reads.
+enum class ContextsRead {
+  kAll,          // every context kept: what an export writes
+  kNewestPlace,  // the newest context's file and line number only: what a listing shows, a
+                 // fraction of the memory; the sentences are read by WordList::Contexts
+};
+
 // The word list of an installed folder: one SQLite database, WordListPath(base),
 // in WAL mode so that several Kelmoa windows and kelmoa-tool may write to it at once; every
 // change is one transaction, so a program killed during a change leaves what was committed.
@@ -99,7 +106,9 @@ class WordList {
   // newCount, when given, receives the count after the change.
   Status Add(const WordCapture& capture, int* newCount = nullptr);
   // Every entry, in the order of their lower-cased words.
-  Status Entries(std::vector<WordEntry>& entries) const;
+  Status Entries(std::vector<WordEntry>& entries, ContextsRead read = ContextsRead::kAll) const;
+  // The contexts kept of word (any case), newest first; none for a word not there.
+  Status Contexts(std::u16string_view word, std::vector<WordContext>& contexts) const;
   // Removes the entry of the word (any case); removing a word not there is no error.
   Status Remove(std::u16string_view word);
   // Removes every entry.

@@ -99,6 +99,17 @@ TEST(WordList, RepeatsRaiseTheCountAndKeepTheEarliestAndNewestContexts) {
     lines.push_back(c.lineNumber);
   EXPECT_EQ(lines, (std::vector<int>{6, 5, 4, 1}));
   EXPECT_EQ(e.contexts[0], Capture("hungry", 6).context);
+  // A listing reads the newest place alone; the sentences come by the word, in any case.
+  std::vector<WordEntry> listed;
+  ASSERT_TRUE(list->Entries(listed, ContextsRead::kNewestPlace).ok());
+  ASSERT_EQ(listed[1].contexts.size(), 1u);
+  EXPECT_EQ(listed[1].contexts[0].lineNumber, 6);
+  EXPECT_EQ(listed[1].contexts[0].file, e.contexts[0].file);
+  std::vector<WordContext> contexts;
+  ASSERT_TRUE(list->Contexts(u"HUNGRY", contexts).ok());
+  EXPECT_EQ(contexts, e.contexts);
+  ASSERT_TRUE(list->Contexts(u"absent", contexts).ok());
+  EXPECT_TRUE(contexts.empty());
 
   ASSERT_TRUE(list->Remove(u"HUNGRY").ok());
   EXPECT_EQ(EntriesOf(*list).size(), 1u);
