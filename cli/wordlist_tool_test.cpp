@@ -13,15 +13,9 @@
 namespace kelmoa {
 namespace {
 
-using testing::MakeDataFolders;
-using testing::ReadBytes;
-using testing::Sjis;
-using testing::TempDir;
-using testing::WriteBytes;
+using namespace testing;  // the shared fixtures
 
-using testing::ToolRun;
-
-constexpr auto Tool = &testing::RunTool;
+constexpr auto Tool = &RunTool;
 
 // An installed folder with a small dictionary and a text.
 struct Installed {
@@ -113,10 +107,10 @@ TEST(WordListTool, ToolsAddingAtOnceLoseNothing) {
   for (int round = 0; round < kRounds; ++round) {
     std::vector<pid_t> pids;
     for (size_t i = 0; i < words.size(); ++i)
-      pids.push_back(testing::StartTool(
-          in.dir, {"wordlist-add", in.base, in.text, lines[i], words[i]}, std::to_string(i)));
+      pids.push_back(StartTool(in.dir, {"wordlist-add", in.base, in.text, lines[i], words[i]},
+                               std::to_string(i)));
     for (size_t i = 0; i < pids.size(); ++i) {
-      const ToolRun r = testing::FinishTool(in.dir, pids[i], std::to_string(i));
+      const ToolRun r = FinishTool(in.dir, pids[i], std::to_string(i));
       ASSERT_EQ(r.code, 0) << r.err;
     }
   }

@@ -18,15 +18,12 @@
 namespace kelmoa {
 namespace {
 
-using testing::ReadBytes;
-using testing::Sjis;
-using testing::TempDir;
-using testing::WriteBytes;
+using namespace testing;  // the shared fixtures
 
 // Hands out names another program could guess, and before handing one out plants a link
 // there, leading to a file that must not change, for the first tries of every name: the
 // writer must pass them over and take a later name.
-class PlantingOps : public testing::FailingOps {
+class PlantingOps : public FailingOps {
  public:
   explicit PlantingOps(std::string victim) : mVictim(std::move(victim)) {}
   std::string TemporaryName(const std::string& name) override {
@@ -103,7 +100,7 @@ TEST(TemporaryFiles, EveryWriterPassesOverLinksPlantedAtTheNamesItChooses) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.writer);
     TempDir dir;
-    testing::MakeDataFolders(dir.path());
+    MakeDataFolders(dir.path());
     WriteBytes(dir / "dic/Dic_EJ.txt", dic);
     WriteBytes(dir / "victim", "not yours");
     PlantingOps fs(dir / "victim");

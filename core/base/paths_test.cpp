@@ -7,21 +7,6 @@
 namespace kelmoa {
 namespace {
 
-std::tm At(int year, int month, int day, int hour, int minute, int second) {
-  std::tm t{};
-  t.tm_year = year - 1900;
-  t.tm_mon = month - 1;
-  t.tm_mday = day;
-  t.tm_hour = hour;
-  t.tm_min = minute;
-  t.tm_sec = second;
-  return t;
-}
-
-std::string NameOfPath(const std::string& path) {
-  return path.substr(path.rfind('/') + 1);
-}
-
 TEST(Paths, EveryNameMadeIsReadBackAsWhatItIs) {
   const std::string base = "/opt/kelmoa";
   const struct {
@@ -51,7 +36,7 @@ TEST(Paths, EveryNameMadeIsReadBackAsWhatItIs) {
   };
   for (const auto& c : cases) {
     EXPECT_EQ(c.path, c.expected);
-    const ParsedFileName parsed = ParseFileName(NameOfPath(c.path));
+    const ParsedFileName parsed = ParseFileName(c.path.substr(c.path.rfind('/') + 1));
     EXPECT_EQ(parsed.kind, c.kind) << c.path;
     EXPECT_EQ(parsed.of, c.of) << c.path;
   }
@@ -66,8 +51,10 @@ TEST(Paths, EveryNameMadeIsReadBackAsWhatItIs) {
 }
 
 TEST(Paths, BackupNamesCarryTheTimeOfTheChangeAndTheCopyOfItsSecond) {
+  std::tm t{};
+  t.tm_year = 124, t.tm_mon = 2, t.tm_mday = 15, t.tm_hour = 14, t.tm_min = 23, t.tm_sec = 5;
   for (const int copy : {1, 2, 17}) {
-    const std::string name = BackupFileName(At(2024, 3, 15, 14, 23, 5), copy);
+    const std::string name = BackupFileName(t, copy);
     EXPECT_EQ(name, copy == 1 ? "Dic_EJ_2024_0315_1423_05.txt"
                               : "Dic_EJ_2024_0315_1423_05_" + std::to_string(copy) + ".txt");
     const ParsedFileName parsed = ParseFileName(name);

@@ -11,8 +11,7 @@
 namespace kelmoa {
 namespace {
 
-using testing::ReadBytes;
-using testing::TempDir;
+using namespace testing;  // the shared fixtures
 
 // The start writes a fresh Kelmoa.log beside the program; the first data folder that is
 // missing (or is no folder) is named in the log named after the program file, without being
@@ -34,12 +33,12 @@ TEST(Startup, TheLogNamesTheFirstMissingDataFolder) {
   };
   for (const Case& c : cases) {
     TempDir dir;
-    testing::MakeDataFolders(dir.path());
+    MakeDataFolders(dir.path());
     for (const std::string& folder : c.removed)
       std::filesystem::remove(dir / folder);
     if (c.dicIsAFile)
-      testing::WriteBytes(dir / "dic", "not a folder");
-    testing::WriteBytes(dir / "bin/Kelmoa.log", "old run\r\n");
+      WriteBytes(dir / "dic", "not a folder");
+    WriteBytes(dir / "bin/Kelmoa.log", "old run\r\n");
     EXPECT_EQ(StartLogAndCheckDataFolders(ProgramPaths::FromProgramFile(dir / "bin/" + c.program)),
               c.ok)
         << c.name;

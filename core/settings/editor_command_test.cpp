@@ -10,39 +10,27 @@ namespace {
 
 TEST(EditorCommand, EachKnownEditorHasItsOwnLine) {
   const EditorPlace p{12, 800, 40, -30, 700};
-  const std::string file = "/home/u/my texts/a.txt";
+  const std::string file = "/t/a b.txt";
   const struct {
     std::string program, commandLine;
     std::vector<std::string> args;
   } cases[] = {
       {"/opt/Hidemaru.exe",
-       "/opt/Hidemaru.exe /(800,40,-30,700)  /j12 \"/home/u/my texts/a.txt\"",
+       "/opt/Hidemaru.exe /(800,40,-30,700)  /j12 \"/t/a b.txt\"",
        {"/(800,40,-30,700)", "/j12", file}},
       {"/opt/sakura.exe",
-       "/opt/sakura.exe -Y:12  -VY:12  -WX:800  -WY:40  -SY:700 \"/home/u/my texts/a.txt\"",
+       "/opt/sakura.exe -Y:12  -VY:12  -WX:800  -WY:40  -SY:700 \"/t/a b.txt\"",
        {"-Y:12", "-VY:12", "-WX:800", "-WY:40", "-SY:700", file}},
-      {"/my apps/terapad.exe",
-       "/my apps/terapad.exe /jl=12 \"/home/u/my texts/a.txt\"",
-       {"/jl=12", file}},
-      {"/usr/bin/gedit", "/usr/bin/gedit +12 \"/home/u/my texts/a.txt\"", {"+12", file}},
-      {"/usr/bin/gnome-text-editor",
-       "/usr/bin/gnome-text-editor \"/home/u/my texts/a.txt\" +12",
-       {file, "+12"}},
-      {"/usr/bin/kate",
-       "/usr/bin/kate --line 12 \"/home/u/my texts/a.txt\"",
-       {"--line", "12", file}},
-      {"/usr/bin/KWrite",
-       "/usr/bin/KWrite --line 12 \"/home/u/my texts/a.txt\"",
-       {"--line", "12", file}},
-      {"/usr/bin/mousepad",
-       "/usr/bin/mousepad --line 12 \"/home/u/my texts/a.txt\"",
-       {"--line", "12", file}},
-      {"/usr/share/code/code",
-       "/usr/share/code/code --goto \"/home/u/my texts/a.txt:12\"",
-       {"--goto", file + ":12"}},
-      {"/usr/bin/leafpad", "/usr/bin/leafpad \"/home/u/my texts/a.txt\"", {file}},
-      {"/opt/gedit/bin/vim", "/opt/gedit/bin/vim \"/home/u/my texts/a.txt\"", {file}},
-      {"/usr/bin/gedit-old", "/usr/bin/gedit-old \"/home/u/my texts/a.txt\"", {file}},
+      {"/my apps/terapad.exe", "/my apps/terapad.exe /jl=12 \"/t/a b.txt\"", {"/jl=12", file}},
+      {"/b/gedit", "/b/gedit +12 \"/t/a b.txt\"", {"+12", file}},
+      {"/b/gnome-text-editor", "/b/gnome-text-editor \"/t/a b.txt\" +12", {file, "+12"}},
+      {"/b/kate", "/b/kate --line 12 \"/t/a b.txt\"", {"--line", "12", file}},
+      {"/b/KWrite", "/b/KWrite --line 12 \"/t/a b.txt\"", {"--line", "12", file}},
+      {"/b/mousepad", "/b/mousepad --line 12 \"/t/a b.txt\"", {"--line", "12", file}},
+      {"/s/code", "/s/code --goto \"/t/a b.txt:12\"", {"--goto", file + ":12"}},
+      {"/b/leafpad", "/b/leafpad \"/t/a b.txt\"", {file}},
+      {"/opt/gedit/bin/vim", "/opt/gedit/bin/vim \"/t/a b.txt\"", {file}},
+      {"/b/gedit-old", "/b/gedit-old \"/t/a b.txt\"", {file}},
   };
   for (const auto& c : cases) {
     const EditorCommand command = BuildEditorCommand(c.program, file, p);

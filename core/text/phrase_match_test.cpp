@@ -11,36 +11,34 @@
 namespace kelmoa {
 namespace {
 
-using testing::TempDir;
-using testing::WriteBytes;
+using namespace testing;  // the shared fixtures
 
 class Phrases : public ::testing::Test {
  protected:
   void SetUp() override {
-    testing::MakeDataFolders(dir.path());
+    MakeDataFolders(dir.path());
     // The irregular forms name their base, as the import writes them; a user registered
     // "look forward to" under forward, as the dictionary editor tells.
-    WriteBytes(dir / "dic/Dic_EJ.txt",
-               testing::SjisLines({"as\t①【接】～のように", "forward\t①【副】前へ",
-                                   "forward\tlook forward to ～(名詞) ～を待ち望む",
-                                   "gave\t①【giveの過去】与えた", "give\t①【他】与える",
-                                   "given\t①【giveの過去分詞】与えられた",
-                                   "is\t①【beの三単現】～である", "up\t①【副】上へ"}));
     WriteBytes(
-        dir / "dic/Phrase_EJ.txt",
-        testing::SjisLines({"as well\t①【副】～もまた", "as well as\t①【前】～だけでなく",
-                            "be going to\t①【助動】～するつもりだ", "give up\t①【他】諦める",
-                            "in spite of\t①【前】～にもかかわらず", "of course\t①【副】もちろん",
-                            "out of\t①【前】～から外へ", "pick up\t①【他】拾い上げる",
-                            "turn down\t①【他】断る", "turn out\t①【自】～だとわかる",
-                            // no phrases: one word, seven words, a digit, two spaces
-                            "alone\t①x", "a b c d e f g\t①x", "b2 c\t①x", "d  e\t①x"}));
+        dir / "dic/Dic_EJ.txt",
+        SjisLines({"as\t①【接】～のように", "forward\t①【副】前へ",
+                   "forward\tlook forward to ～(名詞) ～を待ち望む", "gave\t①【giveの過去】与えた",
+                   "give\t①【他】与える", "given\t①【giveの過去分詞】与えられた",
+                   "is\t①【beの三単現】～である", "up\t①【副】上へ"}));
+    WriteBytes(dir / "dic/Phrase_EJ.txt",
+               SjisLines({"as well\t①【副】～もまた", "as well as\t①【前】～だけでなく",
+                          "be going to\t①【助動】～するつもりだ", "give up\t①【他】諦める",
+                          "in spite of\t①【前】～にもかかわらず", "of course\t①【副】もちろん",
+                          "out of\t①【前】～から外へ", "pick up\t①【他】拾い上げる",
+                          "turn down\t①【他】断る", "turn out\t①【自】～だとわかる",
+                          // no phrases: one word, seven words, a digit, two spaces
+                          "alone\t①x", "a b c d e f g\t①x", "b2 c\t①x", "d  e\t①x"}));
     ASSERT_TRUE(session.LoadDictionary().ok());
   }
 
   // Opens a text of the given lines (Shift_JIS, CR LF).
   void Open(const std::vector<std::string>& lines) {
-    WriteBytes(dir / "t.txt", testing::SjisLines(lines));
+    WriteBytes(dir / "t.txt", SjisLines(lines));
     SettingInfo setting;
     setting.HalfWidth = 7;
     setting.FullWidth = 14;
@@ -84,9 +82,10 @@ TEST_F(Phrases, ThePhraseFileKeepsPhrasesAndAMissingOneMeansNone) {
   EXPECT_EQ(session.Phrases().Count(), 1);
 }
 
-// Which phrase a word of a sentence stands in: inflected and irregular first words, words
-// between a verb and its particle, across a line break, the longest phrase, and never across
-// punctuation or the halves of a broken word.
+// Which phrase a word of a sentence stands in: inflected and irregular first words (gave,
+// Giving, gives, given), the object between a verb and its particle (picked it up), across a
+// line break, the longest phrase (as well as), and never across punctuation (turned, out), two
+// or more words between, or the halves of a broken word (up-date).
 TEST_F(Phrases, APhraseIsFoundFromAnyOfItsWords) {
   Open({"He gave up. Giving up, he gives up and has given up.",    // 1
         "She picked it up and turned the offer down; Of Course.",  // 2
@@ -95,45 +94,23 @@ TEST_F(Phrases, APhraseIsFoundFromAnyOfItsWords) {
         "Give it back up. Give up-",                               // 5
         "date the list. He is going to look forward to it.",       // 6
         "In spite of it all. Turned the very old offer down."});   // 7
-  const struct {
-    int line, n;
-    const char* phrase;
-  } kCases[] = {
-      {1, 2, "give up"},
-      {1, 3, "give up"},
-      {1, 4, "give up"},  // gave up, Giving up
-      {1, 7, "give up"},
-      {1, 11, "give up"},
-      {1, 12, "give up"},  // gives, given
-      {1, 1, ""},
-      {2, 2, "pick up"},
-      {2, 3, ""},  // it: the object
-      {2, 4, "pick up"},
-      {2, 6, "turn down"},
-      {2, 9, "turn down"},
-      {2, 10, "of course"},
-      {3, 3, "give up"},
-      {4, 1, "give up"},  // across lines
-      {4, 3, "as well as"},
-      {4, 5, "as well as"},  // the longest
-      {4, 8, ""},
-      {4, 9, "out of"},  // turned, out
-      {5, 1, ""},
-      {5, 4, ""},
-      {5, 5, ""},  // two words between
-      {5, 6, ""},
-      {6, 1, ""},  // up-date is one word
-      {6, 5, "be going to"},
-      {6, 7, "be going to"},
-      {6, 8, "look forward to"},  // is going to
-      {6, 10, "look forward to"},
-      {7, 1, "in spite of"},
-      {7, 3, "in spite of"},
-      {7, 6, ""},
-      {7, 10, ""},  // four words between
+  // Each phrase, and the words (line, n-th word) that stand in it.
+  const std::pair<const char*, std::vector<std::pair<int, int>>> kCases[] = {
+      {"give up", {{1, 2}, {1, 3}, {1, 4}, {1, 7}, {1, 11}, {1, 12}, {3, 3}, {4, 1}}},
+      {"pick up", {{2, 2}, {2, 4}}},
+      {"turn down", {{2, 6}, {2, 9}}},
+      {"of course", {{2, 10}}},
+      {"as well as", {{4, 3}, {4, 5}}},
+      {"out of", {{4, 9}}},
+      {"be going to", {{6, 5}, {6, 7}}},
+      {"look forward to", {{6, 8}, {6, 10}}},
+      {"in spite of", {{7, 1}, {7, 3}}},
+      {"", {{1, 1}, {2, 3}, {4, 8}, {5, 1}, {5, 4}, {5, 5}, {5, 6}, {6, 1}, {7, 6}, {7, 10}}},
   };
-  for (const auto& c : kCases)
-    EXPECT_EQ(PhraseOf(c.line, c.n), c.phrase) << c.line << ":" << c.n;
+  for (const auto& [phrase, words] : kCases) {
+    for (const auto& [line, n] : words)
+      EXPECT_EQ(PhraseOf(line, n), phrase) << line << ":" << n;
+  }
 }
 
 // The popup shows the phrase first, under a line with the phrase as its dictionary writes it,

@@ -16,9 +16,8 @@
 namespace kelmoa {
 namespace {
 
-using testing::ReadBytes;
-using testing::TempDir;
-using testing::WriteBytes;
+using namespace testing;  // the shared fixtures
+using Lines = std::vector<std::u16string>;
 
 // One preparer for the whole test program: making the transliterator takes a while.
 TextPreparer& Preparer() {
@@ -31,13 +30,9 @@ TextPreparer& Preparer() {
   return *preparer;
 }
 
-std::string Utf8(std::u16string_view s) {
-  return Utf16ToUtf8(s);
-}
-
 // The words of lines as the reader's word splitter finds them, in order.
-std::vector<std::u16string> Words(const std::vector<std::u16string>& lines) {
-  std::vector<std::u16string> words;
+Lines Words(const Lines& lines) {
+  Lines words;
   StrList lineWords;
   std::vector<int> cols;
   for (const std::u16string& line : lines) {
@@ -48,9 +43,9 @@ std::vector<std::u16string> Words(const std::vector<std::u16string>& lines) {
 }
 
 // The words of a text's bytes after its characters are mapped, before any wrapping.
-std::vector<std::u16string> MappedWords(std::string_view bytes) {
+Lines MappedWords(std::string_view bytes) {
   const CharCode code = DetectCharCode(bytes);
-  std::vector<std::u16string> lines;
+  Lines lines;
   PrepareCounts counts;
   for (const std::u16string& line : SplitAnyLines(DecodeText(bytes, code)))
     lines.push_back(Preparer().MapLine(line, counts));
@@ -58,8 +53,8 @@ std::vector<std::u16string> MappedWords(std::string_view bytes) {
 }
 
 // The lines of prepared parts as the reader reads them; every part must be accepted.
-std::vector<std::u16string> ReadParts(const PreparedText& p, int width) {
-  std::vector<std::u16string> lines;
+Lines ReadParts(const PreparedText& p, int width) {
+  Lines lines;
   for (const std::string& part : p.parts) {
     const std::string code = GetCharCodeName(DetectCharCode(part));
     EXPECT_TRUE(code == "ASCII" || code == "SJIS") << code;
@@ -67,7 +62,7 @@ std::vector<std::u16string> ReadParts(const PreparedText& p, int width) {
     EXPECT_FALSE(DecodeText(part, read).broken());
     EXPECT_LE(UpperBound(read), kMaxLines);
     for (size_t i = 1; i < read.size(); ++i) {
-      EXPECT_LE(GetSjisByteLen(read[i]), width) << Utf8(read[i]);
+      EXPECT_LE(GetSjisByteLen(read[i]), width) << Utf16ToUtf8(read[i]);
       lines.push_back(read[i]);
     }
     // Preparing a part gives the same bytes.
@@ -85,7 +80,7 @@ void CheckPrepared(const std::string& name, const std::string& bytes,
                    std::initializer_list<int> widths = {kMinPrepareWidth, kDefaultPrepareWidth,
                                                         kMaxPrepareWidth}) {
   SCOPED_TRACE(name);
-  const std::vector<std::u16string> expected = MappedWords(bytes);
+  const Lines expected = MappedWords(bytes);
   for (const int width : widths) {
     SCOPED_TRACE(width);
     const PreparedText p = Preparer().Prepare(bytes, width);
@@ -111,7 +106,7 @@ std::string TypographicParagraph(int i) {
 
 std::string Utf16Bytes(std::string_view utf8, bool littleEndian) {
   return (littleEndian ? "\xFF\xFE" : "\xFE\xFF") +
-         testing::Encode(utf8, littleEndian ? "UTF-16LE" : "UTF-16BE");
+         Encode(utf8, littleEndian ? "UTF-16LE" : "UTF-16BE");
 }
 
 TEST(PrepareText, EachCharacterIsKeptMappedDroppedOrReplaced) {
@@ -139,7 +134,7 @@ TEST(PrepareText, EachCharacterIsKeptMappedDroppedOrReplaced) {
   };
   for (const Case& c : cases) {
     PrepareCounts counts;
-    EXPECT_EQ(Utf8(Preparer().MapLine(Utf8ToUtf16(c.in), counts)), c.out) << c.in;
+    EXPECT_EQ(Utf16ToUtf8(Preparer().MapLine(Utf8ToUtf16(c.in), counts)), c.out) << c.in;
     EXPECT_EQ(counts.charsTransliterated, c.transliterated) << c.in;
     EXPECT_EQ(counts.charsReplaced, c.replaced) << c.in;
     EXPECT_EQ(counts.linesWrapped, 0);
@@ -150,7 +145,7 @@ TEST(PrepareText, LongLinesWrapAtTheLastSpaceWithinTheWidth) {
   struct Case {
     std::u16string in;
     int width;
-    std::vector<std::u16string> out;
+    Lines out;
   };
   const std::u16string word40(40, u'w');
   const std::u16string kana(30, u'あ');  // 60 bytes
@@ -168,7 +163,7 @@ TEST(PrepareText, LongLinesWrapAtTheLastSpaceWithinTheWidth) {
       {u"日本語の　文章です", 10, {u"日本語の", u"文章です"}},
   };
   for (const Case& c : cases)
-    EXPECT_EQ(WrapLine(c.in, c.width), c.out) << Utf8(c.in) << " at " << c.width;
+    EXPECT_EQ(WrapLine(c.in, c.width), c.out) << Utf16ToUtf8(c.in) << " at " << c.width;
 }
 
 TEST(PrepareText, TypographicTextsInEveryCodeAndLineEnd) {
@@ -191,13 +186,13 @@ TEST(PrepareText, TypographicTextsInEveryCodeAndLineEnd) {
                                Repeat("日本語の文章と English words, ～ “mixed” ｶﾀｶﾅ too. ", 8) +
                                "\n\n" + Repeat("短い行\r\n", 3);
   for (const char* code : {"CP932", "EUC-JP-MS", "ISO-2022-JP-2"}) {
-    const std::string bytes = testing::Encode(japanese, code);
+    const std::string bytes = Encode(japanese, code);
     CheckPrepared(code, bytes);
     const PreparedText p = Preparer().Prepare(bytes, kDefaultPrepareWidth);
     ASSERT_EQ(p.parts.size(), 1U);
     std::string joined;
     for (const std::u16string& line : SplitAnyLines(SjisToUtf16(p.parts[0])))
-      joined += Utf8(line) + "\n";
+      joined += Utf16ToUtf8(line) + "\n";
     EXPECT_EQ(p.counts.charsTransliterated + p.counts.charsReplaced, 0) << code;
     EXPECT_NE(joined.find("日本語の文章と English words, ～ “mixed” ｶﾀｶﾅ too."), std::string::npos)
         << code;
@@ -246,42 +241,6 @@ TEST(PrepareText, AnUnknownCodeIsRefusedAndEmptyTextsStayEmpty) {
   }
 }
 
-TEST(PrepareText, ALicenceWithItsParagraphsOnOneLineEach) {
-  // A real English text no one here wrote, its paragraphs joined into single lines and its
-  // quotes made typographic, as texts saved from the web are.
-  const std::string licence = testing::LicenceText();
-  ASSERT_GT(licence.size(), 10000U);
-  std::string text;
-  std::string paragraph;
-  for (const std::u16string& line : SplitAnyLines(Utf8ToUtf16(licence))) {
-    std::string l = Utf8(line);
-    // Apostrophes between letters become typographic; the reader reads a plain one after a
-    // word ("users'") as part of it, so those stay.
-    for (size_t q = 1; (q = l.find('\'', q)) != std::string::npos && q + 1 < l.size(); ++q) {
-      if (std::isalpha(static_cast<unsigned char>(l[q - 1])) &&
-          std::isalpha(static_cast<unsigned char>(l[q + 1])))
-        l.replace(q, 1, "’");
-    }
-    if (l.find_first_not_of(' ') == std::string::npos) {
-      text += paragraph + "\n\n";
-      paragraph.clear();
-    } else {
-      paragraph += (paragraph.empty() ? "" : " ") + l.substr(l.find_first_not_of(' '));
-    }
-  }
-  text += paragraph + "\n";
-  const PreparedText p = Preparer().Prepare(text, kDefaultPrepareWidth);
-  EXPECT_GT(p.counts.linesWrapped, 50);
-  EXPECT_EQ(p.counts.charsReplaced, 0);
-  // At 40 bytes a line the licence's longest web address is cut.
-  CheckPrepared("licence", text, {kDefaultPrepareWidth, kMaxPrepareWidth});
-  // The words are the licence's own.
-  std::vector<std::u16string> original;
-  for (const std::u16string& line : SplitAnyLines(Utf8ToUtf16(licence)))
-    original.push_back(line);
-  EXPECT_EQ(Words(ReadParts(p, kDefaultPrepareWidth)), Words(original));
-}
-
 TEST(PrepareText, RandomTextsComeOutReadableWholeAndStable) {
   // Letters, spaces, line ends of every kind and the characters that need care, in random
   // order and runs: each prepared text is accepted, prepares to itself, and keeps its words.
@@ -325,12 +284,12 @@ TEST(PrepareText, PartsAreWrittenBesideTheNameAndNothingIsOverwritten) {
   // A failing write takes back the parts already written and leaves no temporary file.
   for (int failAt = 1; failAt <= 3; ++failAt) {
     TempDir out;
-    testing::FailingOps fs;
+    FailingOps fs;
     fs.failOp = "write";
     fs.failAt = failAt;
     EXPECT_FALSE(WritePreparedParts(fs, out / "t.txt", {"1", "2", "3"}, written).ok());
     EXPECT_TRUE(written.empty());
-    EXPECT_TRUE(testing::FileNames(out.path()).empty()) << failAt;
+    EXPECT_TRUE(FileNames(out.path()).empty()) << failAt;
   }
 }
 
@@ -395,7 +354,7 @@ TEST(PrepareText, ACancelLeavesNoPart) {
   EXPECT_TRUE(
       WritePreparedParts(fs, dir / "t.txt", {"1", "2", "3"}, written, &fs.progress).IsCancelled());
   EXPECT_TRUE(written.empty());
-  EXPECT_TRUE(testing::FileNames(dir.path()).empty());
+  EXPECT_TRUE(FileNames(dir.path()).empty());
 }
 
 }  // namespace

@@ -11,9 +11,7 @@
 namespace kelmoa {
 namespace {
 
-using testing::Sjis;
-using testing::TempDir;
-using testing::WriteBytes;
+using namespace testing;  // the shared fixtures
 
 using Breach = TextLimitBreach;
 constexpr Breach kFine{};
@@ -52,8 +50,7 @@ TEST(TextReader, LinesAreStoredAsRead) {
 
 // The limits hold for the lines as their ends make them, whichever the ends are.
 TEST(TextReader, TheLimitsCountTheLinesEveryLineEndMakes) {
-  const std::string line100(100, 'x');
-  const std::string line101(101, 'x');
+  const std::string line100(100, 'x'), line101(101, 'x');
   auto repeat = [](const std::string& line, int n) {
     std::string s;
     for (int i = 0; i < n; ++i)
@@ -138,7 +135,7 @@ TEST(TextReader, TheCutBetweenTheTwoHalvesMissesNoLineAndNoLimit) {
     WriteBytes(dir / "t.txt", bytes);
     const Breach breach = DecodeText(bytes, whole);
     EXPECT_EQ(breach, StreamText(dir / "t.txt", pieces, status));
-    EXPECT_EQ(whole, pieces);
+    EXPECT_TRUE(status.ok() && whole == pieces);
     return breach;
   };
   const std::string half(70000, 'a');

@@ -15,8 +15,7 @@
 namespace kelmoa {
 namespace {
 
-using testing::TempDir;
-using testing::WriteBytes;
+using namespace testing;  // the shared fixtures
 
 std::unique_ptr<ReadingPositions> OpenIn(const std::string& base) {
   std::unique_ptr<ReadingPositions> positions;

@@ -40,31 +40,22 @@ std::string FromHtml(std::string s) {
 // RFC 4180 records: fields separated by commas, records by CR LF; a quoted field may hold
 // commas, line breaks and doubled quotes.
 std::vector<std::vector<std::string>> ParseCsv(const std::string& s) {
-  std::vector<std::vector<std::string>> records;
-  std::vector<std::string> record;
-  std::string field;
+  std::vector<std::vector<std::string>> records{{""}};
   bool quoted = false;
   for (size_t i = 0; i < s.size(); ++i) {
-    const char ch = s[i];
-    if (quoted) {
-      if (ch == '"' && i + 1 < s.size() && s[i + 1] == '"') {
-        field += '"';
-        ++i;
-      } else if (ch == '"') {
-        quoted = false;
-      } else {
-        field += ch;
-      }
-    } else if (ch == '"' && field.empty()) {
-      quoted = true;
+    std::string& field = records.back().back();
+    const char ch = s[i], next = i + 1 < s.size() ? s[i + 1] : '\0';
+    if (quoted && ch == '"' && next == '"') {
+      field += '"';
+      ++i;
+    } else if (ch == '"' && (quoted || field.empty())) {
+      quoted = !quoted;
+    } else if (quoted) {
+      field += ch;
     } else if (ch == ',') {
-      record.push_back(std::move(field));
-      field.clear();
-    } else if (ch == '\r' && i + 1 < s.size() && s[i + 1] == '\n') {
-      record.push_back(std::move(field));
-      field.clear();
-      records.push_back(std::move(record));
-      record.clear();
+      records.back().emplace_back();
+    } else if (ch == '\r' && next == '\n') {
+      records.push_back({""});
       ++i;
     } else {
       EXPECT_NE(ch, '"') << "a quote inside an unquoted field";
@@ -73,7 +64,8 @@ std::vector<std::vector<std::string>> ParseCsv(const std::string& s) {
     }
   }
   EXPECT_FALSE(quoted);
-  EXPECT_TRUE(field.empty() && record.empty()) << "the last record has no CR LF";
+  EXPECT_EQ(records.back(), std::vector<std::string>{""}) << "the last record has no CR LF";
+  records.pop_back();
   return records;
 }
 
