@@ -99,7 +99,7 @@ class MainWindowCommandsTest : public testing::WindowTest {
   // on キャンセル; "設定変更" lays the text out again at its place in the new font and keeps it.
   void theSettingsWindowReturnsAChangeOnlyWhenConfirmed() {
     MainWindow& w = Ready();
-    Open(Text("long.txt", testing::NumberedLines(200, "the dog runs")));
+    Open(Text("long.txt", std::vector<std::string>(200, "the dog runs")));
     w.View().ScrollTo(40);
     const QImage before = w.View().Pane().Image();
     const std::function<void(SettingsDialog&)> closes[] = {
@@ -167,14 +167,15 @@ class MainWindowCommandsTest : public testing::WindowTest {
     }
   }
 
-  // After "変換して開く" the chooser lists the copy, chosen, without "一覧更新"; the original,
-  // which would be refused again, stays listed in grey with where its copy is. A text refused
-  // that has no copy yet is marked too; a file that opens is not.
+  // "変換して開く" opens a prepared copy and leaves the text chosen alone; the chooser lists the
+  // copy, chosen, without "一覧更新", and the original in grey with where its copy is. A text
+  // refused that has no copy yet is marked too; a file that opens is not.
   void aRefusedTextIsMarkedAndItsCopyListed() {
     MainWindow& w = Ready();
     Text("a.txt", {"the a"});
     const std::string story = mDir / "txt_shift_jis/story.txt";
-    WriteBytes(story, "The caf\xC3\xA9 is open.\n");  // UTF-8
+    const std::string utf8 = "The caf\xC3\xA9 is open.\n";
+    WriteBytes(story, utf8);
     WriteBytes(mDir / "txt_shift_jis/wide.txt", std::string(101, 'w') + "\n");
     QVERIFY(Choose([&](TextChooser& chooser, QListWidget& list) {
       QCOMPARE(Listed(list).size(), 3);
@@ -182,7 +183,9 @@ class MainWindowCommandsTest : public testing::WindowTest {
     }));
     mAnswer = MessageDialog::Answer::kConvert;  // "変換して開く"
     Open(story);
+    QVERIFY(!w.MsgDialog().ConvertButton().isHidden());
     QCOMPARE(w.windowTitle(), Title("story (2).txt"));
+    QCOMPARE(ReadBytes(story), utf8);  // the text chosen is left as it was
     QVERIFY(Choose([&](TextChooser& chooser, QListWidget& list) {
       const QStringList listed = Listed(list);
       QCOMPARE(listed.mid(0, 3),

@@ -1,6 +1,5 @@
 // Tests of the main window: the first activation, refused texts and their copies, and where
-// texts were left. What the reading session decides is tested in the core, and the text view in
-// its own test; these check what only the window shows.
+// texts were left. What the reading session decides is tested in the core.
 #include "gui/main_window.h"
 
 #include <QProgressDialog>
@@ -39,10 +38,6 @@ class MainWindowTest : public testing::WindowTest {
     mW = StartMainWindow(commandLine);
     mW->ActivateFirstTime();
     return *mW;
-  }
-  bool PopupOverDog() {
-    testing::SendMouse(mW->View().Pane(), QEvent::MouseMove, WordOnPage(*mW, "dog"));
-    return !mW->View().Popup().isHidden();
   }
 
  private slots:
@@ -86,9 +81,9 @@ class MainWindowTest : public testing::WindowTest {
           mMessages == QStringList{"このテキストファイルを開けませんでした。\n    ファイル名＝" +
                                    QString::fromStdString(path) + "\n    理由＝" + reason},
           path.c_str());
-      QVERIFY2(!mW->Session().HasText(), path.c_str());
-      // The greeting under the dictionary's three lines.
-      QVERIFY2(ShowsTextBelow(mW->View().Pane().Image(), 4, mW->Setting().CharHeight),
+      // No text, and the greeting under the dictionary's three lines.
+      QVERIFY2(!mW->Session().HasText() &&
+                   ShowsTextBelow(mW->View().Pane().Image(), 4, mW->Setting().CharHeight),
                path.c_str());
     }
     QCOMPARE(Ready(text).windowTitle(), Title("my text.txt"));
@@ -108,39 +103,16 @@ class MainWindowTest : public testing::WindowTest {
     w.move(50, 40);  // a window the user has moved elsewhere stays where it is
     QTRY_COMPARE(w.frameGeometry().topLeft(), QPoint(50, 40));
 
-    QVERIFY(PopupOverDog());
+    testing::SendMouse(mW->View().Pane(), QEvent::MouseMove, WordOnPage(w, "dog"));
+    QVERIFY(!w.View().Popup().isHidden());
     QEvent deactivate(QEvent::WindowDeactivate);
     QApplication::sendEvent(&w, &deactivate);
     QVERIFY(w.View().Popup().isHidden());
   }
 
-  // A refused text that can be prepared offers "変換して開く", which opens a prepared copy and
-  // leaves the file chosen as it was; bytes no code explains, or a text too large to prepare,
-  // are offered nothing.
-  void aRefusedTextIsOfferedACopyOnlyWhenOneCanBeMade() {
-    MainWindow& w = Ready();
-    mAnswer = MessageDialog::Answer::kConvert;
-    const std::string story = mDir / "elsewhere/story.md",
-                      bytes = "The dog\u2019s caf\u00e9 \u2014 the dog runs\n";
-    WriteBytes(story, bytes);
-    QVERIFY(!w.OpenTextFile(story));
-    QVERIFY(!w.MsgDialog().ConvertButton().isHidden());
-    QCOMPARE(w.windowTitle(), Title("story.txt"));
-    QCOMPARE(testing::ReadBytes(story), bytes);
-    QVERIFY(PopupOverDog());  // the copy's words are known words like any text's
-
-    WriteBytes(mDir / "elsewhere/binary.txt", "ab\xE3");
-    std::ofstream(mDir / "elsewhere/large.txt").seekp(kMaxPrepareFileBytes).put('x');
-    for (const char* name : {"binary.txt", "large.txt"}) {
-      w.OpenTextFile(mDir / "elsewhere/" + name);
-      QVERIFY2(w.MsgDialog().ConvertButton().isHidden(), name);
-      QCOMPARE(w.windowTitle(), Title("story.txt"));
-    }
-    QCOMPARE(mMessages.size(), 3);
-  }
-
   // Preparing runs on while the window does, behind a progress dialog whose キャンセル leaves
-  // no part; a UTF-8 text with stray bytes is said to be one when its copy opens.
+  // no part; a UTF-8 text with stray bytes is said to be one when its copy opens. Bytes no code
+  // explains, or a text too large to prepare, are offered no copy.
   void aPreparationCanBeCancelledAndSaysWhatItLost() {
     MainWindow& w = Ready();
     mAnswer = MessageDialog::Answer::kConvert;
@@ -172,14 +144,22 @@ class MainWindowTest : public testing::WindowTest {
     QCOMPARE(mMessages.size(), 3);
     QVERIFY(mMessages[2].contains(QStringLiteral("UTF-8として読めないバイトが1バイト")));
     QCOMPARE(w.windowTitle(), Title("damaged.txt"));
+
+    WriteBytes(mDir / "elsewhere/binary.txt", "ab\xE3");
+    std::ofstream(mDir / "elsewhere/large.txt").seekp(kMaxPrepareFileBytes).put('x');
+    for (const char* name : {"binary.txt", "large.txt"}) {
+      w.OpenTextFile(mDir / "elsewhere/" + name);
+      QVERIFY2(w.MsgDialog().ConvertButton().isHidden(), name);
+      QCOMPARE(w.windowTitle(), Title("damaged.txt"));
+    }
   }
 
   // A text opens where it was left: after reading another, after a restart (the positions are
   // stored when the program ends) with the text on the command line, and by F3 from the
   // greeting.
   void aTextReopensWhereItWasLeft() {
-    const std::string first = Text("first.txt", testing::NumberedLines(1000, "the dog"));
-    const std::string second = Text("second.txt", testing::NumberedLines(1000, "the dog"));
+    const std::string first = Text("first.txt", std::vector<std::string>(1000, "the dog"));
+    const std::string second = Text("second.txt", std::vector<std::string>(1000, "the dog"));
     MainWindow& w = Ready();
     w.OpenTextFile(first);
     w.View().ScrollTo(400);
@@ -188,7 +168,6 @@ class MainWindowTest : public testing::WindowTest {
     w.View().ScrollTo(50);
     w.OpenTextFile(first);
     QCOMPARE(w.View().FirstLine(), 400);
-    QCOMPARE(w.Document().mTxt[400], u"the dog 400");
     testing::Press(w, "終了");
 
     for (const std::string& commandLine : {second, std::string()}) {

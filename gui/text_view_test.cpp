@@ -7,7 +7,6 @@
 #include <QUrl>
 #include <functional>
 
-#include "gui/meaning_popup.h"
 #include "gui/picture_box.h"
 #include "gui/window_fixtures_test.h"
 #include "gui/window_helpers.h"
@@ -28,9 +27,8 @@ class TextViewTest : public testing::WindowTest {
   TextView* mView = nullptr;
   QPushButton* mButton = nullptr;
 
-  void Ready(const std::vector<std::string>& dic = {"dog\t犬", "dog\tいぬ", "run\t走る",
-                                                    "the\tその"}) {
-    WriteDictionary(dic);
+  void Ready() {
+    WriteDictionary({"dog\t犬", "dog\tいぬ", "run\t走る", "the\tその"});
     mSession = std::make_unique<ReadingSession>(mDir.path());
     (void)mSession->LoadDictionary();
     SettingInfo max;
@@ -75,27 +73,6 @@ class TextViewTest : public testing::WindowTest {
     Empty();
   }
 
-  // Over each word the popup draws that word's lines and no other's; a word without lines
-  // shows none. (Which lines a word has is the core's to decide.)
-  void thePopupDrawsTheLinesOfTheWordUnderThePointer() {
-    Ready();
-    Open(Text("t.txt", {"The dog runs.", "a cat"}));
-    const WordTable& t = mSession->Document().words;
-    PictureBox expected(&mView->Pane(), mView->Popup().Background());
-    for (int k = 1; k <= t.Count(); ++k) {
-      const std::vector<std::u16string> lines = mSession->PopupLines(k);
-      const QString word = Q(t.Word(k));
-      Hover({1, 1});  // off every word first, so that the popup is built anew
-      Hover(At(word.toStdString()));
-      QVERIFY2(PopupShown() != lines.empty(), qPrintable(word));
-      if (lines.empty())
-        continue;
-      ShowMeaningPopup(expected, lines, 0, 0, PageGeometry::Of(mSetting).pitch,
-                       mView->Pane().font());
-      QVERIFY2(expected.Image() == mView->Popup().Image(), qPrintable(word));
-    }
-  }
-
   // A NUL or another control character draws as a blank; the rest of the line is drawn.
   void aNulInALineHidesNothingAfterIt() {
     Ready();
@@ -114,7 +91,7 @@ class TextViewTest : public testing::WindowTest {
   // Ctrl, also in parts of a notch.
   void theKeysAndTheWheelScroll() {
     Ready();
-    Open(Text("long.txt", testing::NumberedLines(mSetting.LinesPerPage * 3, "line")));
+    Open(Text("long.txt", std::vector<std::string>(mSetting.LinesPerPage * 3, "a line")));
     QVERIFY(testing::ShowActive(*mWindow));
     const int lpp = mSetting.LinesPerPage, last = 2 * lpp + 1;
     const auto key = [](QWidget* to, Qt::Key k, Qt::KeyboardModifiers mods = {}) {
@@ -145,7 +122,7 @@ class TextViewTest : public testing::WindowTest {
   void thePopupGoesWhenTheWordUnderThePointerMayHaveChanged() {
     Ready();
     const std::string text =
-        Text("t.txt", testing::NumberedLines(mSetting.LinesPerPage + 30, "the dog runs cat"));
+        Text("t.txt", std::vector<std::string>(mSetting.LinesPerPage + 30, "the dog runs cat"));
     Open(text);
     QVERIFY(testing::ShowActive(*mWindow));
     Hover(At("dog"));
@@ -176,13 +153,13 @@ class TextViewTest : public testing::WindowTest {
   // With HoverAddsWord set, a popup that stays 2 seconds asks once to add its word; a moving
   // pointer waits anew; without it nothing is asked.
   void aPopupThatStaysAsksToAddItsWordOnce() {
-    Ready({"dog\t犬", "cat\t猫"});
-    Open(Text("t.txt", {"dog cat"}));
+    Ready();
+    Open(Text("t.txt", {"dog the"}));
     QSignalSpy add(mView, &TextView::addWordAsked);
     Hover(At("dog"));
     mSetting.HoverAddsWord = true;
-    Hover(At("cat"));
-    Hover(At("cat") + QPointF(1, 0));
+    Hover(At("the"));
+    Hover(At("the") + QPointF(1, 0));
     QTRY_COMPARE_WITH_TIMEOUT(add.size(), 1, 5000);
     QCOMPARE(add[0][0].toInt(), 2);
     QCOMPARE(add[0][1].value<AddedBy>(), AddedBy::kHover);
@@ -191,13 +168,10 @@ class TextViewTest : public testing::WindowTest {
   }
 
   // A change of the session's dictionary marks and draws the words anew, and takes the popup
-  // with the old meanings down; a word listed in 単語帳 comes onto the page with its popup.
+  // with the old meanings down.
   void aDictionaryChangeIsDrawnAtOnce() {
     Ready();
-    std::vector<std::string> lines(300, "nothing here");
-    lines[0] = "the zebra runs";
-    lines[249] = "a dog sat";
-    Open(Text("t.txt", lines));
+    Open(Text("t.txt", {"the zebra runs"}));
     const auto zebraBlue = [this] {
       const QRect cell(At("zebra").toPoint() - QPoint(6, 7), QSize(12, 14));
       return testing::CountPixels(mView->Pane().Image(), cell, testing::IsBlue) > 8;
@@ -208,10 +182,6 @@ class TextViewTest : public testing::WindowTest {
     QVERIFY(mSession->AddMeaning(u"zebra", u"シマウマ").ok());
     QVERIFY(!PopupShown());
     QVERIFY(zebraBlue());
-
-    mView->ShowWordOnLine(250, u"dog");
-    QVERIFY(mView->FirstLine() <= 250 && 250 < mView->FirstLine() + mSetting.LinesPerPage);
-    QVERIFY(PopupShown());
   }
 
   // A file dropped onto the pane is named by its bytes (its address is percent-encoded), also

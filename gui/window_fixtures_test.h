@@ -26,14 +26,6 @@
 
 namespace kelmoa::testing {
 
-// Lines "prefix 1" .. "prefix n".
-inline std::vector<std::string> NumberedLines(int n, const std::string& prefix) {
-  std::vector<std::string> lines;
-  for (int i = 1; i <= n; ++i)
-    lines.push_back(prefix + " " + std::to_string(i));
-  return lines;
-}
-
 // The middle of the n-th occurrence (from 1) of word in a laid-out text, in pane coordinates,
 // with line firstLine at the top of the page; (-1, -1) when the text has no such occurrence.
 inline QPointF WordMiddle(const TextDocument& doc, const SettingInfo& setting, int firstLine,
@@ -136,9 +128,8 @@ class WindowTest : public QObject {
     for (const auto& entry : std::filesystem::directory_iterator(mDir.path()))
       std::filesystem::remove_all(entry.path());
   }
-  std::string DicPath() const { return mDir / "dic/Dic_EJ.txt"; }
   void WriteDictionary(const std::vector<std::string>& lines) const {
-    WriteBytes(DicPath(), SjisLines(lines));
+    WriteBytes(mDir / "dic/Dic_EJ.txt", SjisLines(lines));
   }
   // A text in txt_shift_jis, its lines in Shift_JIS with CR LF; returns its path.
   std::string Text(const std::string& name, const std::vector<std::string>& lines) const {
