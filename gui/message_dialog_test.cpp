@@ -12,6 +12,8 @@
 
 namespace kelmoa {
 
+using Answer = MessageDialog::Answer;
+
 class MessageDialogTest : public QObject {
   Q_OBJECT
 
@@ -24,40 +26,30 @@ class MessageDialogTest : public QObject {
     QWidget parent;
     parent.setGeometry(700, 500, 600, 400);  // reaching past the screen's corner
     MessageDialog dlg(QString(), QStringLiteral("caption"), &parent);
-    dlg.SetResponder(
-        [](const QString&, MessageDialog::Buttons) { return MessageDialog::Answer::kOK; });
+    dlg.SetResponder([](const QString&, MessageDialog::Buttons) { return Answer::kOK; });
     const QRect room = QGuiApplication::primaryScreen()->availableGeometry();
-    QString path = QStringLiteral("/home/user/");
-    while (path.size() < 10000)
-      path += QStringLiteral("folder-あ/");
-    path += QStringLiteral("end.txt");
-    QString manyLines;
-    for (int i = 0; i < 500; ++i)
-      manyLines += QStringLiteral("line %1\r\n").arg(i);
+    const QString path = "/home/user/" + QStringLiteral("folder-あ/").repeated(1000) + "end.txt";
     const struct {
       const char* name;
       QString msg;
-      bool whole;  // every character is shown
+      bool whole;     // every character is shown
+      QString shows;  // and the label holds this
     } cases[] = {
-        {"one long line", QStringLiteral("ファイル名＝") + path.left(300), true},
-        {"a long path", QStringLiteral("ファイル名＝") + path + QStringLiteral("\r\nOK?"), false},
-        {"many lines", manyLines, false},
+        {"one long line", "ファイル名＝" + path.left(300), true, ""},
+        {"a long path", "ファイル名＝" + path + "\r\nOK?", false, "end.txt\nOK?"},  // its name kept
+        {"many lines", QStringLiteral("a line\r\n").repeated(500), false, ""},
     };
     for (const auto& c : cases) {
       dlg.Ask(&parent, c.msg, MessageDialog::Buttons::kOKCancel, {});
       const QString label = dlg.MessageLabel().text();
       QVERIFY2(room.contains(QRect(dlg.pos(), dlg.size())), c.name);
       QVERIFY2(dlg.MessageLabel().y() + dlg.MessageLabel().height() <= dlg.OKButton().y(), c.name);
-      QString joined = label;
-      joined.remove(u'\n');
+      const QString joined = QString(label).remove(u'\n');
       QVERIFY2(
           c.whole ? joined == QString(c.msg).remove(u'\r').remove(u'\n') : joined.contains(u'…'),
           c.name);
-      QVERIFY2(label.startsWith(c.msg.left(4)), c.name);
+      QVERIFY2(label.startsWith(c.msg.left(4)) && label.contains(c.shows), c.name);
     }
-    // The path's file name is still shown at the end of its line.
-    dlg.Ask(&parent, cases[1].msg, MessageDialog::Buttons::kOKCancel, {});
-    QVERIFY(dlg.MessageLabel().text().contains(QStringLiteral("end.txt\nOK?")));
   }
 
   // OK answers kOK; Cancel, closing and Escape answer kCancel; the convert button, shown only
@@ -71,14 +63,13 @@ class MessageDialogTest : public QObject {
       const char* name;
       std::function<void()> answer;
       bool convert;
-      MessageDialog::Answer expected;
+      Answer expected;
     } cases[] = {
-        {"OK", click(dlg.OKButton()), false, MessageDialog::Answer::kOK},
-        {"Cancel", click(dlg.CancelButton()), false, MessageDialog::Answer::kCancel},
-        {"close", [&dlg] { dlg.close(); }, false, MessageDialog::Answer::kCancel},
-        {"Escape", [&dlg] { QTest::keyClick(&dlg, Qt::Key_Escape); }, false,
-         MessageDialog::Answer::kCancel},
-        {"convert", click(dlg.ConvertButton()), true, MessageDialog::Answer::kConvert},
+        {"OK", click(dlg.OKButton()), false, Answer::kOK},
+        {"Cancel", click(dlg.CancelButton()), false, Answer::kCancel},
+        {"close", [&dlg] { dlg.close(); }, false, Answer::kCancel},
+        {"Escape", [&dlg] { QTest::keyClick(&dlg, Qt::Key_Escape); }, false, Answer::kCancel},
+        {"convert", click(dlg.ConvertButton()), true, Answer::kConvert},
     };
     for (const auto& c : cases) {
       QTimer::singleShot(0, &dlg, [&dlg, &c] {

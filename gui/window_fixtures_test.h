@@ -1,13 +1,17 @@
-// What the window tests share: texts in an installed folder, where a word stands in the text
-// pane, real mouse events, and how the pane and a window look.
+// What the window tests share: an installed Kelmoa in a temporary folder whose dialogs the test
+// answers, where a word stands on the page, real mouse events, and how a window looks.
 #pragma once
 
 #include <QApplication>
 #include <QImage>
+#include <QListWidget>
 #include <QMouseEvent>
 #include <QPointF>
 #include <QPushButton>
+#include <QTest>
 #include <QWidget>
+#include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,24 +19,12 @@
 #include "core/base/fixtures_test.h"
 #include "core/settings/settings.h"
 #include "core/text/layout.h"
+#include "gui/main_window.h"
+#include "gui/message_dialog.h"
+#include "gui/picture_box.h"
+#include "gui/text_view.h"
 
 namespace kelmoa::testing {
-
-// Lines "prefix 1" .. "prefix n".
-inline std::vector<std::string> NumberedLines(int n, const std::string& prefix) {
-  std::vector<std::string> lines;
-  for (int i = 1; i <= n; ++i)
-    lines.push_back(prefix + " " + std::to_string(i));
-  return lines;
-}
-
-// A text in the folder's txt_shift_jis, its lines in Shift_JIS with CR LF; returns its path.
-inline std::string WriteSampleText(const TempDir& dir, const std::string& name,
-                                   const std::vector<std::string>& lines) {
-  const std::string path = dir / ("txt_shift_jis/" + name);
-  WriteBytes(path, SjisLines(lines));
-  return path;
-}
 
 // The middle of the n-th occurrence (from 1) of word in a laid-out text, in pane coordinates,
 // with line firstLine at the top of the page; (-1, -1) when the text has no such occurrence.
@@ -57,6 +49,12 @@ inline void SendMouse(QWidget& target, QEvent::Type type, QPointF p,
   QApplication::sendEvent(&target, &event);
 }
 
+// An executable shell script at path.
+inline void WriteScript(const std::string& path, const std::string& body) {
+  WriteBytes(path, "#!/bin/sh\n" + body + "\n");
+  std::filesystem::permissions(path, std::filesystem::perms::owner_all);
+}
+
 // How many pixels of r in image pred holds for.
 inline int CountPixels(const QImage& image, const QRect& r, bool (*pred)(QRgb)) {
   int n = 0;
@@ -73,12 +71,6 @@ inline bool IsDark(QRgb c) {
   return qRed(c) < 110 && qGreen(c) < 110 && qBlue(c) < 110;
 }
 
-// Whether the character cell around p of the page is drawn in blue (a known word).
-inline bool DrawnBlue(const QImage& page, QPointF p) {
-  const QRect cell(static_cast<int>(p.x()) - 6, static_cast<int>(p.y()) - 7, 12, 14);
-  return CountPixels(page, cell, IsBlue) > 8;
-}
-
 // The button of a window with the given caption; null when there is none.
 inline QPushButton* Button(const QWidget& window, const QString& caption) {
   for (QPushButton* button : window.findChildren<QPushButton*>()) {
@@ -87,5 +79,82 @@ inline QPushButton* Button(const QWidget& window, const QString& caption) {
   }
   return nullptr;
 }
+
+// The lines of the items.
+inline QStringList Texts(const QList<QListWidgetItem*>& items) {
+  QStringList lines;
+  for (const QListWidgetItem* item : items)
+    lines << item->text();
+  return lines;
+}
+
+// A click of the mouse on the button of a window with the given caption.
+inline void Press(const QWidget& window, const QString& caption) {
+  QPushButton* button = Button(window, caption);
+  QVERIFY2(button != nullptr, qPrintable(caption));
+  QTest::mouseClick(button, Qt::LeftButton);
+}
+
+// Shows the window and makes it the active one, so that its keys work.
+inline bool ShowActive(QWidget& window) {
+  window.show();
+  window.activateWindow();
+  return QTest::qWaitForWindowActive(&window);
+}
+
+// The main window's caption with the text file shown.
+inline QString Title(const std::string& file) {
+  return QString::fromStdString(file) + QStringLiteral(" - Kelmoa Ver1.1.1");
+}
+
+// A test over an installed Kelmoa in a temporary base folder (bin, dic, dic_backup,
+// txt_shift_jis), emptied after each test. The message dialog is answered with mAnswer.
+class WindowTest : public QObject {
+ protected:
+  TempDir mDir;
+  QStringList mMessages;  // the message dialog
+  QStringList mPlain;     // the plain message box
+  MessageDialog::Answer mAnswer = MessageDialog::Answer::kCancel;
+
+  // For init(): the data folders, no messages yet, and the answer to the dialog.
+  void Reset(MessageDialog::Answer answer = MessageDialog::Answer::kCancel) {
+    MakeDataFolders(mDir.path());
+    mMessages.clear();
+    mPlain.clear();
+    mAnswer = answer;
+  }
+  // For cleanup(): nothing left of the test.
+  void Empty() {
+    for (const auto& entry : std::filesystem::directory_iterator(mDir.path()))
+      std::filesystem::remove_all(entry.path());
+  }
+  void WriteDictionary(const std::vector<std::string>& lines) const {
+    WriteBytes(mDir / "dic/Dic_EJ.txt", SjisLines(lines));
+  }
+  // A text in txt_shift_jis, its lines in Shift_JIS with CR LF; returns its path.
+  std::string Text(const std::string& name, const std::vector<std::string>& lines) const {
+    const std::string path = mDir / ("txt_shift_jis/" + name);
+    WriteBytes(path, SjisLines(lines));
+    return path;
+  }
+  MessageDialog::Responder Answering() {
+    return [this](const QString& msg, MessageDialog::Buttons) {
+      mMessages << msg;
+      return mAnswer;
+    };
+  }
+  // A main window on the installed Kelmoa, not yet activated.
+  std::unique_ptr<MainWindow> StartMainWindow(const std::string& commandLine = {}) {
+    auto w = std::make_unique<MainWindow>(ProgramPaths::FromProgramFile(mDir / "bin/Kelmoa"),
+                                          commandLine);
+    w->MsgDialog().SetResponder(Answering());
+    w->SetPlainMessageResponder([this](const QString& msg) { mPlain << msg; });
+    return w;
+  }
+  // The middle of the n-th occurrence (from 1) of word on the main window's page.
+  static QPointF WordOnPage(MainWindow& w, const std::string& word, int n = 1) {
+    return WordMiddle(w.Document(), w.Setting(), w.View().FirstLine(), word, n);
+  }
+};
 
 }  // namespace kelmoa::testing
