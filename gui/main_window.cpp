@@ -3,7 +3,6 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QFile>
 #include <QKeySequence>
 #include <QLabel>
 #include <QMessageBox>
