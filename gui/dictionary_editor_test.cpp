@@ -4,7 +4,6 @@
 
 #include <QLineEdit>
 
-#include "core/text/reading_session.h"
 #include "gui/speech.h"
 #include "gui/window_fixtures_test.h"
 #include "gui/window_helpers.h"
@@ -14,19 +13,17 @@ namespace kelmoa {
 class DictionaryEditorTest : public testing::WindowTest {
   Q_OBJECT
 
-  std::unique_ptr<MessageDialog> mDialog;
-  std::unique_ptr<ReadingSession> mSession;
-  std::unique_ptr<DictionaryEditor> mEditor;
+  std::unique_ptr<MainWindow> mW;
+  DictionaryEditor* mEditor = nullptr;
 
-  // The editor over a small dictionary; loaded, dog's meanings come in code-unit order.
+  // The main window's editor over a small dictionary; loaded, dog's meanings come in code-unit
+  // order.
   void Ready() {
     WriteDictionary({"dog\t犬", "dog\tいぬ", "run\t走る", "run\t運営する", "the\tその"});
-    mSession = std::make_unique<ReadingSession>(mDir.path());
-    (void)mSession->LoadDictionary();
-    mDialog = std::make_unique<MessageDialog>(QString(), QStringLiteral("Kelmoa"), nullptr);
-    mDialog->SetResponder(Answering());
-    mEditor = std::make_unique<DictionaryEditor>(
-        *mSession, *mDialog, [this](const QString& text, QWidget*) { mPlain << text; }, nullptr);
+    mW = StartMainWindow();
+    mW->ActivateFirstTime();
+    testing::Press(*mW, "辞書編集");
+    mEditor = mW->findChild<DictionaryEditor*>();
   }
   // The word and meaning boxes follow the dictionary's name.
   QLineEdit& Box(int i) {
@@ -40,8 +37,7 @@ class DictionaryEditorTest : public testing::WindowTest {
   void initTestCase() { RegisterFontSubstitutions(); }
   void init() { Reset(MessageDialog::Answer::kOK); }
   void cleanup() {
-    mEditor.reset();
-    mSession.reset();
+    mW.reset();
     Empty();
   }
 
@@ -52,7 +48,7 @@ class DictionaryEditorTest : public testing::WindowTest {
     testing::FailingOps disk;
     disk.failOp = "write";
     Ready();
-    mSession->SetFileOps(disk);
+    mW->Session().SetFileOps(disk);
     QTest::keyClicks(&Box(1), QStringLiteral("runs"));  // found through its base form
     QCOMPARE(List(), (QStringList{"run 走る", "run 運営する"}));
     Box(1).setText(QStringLiteral("zebra"));
