@@ -198,8 +198,6 @@ Strings HeadWords(const std::vector<EdictCandidate>& cands) {
   return out;
 }
 
-// ---- Which glosses become head words
-
 TEST(EdictHeadWords, GlossesOfOneWordOfTwoLettersOrMoreAreKeptLowered) {
   const std::pair<const char*, Strings> cases[] = {
       // Notes, the to of verbs and articles are taken off; "to date" is no verb and "to live
@@ -217,8 +215,6 @@ TEST(EdictHeadWords, GlossesOfOneWordOfTwoLettersOrMoreAreKeptLowered) {
   for (const auto& [text, heads] : cases)
     EXPECT_EQ(HeadWords(Read(text)), heads) << text;
 }
-
-// ---- What a meaning holds
 
 TEST(EdictMeanings, TheJapaneseWordWithItsReadingUnderTheSensesTag) {
   const std::vector<EdictCandidate> dic = Read(
@@ -264,8 +260,6 @@ TEST(EdictMeanings, EntriesTheFileCannotHoldAreSkipped) {
   EXPECT_EQ(MeaningsOf(dic, "dog"), (Strings{"【名】犬(いぬ)"}));
 }
 
-// ---- What the notes of a sense say
-
 TEST(EdictNotes, UsuallyKanaOffbeatAndSpecialistSensesAreMarked) {
   const std::vector<EdictCandidate> dic = Read(
       "其れ [それ] /(pn) (1) (uk) that/(pn) (2) (arch) there/(P)/\n"
@@ -298,8 +292,6 @@ TEST(EdictNotes, UsuallyKanaOffbeatAndSpecialistSensesAreMarked) {
     EXPECT_EQ(it->wordClass, e.wordClass) << e.head;
   }
 }
-
-// ---- The text read
 
 TEST(EdictInput, UndecodableLinesAreSkippedAndCounted) {
   const std::string text = Euc("犬 [いぬ] /(n) dog/\n") + "\xA4\xFF\xFF /(n) cat/\n" +
