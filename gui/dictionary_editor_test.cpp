@@ -1,32 +1,36 @@
-// Tests of the dictionary editor's controls, and of speaking a word. What an edit does to the
-// dictionary is tested in the core; these check what the window shows and keeps.
+// Tests of the message box the windows ask with (its size on the screen, its answers), the
+// dictionary editor's controls, and speaking a word. What an edit does to the dictionary is
+// tested in the core; these check what the window shows and keeps.
 #include "gui/dictionary_editor.h"
 
+#include <QLabel>
 #include <QLineEdit>
+#include <QScreen>
+#include <QTimer>
+#include <functional>
 
-#include "core/text/reading_session.h"
 #include "gui/speech.h"
 #include "gui/window_fixtures_test.h"
 #include "gui/window_helpers.h"
 
 namespace kelmoa {
 
+using Answer = MessageDialog::Answer;
+
 class DictionaryEditorTest : public testing::WindowTest {
   Q_OBJECT
 
-  std::unique_ptr<MessageDialog> mDialog;
-  std::unique_ptr<ReadingSession> mSession;
-  std::unique_ptr<DictionaryEditor> mEditor;
+  std::unique_ptr<MainWindow> mW;
+  DictionaryEditor* mEditor = nullptr;
 
-  // The editor over a small dictionary; loaded, dog's meanings come in code-unit order.
+  // The main window's editor over a small dictionary; loaded, dog's meanings come in code-unit
+  // order.
   void Ready() {
     WriteDictionary({"dog\t犬", "dog\tいぬ", "run\t走る", "run\t運営する", "the\tその"});
-    mSession = std::make_unique<ReadingSession>(mDir.path());
-    (void)mSession->LoadDictionary();
-    mDialog = std::make_unique<MessageDialog>(QString(), QStringLiteral("Kelmoa"), nullptr);
-    mDialog->SetResponder(Answering());
-    mEditor = std::make_unique<DictionaryEditor>(
-        *mSession, *mDialog, [this](const QString& text, QWidget*) { mPlain << text; }, nullptr);
+    mW = StartMainWindow();
+    mW->ActivateFirstTime();
+    testing::Press(*mW, "辞書編集");
+    mEditor = mW->findChild<DictionaryEditor*>();
   }
   // The word and meaning boxes follow the dictionary's name.
   QLineEdit& Box(int i) {
@@ -40,9 +44,72 @@ class DictionaryEditorTest : public testing::WindowTest {
   void initTestCase() { RegisterFontSubstitutions(); }
   void init() { Reset(MessageDialog::Answer::kOK); }
   void cleanup() {
-    mEditor.reset();
-    mSession.reset();
+    mW.reset();
     Empty();
+  }
+
+  // However long the message, the dialog stays within the screen: a long line is wrapped, and
+  // when that is still too tall the long lines keep their beginnings and ends around a "…".
+  void neverGrowsPastTheScreen() {
+    QWidget parent;
+    parent.setGeometry(700, 500, 600, 400);  // reaching past the screen's corner
+    MessageDialog dlg(QString(), QStringLiteral("caption"), &parent);
+    dlg.SetResponder([](const QString&, MessageDialog::Buttons) { return Answer::kOK; });
+    const QRect room = QGuiApplication::primaryScreen()->availableGeometry();
+    const QString path = "/home/user/" + QStringLiteral("folder-あ/").repeated(1000) + "end.txt";
+    const struct {
+      const char* name;
+      QString msg;
+      bool whole;     // every character is shown
+      QString shows;  // and the label holds this
+    } cases[] = {
+        {"one long line", "ファイル名＝" + path.left(300), true, ""},
+        {"a long path", "ファイル名＝" + path + "\r\nOK?", false, "end.txt\nOK?"},  // its name kept
+        {"many lines", QStringLiteral("a line\r\n").repeated(500), false, ""},
+    };
+    for (const auto& c : cases) {
+      dlg.Ask(&parent, c.msg, MessageDialog::Buttons::kOKCancel, {});
+      const QString label = dlg.MessageLabel().text();
+      QVERIFY2(room.contains(QRect(dlg.pos(), dlg.size())), c.name);
+      QVERIFY2(dlg.MessageLabel().y() + dlg.MessageLabel().height() <= dlg.OKButton().y(), c.name);
+      const QString joined = QString(label).remove(u'\n');
+      QVERIFY2(
+          c.whole ? joined == QString(c.msg).remove(u'\r').remove(u'\n') : joined.contains(u'…'),
+          c.name);
+      QVERIFY2(label.startsWith(c.msg.left(4)) && label.contains(c.shows), c.name);
+    }
+  }
+
+  // OK answers kOK; Cancel, closing and Escape answer kCancel; the convert button, shown only
+  // when offered, answers its own value.
+  void eachWayOfAnsweringGivesItsValue() {
+    MessageDialog dlg(QString(), QStringLiteral("caption"), nullptr);
+    const auto click = [](const QPushButton& button) {
+      return [&button] { QTest::mouseClick(const_cast<QPushButton*>(&button), Qt::LeftButton); };
+    };
+    const struct {
+      const char* name;
+      std::function<void()> answer;
+      bool convert;
+      Answer expected;
+    } cases[] = {
+        {"OK", click(dlg.OKButton()), false, Answer::kOK},
+        {"Cancel", click(dlg.CancelButton()), false, Answer::kCancel},
+        {"close", [&dlg] { dlg.close(); }, false, Answer::kCancel},
+        {"Escape", [&dlg] { QTest::keyClick(&dlg, Qt::Key_Escape); }, false, Answer::kCancel},
+        {"convert", click(dlg.ConvertButton()), true, Answer::kConvert},
+    };
+    for (const auto& c : cases) {
+      QTimer::singleShot(0, &dlg, [&dlg, &c] {
+        QTRY_VERIFY(dlg.isVisible());
+        QVERIFY2(dlg.ConvertButton().isHidden() != c.convert, c.name);
+        c.answer();
+      });
+      QVERIFY2(dlg.Ask(nullptr, QStringLiteral("question?"), MessageDialog::Buttons::kOKCancel,
+                       QString(), c.convert) == c.expected,
+               c.name);
+      QVERIFY2(!dlg.isVisible(), c.name);
+    }
   }
 
   // Typing a word lists its entries. "登録" on a full disk says why and keeps the list and the
@@ -52,7 +119,7 @@ class DictionaryEditorTest : public testing::WindowTest {
     testing::FailingOps disk;
     disk.failOp = "write";
     Ready();
-    mSession->SetFileOps(disk);
+    mW->Session().SetFileOps(disk);
     QTest::keyClicks(&Box(1), QStringLiteral("runs"));  // found through its base form
     QCOMPARE(List(), (QStringList{"run 走る", "run 運営する"}));
     Box(1).setText(QStringLiteral("zebra"));

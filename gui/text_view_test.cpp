@@ -16,40 +16,25 @@ Q_DECLARE_METATYPE(std::string)
 
 namespace kelmoa {
 
-// The text view in a window of its own, beside a button, over a reading session on a
-// temporary base folder; driven by real mouse, wheel and key events.
+// The text view of a main window on a temporary base folder, driven by real mouse, wheel and key
+// events; the keys come from one of the window's buttons as well as from the pane.
 class TextViewTest : public testing::WindowTest {
   Q_OBJECT
 
-  std::unique_ptr<ReadingSession> mSession;
-  SettingInfo mSetting;
-  std::unique_ptr<QWidget> mWindow;  // goes before the session it shows
+  std::unique_ptr<MainWindow> mW;
   TextView* mView = nullptr;
   QPushButton* mButton = nullptr;
 
   void Ready() {
     WriteDictionary({"dog\t犬", "dog\tいぬ", "run\t走る", "the\tその"});
-    mSession = std::make_unique<ReadingSession>(mDir.path());
-    (void)mSession->LoadDictionary();
-    SettingInfo max;
-    SetDefaultSettings(1024, mSetting, max);
-    mWindow = std::make_unique<QWidget>();
-    mButton = new QPushButton(QStringLiteral("button"), mWindow.get());
-    mView = new TextView(*mSession, mSetting, mWindow.get());
-    mView->move(0, 20);
-    mView->Resize(561, 400);
-    mView->TakeFontSize(mSetting);
+    mW = StartMainWindow();
+    mW->ActivateFirstTime();
+    mView = &mW->View();
+    mButton = testing::Button(*mW, QStringLiteral("設定"));
   }
-  // Opens the text as the main window does: laid out, fitted, its first page drawn.
-  void Open(const std::string& path) {
-    const OpenResult opened = mSession->Open(path, mSetting);
-    QVERIFY(opened.ok());
-    mWindow->resize(mView->FitToText(opened.maxRight), 420);
-    mView->ScrollTo(1);
-  }
-  QPointF At(const std::string& word) const {
-    return testing::WordMiddle(mSession->Document(), mSetting, mView->FirstLine(), word);
-  }
+  void Open(const std::string& path) { mW->OpenTextFile(path); }
+  QPointF At(const std::string& word) const { return WordOnPage(*mW, word); }
+  int LinesPerPage() const { return mW->Setting().LinesPerPage; }
   void Hover(QPointF p) { testing::SendMouse(mView->Pane(), QEvent::MouseMove, p); }
   bool PopupShown() const { return !mView->Popup().isHidden(); }
   // A turn of the wheel over the view: Qt passes a wheel event the pane leaves on to the view
@@ -68,8 +53,7 @@ class TextViewTest : public testing::WindowTest {
   }
   void init() { Reset(); }
   void cleanup() {
-    mWindow.reset();
-    mSession.reset();
+    mW.reset();
     Empty();
   }
 
@@ -77,7 +61,7 @@ class TextViewTest : public testing::WindowTest {
   void aNulInALineHidesNothingAfterIt() {
     Ready();
     Open(Text("nul.txt", {std::string("the cat\0dog\x01runs", 16), "next"}));
-    const TextDocument& d = mSession->Document();
+    const TextDocument& d = mW->Document();
     const auto cell = [&](int col, int len) {
       return QRect(d.mChrX(1, col), 5, d.mChrX(1, col + len) - d.mChrX(1, col), 14);
     };
@@ -91,9 +75,9 @@ class TextViewTest : public testing::WindowTest {
   // Ctrl, also in parts of a notch.
   void theKeysAndTheWheelScroll() {
     Ready();
-    Open(Text("long.txt", std::vector<std::string>(mSetting.LinesPerPage * 3, "a line")));
-    QVERIFY(testing::ShowActive(*mWindow));
-    const int lpp = mSetting.LinesPerPage, last = 2 * lpp + 1;
+    Open(Text("long.txt", std::vector<std::string>(LinesPerPage() * 3, "a line")));
+    QVERIFY(testing::ShowActive(*mW));
+    const int lpp = LinesPerPage(), last = 2 * lpp + 1;
     const auto key = [](QWidget* to, Qt::Key k, Qt::KeyboardModifiers mods = {}) {
       return [=] { QTest::keyClick(to, k, mods); };
     };
@@ -122,9 +106,9 @@ class TextViewTest : public testing::WindowTest {
   void thePopupGoesWhenTheWordUnderThePointerMayHaveChanged() {
     Ready();
     const std::string text =
-        Text("t.txt", std::vector<std::string>(mSetting.LinesPerPage + 30, "the dog runs cat"));
+        Text("t.txt", std::vector<std::string>(LinesPerPage() + 30, "the dog runs cat"));
     Open(text);
-    QVERIFY(testing::ShowActive(*mWindow));
+    QVERIFY(testing::ShowActive(*mW));
     Hover(At("dog"));
     QVERIFY(PopupShown());
     QVERIFY(mView->Popup().testAttribute(Qt::WA_TransparentForMouseEvents));
@@ -151,13 +135,13 @@ class TextViewTest : public testing::WindowTest {
   }
 
   // With HoverAddsWord set, a popup that stays 2 seconds asks once to add its word; a moving
-  // pointer waits anew; without it nothing is asked.
+  // pointer waits anew.
   void aPopupThatStaysAsksToAddItsWordOnce() {
+    testing::WriteBytes(mDir / "bin/Kelmoa.ini", "[setting]\r\nHoverAddsWord=1\r\n");
     Ready();
     Open(Text("t.txt", {"dog the"}));
     QSignalSpy add(mView, &TextView::addWordAsked);
     Hover(At("dog"));
-    mSetting.HoverAddsWord = true;
     Hover(At("the"));
     Hover(At("the") + QPointF(1, 0));
     QTRY_COMPARE_WITH_TIMEOUT(add.size(), 1, 5000);
@@ -179,7 +163,7 @@ class TextViewTest : public testing::WindowTest {
     Hover(At("the"));
     QVERIFY(PopupShown());
     QVERIFY(!zebraBlue());
-    QVERIFY(mSession->AddMeaning(u"zebra", u"シマウマ").ok());
+    QVERIFY(mW->Session().AddMeaning(u"zebra", u"シマウマ").ok());
     QVERIFY(!PopupShown());
     QVERIFY(zebraBlue());
   }

@@ -26,21 +26,6 @@
 
 namespace kelmoa::testing {
 
-// The middle of the n-th occurrence (from 1) of word in a laid-out text, in pane coordinates,
-// with line firstLine at the top of the page; (-1, -1) when the text has no such occurrence.
-inline QPointF WordMiddle(const TextDocument& doc, const SettingInfo& setting, int firstLine,
-                          const std::string& word, int n = 1) {
-  const WordTable& t = doc.words;
-  const PageGeometry geometry = PageGeometry::Of(setting);
-  for (int k = 1; k <= t.Count(); ++k) {
-    const auto ki = static_cast<size_t>(k);
-    if (t.Word(k) == U16(word) && --n == 0)
-      return QPointF((t.mWordX1[ki] + t.mWordX2[ki]) / 2.0,
-                     geometry.LineTop(t.mWordLine[ki], firstLine) + 7);
-  }
-  return {-1, -1};
-}
-
 // A mouse event of type at p of target, as the window system sends it.
 inline void SendMouse(QWidget& target, QEvent::Type type, QPointF p,
                       Qt::MouseButton button = Qt::NoButton, Qt::KeyboardModifiers modifiers = {}) {
@@ -151,9 +136,18 @@ class WindowTest : public QObject {
     w->SetPlainMessageResponder([this](const QString& msg) { mPlain << msg; });
     return w;
   }
-  // The middle of the n-th occurrence (from 1) of word on the main window's page.
+  // The middle of the n-th occurrence (from 1) of word on the main window's page, in pane
+  // coordinates; (-1, -1) when the text has no such occurrence.
   static QPointF WordOnPage(MainWindow& w, const std::string& word, int n = 1) {
-    return WordMiddle(w.Document(), w.Setting(), w.View().FirstLine(), word, n);
+    const WordTable& t = w.Document().words;
+    for (int k = 1; k <= t.Count(); ++k) {
+      const auto ki = static_cast<size_t>(k);
+      if (t.Word(k) == U16(word) && --n == 0)
+        return QPointF(
+            (t.mWordX1[ki] + t.mWordX2[ki]) / 2.0,
+            PageGeometry::Of(w.Setting()).LineTop(t.mWordLine[ki], w.View().FirstLine()) + 7);
+    }
+    return {-1, -1};
   }
 };
 

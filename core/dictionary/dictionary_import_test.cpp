@@ -1,4 +1,4 @@
-// Tests of the dictionary import on small excerpts of its sources.
+// Tests of the dictionary import on small excerpts of its sources, and of its EDICT reader.
 #include "core/dictionary/dictionary_import.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +12,7 @@
 #include "core/base/fixtures_test.h"
 #include "core/base/helpers.h"
 #include "core/dictionary/dictionary.h"
+#include "core/dictionary/edict_import.h"
 #include "core/dictionary/import_excerpt_test.h"
 #include "core/dictionary/lookup.h"
 #include "core/dictionary/meaning_tags.h"
@@ -34,19 +35,13 @@ Strings MeaningsOf(const ImportedDictionary& dic, std::string_view word) {
   return out;
 }
 
-// The meanings of the table's line for word, ranked ①.. as the dictionary holds them.
-class ExcerptImport : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    sDic = std::make_unique<ImportedDictionary>(BuildDictionary(ExcerptSources()));
-  }
-  static void TearDownTestSuite() { sDic.reset(); }
-  static std::unique_ptr<ImportedDictionary> sDic;
-};
+// The excerpt imported, once for all its tests.
+const ImportedDictionary& Excerpt() {
+  static const ImportedDictionary dic = BuildDictionary(ExcerptSources());
+  return dic;
+}
 
-std::unique_ptr<ImportedDictionary> ExcerptImport::sDic;
-
-TEST_F(ExcerptImport, EveryRuleGivesItsMeanings) {
+TEST(ExcerptImport, EveryRuleGivesItsMeanings) {
   const std::pair<const char*, Strings> kExpected[] = {
       // One reading or spelling once; an uncommon sense before a joking one; 狗 and 戌 repeat
       // 犬's reading.
@@ -85,15 +80,15 @@ TEST_F(ExcerptImport, EveryRuleGivesItsMeanings) {
       {"kitten", {"①【名】子猫", "②【名】仔猫"}},
   };
   for (const auto& [word, meanings] : kExpected)
-    EXPECT_EQ(MeaningsOf(*sDic, word), meanings) << word;
-  EXPECT_EQ(sDic->stats.inflectedDropped, 1);
-  EXPECT_EQ(sDic->stats.fromFreedictOnly, 1);
+    EXPECT_EQ(MeaningsOf(Excerpt(), word), meanings) << word;
+  EXPECT_EQ(Excerpt().stats.inflectedDropped, 1);
+  EXPECT_EQ(Excerpt().stats.fromFreedictOnly, 1);
 }
 
-TEST_F(ExcerptImport, TheFileLoadsInRankOrderBeforeWhatAUserAdds) {
+TEST(ExcerptImport, TheFileLoadsInRankOrderBeforeWhatAUserAdds) {
   TempDir dir;
   WriteBytes(dir / "Dic_EJ.txt",
-             MakeImportedDicFileBytes(*sDic) + Sjis("dog\t犬ころ\r\ndog\tいぬっころ\r\n"));
+             MakeImportedDicFileBytes(Excerpt()) + Sjis("dog\t犬ころ\r\ndog\tいぬっころ\r\n"));
   StrList lines;
   bool sorted = false;
   ASSERT_TRUE(ReadLinesAndCheckOrder(dir / "Dic_EJ.txt", lines, sorted).ok());
@@ -107,10 +102,10 @@ TEST_F(ExcerptImport, TheFileLoadsInRankOrderBeforeWhatAUserAdds) {
   EXPECT_EQ(meanings, (StrList{u"", u"①【名】犬(いぬ)", u"②【名】ワンコ",
                                u"③【名】わん公(わんこう)", u"いぬっころ", u"犬ころ"}));
   // Without the user's lines the file is in load order already.
-  WriteBytes(dir / "Dic_EJ.txt", MakeImportedDicFileBytes(*sDic));
+  WriteBytes(dir / "Dic_EJ.txt", MakeImportedDicFileBytes(Excerpt()));
   ASSERT_TRUE(ReadLinesAndCheckOrder(dir / "Dic_EJ.txt", lines, sorted).ok());
   EXPECT_TRUE(sorted);
-  EXPECT_EQ(UpperBound(lines), sDic->stats.meanings);
+  EXPECT_EQ(UpperBound(lines), Excerpt().stats.meanings);
 }
 
 TEST(DictionaryImport, TheCoreVocabularyIsWellFormed) {
@@ -179,6 +174,135 @@ TEST(DictionaryImport, HostileFreedictAndWordnetFilesAreRefusedOrSkipped) {
   EXPECT_EQ(wn.mainClass.size(), 1U);
 }
 
+std::vector<EdictCandidate> Read(std::string_view utf8Lines) {
+  EdictImportStats stats;
+  return ReadEdictCandidates(Euc(utf8Lines), stats);
+}
+
+// The meanings a head word's candidates give (UTF-8), in file order.
+Strings MeaningsOf(const std::vector<EdictCandidate>& cands, std::string_view word) {
+  Strings out;
+  for (const EdictCandidate& c : cands) {
+    if (c.head == Utf8ToUtf16(word))
+      out.push_back(Utf16ToUtf8(c.Meaning()));
+  }
+  return out;
+}
+
+Strings HeadWords(const std::vector<EdictCandidate>& cands) {
+  Strings out;
+  for (const EdictCandidate& c : cands)
+    out.push_back(Utf16ToUtf8(c.head));
+  std::sort(out.begin(), out.end());
+  out.erase(std::unique(out.begin(), out.end()), out.end());
+  return out;
+}
+
+TEST(EdictHeadWords, GlossesOfOneWordOfTwoLettersOrMoreAreKeptLowered) {
+  const std::pair<const char*, Strings> cases[] = {
+      // Notes, the to of verbs and articles are taken off; "to date" is no verb and "to live
+      // on" two words; the particle "to" is a word of its own.
+      {"犬 [いぬ] /(n) (1) dog (Canis (lupus) familiaris)/(n) (2) (derog) (uk) squealer/(P)/\n"
+       "食べる [たべる] /(v1,vt) (1) to eat/(v1,vt) (2) to live on (e.g. a salary)/\n"
+       "今まで [いままで] /(adv,n) to date/\nまで /(prt) to/\n聾者 [ろうしゃ] /(n) the deaf/a deaf "
+       "person/\n",
+       {"deaf", "dog", "eat", "squealer", "to"}},
+      {"Ａ [エー] /(n) A/grade A/\n馬鹿 [ばか] /(n) dumb-ass/fool/mp3/'cause/\n"
+       "括弧 [かっこ] /(n) bracket (unclosed/close) bracket)/\n時 [じ] /(suf,ctr) o'clock/\n"
+       "水曜日 [すいようび] /(n-adv,n) Wednesday/(P)/\n",
+       {"fool", "o'clock", "wednesday"}},
+  };
+  for (const auto& [text, heads] : cases)
+    EXPECT_EQ(HeadWords(Read(text)), heads) << text;
+}
+
+TEST(EdictMeanings, TheJapaneseWordWithItsReadingUnderTheSensesTag) {
+  const std::vector<EdictCandidate> dic = Read(
+      "犬 [いぬ] /(n) dog/(P)/\nワンコ /(n) dog/\n赤い [あかい] /(adj-i) red/\n"
+      "静か [しずか] /(adj-na) quiet/\n速く [はやく] /(adv) quickly/\n"
+      "冷やす [ひやす] /(v5s,vt) (1) to chill/(2) to calm/(n) (3) chill/\n"
+      "走る [はしる] /(v5r,vi) to run/\nの /(prt) of/\n又は [または] /(conj) (uk) or/\n"
+      "本 [ほん] /(n) (1) book/(pref) (2) this/\nおはよう /(int) morning/\n");
+  const std::pair<const char*, Strings> kExpected[] = {
+      {"dog", {"【名】犬(いぬ)", "【名】ワンコ"}},
+      {"red", {"【形】赤い(あかい)"}},
+      {"quiet", {"【形】静か(しずか)"}},
+      {"quickly", {"【副】速く(はやく)"}},
+      // The first code that names a tag decides; codes hold until a sense brings new ones.
+      {"chill", {"【他】冷やす(ひやす)", "【名】冷やす(ひやす)"}},
+      {"calm", {"【他】冷やす(ひやす)"}},
+      {"run", {"【自】走る(はしる)"}},
+      {"of", {"【助】の"}},
+      {"or", {"【接】または"}},  // usually written in kana: the reading alone
+      {"book", {"【名】本(ほん)"}},
+      {"this", {"本(ほん)"}},  // a prefix or an interjection has no tag
+      {"morning", {"おはよう"}},
+  };
+  for (const auto& [word, meanings] : kExpected)
+    EXPECT_EQ(MeaningsOf(dic, word), meanings) << word;
+}
+
+TEST(EdictMeanings, AtMostFortyEightBytesAreKeptWhole) {
+  const std::string kana21 = "あいうえおかきくけこさしすせそたちつてとな";
+  const std::vector<EdictCandidate> dic =
+      Read(kana21 + " /(n) long/\n" + kana21 + "ｱ /(n) long/\n" + kana21 + "ぬ /(n) longer/\n");
+  // 【名】 (6 bytes) + 21 kana (42 bytes) is 48 bytes; one byte more is left out, not cut.
+  EXPECT_EQ(MeaningsOf(dic, "long"), (Strings{"【名】" + kana21}));
+  EXPECT_EQ(MeaningsOf(dic, "longer"), Strings{});
+}
+
+TEST(EdictMeanings, EntriesTheFileCannotHoldAreSkipped) {
+  // 丂 exists in EUC-JP (JIS X 0212) but not in CP932; a TAB would split the entry line.
+  const std::vector<EdictCandidate> dic = Read(
+      "丂 [こう] /(n) dog/(P)/\n犬 [丂] /(n) hound/\n犬\t猫 [いぬ] /(n) dog/\n犬 [いぬ] /(n) "
+      "dog/\n");
+  EXPECT_EQ(HeadWords(dic), (Strings{"dog"}));
+  EXPECT_EQ(MeaningsOf(dic, "dog"), (Strings{"【名】犬(いぬ)"}));
+}
+
+TEST(EdictNotes, UsuallyKanaOffbeatAndSpecialistSensesAreMarked) {
+  const std::vector<EdictCandidate> dic = Read(
+      "其れ [それ] /(pn) (1) (uk) that/(pn) (2) (arch) there/(P)/\n"
+      "御飯 [ごはん] /(n) (1) (hon) rice/(2) meal/\n"
+      "いさぎ良い [いさぎよい] /(iK) (adj-i) (1) manly/(2) pure/\n"
+      "演算子 [えんざんし] /(n) (comp) (math) operator/\n");
+  struct Expected {
+    const char* head;
+    const char* meaning;
+    bool offbeat, specialist;
+    WordClass wordClass;
+  };
+  const Expected kExpected[] = {
+      {"that", "それ", false, false, WordClass::kOther},        // (uk): the reading alone
+      {"there", "其れ(それ)", true, false, WordClass::kOther},  // a note holds for its sense
+      {"rice", "【名】御飯(ごはん)", false, true, WordClass::kNoun},
+      {"meal", "【名】御飯(ごはん)", false, false, WordClass::kNoun},
+      {"manly", "【形】いさぎ良い(いさぎよい)", true, false, WordClass::kAdjective},
+      {"pure", "【形】いさぎ良い(いさぎよい)", true, false, WordClass::kAdjective},  // the spelling
+      {"operator", "【名】演算子(えんざんし)", false, true, WordClass::kNoun},
+  };
+  for (const Expected& e : kExpected) {
+    const auto it = std::find_if(dic.begin(), dic.end(), [&](const EdictCandidate& c) {
+      return c.head == Utf8ToUtf16(e.head);
+    });
+    ASSERT_NE(it, dic.end()) << e.head;
+    EXPECT_EQ(Utf16ToUtf8(it->Meaning()), e.meaning) << e.head;
+    EXPECT_EQ(it->offbeat, e.offbeat) << e.head;
+    EXPECT_EQ(it->specialist, e.specialist) << e.head;
+    EXPECT_EQ(it->wordClass, e.wordClass) << e.head;
+  }
+}
+
+TEST(EdictInput, UndecodableLinesAreSkippedAndCounted) {
+  const std::string text = Euc("犬 [いぬ] /(n) dog/\n") + "\xA4\xFF\xFF /(n) cat/\n" +
+                           Euc("猫 [ねこ] /(n) cat/\r\nnot an entry\n");
+  EdictImportStats stats;
+  const std::vector<EdictCandidate> dic = ReadEdictCandidates(text, stats);
+  EXPECT_EQ(MeaningsOf(dic, "cat"), (Strings{"【名】猫(ねこ)"}));  // CR LF ends a line too
+  EXPECT_EQ(stats.lines, 4);
+  EXPECT_EQ(stats.undecodableLines, 1);
+}
+
 // ---- The real sources of the system, when they are installed
 
 class SystemSources : public ::testing::Test {
@@ -186,20 +310,16 @@ class SystemSources : public ::testing::Test {
   static void SetUpTestSuite() {
     auto sources = std::make_unique<DictionarySources>();
     if (ReadDictionarySources(SourcePaths{}, *sources).ok()) {
-      sDic = std::make_unique<ImportedDictionary>(BuildDictionary(*sources));
-      sFile = std::make_unique<Dictionary>();
       TempDir dir;
-      WriteBytes(dir / "Dic_EJ.txt", MakeImportedDicFileBytes(*sDic));
+      WriteBytes(dir / "Dic_EJ.txt", MakeImportedDicFileBytes(BuildDictionary(*sources)));
+      sFile = std::make_unique<Dictionary>();
       if (!sFile->LoadDicFile(dir / "Dic_EJ.txt").ok())
         sFile.reset();
     }
   }
-  static void TearDownTestSuite() {
-    sDic.reset();
-    sFile.reset();
-  }
+  static void TearDownTestSuite() { sFile.reset(); }
   void SetUp() override {
-    if (!sDic || !sFile)
+    if (!sFile)
       GTEST_SKIP() << "edict, dict-freedict-eng-jpn or wordnet-base is not installed";
   }
   // The popup a word of a text shows: its entries found as the text view finds them.
@@ -211,12 +331,8 @@ class SystemSources : public ::testing::Test {
       hits = NegatedWordHits(words, meanings, U16(word));
     return BuildPopup(U16(word), hits, words, meanings);
   }
-  static std::unique_ptr<ImportedDictionary> sDic;
-  static std::unique_ptr<Dictionary> sFile;
+  static inline std::unique_ptr<Dictionary> sFile;
 };
-
-std::unique_ptr<ImportedDictionary> SystemSources::sDic;
-std::unique_ptr<Dictionary> SystemSources::sFile;
 
 // Words whose popup misled readers, and the Japanese its first line must now hold: frequent
 // words with a rare sense first, forms whose own entry hid their base, look-alikes the suffix

@@ -12,6 +12,7 @@
 #include <functional>
 #include <random>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "core/base/codepage.h"
@@ -241,25 +242,16 @@ TEST_F(WriteThrough, AFailedStepLeavesFileAndMemoryAsTheyWere) {
   }
 }
 
-// Runs fn in a child process without root's privileges (InUnprivilegedChild), with
-// everything below dir open to it except the folder `locked`, which it may only read.
-bool WithReadOnlyFolder(const std::string& dir, const std::string& locked,
-                        const std::function<bool()>& fn) {
-  std::filesystem::permissions(dir, std::filesystem::perms::all);
-  for (const auto& e : std::filesystem::recursive_directory_iterator(dir))
-    std::filesystem::permissions(e.path(), std::filesystem::perms::all);
-  ::chmod(locked.c_str(), 0555);
-  const bool held = InUnprivilegedChild(fn);
-  ::chmod(locked.c_str(), 0777);
-  return held;
-}
-
 // A dictionary folder that cannot be written is named as such (not as a lock file that cannot
-// be made).
+// be made). The change runs as an ordinary user, to whom everything else is open.
 TEST_F(WriteThrough, FoldersThatCannotBeWrittenAreReportedAndLoseNothing) {
+  std::filesystem::permissions(mDir.path(), std::filesystem::perms::all);
+  for (const auto& e : std::filesystem::recursive_directory_iterator(mDir.path()))
+    std::filesystem::permissions(e.path(), std::filesystem::perms::all);
   for (const auto& [folder, says] :
        {std::pair{"dic_backup", ""}, {"dic", "辞書フォルダに書き込めない"}}) {
-    EXPECT_TRUE(WithReadOnlyFolder(mDir.path(), mDir / folder, [&] {
+    ::chmod((mDir / folder).c_str(), 0555);
+    EXPECT_TRUE(InUnprivilegedChild([&] {
       Dictionary dic;
       if (!dic.LoadDicFile(DicPath()).ok())
         return false;
@@ -267,6 +259,7 @@ TEST_F(WriteThrough, FoldersThatCannotBeWrittenAreReportedAndLoseNothing) {
       return !change.ok() && dic.Count() == 2 && ReadBytes(DicPath()) == Sjis(kOriginal) &&
              Utf16ToUtf8(MsgChangeRefused(change)).find(says) != std::string::npos;
     })) << folder;
+    ::chmod((mDir / folder).c_str(), 0777);
   }
   EXPECT_TRUE(Backups().empty());
 }
@@ -281,8 +274,6 @@ TEST_F(WriteThrough, RefusesEntriesThatWouldNotLoadBack) {
   EXPECT_EQ(ReadBytes(DicPath()), Sjis(kOriginal));
   EXPECT_TRUE(Backups().empty());
 }
-
-// ---- another program on the same dictionary --------------------------------------------------
 
 // Ways another program changes the file after this one loaded it. Each must be noticed, even
 // one that keeps the size and puts the old modification time back.
@@ -302,14 +293,9 @@ TEST_F(WriteThrough, AChangeMadeElsewhereIsLoadedAgainAndKept) {
        "cat\t猫\r\ncow\t牛\r\ndog\t犬\r\neel\tうなぎ\r\n"},
       {"rewritten in place, same size, same time",
        [&] {
-         struct stat st {};
-         ASSERT_EQ(::stat(DicPath().c_str(), &st), 0);
-         {
-           std::fstream f(DicPath(), std::ios::in | std::ios::out | std::ios::binary);
-           f.write("bat", 3);  // cat becomes bat
-         }
-         const timespec times[2] = {st.st_atim, st.st_mtim};
-         ASSERT_EQ(::utimensat(AT_FDCWD, DicPath().c_str(), times, 0), 0);
+         const auto modified = std::filesystem::last_write_time(DicPath());
+         std::fstream(DicPath(), std::ios::in | std::ios::out | std::ios::binary).write("bat", 3);
+         std::filesystem::last_write_time(DicPath(), modified);  // cat became bat
        },
        "bat\t猫\r\ncow\t牛\r\ndog\t犬\r\n"},
       {"replaced by an editor with LF line ends",
@@ -362,8 +348,6 @@ TEST_F(WriteThrough, AStaleDeleteFindsItsEntryByTheWordAndNeverDropsAnotherMeani
   EXPECT_EQ(stale.Words(), (StrList{u"", u"cat"}));
 }
 
-// ---- files from elsewhere ------------------------------------------------------------------
-
 // Files that are not plain CP932 are read, but no change may rewrite their bytes as "?".
 TEST_F(WriteThrough, AFileNotInCp932IsReadButRefusesEveryChange) {
   struct Case {
@@ -403,23 +387,16 @@ TEST_F(WriteThrough, AFileNotInCp932IsReadButRefusesEveryChange) {
 }
 
 TEST_F(WriteThrough, ACharacterCp932CannotHoldIsRefusedByName) {
-  struct Case {
-    std::u16string word, meaning, character;
-    bool inWord;
-    const char* codePoint;
-  };
-  const std::vector<Case> cases = {
-      {u"smile", u"笑顔😀", u"😀", false, "U+1F600"},
-      {u"café", u"カフェ", u"é", true, "U+00E9"},
-  };
-  for (const Case& c : cases) {
-    const DicChange change = Add(mDic, c.word, c.meaning);
+  for (const auto& [word, meaning, character, inWord, codePoint] :
+       {std::tuple{u"smile", u"笑顔😀", std::u16string(u"😀"), false, "U+1F600"},
+        {u"café", u"カフェ", u"é", true, "U+00E9"}}) {
+    const DicChange change = Add(mDic, word, meaning);
     EXPECT_EQ(change.refusal, DicChange::Refusal::kNonSjisCharacter);
-    EXPECT_EQ(change.character, c.character);
-    EXPECT_EQ(change.inWord, c.inWord);
+    EXPECT_EQ(change.character, character);
+    EXPECT_EQ(change.inWord, inWord);
     const std::u16string msg = MsgChangeRefused(change);
-    EXPECT_NE(msg.find(u"「" + c.character + u"」"), std::u16string::npos);
-    EXPECT_NE(msg.find(U16(c.codePoint)), std::u16string::npos) << Utf16ToUtf8(msg);
+    EXPECT_NE(msg.find(u"「" + character + u"」"), std::u16string::npos);
+    EXPECT_NE(msg.find(U16(codePoint)), std::u16string::npos) << Utf16ToUtf8(msg);
   }
   ASSERT_TRUE(Add(mDic, u"wave", u"波～—").ok()) << "CP932 holds ～ and —";
   EXPECT_EQ(Backups().size(), 1u);
@@ -492,7 +469,6 @@ TEST(DictionaryLoad, AFileOverTheLimitIsRefusedBeforeItIsRead) {
   EXPECT_EQ(dic.Count(), 1);
 }
 
-// Memory that runs out while loading or writing: reported, nothing half done.
 TEST_F(WriteThrough, RunningOutOfMemoryIsReportedAndChangesNothing) {
   FailingOps reading;
   reading.failOp = "read";

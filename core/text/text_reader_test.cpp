@@ -20,6 +20,24 @@ constexpr Breach TooLong(long long line, long long bytes) {
   return {Breach::Kind::kLineTooLong, line, bytes, false};
 }
 
+std::string Repeat(const std::string& s, int n) {
+  std::string r;
+  for (int i = 0; i < n; ++i)
+    r += s;
+  return r;
+}
+
+// What bytes break when read whole, which reading their file in two halves must agree with.
+Breach ReadBothWays(const TempDir& dir, const std::string& bytes) {
+  StrList whole, pieces;
+  Status status;
+  WriteBytes(dir / "t.txt", bytes);
+  const Breach breach = DecodeText(bytes, whole);
+  EXPECT_EQ(breach, StreamText(dir / "t.txt", pieces, status));
+  EXPECT_TRUE(status.ok() && whole == pieces);
+  return breach;
+}
+
 // Lines are stored as read: CR LF, a lone CR and a lone LF end one. Rejections: the session's
 // tests.
 TEST(TextReader, LinesAreStoredAsRead) {
@@ -51,27 +69,21 @@ TEST(TextReader, LinesAreStoredAsRead) {
 // The limits hold for the lines as their ends make them, whichever the ends are.
 TEST(TextReader, TheLimitsCountTheLinesEveryLineEndMakes) {
   const std::string line100(100, 'x'), line101(101, 'x');
-  auto repeat = [](const std::string& line, int n) {
-    std::string s;
-    for (int i = 0; i < n; ++i)
-      s += line;
-    return s;
-  };
   const struct {
     const char* name;
     std::string bytes;
     Breach breach;
     long long lines;
   } cases[] = {
-      {"a page of 80-byte LF lines, no line over 100", repeat(std::string(80, 'g') + "\n", 700),
+      {"a page of 80-byte LF lines, no line over 100", Repeat(std::string(80, 'g') + "\n", 700),
        kFine, 700},
       {"100 bytes and LF", line100 + "\n" + line100, kFine, 2},
       {"101 bytes and LF", "a\n" + line101 + "\nb", TooLong(2, 101), 0},
       {"101 bytes after a lone CR", "a\r" + line101, TooLong(2, 101), 0},
-      {"9000 LF lines", repeat("l\n", 9000), kFine, 9000},
-      {"9001 LF lines", repeat("l\n", 9001), kTooMany, 0},
-      {"9000 lines of mixed ends", repeat("l\r\nl\nl\r", 3000), kFine, 9000},
-      {"a 9001st line of mixed ends", repeat("l\r\nl\nl\r", 3000) + "l", kTooMany, 0},
+      {"9000 LF lines", Repeat("l\n", 9000), kFine, 9000},
+      {"9001 LF lines", Repeat("l\n", 9001), kTooMany, 0},
+      {"9000 lines of mixed ends", Repeat("l\r\nl\nl\r", 3000), kFine, 9000},
+      {"a 9001st line of mixed ends", Repeat("l\r\nl\nl\r", 3000) + "l", kTooMany, 0},
   };
   TempDir dir;
   for (const auto& c : cases) {
@@ -117,27 +129,14 @@ TEST(TextReader, AWholeFileSplitInTwoGivesWhatReadingPieceByPieceGives) {
         bytes += std::vector<const char*>{"\r", "\n", "\r\n"}[static_cast<size_t>(pick(3))];
     }
     ASSERT_GT(bytes.size(), 65536U);
-    WriteBytes(dir / "t.txt", bytes);
-    StrList whole, pieces;
-    Status status;
-    const Breach breach = DecodeText(bytes, whole);
-    ASSERT_EQ(breach, StreamText(dir / "t.txt", pieces, status)) << round;
-    ASSERT_TRUE(status.ok());
-    ASSERT_EQ(whole, pieces) << round;
+    ReadBothWays(dir, bytes);
+    ASSERT_FALSE(HasFailure()) << round;
   }
 }
 
 TEST(TextReader, TheCutBetweenTheTwoHalvesMissesNoLineAndNoLimit) {
   TempDir dir;
-  auto both = [&](const std::string& bytes) {
-    StrList whole, pieces;
-    Status status;
-    WriteBytes(dir / "t.txt", bytes);
-    const Breach breach = DecodeText(bytes, whole);
-    EXPECT_EQ(breach, StreamText(dir / "t.txt", pieces, status));
-    EXPECT_TRUE(status.ok() && whole == pieces);
-    return breach;
-  };
+  const auto both = [&](const std::string& bytes) { return ReadBothWays(dir, bytes); };
   const std::string half(70000, 'a');
   // The cut falls on the CR of a CR LF, and its LF opens the second half.
   EXPECT_EQ(both(half + "\r\n" + half), TooLong(1, 70000));
@@ -145,22 +144,16 @@ TEST(TextReader, TheCutBetweenTheTwoHalvesMissesNoLineAndNoLimit) {
   EXPECT_EQ(both(std::string(100, 'a') + "\n" + half + "\n" + std::string(101, 'c')),
             TooLong(2, 70000));
   EXPECT_EQ(both(std::string(70000, 'a') + "\r\n" + std::string(70000, 'b')), TooLong(1, 70000));
-  std::string fine;
-  for (int i = 0; i < 2000; ++i)
-    fine += std::string(60, 'b') + "\r\n";
+  const std::string fine = Repeat(std::string(60, 'b') + "\r\n", 2000);
   EXPECT_EQ(both(fine + "\r\n"), kFine) << "an empty last line";
   // The first half has 9000 lines; the second half's first line is too long, or fine.
   EXPECT_EQ(both(std::string(9000, '\r') + std::string(101, 'x') + "\r" + fine),
             TooLong(9001, 101));
   EXPECT_EQ(both(std::string(9000, '\r') + fine), kTooMany);
   // The second half begins with line 9001, too long: its length is what is wrong.
-  std::string edge;
-  for (int i = 0; i < 9000; ++i)
-    edge += "yyyyyyyy\r\n";  // the 9000th CR stands just past the middle
-  edge += std::string(101, 'x') + "\r\n";
-  for (int i = 0; i < 1449; ++i)
-    edge += std::string(60, 'f') + "\r\n";
-  edge += std::string(49, 'g');
+  // The 9000th CR stands just past the middle.
+  const std::string edge = Repeat("yyyyyyyy\r\n", 9000) + std::string(101, 'x') + "\r\n" +
+                           Repeat(std::string(60, 'f') + "\r\n", 1449) + std::string(49, 'g');
   ASSERT_EQ(edge.size(), 179990U);
   EXPECT_EQ(both(edge), TooLong(9001, 101));
   // A line too long in the second half, after the 9001st line.

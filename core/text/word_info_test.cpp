@@ -1,21 +1,109 @@
-// Tests of word splitting and the words' dictionary results.
+// Tests of the page layout, word splitting and the words' dictionary results.
 #include "core/text/word_info.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <random>
 
 #include "core/base/codepage.h"
 #include "core/base/fixtures_test.h"
 #include "core/base/helpers.h"
 #include "core/dictionary/dictionary.h"
 #include "core/dictionary/lookup.h"
+#include "core/text/layout.h"
 #include "core/text/text_reader.h"
 
 namespace kelmoa {
 namespace {
 
-class WordInfo : public ::testing::Test {
+TEST(WordsInLine, LinesOfEveryLengthSplitAsCharacterByCharacter) {
+  // Lines up to 140 characters (past the two 64-character halves) from letters, apostrophes,
+  // characters next to the letters in the code table, and characters far above them.
+  const std::u16string alphabet = u"aAIbZz' -1.@[`{\u3042\uFF41\u8061\u0141";
+  std::mt19937 rng(7);
+  for (int round = 0; round < 20000; ++round) {
+    std::u16string line(rng() % 141, u' ');
+    for (char16_t& ch : line)
+      ch = alphabet[rng() % alphabet.size()];
+    StrList expected = NewStrList();
+    std::vector<int> expectedCols{0};
+    for (size_t j = 0; j < line.size();) {
+      if (!IsAlphabet(line[j])) {
+        ++j;
+        continue;
+      }
+      size_t e = j + 1;
+      while (e < line.size() && IsWordChr(line[e]))
+        ++e;
+      if (e - j > 1 || line[j] == u'I' || line[j] == u'A' || line[j] == u'a') {
+        expected.push_back(line.substr(j, e - j));
+        expectedCols.push_back(static_cast<int>(j) + 1);
+      }
+      j = e;
+    }
+    StrList words;
+    std::vector<int> cols;
+    GetWordsInLine(line, words, cols);
+    ASSERT_EQ(words, expected) << round;
+    ASSERT_EQ(cols, expectedCols) << round;
+  }
+}
+
+class Layout : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    setting.HalfWidth = 7;
+    setting.FullWidth = 14;
+    setting.CharHeight = 14;
+  }
+  // As the open routine loads a text.
+  void Load(StrList lines) {
+    maxRight = longest = 0;
+    SetNewTextLines(*doc, std::move(lines), setting, maxRight, longest);
+    GetWordListOfText(doc->mTxt, doc->mChrX, doc->words);
+  }
+  SettingInfo setting;
+  std::unique_ptr<TextDocument> doc = std::make_unique<TextDocument>();
+  int maxRight = 0, longest = 0;
+};
+
+TEST_F(Layout, EmptyTextAndControlCharactersInALine) {
+  Load({u""});
+  EXPECT_EQ(maxRight, 0);
+  EXPECT_EQ(doc->words.Count(), 0);
+  // A NUL or another control character stands as a blank: the rest of the line is laid out,
+  // and the character ends the word before it.
+  const std::pair<std::u16string, std::vector<std::u16string>> cases[] = {
+      {std::u16string(u"dog\0cat runs", 12), {u"dog", u"cat", u"runs"}},
+      {std::u16string(u"\0\0ab", 4), {u"ab"}},
+      {u"dog\x01\x1F\x7F"
+       u"cat\tend",
+       {u"dog", u"cat", u"end"}},
+      {std::u16string(u"is\0", 3), {u"is"}},
+      {u"ｶﾀｶﾅ dog", {u"dog"}},  // single-byte katakana is half width
+  };
+  for (const auto& [line, words] : cases) {
+    SCOPED_TRACE(Utf16ToUtf8(line));
+    Load({u"", line});
+    const auto len = static_cast<int>(line.size());
+    EXPECT_EQ(GetLineLen(doc->mChr, 1), len);
+    for (int col = 1; col <= len; ++col) {
+      const char16_t in = line[static_cast<size_t>(col - 1)];
+      EXPECT_EQ(doc->mChr(1, col), in < u' ' || in == u'\x7F' ? u' ' : in) << col;
+    }
+    EXPECT_EQ(doc->mChrX(1, len + 1), TextLeft(setting) + len * setting.HalfWidth);
+    std::vector<std::u16string> found;
+    for (int k = 1; k <= doc->words.Count(); ++k)
+      found.emplace_back(doc->words.Word(k));
+    EXPECT_EQ(found, words);
+  }
+  Load({u"", u"x"});
+  EXPECT_EQ(GetLineLen(doc->mChr, 1), 1) << "a load clears what the previous text left";
+}
+
+// Words marked from the given dictionary's head words.
+class WordInfo : public Layout {
  protected:
   void Run(StrList lines, const std::vector<const char16_t*>& heads) {
     dic = NewStrList();
@@ -24,11 +112,7 @@ class WordInfo : public ::testing::Test {
     doc->mTxt = std::move(lines);
     ClearCharGrid(doc->mChr);
     FillCharGrid(doc->mTxt, doc->mChr);
-    SettingInfo s;
-    s.HalfWidth = 7;
-    s.FullWidth = 14;
-    int right = 0, longest = 0;
-    ComputeCharPositions(doc->mChr, s, doc->LineCount(), doc->mChrX, right, longest);
+    ComputeCharPositions(doc->mChr, setting, doc->LineCount(), doc->mChrX, maxRight, longest);
     MarkKnownWords(*doc, dic, StrList(dic.size()));
   }
   // Index of the first word equal to w.
@@ -40,7 +124,6 @@ class WordInfo : public ::testing::Test {
     return 0;
   }
   StrList dic;
-  std::unique_ptr<TextDocument> doc = std::make_unique<TextDocument>();
 };
 
 // A word broken by a hyphen at a line's end is joined with the next line's first word and
