@@ -82,20 +82,17 @@ TEST(Tool, AddAndDeleteWriteThroughWithBackups) {
   MakeDataFolders(dir.path());
   const std::string dic = dir / "dic/Dic_EJ.txt";
   WriteBytes(dic, Sjis("cat\t猫\r\ndog\t犬\r\n"));
-  ToolRun r = Tool(dir, {"add", dir.path(), "cow", "牛"});
-  EXPECT_EQ(r.code, 0);
-  EXPECT_EQ(r.out, "");
-  EXPECT_EQ(Tool(dir, {"add", dir.path(), "dog", "いぬ"}).code, 0);
-  EXPECT_EQ(Tool(dir, {"delete", dir.path(), "3", "犬"}).code, 0);
+  EXPECT_EQ(Tool(dir, {"add", dir.path(), "cow", "牛"}), (ToolRun{0, "", ""}));
+  EXPECT_EQ(Tool(dir, {"add", dir.path(), "dog", "いぬ"}), (ToolRun{0, "", ""}));
+  EXPECT_EQ(Tool(dir, {"delete", dir.path(), "3", "犬"}), (ToolRun{0, "", ""}));
   const std::string written = Sjis("cat\t猫\r\ncow\t牛\r\ndog\tいぬ\r\n");
   EXPECT_EQ(ReadBytes(dic), written);
   EXPECT_EQ(Backups(dir), 3);
-  r = Tool(dir, {"delete", dir.path(), "9", "x"});
-  EXPECT_EQ(r.code, 2);
-  EXPECT_EQ(r.err, "kelmoa-tool: 辞書にその番号の単語はありません。\n    番号＝9\n");
+  EXPECT_EQ(Tool(dir, {"delete", dir.path(), "9", "x"}),
+            (ToolRun{2, "", "kelmoa-tool: 辞書にその番号の単語はありません。\n    番号＝9\n"}));
   EXPECT_EQ(Tool(dir, {"delete", dir.path(), "two", "x"}).code, 2);
   EXPECT_EQ(Tool(dir, {"add", dir.path(), "ox", "a\tb"}).code, 2);
-  r = Tool(dir, {"add", dir.path(), "smile", "😀"});
+  ToolRun r = Tool(dir, {"add", dir.path(), "smile", "😀"});
   EXPECT_EQ(r.code, 2);
   EXPECT_NE(r.err.find("「😀」(U+1F600)"), std::string::npos) << r.err;
   EXPECT_EQ(ReadBytes(dic), written);
@@ -125,13 +122,13 @@ TEST(Tool, AnnotatePrintsEveryWordWithItsPlaceAndLookup) {
 TEST(Tool, SettingsPrintsWhatStartUpWouldUse) {
   TempDir dir;
   WriteBytes(dir / "k.ini", "[Setting]\r\nfontsize=11.25\r\nLineSpace=7\r\nFormLeft=1200\r\n");
-  const ToolRun r = Tool(dir, {"settings", dir / "k.ini", "--screen-width", "1280"});
-  EXPECT_EQ(r.code, 0);
-  EXPECT_EQ(r.out, "FontSize=11.25\nLineSpace=3\nFormLeft=0\nTextEditor=\n");
-  EXPECT_EQ(r.err,
-            "iniファイルの設定値が範囲外でした。 /     行間：7 / デフォルト値3に設定します。 / \n"
-            "iniファイルの設定値が範囲外でした。 /     フォームLeft：1200 / "
-            "デフォルト値0に設定します。 / \n");
+  EXPECT_EQ(
+      Tool(dir, {"settings", dir / "k.ini", "--screen-width", "1280"}),
+      (ToolRun{
+          0, "FontSize=11.25\nLineSpace=3\nFormLeft=0\nTextEditor=\n",
+          "iniファイルの設定値が範囲外でした。 /     行間：7 / デフォルト値3に設定します。 / \n"
+          "iniファイルの設定値が範囲外でした。 /     フォームLeft：1200 / "
+          "デフォルト値0に設定します。 / \n"}));
   EXPECT_EQ(Tool(dir, {"settings", dir / "k.ini", "--screen-width"}).code, 2);
 }
 
@@ -169,11 +166,11 @@ TEST(Tool, PrepareWritesACopyTheReaderTakesAndReportsWhatChanged) {
                                " caf\xC3\xA9 don\xE2\x80\x99t " + std::string(30, 'b') +
                                "\n\xF0\x9F\x98\x80\n";
   WriteBytes(dir / "in.txt", original);
-  const ToolRun r = Tool(dir, {"prepare", dir / "in.txt", dir / "out.txt", "--width", "71"});
-  EXPECT_EQ(r.code, 0) << r.err;
-  EXPECT_EQ(r.out,
-            "lines wrapped: 1\ncharacters transliterated: 2\ncharacters replaced: 1\n"
-            "parts written: 1\n");
+  EXPECT_EQ(Tool(dir, {"prepare", dir / "in.txt", dir / "out.txt", "--width", "71"}),
+            (ToolRun{0,
+                     "lines wrapped: 1\ncharacters transliterated: 2\ncharacters replaced: 1\n"
+                     "parts written: 1\n",
+                     ""}));
   EXPECT_EQ(ReadBytes(dir / "out.txt"),
             std::string(60, 'a') + " cafe don't\r\n" + std::string(30, 'b') + "\r\n?\r\n");
   EXPECT_EQ(ReadBytes(dir / "in.txt"), original);
@@ -198,7 +195,6 @@ TEST(Tool, PrepareWritesACopyTheReaderTakesAndReportsWhatChanged) {
   EXPECT_EQ(Tool(dir, {"prepare", dir / "gone.txt", dir / "g.txt"}).code, 1);
 }
 
-// Two programs adding at the same moment, round after round: every word added is kept.
 TEST(Tool, TwoAddsAtOnceKeepBothWords) {
   TempDir dir;
   InstallLargeDictionary(dir);
@@ -232,7 +228,6 @@ TEST(Tool, TwoAddsAtOnceKeepBothWords) {
   EXPECT_EQ(Backups(dir), 2 * kRounds);
 }
 
-// A dictionary too large for the memory the tool may use: a message, not an abort.
 TEST(Tool, RunningOutOfMemoryIsAMessageNotACrash) {
 #if defined(__SANITIZE_ADDRESS__)
   GTEST_SKIP() << "AddressSanitizer reserves more address space than the limit allows";

@@ -2,12 +2,12 @@
 #include "core/base/side_by_side.h"
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <stdexcept>
 #include <thread>
+
+#include "core/base/fixtures_test.h"
 
 namespace kelmoa {
 namespace {
@@ -37,12 +37,11 @@ TEST(RunSideBySideTest, BothRunOnTwoThreadsAndEitherExceptionIsPassedOn) {
   EXPECT_THROW(RunSideBySide(
                    true, [] {}, [] { throw std::logic_error("second"); }),
                std::logic_error);
-  try {
-    RunSideBySide(
-        true, [] { throw std::runtime_error("first"); }, [] { throw std::logic_error("second"); });
-    ADD_FAILURE() << "nothing was thrown";
-  } catch (const std::runtime_error&) {
-  }
+  // Both throw: the first one's exception is the one passed on.
+  EXPECT_THROW(RunSideBySide(
+                   true, [] { throw std::runtime_error("first"); },
+                   [] { throw std::logic_error("second"); }),
+               std::runtime_error);
 }
 
 TEST(RunSideBySideTest, AChildMadeByForkStartsAThreadOfItsOwn) {
@@ -53,18 +52,12 @@ TEST(RunSideBySideTest, AChildMadeByForkStartsAThreadOfItsOwn) {
   RunSideBySide(
       true, [] {}, [&] { warm = 1; });
   ASSERT_EQ(warm, 1);
-  const pid_t child = ::fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
+  EXPECT_TRUE(testing::InChild([] {
     int b = 0;
     RunSideBySide(
         true, [] {}, [&] { b = 1; });
-    ::_exit(b == 1 ? 0 : 1);
-  }
-  int status = 0;
-  ASSERT_EQ(::waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 0);
+    return b == 1;
+  }));
 }
 
 }  // namespace
