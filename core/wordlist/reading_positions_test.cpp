@@ -24,6 +24,12 @@ std::unique_ptr<ReadingPositions> OpenIn(const std::string& base) {
   return positions;
 }
 
+// The line a text of that size opens at, or -1 when it cannot be read.
+int FirstLine(ReadingPositions& positions, const std::string& path, long long size) {
+  int line = 0;
+  return positions.FirstLineOf(path, size, line).ok() ? line : -1;
+}
+
 TEST(ReadingPositions, ALineComesBackUnlessTheFileChangedSize) {
   TempDir dir;
   WriteBytes(dir / "a.txt", "a");
@@ -32,16 +38,11 @@ TEST(ReadingPositions, ALineComesBackUnlessTheFileChangedSize) {
     ASSERT_TRUE(positions->Store({dir / "a.txt", 400, 1234}).ok());
   }
   auto positions = OpenIn(dir.path());  // as after a restart
-  int line = 0;
-  ASSERT_TRUE(positions->FirstLineOf(dir / "a.txt", 1234, line).ok());
-  EXPECT_EQ(line, 400);
+  EXPECT_EQ(FirstLine(*positions, dir / "a.txt", 1234), 400);
   // The same file reached through another spelling of its path is the same text.
-  ASSERT_TRUE(positions->FirstLineOf(dir.path() + "/./a.txt", 1234, line).ok());
-  EXPECT_EQ(line, 400);
-  ASSERT_TRUE(positions->FirstLineOf(dir / "a.txt", 1235, line).ok());
-  EXPECT_EQ(line, 1) << "a file whose size changed starts at its top";
-  ASSERT_TRUE(positions->FirstLineOf(dir / "never.txt", 1234, line).ok());
-  EXPECT_EQ(line, 1);
+  EXPECT_EQ(FirstLine(*positions, dir.path() + "/./a.txt", 1234), 400);
+  EXPECT_EQ(FirstLine(*positions, dir / "a.txt", 1235), 1) << "its size changed: from the top";
+  EXPECT_EQ(FirstLine(*positions, dir / "never.txt", 1234), 1);
 }
 
 TEST(ReadingPositions, TheTextLeftLastIsTheNewestOtherThanTheOneShown) {
@@ -78,11 +79,8 @@ TEST(ReadingPositions, TwoWindowsOnOneBaseBothStore) {
   one.join();
   two.join();
   for (int i = 1; i <= kEach; ++i) {
-    int line = 0;
-    ASSERT_TRUE(first->FirstLineOf(dir / ("two-" + std::to_string(i)), i, line).ok());
-    EXPECT_EQ(line, i);
-    ASSERT_TRUE(second->FirstLineOf(dir / ("one-" + std::to_string(i)), i, line).ok());
-    EXPECT_EQ(line, i);
+    EXPECT_EQ(FirstLine(*first, dir / ("two-" + std::to_string(i)), i), i);
+    EXPECT_EQ(FirstLine(*second, dir / ("one-" + std::to_string(i)), i), i);
   }
 }
 
@@ -99,16 +97,15 @@ TEST(ReadingPositions, AnOlderWordListIsUpgradedWithItsWords) {
   }
   sqlite3* db = nullptr;  // back to the schema before positions
   ASSERT_EQ(sqlite3_open((dir / "wordlist/wordlist.sqlite").c_str(), &db), SQLITE_OK);
-  ASSERT_EQ(sqlite3_exec(db, "DROP TABLE reading_positions; PRAGMA user_version = 1;", nullptr,
-                         nullptr, nullptr),
-            SQLITE_OK);
+  const int done = sqlite3_exec(db, "DROP TABLE reading_positions; PRAGMA user_version = 1;",
+                                nullptr, nullptr, nullptr);
   sqlite3_close(db);
+  ASSERT_EQ(done, SQLITE_OK);
   auto positions = OpenIn(dir.path());
   ASSERT_TRUE(positions->Store({dir / "a.txt", 7, 1}).ok());
   std::unique_ptr<WordList> list;
-  ASSERT_TRUE(WordList::Open(dir.path(), list).ok());
   std::vector<WordEntry> entries;
-  ASSERT_TRUE(list->Entries(entries).ok());
+  ASSERT_TRUE(WordList::Open(dir.path(), list).ok() && list->Entries(entries).ok());
   ASSERT_EQ(entries.size(), 1U);
   EXPECT_EQ(entries[0].word, u"dog");
 }

@@ -36,19 +36,15 @@ TEST(WordCapture, ContextTakesTheLinesTheSentenceRunsAcross) {
     StrList lines = NewStrList();
     std::u16string before, after;
     int line = 0;
-    for (std::u16string rest = U16(text);;) {
-      std::u16string l = rest.substr(0, rest.find(u'|'));
-      const char16_t mark = l.empty() ? u' ' : l[0];
-      if (mark == u'*' || mark == u'+')
-        l.erase(0, 1);
+    const std::u16string all = U16(text);
+    for (const std::u16string_view part : SplitAt(all, u'|')) {
+      const char16_t mark = part.empty() ? u' ' : part[0];
+      const std::u16string l(mark == u'*' || mark == u'+' ? part.substr(1) : part);
       if (mark == u'*')
         line = static_cast<int>(lines.size());
       else if (mark == u'+')
         (line == 0 ? before : after) = l;
       lines.push_back(l);
-      if (rest.find(u'|') == std::u16string::npos)
-        break;
-      rest.erase(0, rest.find(u'|') + 1);
     }
     const std::u16string& wordLine = lines[static_cast<size_t>(line)];
     const int column = static_cast<int>(wordLine.find(u"ungry"));  // 1-based: at the h

@@ -10,6 +10,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <tuple>
 
 #include "core/base/codepage.h"
 #include "core/base/fixtures_test.h"
@@ -62,6 +63,15 @@ std::string SqlText(const std::string& path, const char* sql) {
   sqlite3_finalize(st);
   sqlite3_close(db);
   return out;
+}
+
+// Runs sql on the database at path, made if missing; returns the file's bytes.
+std::string SqlExec(const std::string& path, const char* sql) {
+  sqlite3* db = nullptr;
+  sqlite3_open(path.c_str(), &db);
+  EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sql;
+  sqlite3_close(db);
+  return ReadBytes(path);
 }
 
 TEST(WordList, RepeatsRaiseTheCountAndKeepTheEarliestAndNewestContexts) {
@@ -123,22 +133,16 @@ TEST(WordList, AKilledWriterLeavesEveryCommittedWord) {
   TempDir dir;
   int pipeFds[2];
   ASSERT_EQ(::pipe(pipeFds), 0);
-  const auto writer = [&dir, &pipeFds] {
+  const pid_t pid = ::fork();
+  if (pid == 0) {  // adds words and says each one committed, until it is killed
     ::close(pipeFds[0]);
     std::unique_ptr<WordList> list;
-    if (!WordList::Open(dir.path(), list).ok())
-      return false;
-    for (int i = 0;; ++i) {
-      if (!list->Add(Capture("word" + std::to_string(i), i)).ok())
-        return false;
-      const char done = 'x';
-      if (::write(pipeFds[1], &done, 1) != 1)
-        return false;
-    }
-  };
-  const pid_t pid = ::fork();
-  if (pid == 0)
-    ::_exit(writer() ? 0 : 1);
+    bool ok = WordList::Open(dir.path(), list).ok();
+    for (int i = 0; ok; ++i)
+      ok = list->Add(Capture("word" + std::to_string(i), i)).ok() &&
+           ::write(pipeFds[1], "x", 1) == 1;
+    ::_exit(1);
+  }
   ::close(pipeFds[1]);
   // Killed at once after 40 words are committed, most likely amid the next one.
   int committed = 0;
@@ -156,11 +160,8 @@ TEST(WordList, AKilledWriterLeavesEveryCommittedWord) {
   ASSERT_TRUE(list);
   const auto entries = EntriesOf(*list);
   EXPECT_GE(entries.size(), 40u);
-  for (const WordEntry& e : entries) {
-    EXPECT_EQ(e.count, 1);
-    EXPECT_EQ(e.contexts.size(), 1u);
-    EXPECT_EQ(e.meanings.size(), 2u);
-  }
+  for (const WordEntry& e : entries)
+    EXPECT_EQ(std::tuple(e.count, e.contexts.size(), e.meanings.size()), std::tuple(1, 1u, 2u));
   EXPECT_EQ(SqlText(list->path(), "PRAGMA integrity_check"), "ok");
   EXPECT_TRUE(list->Add(Capture("after", 1)).ok());
 }
@@ -181,26 +182,6 @@ TEST(WordList, AFileThatIsNoWordListIsReportedAndLeftAsItIs) {
   TempDir dir;
   const std::string good = GoodDatabase(dir);
   ASSERT_GT(good.size(), 8192u);
-  std::string otherProgram;
-  {
-    const std::string path = dir / "other.sqlite";
-    sqlite3* db = nullptr;
-    sqlite3_open(path.c_str(), &db);
-    sqlite3_exec(db, "CREATE TABLE notes (t TEXT); INSERT INTO notes VALUES ('x');", nullptr,
-                 nullptr, nullptr);
-    sqlite3_close(db);
-    otherProgram = ReadBytes(path);
-  }
-  std::string otherVersionOne;  // another program's tables at user_version 1, and no id
-  {
-    const std::string path = dir / "other1.sqlite";
-    sqlite3* db = nullptr;
-    sqlite3_open(path.c_str(), &db);
-    sqlite3_exec(db, "CREATE TABLE words (w TEXT); PRAGMA user_version = 1;", nullptr, nullptr,
-                 nullptr);
-    sqlite3_close(db);
-    otherVersionOne = ReadBytes(path);
-  }
   std::string otherId = good;
   otherId[71] = 1;  // application_id, big-endian at offset 68
   std::string newer = good;
@@ -220,8 +201,13 @@ TEST(WordList, AFileThatIsNoWordListIsReportedAndLeftAsItIs) {
       {"header only", good.substr(0, 100), "壊れている"},
       {"cut short", good.substr(0, good.size() / 2 + 50), "壊れている"},
       {"damaged pages", badPage, "壊れている"},
-      {"another program's", otherProgram, "単語帳ではない"},
-      {"another program's at version 1", otherVersionOne, "単語帳ではない"},
+      {"another program's",
+       SqlExec(dir / "other.sqlite", "CREATE TABLE notes (t TEXT); INSERT INTO notes VALUES (1);"),
+       "単語帳ではない"},
+      // another program's tables at user_version 1, and no id
+      {"another program's at version 1",
+       SqlExec(dir / "other1.sqlite", "CREATE TABLE words (w TEXT); PRAGMA user_version = 1;"),
+       "単語帳ではない"},
       {"another application's id", otherId, "単語帳ではない"},
       {"a newer version", newer, "新しい版"},
   };
@@ -345,10 +331,7 @@ TEST(WordList, AnEarlierListGetsTheIdWithItsNextChange) {
   TempDir dir;
   const std::string path = WordListPath(dir.path());
   OpenIn(dir.path());
-  sqlite3* db = nullptr;
-  sqlite3_open(path.c_str(), &db);
-  sqlite3_exec(db, "PRAGMA application_id = 0", nullptr, nullptr, nullptr);
-  sqlite3_close(db);
+  SqlExec(path, "PRAGMA application_id = 0");
   auto list = OpenIn(dir.path());
   EntriesOf(*list);
   EXPECT_EQ(SqlText(path, "PRAGMA application_id"), "0");
