@@ -30,7 +30,6 @@ std::string InstallLargeDictionary(const TempDir& dir) {
   return content;
 }
 
-// What each reading command prints and the code it ends with, for good and bad arguments.
 TEST(Tool, EachCommandPrintsItsResultOrEndsWithItsCode) {
   TempDir dir;
   WriteBytes(dir / "a.txt", "plain");
@@ -132,8 +131,7 @@ TEST(Tool, SettingsPrintsWhatStartUpWouldUse) {
   EXPECT_EQ(Tool(dir, {"settings", dir / "k.ini", "--screen-width"}).code, 2);
 }
 
-// Kills `add` at random moments: the dictionary file is always the old or the new one in
-// full, and every backup is a complete earlier version.
+// The dictionary is always the old or the new one in full; every backup is an earlier version.
 TEST(Tool, KillingAnAddAtAnyMomentNeverLeavesAPartialDictionary) {
   TempDir dir;
   std::set<std::string> versions{InstallLargeDictionary(dir)};

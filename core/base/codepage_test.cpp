@@ -38,8 +38,6 @@ TEST(Codepage, EveryCodeUnitEncodesAsIconvEncodesIt) {
   EXPECT_EQ(appended.size(), allExpected.size() + 1);
 }
 
-// The first byte that starts no character is where a broken file gets reported, and the
-// first character CP932 cannot hold is the one a refusal names.
 TEST(Codepage, FirstBadByteAndFirstCharacterCp932CannotHold) {
   struct Bytes {
     std::string bytes;

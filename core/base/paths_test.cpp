@@ -64,8 +64,7 @@ TEST(Paths, BackupNamesCarryTheTimeOfTheChangeAndTheCopyOfItsSecond) {
   }
 }
 
-// Only a killed change leaves temporary files; a change removes those of the dictionary and of
-// its backups, and never a file of the user's that merely looks alike.
+// A change removes these leftovers, and never a file of the user's that merely looks alike.
 TEST(Paths, LeftoversOfKilledChangesAreToldByTheirNames) {
   const struct {
     const char* name;

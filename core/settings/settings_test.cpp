@@ -84,7 +84,6 @@ TEST(SettingsRead, AnEditorPathIsCutTo99Bytes) {
   EXPECT_EQ(GetIniValue(dir / "k.ini", u"setting", u"texteditor", u"").size(), 99u);
 }
 
-// The hover check box has a key of its own, written once it was turned on and kept after.
 TEST(SettingsWrite, HoverAddsWordIsWrittenOnceTurnedOnAndReadBack) {
   TempDir dir;
   SettingInfo s;
@@ -113,9 +112,8 @@ TEST(SettingsWrite, AWindowPlaceComesBackAndAMangledOneIsIgnored) {
   }
 }
 
-// A fresh file gets the four keys. Lines of other programs go back byte for byte, whatever their
-// code and line ends: bytes CP932 cannot decode, UTF-8, lone CR and LF, and a last line without
-// an end.
+// A fresh file gets the four keys; other programs' lines go back byte for byte: bytes CP932
+// cannot decode, UTF-8, lone CR and LF, and a last line without an end.
 TEST(SettingsWrite, OnlyTheFourKeysChangeEveryOtherByteStays) {
   struct Case {
     const char* name;

@@ -63,8 +63,7 @@ TEST(ReadingPositions, TheTextLeftLastIsTheNewestOtherThanTheOneShown) {
   EXPECT_EQ(last.path, dir / "b.txt");
 }
 
-// Two windows on one folder store at the same moment, each through its own connection: every
-// position is kept, and each sees the other's.
+// At the same moment, each through its own connection: each sees the other's positions.
 TEST(ReadingPositions, TwoWindowsOnOneBaseBothStore) {
   TempDir dir;
   auto first = OpenIn(dir.path());
@@ -84,7 +83,6 @@ TEST(ReadingPositions, TwoWindowsOnOneBaseBothStore) {
   }
 }
 
-// A word list made before positions were kept gains their table and keeps its words.
 TEST(ReadingPositions, AnOlderWordListIsUpgradedWithItsWords) {
   TempDir dir;
   {

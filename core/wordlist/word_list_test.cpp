@@ -104,11 +104,8 @@ TEST(WordList, RepeatsRaiseTheCountAndKeepTheEarliestAndNewestContexts) {
   EXPECT_EQ(e.firstAdded, Capture("x", 1).context.added);
   EXPECT_EQ(e.lastAdded, Capture("x", 6).context.added);
   // Newest first: the three newest, then the first ever.
-  std::vector<int> lines;
-  for (const WordContext& c : e.contexts)
-    lines.push_back(c.lineNumber);
-  EXPECT_EQ(lines, (std::vector<int>{6, 5, 4, 1}));
-  EXPECT_EQ(e.contexts[0], Capture("hungry", 6).context);
+  EXPECT_EQ(e.contexts, (std::vector{Capture("hungry", 6).context, Capture("Hungry", 5).context,
+                                     Capture("hungry", 4).context, Capture("Hungry", 1).context}));
   // A listing reads the newest place alone; the sentences come by the word, in any case.
   std::vector<WordEntry> listed;
   ASSERT_TRUE(list->Entries(listed, ContextsRead::kNewestPlace).ok());
@@ -239,9 +236,8 @@ TEST(WordList, AFileThatIsNoWordListIsReportedAndLeftAsItIs) {
   }
 }
 
-// The database moved away (as the README suggests for a damaged one), or its folder deleted,
-// under an open list: the next word starts a new list, once said with where the old one went,
-// and every word added before is in the old one.
+// Moved away (as the README suggests for a damaged one) or deleted under an open list: the
+// restart is said once, with where the old list went.
 TEST(WordList, AChangeAfterTheDatabaseMovedOrVanishedGoesToANewList) {
   using Away = std::function<std::string(const TempDir&)>;
   const Away moved = [](const TempDir& dir) {
@@ -278,9 +274,8 @@ TEST(WordList, AChangeAfterTheDatabaseMovedOrVanishedGoesToANewList) {
   }
 }
 
-// Reading makes, switches and writes nothing: a list in a folder that cannot be written and a
-// write-protected list are read as they are; neither is changed, and a -shm that a write-
-// protected list left behind is named when it stands in the way.
+// A list in a folder that cannot be written and a write-protected list are read as they are,
+// and a -shm that a write-protected list left behind is named when it stands in the way.
 TEST(WordList, ReadingWritesNothing) {
   TempDir dir;
   ::chmod(dir.path().c_str(), 0777);
@@ -325,8 +320,7 @@ TEST(WordList, ReadingWritesNothing) {
   }));
 }
 
-// A list made before the application id was written has none: it is read as it is, and gets
-// the id with its next change.
+// A list made before the application id was written has none, and is read as it is.
 TEST(WordList, AnEarlierListGetsTheIdWithItsNextChange) {
   TempDir dir;
   const std::string path = WordListPath(dir.path());
