@@ -21,11 +21,12 @@ int Backups(const TempDir& dir) {
 }
 
 // An installed folder whose dictionary is large enough that writing it takes a while.
-std::string InstallLargeDictionary(const TempDir& dir) {
+std::string InstallLargeDictionary(const TempDir& dir, size_t bytes = 300000,
+                                   const std::string& meaning = "x") {
   MakeDataFolders(dir.path());
   std::string content;
-  for (int i = 0; i < 20000; ++i)
-    content += "word" + std::to_string(100000 + i) + "\tx\r\n";
+  for (int i = 0; content.size() < bytes; ++i)
+    content += "word" + std::to_string(1000000 + i) + "\t" + meaning + "\r\n";
   WriteBytes(dir / "dic/Dic_EJ.txt", content);
   return content;
 }
@@ -150,11 +151,9 @@ TEST(Tool, KillingAnAddAtAnyMomentNeverLeavesAPartialDictionary) {
       EXPECT_EQ(after.size(), before.size() + word.size() + 4) << "round " << round;
       versions.insert(after);
     }
-    for (const std::string& name : FileNames(dir / "dic_backup")) {
-      if (name[0] != '.') {  // else a copy not yet under its name
-        EXPECT_TRUE(versions.count(ReadBytes(dir / ("dic_backup/" + name)))) << name;
-      }
-    }
+    for (const std::string& name : FileNames(dir / "dic_backup"))  // '.': not yet renamed
+      EXPECT_TRUE(name[0] == '.' || versions.count(ReadBytes(dir / ("dic_backup/" + name))))
+          << name;
   }
 }
 
@@ -201,11 +200,8 @@ TEST(Tool, TwoAddsAtOnceKeepBothWords) {
     return "pair" + std::to_string(round) + "side" + static_cast<char>('a' + side);
   };
   for (int round = 0; round < kRounds; ++round) {
-    pid_t pids[2];
-    for (int side = 0; side < 2; ++side) {
-      pids[side] =
-          StartTool(dir, {"add", dir.path(), word(round, side), "語"}, std::to_string(side));
-    }
+    const pid_t pids[] = {StartTool(dir, {"add", dir.path(), word(round, 0), "語"}, "0"),
+                          StartTool(dir, {"add", dir.path(), word(round, 1), "語"}, "1")};
     for (int side = 0; side < 2; ++side) {
       const ToolRun r = FinishTool(dir, pids[side], std::to_string(side));
       ASSERT_EQ(r.code, 0) << "round " << round << ": " << r.err;
@@ -231,12 +227,7 @@ TEST(Tool, RunningOutOfMemoryIsAMessageNotACrash) {
   GTEST_SKIP() << "AddressSanitizer reserves more address space than the limit allows";
 #endif
   TempDir dir;
-  MakeDataFolders(dir.path());
-  std::string content;
-  content.reserve(48 << 20);
-  for (int i = 0; content.size() < (48u << 20); ++i)
-    content += "w" + std::to_string(1000000 + i) + "\t" + std::string(40, 'x') + "\r\n";
-  WriteBytes(dir / "dic/Dic_EJ.txt", content);
+  const std::string content = InstallLargeDictionary(dir, 48u << 20, std::string(40, 'x'));
   for (const std::vector<std::string>& args :
        {std::vector<std::string>{"entries", dir / "dic/Dic_EJ.txt"},
         {"add", dir.path(), "zebra", "しまうま"}}) {

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <stdexcept>
 #include <thread>
+#include <tuple>
 
 #include "core/base/fixtures_test.h"
 
@@ -19,9 +20,7 @@ TEST(RunSideBySideTest, BothRunOnTwoThreadsAndEitherExceptionIsPassedOn) {
     RunSideBySide(
         true, [&] { a = round, firstOn = std::this_thread::get_id(); },
         [&] { b = round + 1, secondOn = std::this_thread::get_id(); });
-    ASSERT_EQ(a, round);
-    ASSERT_EQ(b, round + 1);
-    ASSERT_EQ(firstOn, std::this_thread::get_id());
+    ASSERT_EQ(std::tuple(a, b, firstOn), std::tuple(round, round + 1, std::this_thread::get_id()));
     ASSERT_NE(secondOn, firstOn);
   }
   // The second is done before an exception of the first leaves: it may use the caller's data.
