@@ -53,25 +53,19 @@ std::vector<WordEntry> EntriesOf(WordList& list) {
   return entries;
 }
 
-std::string SqlText(const std::string& path, const char* sql) {
-  sqlite3* db = nullptr;
-  sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-  sqlite3_stmt* st = nullptr;
-  std::string out;
-  if (sqlite3_prepare_v2(db, sql, -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
-    out = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
-  sqlite3_finalize(st);
-  sqlite3_close(db);
-  return out;
-}
-
-// Runs sql on the database at path, made if missing; returns the file's bytes.
-std::string SqlExec(const std::string& path, const char* sql) {
+// Runs sql on the database at path, made if missing; the first value it gives, if any.
+std::string Sql(const std::string& path, const char* sql) {
   sqlite3* db = nullptr;
   sqlite3_open(path.c_str(), &db);
-  EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sql;
+  std::string first;
+  const auto keepFirst = [](void* out, int, char** values, char**) {
+    if (static_cast<std::string*>(out)->empty() && values[0] != nullptr)
+      *static_cast<std::string*>(out) = values[0];
+    return 0;
+  };
+  EXPECT_EQ(sqlite3_exec(db, sql, keepFirst, &first, nullptr), SQLITE_OK) << sql;
   sqlite3_close(db);
-  return ReadBytes(path);
+  return first;
 }
 
 TEST(WordList, RepeatsRaiseTheCountAndKeepTheEarliestAndNewestContexts) {
@@ -81,8 +75,8 @@ TEST(WordList, RepeatsRaiseTheCountAndKeepTheEarliestAndNewestContexts) {
   WriteBytes(WordListPath(dir.path()), "");
   auto list = OpenIn(dir.path());
   ASSERT_TRUE(list);
-  EXPECT_EQ(SqlText(list->path(), "PRAGMA user_version"), std::to_string(kWordListSchemaVersion));
-  EXPECT_EQ(SqlText(list->path(), "PRAGMA journal_mode"), "wal");
+  EXPECT_EQ(Sql(list->path(), "PRAGMA user_version"), std::to_string(kWordListSchemaVersion));
+  EXPECT_EQ(Sql(list->path(), "PRAGMA journal_mode"), "wal");
   int count = 0;
   for (int i = 1; i <= 6; ++i) {
     // Any case is the same word; the newest form and meanings are kept.
@@ -123,7 +117,7 @@ TEST(WordList, RepeatsRaiseTheCountAndKeepTheEarliestAndNewestContexts) {
   ASSERT_TRUE(list->Remove(u"nothing").ok());
   ASSERT_TRUE(list->RemoveAll().ok());
   EXPECT_TRUE(EntriesOf(*list).empty());
-  EXPECT_EQ(SqlText(list->path(), "SELECT count(*) FROM contexts"), "0");
+  EXPECT_EQ(Sql(list->path(), "SELECT count(*) FROM contexts"), "0");
 }
 
 TEST(WordList, AKilledWriterLeavesEveryCommittedWord) {
@@ -159,7 +153,7 @@ TEST(WordList, AKilledWriterLeavesEveryCommittedWord) {
   EXPECT_GE(entries.size(), 40u);
   for (const WordEntry& e : entries)
     EXPECT_EQ(std::tuple(e.count, e.contexts.size(), e.meanings.size()), std::tuple(1, 1u, 2u));
-  EXPECT_EQ(SqlText(list->path(), "PRAGMA integrity_check"), "ok");
+  EXPECT_EQ(Sql(list->path(), "PRAGMA integrity_check"), "ok");
   EXPECT_TRUE(list->Add(Capture("after", 1)).ok());
 }
 
@@ -179,6 +173,11 @@ TEST(WordList, AFileThatIsNoWordListIsReportedAndLeftAsItIs) {
   TempDir dir;
   const std::string good = GoodDatabase(dir);
   ASSERT_GT(good.size(), 8192u);
+  Sql(dir / "other.sqlite", "CREATE TABLE notes (t TEXT); INSERT INTO notes VALUES ('x');");
+  const std::string otherProgram = ReadBytes(dir / "other.sqlite");
+  // Another program's tables at user_version 1, and no id.
+  Sql(dir / "other1.sqlite", "CREATE TABLE words (w TEXT); PRAGMA user_version = 1;");
+  const std::string otherVersionOne = ReadBytes(dir / "other1.sqlite");
   std::string otherId = good;
   otherId[71] = 1;  // application_id, big-endian at offset 68
   std::string newer = good;
@@ -198,13 +197,8 @@ TEST(WordList, AFileThatIsNoWordListIsReportedAndLeftAsItIs) {
       {"header only", good.substr(0, 100), "壊れている"},
       {"cut short", good.substr(0, good.size() / 2 + 50), "壊れている"},
       {"damaged pages", badPage, "壊れている"},
-      {"another program's",
-       SqlExec(dir / "other.sqlite", "CREATE TABLE notes (t TEXT); INSERT INTO notes VALUES (1);"),
-       "単語帳ではない"},
-      // another program's tables at user_version 1, and no id
-      {"another program's at version 1",
-       SqlExec(dir / "other1.sqlite", "CREATE TABLE words (w TEXT); PRAGMA user_version = 1;"),
-       "単語帳ではない"},
+      {"another program's", otherProgram, "単語帳ではない"},
+      {"another program's at version 1", otherVersionOne, "単語帳ではない"},
       {"another application's id", otherId, "単語帳ではない"},
       {"a newer version", newer, "新しい版"},
   };
@@ -325,12 +319,12 @@ TEST(WordList, AnEarlierListGetsTheIdWithItsNextChange) {
   TempDir dir;
   const std::string path = WordListPath(dir.path());
   OpenIn(dir.path());
-  SqlExec(path, "PRAGMA application_id = 0");
+  Sql(path, "PRAGMA application_id = 0");
   auto list = OpenIn(dir.path());
   EntriesOf(*list);
-  EXPECT_EQ(SqlText(path, "PRAGMA application_id"), "0");
+  EXPECT_EQ(Sql(path, "PRAGMA application_id"), "0");
   ASSERT_TRUE(list->Add(Capture("apple", 1)).ok());
-  EXPECT_EQ(SqlText(path, "PRAGMA application_id"), std::to_string(kWordListApplicationId));
+  EXPECT_EQ(Sql(path, "PRAGMA application_id"), std::to_string(kWordListApplicationId));
 }
 
 }  // namespace
