@@ -56,10 +56,8 @@ std::string RandomFile(std::mt19937& rng) {
   std::uniform_int_distribution<int> len(0, 40), pick(0, static_cast<int>(kAlphabet.size()) - 1),
       any(0, 255), mode(0, 9);
   std::string f;
-  const int n = len(rng);
-  for (int i = 0; i < n; ++i) {
+  for (int i = 0, n = len(rng); i < n; ++i)
     f += mode(rng) == 0 ? static_cast<char>(any(rng)) : kAlphabet[static_cast<size_t>(pick(rng))];
-  }
   return f;
 }
 

@@ -33,10 +33,7 @@ int FirstLine(ReadingPositions& positions, const std::string& path, long long si
 TEST(ReadingPositions, ALineComesBackUnlessTheFileChangedSize) {
   TempDir dir;
   WriteBytes(dir / "a.txt", "a");
-  {
-    auto positions = OpenIn(dir.path());
-    ASSERT_TRUE(positions->Store({dir / "a.txt", 400, 1234}).ok());
-  }
+  ASSERT_TRUE(OpenIn(dir.path())->Store({dir / "a.txt", 400, 1234}).ok());
   auto positions = OpenIn(dir.path());  // as after a restart
   EXPECT_EQ(FirstLine(*positions, dir / "a.txt", 1234), 400);
   // The same file reached through another spelling of its path is the same text.
@@ -85,23 +82,19 @@ TEST(ReadingPositions, TwoWindowsOnOneBaseBothStore) {
 
 TEST(ReadingPositions, AnOlderWordListIsUpgradedWithItsWords) {
   TempDir dir;
-  {
-    std::unique_ptr<WordList> list;
-    ASSERT_TRUE(WordList::Open(dir.path(), list).ok());
-    WordCapture dog;
-    dog.word = u"dog";
-    dog.context.added = "2026-01-01T00:00:00Z";
-    ASSERT_TRUE(list->Add(dog).ok());
-  }
+  WordCapture dog;
+  dog.word = u"dog";
+  dog.context.added = "2026-01-01T00:00:00Z";
+  std::unique_ptr<WordList> list;
+  ASSERT_TRUE(WordList::Open(dir.path(), list).ok() && list->Add(dog).ok());
+  list.reset();
   sqlite3* db = nullptr;  // back to the schema before positions
   ASSERT_EQ(sqlite3_open((dir / "wordlist/wordlist.sqlite").c_str(), &db), SQLITE_OK);
   const int done = sqlite3_exec(db, "DROP TABLE reading_positions; PRAGMA user_version = 1;",
                                 nullptr, nullptr, nullptr);
   sqlite3_close(db);
   ASSERT_EQ(done, SQLITE_OK);
-  auto positions = OpenIn(dir.path());
-  ASSERT_TRUE(positions->Store({dir / "a.txt", 7, 1}).ok());
-  std::unique_ptr<WordList> list;
+  ASSERT_TRUE(OpenIn(dir.path())->Store({dir / "a.txt", 7, 1}).ok());
   std::vector<WordEntry> entries;
   ASSERT_TRUE(WordList::Open(dir.path(), list).ok() && list->Entries(entries).ok());
   ASSERT_EQ(entries.size(), 1U);

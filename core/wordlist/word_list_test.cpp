@@ -161,11 +161,10 @@ TEST(WordList, AKilledWriterLeavesEveryCommittedWord) {
 std::string GoodDatabase(const TempDir& dir) {
   const std::string base = dir / "good";
   std::filesystem::create_directory(base);
-  {
-    auto list = OpenIn(base);
-    for (int i = 0; i < 200; ++i)
-      EXPECT_TRUE(list->Add(Capture("word" + std::to_string(i), i, std::string(300, 'm'))).ok());
-  }
+  auto list = OpenIn(base);
+  for (int i = 0; i < 200; ++i)
+    EXPECT_TRUE(list->Add(Capture("word" + std::to_string(i), i, std::string(300, 'm'))).ok());
+  list.reset();
   return ReadBytes(WordListPath(base));
 }
 
@@ -274,10 +273,7 @@ TEST(WordList, ReadingWritesNothing) {
   TempDir dir;
   ::chmod(dir.path().c_str(), 0777);
   const std::string path = WordListPath(dir.path());
-  {
-    auto list = OpenIn(dir.path());
-    ASSERT_TRUE(list->Add(Capture("apple", 1)).ok());
-  }
+  ASSERT_TRUE(OpenIn(dir.path())->Add(Capture("apple", 1)).ok());
   const std::string bytes = ReadBytes(path);
   // Read, and opened to be changed (as the window does), it shows and refuses the change.
   const auto readsAsItIs = [&] {
