@@ -1,7 +1,5 @@
-// Load, write, load gives the same entries: the same head words with the same meanings (a
-// reload sorts the meanings of a head word). Characters CP932 cannot hold, such as the
-// replacement for a byte that started no character, are written as "?", so the expected
-// entries are the loaded ones with that done to them. Head words stay unique and ascending,
+// Load, write, load gives the same head words with the same meanings (a reload sorts a head
+// word's meanings), what CP932 cannot hold written as "?". Head words stay unique and ascending,
 // and a written dictionary is written back unchanged.
 #include <algorithm>
 #include <cstdint>

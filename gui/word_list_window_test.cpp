@@ -28,8 +28,7 @@ namespace kelmoa {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::ReadBytes;
-using testing::WriteBytes;
+using namespace testing;  // the shared fixtures
 
 // Stands in for the main window: keeps the words it was asked to show.
 class ShownWords : public WordInText {

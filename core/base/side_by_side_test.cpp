@@ -47,10 +47,8 @@ TEST(RunSideBySideTest, AChildMadeByForkStartsAThreadOfItsOwn) {
 #if defined(__SANITIZE_THREAD__)
   GTEST_SKIP() << "ThreadSanitizer cannot start threads in a child of a threaded process";
 #endif
-  int warm = 0;
   RunSideBySide(
-      true, [] {}, [&] { warm = 1; });
-  ASSERT_EQ(warm, 1);
+      true, [] {}, [] {});  // the side thread runs before the fork
   EXPECT_TRUE(testing::InChild([] {
     int b = 0;
     RunSideBySide(

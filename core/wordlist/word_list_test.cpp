@@ -21,9 +21,7 @@
 namespace kelmoa {
 namespace {
 
-using testing::ReadBytes;
-using testing::TempDir;
-using testing::WriteBytes;
+using namespace testing;  // the shared fixtures
 
 WordCapture Capture(const std::string& word, int lineNumber, const std::string& meaning = "意味") {
   WordCapture c;
