@@ -64,10 +64,7 @@ class WordListWindowTest : public QObject {
     return *mWindow;
   }
   void Add(const std::string& word, const std::string& meaning, int line = 1) {
-    WordCapture c;
-    c.word = U16(word);
-    c.headWords = {c.word};
-    c.meanings = {U16(meaning)};
+    WordCapture c{U16(word), {U16(word)}, {U16(meaning)}, {}};
     c.context.line = U16("a " + word + " here");
     c.context.column = 3;
     c.context.length = static_cast<int>(word.size());

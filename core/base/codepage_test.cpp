@@ -16,11 +16,8 @@ TEST(Codepage, EveryCodeUnitEncodesAsIconvEncodesIt) {
   std::string allExpected;
   for (uint32_t u = 0; u < 65536; ++u) {
     char16_t unit = static_cast<char16_t>(u);
-    char* in = reinterpret_cast<char*>(&unit);
-    size_t inLeft = 2;
-    char out[8];
-    char* pout = out;
-    size_t outLeft = sizeof out;
+    char out[8], *in = reinterpret_cast<char*>(&unit), *pout = out;
+    size_t inLeft = 2, outLeft = sizeof out;
     iconv(cd, nullptr, nullptr, nullptr, nullptr);
     const bool ok = iconv(cd, &in, &inLeft, &pout, &outLeft) != static_cast<size_t>(-1);
     const std::string expected = ok ? std::string(out, sizeof out - outLeft) : "?";

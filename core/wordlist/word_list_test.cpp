@@ -24,10 +24,7 @@ namespace {
 using namespace testing;  // the shared fixtures
 
 WordCapture Capture(const std::string& word, int lineNumber, const std::string& meaning = "意味") {
-  WordCapture c;
-  c.word = U16(word);
-  c.headWords = {LowerAscii(c.word)};
-  c.meanings = {U16(meaning), u"second line"};
+  WordCapture c{U16(word), {LowerAscii(U16(word))}, {U16(meaning), u"second line"}, {}};
   c.context.line = U16("the " + word + " here");
   c.context.column = 5;
   c.context.length = static_cast<int>(word.size());
