@@ -2,8 +2,6 @@
 // check that ends the run when a property fails.
 #pragma once
 
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>

@@ -56,11 +56,10 @@ class WordListWindowTest : public QObject {
   std::unique_ptr<WordListWindow> mWindow;
   int mSecond = 0;  // the captures' times, a second apart
 
-  std::string IniPath() const { return mDir / "bin/Kelmoa.ini"; }
   WordListWindow& Start() {
     mWindow.reset();
     mWindow = std::make_unique<WordListWindow>(
-        *mStore, mShown, *mDialog, IniPath(), [](const Status&) {}, nullptr);
+        *mStore, mShown, *mDialog, mDir / "bin/Kelmoa.ini", [](const Status&) {}, nullptr);
     return *mWindow;
   }
   void Add(const std::string& word, const std::string& meaning, int line = 1) {

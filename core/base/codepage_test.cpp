@@ -36,19 +36,15 @@ TEST(Codepage, EveryCodeUnitEncodesAsIconvEncodesIt) {
 }
 
 TEST(Codepage, FirstBadByteAndFirstCharacterCp932CannotHold) {
-  struct Bytes {
-    std::string bytes;
-    size_t firstBad;
-  };
-  for (const Bytes& c : std::vector<Bytes>{{"plain", std::string::npos},
-                                           {Utf16ToSjis(u"日本語"), std::string::npos},
-                                           {"ab\x85\x40x", 2},
-                                           {Utf16ToSjis(u"日本") + "\xff", 4},
-                                           {"ok\x82", 2},
-                                           {"\xa1\xdf", std::string::npos}}) {
+  const size_t kNone = std::string::npos;
+  const std::pair<std::string, size_t> cases[] = {
+      {"plain", kNone},   {Utf16ToSjis(u"日本語"), kNone},
+      {"ab\x85\x40x", 2}, {Utf16ToSjis(u"日本") + "\xff", 4},
+      {"ok\x82", 2},      {"\xa1\xdf", kNone}};
+  for (const auto& [bytes, firstBad] : cases) {
     SjisDecoder decoder;
-    decoder.Decode(c.bytes);
-    EXPECT_EQ(decoder.FirstBadByte(), c.firstBad) << c.bytes;
+    decoder.Decode(bytes);
+    EXPECT_EQ(decoder.FirstBadByte(), firstBad) << bytes;
   }
   EXPECT_EQ(FindNonSjis(u"犬～—ｱ"), std::u16string::npos);
   EXPECT_EQ(FindNonSjis(u"ab😀"), 2u);

@@ -94,9 +94,8 @@ inline std::string SjisLines(const std::vector<std::string>& lines) {
 
 // The base folder of an installed program: dic, dic_backup and txt_shift_jis below it.
 inline void MakeDataFolders(const std::string& base) {
-  for (const char* d : {"bin", "dic", "dic_backup", "txt_shift_jis"}) {
+  for (const char* d : {"bin", "dic", "dic_backup", "txt_shift_jis"})
     std::filesystem::create_directories(base + "/" + d);
-  }
 }
 
 // A file system whose n-th operation of a kind fails: what does a failed step leave behind?

@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "core/base/fixtures_test.h"
@@ -47,15 +48,12 @@ TEST(ReadingPositions, TheTextLeftLastIsTheNewestOtherThanTheOneShown) {
   auto positions = OpenIn(dir.path());
   ReadingPosition last;
   bool found = true;
-  ASSERT_TRUE(positions->LastLeft("", last, found).ok());
-  EXPECT_FALSE(found);
+  ASSERT_TRUE(positions->LastLeft("", last, found).ok() && !found);
   ASSERT_TRUE(positions->Store({dir / "a.txt", 10, 1}).ok());
   ASSERT_TRUE(positions->Store({dir / "b.txt", 20, 2}).ok());
   ASSERT_TRUE(positions->Store({dir / "a.txt", 30, 1}).ok());  // left again: newest
-  ASSERT_TRUE(positions->LastLeft("", last, found).ok());
-  ASSERT_TRUE(found);
-  EXPECT_EQ(last.path, dir / "a.txt");
-  EXPECT_EQ(last.firstLine, 30);
+  ASSERT_TRUE(positions->LastLeft("", last, found).ok() && found);
+  EXPECT_EQ(std::tie(last.path, last.firstLine), std::tuple(dir / "a.txt", 30));
   ASSERT_TRUE(positions->LastLeft(dir / "a.txt", last, found).ok());
   EXPECT_EQ(last.path, dir / "b.txt");
 }

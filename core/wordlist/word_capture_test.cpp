@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "core/base/codepage.h"
 #include "core/base/helpers.h"
 
@@ -49,9 +51,7 @@ TEST(WordCapture, ContextTakesTheLinesTheSentenceRunsAcross) {
     const std::u16string& wordLine = lines[static_cast<size_t>(line)];
     const int column = static_cast<int>(wordLine.find(u"ungry"));  // 1-based: at the h
     const WordContext ctx = ContextOfWord(lines, line, column, 6);
-    EXPECT_EQ(ctx.line, wordLine);
-    EXPECT_EQ(ctx.lineBefore, before);
-    EXPECT_EQ(ctx.lineAfter, after);
+    EXPECT_EQ(std::tie(ctx.lineBefore, ctx.line, ctx.lineAfter), std::tie(before, wordLine, after));
     const ContextSentence s = SentenceOf(ctx);
     EXPECT_EQ(Utf16ToUtf8(s.text), sentence);
     EXPECT_EQ(LowerAscii(s.text.substr(s.wordStart, s.wordLength)), u"hungry");

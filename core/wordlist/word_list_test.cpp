@@ -86,12 +86,10 @@ TEST(WordList, RepeatsRaiseTheCountAndKeepTheEarliestAndNewestContexts) {
   ASSERT_EQ(entries.size(), 2u);
   EXPECT_EQ(entries[0].word, u"apple");
   const WordEntry& e = entries[1];
-  EXPECT_EQ(e.word, u"hungry");
-  EXPECT_EQ(e.count, 6);
+  EXPECT_EQ(std::tie(e.word, e.count, e.firstAdded, e.lastAdded),
+            std::tuple(u"hungry", 6, Capture("x", 1).context.added, Capture("x", 6).context.added));
   EXPECT_EQ(e.meanings, (std::vector<std::u16string>{u"m6", u"second line"}));
   EXPECT_EQ(e.headWords, std::vector<std::u16string>{u"hungry"});
-  EXPECT_EQ(e.firstAdded, Capture("x", 1).context.added);
-  EXPECT_EQ(e.lastAdded, Capture("x", 6).context.added);
   // Newest first: the three newest, then the first ever.
   EXPECT_EQ(e.contexts, (std::vector{Capture("hungry", 6).context, Capture("Hungry", 5).context,
                                      Capture("hungry", 4).context, Capture("Hungry", 1).context}));
