@@ -1,10 +1,8 @@
 // `kelmoa-tool import-dictionary`, run as a separate program the way scripts use it.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <string>
+#include <sstream>
 
 #include "core/base/fixtures_test.h"
 #include "core/dictionary/import_excerpt_test.h"
@@ -14,13 +12,13 @@ namespace {
 
 using namespace testing;  // the shared fixtures
 
-// Runs kelmoa-tool import-dictionary with args (paths without spaces); stdout and stderr go
-// to dir/.out and dir/.err. Returns the exit status.
-int ImportDictionaryTool(const TempDir& dir, const std::string& args) {
-  const std::string cmd = std::string(KELMOA_TOOL_PATH) + " import-dictionary " + args + " >" +
-                          (dir / ".out") + " 2>" + (dir / ".err");
-  const int status = std::system(cmd.c_str());
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+// Runs kelmoa-tool import-dictionary with args, split at spaces (the paths have none).
+ToolRun Import(const TempDir& dir, const std::string& args) {
+  std::vector<std::string> argv{"import-dictionary"};
+  std::istringstream in(args);
+  for (std::string arg; in >> arg;)
+    argv.push_back(arg);
+  return RunTool(dir, argv);
 }
 
 // The excerpt sources as files below dir/src; returns the options that name them.
@@ -44,8 +42,7 @@ TEST(ImportDictionaryTool, ReplacesTheDictionaryAndPrintsNothing) {
   TempDir dir;
   const std::string sources = WriteExcerptSources(dir);
   WriteBytes(dir / "Dic_EJ.txt", "old\tdictionary\r\n");
-  EXPECT_EQ(ImportDictionaryTool(dir, dir / "Dic_EJ.txt" + sources), 0);
-  EXPECT_EQ(ReadBytes(dir / ".out") + ReadBytes(dir / ".err"), "");
+  EXPECT_EQ(Import(dir, dir / "Dic_EJ.txt" + sources), (ToolRun{0, "", ""}));
   const std::string dic = ReadBytes(dir / "Dic_EJ.txt");
   // The program's own core vocabulary first, then the sources'.
   EXPECT_NE(dic.find(Sjis("dog\t①【名】犬\r\ndog\t②")), std::string::npos);
@@ -71,12 +68,13 @@ TEST(ImportDictionaryTool, AFailureIsReportedAndLeavesTheOldDictionaryAlone) {
       {dir / "no/such/Dic_EJ.txt" + sources, "no/such"},
   };
   for (const auto& [args, said] : kCases) {
-    EXPECT_EQ(ImportDictionaryTool(dir, args), 1) << args;
-    EXPECT_NE(ReadBytes(dir / ".err").find(said), std::string::npos) << ReadBytes(dir / ".err");
+    const ToolRun r = Import(dir, args);
+    EXPECT_EQ(r.code, 1) << args;
+    EXPECT_NE(r.err.find(said), std::string::npos) << r.err;
   }
   EXPECT_EQ(ReadBytes(dir / "Dic_EJ.txt"), old);
   for (const std::string& args : {std::string(), out + " --edict", out + " --colour red"})
-    EXPECT_EQ(ImportDictionaryTool(dir, args), 2) << args;
+    EXPECT_EQ(Import(dir, args).code, 2) << args;
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <random>
 #include <set>
 #include <thread>
+#include <tuple>
 
 #include "core/base/fixtures_test.h"
 
@@ -16,21 +17,17 @@ using namespace testing;  // the shared fixtures
 
 constexpr auto Tool = &RunTool;
 
-int Backups(const TempDir& dir) {
-  return static_cast<int>(FileNames(dir / "dic_backup").size());
-}
-
 // An installed folder whose dictionary is large enough that writing it takes a while.
-std::string InstallLargeDictionary(const TempDir& dir) {
+std::string InstallLargeDictionary(const TempDir& dir, size_t bytes = 300000,
+                                   const std::string& meaning = "x") {
   MakeDataFolders(dir.path());
   std::string content;
-  for (int i = 0; i < 20000; ++i)
-    content += "word" + std::to_string(100000 + i) + "\tx\r\n";
+  for (int i = 0; content.size() < bytes; ++i)
+    content += "word" + std::to_string(1000000 + i) + "\t" + meaning + "\r\n";
   WriteBytes(dir / "dic/Dic_EJ.txt", content);
   return content;
 }
 
-// What each reading command prints and the code it ends with, for good and bad arguments.
 TEST(Tool, EachCommandPrintsItsResultOrEndsWithItsCode) {
   TempDir dir;
   WriteBytes(dir / "a.txt", "plain");
@@ -67,10 +64,8 @@ TEST(Tool, EachCommandPrintsItsResultOrEndsWithItsCode) {
   };
   for (const Case& c : cases) {
     const ToolRun r = Tool(dir, c.args);
-    EXPECT_EQ(r.code, c.code) << c.args[0] << " " << c.args.size();
-    if (c.out != "*") {
-      EXPECT_EQ(r.out, c.out) << c.args[0] << " " << c.args.size();
-    }
+    EXPECT_EQ(std::tuple(r.code, c.out == "*" ? c.out : r.out), std::tuple(c.code, c.out))
+        << c.args[0] << " " << c.args.size();
   }
   EXPECT_NE(Tool(dir, {"detect", dir / "none.txt"}).err.find("none.txt"), std::string::npos);
 }
@@ -82,20 +77,17 @@ TEST(Tool, AddAndDeleteWriteThroughWithBackups) {
   MakeDataFolders(dir.path());
   const std::string dic = dir / "dic/Dic_EJ.txt";
   WriteBytes(dic, Sjis("cat\t猫\r\ndog\t犬\r\n"));
-  ToolRun r = Tool(dir, {"add", dir.path(), "cow", "牛"});
-  EXPECT_EQ(r.code, 0);
-  EXPECT_EQ(r.out, "");
-  EXPECT_EQ(Tool(dir, {"add", dir.path(), "dog", "いぬ"}).code, 0);
-  EXPECT_EQ(Tool(dir, {"delete", dir.path(), "3", "犬"}).code, 0);
+  EXPECT_EQ(Tool(dir, {"add", dir.path(), "cow", "牛"}), (ToolRun{0, "", ""}));
+  EXPECT_EQ(Tool(dir, {"add", dir.path(), "dog", "いぬ"}), (ToolRun{0, "", ""}));
+  EXPECT_EQ(Tool(dir, {"delete", dir.path(), "3", "犬"}), (ToolRun{0, "", ""}));
   const std::string written = Sjis("cat\t猫\r\ncow\t牛\r\ndog\tいぬ\r\n");
   EXPECT_EQ(ReadBytes(dic), written);
-  EXPECT_EQ(Backups(dir), 3);
-  r = Tool(dir, {"delete", dir.path(), "9", "x"});
-  EXPECT_EQ(r.code, 2);
-  EXPECT_EQ(r.err, "kelmoa-tool: 辞書にその番号の単語はありません。\n    番号＝9\n");
+  EXPECT_EQ(FileNames(dir / "dic_backup").size(), 3u);
+  EXPECT_EQ(Tool(dir, {"delete", dir.path(), "9", "x"}),
+            (ToolRun{2, "", "kelmoa-tool: 辞書にその番号の単語はありません。\n    番号＝9\n"}));
   EXPECT_EQ(Tool(dir, {"delete", dir.path(), "two", "x"}).code, 2);
   EXPECT_EQ(Tool(dir, {"add", dir.path(), "ox", "a\tb"}).code, 2);
-  r = Tool(dir, {"add", dir.path(), "smile", "😀"});
+  ToolRun r = Tool(dir, {"add", dir.path(), "smile", "😀"});
   EXPECT_EQ(r.code, 2);
   EXPECT_NE(r.err.find("「😀」(U+1F600)"), std::string::npos) << r.err;
   EXPECT_EQ(ReadBytes(dic), written);
@@ -105,7 +97,7 @@ TEST(Tool, AddAndDeleteWriteThroughWithBackups) {
   EXPECT_EQ(r.code, 1);
   EXPECT_NE(r.err.find("iconv -f UTF-8 -t CP932 Dic_EJ.txt"), std::string::npos) << r.err;
   EXPECT_EQ(ReadBytes(dic), utf8);
-  EXPECT_EQ(Backups(dir), 3);
+  EXPECT_EQ(FileNames(dir / "dic_backup").size(), 3u);
 }
 
 TEST(Tool, AnnotatePrintsEveryWordWithItsPlaceAndLookup) {
@@ -125,18 +117,17 @@ TEST(Tool, AnnotatePrintsEveryWordWithItsPlaceAndLookup) {
 TEST(Tool, SettingsPrintsWhatStartUpWouldUse) {
   TempDir dir;
   WriteBytes(dir / "k.ini", "[Setting]\r\nfontsize=11.25\r\nLineSpace=7\r\nFormLeft=1200\r\n");
-  const ToolRun r = Tool(dir, {"settings", dir / "k.ini", "--screen-width", "1280"});
-  EXPECT_EQ(r.code, 0);
-  EXPECT_EQ(r.out, "FontSize=11.25\nLineSpace=3\nFormLeft=0\nTextEditor=\n");
-  EXPECT_EQ(r.err,
-            "iniファイルの設定値が範囲外でした。 /     行間：7 / デフォルト値3に設定します。 / \n"
-            "iniファイルの設定値が範囲外でした。 /     フォームLeft：1200 / "
-            "デフォルト値0に設定します。 / \n");
+  EXPECT_EQ(
+      Tool(dir, {"settings", dir / "k.ini", "--screen-width", "1280"}),
+      (ToolRun{
+          0, "FontSize=11.25\nLineSpace=3\nFormLeft=0\nTextEditor=\n",
+          "iniファイルの設定値が範囲外でした。 /     行間：7 / デフォルト値3に設定します。 / \n"
+          "iniファイルの設定値が範囲外でした。 /     フォームLeft：1200 / "
+          "デフォルト値0に設定します。 / \n"}));
   EXPECT_EQ(Tool(dir, {"settings", dir / "k.ini", "--screen-width"}).code, 2);
 }
 
-// Kills `add` at random moments: the dictionary file is always the old or the new one in
-// full, and every backup is a complete earlier version.
+// The dictionary is always the old or the new one in full; every backup is an earlier version.
 TEST(Tool, KillingAnAddAtAnyMomentNeverLeavesAPartialDictionary) {
   TempDir dir;
   std::set<std::string> versions{InstallLargeDictionary(dir)};
@@ -155,11 +146,9 @@ TEST(Tool, KillingAnAddAtAnyMomentNeverLeavesAPartialDictionary) {
       EXPECT_EQ(after.size(), before.size() + word.size() + 4) << "round " << round;
       versions.insert(after);
     }
-    for (const std::string& name : FileNames(dir / "dic_backup")) {
-      if (name[0] != '.') {  // else a copy not yet under its name
-        EXPECT_TRUE(versions.count(ReadBytes(dir / ("dic_backup/" + name)))) << name;
-      }
-    }
+    for (const std::string& name : FileNames(dir / "dic_backup"))  // '.': not yet renamed
+      EXPECT_TRUE(name[0] == '.' || versions.count(ReadBytes(dir / ("dic_backup/" + name))))
+          << name;
   }
 }
 
@@ -169,11 +158,11 @@ TEST(Tool, PrepareWritesACopyTheReaderTakesAndReportsWhatChanged) {
                                " caf\xC3\xA9 don\xE2\x80\x99t " + std::string(30, 'b') +
                                "\n\xF0\x9F\x98\x80\n";
   WriteBytes(dir / "in.txt", original);
-  const ToolRun r = Tool(dir, {"prepare", dir / "in.txt", dir / "out.txt", "--width", "71"});
-  EXPECT_EQ(r.code, 0) << r.err;
-  EXPECT_EQ(r.out,
-            "lines wrapped: 1\ncharacters transliterated: 2\ncharacters replaced: 1\n"
-            "parts written: 1\n");
+  EXPECT_EQ(Tool(dir, {"prepare", dir / "in.txt", dir / "out.txt", "--width", "71"}),
+            (ToolRun{0,
+                     "lines wrapped: 1\ncharacters transliterated: 2\ncharacters replaced: 1\n"
+                     "parts written: 1\n",
+                     ""}));
   EXPECT_EQ(ReadBytes(dir / "out.txt"),
             std::string(60, 'a') + " cafe don't\r\n" + std::string(30, 'b') + "\r\n?\r\n");
   EXPECT_EQ(ReadBytes(dir / "in.txt"), original);
@@ -198,7 +187,6 @@ TEST(Tool, PrepareWritesACopyTheReaderTakesAndReportsWhatChanged) {
   EXPECT_EQ(Tool(dir, {"prepare", dir / "gone.txt", dir / "g.txt"}).code, 1);
 }
 
-// Two programs adding at the same moment, round after round: every word added is kept.
 TEST(Tool, TwoAddsAtOnceKeepBothWords) {
   TempDir dir;
   InstallLargeDictionary(dir);
@@ -206,44 +194,30 @@ TEST(Tool, TwoAddsAtOnceKeepBothWords) {
   const auto word = [](int round, int side) {
     return "pair" + std::to_string(round) + "side" + static_cast<char>('a' + side);
   };
+  const std::string reloaded =
+      "kelmoa-tool: 辞書ファイルがほかのプログラムで変更されていたため，"
+      "読み込み直してから変更しました。\n";
   for (int round = 0; round < kRounds; ++round) {
-    pid_t pids[2];
-    for (int side = 0; side < 2; ++side) {
-      pids[side] =
-          StartTool(dir, {"add", dir.path(), word(round, side), "語"}, std::to_string(side));
-    }
+    const pid_t pids[] = {StartTool(dir, {"add", dir.path(), word(round, 0), "語"}, "0"),
+                          StartTool(dir, {"add", dir.path(), word(round, 1), "語"}, "1")};
     for (int side = 0; side < 2; ++side) {
       const ToolRun r = FinishTool(dir, pids[side], std::to_string(side));
       ASSERT_EQ(r.code, 0) << "round " << round << ": " << r.err;
-      EXPECT_TRUE(r.err.empty() ||
-                  r.err ==
-                      "kelmoa-tool: 辞書ファイルがほかのプログラムで変更されていたため，"
-                      "読み込み直してから変更しました。\n")
-          << r.err;
+      EXPECT_TRUE(r.err.empty() || r.err == reloaded) << r.err;
     }
   }
   const std::string after = ReadBytes(dir / "dic/Dic_EJ.txt");
-  for (int round = 0; round < kRounds; ++round) {
-    for (int side = 0; side < 2; ++side) {
-      EXPECT_NE(after.find(word(round, side) + "\t" + Sjis("語") + "\r\n"), std::string::npos)
-          << word(round, side);
-    }
-  }
-  EXPECT_EQ(Backups(dir), 2 * kRounds);
+  for (int k = 0; k < 2 * kRounds; ++k)
+    EXPECT_NE(after.find(word(k / 2, k % 2) + "\t" + Sjis("語") + "\r\n"), std::string::npos) << k;
+  EXPECT_EQ(FileNames(dir / "dic_backup").size(), 2u * kRounds);
 }
 
-// A dictionary too large for the memory the tool may use: a message, not an abort.
 TEST(Tool, RunningOutOfMemoryIsAMessageNotACrash) {
 #if defined(__SANITIZE_ADDRESS__)
   GTEST_SKIP() << "AddressSanitizer reserves more address space than the limit allows";
 #endif
   TempDir dir;
-  MakeDataFolders(dir.path());
-  std::string content;
-  content.reserve(48 << 20);
-  for (int i = 0; content.size() < (48u << 20); ++i)
-    content += "w" + std::to_string(1000000 + i) + "\t" + std::string(40, 'x') + "\r\n";
-  WriteBytes(dir / "dic/Dic_EJ.txt", content);
+  const std::string content = InstallLargeDictionary(dir, 48u << 20, std::string(40, 'x'));
   for (const std::vector<std::string>& args :
        {std::vector<std::string>{"entries", dir / "dic/Dic_EJ.txt"},
         {"add", dir.path(), "zebra", "しまうま"}}) {

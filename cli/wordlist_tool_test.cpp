@@ -1,12 +1,8 @@
 // kelmoa-tool's word-list commands, run as separate programs, several at once.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <regex>
-#include <string>
-#include <vector>
 
 #include "core/base/fixtures_test.h"
 
@@ -38,25 +34,21 @@ std::string WithoutTimes(const std::string& s) {
 
 TEST(WordListTool, AddThenListAndExport) {
   Installed in;
-  ToolRun r = Tool(in.dir, {"wordlist-add", in.base, in.text, "2", "hungry"});
-  EXPECT_EQ(r.code, 0) << r.err;
-  EXPECT_EQ(r.out, "hungry\t1\n");
+  EXPECT_EQ(Tool(in.dir, {"wordlist-add", in.base, in.text, "2", "hungry"}),
+            (ToolRun{0, "hungry\t1\n", ""}));
   EXPECT_EQ(Tool(in.dir, {"wordlist-add", in.base, in.text, "1", "ALPHA"}).out, "alpha\t1\n");
   EXPECT_EQ(Tool(in.dir, {"wordlist-add", in.base, in.text, "1", "alpha"}).out, "alpha\t2\n");
 
-  r = Tool(in.dir, {"wordlist", in.base});
+  // Each word with its meanings, then its earliest and newest contexts.
+  const auto context = [&](const std::string& line) {
+    return "\tcontext\tT\t" + in.text + "\t" + line +
+           "\tThe alpha and beta were hungry, said gamma.\n";
+  };
+  ToolRun r = Tool(in.dir, {"wordlist", in.base});
   EXPECT_EQ(r.code, 0) << r.err;
-  const std::string sentence = "The alpha and beta were hungry, said gamma.";
-  const std::string context = "\tcontext\tT\t" + in.text;
   EXPECT_EQ(WithoutTimes(r.out),
-            "alpha\t2\tT\tT\talpha\n"
-            "\tmeaning\tアルファ\n" +
-                context + "\t1\t" + sentence + "\n" + context + "\t1\t" + sentence +
-                "\n"
-                "hungry\t1\tT\tT\thungry\n"
-                "\tmeaning\t空腹の\n"
-                "\tmeaning\t飢えた\n" +
-                context + "\t2\t" + sentence + "\n");
+            "alpha\t2\tT\tT\talpha\n\tmeaning\tアルファ\n" + context("1") + context("1") +
+                "hungry\t1\tT\tT\thungry\n\tmeaning\t空腹の\n\tmeaning\t飢えた\n" + context("2"));
 
   const std::string tsv = in.dir / "cards.tsv";
   EXPECT_EQ(Tool(in.dir, {"wordlist-export", in.base, "tsv", tsv, "--filter", "空腹"}).code, 0);
@@ -101,18 +93,16 @@ TEST(WordListTool, RefusalsAndTheirExitStatus) {
 
 TEST(WordListTool, ToolsAddingAtOnceLoseNothing) {
   Installed in;
-  const std::vector<std::string> words = {"alpha", "beta", "alpha", "hungry"};
-  const std::vector<std::string> lines = {"1", "1", "1", "2"};
+  const std::vector<std::vector<std::string>> adds = {
+      {"1", "alpha"}, {"1", "beta"}, {"1", "alpha"}, {"2", "hungry"}};
   constexpr int kRounds = 8;
   for (int round = 0; round < kRounds; ++round) {
     std::vector<pid_t> pids;
-    for (size_t i = 0; i < words.size(); ++i)
-      pids.push_back(StartTool(in.dir, {"wordlist-add", in.base, in.text, lines[i], words[i]},
+    for (size_t i = 0; i < adds.size(); ++i)
+      pids.push_back(StartTool(in.dir, {"wordlist-add", in.base, in.text, adds[i][0], adds[i][1]},
                                std::to_string(i)));
-    for (size_t i = 0; i < pids.size(); ++i) {
-      const ToolRun r = FinishTool(in.dir, pids[i], std::to_string(i));
-      ASSERT_EQ(r.code, 0) << r.err;
-    }
+    for (size_t i = 0; i < pids.size(); ++i)
+      ASSERT_EQ(FinishTool(in.dir, pids[i], std::to_string(i)).code, 0) << "round " << round;
   }
   const std::string list = Tool(in.dir, {"wordlist", in.base}).out;
   const std::string n = std::to_string(kRounds), twice = std::to_string(2 * kRounds);

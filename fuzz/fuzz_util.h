@@ -1,16 +1,25 @@
-// Shared by the fuzz targets: the input written to a file in a private folder.
+// Shared by the fuzz targets: the input as bytes or as a file in a private folder, and the
+// check that ends the run when a property fails.
 #pragma once
-// Shared by the fuzz targets: a file in a private temporary folder holding the input.
-
-#include <unistd.h>
 
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <string_view>
 
 namespace kelmoa::fuzz {
+
+// A failed property: libFuzzer keeps the input that led here.
+inline void Require(bool holds) {
+  if (!holds)
+    std::abort();
+}
+
+inline std::string_view Bytes(const uint8_t* data, size_t size) {
+  return {reinterpret_cast<const char*>(data), size};
+}
 
 // A temporary folder for the process, made once and reused by every input.
 inline const std::string& Scratch() {
@@ -27,8 +36,7 @@ inline const std::string& Scratch() {
 
 inline std::string WriteInput(const std::string& name, const uint8_t* data, size_t size) {
   const std::string path = Scratch() + "/" + name;
-  std::ofstream(path, std::ios::binary | std::ios::trunc)
-      .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << Bytes(data, size);
   return path;
 }
 

@@ -1,7 +1,6 @@
-// The reference detector the character-code tests compare the real one against.
-#pragma once
 // The detector's algorithm transcribed over a whole buffer, as the reference that the
 // streaming detector is checked against (by the tests and the fuzzer).
+#pragma once
 
 #include <algorithm>
 #include <cstdint>
@@ -31,8 +30,7 @@ class PieceSource : public ByteSource {
   size_t mPiece;
 };
 
-// The detector's algorithm over the whole file held in memory with the added zero byte, step
-// by step, without streaming: the reference the streamed detector must agree with.
+// The whole file held in memory with the added zero byte, step by step.
 inline CharCode DetectWholeBuffer(const std::string& file) {
   std::vector<uint8_t> b(file.begin(), file.end());
   b.push_back(0);
@@ -66,10 +64,7 @@ inline CharCode DetectWholeBuffer(const std::string& file) {
         goB = true;
       }
       if (!goB && j >= 0 && j <= l) {
-        if (b[j] != '+') {
-          j = j + 1;
-        } else {
-          j = j + 1;
+        if (b[j++] == '+') {
           while (j < E && isB64(b[j])) {
             ++b64;
             ++j;

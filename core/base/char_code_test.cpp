@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <random>
 
 #include "core/base/char_code_reference_test.h"
@@ -57,10 +56,8 @@ std::string RandomFile(std::mt19937& rng) {
   std::uniform_int_distribution<int> len(0, 40), pick(0, static_cast<int>(kAlphabet.size()) - 1),
       any(0, 255), mode(0, 9);
   std::string f;
-  const int n = len(rng);
-  for (int i = 0; i < n; ++i) {
+  for (int i = 0, n = len(rng); i < n; ++i)
     f += mode(rng) == 0 ? static_cast<char>(any(rng)) : kAlphabet[static_cast<size_t>(pick(rng))];
-  }
   return f;
 }
 
@@ -78,22 +75,20 @@ TEST(CharCode, StreamedResultEqualsTheWholeBufferResultHoweverTheBytesArriveInPi
 
 TEST(CharCode, ShiftSequenceAndCharactersAcrossTheReadBoundaryOfAFile) {
   testing::TempDir dir;
-  // A UTF-7 shift sequence, then a Shift_JIS character, each straddling the 64 KiB read size.
-  std::string utf7(65536 - 3, 'a');
-  utf7 += "+AGEAYQ-" + std::string(100, 'b') + "+AGE-";
-  testing::WriteBytes(dir / "utf7.txt", utf7);
-  std::string sjis(65535, 'a');
-  sjis += "\x82\xa0 tail";
-  testing::WriteBytes(dir / "sjis.txt", sjis);
-  // Shift sequences far apart in plain text, the second one broken: the UTF-7 candidate, which
-  // reads only near each of them, must still see the second.
-  std::string far(65536 - 3, 'a');
-  far += "+AGE-" + std::string(200000, 'b') + "+AGI!" + std::string(70000, 'c');
-  testing::WriteBytes(dir / "far.txt", far);
-  for (const char* f : {"utf7.txt", "sjis.txt", "far.txt"}) {
+  const std::string a(65536 - 3, 'a');
+  const std::pair<const char*, std::string> files[] = {
+      // A UTF-7 shift sequence, then a Shift_JIS character, each straddling the 64 KiB read size.
+      {"utf7.txt", a + "+AGEAYQ-" + std::string(100, 'b') + "+AGE-"},
+      {"sjis.txt", a + "aa\x82\xa0 tail"},
+      // Shift sequences far apart in plain text, the second one broken: the UTF-7 candidate,
+      // which reads only near each of them, must still see the second.
+      {"far.txt", a + "+AGE-" + std::string(200000, 'b') + "+AGI!" + std::string(70000, 'c')},
+  };
+  for (const auto& [name, bytes] : files) {
+    testing::WriteBytes(dir / name, bytes);
     CharCode code = CharCode::kNone;
-    ASSERT_TRUE(GetFileCharCode(dir / f, code).ok());
-    EXPECT_EQ(code, testing::DetectWholeBuffer(testing::ReadBytes(dir / f))) << f;
+    ASSERT_TRUE(GetFileCharCode(dir / name, code).ok());
+    EXPECT_EQ(code, testing::DetectWholeBuffer(bytes)) << name;
   }
 }
 

@@ -16,11 +16,8 @@ TEST(Codepage, EveryCodeUnitEncodesAsIconvEncodesIt) {
   std::string allExpected;
   for (uint32_t u = 0; u < 65536; ++u) {
     char16_t unit = static_cast<char16_t>(u);
-    char* in = reinterpret_cast<char*>(&unit);
-    size_t inLeft = 2;
-    char out[8];
-    char* pout = out;
-    size_t outLeft = sizeof out;
+    char out[8], *in = reinterpret_cast<char*>(&unit), *pout = out;
+    size_t inLeft = 2, outLeft = sizeof out;
     iconv(cd, nullptr, nullptr, nullptr, nullptr);
     const bool ok = iconv(cd, &in, &inLeft, &pout, &outLeft) != static_cast<size_t>(-1);
     const std::string expected = ok ? std::string(out, sizeof out - outLeft) : "?";
@@ -38,22 +35,16 @@ TEST(Codepage, EveryCodeUnitEncodesAsIconvEncodesIt) {
   EXPECT_EQ(appended.size(), allExpected.size() + 1);
 }
 
-// The first byte that starts no character is where a broken file gets reported, and the
-// first character CP932 cannot hold is the one a refusal names.
 TEST(Codepage, FirstBadByteAndFirstCharacterCp932CannotHold) {
-  struct Bytes {
-    std::string bytes;
-    size_t firstBad;
-  };
-  for (const Bytes& c : std::vector<Bytes>{{"plain", std::string::npos},
-                                           {Utf16ToSjis(u"日本語"), std::string::npos},
-                                           {"ab\x85\x40x", 2},
-                                           {Utf16ToSjis(u"日本") + "\xff", 4},
-                                           {"ok\x82", 2},
-                                           {"\xa1\xdf", std::string::npos}}) {
+  const size_t kNone = std::string::npos;
+  const std::pair<std::string, size_t> cases[] = {
+      {"plain", kNone},   {Utf16ToSjis(u"日本語"), kNone},
+      {"ab\x85\x40x", 2}, {Utf16ToSjis(u"日本") + "\xff", 4},
+      {"ok\x82", 2},      {"\xa1\xdf", kNone}};
+  for (const auto& [bytes, firstBad] : cases) {
     SjisDecoder decoder;
-    decoder.Decode(c.bytes);
-    EXPECT_EQ(decoder.FirstBadByte(), c.firstBad) << c.bytes;
+    decoder.Decode(bytes);
+    EXPECT_EQ(decoder.FirstBadByte(), firstBad) << bytes;
   }
   EXPECT_EQ(FindNonSjis(u"犬～—ｱ"), std::u16string::npos);
   EXPECT_EQ(FindNonSjis(u"ab😀"), 2u);

@@ -61,6 +61,11 @@ TEST(TemporaryFiles, EveryWriterPassesOverLinksPlantedAtTheNamesItChooses) {
     const DicChange c = DictionaryFiles(dir.path(), fs).AddEntry(d, u"cow", u"牛", std::tm{});
     return c.ok() ? Status::Ok() : Status::Error("change: " + c.status.message());
   };
+  const auto exportCards = [](bool overChosen) {
+    return [overChosen](FileOps& fs, const TempDir& dir) {
+      return WriteExportFile(dir / "cards.txt", "cards\n", overChosen, fs);
+    };
+  };
   const std::vector<Case> cases = {
       {"dictionary", addCow, "dic/Dic_EJ.txt", Sjis("cat\t猫\r\ncow\t牛\r\ndog\t犬\r\n")},
       {"dictionary backup copied where links fail",
@@ -74,16 +79,8 @@ TEST(TemporaryFiles, EveryWriterPassesOverLinksPlantedAtTheNamesItChooses) {
          return SetIniValue(dir / "bin/Kelmoa.ini", u"setting", u"FormLeft", u"5", fs);
        },
        "bin/Kelmoa.ini", "[setting]\r\nFormLeft=5\r\n"},
-      {"export",
-       [](FileOps& fs, const TempDir& dir) {
-         return WriteExportFile(dir / "cards.txt", "cards\n", false, fs);
-       },
-       "cards.txt", "cards\n"},
-      {"export over the file chosen",
-       [](FileOps& fs, const TempDir& dir) {
-         return WriteExportFile(dir / "cards.txt", "cards\n", true, fs);
-       },
-       "cards.txt", "cards\n"},
+      {"export", exportCards(false), "cards.txt", "cards\n"},
+      {"export over the file chosen", exportCards(true), "cards.txt", "cards\n"},
       {"prepare",
        [](FileOps& fs, const TempDir& dir) {
          std::vector<std::string> written;
@@ -110,10 +107,8 @@ TEST(TemporaryFiles, EveryWriterPassesOverLinksPlantedAtTheNamesItChooses) {
     EXPECT_FALSE(std::filesystem::is_symlink(dir / c.result));
     EXPECT_EQ(ReadBytes(dir / "victim"), "not yours");
     ASSERT_FALSE(fs.Planted().empty());
-    for (const std::string& link : fs.Planted()) {
-      EXPECT_TRUE(std::filesystem::is_symlink(link)) << link;
+    for (const std::string& link : fs.Planted())
       EXPECT_EQ(std::filesystem::read_symlink(link), dir / "victim") << link;
-    }
   }
 }
 

@@ -16,6 +16,7 @@
 #include <map>
 #include <memory>
 #include <new>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -93,9 +94,8 @@ inline std::string SjisLines(const std::vector<std::string>& lines) {
 
 // The base folder of an installed program: dic, dic_backup and txt_shift_jis below it.
 inline void MakeDataFolders(const std::string& base) {
-  for (const char* d : {"bin", "dic", "dic_backup", "txt_shift_jis"}) {
+  for (const char* d : {"bin", "dic", "dic_backup", "txt_shift_jis"})
     std::filesystem::create_directories(base + "/" + d);
-  }
 }
 
 // A file system whose n-th operation of a kind fails: what does a failed step leave behind?
@@ -139,18 +139,22 @@ class FailingOps : public FileOps {
   std::map<std::string, int> mCalls;
 };
 
-// Runs fn in a child process, as the unprivileged user nobody when this is root (permissions
-// do not bind root); true when fn returned true there.
-inline bool InUnprivilegedChild(const std::function<bool()>& fn) {
+// Runs fn in a child process; true when fn returned true there. An unprivileged child runs as
+// the user nobody when this is root (permissions do not bind root).
+inline bool InChild(const std::function<bool()>& fn, bool unprivileged = false) {
   const pid_t pid = ::fork();
   if (pid == 0) {
-    if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+    if (unprivileged && ::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
       ::_exit(2);
     ::_exit(fn() ? 0 : 1);
   }
   int status = 0;
   ::waitpid(pid, &status, 0);
   return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+inline bool InUnprivilegedChild(const std::function<bool()>& fn) {
+  return InChild(fn, true);
 }
 
 // An English prose text that no one here wrote: a licence text every Debian machine has.
@@ -163,6 +167,10 @@ inline std::string LicenceText() {
 struct ToolRun {
   int code = -1;
   std::string out, err;
+  bool operator==(const ToolRun&) const = default;
+  friend std::ostream& operator<<(std::ostream& os, const ToolRun& r) {
+    return os << "code " << r.code << ", out \"" << r.out << "\", err \"" << r.err << '"';
+  }
 };
 
 // Starts kelmoa-tool with args, output to dir/.out<tag> and dir/.err<tag>; returns its pid.

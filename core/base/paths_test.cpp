@@ -45,9 +45,8 @@ TEST(Paths, EveryNameMadeIsReadBackAsWhatItIs) {
   // A dictionary named directly has its phrases beside it, wherever it is.
   EXPECT_EQ(PhraseDicPathBeside("my.txt"), "Phrase_EJ.txt");
   for (const char* other : {"Dic_EJ.txt.bak", "notes.txt", "Dic_EJ_2024_0315_1423_5.txt",
-                            "Dic_EJ_2024_0315_1423_05_1.txt", ".tmp", "-wal"}) {
+                            "Dic_EJ_2024_0315_1423_05_1.txt", ".tmp", "-wal"})
     EXPECT_EQ(ParseFileName(other).kind, FileKind::kOther) << other;
-  }
 }
 
 TEST(Paths, BackupNamesCarryTheTimeOfTheChangeAndTheCopyOfItsSecond) {
@@ -64,8 +63,7 @@ TEST(Paths, BackupNamesCarryTheTimeOfTheChangeAndTheCopyOfItsSecond) {
   }
 }
 
-// Only a killed change leaves temporary files; a change removes those of the dictionary and of
-// its backups, and never a file of the user's that merely looks alike.
+// A change removes these leftovers, and never a file of the user's that merely looks alike.
 TEST(Paths, LeftoversOfKilledChangesAreToldByTheirNames) {
   const struct {
     const char* name;

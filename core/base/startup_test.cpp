@@ -13,9 +13,8 @@ namespace {
 
 using namespace testing;  // the shared fixtures
 
-// The start writes a fresh Kelmoa.log beside the program; the first data folder that is
-// missing (or is no folder) is named in the log named after the program file, without being
-// created and without the rest being looked at.
+// A fresh Kelmoa.log each start; the missing folder goes in the log named after the program
+// file, and nothing is created.
 TEST(Startup, TheLogNamesTheFirstMissingDataFolder) {
   struct Case {
     const char* name;

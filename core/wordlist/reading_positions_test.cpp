@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "core/base/fixtures_test.h"
@@ -24,24 +25,22 @@ std::unique_ptr<ReadingPositions> OpenIn(const std::string& base) {
   return positions;
 }
 
+// The line a text of that size opens at, or -1 when it cannot be read.
+int FirstLine(ReadingPositions& positions, const std::string& path, long long size) {
+  int line = 0;
+  return positions.FirstLineOf(path, size, line).ok() ? line : -1;
+}
+
 TEST(ReadingPositions, ALineComesBackUnlessTheFileChangedSize) {
   TempDir dir;
   WriteBytes(dir / "a.txt", "a");
-  {
-    auto positions = OpenIn(dir.path());
-    ASSERT_TRUE(positions->Store({dir / "a.txt", 400, 1234}).ok());
-  }
+  ASSERT_TRUE(OpenIn(dir.path())->Store({dir / "a.txt", 400, 1234}).ok());
   auto positions = OpenIn(dir.path());  // as after a restart
-  int line = 0;
-  ASSERT_TRUE(positions->FirstLineOf(dir / "a.txt", 1234, line).ok());
-  EXPECT_EQ(line, 400);
+  EXPECT_EQ(FirstLine(*positions, dir / "a.txt", 1234), 400);
   // The same file reached through another spelling of its path is the same text.
-  ASSERT_TRUE(positions->FirstLineOf(dir.path() + "/./a.txt", 1234, line).ok());
-  EXPECT_EQ(line, 400);
-  ASSERT_TRUE(positions->FirstLineOf(dir / "a.txt", 1235, line).ok());
-  EXPECT_EQ(line, 1) << "a file whose size changed starts at its top";
-  ASSERT_TRUE(positions->FirstLineOf(dir / "never.txt", 1234, line).ok());
-  EXPECT_EQ(line, 1);
+  EXPECT_EQ(FirstLine(*positions, dir.path() + "/./a.txt", 1234), 400);
+  EXPECT_EQ(FirstLine(*positions, dir / "a.txt", 1235), 1) << "its size changed: from the top";
+  EXPECT_EQ(FirstLine(*positions, dir / "never.txt", 1234), 1);
 }
 
 TEST(ReadingPositions, TheTextLeftLastIsTheNewestOtherThanTheOneShown) {
@@ -49,21 +48,17 @@ TEST(ReadingPositions, TheTextLeftLastIsTheNewestOtherThanTheOneShown) {
   auto positions = OpenIn(dir.path());
   ReadingPosition last;
   bool found = true;
-  ASSERT_TRUE(positions->LastLeft("", last, found).ok());
-  EXPECT_FALSE(found);
+  ASSERT_TRUE(positions->LastLeft("", last, found).ok() && !found);
   ASSERT_TRUE(positions->Store({dir / "a.txt", 10, 1}).ok());
   ASSERT_TRUE(positions->Store({dir / "b.txt", 20, 2}).ok());
   ASSERT_TRUE(positions->Store({dir / "a.txt", 30, 1}).ok());  // left again: newest
-  ASSERT_TRUE(positions->LastLeft("", last, found).ok());
-  ASSERT_TRUE(found);
-  EXPECT_EQ(last.path, dir / "a.txt");
-  EXPECT_EQ(last.firstLine, 30);
+  ASSERT_TRUE(positions->LastLeft("", last, found).ok() && found);
+  EXPECT_EQ(std::tie(last.path, last.firstLine), std::tuple(dir / "a.txt", 30));
   ASSERT_TRUE(positions->LastLeft(dir / "a.txt", last, found).ok());
   EXPECT_EQ(last.path, dir / "b.txt");
 }
 
-// Two windows on one folder store at the same moment, each through its own connection: every
-// position is kept, and each sees the other's.
+// At the same moment, each through its own connection: each sees the other's positions.
 TEST(ReadingPositions, TwoWindowsOnOneBaseBothStore) {
   TempDir dir;
   auto first = OpenIn(dir.path());
@@ -78,37 +73,28 @@ TEST(ReadingPositions, TwoWindowsOnOneBaseBothStore) {
   one.join();
   two.join();
   for (int i = 1; i <= kEach; ++i) {
-    int line = 0;
-    ASSERT_TRUE(first->FirstLineOf(dir / ("two-" + std::to_string(i)), i, line).ok());
-    EXPECT_EQ(line, i);
-    ASSERT_TRUE(second->FirstLineOf(dir / ("one-" + std::to_string(i)), i, line).ok());
-    EXPECT_EQ(line, i);
+    EXPECT_EQ(FirstLine(*first, dir / ("two-" + std::to_string(i)), i), i);
+    EXPECT_EQ(FirstLine(*second, dir / ("one-" + std::to_string(i)), i), i);
   }
 }
 
-// A word list made before positions were kept gains their table and keeps its words.
 TEST(ReadingPositions, AnOlderWordListIsUpgradedWithItsWords) {
   TempDir dir;
-  {
-    std::unique_ptr<WordList> list;
-    ASSERT_TRUE(WordList::Open(dir.path(), list).ok());
-    WordCapture dog;
-    dog.word = u"dog";
-    dog.context.added = "2026-01-01T00:00:00Z";
-    ASSERT_TRUE(list->Add(dog).ok());
-  }
+  WordCapture dog;
+  dog.word = u"dog";
+  dog.context.added = "2026-01-01T00:00:00Z";
+  std::unique_ptr<WordList> list;
+  ASSERT_TRUE(WordList::Open(dir.path(), list).ok() && list->Add(dog).ok());
+  list.reset();
   sqlite3* db = nullptr;  // back to the schema before positions
   ASSERT_EQ(sqlite3_open((dir / "wordlist/wordlist.sqlite").c_str(), &db), SQLITE_OK);
-  ASSERT_EQ(sqlite3_exec(db, "DROP TABLE reading_positions; PRAGMA user_version = 1;", nullptr,
-                         nullptr, nullptr),
-            SQLITE_OK);
+  const int done = sqlite3_exec(db, "DROP TABLE reading_positions; PRAGMA user_version = 1;",
+                                nullptr, nullptr, nullptr);
   sqlite3_close(db);
-  auto positions = OpenIn(dir.path());
-  ASSERT_TRUE(positions->Store({dir / "a.txt", 7, 1}).ok());
-  std::unique_ptr<WordList> list;
-  ASSERT_TRUE(WordList::Open(dir.path(), list).ok());
+  ASSERT_EQ(done, SQLITE_OK);
+  ASSERT_TRUE(OpenIn(dir.path())->Store({dir / "a.txt", 7, 1}).ok());
   std::vector<WordEntry> entries;
-  ASSERT_TRUE(list->Entries(entries).ok());
+  ASSERT_TRUE(WordList::Open(dir.path(), list).ok() && list->Entries(entries).ok());
   ASSERT_EQ(entries.size(), 1U);
   EXPECT_EQ(entries[0].word, u"dog");
 }

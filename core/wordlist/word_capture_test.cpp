@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "core/base/codepage.h"
 #include "core/base/helpers.h"
 
@@ -36,26 +38,20 @@ TEST(WordCapture, ContextTakesTheLinesTheSentenceRunsAcross) {
     StrList lines = NewStrList();
     std::u16string before, after;
     int line = 0;
-    for (std::u16string rest = U16(text);;) {
-      std::u16string l = rest.substr(0, rest.find(u'|'));
-      const char16_t mark = l.empty() ? u' ' : l[0];
-      if (mark == u'*' || mark == u'+')
-        l.erase(0, 1);
+    const std::u16string all = U16(text);
+    for (const std::u16string_view part : SplitAt(all, u'|')) {
+      const char16_t mark = part.empty() ? u' ' : part[0];
+      const std::u16string l(mark == u'*' || mark == u'+' ? part.substr(1) : part);
       if (mark == u'*')
         line = static_cast<int>(lines.size());
       else if (mark == u'+')
         (line == 0 ? before : after) = l;
       lines.push_back(l);
-      if (rest.find(u'|') == std::u16string::npos)
-        break;
-      rest.erase(0, rest.find(u'|') + 1);
     }
     const std::u16string& wordLine = lines[static_cast<size_t>(line)];
     const int column = static_cast<int>(wordLine.find(u"ungry"));  // 1-based: at the h
     const WordContext ctx = ContextOfWord(lines, line, column, 6);
-    EXPECT_EQ(ctx.line, wordLine);
-    EXPECT_EQ(ctx.lineBefore, before);
-    EXPECT_EQ(ctx.lineAfter, after);
+    EXPECT_EQ(std::tie(ctx.lineBefore, ctx.line, ctx.lineAfter), std::tie(before, wordLine, after));
     const ContextSentence s = SentenceOf(ctx);
     EXPECT_EQ(Utf16ToUtf8(s.text), sentence);
     EXPECT_EQ(LowerAscii(s.text.substr(s.wordStart, s.wordLength)), u"hungry");

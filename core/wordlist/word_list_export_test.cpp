@@ -117,30 +117,28 @@ std::string Joined(const std::vector<std::u16string>& items, const std::string& 
 TEST(WordListExport, AnkiTsvReadsBackToTheEntries) {
   const auto entries = HostileEntries();
   const std::string tsv = WordListToAnkiTsv(entries);
-  std::vector<std::string> lines = SplitOn(tsv, '\n');
+  const std::vector<std::string> lines = SplitOn(tsv, '\n');
+  ASSERT_EQ(lines.size(), 4 + entries.size());  // three header lines; an end on the last
   ASSERT_EQ(lines.back(), "");
-  lines.pop_back();
-  ASSERT_EQ(lines.size(), 3 + entries.size());
   // The three header lines are pinned by kelmoa-tool's export test.
   EXPECT_EQ(tsv.find('\r'), std::string::npos);
   for (size_t i = 0; i < entries.size(); ++i) {
     const WordEntry& e = entries[i];
     SCOPED_TRACE(Utf16ToUtf8(e.word));
-    const auto fields = SplitOn(lines[3 + i], '\t');
-    ASSERT_EQ(fields.size(), 4u);
-    EXPECT_EQ(FromHtml(fields[0]), Utf16ToUtf8(e.word));
-    EXPECT_EQ(FromHtml(fields[1]), ReplaceAll(Joined(e.meanings, "\n"), "\r\n", "\n"));
+    std::vector<std::string> fields = SplitOn(lines[3 + i], '\t');
     // The context: the sentence, with the word (and nothing else) in <b>.
-    const size_t open = fields[2].find("<b>"), close = fields[2].find("</b>");
-    ASSERT_NE(open, std::string::npos);
-    ASSERT_NE(close, std::string::npos);
-    EXPECT_EQ(fields[2].find("<b>", open + 1), std::string::npos);
-    EXPECT_EQ(FromHtml(fields[2].substr(open + 3, close - open - 3)), Utf16ToUtf8(e.word));
-    const std::string sentence =
-        FromHtml(fields[2].substr(0, open) + fields[2].substr(open + 3, close - open - 3) +
-                 fields[2].substr(close + 4));
-    EXPECT_EQ(sentence, Utf16ToUtf8(SentenceOf(e.contexts[0]).text));
-    EXPECT_EQ(FromHtml(fields[3]), "my, \"story\".txt:" + std::to_string(e.contexts[0].lineNumber));
+    std::string& context = fields.at(2);
+    const size_t open = context.find("<b>"), close = context.find("</b>");
+    ASSERT_TRUE(open < close && close != std::string::npos) << context;
+    EXPECT_EQ(context.find("<b>", open + 1), std::string::npos);
+    EXPECT_EQ(FromHtml(context.substr(open + 3, close - open - 3)), Utf16ToUtf8(e.word));
+    context.erase(close, 4).erase(open, 3);
+    for (std::string& field : fields)
+      field = FromHtml(field);
+    EXPECT_EQ(fields, (std::vector<std::string>{
+                          Utf16ToUtf8(e.word), ReplaceAll(Joined(e.meanings, "\n"), "\r\n", "\n"),
+                          Utf16ToUtf8(SentenceOf(e.contexts[0]).text),
+                          "my, \"story\".txt:" + std::to_string(e.contexts[0].lineNumber)}));
   }
   // The sentence runs into the line after, up to its end.
   EXPECT_NE(tsv.find("<b>tab</b>&#9;here &lt;tag&gt; &amp; &quot;q&quot; goes on.\t"),
@@ -149,24 +147,16 @@ TEST(WordListExport, AnkiTsvReadsBackToTheEntries) {
 
 TEST(WordListExport, CsvReadsBackToTheEntries) {
   const auto entries = HostileEntries();
-  const auto records = ParseCsv(WordListToCsv(entries));
-  ASSERT_EQ(records.size(), 1 + entries.size());
-  EXPECT_EQ(records[0],
-            (std::vector<std::string>{"Word", "Head words", "Meanings", "Sentence", "File", "Line",
-                                      "Count", "First added", "Last added"}));
-  for (size_t i = 0; i < entries.size(); ++i) {
-    const WordEntry& e = entries[i];
-    const std::vector<std::string> expected = {Utf16ToUtf8(e.word),
-                                               Joined(e.headWords, ", "),
-                                               Joined(e.meanings, "\n"),
-                                               Utf16ToUtf8(SentenceOf(e.contexts[0]).text),
-                                               e.contexts[0].file,
-                                               std::to_string(e.contexts[0].lineNumber),
-                                               std::to_string(e.count),
-                                               e.firstAdded,
-                                               e.lastAdded};
-    EXPECT_EQ(records[1 + i], expected);
+  std::vector<std::vector<std::string>> expected = {{"Word", "Head words", "Meanings", "Sentence",
+                                                     "File", "Line", "Count", "First added",
+                                                     "Last added"}};
+  for (const WordEntry& e : entries) {
+    const WordContext& c = e.contexts[0];
+    expected.push_back({Utf16ToUtf8(e.word), Joined(e.headWords, ", "), Joined(e.meanings, "\n"),
+                        Utf16ToUtf8(SentenceOf(c).text), c.file, std::to_string(c.lineNumber),
+                        std::to_string(e.count), e.firstAdded, e.lastAdded});
   }
+  EXPECT_EQ(ParseCsv(WordListToCsv(entries)), expected);
 }
 
 // Cells a spreadsheet would take for formulas get a "'" in front unless asked to stay as they
@@ -187,15 +177,11 @@ TEST(WordListExport, CsvDefusesFormulasAndIsUtf8Throughout) {
   for (const CsvFormulas formulas : {CsvFormulas::kDefuse, CsvFormulas::kKeep}) {
     const std::string csv = WordListToCsv({e}, formulas);
     EXPECT_EQ(Utf16ToUtf8(Utf8ToUtf16(csv)), csv) << "valid UTF-8";
-    const auto records = ParseCsv(csv);
-    ASSERT_EQ(records.size(), 2u);
     const std::string q = formulas == CsvFormulas::kDefuse ? "'" : "";
-    EXPECT_EQ(records[1][1], q + "+cmd|' /C calc'!A0");
-    EXPECT_EQ(records[1][2], q + "=HYPERLINK(\"http://x\")\nplain");
-    EXPECT_EQ(records[1][3], q + "-2+3 is the sum");
-    EXPECT_EQ(records[1][4], "/texts/caf\uFFFD.txt");
-    EXPECT_EQ(records[1][7], q + "@now");
-    EXPECT_EQ(records[1][0], "sum");
+    EXPECT_EQ(ParseCsv(csv).at(1),
+              (std::vector<std::string>{
+                  "sum", q + "+cmd|' /C calc'!A0", q + "=HYPERLINK(\"http://x\")\nplain",
+                  q + "-2+3 is the sum", "/texts/caf\uFFFD.txt", "0", "1", q + "@now", ""}));
   }
 }
 

@@ -10,6 +10,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <tuple>
 
 #include "core/base/codepage.h"
 #include "core/base/fixtures_test.h"
@@ -20,15 +21,10 @@
 namespace kelmoa {
 namespace {
 
-using testing::ReadBytes;
-using testing::TempDir;
-using testing::WriteBytes;
+using namespace testing;  // the shared fixtures
 
 WordCapture Capture(const std::string& word, int lineNumber, const std::string& meaning = "意味") {
-  WordCapture c;
-  c.word = U16(word);
-  c.headWords = {LowerAscii(c.word)};
-  c.meanings = {U16(meaning), u"second line"};
+  WordCapture c{U16(word), {LowerAscii(U16(word))}, {U16(meaning), u"second line"}, {}};
   c.context.line = U16("the " + word + " here");
   c.context.column = 5;
   c.context.length = static_cast<int>(word.size());
@@ -52,16 +48,19 @@ std::vector<WordEntry> EntriesOf(WordList& list) {
   return entries;
 }
 
-std::string SqlText(const std::string& path, const char* sql) {
+// Runs sql on the database at path, made if missing; the first value it gives, if any.
+std::string Sql(const std::string& path, const char* sql) {
   sqlite3* db = nullptr;
-  sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-  sqlite3_stmt* st = nullptr;
-  std::string out;
-  if (sqlite3_prepare_v2(db, sql, -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
-    out = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
-  sqlite3_finalize(st);
+  sqlite3_open(path.c_str(), &db);
+  std::string first;
+  const auto keepFirst = [](void* out, int, char** values, char**) {
+    if (static_cast<std::string*>(out)->empty() && values[0] != nullptr)
+      *static_cast<std::string*>(out) = values[0];
+    return 0;
+  };
+  EXPECT_EQ(sqlite3_exec(db, sql, keepFirst, &first, nullptr), SQLITE_OK) << sql;
   sqlite3_close(db);
-  return out;
+  return first;
 }
 
 TEST(WordList, RepeatsRaiseTheCountAndKeepTheEarliestAndNewestContexts) {
@@ -71,8 +70,8 @@ TEST(WordList, RepeatsRaiseTheCountAndKeepTheEarliestAndNewestContexts) {
   WriteBytes(WordListPath(dir.path()), "");
   auto list = OpenIn(dir.path());
   ASSERT_TRUE(list);
-  EXPECT_EQ(SqlText(list->path(), "PRAGMA user_version"), std::to_string(kWordListSchemaVersion));
-  EXPECT_EQ(SqlText(list->path(), "PRAGMA journal_mode"), "wal");
+  EXPECT_EQ(Sql(list->path(), "PRAGMA user_version"), std::to_string(kWordListSchemaVersion));
+  EXPECT_EQ(Sql(list->path(), "PRAGMA journal_mode"), "wal");
   int count = 0;
   for (int i = 1; i <= 6; ++i) {
     // Any case is the same word; the newest form and meanings are kept.
@@ -87,18 +86,13 @@ TEST(WordList, RepeatsRaiseTheCountAndKeepTheEarliestAndNewestContexts) {
   ASSERT_EQ(entries.size(), 2u);
   EXPECT_EQ(entries[0].word, u"apple");
   const WordEntry& e = entries[1];
-  EXPECT_EQ(e.word, u"hungry");
-  EXPECT_EQ(e.count, 6);
+  EXPECT_EQ(std::tie(e.word, e.count, e.firstAdded, e.lastAdded),
+            std::tuple(u"hungry", 6, Capture("x", 1).context.added, Capture("x", 6).context.added));
   EXPECT_EQ(e.meanings, (std::vector<std::u16string>{u"m6", u"second line"}));
   EXPECT_EQ(e.headWords, std::vector<std::u16string>{u"hungry"});
-  EXPECT_EQ(e.firstAdded, Capture("x", 1).context.added);
-  EXPECT_EQ(e.lastAdded, Capture("x", 6).context.added);
   // Newest first: the three newest, then the first ever.
-  std::vector<int> lines;
-  for (const WordContext& c : e.contexts)
-    lines.push_back(c.lineNumber);
-  EXPECT_EQ(lines, (std::vector<int>{6, 5, 4, 1}));
-  EXPECT_EQ(e.contexts[0], Capture("hungry", 6).context);
+  EXPECT_EQ(e.contexts, (std::vector{Capture("hungry", 6).context, Capture("Hungry", 5).context,
+                                     Capture("hungry", 4).context, Capture("Hungry", 1).context}));
   // A listing reads the newest place alone; the sentences come by the word, in any case.
   std::vector<WordEntry> listed;
   ASSERT_TRUE(list->Entries(listed, ContextsRead::kNewestPlace).ok());
@@ -116,29 +110,23 @@ TEST(WordList, RepeatsRaiseTheCountAndKeepTheEarliestAndNewestContexts) {
   ASSERT_TRUE(list->Remove(u"nothing").ok());
   ASSERT_TRUE(list->RemoveAll().ok());
   EXPECT_TRUE(EntriesOf(*list).empty());
-  EXPECT_EQ(SqlText(list->path(), "SELECT count(*) FROM contexts"), "0");
+  EXPECT_EQ(Sql(list->path(), "SELECT count(*) FROM contexts"), "0");
 }
 
 TEST(WordList, AKilledWriterLeavesEveryCommittedWord) {
   TempDir dir;
   int pipeFds[2];
   ASSERT_EQ(::pipe(pipeFds), 0);
-  const auto writer = [&dir, &pipeFds] {
+  const pid_t pid = ::fork();
+  if (pid == 0) {  // adds words and says each one committed, until it is killed
     ::close(pipeFds[0]);
     std::unique_ptr<WordList> list;
-    if (!WordList::Open(dir.path(), list).ok())
-      return false;
-    for (int i = 0;; ++i) {
-      if (!list->Add(Capture("word" + std::to_string(i), i)).ok())
-        return false;
-      const char done = 'x';
-      if (::write(pipeFds[1], &done, 1) != 1)
-        return false;
-    }
-  };
-  const pid_t pid = ::fork();
-  if (pid == 0)
-    ::_exit(writer() ? 0 : 1);
+    bool ok = WordList::Open(dir.path(), list).ok();
+    for (int i = 0; ok; ++i)
+      ok = list->Add(Capture("word" + std::to_string(i), i)).ok() &&
+           ::write(pipeFds[1], "x", 1) == 1;
+    ::_exit(1);
+  }
   ::close(pipeFds[1]);
   // Killed at once after 40 words are committed, most likely amid the next one.
   int committed = 0;
@@ -156,12 +144,9 @@ TEST(WordList, AKilledWriterLeavesEveryCommittedWord) {
   ASSERT_TRUE(list);
   const auto entries = EntriesOf(*list);
   EXPECT_GE(entries.size(), 40u);
-  for (const WordEntry& e : entries) {
-    EXPECT_EQ(e.count, 1);
-    EXPECT_EQ(e.contexts.size(), 1u);
-    EXPECT_EQ(e.meanings.size(), 2u);
-  }
-  EXPECT_EQ(SqlText(list->path(), "PRAGMA integrity_check"), "ok");
+  for (const WordEntry& e : entries)
+    EXPECT_EQ(std::tuple(e.count, e.contexts.size(), e.meanings.size()), std::tuple(1, 1u, 2u));
+  EXPECT_EQ(Sql(list->path(), "PRAGMA integrity_check"), "ok");
   EXPECT_TRUE(list->Add(Capture("after", 1)).ok());
 }
 
@@ -169,11 +154,10 @@ TEST(WordList, AKilledWriterLeavesEveryCommittedWord) {
 std::string GoodDatabase(const TempDir& dir) {
   const std::string base = dir / "good";
   std::filesystem::create_directory(base);
-  {
-    auto list = OpenIn(base);
-    for (int i = 0; i < 200; ++i)
-      EXPECT_TRUE(list->Add(Capture("word" + std::to_string(i), i, std::string(300, 'm'))).ok());
-  }
+  auto list = OpenIn(base);
+  for (int i = 0; i < 200; ++i)
+    EXPECT_TRUE(list->Add(Capture("word" + std::to_string(i), i, std::string(300, 'm'))).ok());
+  list.reset();
   return ReadBytes(WordListPath(base));
 }
 
@@ -181,26 +165,11 @@ TEST(WordList, AFileThatIsNoWordListIsReportedAndLeftAsItIs) {
   TempDir dir;
   const std::string good = GoodDatabase(dir);
   ASSERT_GT(good.size(), 8192u);
-  std::string otherProgram;
-  {
-    const std::string path = dir / "other.sqlite";
-    sqlite3* db = nullptr;
-    sqlite3_open(path.c_str(), &db);
-    sqlite3_exec(db, "CREATE TABLE notes (t TEXT); INSERT INTO notes VALUES ('x');", nullptr,
-                 nullptr, nullptr);
-    sqlite3_close(db);
-    otherProgram = ReadBytes(path);
-  }
-  std::string otherVersionOne;  // another program's tables at user_version 1, and no id
-  {
-    const std::string path = dir / "other1.sqlite";
-    sqlite3* db = nullptr;
-    sqlite3_open(path.c_str(), &db);
-    sqlite3_exec(db, "CREATE TABLE words (w TEXT); PRAGMA user_version = 1;", nullptr, nullptr,
-                 nullptr);
-    sqlite3_close(db);
-    otherVersionOne = ReadBytes(path);
-  }
+  Sql(dir / "other.sqlite", "CREATE TABLE notes (t TEXT); INSERT INTO notes VALUES ('x');");
+  const std::string otherProgram = ReadBytes(dir / "other.sqlite");
+  // Another program's tables at user_version 1, and no id.
+  Sql(dir / "other1.sqlite", "CREATE TABLE words (w TEXT); PRAGMA user_version = 1;");
+  const std::string otherVersionOne = ReadBytes(dir / "other1.sqlite");
   std::string otherId = good;
   otherId[71] = 1;  // application_id, big-endian at offset 68
   std::string newer = good;
@@ -253,9 +222,8 @@ TEST(WordList, AFileThatIsNoWordListIsReportedAndLeftAsItIs) {
   }
 }
 
-// The database moved away (as the README suggests for a damaged one), or its folder deleted,
-// under an open list: the next word starts a new list, once said with where the old one went,
-// and every word added before is in the old one.
+// Moved away (as the README suggests for a damaged one) or deleted under an open list: the
+// restart is said once, with where the old list went.
 TEST(WordList, AChangeAfterTheDatabaseMovedOrVanishedGoesToANewList) {
   using Away = std::function<std::string(const TempDir&)>;
   const Away moved = [](const TempDir& dir) {
@@ -292,17 +260,13 @@ TEST(WordList, AChangeAfterTheDatabaseMovedOrVanishedGoesToANewList) {
   }
 }
 
-// Reading makes, switches and writes nothing: a list in a folder that cannot be written and a
-// write-protected list are read as they are; neither is changed, and a -shm that a write-
-// protected list left behind is named when it stands in the way.
+// A list in a folder that cannot be written and a write-protected list are read as they are,
+// and a -shm that a write-protected list left behind is named when it stands in the way.
 TEST(WordList, ReadingWritesNothing) {
   TempDir dir;
   ::chmod(dir.path().c_str(), 0777);
   const std::string path = WordListPath(dir.path());
-  {
-    auto list = OpenIn(dir.path());
-    ASSERT_TRUE(list->Add(Capture("apple", 1)).ok());
-  }
+  ASSERT_TRUE(OpenIn(dir.path())->Add(Capture("apple", 1)).ok());
   const std::string bytes = ReadBytes(path);
   // Read, and opened to be changed (as the window does), it shows and refuses the change.
   const auto readsAsItIs = [&] {
@@ -339,21 +303,17 @@ TEST(WordList, ReadingWritesNothing) {
   }));
 }
 
-// A list made before the application id was written has none: it is read as it is, and gets
-// the id with its next change.
+// A list made before the application id was written has none, and is read as it is.
 TEST(WordList, AnEarlierListGetsTheIdWithItsNextChange) {
   TempDir dir;
   const std::string path = WordListPath(dir.path());
   OpenIn(dir.path());
-  sqlite3* db = nullptr;
-  sqlite3_open(path.c_str(), &db);
-  sqlite3_exec(db, "PRAGMA application_id = 0", nullptr, nullptr, nullptr);
-  sqlite3_close(db);
+  Sql(path, "PRAGMA application_id = 0");
   auto list = OpenIn(dir.path());
   EntriesOf(*list);
-  EXPECT_EQ(SqlText(path, "PRAGMA application_id"), "0");
+  EXPECT_EQ(Sql(path, "PRAGMA application_id"), "0");
   ASSERT_TRUE(list->Add(Capture("apple", 1)).ok());
-  EXPECT_EQ(SqlText(path, "PRAGMA application_id"), std::to_string(kWordListApplicationId));
+  EXPECT_EQ(Sql(path, "PRAGMA application_id"), std::to_string(kWordListApplicationId));
 }
 
 }  // namespace
