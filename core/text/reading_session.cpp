@@ -89,8 +89,12 @@ std::vector<std::u16string> ReadingSession::PopupLines(int k) const {
   std::vector<std::u16string> lines;
   if (const PhraseSpan* span = PhraseAt(k)) {
     const Phrase& phrase = mPhrases[span->phrase];
+    // The phrase's first senses only: the word's own meanings stay in sight below them, for
+    // the words that stand together without making the phrase.
     lines.push_back(phrase.text);
-    lines.insert(lines.end(), phrase.lines.begin(), phrase.lines.end());
+    const size_t shown = std::min(phrase.lines.size(), kPhraseLinesInPopup);
+    lines.insert(lines.end(), phrase.lines.begin(),
+                 phrase.lines.begin() + static_cast<std::ptrdiff_t>(shown));
   }
   Popup own = WordPopup(k);
   lines.insert(lines.end(), std::make_move_iterator(own.lines.begin()),

@@ -1,6 +1,7 @@
 // The reading session: the dictionary and the open text, and what a reader does with them.
 #pragma once
 
+#include <cstddef>
 #include <ctime>
 #include <memory>
 #include <optional>
@@ -35,6 +36,9 @@ class SessionObserver {
  protected:
   ~SessionObserver() = default;
 };
+
+// How many of a phrase's meanings its popup shows above the word's own.
+inline constexpr size_t kPhraseLinesInPopup = 3;
 
 // The dictionary of a base folder and the text open for reading. Opening a text, the hit
 // test, the popup's lines and dictionary changes go through here, so that every window and
@@ -89,7 +93,8 @@ class ReadingSession {
   std::vector<PhraseSpan> AllPhrases() const;
 
   // The lines of word k's popup: first the phrase that covers it, if any, under a line with
-  // the phrase as its dictionary writes it; then the word's own (BuildPopup): its meanings; an
+  // the phrase as its dictionary writes it (its first kPhraseLinesInPopup meanings); then the
+  // word's own (BuildPopup): its meanings; an
   // entry found through a base form or a prefix gives its head word on a line above its meanings.
   // Empty for a word the dictionary does not know.
   std::vector<std::u16string> PopupLines(int k) const;

@@ -171,14 +171,16 @@ class Phrases : public Session {
                    "forward\tlook forward to ～(名詞) ～を待ち望む", "gave\t①【giveの過去】与えた",
                    "give\t①【他】与える", "given\t①【giveの過去分詞】与えられた",
                    "is\t①【beの三単現】～である", "up\t①【副】上へ"}));
-    WriteBytes(dir / "dic/Phrase_EJ.txt",
-               SjisLines({"as well\t①【副】～もまた", "as well as\t①【前】～だけでなく",
-                          "be going to\t①【助動】～するつもりだ", "give up\t①【他】諦める",
-                          "in spite of\t①【前】～にもかかわらず", "of course\t①【副】もちろん",
-                          "out of\t①【前】～から外へ", "pick up\t①【他】拾い上げる",
-                          "turn down\t①【他】断る", "turn out\t①【自】～だとわかる",
-                          // no phrases: one word, seven words, a digit, two spaces
-                          "alone\t①x", "a b c d e f g\t①x", "b2 c\t①x", "d  e\t①x"}));
+    WriteBytes(
+        dir / "dic/Phrase_EJ.txt",
+        SjisLines({"as well\t①【副】～もまた", "as well as\t①【前】～だけでなく",
+                   "be going to\t①【助動】～するつもりだ", "give up\t①【他】諦める",
+                   "give up\t②【自】降参する", "give up\t③【他】譲る", "give up\t④【他】引き渡す",
+                   "in spite of\t①【前】～にもかかわらず", "of course\t①【副】もちろん",
+                   "out of\t①【前】～から外へ", "pick up\t①【他】拾い上げる",
+                   "turn down\t①【他】断る", "turn out\t①【自】～だとわかる",
+                   // no phrases: one word, seven words, a digit, two spaces
+                   "alone\t①x", "a b c d e f g\t①x", "b2 c\t①x", "d  e\t①x"}));
     ASSERT_TRUE(session.LoadDictionary().ok());
   }
 
@@ -253,17 +255,19 @@ TEST_F(Phrases, APhraseIsFoundFromAnyOfItsWords) {
 }
 
 // The popup shows the phrase first, under a line with the phrase as its dictionary writes it,
-// then the word's own lines; the word list takes the phrase with its meanings.
+// with its first three meanings, then the word's own lines; the word list takes the phrase
+// with all its meanings.
 TEST_F(Phrases, ThePopupAndTheWordListShowThePhraseFirst) {
   Open({"Then he gave up the fight."});
   const int gave = WordAt(1, 3);
   EXPECT_EQ(session.PopupLines(gave),
-            (std::vector<std::u16string>{u"give up", u"①【他】諦める", u"①【giveの過去】与えた"}));
+            (std::vector<std::u16string>{u"give up", u"①【他】諦める", u"②【自】降参する",
+                                         u"③【他】譲る", u"①【giveの過去】与えた"}));
   EXPECT_EQ(session.PopupLines(WordAt(1, 2)), std::vector<std::u16string>());  // he: none
   WordCapture capture;
   ASSERT_TRUE(session.Capture(WordAt(1, 4), "t.txt", 0, capture));
   EXPECT_EQ(capture.word, u"give up");
-  EXPECT_EQ(capture.meanings, std::vector<std::u16string>{u"①【他】諦める"});
+  EXPECT_EQ(capture.meanings.size(), 4u);
   const ContextSentence sentence = SentenceOf(capture.context);
   EXPECT_EQ(sentence.text.substr(sentence.wordStart, sentence.wordLength), u"gave up");
 }
