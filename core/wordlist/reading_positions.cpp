@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "core/base/paths.h"
+#include "core/wordlist/sqlite_statement.h"
 #include "core/wordlist/word_list.h"
 
 namespace kelmoa {
@@ -19,41 +20,6 @@ Status Failure(sqlite3* db, int rc) {
   return Status::Found((rc & 0xff) == SQLITE_BUSY ? StatusCode::kBusy : StatusCode::kIoError,
                        Finding::kPositionsUnusable, "", reason);
 }
-
-// One prepared statement, finalized at the end of its scope.
-class Statement {
- public:
-  Statement(sqlite3* db, const char* sql) {
-    mRc = sqlite3_prepare_v2(db, sql, -1, &mStmt, nullptr);
-  }
-  Statement(const Statement&) = delete;
-  Statement& operator=(const Statement&) = delete;
-  ~Statement() { sqlite3_finalize(mStmt); }
-
-  Statement& Bind(int i, const std::string& s) {
-    if (mRc == SQLITE_OK)
-      mRc = sqlite3_bind_text(mStmt, i, s.data(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
-    return *this;
-  }
-  Statement& Bind(int i, long long v) {
-    if (mRc == SQLITE_OK)
-      mRc = sqlite3_bind_int64(mStmt, i, v);
-    return *this;
-  }
-  // SQLITE_ROW with a row to read, SQLITE_DONE at the end, or the error.
-  int Step() { return mRc != SQLITE_OK ? mRc : sqlite3_step(mStmt); }
-  long long Int(int col) const { return sqlite3_column_int64(mStmt, col); }
-  std::string Text(int col) const {
-    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(mStmt, col));
-    return text != nullptr
-               ? std::string(text, static_cast<size_t>(sqlite3_column_bytes(mStmt, col)))
-               : std::string();
-  }
-
- private:
-  sqlite3_stmt* mStmt = nullptr;
-  int mRc = SQLITE_OK;
-};
 
 }  // namespace
 

@@ -17,6 +17,7 @@
 #include "core/base/codepage.h"
 #include "core/base/helpers.h"
 #include "core/base/paths.h"
+#include "core/wordlist/sqlite_statement.h"
 
 namespace kelmoa {
 namespace {
@@ -98,67 +99,6 @@ Status Failure(sqlite3* db, int rc, const std::string& path) {
     reason = std::strerror(ENOSPC);
   return Status::Found(code, Finding::kWordListUnusable, path, reason);
 }
-
-// One prepared statement, finalized at the end of its scope.
-class Statement {
- public:
-  Statement(sqlite3* db, const char* sql) {
-    mRc = sqlite3_prepare_v2(db, sql, -1, &mStmt, nullptr);
-  }
-  Statement(const Statement&) = delete;
-  Statement& operator=(const Statement&) = delete;
-  ~Statement() { sqlite3_finalize(mStmt); }
-
-  int code() const { return mRc; }
-  Statement& Bind(int i, std::u16string_view s) {
-    Keep(sqlite3_bind_text16(mStmt, i, s.data(), static_cast<int>(s.size() * 2), SQLITE_TRANSIENT));
-    return *this;
-  }
-  Statement& Bind(int i, const std::string& s) {
-    Keep(sqlite3_bind_text(mStmt, i, s.data(), static_cast<int>(s.size()), SQLITE_TRANSIENT));
-    return *this;
-  }
-  Statement& Bind(int i, long long v) {
-    Keep(sqlite3_bind_int64(mStmt, i, v));
-    return *this;
-  }
-  // SQLITE_ROW with a row to read, SQLITE_DONE at the end, or the error.
-  int Step() {
-    if (mRc != SQLITE_OK)
-      return mRc;
-    const int rc = sqlite3_step(mStmt);
-    if (rc != SQLITE_ROW && rc != SQLITE_DONE)
-      mRc = rc;
-    return rc;
-  }
-  // Runs a statement that returns no row needed.
-  int Run() {
-    int rc = Step();
-    while (rc == SQLITE_ROW)
-      rc = Step();
-    return rc == SQLITE_DONE ? SQLITE_OK : rc;
-  }
-  long long Int(int col) const { return sqlite3_column_int64(mStmt, col); }
-  std::u16string Text16(int col) const {
-    const auto* p = static_cast<const char16_t*>(sqlite3_column_text16(mStmt, col));
-    return p == nullptr
-               ? std::u16string()
-               : std::u16string(p, static_cast<size_t>(sqlite3_column_bytes16(mStmt, col)) / 2);
-  }
-  std::string Text(int col) const {
-    const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(mStmt, col));
-    return p == nullptr ? std::string()
-                        : std::string(p, static_cast<size_t>(sqlite3_column_bytes(mStmt, col)));
-  }
-
- private:
-  void Keep(int rc) {
-    if (mRc == SQLITE_OK && rc != SQLITE_OK)
-      mRc = rc;
-  }
-  sqlite3_stmt* mStmt = nullptr;
-  int mRc = SQLITE_OK;
-};
 
 int Exec(sqlite3* db, const char* sql) {
   return sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
