@@ -241,17 +241,30 @@ void BM_OpenTextFloorReadDecode(benchmark::State& state) {
 }
 BENCHMARK(BM_OpenTextFloorReadDecode)->Unit(benchmark::kMillisecond);
 
+// The session's dictionary: the default one; the benchmark is skipped without EDICT.
+bool LoadDefaultDictionary(benchmark::State& state, ReadingSession& session) {
+  if (DefaultDictionary().empty() || !session.LoadDictionary(DefaultDictionary()).ok()) {
+    state.SkipWithError("EDICT is not installed");
+    return false;
+  }
+  return true;
+}
+
+// The character widths the prose text is laid out with.
+SettingInfo ProseSetting() {
+  SettingInfo setting;
+  setting.HalfWidth = 7;
+  setting.FullWidth = 13;
+  return setting;
+}
+
 // Opening a text as the open routine does, short of drawing: detection, reading under the
 // limits, the character grid, positions, and the word information against the dictionary.
 void BM_OpenText(benchmark::State& state) {
   ReadingSession session({});
-  if (DefaultDictionary().empty() || !session.LoadDictionary(DefaultDictionary()).ok()) {
-    state.SkipWithError("EDICT is not installed");
+  if (!LoadDefaultDictionary(state, session))
     return;
-  }
-  SettingInfo setting;
-  setting.HalfWidth = 7;
-  setting.FullWidth = 13;
+  const SettingInfo setting = ProseSetting();
   const std::string path = ProseText();
   for (auto _ : state) {
     const OpenResult opened = session.Open(path, setting);
@@ -267,14 +280,9 @@ BENCHMARK(BM_OpenText)->Unit(benchmark::kMillisecond);
 // line of the prose text in turn, each met for the first time (the time is per line).
 void BM_PhrasesOfANewLine(benchmark::State& state) {
   ReadingSession session({});
-  if (DefaultDictionary().empty() || !session.LoadDictionary(DefaultDictionary()).ok()) {
-    state.SkipWithError("EDICT is not installed");
+  if (!LoadDefaultDictionary(state, session))
     return;
-  }
-  SettingInfo setting;
-  setting.HalfWidth = 7;
-  setting.FullWidth = 13;
-  if (!session.Open(ProseText(), setting).ok()) {
+  if (!session.Open(ProseText(), ProseSetting()).ok()) {
     state.SkipWithError("the prose text did not open");
     return;
   }
@@ -284,7 +292,7 @@ void BM_PhrasesOfANewLine(benchmark::State& state) {
     line = line % session.Document().LineCount() + 1;
     if (line == 1) {
       state.PauseTiming();
-      session.Relayout(setting);  // forgets the phrases found
+      session.Relayout(ProseSetting());  // forgets the phrases found
       state.ResumeTiming();
     }
     const int k = t.mLineFirstWord[static_cast<size_t>(line)];

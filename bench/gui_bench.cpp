@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/start_kelmoa.h"
 #include "core/base/codepage.h"
 #include "core/base/file_ops.h"
 #include "core/base/helpers.h"
@@ -123,17 +124,7 @@ struct Installed {
 
 // The main window, started on the installed data with the prose text open.
 std::unique_ptr<MainWindow> StartKelmoa(const Installed& inst) {
-  auto w = std::make_unique<MainWindow>(ProgramPaths::FromProgramFile(inst.base + "/bin/Kelmoa"),
-                                        inst.text);
-  w->MsgDialog().SetResponder([](const QString& msg, MessageDialog::Buttons) {
-    std::fprintf(stderr, "unexpected message: %s\n", msg.toLocal8Bit().constData());
-    return MessageDialog::Answer::kCancel;
-  });
-  w->SetPlainMessageResponder([](const QString&) {});
-  w->show();
-  w->ActivateFirstTime();
-  QApplication::processEvents();
-  return w;
+  return StartKelmoaAt(inst.base, inst.text);
 }
 
 // Two known words with different texts on the first page, wide enough to move inside.

@@ -28,6 +28,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/start_kelmoa.h"
 #include "core/base/codepage.h"
 #include "core/base/paths.h"
 #include "core/text/layout.h"
@@ -141,20 +142,6 @@ struct Installed {
     return ok;
   }
 };
-
-// Kelmoa on the installed folder with the short text open, shown.
-std::unique_ptr<MainWindow> StartKelmoa(const std::string& base, const std::string& text) {
-  auto w = std::make_unique<MainWindow>(ProgramPaths::FromProgramFile(base + "/bin/Kelmoa"), text);
-  w->MsgDialog().SetResponder([](const QString& msg, MessageDialog::Buttons) {
-    std::fprintf(stderr, "unexpected message: %s\n", msg.toLocal8Bit().constData());
-    return MessageDialog::Answer::kCancel;
-  });
-  w->SetPlainMessageResponder([](const QString&) {});
-  w->show();
-  w->ActivateFirstTime();
-  QApplication::processEvents();
-  return w;
-}
 
 QPushButton& WordListButton(MainWindow& w) {
   for (QPushButton* button : w.findChildren<QPushButton*>()) {
@@ -291,7 +278,7 @@ long PeakResidentKiB() {
 // Kelmoa on base, its peak resident memory before and after 単語帳 opens, in KiB; or, with
 // readOnly, the same around reading the list alone.
 int PeakMemoryMode(const std::string& base, bool readOnly) {
-  const auto w = StartKelmoa(base, base + "/txt_shift_jis/short.txt");
+  const auto w = StartKelmoaAt(base, base + "/txt_shift_jis/short.txt");
   std::unique_ptr<WordList> list;
   std::vector<WordEntry> entries;
   if (readOnly && !WordList::Open(base, list).ok())
@@ -340,7 +327,7 @@ int main(int argc, char** argv) {
   if (mode.rfind("--peak-memory-read=", 0) == 0)
     return PeakMemoryMode(mode.substr(19), true);
   const Installed inst;
-  const auto window = StartKelmoa(inst.base, inst.text);
+  const auto window = StartKelmoaAt(inst.base, inst.text);
   benchmark::RegisterBenchmark("BM_WordListOpen", Open, std::ref(*window))
       ->Unit(benchmark::kMillisecond)
       ->Iterations(2);
