@@ -3,6 +3,7 @@
 #pragma once
 
 #include <sqlite3.h>
+#include <unicode/ustring.h>
 
 #include <string>
 #include <string_view>
@@ -50,11 +51,24 @@ class Statement {
     return rc == SQLITE_DONE ? SQLITE_OK : rc;
   }
   long long Int(int col) const { return sqlite3_column_int64(mStmt, col); }
+  // The text as UTF-16, decoded here from the UTF-8 SQLite keeps (a malformed sequence read
+  // as U+FFFD): asking SQLite for UTF-16 would convert it into a buffer of its own first, and a
+  // listing reads hundreds of thousands of values.
   std::u16string Text16(int col) const {
-    const auto* p = static_cast<const char16_t*>(sqlite3_column_text16(mStmt, col));
-    return p == nullptr
-               ? std::u16string()
-               : std::u16string(p, static_cast<size_t>(sqlite3_column_bytes16(mStmt, col)) / 2);
+    const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(mStmt, col));
+    const int bytes = sqlite3_column_bytes(mStmt, col);
+    std::u16string text;
+    if (p == nullptr || bytes == 0)
+      return text;
+    int32_t units = 0;
+    UErrorCode error = U_ZERO_ERROR;
+    u_strFromUTF8WithSub(nullptr, 0, &units, p, bytes, 0xFFFD, nullptr, &error);
+    text.resize(static_cast<size_t>(units));
+    error = U_ZERO_ERROR;
+    u_strFromUTF8WithSub(text.data(), units, &units, p, bytes, 0xFFFD, nullptr, &error);
+    if (U_FAILURE(error))
+      text.clear();
+    return text;
   }
   std::string Text(int col) const {
     const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(mStmt, col));

@@ -5,13 +5,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <map>
 #include <thread>
-#include <unordered_map>
 #include <utility>
 
 #include "core/base/codepage.h"
@@ -316,7 +315,9 @@ Status WordList::OpenFile(const std::string& path, std::unique_ptr<WordList>& li
   std::unique_ptr<sqlite3, CloseDb> db;
   const auto open = [&db, &path](const std::string& name, int flags) {
     sqlite3* raw = nullptr;
-    const int rc = sqlite3_open_v2(name.c_str(), &raw, flags, nullptr);
+    // A list's connection is used by one thread only, so it goes without SQLite's locking of
+    // every call, which a listing makes a million of.
+    const int rc = sqlite3_open_v2(name.c_str(), &raw, flags | SQLITE_OPEN_NOMUTEX, nullptr);
     db.reset(raw);
     if (rc != SQLITE_OK)
       return Failure(db.get(), rc, path);
@@ -527,6 +528,27 @@ WordContext ContextAt(const Statement& st, int first) {
   return c;
 }
 
+// Moves items so that item order[k] stands at k, in place, one cycle of the permutation at a
+// time: a second vector of them would double what a large list takes at its peak.
+void MoveIntoOrder(std::vector<WordEntry>& items, const std::vector<size_t>& order) {
+  std::vector<bool> placed(items.size(), false);
+  for (size_t start = 0; start < items.size(); ++start) {
+    if (placed[start])
+      continue;
+    WordEntry held = std::move(items[start]);
+    for (size_t at = start;;) {
+      placed[at] = true;
+      const size_t from = order[at];
+      if (from == start) {
+        items[at] = std::move(held);
+        break;
+      }
+      items[at] = std::move(items[from]);
+      at = from;
+    }
+  }
+}
+
 }  // namespace
 
 Status WordList::Entries(std::vector<WordEntry>& entries, ContextsRead read) const {
@@ -536,12 +558,19 @@ Status WordList::Entries(std::vector<WordEntry>& entries, ContextsRead read) con
   Transaction tx(db, "BEGIN");
   if (tx.code() != SQLITE_OK)
     return Failure(db, tx.code(), mPath);
-  std::unordered_map<long long, size_t> byId;
+  // Each table is read in the order it is stored in (by rowid, which needs no index and no
+  // sort) and put in order here: walking the indexes instead takes twice as long with many
+  // words, since every row is then looked up in its table.
+  std::vector<long long> ids;  // the words' ids, ascending as read
   std::vector<WordEntry> found;
   {
-    Statement words(db,
-                    "SELECT id, word, count, first_added, last_added FROM words "
-                    "ORDER BY word_key, id");
+    long long count = 0;
+    if (int rc = ReadInt(db, "SELECT count(*) FROM words", count); rc != SQLITE_OK)
+      return Failure(db, rc, mPath);
+    const auto n = static_cast<size_t>(std::max(0LL, count));
+    ids.reserve(n);
+    found.reserve(n);
+    Statement words(db, "SELECT id, word, count, first_added, last_added FROM words ORDER BY id");
     int rc;
     while ((rc = words.Step()) == SQLITE_ROW) {
       WordEntry e;
@@ -549,39 +578,84 @@ Status WordList::Entries(std::vector<WordEntry>& entries, ContextsRead read) con
       e.count = static_cast<int>(words.Int(2));
       e.firstAdded = words.Text(3);
       e.lastAdded = words.Text(4);
-      byId[words.Int(0)] = found.size();
+      ids.push_back(words.Int(0));
       found.push_back(std::move(e));
     }
     if (rc != SQLITE_DONE)
       return Failure(db, rc, mPath);
   }
-  const std::pair<const char*, std::vector<std::u16string> WordEntry::*> lists[] = {
-      {"SELECT word_id, head_word FROM head_words ORDER BY word_id, position",
-       &WordEntry::headWords},
-      {"SELECT word_id, meaning FROM meanings ORDER BY word_id, position", &WordEntry::meanings},
+  // The entry of a word's id. The rows of the other tables mostly come in the words' order,
+  // so the entry after the last one found is tried first.
+  size_t lastFound = 0;
+  const auto entryOf = [&ids, &found, &lastFound](long long id) -> WordEntry* {
+    if (lastFound + 1 < ids.size() && ids[lastFound + 1] == id)
+      return &found[++lastFound];
+    if (lastFound < ids.size() && ids[lastFound] == id)
+      return &found[lastFound];
+    const auto it = std::lower_bound(ids.begin(), ids.end(), id);
+    if (it == ids.end() || *it != id)
+      return nullptr;
+    lastFound = static_cast<size_t>(it - ids.begin());
+    return &found[lastFound];
   };
-  for (const auto& [sql, member] : lists) {
-    Statement st(db, sql);
-    int rc;
-    while ((rc = st.Step()) == SQLITE_ROW) {
-      if (const auto it = byId.find(st.Int(0)); it != byId.end())
-        (found[it->second].*member).push_back(st.Text16(1));
+  struct ListTable {
+    const char* all;     // every row, in stored order
+    const char* ofWord;  // one word's rows in their order
+    std::vector<std::u16string> WordEntry::*member;
+  };
+  const ListTable lists[] = {
+      {"SELECT word_id, position, head_word FROM head_words ORDER BY rowid",
+       "SELECT head_word FROM head_words WHERE word_id = ? ORDER BY position",
+       &WordEntry::headWords},
+      {"SELECT word_id, position, meaning FROM meanings ORDER BY rowid",
+       "SELECT meaning FROM meanings WHERE word_id = ? ORDER BY position", &WordEntry::meanings},
+  };
+  for (const ListTable& table : lists) {
+    // A capture writes a word's lines in their order, so they are stored in it; a word whose
+    // lines come otherwise (written by another program) is read again, in order.
+    std::vector<long long> lastPosition(found.size(), 0);
+    std::vector<bool> outOfOrder(found.size(), false);
+    {
+      Statement st(db, table.all);
+      int rc;
+      while ((rc = st.Step()) == SQLITE_ROW) {
+        WordEntry* e = entryOf(st.Int(0));
+        if (e == nullptr)
+          continue;
+        const auto i = static_cast<size_t>(e - found.data());
+        const long long position = st.Int(1);
+        if (position <= lastPosition[i])
+          outOfOrder[i] = true;
+        lastPosition[i] = position;
+        (e->*table.member).push_back(st.Text16(2));
+      }
+      if (rc != SQLITE_DONE)
+        return Failure(db, rc, mPath);
     }
-    if (rc != SQLITE_DONE)
-      return Failure(db, rc, mPath);
+    for (size_t i = 0; i < found.size(); ++i) {
+      if (!outOfOrder[i])
+        continue;
+      std::vector<std::u16string>& lines = found[i].*table.member;
+      lines.clear();
+      Statement st(db, table.ofWord);
+      st.Bind(1, ids[i]);
+      int rc;
+      while ((rc = st.Step()) == SQLITE_ROW)
+        lines.push_back(st.Text16(0));
+      if (rc != SQLITE_DONE)
+        return Failure(db, rc, mPath);
+    }
   }
-  // The newest place alone: the row of each word's greatest id (SQLite takes the other
-  // columns of an aggregate query with max() from the row holding the maximum).
+  // Newest first: contexts' ids grow with every capture.
   const std::string sql =
       read == ContextsRead::kAll
-          ? std::string("SELECT word_id, ") + kContextColumns +
-                " FROM contexts ORDER BY word_id, id DESC"
-          : "SELECT word_id, file, line_number, max(id) FROM contexts GROUP BY word_id";
+          ? std::string("SELECT word_id, ") + kContextColumns + " FROM contexts ORDER BY id DESC"
+          : "SELECT word_id, file, line_number FROM contexts ORDER BY id DESC";
   Statement contexts(db, sql.c_str());
   int rc;
   while ((rc = contexts.Step()) == SQLITE_ROW) {
-    const auto it = byId.find(contexts.Int(0));
-    if (it == byId.end())
+    WordEntry* e = entryOf(contexts.Int(0));
+    if (e == nullptr || (read == ContextsRead::kNewestPlace && !e->contexts.empty()))
       continue;
     WordContext c;
     if (read == ContextsRead::kAll) {
@@ -590,12 +664,28 @@ Status WordList::Entries(std::vector<WordEntry>& entries, ContextsRead read) con
       c.file = contexts.Text(1);
       c.lineNumber = static_cast<int>(contexts.Int(2));
     }
-    found[it->second].contexts.push_back(std::move(c));
+    e->contexts.push_back(std::move(c));
   }
   if (rc != SQLITE_DONE)
     return Failure(db, rc, mPath);
+  // The listing's order, by word_key: the index on it holds the ids too, so it is read alone.
+  std::vector<size_t> order;
+  order.reserve(found.size());
+  {
+    Statement byKey(db, "SELECT id FROM words ORDER BY word_key");
+    while ((rc = byKey.Step()) == SQLITE_ROW) {
+      const WordEntry* e = entryOf(byKey.Int(0));
+      if (e != nullptr)
+        order.push_back(static_cast<size_t>(e - found.data()));
+    }
+    if (rc != SQLITE_DONE)
+      return Failure(db, rc, mPath);
+  }
+  if (order.size() != found.size())  // an index that disagrees with its table
+    return Failure(db, SQLITE_CORRUPT, mPath);
   if (int commitRc = tx.Commit(); commitRc != SQLITE_OK)
     return Failure(db, commitRc, mPath);
+  MoveIntoOrder(found, order);
   entries = std::move(found);
   return Status::Ok();
 }

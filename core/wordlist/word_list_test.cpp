@@ -113,6 +113,33 @@ TEST(WordList, RepeatsRaiseTheCountAndKeepTheEarliestAndNewestContexts) {
   EXPECT_EQ(Sql(list->path(), "SELECT count(*) FROM contexts"), "0");
 }
 
+// A listing reads each table in its stored order and sorts in memory: rows that another
+// program stored in any order still come by word, and each word's lines by position.
+TEST(WordList, RowsStoredInAnyOrderAreListedByWordAndPosition) {
+  TempDir dir;
+  auto list = OpenIn(dir.path());
+  ASSERT_TRUE(list);
+  Sql(list->path(),
+      "INSERT INTO words VALUES (7, 'pear', 'Pear', 1, 't', 't'), (3, 'zebra', 'zebra', 2, 't',"
+      " 't'), (5, 'apple', 'apple', 1, 't', 't');"
+      "INSERT INTO meanings VALUES (7, 3, 'c'), (3, 1, 'z1'), (7, 1, 'a'), (7, 2, 'b');"
+      "INSERT INTO head_words VALUES (3, 2, 'h2'), (3, 1, 'h1'), (9, 1, 'of no word');"
+      "INSERT INTO contexts (id, word_id, line_before, line, line_after, word_column,"
+      " word_length, file, line_number, added) VALUES (4, 7, '', 'l', '', 0, 4, 'new.txt', 2, 't'),"
+      " (2, 7, '', 'l', '', 0, 4, 'old.txt', 1, 't'), (3, 9, '', 'l', '', 0, 1, 'x', 1, 't');");
+  for (const ContextsRead read : {ContextsRead::kAll, ContextsRead::kNewestPlace}) {
+    std::vector<WordEntry> entries;
+    ASSERT_TRUE(list->Entries(entries, read).ok());
+    ASSERT_EQ(entries.size(), 3u);
+    EXPECT_EQ(entries[0].word + entries[1].word + entries[2].word, u"applePearzebra");
+    EXPECT_EQ(entries[1].meanings, (std::vector<std::u16string>{u"a", u"b", u"c"}));
+    EXPECT_EQ(entries[2].headWords, (std::vector<std::u16string>{u"h1", u"h2"}));
+    ASSERT_EQ(entries[1].contexts.size(), read == ContextsRead::kAll ? 2u : 1u);
+    EXPECT_EQ(entries[1].contexts[0].file, "new.txt");
+    EXPECT_TRUE(entries[0].contexts.empty());
+  }
+}
+
 TEST(WordList, AKilledWriterLeavesEveryCommittedWord) {
   TempDir dir;
   int pipeFds[2];
