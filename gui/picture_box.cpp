@@ -24,7 +24,11 @@ const QImage& PictureBox::Image() const {
 }
 
 void PictureBox::Clear() {
-  Image().fill(mBackground);
+  // At a new size the image is made anew in the background colour, without first keeping
+  // what the old one held: a popup changes its size with every word.
+  if (mImage.size() != size() && width() > 0 && height() > 0)
+    mImage = QImage(size(), QImage::Format_RGB32);
+  mImage.fill(mBackground);
 }
 
 void PictureBox::paintEvent(QPaintEvent* event) {
