@@ -96,35 +96,51 @@ Status PhraseDictionary::Load(const std::string& path, FileOps& fs) {
 }
 
 void PhraseDictionary::TakeRegisteredPhrases(const Dictionary& dic) {
+  // The registered phrases leave the index; the file's stay in it as they were loaded.
+  for (size_t i = mFromFile; i < mPhrases.size(); ++i) {
+    const auto it = mByFirstWord.find(mPhrases[i].words.front());
+    if (it == mByFirstWord.end())
+      continue;
+    std::vector<int>& indices = it->second;
+    std::erase_if(indices, [this](int p) { return static_cast<size_t>(p) >= mFromFile; });
+    if (indices.empty())
+      mByFirstWord.erase(it);
+  }
   mPhrases.resize(mFromFile);
   for (int i = 1; i <= dic.Count(); ++i) {
     const std::u16string& head = dic.Words()[static_cast<size_t>(i)];
-    ForEachPiece(dic.Meanings()[static_cast<size_t>(i)], u'\t', [&](std::u16string_view m) {
+    const std::u16string_view meanings = dic.Meanings()[static_cast<size_t>(i)];
+    for (size_t at = 0; at < meanings.size();) {
+      const size_t tab = std::min(meanings.find(u'\t', at), meanings.size());
       // Imported meanings start with their rank or a tag: only a user's meaning can be one.
-      if (m.empty() || !IsAlphabet(m.front()))
-        return;
-      const std::vector<std::u16string_view> lead = LeadingEnglishWords(m);
-      const auto n = static_cast<int>(lead.size());
-      const std::u16string lowered = LowerAscii(head);
-      if (n < kMinPhraseWords || n > kMaxPhraseWords ||
-          std::none_of(lead.begin(), lead.end(),
-                       [&](std::u16string_view w) { return LowerAscii(w) == lowered; })) {
-        return;
-      }
-      std::u16string text(lead.front());
-      for (size_t w = 1; w < lead.size(); ++w)
-        text += u' ' + std::u16string(lead[w]);
-      const auto same =
-          std::find_if(mPhrases.begin() + static_cast<std::ptrdiff_t>(mFromFile), mPhrases.end(),
-                       [&](const Phrase& p) { return p.text == text; });
-      if (same != mPhrases.end()) {
-        same->lines.emplace_back(m);
-        return;
-      }
-      mPhrases.push_back(MakePhrase(text, PhraseWords(text), m));
-    });
+      if (IsAlphabet(meanings[at]))
+        TakeRegisteredPhrase(head, meanings.substr(at, tab - at));
+      at = tab + 1;
+    }
   }
-  Index();
+  for (size_t i = mFromFile; i < mPhrases.size(); ++i)
+    mByFirstWord[mPhrases[i].words.front()].push_back(static_cast<int>(i));
+}
+
+void PhraseDictionary::TakeRegisteredPhrase(std::u16string_view head, std::u16string_view meaning) {
+  const std::vector<std::u16string_view> lead = LeadingEnglishWords(meaning);
+  const auto n = static_cast<int>(lead.size());
+  const std::u16string lowered = LowerAscii(head);
+  if (n < kMinPhraseWords || n > kMaxPhraseWords ||
+      std::none_of(lead.begin(), lead.end(),
+                   [&](std::u16string_view w) { return LowerAscii(w) == lowered; })) {
+    return;
+  }
+  std::u16string text(lead.front());
+  for (size_t w = 1; w < lead.size(); ++w)
+    text += u' ' + std::u16string(lead[w]);
+  const auto same = std::find_if(mPhrases.begin() + static_cast<std::ptrdiff_t>(mFromFile),
+                                 mPhrases.end(), [&](const Phrase& p) { return p.text == text; });
+  if (same != mPhrases.end()) {
+    same->lines.emplace_back(meaning);
+    return;
+  }
+  mPhrases.push_back(MakePhrase(text, PhraseWords(text), meaning));
 }
 
 const std::vector<int>& PhraseDictionary::StartingWith(std::u16string_view word) const {

@@ -54,6 +54,8 @@ class PhraseDictionary {
 
  private:
   void Index();
+  // Takes one meaning of head when it stands for a phrase.
+  void TakeRegisteredPhrase(std::u16string_view head, std::u16string_view meaning);
 
   std::vector<Phrase> mPhrases;  // the file's, then the registered ones
   size_t mFromFile = 0;          // how many of them the file gave
