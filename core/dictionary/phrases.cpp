@@ -31,18 +31,15 @@ bool HasTag(std::u16string_view meanings, std::initializer_list<std::u16string_v
   return has;
 }
 
-Phrase MakePhrase(std::u16string text, std::vector<std::u16string> words,
-                  std::u16string_view meanings) {
-  Phrase p;
-  p.text = std::move(text);
-  p.words = std::move(words);
-  ForEachPiece(meanings, u'\t', [&](std::u16string_view m) { p.lines.emplace_back(m); });
+// Whether p is a verb phrase, and a separable one, from its words and its meanings' tags.
+void TakeClasses(Phrase& p) {
+  const std::u16string_view meanings = p.meanings;
   // An auxiliary phrase is a verb phrase too: is going to, was able to.
   p.verb = (ClassesOfMeanings(meanings) & ClassBit(WordClass::kVerb)) != 0 ||
            HasTag(meanings, {u"【助動】"});
-  p.separable = p.verb && p.words.size() == 2 && IsParticle(p.words[1]) &&
+  const PhraseWordList words = p.Words();
+  p.separable = p.verb && words.size() == 2 && IsParticle(words[1]) &&
                 HasTag(meanings, {u"【他】", u"【動】"});
-  return p;
 }
 
 // The English words a meaning starts with, up to the first piece that is not one ("look
@@ -79,26 +76,68 @@ std::vector<std::u16string> PhraseWords(std::u16string_view head) {
   return words;
 }
 
+PhraseWordList Phrase::Words() const {
+  PhraseWordList words;
+  ForEachPiece(lowered, u' ', [&words](std::u16string_view w) {
+    if (words.count < words.at.size())
+      words.at[words.count++] = w;
+  });
+  return words;
+}
+
+std::vector<std::u16string> Phrase::Lines() const {
+  std::vector<std::u16string> lines;
+  ForEachPiece(meanings, u'\t', [&lines](std::u16string_view m) { lines.emplace_back(m); });
+  return lines;
+}
+
 Status PhraseDictionary::Load(const std::string& path, FileOps& fs) {
   mPhrases.clear();
+  mTexts.clear();
+  mByFirstWord.clear();
   Dictionary file;
   Status loaded = fs.Exists(path) ? file.LoadDicFile(path, fs) : Status::Ok();
+  // The file's phrases in one text: each head, its lower case and its meanings.
+  std::vector<int> kept;
+  size_t size = 0;
   for (int i = 1; i <= file.Count(); ++i) {
-    const std::u16string& head = file.Words()[static_cast<size_t>(i)];
-    std::vector<std::u16string> words = PhraseWords(head);
-    if (!words.empty())
-      mPhrases.push_back(
-          MakePhrase(head, std::move(words), file.Meanings()[static_cast<size_t>(i)]));
+    const auto at = static_cast<size_t>(i);
+    if (!PhraseWords(file.Words()[at]).empty()) {
+      kept.push_back(i);
+      size += 2 * file.Words()[at].size() + file.Meanings()[at].size();
+    }
+  }
+  std::u16string& all = mTexts.emplace_back();
+  all.reserve(size);
+  for (const int i : kept) {
+    const auto at = static_cast<size_t>(i);
+    all += file.Words()[at];
+    all += LowerAscii(file.Words()[at]);
+    all += file.Meanings()[at];
+  }
+  mPhrases.reserve(kept.size());
+  std::u16string_view rest = all;
+  for (const int i : kept) {
+    const auto at = static_cast<size_t>(i);
+    Phrase p;
+    const size_t head = file.Words()[at].size();
+    p.text = rest.substr(0, head);
+    p.lowered = rest.substr(head, head);
+    p.meanings = rest.substr(2 * head, file.Meanings()[at].size());
+    rest.remove_prefix(2 * head + p.meanings.size());
+    TakeClasses(p);
+    mPhrases.push_back(p);
   }
   mFromFile = mPhrases.size();
-  Index();
+  mFileTexts = mTexts.size();
+  Index(0);
   return loaded;
 }
 
 void PhraseDictionary::TakeRegisteredPhrases(const Dictionary& dic) {
   // The registered phrases leave the index; the file's stay in it as they were loaded.
   for (size_t i = mFromFile; i < mPhrases.size(); ++i) {
-    const auto it = mByFirstWord.find(mPhrases[i].words.front());
+    const auto it = mByFirstWord.find(mPhrases[i].Words()[0]);
     if (it == mByFirstWord.end())
       continue;
     std::vector<int>& indices = it->second;
@@ -107,6 +146,7 @@ void PhraseDictionary::TakeRegisteredPhrases(const Dictionary& dic) {
       mByFirstWord.erase(it);
   }
   mPhrases.resize(mFromFile);
+  mTexts.resize(mFileTexts);
   for (int i = 1; i <= dic.Count(); ++i) {
     const std::u16string& head = dic.Words()[static_cast<size_t>(i)];
     const std::u16string_view meanings = dic.Meanings()[static_cast<size_t>(i)];
@@ -118,8 +158,7 @@ void PhraseDictionary::TakeRegisteredPhrases(const Dictionary& dic) {
       at = tab + 1;
     }
   }
-  for (size_t i = mFromFile; i < mPhrases.size(); ++i)
-    mByFirstWord[mPhrases[i].words.front()].push_back(static_cast<int>(i));
+  Index(mFromFile);
 }
 
 void PhraseDictionary::TakeRegisteredPhrase(std::u16string_view head, std::u16string_view meaning) {
@@ -137,22 +176,36 @@ void PhraseDictionary::TakeRegisteredPhrase(std::u16string_view head, std::u16st
   const auto same = std::find_if(mPhrases.begin() + static_cast<std::ptrdiff_t>(mFromFile),
                                  mPhrases.end(), [&](const Phrase& p) { return p.text == text; });
   if (same != mPhrases.end()) {
-    same->lines.emplace_back(meaning);
+    const std::u16string meanings =
+        std::u16string(same->meanings) + u'\t' + std::u16string(meaning);
+    *same = KeepPhrase(same->text, meanings);
     return;
   }
-  mPhrases.push_back(MakePhrase(text, PhraseWords(text), meaning));
+  mPhrases.push_back(KeepPhrase(text, meaning));
+}
+
+Phrase PhraseDictionary::KeepPhrase(std::u16string_view text, std::u16string_view meanings) {
+  std::u16string& kept = mTexts.emplace_back(text);
+  kept += LowerAscii(text);
+  kept += meanings;
+  const std::u16string_view all = kept;
+  Phrase p;
+  p.text = all.substr(0, text.size());
+  p.lowered = all.substr(text.size(), text.size());
+  p.meanings = all.substr(2 * text.size());
+  TakeClasses(p);
+  return p;
 }
 
 const std::vector<int>& PhraseDictionary::StartingWith(std::u16string_view word) const {
   static const std::vector<int> kNone;
-  const auto it = mByFirstWord.find(std::u16string(word));
+  const auto it = mByFirstWord.find(word);
   return it == mByFirstWord.end() ? kNone : it->second;
 }
 
-void PhraseDictionary::Index() {
-  mByFirstWord.clear();
-  for (size_t i = 0; i < mPhrases.size(); ++i)
-    mByFirstWord[mPhrases[i].words.front()].push_back(static_cast<int>(i));
+void PhraseDictionary::Index(size_t from) {
+  for (size_t i = from; i < mPhrases.size(); ++i)
+    mByFirstWord[mPhrases[i].Words()[0]].push_back(static_cast<int>(i));
 }
 
 }  // namespace kelmoa

@@ -1,6 +1,8 @@
 // The phrase dictionary: phrasal verbs and fixed expressions, found by their first word.
 #pragma once
 
+#include <array>
+#include <deque>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -17,14 +19,28 @@ namespace kelmoa {
 inline constexpr int kMinPhraseWords = 2;
 inline constexpr int kMaxPhraseWords = 6;
 
-// One phrase and what the popup shows for it.
+// The words of a phrase, lower case: views into its text.
+struct PhraseWordList {
+  std::array<std::u16string_view, kMaxPhraseWords> at;
+  size_t count = 0;
+
+  size_t size() const { return count; }
+  std::u16string_view operator[](size_t i) const { return at[i]; }
+};
+
+// One phrase and what the popup shows for it. Its texts are views into the phrase dictionary
+// that holds it: thousands of phrases each with strings of their own would take several
+// times the memory of their characters.
 struct Phrase {
-  std::u16string text;                // as the dictionary writes it: "give up"
-  std::vector<std::u16string> words;  // its words, lower case
-  std::vector<std::u16string> lines;  // its meanings, a popup line each
-  bool verb = false;                  // a verb phrase: its first word may be inflected (gave up)
-  bool separable = false;             // a verb and its particle that take an object between them
-                                      // (pick it up)
+  std::u16string_view text;      // as the dictionary writes it: "give up"
+  std::u16string_view lowered;   // the same in lower case: its words, single spaces between
+  std::u16string_view meanings;  // its meanings joined by TAB, a popup line each
+  bool verb = false;             // a verb phrase: its first word may be inflected (gave up)
+  bool separable = false;        // a verb and its particle that take an object between them
+                                 // (pick it up)
+
+  PhraseWordList Words() const;
+  std::vector<std::u16string> Lines() const;
 };
 
 // The words of a phrase head: 2 to 6 words of letters and apostrophes separated by single
@@ -36,6 +52,13 @@ std::vector<std::u16string> PhraseWords(std::u16string_view head);
 // start of the meaning (forward: "look forward to ～(名詞・動名詞) ～を首を長くして待ち望む").
 class PhraseDictionary {
  public:
+  PhraseDictionary() = default;
+  // The phrases point into the dictionary's own texts: it may move, not be copied.
+  PhraseDictionary(const PhraseDictionary&) = delete;
+  PhraseDictionary& operator=(const PhraseDictionary&) = delete;
+  PhraseDictionary(PhraseDictionary&&) = default;
+  PhraseDictionary& operator=(PhraseDictionary&&) = default;
+
   // Loads the phrase file at path (the dictionary's format). A missing file means no phrases;
   // a head that is no phrase is skipped. Other failures to read are returned, with the
   // phrases of the dictionary kept.
@@ -53,13 +76,19 @@ class PhraseDictionary {
   const std::vector<int>& StartingWith(std::u16string_view word) const;
 
  private:
-  void Index();
+  void Index(size_t from);
   // Takes one meaning of head when it stands for a phrase.
   void TakeRegisteredPhrase(std::u16string_view head, std::u16string_view meaning);
+  // A phrase whose texts are kept here, made from meanings and its text in any case.
+  Phrase KeepPhrase(std::u16string_view text, std::u16string_view meanings);
 
   std::vector<Phrase> mPhrases;  // the file's, then the registered ones
   size_t mFromFile = 0;          // how many of them the file gave
-  std::unordered_map<std::u16string, std::vector<int>> mByFirstWord;
+  // What the phrases' views point into: one text for the file's phrases, then texts of the
+  // registered ones. A deque never moves what it holds when it grows or shrinks at its end.
+  std::deque<std::u16string> mTexts;
+  size_t mFileTexts = 0;  // how many of mTexts are the file's
+  std::unordered_map<std::u16string_view, std::vector<int>> mByFirstWord;
 };
 
 }  // namespace kelmoa

@@ -173,14 +173,15 @@ class LineMatcher {
   template <typename Found>
   void TryPhrase(size_t i, int p, Found found) const {
     const Phrase& phrase = mPhrases[p];
+    const PhraseWordList words = phrase.Words();
     OwnTokens own;
     own.at[own.count++] = i;
     size_t j = i + 1;
-    for (size_t w = 1; w < phrase.words.size(); ++w, ++j) {
+    for (size_t w = 1; w < words.size(); ++w, ++j) {
       if (!Next(j))
         return;
-      if (!WordFits(mTokens[j].lowered, phrase.words[w])) {
-        const size_t object = phrase.separable && w == 1 ? ObjectBefore(j, phrase.words[w]) : 0;
+      if (!WordFits(mTokens[j].lowered, words[w])) {
+        const size_t object = phrase.separable && w == 1 ? ObjectBefore(j, words[w]) : 0;
         if (object == 0)
           return;
         j += object;

@@ -91,10 +91,11 @@ std::vector<std::u16string> ReadingSession::PopupLines(int k) const {
     const Phrase& phrase = mPhrases[span->phrase];
     // The phrase's first senses only: the word's own meanings stay in sight below them, for
     // the words that stand together without making the phrase.
-    lines.push_back(phrase.text);
-    const size_t shown = std::min(phrase.lines.size(), kPhraseLinesInPopup);
-    lines.insert(lines.end(), phrase.lines.begin(),
-                 phrase.lines.begin() + static_cast<std::ptrdiff_t>(shown));
+    lines.emplace_back(phrase.text);
+    std::vector<std::u16string> meanings = phrase.Lines();
+    meanings.resize(std::min(meanings.size(), kPhraseLinesInPopup));
+    lines.insert(lines.end(), std::make_move_iterator(meanings.begin()),
+                 std::make_move_iterator(meanings.end()));
   }
   Popup own = WordPopup(k);
   lines.insert(lines.end(), std::make_move_iterator(own.lines.begin()),
@@ -124,8 +125,8 @@ bool ReadingSession::Capture(int k, const std::string& file, std::time_t now,
                          : t.mWordLen[first];
   WordCapture c;
   c.word = phrase.text;
-  c.headWords = {phrase.text};
-  c.meanings = phrase.lines;
+  c.headWords = {c.word};
+  c.meanings = phrase.Lines();
   c.context = ContextOfWord(*t.mLines, t.mWordLine[first], t.mWordCol[first], length);
   c.context.file = file;
   c.context.added = IsoUtc(now);
