@@ -326,7 +326,7 @@ int PhrasesCmd(const Args& a) {
       found += (found.empty() ? u"" : u" ") + std::u16string(t.Word(k));
     const auto first = static_cast<size_t>(span.firstWord);
     std::cout << t.mWordLine[first] << '\t' << t.mWordCol[first] << '\t'
-              << Out(session.Phrases()[span.phrase].text) << '\t' << Out(found) << '\n';
+              << Out(session.Phrases()[span.phrase].Text()) << '\t' << Out(found) << '\n';
   }
   return kExitOk;
 }

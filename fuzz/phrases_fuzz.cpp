@@ -51,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Require(span->firstWord <= k && k <= span->lastWord && span->lastWord - span->firstWord <= 14);
     Require(span->phrase >= 0 && span->phrase < session.Phrases().Count());
     const std::vector<std::u16string> lines = session.PopupLines(k);
-    Require(!lines.empty() && lines.front() == session.Phrases()[span->phrase].text);
+    Require(!lines.empty() && lines.front() == session.Phrases()[span->phrase].Text());
   }
   return 0;
 }

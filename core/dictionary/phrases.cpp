@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 
 #include "core/base/helpers.h"
 #include "core/dictionary/meaning_tags.h"
@@ -33,7 +34,7 @@ bool HasTag(std::u16string_view meanings, std::initializer_list<std::u16string_v
 
 // Whether p is a verb phrase, and a separable one, from its words and its meanings' tags.
 void TakeClasses(Phrase& p) {
-  const std::u16string_view meanings = p.meanings;
+  const std::u16string_view meanings = p.Meanings();
   // An auxiliary phrase is a verb phrase too: is going to, was able to.
   p.verb = (ClassesOfMeanings(meanings) & ClassBit(WordClass::kVerb)) != 0 ||
            HasTag(meanings, {u"【助動】"});
@@ -41,6 +42,44 @@ void TakeClasses(Phrase& p) {
   p.separable = p.verb && words.size() == 2 && IsParticle(words[1]) &&
                 HasTag(meanings, {u"【他】", u"【動】"});
 }
+
+// The phrase whose text of textLength characters starts at chars: followed by its lower case
+// unless the text is in lower case already, then by meaningsLength characters of meanings.
+Phrase PhraseAt(const char16_t* chars, size_t textLength, size_t meaningsLength) {
+  Phrase p;
+  p.chars = chars;
+  p.textLength = static_cast<uint16_t>(textLength);
+  p.meaningsLength = static_cast<uint32_t>(meaningsLength);
+  const std::u16string_view text(chars, textLength);
+  p.lowerCase = LowerAscii(text) == text;
+  TakeClasses(p);
+  return p;
+}
+
+std::u16string_view FirstWord(const Phrase& p) {
+  const std::u16string_view lowered = p.Lowered();
+  return lowered.substr(0, lowered.find(u' '));
+}
+
+// The indices of phrases[from, to) in the order of their first words, each first word's in
+// their own order.
+std::vector<int> ByFirstWord(const std::vector<Phrase>& phrases, size_t from, size_t to) {
+  std::vector<int> order;
+  for (size_t i = from; i < to; ++i)
+    order.push_back(static_cast<int>(i));
+  std::stable_sort(order.begin(), order.end(), [&phrases](int a, int b) {
+    return FirstWord(phrases[static_cast<size_t>(a)]) < FirstWord(phrases[static_cast<size_t>(b)]);
+  });
+  return order;
+}
+
+// Both of an equal_range's comparisons in one object.
+template <typename... Ts>
+struct Overloaded : Ts... {
+  using Ts::operator()...;
+};
+template <typename... Ts>
+Overloaded(Ts...) -> Overloaded<Ts...>;
 
 // The English words a meaning starts with, up to the first piece that is not one ("look
 // forward to ～(名詞・動名詞) ..." gives look, forward, to).
@@ -78,7 +117,7 @@ std::vector<std::u16string> PhraseWords(std::u16string_view head) {
 
 PhraseWordList Phrase::Words() const {
   PhraseWordList words;
-  ForEachPiece(lowered, u' ', [&words](std::u16string_view w) {
+  ForEachPiece(Lowered(), u' ', [&words](std::u16string_view w) {
     if (words.count < words.at.size())
       words.at[words.count++] = w;
   });
@@ -87,64 +126,53 @@ PhraseWordList Phrase::Words() const {
 
 std::vector<std::u16string> Phrase::Lines() const {
   std::vector<std::u16string> lines;
-  ForEachPiece(meanings, u'\t', [&lines](std::u16string_view m) { lines.emplace_back(m); });
+  ForEachPiece(Meanings(), u'\t', [&lines](std::u16string_view m) { lines.emplace_back(m); });
   return lines;
 }
 
 Status PhraseDictionary::Load(const std::string& path, FileOps& fs) {
   mPhrases.clear();
   mTexts.clear();
-  mByFirstWord.clear();
   Dictionary file;
   Status loaded = fs.Exists(path) ? file.LoadDicFile(path, fs) : Status::Ok();
-  // The file's phrases in one text: each head, its lower case and its meanings.
+  // The file's phrases in one text: each head, its lower case unless the same, and its
+  // meanings.
   std::vector<int> kept;
   size_t size = 0;
   for (int i = 1; i <= file.Count(); ++i) {
     const auto at = static_cast<size_t>(i);
-    if (!PhraseWords(file.Words()[at]).empty()) {
+    const std::u16string& head = file.Words()[at];
+    if (head.size() <= UINT16_MAX && !PhraseWords(head).empty()) {
       kept.push_back(i);
-      size += 2 * file.Words()[at].size() + file.Meanings()[at].size();
+      const bool lowerCase = LowerAscii(head) == head;
+      size += (lowerCase ? 1 : 2) * head.size() + file.Meanings()[at].size();
     }
   }
   std::u16string& all = mTexts.emplace_back();
   all.reserve(size);
+  std::vector<size_t> starts;
   for (const int i : kept) {
     const auto at = static_cast<size_t>(i);
+    starts.push_back(all.size());
     all += file.Words()[at];
-    all += LowerAscii(file.Words()[at]);
+    if (const std::u16string lowered = LowerAscii(file.Words()[at]); lowered != file.Words()[at])
+      all += lowered;
     all += file.Meanings()[at];
   }
   mPhrases.reserve(kept.size());
-  std::u16string_view rest = all;
-  for (const int i : kept) {
-    const auto at = static_cast<size_t>(i);
-    Phrase p;
-    const size_t head = file.Words()[at].size();
-    p.text = rest.substr(0, head);
-    p.lowered = rest.substr(head, head);
-    p.meanings = rest.substr(2 * head, file.Meanings()[at].size());
-    rest.remove_prefix(2 * head + p.meanings.size());
-    TakeClasses(p);
-    mPhrases.push_back(p);
+  for (size_t n = 0; n < kept.size(); ++n) {
+    const auto at = static_cast<size_t>(kept[n]);
+    mPhrases.push_back(
+        PhraseAt(all.data() + starts[n], file.Words()[at].size(), file.Meanings()[at].size()));
   }
   mFromFile = mPhrases.size();
   mFileTexts = mTexts.size();
-  Index(0);
+  mFileByFirstWord = ByFirstWord(mPhrases, 0, mFromFile);
+  mRegisteredByFirstWord.clear();
   return loaded;
 }
 
 void PhraseDictionary::TakeRegisteredPhrases(const Dictionary& dic) {
-  // The registered phrases leave the index; the file's stay in it as they were loaded.
-  for (size_t i = mFromFile; i < mPhrases.size(); ++i) {
-    const auto it = mByFirstWord.find(mPhrases[i].Words()[0]);
-    if (it == mByFirstWord.end())
-      continue;
-    std::vector<int>& indices = it->second;
-    std::erase_if(indices, [this](int p) { return static_cast<size_t>(p) >= mFromFile; });
-    if (indices.empty())
-      mByFirstWord.erase(it);
-  }
   mPhrases.resize(mFromFile);
   mTexts.resize(mFileTexts);
   for (int i = 1; i <= dic.Count(); ++i) {
@@ -158,7 +186,7 @@ void PhraseDictionary::TakeRegisteredPhrases(const Dictionary& dic) {
       at = tab + 1;
     }
   }
-  Index(mFromFile);
+  mRegisteredByFirstWord = ByFirstWord(mPhrases, mFromFile, mPhrases.size());
 }
 
 void PhraseDictionary::TakeRegisteredPhrase(std::u16string_view head, std::u16string_view meaning) {
@@ -173,12 +201,14 @@ void PhraseDictionary::TakeRegisteredPhrase(std::u16string_view head, std::u16st
   std::u16string text(lead.front());
   for (size_t w = 1; w < lead.size(); ++w)
     text += u' ' + std::u16string(lead[w]);
+  if (text.size() > UINT16_MAX)
+    return;
   const auto same = std::find_if(mPhrases.begin() + static_cast<std::ptrdiff_t>(mFromFile),
-                                 mPhrases.end(), [&](const Phrase& p) { return p.text == text; });
+                                 mPhrases.end(), [&](const Phrase& p) { return p.Text() == text; });
   if (same != mPhrases.end()) {
     const std::u16string meanings =
-        std::u16string(same->meanings) + u'\t' + std::u16string(meaning);
-    *same = KeepPhrase(same->text, meanings);
+        std::u16string(same->Meanings()) + u'\t' + std::u16string(meaning);
+    *same = KeepPhrase(same->Text(), meanings);
     return;
   }
   mPhrases.push_back(KeepPhrase(text, meaning));
@@ -186,26 +216,26 @@ void PhraseDictionary::TakeRegisteredPhrase(std::u16string_view head, std::u16st
 
 Phrase PhraseDictionary::KeepPhrase(std::u16string_view text, std::u16string_view meanings) {
   std::u16string& kept = mTexts.emplace_back(text);
-  kept += LowerAscii(text);
+  if (const std::u16string lowered = LowerAscii(text); lowered != text)
+    kept += lowered;
   kept += meanings;
-  const std::u16string_view all = kept;
-  Phrase p;
-  p.text = all.substr(0, text.size());
-  p.lowered = all.substr(text.size(), text.size());
-  p.meanings = all.substr(2 * text.size());
-  TakeClasses(p);
-  return p;
+  return PhraseAt(kept.data(), text.size(), meanings.size());
 }
 
-const std::vector<int>& PhraseDictionary::StartingWith(std::u16string_view word) const {
-  static const std::vector<int> kNone;
-  const auto it = mByFirstWord.find(word);
-  return it == mByFirstWord.end() ? kNone : it->second;
-}
-
-void PhraseDictionary::Index(size_t from) {
-  for (size_t i = from; i < mPhrases.size(); ++i)
-    mByFirstWord[mPhrases[i].Words()[0]].push_back(static_cast<int>(i));
+std::vector<int> PhraseDictionary::StartingWith(std::u16string_view word) const {
+  std::vector<int> found;
+  for (const std::vector<int>* index : {&mFileByFirstWord, &mRegisteredByFirstWord}) {
+    const auto [from, to] =
+        std::equal_range(index->begin(), index->end(), word,
+                         Overloaded{[this](int p, std::u16string_view w) {
+                                      return FirstWord(mPhrases[static_cast<size_t>(p)]) < w;
+                                    },
+                                    [this](std::u16string_view w, int p) {
+                                      return w < FirstWord(mPhrases[static_cast<size_t>(p)]);
+                                    }});
+    found.insert(found.end(), from, to);
+  }
+  return found;
 }
 
 }  // namespace kelmoa

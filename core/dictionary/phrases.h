@@ -2,10 +2,10 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <deque>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "core/base/file_ops.h"
@@ -28,17 +28,27 @@ struct PhraseWordList {
   std::u16string_view operator[](size_t i) const { return at[i]; }
 };
 
-// One phrase and what the popup shows for it. Its texts are views into the phrase dictionary
+// One phrase and what the popup shows for it. Its characters lie in the phrase dictionary
 // that holds it: thousands of phrases each with strings of their own would take several
 // times the memory of their characters.
 struct Phrase {
-  std::u16string_view text;      // as the dictionary writes it: "give up"
-  std::u16string_view lowered;   // the same in lower case: its words, single spaces between
-  std::u16string_view meanings;  // its meanings joined by TAB, a popup line each
-  bool verb = false;             // a verb phrase: its first word may be inflected (gave up)
-  bool separable = false;        // a verb and its particle that take an object between them
-                                 // (pick it up)
+  const char16_t* chars = nullptr;  // its text, then its lower case unless that is the same,
+                                    // then its meanings
+  uint32_t meaningsLength = 0;
+  uint16_t textLength = 0;
+  bool lowerCase = false;  // the text is in lower case already
+  bool verb = false;       // a verb phrase: its first word may be inflected (gave up)
+  bool separable = false;  // a verb and its particle that take an object between them
+                           // (pick it up)
 
+  // As the dictionary writes it: "give up".
+  std::u16string_view Text() const { return {chars, textLength}; }
+  // The same in lower case: its words, single spaces between them.
+  std::u16string_view Lowered() const { return {chars + (lowerCase ? 0 : textLength), textLength}; }
+  // Its meanings joined by TAB, a popup line each.
+  std::u16string_view Meanings() const {
+    return {chars + (lowerCase ? 1 : 2) * textLength, meaningsLength};
+  }
   PhraseWordList Words() const;
   std::vector<std::u16string> Lines() const;
 };
@@ -73,10 +83,9 @@ class PhraseDictionary {
   const Phrase& operator[](int i) const { return mPhrases[static_cast<size_t>(i)]; }
 
   // The phrases whose first word is word (lower case), in the dictionary's order.
-  const std::vector<int>& StartingWith(std::u16string_view word) const;
+  std::vector<int> StartingWith(std::u16string_view word) const;
 
  private:
-  void Index(size_t from);
   // Takes one meaning of head when it stands for a phrase.
   void TakeRegisteredPhrase(std::u16string_view head, std::u16string_view meaning);
   // A phrase whose texts are kept here, made from meanings and its text in any case.
@@ -88,7 +97,9 @@ class PhraseDictionary {
   // registered ones. A deque never moves what it holds when it grows or shrinks at its end.
   std::deque<std::u16string> mTexts;
   size_t mFileTexts = 0;  // how many of mTexts are the file's
-  std::unordered_map<std::u16string_view, std::vector<int>> mByFirstWord;
+  // The file's phrases and the registered ones, each by their first word, then in their order.
+  std::vector<int> mFileByFirstWord;
+  std::vector<int> mRegisteredByFirstWord;
 };
 
 }  // namespace kelmoa

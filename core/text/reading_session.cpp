@@ -91,7 +91,7 @@ std::vector<std::u16string> ReadingSession::PopupLines(int k) const {
     const Phrase& phrase = mPhrases[span->phrase];
     // The phrase's first senses only: the word's own meanings stay in sight below them, for
     // the words that stand together without making the phrase.
-    lines.emplace_back(phrase.text);
+    lines.emplace_back(phrase.Text());
     std::vector<std::u16string> meanings = phrase.Lines();
     meanings.resize(std::min(meanings.size(), kPhraseLinesInPopup));
     lines.insert(lines.end(), std::make_move_iterator(meanings.begin()),
@@ -124,7 +124,7 @@ bool ReadingSession::Capture(int k, const std::string& file, std::time_t now,
                          ? t.mWordCol[last] + t.mWordLen[last] - t.mWordCol[first]
                          : t.mWordLen[first];
   WordCapture c;
-  c.word = phrase.text;
+  c.word = phrase.Text();
   c.headWords = {c.word};
   c.meanings = phrase.Lines();
   c.context = ContextOfWord(*t.mLines, t.mWordLine[first], t.mWordCol[first], length);

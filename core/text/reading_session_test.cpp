@@ -195,7 +195,7 @@ class Phrases : public Session {
   // The phrase the popup of that word shows, as its dictionary writes it, or "".
   std::string PhraseOf(int line, int n) const {
     const PhraseSpan* span = session.PhraseAt(WordAt(line, n));
-    return span == nullptr ? "" : Utf16ToUtf8(session.Phrases()[span->phrase].text);
+    return span == nullptr ? "" : Utf16ToUtf8(session.Phrases()[span->phrase].Text());
   }
 };
 
@@ -205,22 +205,35 @@ TEST_F(Phrases, ThePhraseFileKeepsPhrasesAndAMissingOneMeansNone) {
   const PhraseDictionary& phrases = session.Phrases();
   std::vector<std::string> texts;
   for (int i = 0; i < phrases.Count(); ++i)
-    texts.push_back(Utf16ToUtf8(phrases[i].text));
+    texts.push_back(Utf16ToUtf8(phrases[i].Text()));
   EXPECT_EQ(texts, (std::vector<std::string>{"as well", "as well as", "be going to", "give up",
                                              "in spite of", "of course", "out of", "pick up",
                                              "turn down", "turn out", "look forward to"}));
   EXPECT_TRUE(phrases[phrases.Count() - 1].verb == false);  // the user's meaning has no tag
   EXPECT_TRUE(phrases[7].separable);                        // pick up 【他】
   EXPECT_FALSE(phrases[9].separable);                       // turn out 【自】
+  EXPECT_EQ(phrases.StartingWith(u"give"), std::vector<int>{3});
+
+  // A second meaning of a registered phrase joins its lines; a phrase in capitals is found by
+  // its lower case. Taken again with every change, the registered phrases never pile up.
+  ASSERT_TRUE(session.AddMeaning(u"look", u"look forward to ～ ～を楽しみにする").ok());
+  ASSERT_TRUE(session.AddMeaning(u"Rome", u"When in Rome ～ 郷に入っては郷に従え").ok());
+  ASSERT_EQ(phrases.Count(), 12);
+  const std::vector<int> look = phrases.StartingWith(u"look");
+  const std::vector<int> when = phrases.StartingWith(u"when");
+  ASSERT_EQ(look.size() + when.size(), 2u);
+  EXPECT_EQ(phrases[look[0]].Lines().size(), 2u);
+  EXPECT_EQ(phrases[when[0]].Text(), u"When in Rome");
+  EXPECT_EQ(phrases[when[0]].Words()[2], u"rome");
 
   for (const std::string& bytes : {std::string("\xff\xfe\x00\x01 binary"), std::string()}) {
     WriteBytes(dir / "dic/Phrase_EJ.txt", bytes);
     EXPECT_TRUE(session.LoadDictionary().ok()) << "the words load without the phrases";
-    EXPECT_EQ(session.Phrases().Count(), 1) << bytes;  // the registered one
+    EXPECT_EQ(session.Phrases().Count(), 2) << bytes;  // the registered ones
   }
   std::filesystem::remove(dir / "dic/Phrase_EJ.txt");
   EXPECT_TRUE(session.LoadDictionary().ok());
-  EXPECT_EQ(session.Phrases().Count(), 1);
+  EXPECT_EQ(session.Phrases().Count(), 2);
 }
 
 // Which phrase a word of a sentence stands in: inflected and irregular first words (gave,
