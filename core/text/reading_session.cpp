@@ -17,9 +17,10 @@ ReadingSession::ReadingSession(std::string baseFolder, FileOps& fs)
 
 Status ReadingSession::LoadDictionary(const std::string& path) {
   const std::string dicPath = path.empty() ? DicPath(mBase) : path;
-  const Status loaded = mDic.LoadDicFile(dicPath, *mFs);
-  // The phrases are a help beside the dictionary: without them the words still show.
+  // The phrases are a help beside the dictionary: without them the words still show. They
+  // are read first, so that the dictionary's larger reading reuses the memory theirs leaves.
   (void)mPhrases.Load(PhraseDicPathBeside(dicPath), *mFs);
+  const Status loaded = mDic.LoadDicFile(dicPath, *mFs);
   MarkKnownWords();
   return loaded;
 }
