@@ -43,15 +43,31 @@ void TakeClasses(Phrase& p) {
                 HasTag(meanings, {u"【他】", u"【動】"});
 }
 
-// The phrase whose text of textLength characters starts at chars: followed by its lower case
-// unless the text is in lower case already, then by meaningsLength characters of meanings.
+bool HasCapital(std::u16string_view text) {
+  return std::any_of(text.begin(), text.end(), [](char16_t c) { return c >= u'A' && c <= u'Z'; });
+}
+
+// How many characters a phrase takes in a block: its text, its lower case unless the same,
+// and its meanings.
+size_t CharsOfPhrase(std::u16string_view text, std::u16string_view meanings) {
+  return (HasCapital(text) ? 2 : 1) * text.size() + meanings.size();
+}
+
+// Appends a phrase's characters to block, as CharsOfPhrase counts them.
+void AppendPhrase(std::u16string& block, std::u16string_view text, std::u16string_view meanings) {
+  block += text;
+  if (HasCapital(text))
+    block += LowerAscii(text);
+  block += meanings;
+}
+
+// The phrase whose characters, as AppendPhrase writes them, start at chars.
 Phrase PhraseAt(const char16_t* chars, size_t textLength, size_t meaningsLength) {
   Phrase p;
   p.chars = chars;
   p.textLength = static_cast<uint16_t>(textLength);
   p.meaningsLength = static_cast<uint32_t>(meaningsLength);
-  const std::u16string_view text(chars, textLength);
-  p.lowerCase = LowerAscii(text) == text;
+  p.lowerCase = !HasCapital(p.Text());
   TakeClasses(p);
   return p;
 }
@@ -72,14 +88,6 @@ std::vector<int> ByFirstWord(const std::vector<Phrase>& phrases, size_t from, si
   });
   return order;
 }
-
-// Both of an equal_range's comparisons in one object.
-template <typename... Ts>
-struct Overloaded : Ts... {
-  using Ts::operator()...;
-};
-template <typename... Ts>
-Overloaded(Ts...) -> Overloaded<Ts...>;
 
 // The English words a meaning starts with, up to the first piece that is not one ("look
 // forward to ～(名詞・動名詞) ..." gives look, forward, to).
@@ -144,8 +152,7 @@ Status PhraseDictionary::Load(const std::string& path, FileOps& fs) {
     const std::u16string& head = file.Words()[at];
     if (head.size() <= UINT16_MAX && !PhraseWords(head).empty()) {
       kept.push_back(i);
-      const bool lowerCase = LowerAscii(head) == head;
-      size += (lowerCase ? 1 : 2) * head.size() + file.Meanings()[at].size();
+      size += CharsOfPhrase(head, file.Meanings()[at]);
     }
   }
   std::u16string& all = mTexts.emplace_back();
@@ -154,10 +161,7 @@ Status PhraseDictionary::Load(const std::string& path, FileOps& fs) {
   for (const int i : kept) {
     const auto at = static_cast<size_t>(i);
     starts.push_back(all.size());
-    all += file.Words()[at];
-    if (const std::u16string lowered = LowerAscii(file.Words()[at]); lowered != file.Words()[at])
-      all += lowered;
-    all += file.Meanings()[at];
+    AppendPhrase(all, file.Words()[at], file.Meanings()[at]);
   }
   mPhrases.reserve(kept.size());
   for (size_t n = 0; n < kept.size(); ++n) {
@@ -215,24 +219,20 @@ void PhraseDictionary::TakeRegisteredPhrase(std::u16string_view head, std::u16st
 }
 
 Phrase PhraseDictionary::KeepPhrase(std::u16string_view text, std::u16string_view meanings) {
-  std::u16string& kept = mTexts.emplace_back(text);
-  if (const std::u16string lowered = LowerAscii(text); lowered != text)
-    kept += lowered;
-  kept += meanings;
+  std::u16string& kept = mTexts.emplace_back();
+  kept.reserve(CharsOfPhrase(text, meanings));
+  AppendPhrase(kept, text, meanings);
   return PhraseAt(kept.data(), text.size(), meanings.size());
 }
 
 std::vector<int> PhraseDictionary::StartingWith(std::u16string_view word) const {
+  const auto firstWord = [this](int p) { return FirstWord(mPhrases[static_cast<size_t>(p)]); };
   std::vector<int> found;
   for (const std::vector<int>* index : {&mFileByFirstWord, &mRegisteredByFirstWord}) {
-    const auto [from, to] =
-        std::equal_range(index->begin(), index->end(), word,
-                         Overloaded{[this](int p, std::u16string_view w) {
-                                      return FirstWord(mPhrases[static_cast<size_t>(p)]) < w;
-                                    },
-                                    [this](std::u16string_view w, int p) {
-                                      return w < FirstWord(mPhrases[static_cast<size_t>(p)]);
-                                    }});
+    const auto from = std::partition_point(index->begin(), index->end(),
+                                           [&](int p) { return firstWord(p) < word; });
+    const auto to =
+        std::partition_point(from, index->end(), [&](int p) { return firstWord(p) == word; });
     found.insert(found.end(), from, to);
   }
   return found;
