@@ -29,7 +29,7 @@ class ShapedLine {
     return QStringView(text.data(), static_cast<qsizetype>(text.size())) == mLayout.text();
   }
   double Width() const { return mLine.isValid() ? mLine.horizontalAdvance() : 0.0; }
-  // Draws the line with its baseline at y.
+  // Draws the line at x, with its baseline at baseline.
   void Draw(QPainter& painter, double x, double baseline) const {
     if (mLine.isValid())
       mLayout.draw(&painter, QPointF(x, baseline - mLine.ascent()));
