@@ -549,6 +549,97 @@ void MoveIntoOrder(std::vector<WordEntry>& items, const std::vector<size_t>& ord
   }
 }
 
+// The entries of a listing as the words table gives them, in the order of their ids, found by
+// id. The rows of the other tables mostly come in the words' order, so the entry after the
+// last one found is tried first.
+class EntriesById {
+ public:
+  void Reserve(size_t n) {
+    mIds.reserve(n);
+    mEntries.reserve(n);
+  }
+  // Ids must come in ascending order.
+  void Add(long long id, WordEntry e) {
+    mIds.push_back(id);
+    mEntries.push_back(std::move(e));
+  }
+  size_t size() const { return mEntries.size(); }
+  long long IdAt(size_t i) const { return mIds[i]; }
+  WordEntry& At(size_t i) { return mEntries[i]; }
+  // The place of the entry of id, or npos when no word has it.
+  size_t Find(long long id) {
+    if (mLast + 1 < mIds.size() && mIds[mLast + 1] == id)
+      return ++mLast;
+    if (mLast < mIds.size() && mIds[mLast] == id)
+      return mLast;
+    const auto it = std::lower_bound(mIds.begin(), mIds.end(), id);
+    if (it == mIds.end() || *it != id)
+      return kNone;
+    mLast = static_cast<size_t>(it - mIds.begin());
+    return mLast;
+  }
+  std::vector<WordEntry> Take() { return std::move(mEntries); }
+
+  static constexpr size_t kNone = static_cast<size_t>(-1);
+
+ private:
+  std::vector<long long> mIds;
+  std::vector<WordEntry> mEntries;
+  size_t mLast = 0;
+};
+
+// A table of a word's lines (head words or meanings), each with its position.
+struct LineTable {
+  const char* all;     // every row, in stored order
+  const char* ofWord;  // one word's rows in their order
+  std::vector<std::u16string> WordEntry::*member;
+};
+
+constexpr LineTable kLineTables[] = {
+    {"SELECT word_id, position, head_word FROM head_words ORDER BY rowid",
+     "SELECT head_word FROM head_words WHERE word_id = ? ORDER BY position", &WordEntry::headWords},
+    {"SELECT word_id, position, meaning FROM meanings ORDER BY rowid",
+     "SELECT meaning FROM meanings WHERE word_id = ? ORDER BY position", &WordEntry::meanings},
+};
+
+// Reads table's lines into the entries: in stored order, since a capture writes a word's lines
+// in their order; a word whose lines come otherwise (written by another program) is read
+// again, in order. SQLITE_OK or the failing code.
+int ReadLines(sqlite3* db, const LineTable& table, EntriesById& entries) {
+  std::vector<long long> lastPosition(entries.size(), 0);
+  std::vector<bool> outOfOrder(entries.size(), false);
+  {
+    Statement st(db, table.all);
+    int rc;
+    while ((rc = st.Step()) == SQLITE_ROW) {
+      const size_t i = entries.Find(st.Int(0));
+      if (i == EntriesById::kNone)
+        continue;
+      const long long position = st.Int(1);
+      if (position <= lastPosition[i])
+        outOfOrder[i] = true;
+      lastPosition[i] = position;
+      (entries.At(i).*table.member).push_back(st.Text16(2));
+    }
+    if (rc != SQLITE_DONE)
+      return rc;
+  }
+  for (size_t i = 0; i < entries.size(); ++i) {
+    if (!outOfOrder[i])
+      continue;
+    std::vector<std::u16string>& lines = entries.At(i).*table.member;
+    lines.clear();
+    Statement st(db, table.ofWord);
+    st.Bind(1, entries.IdAt(i));
+    int rc;
+    while ((rc = st.Step()) == SQLITE_ROW)
+      lines.push_back(st.Text16(0));
+    if (rc != SQLITE_DONE)
+      return rc;
+  }
+  return SQLITE_OK;
+}
+
 }  // namespace
 
 Status WordList::Entries(std::vector<WordEntry>& entries, ContextsRead read) const {
@@ -561,15 +652,12 @@ Status WordList::Entries(std::vector<WordEntry>& entries, ContextsRead read) con
   // Each table is read in the order it is stored in (by rowid, which needs no index and no
   // sort) and put in order here: walking the indexes instead takes twice as long with many
   // words, since every row is then looked up in its table.
-  std::vector<long long> ids;  // the words' ids, ascending as read
-  std::vector<WordEntry> found;
+  EntriesById found;
   {
     long long count = 0;
     if (int rc = ReadInt(db, "SELECT count(*) FROM words", count); rc != SQLITE_OK)
       return Failure(db, rc, mPath);
-    const auto n = static_cast<size_t>(std::max(0LL, count));
-    ids.reserve(n);
-    found.reserve(n);
+    found.Reserve(static_cast<size_t>(std::max(0LL, count)));
     Statement words(db, "SELECT id, word, count, first_added, last_added FROM words ORDER BY id");
     int rc;
     while ((rc = words.Step()) == SQLITE_ROW) {
@@ -578,73 +666,14 @@ Status WordList::Entries(std::vector<WordEntry>& entries, ContextsRead read) con
       e.count = static_cast<int>(words.Int(2));
       e.firstAdded = words.Text(3);
       e.lastAdded = words.Text(4);
-      ids.push_back(words.Int(0));
-      found.push_back(std::move(e));
+      found.Add(words.Int(0), std::move(e));
     }
     if (rc != SQLITE_DONE)
       return Failure(db, rc, mPath);
   }
-  // The entry of a word's id. The rows of the other tables mostly come in the words' order,
-  // so the entry after the last one found is tried first.
-  size_t lastFound = 0;
-  const auto entryOf = [&ids, &found, &lastFound](long long id) -> WordEntry* {
-    if (lastFound + 1 < ids.size() && ids[lastFound + 1] == id)
-      return &found[++lastFound];
-    if (lastFound < ids.size() && ids[lastFound] == id)
-      return &found[lastFound];
-    const auto it = std::lower_bound(ids.begin(), ids.end(), id);
-    if (it == ids.end() || *it != id)
-      return nullptr;
-    lastFound = static_cast<size_t>(it - ids.begin());
-    return &found[lastFound];
-  };
-  struct ListTable {
-    const char* all;     // every row, in stored order
-    const char* ofWord;  // one word's rows in their order
-    std::vector<std::u16string> WordEntry::*member;
-  };
-  const ListTable lists[] = {
-      {"SELECT word_id, position, head_word FROM head_words ORDER BY rowid",
-       "SELECT head_word FROM head_words WHERE word_id = ? ORDER BY position",
-       &WordEntry::headWords},
-      {"SELECT word_id, position, meaning FROM meanings ORDER BY rowid",
-       "SELECT meaning FROM meanings WHERE word_id = ? ORDER BY position", &WordEntry::meanings},
-  };
-  for (const ListTable& table : lists) {
-    // A capture writes a word's lines in their order, so they are stored in it; a word whose
-    // lines come otherwise (written by another program) is read again, in order.
-    std::vector<long long> lastPosition(found.size(), 0);
-    std::vector<bool> outOfOrder(found.size(), false);
-    {
-      Statement st(db, table.all);
-      int rc;
-      while ((rc = st.Step()) == SQLITE_ROW) {
-        WordEntry* e = entryOf(st.Int(0));
-        if (e == nullptr)
-          continue;
-        const auto i = static_cast<size_t>(e - found.data());
-        const long long position = st.Int(1);
-        if (position <= lastPosition[i])
-          outOfOrder[i] = true;
-        lastPosition[i] = position;
-        (e->*table.member).push_back(st.Text16(2));
-      }
-      if (rc != SQLITE_DONE)
-        return Failure(db, rc, mPath);
-    }
-    for (size_t i = 0; i < found.size(); ++i) {
-      if (!outOfOrder[i])
-        continue;
-      std::vector<std::u16string>& lines = found[i].*table.member;
-      lines.clear();
-      Statement st(db, table.ofWord);
-      st.Bind(1, ids[i]);
-      int rc;
-      while ((rc = st.Step()) == SQLITE_ROW)
-        lines.push_back(st.Text16(0));
-      if (rc != SQLITE_DONE)
-        return Failure(db, rc, mPath);
-    }
+  for (const LineTable& table : kLineTables) {
+    if (int rc = ReadLines(db, table, found); rc != SQLITE_OK)
+      return Failure(db, rc, mPath);
   }
   // Newest first: contexts' ids grow with every capture.
   const std::string sql =
@@ -654,8 +683,9 @@ Status WordList::Entries(std::vector<WordEntry>& entries, ContextsRead read) con
   Statement contexts(db, sql.c_str());
   int rc;
   while ((rc = contexts.Step()) == SQLITE_ROW) {
-    WordEntry* e = entryOf(contexts.Int(0));
-    if (e == nullptr || (read == ContextsRead::kNewestPlace && !e->contexts.empty()))
+    const size_t i = found.Find(contexts.Int(0));
+    if (i == EntriesById::kNone ||
+        (read == ContextsRead::kNewestPlace && !found.At(i).contexts.empty()))
       continue;
     WordContext c;
     if (read == ContextsRead::kAll) {
@@ -664,7 +694,7 @@ Status WordList::Entries(std::vector<WordEntry>& entries, ContextsRead read) con
       c.file = contexts.Text(1);
       c.lineNumber = static_cast<int>(contexts.Int(2));
     }
-    e->contexts.push_back(std::move(c));
+    found.At(i).contexts.push_back(std::move(c));
   }
   if (rc != SQLITE_DONE)
     return Failure(db, rc, mPath);
@@ -674,9 +704,8 @@ Status WordList::Entries(std::vector<WordEntry>& entries, ContextsRead read) con
   {
     Statement byKey(db, "SELECT id FROM words ORDER BY word_key");
     while ((rc = byKey.Step()) == SQLITE_ROW) {
-      const WordEntry* e = entryOf(byKey.Int(0));
-      if (e != nullptr)
-        order.push_back(static_cast<size_t>(e - found.data()));
+      if (const size_t i = found.Find(byKey.Int(0)); i != EntriesById::kNone)
+        order.push_back(i);
     }
     if (rc != SQLITE_DONE)
       return Failure(db, rc, mPath);
@@ -685,8 +714,8 @@ Status WordList::Entries(std::vector<WordEntry>& entries, ContextsRead read) con
     return Failure(db, SQLITE_CORRUPT, mPath);
   if (int commitRc = tx.Commit(); commitRc != SQLITE_OK)
     return Failure(db, commitRc, mPath);
-  MoveIntoOrder(found, order);
-  entries = std::move(found);
+  entries = found.Take();
+  MoveIntoOrder(entries, order);
   return Status::Ok();
 }
 
