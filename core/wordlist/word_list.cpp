@@ -566,7 +566,7 @@ class EntriesById {
   size_t size() const { return mEntries.size(); }
   long long IdAt(size_t i) const { return mIds[i]; }
   WordEntry& At(size_t i) { return mEntries[i]; }
-  // The place of the entry of id, or npos when no word has it.
+  // The place of the entry of id, or kNone when no word has it.
   size_t Find(long long id) {
     if (mLast + 1 < mIds.size() && mIds[mLast + 1] == id)
       return ++mLast;
